@@ -1,0 +1,34 @@
+// File: commands.h
+// The commands of humitrax-cli. Each takes the arguments after its own name
+// and returns the process exit status.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace humitrax::cli {
+
+/// call FUNCTION ARG... | call (lines on standard input): one engine function.
+int RunCall(std::span<const std::string_view> args);
+/// calc --dry-bulb T (--pressure P | --altitude A) (--wet-bulb V | ...): the window's calculation.
+int RunCalc(std::span<const std::string_view> args);
+/// state --units si|ip ...: one state, every property.
+int RunState(std::span<const std::string_view> args);
+/// batch [--units si|ip] [--format csv|json] [--jobs N] [FILE]: many states from a CSV.
+int RunBatch(std::span<const std::string_view> args);
+/// chart ... -o FILE: a psychrometric chart.
+int RunChart(std::span<const std::string_view> args);
+
+/// Each command's section of --help, owned beside the command.
+std::string_view CallHelp();
+std::string_view CalcHelp();
+std::string_view StateHelp();
+std::string_view BatchHelp();
+std::string_view ChartHelp();
+
+/// Exit statuses shared by the commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1; ///< the computation failed (a message says why)
+inline constexpr int kExitUsage = 2;   ///< the command line or the input could not be read
+
+} // namespace humitrax::cli
