@@ -1,0 +1,99 @@
+// humitrax-cli call: one answer line per call, in each of its kinds, and the
+// exit status.
+#include "psychrometrics.h"
+#include "run_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <string>
+#include <vector>
+
+namespace humitrax::testing {
+namespace {
+
+struct CallRow {
+    const char* name;
+    std::vector<std::string> args;
+    std::string answer;
+    int exitCode;
+};
+
+class CallTable : public ::testing::TestWithParam<CallRow> {};
+
+TEST_P(CallTable, AnswersOneLine)
+{
+    const CallRow& row = GetParam();
+    std::vector<std::string> args{"call"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.out, row.answer + "\n");
+    EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Call, CallTable,
+    ::testing::Values(
+        CallRow{"number_shortest_round_trip", {"interp", "0"}, "number 14.6965450413525", 0},
+        CallRow{"number_with_exponent_argument", {"HumidRatioSI", "2.5e1", "101.325", "4", "1e-2"}, "number 0.01", 0},
+        CallRow{"text", {"SatPressureSI", "250"}, "text out of range", 0},
+        CallRow{"text_with_blanks", {"DewPoint", "77", "14.696", "9", "0.5", "0"},
+                "text ERROR: Situation must be 1,2,3 or 4", 0},
+        CallRow{"empty", {"HumiditySI", "25", "101.325", "7", "0.5"}, "empty", 0},
+        CallRow{"failure", {"DewPointSI", "25", "101.325", "4", "0"}, "failure invalid-logarithm", 0},
+        CallRow{"failure_no_convergence", {"WetBulbSI", "-45", "-3", "3", "0.3"}, "failure no-convergence", 0},
+        CallRow{"unknown_function", {"Dewpoint", "1"}, "error unknown function 'Dewpoint'", 2},
+        CallRow{"too_few_arguments", {"Grains", "77", "14.696", "4"},
+                "error Grains takes 4 arguments (T p Situation StateVar), not 3", 2},
+        CallRow{"not_a_number", {"SatPressureSI", "2,5"}, "error argument 1 '2,5' is not a number", 2},
+        CallRow{"situation_not_whole", {"HumidRatioSI", "25", "101.325", "1.5", "18"},
+                "error argument 3 '1.5' is not a whole number from -32768 to 32767", 2}),
+    [](const ::testing::TestParamInfo<CallRow>& row) { return std::string(row.param.name); });
+
+TEST(Call, AnswersAreTheEnginesDoublesToTheBit)
+{
+    const CliRun run = RunCli({"call", "WetBulb", "77", "14.696", "3", "0.5", "0"});
+    ASSERT_EQ(run.out.rfind("number ", 0), 0U) << run.out;
+    const std::string text = run.out.substr(7, run.out.size() - 8);
+    double read = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), read);
+    EXPECT_EQ(read, WetBulb(77, 14.696, 3, 0.5, 0).AsNumber());
+}
+
+TEST(Call, ReadsOneCallPerLineAndGoesOnAfterABadOne)
+{
+    const CliRun run = RunCli({"call"}, "SatPressureSI 20\n\nnonsense 1 2\r\nGrains 77 14.696 4 0.01\nVolumeSI 25 0 4 0.01");
+    EXPECT_EQ(Lines(run.out), (std::vector<std::string>{
+                                  "number 2.3388036509173142",
+                                  "error unknown function 'nonsense'",
+                                  "number 70",
+                                  "failure division-by-zero",
+                              }));
+    EXPECT_EQ(run.exitCode, 2);
+}
+
+TEST(Call, ManyLinesAnswerInOrder)
+{
+    std::string input;
+    for (int i = 0; i < 5000; ++i)
+        input += "HumidRatioSI 25 101.325 4 " + std::to_string(i) + "\n";
+    const CliRun run = RunCli({"call"}, input);
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 5000U);
+    EXPECT_EQ(lines[4321], "number 4321");
+    EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(Cli, HelpAndVersion)
+{
+    const CliRun help = RunCli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("humitrax-cli call WetBulbSI"), std::string::npos);
+    const CliRun version = RunCli({"--version"});
+    EXPECT_EQ(version.out, "humitrax-cli 1.00.0001\n");
+    EXPECT_EQ(RunCli({"frobnicate"}).exitCode, 2);
+    EXPECT_EQ(RunCli({}).exitCode, 2);
+}
+
+} // namespace
+} // namespace humitrax::testing
