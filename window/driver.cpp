@@ -1,0 +1,387 @@
+#include "driver.h"
+
+#include "psychrometrics.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace humitrax {
+namespace {
+
+// Upper limits of the entries, tested as "greater than" on the value as typed.
+constexpr double kDryBulbLimit = 51.0;     // °C
+constexpr double kPressureLimit = 108.0;   // kPa
+constexpr double kAltitudeLimit = 5000.0;  // m
+constexpr double kRelativeHumidityLimit = 100.0; // percent
+constexpr double kHumidityRatioLimit = 1.0;      // kg/kg
+
+constexpr double kFeetPerMetre = 3.2808;
+constexpr double kStandardPsia = 14.697;   // psia of the standard atmosphere
+constexpr double kStandardKpa = 101.325;   // kPa of the standard atmosphere
+constexpr double kPercent = 100.0;
+
+// Significant digits of a number written into the report.
+constexpr int kSignificantDigits = 15;
+
+// Beyond this many decimal places every double is already exact (the smallest
+// subnormal has 1074 digits after the point).
+constexpr int kMaxPlaces = 1100;
+
+constexpr std::string_view kCrLf = "\r\n";
+
+/// The three ways a press can end early; each is caught in Calculate.
+struct EndOfPress {
+    std::string_view message;
+};
+
+[[noreturn]] void OutOfRange() { throw EndOfPress{messages::kOutOfRange}; }
+[[noreturn]] void CheckValues() { throw EndOfPress{messages::kCheckValues}; }
+
+/// The driver's own arithmetic, tested as the engine tests its own: a NaN is an
+/// invalid operation, an infinity an overflow.
+double Checked(double x)
+{
+    if (std::isnan(x))
+        throw PropertyFailure(FailureCause::InvalidOperation);
+    if (std::isinf(x))
+        throw PropertyFailure(FailureCause::Overflow);
+    return x;
+}
+
+double CheckedDivide(double a, double b)
+{
+    if (b == 0.0)
+        throw PropertyFailure(a == 0.0 || std::isnan(a) ? FailureCause::InvalidOperation
+                                                        : FailureCause::DivisionByZero);
+    return Checked(a / b);
+}
+
+/// An entry converted at its limit check: "Check your values." when it is no number.
+double Convert(const std::string& text, const NumberConventions& conventions)
+{
+    const std::optional<double> value = EntryToNumber(text, conventions);
+    if (!value)
+        CheckValues();
+    return *value;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Separator(const NumberConventions& conventions)
+{
+    return conventions.decimalSeparator.empty() ? std::string_view(".")
+                                                : std::string_view(conventions.decimalSeparator);
+}
+
+/// The values of one press, all 0 at its start.
+struct Working {
+    double dryBulb = 0.0;
+    double pressure = 0.0;
+    double wetBulb = 0.0;
+    double dewPoint = 0.0;
+    double relativeHumidity = 0.0; // percent
+    double humidityRatio = 0.0;
+    double enthalpy = 0.0;
+    double volume = 0.0;
+};
+
+double PressureFromAltitude(double metres)
+{
+    const double feet = Checked(metres * kFeetPerMetre);
+    const double psia = interp(feet);
+    const double ratio = CheckedDivide(psia, kStandardPsia);
+    return Checked(ratio * kStandardKpa);
+}
+
+/// Step 4: the third condition and the engine calls, in the order each index needs.
+void ComputeProperties(const CalculationRequest& request, const NumberConventions& conventions,
+                       Working& w)
+{
+    const double& T = w.dryBulb;
+    const double& P = w.pressure;
+    switch (request.thirdcond) {
+    case 0: {
+        const double value = Convert(request.third, conventions);
+        if (value > T)
+            OutOfRange();
+        const std::int16_t situation = kWetBulbGiven;
+        const double stateVar = value;
+        w.wetBulb = value;
+        w.relativeHumidity = Checked(HumiditySI(T, P, situation, stateVar).AsNumber() * kPercent);
+        w.dewPoint = DewPointSI(T, P, situation, stateVar).AsNumber();
+        w.humidityRatio = HumidRatioSI(T, P, situation, stateVar).AsNumber();
+        w.enthalpy = EnthalpySI(T, P, situation, stateVar).AsNumber();
+        w.volume = VolumeSI(T, P, situation, stateVar).AsNumber();
+        return;
+    }
+    case 1: {
+        const double value = Convert(request.third, conventions);
+        if (value > T)
+            OutOfRange();
+        const std::int16_t situation = kDewPointGiven;
+        const double stateVar = value;
+        w.dewPoint = value;
+        w.relativeHumidity = Checked(HumiditySI(T, P, situation, stateVar).AsNumber() * kPercent);
+        w.wetBulb = WetBulbSI(T, P, situation, stateVar).AsNumber();
+        w.humidityRatio = HumidRatioSI(T, P, situation, stateVar).AsNumber();
+        w.enthalpy = EnthalpySI(T, P, situation, stateVar).AsNumber();
+        w.volume = VolumeSI(T, P, situation, stateVar).AsNumber();
+        return;
+    }
+    case 2: {
+        const double value = Convert(request.third, conventions);
+        if (value > kRelativeHumidityLimit)
+            OutOfRange();
+        const std::int16_t situation = kRelativeHumidityGiven;
+        const double stateVar = CheckedDivide(value, kPercent);
+        w.dewPoint = DewPointSI(T, P, situation, stateVar).AsNumber();
+        w.wetBulb = WetBulbSI(T, P, situation, stateVar).AsNumber();
+        w.humidityRatio = HumidRatioSI(T, P, situation, stateVar).AsNumber();
+        w.enthalpy = EnthalpySI(T, P, situation, stateVar).AsNumber();
+        w.volume = VolumeSI(T, P, situation, stateVar).AsNumber();
+        w.relativeHumidity = Checked(stateVar * kPercent);
+        return;
+    }
+    case 3: {
+        const double value = Convert(request.third, conventions);
+        if (value > kHumidityRatioLimit)
+            OutOfRange();
+        const std::int16_t situation = kHumidityRatioGiven;
+        const double stateVar = value;
+        w.humidityRatio = value;
+        w.dewPoint = DewPointSI(T, P, situation, stateVar).AsNumber();
+        w.wetBulb = WetBulbSI(T, P, situation, stateVar).AsNumber();
+        w.relativeHumidity = Checked(HumiditySI(T, P, situation, stateVar).AsNumber() * kPercent);
+        w.enthalpy = EnthalpySI(T, P, situation, stateVar).AsNumber();
+        w.volume = VolumeSI(T, P, situation, stateVar).AsNumber();
+        return;
+    }
+    default:
+        // The window's drop-down list always has one of its four entries selected.
+        CheckValues();
+    }
+}
+
+/// A value of the report: rounded to `places` when places >= 0, then as text.
+std::string Shown(double value, int places, const NumberConventions& conventions)
+{
+    // Every value reaching the report is finite: the engine fails rather than
+    // return an infinity, and the driver's arithmetic is checked. A value that
+    // somehow is not would have no plain decimal text.
+    Checked(value);
+    return NumberToText(places >= 0 ? RoundHalfEven(value, places) : value, conventions);
+}
+
+std::string Report(const Working& w, const NumberConventions& conventions)
+{
+    constexpr int kNotRounded = -1;
+    const std::array<std::string, 10> lines = {
+        "As per Humitrax\u00ae",
+        std::string(23, '_'),
+        "Dry Bulb Temperature: " + Shown(w.dryBulb, kNotRounded, conventions) + " \u00b0C",
+        "Barometric Pressure: " + Shown(w.pressure, 3, conventions) + " kPa",
+        "Wet Bulb Temperature: " + Shown(w.wetBulb, 1, conventions) + " \u00b0C",
+        "Dew Point Temperature: " + Shown(w.dewPoint, 1, conventions) + " \u00b0C",
+        "Relative Humidity: " + Shown(w.relativeHumidity, 1, conventions) + " %",
+        " Absolute Humidity: " + Shown(w.humidityRatio, 4, conventions) + " mass ratio",
+        " Enthalpy: " + Shown(w.enthalpy, 2, conventions) + " kJ/kg",
+        " Specific Volume: " + Shown(w.volume, 2, conventions) + " cu.m/kg",
+    };
+    std::string report;
+    for (const std::string& line : lines) {
+        if (!report.empty())
+            report += kCrLf;
+        report += line;
+    }
+    return report;
+}
+
+CalculationOutcome Press(const CalculationRequest& request, const NumberConventions& conventions)
+{
+    // 1. An empty entry ends the press before anything is converted.
+    if (request.dryBulb.empty() || request.second.empty() || request.third.empty())
+        return {false, std::string(messages::kEmptyEntry)};
+
+    Working w;
+
+    // 2. The dry bulb.
+    const double dryBulb = Convert(request.dryBulb, conventions);
+    if (dryBulb > kDryBulbLimit)
+        OutOfRange();
+    w.dryBulb = dryBulb;
+
+    // 3. The pressure, typed or from the altitude.
+    const double second = Convert(request.second, conventions);
+    if (request.barocond == 0) {
+        if (second > kPressureLimit)
+            OutOfRange();
+        w.pressure = second;
+    } else {
+        if (second > kAltitudeLimit)
+            OutOfRange();
+        w.pressure = PressureFromAltitude(second);
+    }
+
+    // 4. The third condition and the properties.
+    ComputeProperties(request, conventions, w);
+
+    // 5. The report.
+    return {true, Report(w, conventions)};
+}
+
+} // namespace
+
+CalculationOutcome Calculate(const CalculationRequest& request,
+                             const NumberConventions& conventions) noexcept
+{
+    try {
+        return Press(request, conventions);
+    } catch (const EndOfPress& end) {
+        try {
+            return {false, std::string(end.message)};
+        } catch (...) {
+            return {};
+        }
+    } catch (...) {
+        // A PropertyFailure from the engine or the driver's arithmetic, an error
+        // text used as a number, or anything else: the press ends here.
+        try {
+            return {false, std::string(messages::kCheckValues)};
+        } catch (...) {
+            return {};
+        }
+    }
+}
+
+std::optional<double> EntryToNumber(std::string_view text, const NumberConventions& conventions)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+
+    // The locale's separator becomes a point; a text that then holds two points
+    // (a point and the locale's separator, or grouping) does not convert.
+    std::string normalised;
+    const std::string_view separator = Separator(conventions);
+    if (separator == ".") {
+        normalised.assign(text);
+    } else {
+        normalised.reserve(text.size());
+        while (!text.empty()) {
+            if (text.starts_with(separator)) {
+                normalised += '.';
+                text.remove_prefix(separator.size());
+            } else {
+                normalised += text.front();
+                text.remove_prefix(1);
+            }
+        }
+    }
+
+    // Digits or a separator must come first: no second sign, no "inf" or "nan".
+    if (normalised.empty())
+        return std::nullopt;
+    const char first = normalised.front();
+    if (!(first == '.' || (first >= '0' && first <= '9')))
+        return std::nullopt;
+
+    double value = 0.0;
+    const char* begin = normalised.data();
+    const char* end = begin + normalised.size();
+    const auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::general);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value))
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+double RoundHalfEven(double value, int places)
+{
+    if (!std::isfinite(value))
+        return value;
+    places = std::clamp(places, 0, kMaxPlaces);
+    // Fixed notation with a precision rounds the double's exact binary value, a
+    // tie to the even digit; reading the text back gives the nearest double to
+    // the rounded decimal.
+    std::vector<char> buffer(static_cast<std::size_t>(places) + 400);
+    char* const begin = buffer.data();
+    char* const end = begin + buffer.size();
+    const auto written = std::to_chars(begin, end, value, std::chars_format::fixed, places);
+    if (written.ec != std::errc())
+        return value;
+    double rounded = value;
+    const auto read = std::from_chars(begin, written.ptr, rounded, std::chars_format::fixed);
+    if (read.ec != std::errc())
+        return value;
+    return rounded;
+}
+
+std::string NumberToText(double value, const NumberConventions& conventions)
+{
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value < 0 ? "-inf" : "inf";
+    if (value == 0.0)
+        return "0";
+
+    // d.dddddddddddddde±x: 15 significant digits, rounded from the exact value.
+    std::array<char, 64> buffer{};
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                       std::chars_format::scientific, kSignificantDigits - 1);
+    const std::string_view scientific(buffer.data(),
+                                      static_cast<std::size_t>(written.ptr - buffer.data()));
+
+    const bool negative = scientific.front() == '-';
+    const std::size_t ePos = scientific.find('e');
+    std::string digits;
+    for (char c : scientific.substr(0, ePos))
+        if (c >= '0' && c <= '9')
+            digits += c;
+    int exponent = 0;
+    {
+        std::string_view exponentText = scientific.substr(ePos + 1);
+        if (!exponentText.empty() && exponentText.front() == '+')
+            exponentText.remove_prefix(1);
+        std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+    }
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+
+    // The first digit stands at 10^exponent.
+    const auto count = static_cast<int>(digits.size());
+    std::string whole;
+    std::string fraction;
+    if (exponent < 0) {
+        whole = "0";
+        fraction = std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    } else if (exponent + 1 >= count) {
+        whole = digits + std::string(static_cast<std::size_t>(exponent + 1 - count), '0');
+    } else {
+        whole = digits.substr(0, static_cast<std::size_t>(exponent + 1));
+        fraction = digits.substr(static_cast<std::size_t>(exponent + 1));
+    }
+
+    std::string text;
+    if (negative)
+        text += '-';
+    text += whole;
+    if (!fraction.empty()) {
+        text += Separator(conventions);
+        text += fraction;
+    }
+    return text;
+}
+
+} // namespace humitrax
