@@ -1,0 +1,334 @@
+#include "batch_rows.h"
+
+#include "csv.h"
+#include "numbers.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace humitrax::cli {
+namespace {
+
+constexpr std::array<Property, kPropertyCount> kProperties = {
+    Property::DryBulb,       Property::Pressure, Property::WetBulb,
+    Property::DewPoint,      Property::RelativeHumidity, Property::HumidityRatio,
+    Property::Enthalpy,      Property::SpecificVolume,   Property::Grains,
+};
+
+constexpr std::string_view kStatusColumn = "status";
+constexpr std::string_view kPressureColumn = "pressure";
+constexpr std::string_view kAltitudeColumn = "altitude";
+constexpr std::string_view kConditionList = "wet_bulb, dew_point, relative_humidity, humidity_ratio";
+
+std::string_view Trim(std::string_view text) noexcept
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string Quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
+
+void AppendJsonKey(std::string& out, std::string_view name)
+{
+    AppendJsonString(out, name);
+    out.push_back(':');
+}
+
+/// The status of one row: failures joined by "; ".
+class Status {
+public:
+    explicit Status(std::string& text) : m_text(text) { m_text.clear(); }
+
+    /// "line N: column what"
+    void AddInput(std::size_t line, std::string_view column, std::string_view what)
+    {
+        Separate();
+        std::array<char, 24> digits{};
+        const auto [ptr, ec] = std::to_chars(digits.data(), digits.data() + digits.size(), line);
+        (void)ec; // 24 characters hold every size_t
+        m_text.append("line ").append(digits.data(), ptr).append(": ");
+        m_text.append(column);
+        if (!column.empty())
+            m_text.push_back(' ');
+        m_text.append(what);
+    }
+
+    /// "column: reason"
+    void AddCell(std::string_view column, std::string_view reason)
+    {
+        Separate();
+        m_text.append(column).append(": ").append(reason);
+    }
+
+    [[nodiscard]] bool empty() const noexcept { return m_text.empty(); }
+
+private:
+    void Separate()
+    {
+        if (!m_text.empty())
+            m_text.append("; ");
+    }
+
+    std::string& m_text;
+};
+
+/// Reads the number in a column of the record; a missing, empty or unreadable
+/// one is noted in the status.
+std::optional<double> ReadNumber(const CsvRecord& record, std::size_t column,
+                                 std::string_view name, std::size_t line, Status& status)
+{
+    if (column >= record.fields.size()) {
+        status.AddInput(line, name, "is missing");
+        return std::nullopt;
+    }
+    const std::string_view text = Trim(record.fields[column]);
+    if (text.empty()) {
+        status.AddInput(line, name, "is empty");
+        return std::nullopt;
+    }
+    const std::optional<double> value = ParseDouble(text);
+    if (!value) {
+        status.AddInput(line, name, "is not a number");
+        return std::nullopt;
+    }
+    if (!std::isfinite(*value)) {
+        status.AddInput(line, name, "is not a finite number");
+        return std::nullopt;
+    }
+    return value;
+}
+
+Cell Given(const std::optional<double>& value) noexcept
+{
+    Cell cell;
+    if (value) {
+        cell.value = *value;
+        cell.present = true;
+    }
+    return cell;
+}
+
+} // namespace
+
+std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& header,
+                                           Units units, OutputFormat format,
+                                           std::string& message)
+{
+    BatchLayout layout;
+    layout.units = units;
+    layout.format = format;
+    layout.columnCount = header.size();
+    std::optional<std::size_t> dryBulb;
+    std::optional<std::size_t> pressure;
+    std::optional<std::size_t> condition;
+    for (std::size_t column = 0; column < header.size(); ++column) {
+        const std::string_view name = Trim(header[column]);
+        if (name == PropertyColumn(Property::DryBulb)) {
+            if (dryBulb) {
+                message = "the header names dry_bulb twice";
+                return std::nullopt;
+            }
+            dryBulb = column;
+        } else if (name == kPressureColumn || name == kAltitudeColumn) {
+            if (pressure) {
+                message = "the header names " + Quoted(Trim(header[*pressure])) + " and " +
+                          Quoted(name) + "; give exactly one of pressure and altitude";
+                return std::nullopt;
+            }
+            pressure = column;
+            layout.altitude = name == kAltitudeColumn;
+        } else if (const std::optional<Condition> given = ConditionFromColumn(name)) {
+            if (condition) {
+                message = "the header names " + Quoted(Trim(header[*condition])) + " and " +
+                          Quoted(name) + "; give exactly one of " + std::string(kConditionList);
+                return std::nullopt;
+            }
+            condition = column;
+            layout.condition = *given;
+        } else {
+            bool isOutput = name == kStatusColumn;
+            for (Property property : kProperties) {
+                if (HasProperty(property, units) && name == PropertyColumn(property))
+                    isOutput = true;
+            }
+            if (isOutput) {
+                message = "the input column " + Quoted(name) +
+                          " has the name of an output column; rename it";
+                return std::nullopt;
+            }
+            layout.passThroughColumns.push_back(column);
+            layout.passThroughNames.emplace_back(header[column]);
+            layout.passThroughLabels.push_back(
+                name.empty() ? "column " + std::to_string(column + 1) : std::string(name));
+        }
+    }
+    if (!dryBulb) {
+        message = "the header has no dry_bulb column";
+        return std::nullopt;
+    }
+    if (!pressure) {
+        message = "the header has neither a pressure nor an altitude column";
+        return std::nullopt;
+    }
+    if (!condition) {
+        message = "the header has none of " + std::string(kConditionList);
+        return std::nullopt;
+    }
+    layout.dryBulbColumn = *dryBulb;
+    layout.pressureColumn = *pressure;
+    layout.conditionColumn = *condition;
+    for (const std::string& name : layout.passThroughNames) {
+        std::string key;
+        AppendJsonKey(key, name);
+        layout.jsonKeys.push_back(std::move(key));
+    }
+    return layout;
+}
+
+std::string OutputHeader(const BatchLayout& layout)
+{
+    if (layout.format == OutputFormat::Json)
+        return {};
+    std::string out;
+    for (const std::string& name : layout.passThroughNames) {
+        AppendCsvField(out, name);
+        out.push_back(',');
+    }
+    for (Property property : kProperties) {
+        if (HasProperty(property, layout.units))
+            out.append(PropertyColumn(property)).push_back(',');
+    }
+    out.append(kStatusColumn).push_back('\n');
+    return out;
+}
+
+void AppendCsvCells(std::string& out, const StateResult& state, Units units,
+                    std::string_view status)
+{
+    for (Property property : kProperties) {
+        if (!HasProperty(property, units))
+            continue;
+        const Cell& cell = state[property];
+        if (cell.present)
+            AppendNumber(out, cell.value);
+        out.push_back(',');
+    }
+    AppendCsvField(out, status);
+    out.push_back('\n');
+}
+
+void AppendJsonCells(std::string& out, const StateResult& state, Units units,
+                     std::string_view status)
+{
+    for (Property property : kProperties) {
+        if (!HasProperty(property, units))
+            continue;
+        out.push_back('"');
+        out.append(PropertyColumn(property)).append("\":");
+        const Cell& cell = state[property];
+        if (cell.present)
+            AppendNumber(out, cell.value);
+        else
+            out.append("null");
+        out.push_back(',');
+    }
+    out.append("\"status\":");
+    if (status.empty())
+        out.append("null");
+    else
+        AppendJsonString(out, status);
+}
+
+BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size,
+                         std::size_t firstLine, std::string& out)
+{
+    BlockCounts counts;
+    CsvRecord record;
+    std::string statusText;
+    const std::string_view pressureName = layout.altitude ? kAltitudeColumn : kPressureColumn;
+    const Property conditionProperty = ConditionProperty(layout.condition);
+    const std::string_view conditionName = PropertyColumn(conditionProperty);
+    char* pos = data;
+    char* const end = data + size;
+    std::size_t line = firstLine;
+    while (pos < end) {
+        const std::size_t recordLine = line;
+        pos = ParseCsvRecord(pos, end, record);
+        line += record.lineFeeds;
+        if (record.blank())
+            continue;
+        ++counts.rows;
+        Status status(statusText);
+        if (record.unterminated)
+            status.AddInput(recordLine, "", "has a quoted field that is never closed");
+        if (record.textAfterQuote)
+            status.AddInput(recordLine, "", "has text after a closing quote");
+        if (record.fields.size() > layout.columnCount) {
+            status.AddInput(recordLine, "",
+                            "has more fields than the header; the extra ones are dropped");
+        }
+        for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
+            if (layout.passThroughColumns[i] >= record.fields.size())
+                status.AddInput(recordLine, layout.passThroughLabels[i], "is missing");
+        }
+
+        const std::optional<double> dryBulb = ReadNumber(
+            record, layout.dryBulbColumn, PropertyColumn(Property::DryBulb), recordLine, status);
+        const std::optional<double> pressureOrAltitude =
+            ReadNumber(record, layout.pressureColumn, pressureName, recordLine, status);
+        const std::optional<double> given =
+            ReadNumber(record, layout.conditionColumn, conditionName, recordLine, status);
+
+        Cell pressure = Given(layout.altitude ? std::nullopt : pressureOrAltitude);
+        if (layout.altitude && pressureOrAltitude) {
+            pressure = PressureFromAltitude(layout.units, *pressureOrAltitude);
+            if (!pressure.present)
+                status.AddCell(PropertyColumn(Property::Pressure), pressure.reason);
+        }
+
+        StateResult state;
+        if (dryBulb && pressure.present && given) {
+            state = ComputeState({layout.units, *dryBulb, pressure.value, layout.condition, *given});
+            for (Property property : kProperties) {
+                const Cell& cell = state[property];
+                if (HasProperty(property, layout.units) && !cell.present)
+                    status.AddCell(PropertyColumn(property), cell.reason);
+            }
+        } else {
+            state[Property::DryBulb] = Given(dryBulb);
+            state[Property::Pressure] = pressure;
+            state[conditionProperty] = Given(given);
+        }
+
+        if (layout.format == OutputFormat::Csv) {
+            for (std::size_t column : layout.passThroughColumns) {
+                if (column < record.fields.size())
+                    AppendCsvField(out, record.fields[column]);
+                out.push_back(',');
+            }
+            AppendCsvCells(out, state, layout.units, statusText);
+        } else {
+            out.push_back('{');
+            for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
+                const std::size_t column = layout.passThroughColumns[i];
+                out.append(layout.jsonKeys[i]);
+                if (column < record.fields.size())
+                    AppendJsonString(out, record.fields[column]);
+                else
+                    out.append("null");
+                out.push_back(',');
+            }
+            AppendJsonCells(out, state, layout.units, statusText);
+            out.append("}\n");
+        }
+        if (!status.empty())
+            ++counts.failedRows;
+    }
+    return counts;
+}
+
+} // namespace humitrax::cli

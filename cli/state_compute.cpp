@@ -1,0 +1,195 @@
+#include "state_compute.h"
+
+#include "psychrometrics.h"
+
+#include <cmath>
+
+namespace humitrax::cli {
+namespace {
+
+constexpr std::string_view kNoResult = "no result";
+
+/// Feet per metre and the pressure of the standard atmosphere in psia and
+/// kPa, as the calculator converts an altitude.
+constexpr double kFeetPerMetre = 3.2808;
+constexpr double kStandardPsia = 14.697;
+constexpr double kStandardKPa = 101.325;
+
+Cell Failed(std::string_view reason) noexcept
+{
+    Cell cell;
+    cell.reason = reason;
+    return cell;
+}
+
+Cell Value(double value) noexcept
+{
+    if (!std::isfinite(value))
+        return Failed(CausePhrase(std::isnan(value) ? FailureCause::InvalidOperation
+                                                    : FailureCause::Overflow));
+    Cell cell;
+    cell.value = value;
+    cell.present = true;
+    return cell;
+}
+
+/// One engine call as a cell: its number, its error text, or its failure.
+/// `scale` turns the relative humidity's fraction into percent.
+template <typename Call>
+Cell Evaluate(Call&& call, double scale = 1.0) noexcept
+{
+    try {
+        const PropertyResult result = call();
+        if (result.isText())
+            return Failed(result.text());
+        if (result.isEmpty())
+            return Failed(kNoResult);
+        return Value(result.AsNumber() * scale);
+    } catch (const PropertyFailure& failure) {
+        return Failed(CausePhrase(failure.cause()));
+    }
+}
+
+} // namespace
+
+std::string_view PropertyColumn(Property property) noexcept
+{
+    switch (property) {
+    case Property::DryBulb: return "dry_bulb";
+    case Property::Pressure: return "pressure";
+    case Property::WetBulb: return "wet_bulb";
+    case Property::DewPoint: return "dew_point";
+    case Property::RelativeHumidity: return "relative_humidity";
+    case Property::HumidityRatio: return "humidity_ratio";
+    case Property::Enthalpy: return "enthalpy";
+    case Property::SpecificVolume: return "specific_volume";
+    case Property::Grains: return "grains";
+    }
+    return "";
+}
+
+Property ConditionProperty(Condition condition) noexcept
+{
+    switch (condition) {
+    case Condition::WetBulb: return Property::WetBulb;
+    case Condition::DewPoint: return Property::DewPoint;
+    case Condition::RelativeHumidity: return Property::RelativeHumidity;
+    case Condition::HumidityRatio: return Property::HumidityRatio;
+    }
+    return Property::RelativeHumidity;
+}
+
+std::optional<Condition> ConditionFromColumn(std::string_view column) noexcept
+{
+    for (Condition condition : {Condition::WetBulb, Condition::DewPoint,
+                                Condition::RelativeHumidity, Condition::HumidityRatio}) {
+        if (column == PropertyColumn(ConditionProperty(condition)))
+            return condition;
+    }
+    return std::nullopt;
+}
+
+std::string_view PropertyUnit(Property property, Units units) noexcept
+{
+    const bool si = units == Units::SI;
+    switch (property) {
+    case Property::DryBulb:
+    case Property::WetBulb:
+    case Property::DewPoint: return si ? "°C" : "°F";
+    case Property::Pressure: return si ? "kPa" : "psia";
+    case Property::RelativeHumidity: return "%";
+    case Property::HumidityRatio: return si ? "kg/kg" : "lb/lb";
+    case Property::Enthalpy: return si ? "kJ/kg" : "Btu/lb";
+    case Property::SpecificVolume: return si ? "m³/kg" : "ft³/lb";
+    case Property::Grains: return "gr/lb";
+    }
+    return "";
+}
+
+std::string_view AltitudeUnit(Units units) noexcept { return units == Units::SI ? "m" : "ft"; }
+
+bool HasProperty(Property property, Units units) noexcept
+{
+    return property != Property::Grains || units == Units::InchPound;
+}
+
+std::string_view CausePhrase(FailureCause cause) noexcept
+{
+    switch (cause) {
+    case FailureCause::TypeMismatch: return "type mismatch";
+    case FailureCause::DivisionByZero: return "division by zero";
+    case FailureCause::Overflow: return "overflow";
+    case FailureCause::InvalidOperation: return "invalid operation";
+    case FailureCause::InvalidLogarithm: return "invalid logarithm";
+    case FailureCause::NoConvergence: return "no convergence";
+    }
+    return CauseName(cause);
+}
+
+Cell PressureFromAltitude(Units units, double altitude)
+{
+    try {
+        if (units == Units::InchPound)
+            return Value(interp(altitude));
+        const Cell feet = Value(altitude * kFeetPerMetre);
+        if (!feet.present)
+            return feet;
+        const Cell ratio = Value(interp(feet.value) / kStandardPsia);
+        if (!ratio.present)
+            return ratio;
+        return Value(ratio.value * kStandardKPa);
+    } catch (const PropertyFailure& failure) {
+        return Failed(CausePhrase(failure.cause()));
+    }
+}
+
+StateResult ComputeState(const StateInput& input)
+{
+    const double& T = input.dryBulb;
+    const double& p = input.pressure;
+    const std::int16_t Situation = static_cast<std::int16_t>(input.condition);
+    const double StateVar = input.condition == Condition::RelativeHumidity ? input.value / 100.0
+                                                                           : input.value;
+    const std::int16_t UnitsSI = input.units == Units::SI ? 1 : 0;
+
+    StateResult result;
+    result[Property::DryBulb] = Value(T);
+    result[Property::Pressure] = Value(p);
+    result[ConditionProperty(input.condition)] = Value(input.value);
+
+    // The calculator's calls for each third condition, in its order.
+    const auto wetBulb = [&] { return WetBulb(T, p, Situation, StateVar, UnitsSI); };
+    const auto dewPoint = [&] { return DewPoint(T, p, Situation, StateVar, UnitsSI); };
+    const auto humidity = [&] { return Humidity(T, p, Situation, StateVar, UnitsSI); };
+    const auto humidRatio = [&] { return HumidRatio(T, p, Situation, StateVar, UnitsSI); };
+    switch (input.condition) {
+    case Condition::WetBulb:
+        result[Property::RelativeHumidity] = Evaluate(humidity, 100.0);
+        result[Property::DewPoint] = Evaluate(dewPoint);
+        result[Property::HumidityRatio] = Evaluate(humidRatio);
+        break;
+    case Condition::DewPoint:
+        result[Property::RelativeHumidity] = Evaluate(humidity, 100.0);
+        result[Property::WetBulb] = Evaluate(wetBulb);
+        result[Property::HumidityRatio] = Evaluate(humidRatio);
+        break;
+    case Condition::RelativeHumidity:
+        result[Property::DewPoint] = Evaluate(dewPoint);
+        result[Property::WetBulb] = Evaluate(wetBulb);
+        result[Property::HumidityRatio] = Evaluate(humidRatio);
+        break;
+    case Condition::HumidityRatio:
+        result[Property::DewPoint] = Evaluate(dewPoint);
+        result[Property::WetBulb] = Evaluate(wetBulb);
+        result[Property::RelativeHumidity] = Evaluate(humidity, 100.0);
+        break;
+    }
+    result[Property::Enthalpy] = Evaluate([&] { return Enthalpy(T, p, Situation, StateVar, UnitsSI); });
+    result[Property::SpecificVolume] =
+        Evaluate([&] { return Volume(T, p, Situation, StateVar, UnitsSI); });
+    if (input.units == Units::InchPound)
+        result[Property::Grains] = Evaluate([&] { return Grains(T, p, Situation, StateVar); });
+    return result;
+}
+
+} // namespace humitrax::cli

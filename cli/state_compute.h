@@ -1,0 +1,101 @@
+// File: state_compute.h
+// One state of moist air, every property, through the engine's public
+// functions with the unit flag: the calls of the calculator's calculation for
+// the given third condition, plus Grains in inch-pound units. Shared by the
+// state and batch commands.
+#pragma once
+
+#include "property_result.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace humitrax::cli {
+
+enum class Units : std::uint8_t { SI, InchPound };
+
+/// The third condition of the air, coded as the engine's Situation.
+enum class Condition : std::int16_t {
+    WetBulb = kWetBulbGiven,
+    DewPoint = kDewPointGiven,
+    RelativeHumidity = kRelativeHumidityGiven, ///< percent at the interface
+    HumidityRatio = kHumidityRatioGiven,
+};
+
+/// The properties of a state, in the order the commands write them.
+enum class Property : std::uint8_t {
+    DryBulb,
+    Pressure,
+    WetBulb,
+    DewPoint,
+    RelativeHumidity, ///< percent
+    HumidityRatio,
+    Enthalpy,
+    SpecificVolume,
+    Grains, ///< inch-pound only
+};
+inline constexpr std::size_t kPropertyCount = 9;
+
+/// The column name of a property ("dry_bulb", "relative_humidity", ...).
+std::string_view PropertyColumn(Property property) noexcept;
+/// The property a condition gives (Condition::DewPoint gives Property::DewPoint).
+Property ConditionProperty(Condition condition) noexcept;
+/// The condition a column names, if it names one ("wet_bulb" ...).
+std::optional<Condition> ConditionFromColumn(std::string_view column) noexcept;
+/// The unit of a property in a unit system ("°C", "kPa", "%", "gr/lb" ...).
+std::string_view PropertyUnit(Property property, Units units) noexcept;
+/// The unit of an altitude: "m" or "ft".
+std::string_view AltitudeUnit(Units units) noexcept;
+/// Whether the unit system has the property (grains: inch-pound only).
+bool HasProperty(Property property, Units units) noexcept;
+
+/// A failure cause as words: "no convergence", "invalid logarithm" ...
+std::string_view CausePhrase(FailureCause cause) noexcept;
+
+/// One value, or why it could not be formed. `reason` has static storage: an
+/// engine error text ("out of range") or a cause phrase.
+struct Cell {
+    double value = 0.0;
+    std::string_view reason; ///< empty when the value stands
+    bool present = false;
+};
+
+/// The barometric pressure at an altitude: SI metres × 3.2808 to feet,
+/// interp, then psia ÷ 14.697 × 101.325 to kPa (dividing first); inch-pound
+/// feet straight to interp. Non-finite steps fail (overflow, invalid
+/// operation) like any engine failure.
+Cell PressureFromAltitude(Units units, double altitude);
+
+/// The given values of a state, in the units of the call; relative humidity
+/// in percent.
+struct StateInput {
+    Units units = Units::SI;
+    double dryBulb = 0.0;
+    double pressure = 0.0;
+    Condition condition = Condition::RelativeHumidity;
+    double value = 0.0;
+};
+
+/// Every property of a state. Each cell is computed on its own: a failing
+/// engine call leaves only its own cell empty, with the reason.
+struct StateResult {
+    std::array<Cell, kPropertyCount> cells{};
+
+    [[nodiscard]] const Cell& operator[](Property property) const noexcept
+    {
+        return cells[static_cast<std::size_t>(property)];
+    }
+    [[nodiscard]] Cell& operator[](Property property) noexcept
+    {
+        return cells[static_cast<std::size_t>(property)];
+    }
+};
+
+/// Computes every property of the state. Dry bulb, pressure and the given
+/// condition are the input values themselves.
+StateResult ComputeState(const StateInput& input);
+
+} // namespace humitrax::cli
