@@ -1,0 +1,209 @@
+// Answers to engine calls given as text, for the call command.
+#include "call_lines.h"
+
+#include "numbers.h"
+#include "psychrometrics.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace humitrax::cli {
+namespace {
+
+/// How an engine function takes its arguments after T or X.
+enum class Signature : std::uint8_t {
+    Altitude,         ///< X
+    Temperature,      ///< T
+    TemperatureUnits, ///< T UnitsSI
+    State,            ///< T p Situation StateVar
+    StateUnits,       ///< T p Situation StateVar UnitsSI
+};
+
+using StateFunction = PropertyResult (*)(const double&, const double&, const std::int16_t&,
+                                         const double&);
+using StateUnitsFunction = PropertyResult (*)(const double&, const double&, const std::int16_t&,
+                                              const double&, const std::int16_t&);
+
+struct Function {
+    std::string_view name;
+    Signature signature;
+    StateFunction state = nullptr;
+    StateUnitsFunction stateUnits = nullptr;
+};
+
+constexpr std::array kFunctions{
+    Function{"interp", Signature::Altitude},
+    Function{"SatPressure", Signature::TemperatureUnits},
+    Function{"SatPressureSI", Signature::Temperature},
+    Function{"HumidRatio", Signature::StateUnits, nullptr, &HumidRatio},
+    Function{"HumidRatioSI", Signature::State, &HumidRatioSI},
+    Function{"Humidity", Signature::StateUnits, nullptr, &Humidity},
+    Function{"HumiditySI", Signature::State, &HumiditySI},
+    Function{"DewPoint", Signature::StateUnits, nullptr, &DewPoint},
+    Function{"DewPointSI", Signature::State, &DewPointSI},
+    Function{"WetBulb", Signature::StateUnits, nullptr, &WetBulb},
+    Function{"WetBulbSI", Signature::State, &WetBulbSI},
+    Function{"Volume", Signature::StateUnits, nullptr, &Volume},
+    Function{"VolumeSI", Signature::State, &VolumeSI},
+    Function{"Grains", Signature::State, &Grains},
+    Function{"Enthalpy", Signature::StateUnits, nullptr, &Enthalpy},
+    Function{"EnthalpySI", Signature::State, &EnthalpySI},
+};
+
+std::size_t ArgumentCount(Signature signature)
+{
+    switch (signature) {
+    case Signature::Altitude:
+    case Signature::Temperature: return 1;
+    case Signature::TemperatureUnits: return 2;
+    case Signature::State: return 4;
+    case Signature::StateUnits: return 5;
+    }
+    return 0;
+}
+
+std::string_view ArgumentNames(Signature signature)
+{
+    switch (signature) {
+    case Signature::Altitude: return "X";
+    case Signature::Temperature: return "T";
+    case Signature::TemperatureUnits: return "T UnitsSI";
+    case Signature::State: return "T p Situation StateVar";
+    case Signature::StateUnits: return "T p Situation StateVar UnitsSI";
+    }
+    return "";
+}
+
+std::string Describe(const PropertyResult& result)
+{
+    switch (result.kind()) {
+    case PropertyResult::Kind::Number: return "number " + ShortestText(result.AsNumber());
+    case PropertyResult::Kind::Text: return "text " + std::string(result.text());
+    case PropertyResult::Kind::Empty: break;
+    }
+    return "empty";
+}
+
+/// Reads the arguments and calls the function; the answer line without its
+/// line feed. `readable` is cleared when the arguments could not be read.
+std::string AnswerWords(std::span<const std::string_view> words, bool& readable)
+{
+    readable = false;
+    if (words.empty())
+        return "error no function named";
+    const Function* function = nullptr;
+    for (const Function& candidate : kFunctions) {
+        if (candidate.name == words.front())
+            function = &candidate;
+    }
+    if (function == nullptr)
+        return "error unknown function '" + std::string(words.front()) + "'";
+    const std::span<const std::string_view> args = words.subspan(1);
+    const std::size_t wanted = ArgumentCount(function->signature);
+    if (args.size() != wanted) {
+        return "error " + std::string(function->name) + " takes " + std::to_string(wanted) +
+               " arguments (" + std::string(ArgumentNames(function->signature)) + "), not " +
+               std::to_string(args.size());
+    }
+    // Every argument but Situation and UnitsSI is a double.
+    std::array<double, 4> numbers{};
+    std::int16_t situation = 0;
+    std::int16_t unitsSI = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const bool isSituation = function->signature >= Signature::State && i == 2;
+        const bool isUnits = (function->signature == Signature::TemperatureUnits && i == 1) ||
+                             (function->signature == Signature::StateUnits && i == 4);
+        if (isSituation || isUnits) {
+            const auto value = ParseInt16(args[i]);
+            if (!value)
+                return "error argument " + std::to_string(i + 1) + " '" + std::string(args[i]) +
+                       "' is not a whole number from -32768 to 32767";
+            (isSituation ? situation : unitsSI) = *value;
+        } else {
+            const auto value = ParseDouble(args[i]);
+            if (!value)
+                return "error argument " + std::to_string(i + 1) + " '" + std::string(args[i]) +
+                       "' is not a number";
+            numbers[i < 2 ? i : 3] = *value;
+        }
+    }
+    readable = true;
+    const double& T = numbers[0];
+    const double& p = numbers[1];
+    const double& stateVar = numbers[3];
+    try {
+        switch (function->signature) {
+        case Signature::Altitude: return "number " + ShortestText(interp(numbers[0]));
+        case Signature::Temperature: return Describe(SatPressureSI(T));
+        case Signature::TemperatureUnits: return Describe(SatPressure(T, unitsSI));
+        case Signature::State: return Describe(function->state(T, p, situation, stateVar));
+        case Signature::StateUnits:
+            return Describe(function->stateUnits(T, p, situation, stateVar, unitsSI));
+        }
+    } catch (const PropertyFailure& failure) {
+        return "failure " + std::string(CauseName(failure.cause()));
+    }
+    return "error";
+}
+
+std::vector<std::string_view> SplitWords(std::string_view line)
+{
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
+            ++i;
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
+            ++i;
+        if (i > start)
+            words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+} // namespace
+
+std::string AnswerCall(std::span<const std::string_view> words, bool& readable)
+{
+    return AnswerWords(words, readable);
+}
+
+void CallLineReader::Feed(std::string_view bytes, std::string& answers)
+{
+    for (;;) {
+        const std::size_t end = bytes.find('\n');
+        if (end == std::string_view::npos)
+            break;
+        if (m_partial.empty()) {
+            AnswerLine(bytes.substr(0, end), answers);
+        } else {
+            m_partial.append(bytes.substr(0, end));
+            AnswerLine(m_partial, answers);
+            m_partial.clear();
+        }
+        bytes.remove_prefix(end + 1);
+    }
+    m_partial.append(bytes);
+}
+
+void CallLineReader::Finish(std::string& answers)
+{
+    AnswerLine(m_partial, answers);
+    m_partial.clear();
+}
+
+void CallLineReader::AnswerLine(std::string_view line, std::string& answers)
+{
+    const std::vector<std::string_view> words = SplitWords(line);
+    if (words.empty())
+        return;
+    bool readable = false;
+    answers += AnswerWords(words, readable);
+    answers += '\n';
+    m_allReadable = m_allReadable && readable;
+}
+
+} // namespace humitrax::cli
