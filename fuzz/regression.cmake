@@ -1,0 +1,27 @@
+# The fuzz harnesses without libFuzzer: each is linked with replay_main.cpp and
+# replays its committed corpus (fuzz/corpus/<harness>/) as the ctest test
+# fuzz.<harness>, so an input that once broke a property keeps being tried in
+# every build, with any compiler and under the sanitizers preset.
+# Included from tests/CMakeLists.txt and from fuzz/CMakeLists.txt.
+include_guard(GLOBAL)
+
+set(HUMITRAX_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+function(humitrax_fuzz_replay harness)
+    set(target humitrax_fuzz_replay_${harness})
+    add_executable(${target} ${HUMITRAX_FUZZ_DIR}/replay_main.cpp ${ARGN})
+    target_include_directories(${target} PRIVATE ${HUMITRAX_FUZZ_DIR})
+    target_link_libraries(${target} PRIVATE humitrax::warnings)
+    add_test(NAME fuzz.${harness} COMMAND ${target} ${HUMITRAX_FUZZ_DIR}/corpus/${harness})
+endfunction()
+
+humitrax_fuzz_replay(engine ${HUMITRAX_FUZZ_DIR}/engine_fuzz.cpp)
+target_link_libraries(humitrax_fuzz_replay_engine PRIVATE humitrax::engine)
+
+humitrax_fuzz_replay(driver ${HUMITRAX_FUZZ_DIR}/driver_fuzz.cpp)
+target_link_libraries(humitrax_fuzz_replay_driver PRIVATE humitrax::driver)
+
+humitrax_fuzz_replay(call_lines ${HUMITRAX_FUZZ_DIR}/call_lines_fuzz.cpp
+    ${PROJECT_SOURCE_DIR}/cli/call_lines.cpp ${PROJECT_SOURCE_DIR}/cli/numbers.cpp)
+target_include_directories(humitrax_fuzz_replay_call_lines PRIVATE ${PROJECT_SOURCE_DIR}/cli)
+target_link_libraries(humitrax_fuzz_replay_call_lines PRIVATE humitrax::engine)
