@@ -12,11 +12,13 @@ Standard library only (Python 3.9 or later). The output is deterministic, so
 running it again reproduces the committed files byte for byte:
 
     python3 resources/generate_artwork.py
+    python3 resources/generate_artwork.py --check   # are the files as drawn?
 """
 
 import math
 import os
 import struct
+import sys
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -515,25 +517,47 @@ def gif_bytes(palette, rows, transparent_index):
             + b"\x3B")
 
 
-def main():
+def artwork():
+    """Every output file's name and bytes."""
+    files = {}
     sizes = (48, 32, 16)
     icons = [icon_image(size) for size in sizes]
     # Index 0 is left for the transparent pixels under the mask.
     palette, indexed = to_indexed(icons, 255)
     palette = [(0, 0, 0)] + palette
     indexed = [[[None if i is None else i + 1 for i in row] for row in rows] for rows in indexed]
-    with open(os.path.join(HERE, "humitrax.ico"), "wb") as f:
-        f.write(ico_bytes(icons, palette, indexed))
+    files["humitrax.ico"] = ico_bytes(icons, palette, indexed)
     for size, rows in zip(sizes, icons):
-        with open(os.path.join(HERE, "humitrax-%d.png" % size), "wb") as f:
-            f.write(png_bytes(rows))
+        files["humitrax-%d.png" % size] = png_bytes(rows)
 
     image = picture()
     palette, (rows,) = to_indexed([image], 255)
-    transparent = len(palette)
-    with open(os.path.join(HERE, "Image1.gif"), "wb") as f:
-        f.write(gif_bytes(palette, rows, transparent))
+    files["Image1.gif"] = gif_bytes(palette, rows, len(palette))
+    return files
+
+
+def main(argv):
+    files = artwork()
+    if argv[1:] == ["--check"]:
+        # Whether the committed files are what this script draws.
+        stale = []
+        for name, data in sorted(files.items()):
+            path = os.path.join(HERE, name)
+            if not os.path.exists(path) or open(path, "rb").read() != data:
+                stale.append(name)
+        if stale:
+            print("not as generated: " + ", ".join(stale), file=sys.stderr)
+            return 1
+        print("artwork as generated: " + ", ".join(sorted(files)))
+        return 0
+    if argv[1:]:
+        print("usage: generate_artwork.py [--check]", file=sys.stderr)
+        return 2
+    for name, data in files.items():
+        with open(os.path.join(HERE, name), "wb") as f:
+            f.write(data)
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main(sys.argv))

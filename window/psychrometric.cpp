@@ -413,6 +413,8 @@ bool Psychrometric::filterTypedCharacters(QLineEdit* box, const QKeyEvent& event
         // The default button's key, handled by the window.
     case Qt::Key_Delete:
         // An editing key that types nothing (X11 reports the character DEL).
+    case Qt::Key_Backtab:
+        // Shift+Tab is the tab character, whatever text comes with it.
         return false;
     default:
         break;

@@ -1,0 +1,171 @@
+// Leaving the window: every close request asks first, Escape closes nothing,
+// and the support line hands its address to the browser.
+#include "window_test_support.h"
+
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QUrlQuery>
+#include <QWindow>
+
+#include <QRegularExpression>
+
+using humitrax::Answer;
+using humitrax::Psychrometric;
+using humitrax::testing::Entries;
+using humitrax::testing::Fill;
+using humitrax::testing::Find;
+using humitrax::testing::PressEnter;
+using humitrax::testing::RecordingToolkit;
+using humitrax::testing::ShowActive;
+
+namespace {
+
+/// What a user sees of the window, to tell that nothing changed.
+QStringList State(QWidget& window)
+{
+    return {Find<QLineEdit>(window, "DBT").text(),
+            Find<QLineEdit>(window, "second").text(),
+            Find<QLineEdit>(window, "Text1").text(),
+            Find<QComboBox>(window, "barocond").currentText(),
+            Find<QComboBox>(window, "thirdcond").currentText(),
+            Find<QLabel>(window, "unit").text(),
+            Find<QLabel>(window, "Label1").text(),
+            Find<QLabel>(window, "Label2").text()};
+}
+
+enum class CloseBy { Widget, WindowSystem };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Answer)
+Q_DECLARE_METATYPE(CloseBy)
+
+class ClosingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void closeRequest_data();
+    void closeRequest();
+    void everyRequestAsks();
+    void escapeClosesNothing_data();
+    void escapeClosesNothing();
+    void supportLine();
+};
+
+void ClosingTest::closeRequest_data()
+{
+    QTest::addColumn<CloseBy>("by");
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<bool>("open");
+    // The window system's request is what the close box and Alt+F4 send.
+    QTest::newRow("close box, No") << CloseBy::WindowSystem << Answer::No << true;
+    QTest::newRow("close box, Yes") << CloseBy::WindowSystem << Answer::Yes << false;
+    QTest::newRow("close(), No") << CloseBy::Widget << Answer::No << true;
+    QTest::newRow("close(), Yes") << CloseBy::Widget << Answer::Yes << false;
+}
+
+void ClosingTest::closeRequest()
+{
+    QFETCH(CloseBy, by);
+    QFETCH(Answer, answer);
+    QFETCH(bool, open);
+    RecordingToolkit toolkit;
+    toolkit.answer = answer;
+    Psychrometric window(toolkit);
+    QVERIFY(ShowActive(window));
+    Fill(window, Entries{"0", 1, "1000", 3, "0.002"});
+    PressEnter(window);
+    const QStringList before = State(window);
+    const auto request = [&window, by] {
+        if (by == CloseBy::Widget)
+            window.close();
+        else
+            window.windowHandle()->close();
+    };
+
+    if (open) {
+        request();
+    } else {
+        // Yes ends the program: the event loop returns once its only window
+        // has closed. (The second timer only keeps a broken build from hanging.)
+        QTimer::singleShot(0, &window, request);
+        QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+    }
+
+    QCOMPARE(toolkit.questions, QStringList{QString::fromLatin1(humitrax::kQuitQuestion)});
+    QCOMPARE(toolkit.owners.last(), &window);
+    QCOMPARE(window.isVisible(), open);
+    QCOMPARE(State(window), before);
+}
+
+void ClosingTest::everyRequestAsks()
+{
+    RecordingToolkit toolkit;
+    toolkit.answer = Answer::No;
+    Psychrometric window(toolkit);
+    QVERIFY(ShowActive(window));
+    window.close();
+    window.windowHandle()->close();
+    window.close();
+    QCOMPARE(toolkit.questions.size(), 3);
+    QVERIFY(window.isVisible());
+}
+
+void ClosingTest::escapeClosesNothing_data()
+{
+    QTest::addColumn<QString>("focus");
+    for (const char* name : {"DBT", "barocond", "second", "thirdcond", "Text1", "calculate"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void ClosingTest::escapeClosesNothing()
+{
+    QFETCH(QString, focus);
+    RecordingToolkit toolkit;
+    Psychrometric window(toolkit);
+    QVERIFY(ShowActive(window));
+    Fill(window, Entries{"20", 0, "101.325", 2, "50"});
+    const QStringList before = State(window);
+    auto& control = Find<QWidget>(window, qPrintable(focus));
+    control.setFocus();
+    QTest::keyClick(&control, Qt::Key_Escape);
+    QVERIFY(window.isVisible());
+    QVERIFY(toolkit.questions.isEmpty());
+    QVERIFY(toolkit.criticals.isEmpty());
+    QCOMPARE(State(window), before);
+}
+
+void ClosingTest::supportLine()
+{
+    RecordingToolkit toolkit;
+    Psychrometric window(toolkit);
+    QVERIFY(ShowActive(window));
+    const QStringList before = State(window);
+    QTest::mouseClick(&Find<QLabel>(window, "Label3"), Qt::LeftButton);
+
+    QCOMPARE(toolkit.opened.size(), 1);
+    QCOMPARE(toolkit.owners, QList<QWidget*>{&window});
+    const QUrl address = toolkit.opened.first();
+    QCOMPARE(address.scheme(), QStringLiteral("http"));
+    QVERIFY(!address.host().isEmpty());
+    QCOMPARE(address.path(), QStringLiteral("/forums/viewforum.php"));
+    const QUrlQuery query(address);
+    QCOMPARE(query.queryItemValue(QStringLiteral("f")), QStringLiteral("23"));
+    QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$"))
+                .match(query.queryItemValue(QStringLiteral("sid")))
+                .hasMatch());
+    QVERIFY(address.query().startsWith(QStringLiteral("f=23&sid=")));
+    // Nothing else happens.
+    QVERIFY(toolkit.criticals.isEmpty());
+    QVERIFY(toolkit.questions.isEmpty());
+    QCOMPARE(State(window), before);
+
+    // A click on another label opens nothing.
+    QTest::mouseClick(&Find<QLabel>(window, "Label2"), Qt::LeftButton);
+    QCOMPARE(toolkit.opened.size(), 1);
+}
+
+QTEST_MAIN(ClosingTest)
+#include "closing_test.moc"
