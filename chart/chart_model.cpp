@@ -1,0 +1,402 @@
+#include "chart_model.h"
+
+#include "psychrometrics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <sstream>
+
+namespace humitrax::chart {
+namespace {
+
+// Samples across the dry-bulb axis for each curve; the ends of every run are
+// then found exactly by bisection, so the sampling only decides the shape
+// between them.
+constexpr int kSamples = 600;
+constexpr int kBisections = 60;
+// A family never draws more curves than this; its step doubles until it fits.
+constexpr int kMostCurvesPerFamily = 40;
+
+// How far above the saturation humidity ratio a point of another curve may
+// lie and still count as on it (rounding where a wet-bulb line meets it).
+double SaturationTolerance(double saturation) { return 1e-15 + 1e-12 * std::fabs(saturation); }
+
+// The engine's result as a number, or nothing for a failure or a text.
+std::optional<double> Number(const std::function<PropertyResult()>& call)
+{
+    try {
+        const PropertyResult result = call();
+        if (!result.isNumber() || !std::isfinite(result.AsNumber()))
+            return std::nullopt;
+        return result.AsNumber();
+    } catch (const PropertyFailure&) {
+        return std::nullopt;
+    }
+}
+
+std::int16_t SituationOf(Condition condition)
+{
+    switch (condition) {
+    case Condition::WetBulb: return kWetBulbGiven;
+    case Condition::DewPoint: return kDewPointGiven;
+    case Condition::RelativeHumidity: return kRelativeHumidityGiven;
+    case Condition::HumidityRatio: return kHumidityRatioGiven;
+    }
+    return kHumidityRatioGiven;
+}
+
+// The engine's StateVar for a condition: relative humidity as a fraction.
+double StateVarOf(const StateInput& state)
+{
+    return state.condition == Condition::RelativeHumidity ? state.value / 100.0 : state.value;
+}
+
+// The humidity ratio at which `property` (enthalpy or volume at dry bulb t and
+// humidity ratio w, by the engine) equals `target`. Both properties are linear
+// in w, so the secant lands on the answer at once; the further steps only
+// take out rounding.
+std::optional<double> SolveRatio(const std::function<std::optional<double>(double)>& property,
+                                 double target)
+{
+    double w0 = 0.0;
+    double w1 = 0.01;
+    std::optional<double> p0 = property(w0);
+    std::optional<double> p1 = property(w1);
+    for (int step = 0; step < 4; ++step) {
+        if (!p0 || !p1 || *p1 == *p0)
+            break;
+        const double w2 = w1 - (*p1 - target) * (w1 - w0) / (*p1 - *p0);
+        if (!std::isfinite(w2))
+            return std::nullopt;
+        w0 = w1;
+        p0 = p1;
+        w1 = w2;
+        p1 = property(w1);
+        if (p1 && *p1 == target)
+            break;
+    }
+    if (!p1)
+        return std::nullopt;
+    return w1;
+}
+
+using RatioAt = std::function<std::optional<double>(double t)>;
+
+// Follows one curve w = ratio(t) across the chart and cuts it into runs inside
+// the drawn range and below the saturation curve.
+std::vector<std::vector<DataPoint>> Trace(const ChartSettings& settings, const RatioAt& ratio,
+                                          bool isSaturation)
+{
+    const auto inside = [&](double t) -> std::optional<double> {
+        const std::optional<double> w = ratio(t);
+        if (!w || *w < 0.0 || *w > settings.wMax)
+            return std::nullopt;
+        if (!isSaturation) {
+            const std::optional<double> saturation = SaturationRatio(settings, t);
+            if (!saturation || *w > *saturation + SaturationTolerance(*saturation))
+                return std::nullopt;
+        }
+        return w;
+    };
+    // The inside end of the boundary between t `in` (inside) and t `out`.
+    const auto boundary = [&](double in, double out) -> DataPoint {
+        double w = *inside(in);
+        for (int i = 0; i < kBisections; ++i) {
+            const double middle = in + (out - in) / 2.0;
+            if (middle == in || middle == out)
+                break;
+            if (const std::optional<double> m = inside(middle)) {
+                in = middle;
+                w = *m;
+            } else {
+                out = middle;
+            }
+        }
+        return {in, w};
+    };
+
+    std::vector<std::vector<DataPoint>> runs;
+    std::vector<DataPoint> run;
+    const double span = settings.tMax - settings.tMin;
+    double previousT = settings.tMin;
+    bool previousInside = false;
+    for (int i = 0; i <= kSamples; ++i) {
+        const double t = i == kSamples ? settings.tMax : settings.tMin + span * i / kSamples;
+        const std::optional<double> w = inside(t);
+        if (w && !previousInside && i > 0)
+            run.push_back(boundary(t, previousT));
+        if (w)
+            run.push_back({t, *w});
+        if (!w && previousInside) {
+            run.push_back(boundary(previousT, t));
+            if (run.size() >= 2)
+                runs.push_back(std::move(run));
+            run.clear();
+        }
+        previousInside = w.has_value();
+        previousT = t;
+    }
+    if (run.size() >= 2)
+        runs.push_back(std::move(run));
+    return runs;
+}
+
+// The values of a family's curves from low to high: multiples of the step.
+std::vector<double> FamilyValues(double low, double high, double step)
+{
+    if (!(low < high))
+        return {};
+    while ((high - low) / step > kMostCurvesPerFamily)
+        step *= 2.0;
+    std::vector<double> values;
+    for (double k = std::ceil(low / step); k * step <= high; k += 1.0)
+        values.push_back(k * step);
+    return values;
+}
+
+void AddCurve(std::vector<Curve>& curves, const ChartSettings& settings, Family family, double value,
+              const RatioAt& ratio)
+{
+    Curve curve{family, value, Trace(settings, ratio, family == Family::Saturation)};
+    if (!curve.runs.empty())
+        curves.push_back(std::move(curve));
+}
+
+std::string Format(double value)
+{
+    std::ostringstream text;
+    text.precision(6);
+    text << value;
+    return text.str();
+}
+
+} // namespace
+
+ChartSettings DefaultSettings(bool si)
+{
+    ChartSettings settings;
+    settings.si = si;
+    if (!si) {
+        settings.pressure = 14.696;
+        settings.tMin = 14.0;
+        settings.tMax = 122.0;
+    }
+    return settings;
+}
+
+double LowestTemperature(bool si) { return si ? -100.0 : -148.0; }
+double HighestTemperature(bool si) { return si ? 200.0 : 392.0; }
+
+double PressureAtAltitude(double altitude, bool si)
+{
+    if (!si)
+        return interp(altitude);
+    const double feet = altitude * 3.2808;
+    return interp(feet) / 14.697 * 101.325;
+}
+
+double FamilyStep(Family family, bool si)
+{
+    switch (family) {
+    case Family::Saturation: return 1.0;
+    case Family::RelativeHumidity: return 0.1;
+    case Family::WetBulb: return si ? 5.0 : 10.0;
+    case Family::Enthalpy: return si ? 10.0 : 5.0;
+    case Family::Volume: return si ? 0.02 : 0.5;
+    }
+    return 1.0;
+}
+
+std::optional<double> SaturationRatio(const ChartSettings& settings, double t)
+{
+    const double p = settings.pressure;
+    const std::int16_t units = settings.unitsFlag();
+    return Number([&] { return HumidRatio(t, p, kRelativeHumidityGiven, 1.0, units); });
+}
+
+std::vector<Curve> ComputeCurves(const ChartSettings& settings)
+{
+    const double p = settings.pressure;
+    const std::int16_t units = settings.unitsFlag();
+    const bool si = settings.si;
+    std::vector<Curve> curves;
+
+    AddCurve(curves, settings, Family::Saturation, 1.0,
+             [&](double t) { return SaturationRatio(settings, t); });
+
+    for (int percent = 10; percent <= 90; percent += 10) {
+        const double fraction = percent / 100.0;
+        AddCurve(curves, settings, Family::RelativeHumidity, fraction, [&](double t) {
+            return Number([&] { return HumidRatio(t, p, kRelativeHumidityGiven, fraction, units); });
+        });
+    }
+
+    // A wet-bulb line starts on the saturation curve at its own temperature and
+    // falls to the right; lines from below the axis can still cross the chart.
+    const double wetLow = std::max(LowestTemperature(si), settings.tMin - (settings.tMax - settings.tMin));
+    for (double wet : FamilyValues(wetLow, settings.tMax, FamilyStep(Family::WetBulb, si))) {
+        AddCurve(curves, settings, Family::WetBulb, wet, [&](double t) {
+            return Number([&] { return HumidRatio(t, p, kWetBulbGiven, wet, units); });
+        });
+    }
+
+    // Enthalpy and volume grow with both the dry bulb and the humidity ratio:
+    // their extremes lie at the dry lower-left corner and at the upper right.
+    const double topRight =
+        std::min(settings.wMax, SaturationRatio(settings, settings.tMax).value_or(settings.wMax));
+    const auto span = [&](const std::function<PropertyResult(double t, double w)>& property,
+                          Family family) {
+        const std::optional<double> low = Number([&] { return property(settings.tMin, 0.0); });
+        const std::optional<double> high = Number([&] { return property(settings.tMax, topRight); });
+        if (!low || !high)
+            return std::vector<double>{};
+        return FamilyValues(*low, *high, FamilyStep(family, si));
+    };
+    const auto enthalpy = [&](double t, double w) { return Enthalpy(t, p, kHumidityRatioGiven, w, units); };
+    const auto volume = [&](double t, double w) { return Volume(t, p, kHumidityRatioGiven, w, units); };
+    for (double h : span(enthalpy, Family::Enthalpy)) {
+        AddCurve(curves, settings, Family::Enthalpy, h, [&](double t) {
+            return SolveRatio([&](double w) { return Number([&] { return enthalpy(t, w); }); }, h);
+        });
+    }
+    for (double v : span(volume, Family::Volume)) {
+        AddCurve(curves, settings, Family::Volume, v, [&](double t) {
+            return SolveRatio([&](double w) { return Number([&] { return volume(t, w); }); }, v);
+        });
+    }
+    return curves;
+}
+
+std::variant<DataPoint, std::string> LocateState(const StateInput& state, const ChartSettings& settings)
+{
+    const double t = state.dryBulb;
+    const double p = state.pressure.value_or(settings.pressure);
+    const std::int16_t situation = SituationOf(state.condition);
+    const double stateVar = StateVarOf(state);
+    const std::int16_t units = settings.unitsFlag();
+    double w = 0.0;
+    double saturation = 0.0;
+    try {
+        w = HumidRatio(t, p, situation, stateVar, units).AsNumber();
+    } catch (const PropertyFailure& failure) {
+        return "the engine cannot compute its humidity ratio (" + std::string(CauseName(failure.cause())) + ")";
+    }
+    try {
+        saturation = HumidRatio(t, p, kRelativeHumidityGiven, 1.0, units).AsNumber();
+    } catch (const PropertyFailure& failure) {
+        return "the engine cannot compute saturated air at its dry bulb (" +
+               std::string(CauseName(failure.cause())) + ")";
+    }
+    if (!std::isfinite(w) || !std::isfinite(saturation))
+        return std::string("the engine cannot compute its humidity ratio");
+    if (w < 0.0)
+        return "its humidity ratio " + Format(w) + " is negative";
+    if (saturation < 0.0 || w > saturation + SaturationTolerance(saturation))
+        return "it lies above saturation (humidity ratio " + Format(w) + ", saturated air " +
+               Format(saturation) + ")";
+    return DataPoint{t, w};
+}
+
+std::variant<StateProperties, std::string> DescribeState(const StateInput& state,
+                                                         const ChartSettings& settings)
+{
+    auto located = LocateState(state, settings);
+    if (auto* reason = std::get_if<std::string>(&located))
+        return std::move(*reason);
+    StateProperties properties;
+    properties.at = std::get<DataPoint>(located);
+    const double t = state.dryBulb;
+    const double p = state.pressure.value_or(settings.pressure);
+    const std::int16_t situation = SituationOf(state.condition);
+    const double stateVar = StateVarOf(state);
+    const std::int16_t units = settings.unitsFlag();
+
+    // The relative-humidity function refuses dry bulbs below its own limits
+    // (0 °C, 32 °F) for most conditions; a given humidity is shown as given.
+    properties.relativeHumidity = Number([&] { return Humidity(t, p, situation, stateVar, units); });
+    if (properties.relativeHumidity)
+        *properties.relativeHumidity *= 100.0;
+    else if (state.condition == Condition::RelativeHumidity)
+        properties.relativeHumidity = state.value;
+    properties.wetBulb = Number([&] { return WetBulb(t, p, situation, stateVar, units); });
+    properties.dewPoint = Number([&] { return DewPoint(t, p, situation, stateVar, units); });
+    properties.enthalpy = Number([&] { return Enthalpy(t, p, situation, stateVar, units); });
+    properties.volume = Number([&] { return Volume(t, p, situation, stateVar, units); });
+    return properties;
+}
+
+bool InRange(const DataPoint& point, const ChartSettings& settings)
+{
+    return point.t >= settings.tMin && point.t <= settings.tMax && point.w >= 0.0 &&
+           point.w <= settings.wMax;
+}
+
+std::vector<Segment> GridLines(const ChartSettings& settings, const std::vector<double>& temperatures,
+                               const std::vector<double>& ratios)
+{
+    std::vector<Segment> lines;
+    for (double t : temperatures) {
+        if (t <= settings.tMin || t >= settings.tMax)
+            continue;
+        const std::optional<double> saturation = SaturationRatio(settings, t);
+        if (!saturation || *saturation <= 0.0)
+            continue;
+        lines.push_back({{t, 0.0}, {t, std::min(*saturation, settings.wMax)}});
+    }
+    // Saturation rises with the dry bulb (below boiling), so each ratio meets
+    // it once; bisection finds where.
+    const std::optional<double> atLeft = SaturationRatio(settings, settings.tMin);
+    const std::optional<double> atRight = SaturationRatio(settings, settings.tMax);
+    for (double w : ratios) {
+        if (w <= 0.0 || w >= settings.wMax || !atRight || *atRight < w)
+            continue;
+        double left = settings.tMin;
+        if (!atLeft || *atLeft < w) {
+            double below = settings.tMin;
+            double above = settings.tMax;
+            for (int i = 0; i < kBisections; ++i) {
+                const double middle = below + (above - below) / 2.0;
+                if (middle == below || middle == above)
+                    break;
+                const std::optional<double> saturation = SaturationRatio(settings, middle);
+                if (saturation && *saturation >= w)
+                    above = middle;
+                else
+                    below = middle;
+            }
+            left = above;
+        }
+        lines.push_back({{left, w}, {settings.tMax, w}});
+    }
+    return lines;
+}
+
+double TickStep(double low, double high, int maxCount)
+{
+    const double span = high - low;
+    if (!(span > 0.0) || maxCount < 1)
+        return 1.0;
+    double power = std::pow(10.0, std::floor(std::log10(span / maxCount)));
+    for (;;) {
+        for (double factor : {1.0, 2.0, 5.0}) {
+            const double step = factor * power;
+            if (span / step <= maxCount + 1e-9)
+                return step;
+        }
+        power *= 10.0;
+    }
+}
+
+std::vector<double> TickValues(double low, double high, double step)
+{
+    std::vector<double> values;
+    const double slack = step * 1e-9;
+    for (double k = std::ceil((low - slack) / step); k * step <= high + slack; k += 1.0) {
+        const double value = k * step;
+        values.push_back(std::fabs(value) < slack ? 0.0 : value);
+    }
+    return values;
+}
+
+} // namespace humitrax::chart

@@ -1,0 +1,144 @@
+// File: chart_model.h
+// What a psychrometric chart shows, in data units and without any painting:
+// the chart's settings, the curves of constant property computed by the
+// property engine at the chart's pressure, and the states marked on it.
+// Dry bulb runs across (°C or °F), humidity ratio up (kg/kg or lb/lb).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace humitrax::chart {
+
+/// A place on the chart: dry bulb t (°C or °F) and humidity ratio w (kg/kg or lb/lb).
+struct DataPoint {
+    double t = 0.0;
+    double w = 0.0;
+};
+
+/// The chart's unit system, pressure and drawn range.
+struct ChartSettings {
+    bool si = true;
+    /// Barometric pressure of every curve, kPa (SI) or psia (inch-pound).
+    double pressure = 101.325;
+    /// The altitude the pressure came from, m (SI) or ft (inch-pound), if any.
+    std::optional<double> altitude;
+    double tMin = -10.0; ///< left end of the dry-bulb axis
+    double tMax = 50.0;  ///< right end of the dry-bulb axis
+    double wMax = 0.030; ///< top of the humidity-ratio axis (the bottom is 0)
+
+    /// The unit flag of the engine's public functions.
+    [[nodiscard]] std::int16_t unitsFlag() const { return si ? std::int16_t{1} : std::int16_t{0}; }
+};
+
+/// The settings that a chart gets with no options: standard pressure at sea
+/// level, −10 to 50 °C (14 to 122 °F), 0 to 0.030 of humidity ratio.
+ChartSettings DefaultSettings(bool si);
+
+/// Lowest and highest dry bulb the engine accepts for a saturation pressure:
+/// −100…200 °C or −148…392 °F.
+double LowestTemperature(bool si);
+double HighestTemperature(bool si);
+
+/// Barometric pressure (kPa or psia) of the standard atmosphere at an
+/// altitude in metres (SI) or feet (inch-pound), by the engine's interp: SI
+/// metres are converted to feet (× 3.2808) and the psia result to kPa
+/// (÷ 14.697 × 101.325), as the calculator window does. Throws PropertyFailure.
+double PressureAtAltitude(double altitude, bool si);
+
+/// The families of curves of constant property.
+enum class Family : std::uint8_t {
+    Saturation,       ///< relative humidity 1
+    RelativeHumidity, ///< 10 to 90 % in steps of 10
+    WetBulb,          ///< every 5 °C (10 °F)
+    Enthalpy,         ///< every 10 kJ/kg (5 Btu/lb)
+    Volume,           ///< every 0.02 m³/kg (0.5 ft³/lb)
+};
+
+/// One curve of constant property, cut into runs where the engine could not
+/// give a point or where the curve leaves the drawn range. Every point of a run
+/// is a value of the engine: the property at (t, w) equals `value`, w lies in
+/// 0…wMax, t in tMin…tMax, and w is at most the saturation humidity ratio at t.
+struct Curve {
+    Family family = Family::Saturation;
+    /// The constant: relative humidity as a fraction, wet bulb (°C or °F),
+    /// enthalpy (kJ/kg or Btu/lb) or specific volume (m³/kg or ft³/lb).
+    double value = 0.0;
+    std::vector<std::vector<DataPoint>> runs;
+};
+
+/// The spacing between two curves of a family in the chart's units (0.1 for
+/// relative humidity).
+double FamilyStep(Family family, bool si);
+
+/// Every curve of the chart: the saturation curve first, then relative
+/// humidity, wet bulb, enthalpy and volume. Curves with nothing in range are
+/// left out. Points the engine cannot compute (a PropertyFailure or an error
+/// text) are left out.
+std::vector<Curve> ComputeCurves(const ChartSettings& settings);
+
+/// Humidity ratio of saturated air at t (the engine's HumidRatio with a
+/// relative humidity of 1), or nothing when the engine cannot give it.
+std::optional<double> SaturationRatio(const ChartSettings& settings, double t);
+
+/// The condition that accompanies a dry bulb in a state.
+enum class Condition : std::uint8_t { WetBulb, DewPoint, RelativeHumidity, HumidityRatio };
+
+/// A state as the user gives it: a dry bulb and one condition, in the chart's
+/// units, relative humidity in percent.
+struct StateInput {
+    double dryBulb = 0.0;
+    Condition condition = Condition::RelativeHumidity;
+    double value = 0.0;
+    /// Pressure of the state (kPa or psia); the chart's when not given.
+    std::optional<double> pressure;
+};
+
+/// A state placed on the chart, with the properties the engine gives for it.
+struct StateProperties {
+    DataPoint at;                         ///< dry bulb and humidity ratio
+    std::optional<double> relativeHumidity; ///< percent
+    std::optional<double> wetBulb;
+    std::optional<double> dewPoint;
+    std::optional<double> enthalpy;
+    std::optional<double> volume;
+};
+
+/// Where a state lies: its humidity ratio by the engine. The text says why
+/// there is none: the engine could not compute it, or the humidity ratio is
+/// negative or above saturation at the dry bulb.
+std::variant<DataPoint, std::string> LocateState(const StateInput& state,
+                                                 const ChartSettings& settings);
+
+/// LocateState and every further property the engine gives for the state
+/// (those it cannot give stay empty).
+std::variant<StateProperties, std::string> DescribeState(const StateInput& state,
+                                                         const ChartSettings& settings);
+
+/// True when the point lies inside the drawn range.
+bool InRange(const DataPoint& point, const ChartSettings& settings);
+
+/// A straight line between two places on the chart.
+struct Segment {
+    DataPoint from;
+    DataPoint to;
+};
+
+/// The grid of the air region, below the saturation curve: a line at each
+/// dry bulb of `temperatures` from w = 0 up to saturation (or wMax), and one at
+/// each humidity ratio of `ratios` from saturation (or tMin) to tMax. Values
+/// at the edges of the drawn range, and where the engine gives no saturation,
+/// get no line.
+std::vector<Segment> GridLines(const ChartSettings& settings, const std::vector<double>& temperatures,
+                               const std::vector<double>& ratios);
+
+/// Round values for the ticks of an axis from `low` to `high`: multiples of 1,
+/// 2 or 5 times a power of ten, the smallest such step that gives at most
+/// `maxCount` intervals.
+double TickStep(double low, double high, int maxCount);
+std::vector<double> TickValues(double low, double high, double step);
+
+} // namespace humitrax::chart

@@ -1,0 +1,415 @@
+// The chart command: a psychrometric chart at one pressure, with marked
+// states and the states of a CSV table, written as SVG, PNG or PDF.
+#include "commands.h"
+
+#include "numbers.h"
+
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifdef HUMITRAX_HAVE_CHART
+#include "chart_file.h"
+#include "chart_model.h"
+#include "chart_painter.h"
+#include "state_table.h"
+
+#include "property_result.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QScopeGuard>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <utility>
+#include <variant>
+#endif
+
+namespace humitrax::cli {
+namespace {
+
+constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--pressure P | --altitude A] [--point DRYBULB,KIND=VALUE ...]
+        [--states FILE.csv] [--range TMIN:TMAX] [--max-ratio W] [--size WxH]
+        -o FILE.svg|FILE.png|FILE.pdf
+      A psychrometric chart: dry bulb across, humidity ratio up, with the
+      saturation curve and the lines of relative humidity (10 to 90 %), wet
+      bulb (every 5 °C or 10 °F), enthalpy (every 10 kJ/kg or 5 Btu/lb) and
+      specific volume (every 0.02 m³/kg or 0.5 ft³/lb), all computed by the
+      engine at the chart's pressure. Defaults: si, 101.325 kPa (14.696 psia
+      for ip), -10:50 °C (14:122 °F), humidity ratio 0 to 0.030, 1200x800.
+      --point marks a state and labels it with its properties; KIND is wb
+      (wet bulb), dp (dew point), rh (relative humidity, %) or w (humidity
+      ratio); repeat it for more states. --states plots every row of a CSV in
+      the batch format (dry_bulb, pressure or altitude, one condition; "-" for
+      standard input), each at its own pressure; rows that cannot be placed
+      are left out and counted on standard error. States outside the drawn
+      range are named on standard error and left out. The file type follows
+      the extension; the file is written whole or not at all. Bad input, an
+      unwritable path or a point the engine cannot compute: exit status 2.
+      Example:
+        humitrax-cli chart --point 25,rh=50 --point 32,wb=22 -o chart.png
+
+)";
+
+} // namespace
+
+std::string_view ChartHelp() { return kHelpText; }
+
+#ifndef HUMITRAX_HAVE_CHART
+
+int RunChart(std::span<const std::string_view>)
+{
+    std::fputs("humitrax-cli: chart is not available in this build\n", stderr);
+    return kExitUsage;
+}
+
+#else
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "humitrax-cli chart [--units si|ip] [--pressure P | --altitude A] [--point DRYBULB,KIND=VALUE ...]\n"
+    "                   [--states FILE.csv] [--range TMIN:TMAX] [--max-ratio W] [--size WxH]\n"
+    "                   -o FILE.svg|FILE.png|FILE.pdf\n";
+
+int UsageError(std::string_view reason)
+{
+    std::fprintf(stderr, "humitrax-cli chart: %.*s\nUsage: %.*s", static_cast<int>(reason.size()),
+                 reason.data(), static_cast<int>(kUsage.size()), kUsage.data());
+    return kExitUsage;
+}
+
+using chart::Condition;
+using chart::StateInput;
+
+struct PointOption {
+    std::string text; ///< as given, for messages and the label
+    StateInput state;
+};
+
+struct ChartOptions {
+    bool si = true;
+    std::optional<double> pressure;
+    std::optional<double> altitude;
+    std::vector<PointOption> points;
+    std::optional<std::string> states;
+    std::optional<std::pair<double, double>> range;
+    std::optional<double> maxRatio;
+    std::string output;
+    int width = 1200;
+    int height = 800;
+};
+
+int Error(const std::string& message)
+{
+    std::fprintf(stderr, "humitrax-cli chart: %s\n", message.c_str());
+    return kExitUsage;
+}
+
+void Warn(const std::string& message) { std::fprintf(stderr, "humitrax-cli chart: warning: %s\n", message.c_str()); }
+
+std::optional<Condition> ConditionNamed(std::string_view kind)
+{
+    if (kind == "wb")
+        return Condition::WetBulb;
+    if (kind == "dp")
+        return Condition::DewPoint;
+    if (kind == "rh")
+        return Condition::RelativeHumidity;
+    if (kind == "w")
+        return Condition::HumidityRatio;
+    return std::nullopt;
+}
+
+// "25,rh=50": the dry bulb, then the condition.
+std::optional<StateInput> ParsePoint(std::string_view text)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view condition = text.substr(comma + 1);
+    const std::size_t equals = condition.find('=');
+    if (equals == std::string_view::npos)
+        return std::nullopt;
+    const std::optional<double> dryBulb = ParseDouble(text.substr(0, comma));
+    const std::optional<Condition> kind = ConditionNamed(condition.substr(0, equals));
+    const std::optional<double> value = ParseDouble(condition.substr(equals + 1));
+    if (!dryBulb || !kind || !value || !std::isfinite(*dryBulb) || !std::isfinite(*value))
+        return std::nullopt;
+    return StateInput{*dryBulb, *kind, *value, std::nullopt};
+}
+
+std::optional<std::pair<double, double>> ParseRange(std::string_view text)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos)
+        return std::nullopt;
+    const std::optional<double> low = ParseDouble(text.substr(0, colon));
+    const std::optional<double> high = ParseDouble(text.substr(colon + 1));
+    if (!low || !high || !std::isfinite(*low) || !std::isfinite(*high))
+        return std::nullopt;
+    return std::pair{*low, *high};
+}
+
+std::optional<std::pair<int, int>> ParseSize(std::string_view text)
+{
+    std::size_t x = text.find('x');
+    if (x == std::string_view::npos)
+        x = text.find('X');
+    if (x == std::string_view::npos)
+        return std::nullopt;
+    const std::optional<double> width = ParseDouble(text.substr(0, x));
+    const std::optional<double> height = ParseDouble(text.substr(x + 1));
+    if (!width || !height || *width != std::floor(*width) || *height != std::floor(*height) ||
+        *width < chart::kSmallestSide || *width > chart::kLargestSide || *height < chart::kSmallestSide ||
+        *height > chart::kLargestSide)
+        return std::nullopt;
+    return std::pair{static_cast<int>(*width), static_cast<int>(*height)};
+}
+
+// The options, or the exit status when they end the command (help, an error).
+std::variant<ChartOptions, int> ParseOptions(std::span<const std::string_view> args)
+{
+    ChartOptions options;
+    bool unitsGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fwrite(kHelpText.data(), 1, kHelpText.size(), stdout);
+            return kExitOk;
+        }
+        const std::size_t equals = arg.starts_with("--") ? arg.find('=') : std::string_view::npos;
+        const std::string name(arg.substr(0, equals));
+        static constexpr std::string_view kNames[] = {"--units", "--pressure", "--altitude", "--point",
+                                                      "--states", "--range", "--max-ratio", "--size",
+                                                      "-o", "--output"};
+        if (std::find(std::begin(kNames), std::end(kNames), name) == std::end(kNames)) {
+            if (arg.starts_with("-") && arg.size() > 1)
+                return UsageError("unknown option '" + name + "'");
+            return UsageError("unexpected argument '" + std::string(arg) + "'");
+        }
+        std::string value;
+        if (equals != std::string_view::npos)
+            value = arg.substr(equals + 1);
+        else if (i + 1 < args.size())
+            value = args[++i];
+        else
+            return UsageError(name + " needs a value");
+        const auto twice = [&](bool given) { return given ? UsageError(name + " is given twice") : 0; };
+
+        if (name == "--units") {
+            if (const int status = twice(unitsGiven))
+                return status;
+            unitsGiven = true;
+            if (value != "si" && value != "ip")
+                return UsageError("--units takes si or ip, not '" + value + "'");
+            options.si = value == "si";
+        } else if (name == "--pressure" || name == "--altitude") {
+            if (const int status = twice(options.pressure || options.altitude))
+                return status;
+            const std::optional<double> number = ParseDouble(value);
+            if (!number || !std::isfinite(*number))
+                return UsageError(name + " takes a number, not '" + value + "'");
+            (name == "--pressure" ? options.pressure : options.altitude) = *number;
+        } else if (name == "--point") {
+            const std::optional<StateInput> state = ParsePoint(value);
+            if (!state)
+                return UsageError("--point takes DRYBULB,KIND=VALUE with KIND wb, dp, rh or w (for example "
+                                  "25,rh=50), not '" + value + "'");
+            options.points.push_back({value, *state});
+        } else if (name == "--states") {
+            if (const int status = twice(options.states.has_value()))
+                return status;
+            options.states = value;
+        } else if (name == "--range") {
+            if (const int status = twice(options.range.has_value()))
+                return status;
+            options.range = ParseRange(value);
+            if (!options.range)
+                return UsageError("--range takes TMIN:TMAX (for example -10:50), not '" + value + "'");
+        } else if (name == "--max-ratio") {
+            if (const int status = twice(options.maxRatio.has_value()))
+                return status;
+            options.maxRatio = ParseDouble(value);
+            if (!options.maxRatio || !(*options.maxRatio > 0.0) || *options.maxRatio > 1.0)
+                return UsageError("--max-ratio takes a humidity ratio above 0 and at most 1, not '" + value + "'");
+        } else if (name == "--size") {
+            const std::optional<std::pair<int, int>> size = ParseSize(value);
+            if (!size)
+                return UsageError("--size takes WIDTHxHEIGHT in whole pixels from " +
+                                  std::to_string(chart::kSmallestSide) + " to " +
+                                  std::to_string(chart::kLargestSide) + " (for example 1200x800), not '" +
+                                  value + "'");
+            options.width = size->first;
+            options.height = size->second;
+        } else { // -o, --output
+            if (const int status = twice(!options.output.empty()))
+                return status;
+            if (value.empty())
+                return UsageError(name + " needs a file name");
+            options.output = value;
+        }
+    }
+    if (options.output.empty())
+        return UsageError("an output file is needed (-o chart.svg, chart.png or chart.pdf)");
+    return options;
+}
+
+std::string Number(double value) { return ShortestText(value); }
+
+// Qt's notices (a missing XDG_RUNTIME_DIR, say) are no business of the
+// chart's reader; only its errors are shown.
+void QtErrorsOnly(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "humitrax-cli chart: %s\n", message.toLocal8Bit().constData());
+}
+
+// The chart's settings from the options; the text says what is wrong.
+std::variant<chart::ChartSettings, std::string> SettingsFrom(const ChartOptions& options)
+{
+    chart::ChartSettings settings = chart::DefaultSettings(options.si);
+    const std::string pressureUnit = options.si ? "kPa" : "psia";
+    const std::string temperatureUnit = options.si ? "°C" : "°F";
+    if (options.pressure) {
+        if (!(*options.pressure > 0.0))
+            return "the pressure must be above 0 " + pressureUnit + ", not " + Number(*options.pressure);
+        settings.pressure = *options.pressure;
+    } else if (options.altitude) {
+        double pressure = 0.0;
+        try {
+            pressure = chart::PressureAtAltitude(*options.altitude, options.si);
+        } catch (const PropertyFailure& failure) {
+            return "no pressure for the altitude " + Number(*options.altitude) + " (" +
+                   std::string(CauseName(failure.cause())) + ")";
+        }
+        if (!(pressure > 0.0) || !std::isfinite(pressure))
+            return "the altitude " + Number(*options.altitude) + " " + (options.si ? "m" : "ft") +
+                   " lies beyond the standard atmosphere (pressure " + Number(pressure) + " " + pressureUnit + ")";
+        settings.pressure = pressure;
+        settings.altitude = *options.altitude;
+    }
+    if (options.range) {
+        const auto [low, high] = *options.range;
+        if (!(low < high))
+            return "the range " + Number(low) + ":" + Number(high) + " needs TMIN below TMAX";
+        const double lowest = chart::LowestTemperature(options.si);
+        const double highest = chart::HighestTemperature(options.si);
+        if (low < lowest || high > highest)
+            return "the range must lie within the engine's temperatures, " + Number(lowest) + " to " +
+                   Number(highest) + " " + temperatureUnit;
+        settings.tMin = low;
+        settings.tMax = high;
+    }
+    if (options.maxRatio)
+        settings.wMax = *options.maxRatio;
+    return settings;
+}
+
+std::string Describe(const chart::DataPoint& point, bool si)
+{
+    return Number(point.t) + (si ? " °C" : " °F") + ", humidity ratio " + Number(point.w);
+}
+
+// The rows of the --states table inside the drawn range; false when the
+// table cannot be read.
+bool ReadStates(const std::string& path, chart::ChartContent& content)
+{
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    if (path != "-") {
+        file.open(path, std::ios::binary);
+        if (!file) {
+            Error("cannot read the states file '" + path + "'");
+            return false;
+        }
+        in = &file;
+    }
+    auto read = chart::ReadStateTable(*in, content.settings);
+    if (const auto* reason = std::get_if<std::string>(&read)) {
+        Error("states file '" + path + "': " + *reason);
+        return false;
+    }
+    const chart::StateTable& table = std::get<chart::StateTable>(read);
+    if (table.failed > 0) {
+        Warn(std::to_string(table.failed) + " of " + std::to_string(table.rows) + " rows of '" + path +
+             "' left out: a number is missing or bad, or the engine cannot place the state");
+    }
+    std::size_t outside = 0;
+    for (const chart::DataPoint& point : table.points) {
+        if (chart::InRange(point, content.settings))
+            content.cloud.push_back(point);
+        else
+            ++outside;
+    }
+    if (outside > 0) {
+        Warn(std::to_string(outside) + " of " + std::to_string(table.rows) + " rows of '" + path +
+             "' lie outside the drawn range and are left out");
+    }
+    content.cloudName = path == "-" ? "standard input" : std::filesystem::path(path).filename().string();
+    return true;
+}
+
+} // namespace
+
+int RunChart(std::span<const std::string_view> args)
+{
+    auto parsed = ParseOptions(args);
+    if (const int* status = std::get_if<int>(&parsed))
+        return *status;
+    const ChartOptions& options = std::get<ChartOptions>(parsed);
+
+    const std::optional<chart::FileFormat> format = chart::FormatOfPath(options.output);
+    if (!format)
+        return Error("cannot tell the file type of '" + options.output + "': the name must end in .svg, .png or .pdf");
+    auto settings = SettingsFrom(options);
+    if (const auto* reason = std::get_if<std::string>(&settings))
+        return Error(*reason);
+
+    chart::ChartContent content;
+    content.settings = std::get<chart::ChartSettings>(settings);
+    for (const PointOption& point : options.points) {
+        auto described = chart::DescribeState(point.state, content.settings);
+        if (const auto* reason = std::get_if<std::string>(&described))
+            return Error("point '" + point.text + "': " + *reason);
+        const chart::StateProperties& properties = std::get<chart::StateProperties>(described);
+        if (!chart::InRange(properties.at, content.settings)) {
+            Warn("point '" + point.text + "' (" + Describe(properties.at, options.si) +
+                 ") lies outside the drawn range and is left out");
+            continue;
+        }
+        content.marked.push_back({point.text, properties});
+    }
+    if (options.states && !ReadStates(*options.states, content))
+        return kExitUsage;
+    content.curves = chart::ComputeCurves(content.settings);
+
+    // Text needs a GUI application; the offscreen platform needs no display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    const QtMessageHandler previousHandler = qInstallMessageHandler(QtErrorsOnly);
+    const auto restoreHandler = qScopeGuard([&] { qInstallMessageHandler(previousHandler); });
+    int argc = 1;
+    char name[] = "humitrax-cli";
+    char* argv[] = {name, nullptr};
+    const QGuiApplication application(argc, argv);
+
+    const std::string failure =
+        chart::WriteChartFile(options.output, *format, content, QSize(options.width, options.height));
+    if (!failure.empty())
+        return Error(failure);
+    return kExitOk;
+}
+
+#endif
+
+} // namespace humitrax::cli

@@ -1,0 +1,316 @@
+// humitrax-cli chart as a user runs it: the files it writes, and the bad
+// input that gets a message, exit status 2 and no file.
+#include "run_cli.h"
+
+#include <QFile>
+#include <QImage>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace humitrax::chart {
+namespace {
+
+namespace fs = std::filesystem;
+using humitrax::testing::CliRun;
+using humitrax::testing::RunCli;
+
+// A fresh directory for one test, removed afterwards.
+class Scratch {
+public:
+    Scratch()
+    {
+        static int counter = 0;
+        m_path = fs::temp_directory_path() /
+                 ("humitrax-chart-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+        fs::create_directories(m_path);
+    }
+    ~Scratch() { fs::remove_all(m_path); }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    [[nodiscard]] std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    [[nodiscard]] std::vector<std::string> Entries() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_path))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+private:
+    fs::path m_path;
+};
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> With(std::vector<std::string> args, const std::string& output)
+{
+    args.insert(args.begin(), "chart");
+    args.push_back("-o");
+    args.push_back(output);
+    return args;
+}
+
+struct SvgRow {
+    std::string name;
+    std::vector<std::string> args;
+    std::string title;
+};
+
+// Test names and failure reports show the row by its name.
+void PrintTo(const SvgRow& row, std::ostream* out) { *out << row.name; }
+
+class SvgTest : public ::testing::TestWithParam<SvgRow> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Charts, SvgTest,
+    ::testing::Values(SvgRow{"Default", {}, "Psychrometric chart at 101.325 kPa, SI units"},
+                      SvgRow{"InchPoundAtAltitude",
+                             {"--units", "ip", "--altitude", "5000"},
+                             "Psychrometric chart at 5000 ft altitude"},
+                      SvgRow{"SiPressureWithPoints",
+                             {"--pressure", "90", "--point", "25,rh=50", "--point", "30,wb=20", "--point",
+                              "10,dp=5", "--point", "40,w=0.01"},
+                             "Psychrometric chart at 90.000 kPa, SI units"},
+                      SvgRow{"NarrowRange", {"--range", "15:35", "--max-ratio", "0.02"}, "Psychrometric chart"}),
+    [](const auto& rowInfo) { return rowInfo.param.name; });
+
+TEST_P(SvgTest, IsWellFormedXml)
+{
+    const Scratch scratch;
+    const std::string output = scratch / "chart.svg";
+    const CliRun run = RunCli(With(GetParam().args, output));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    QFile file(QString::fromStdString(output));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    ASSERT_TRUE(xml.readNextStartElement());
+    EXPECT_EQ(xml.name().toString(), QStringLiteral("svg"));
+    QString title;
+    int texts = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QStringLiteral("title"))
+            title = xml.readElementText();
+        else if (xml.isStartElement() && xml.name() == QStringLiteral("text"))
+            ++texts;
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString() << " at line " << xml.lineNumber();
+    EXPECT_TRUE(title.startsWith(QString::fromStdString(GetParam().title))) << title.toStdString();
+    EXPECT_GT(texts, 30); // ticks, titles and curve labels
+}
+
+struct PngRow {
+    std::string name;
+    std::vector<std::string> args;
+    QSize size;
+};
+
+// Test names and failure reports show the row by its name.
+void PrintTo(const PngRow& row, std::ostream* out) { *out << row.name; }
+
+class PngTest : public ::testing::TestWithParam<PngRow> {};
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PngTest,
+                         ::testing::Values(PngRow{"Default", {}, QSize(1200, 800)},
+                                           PngRow{"Smaller", {"--size", "800x600"}, QSize(800, 600)},
+                                           PngRow{"Wide", {"--size", "1920x1080"}, QSize(1920, 1080)},
+                                           PngRow{"Smallest", {"--size", "300x300"}, QSize(300, 300)}),
+                         [](const auto& rowInfo) { return rowInfo.param.name; });
+
+TEST_P(PngTest, HasTheRequestedSize)
+{
+    const Scratch scratch;
+    const std::string output = scratch / "chart.png";
+    const CliRun run = RunCli(With(GetParam().args, output));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    QImage image;
+    ASSERT_TRUE(image.load(QString::fromStdString(output), "PNG"));
+    EXPECT_EQ(image.size(), GetParam().size);
+}
+
+TEST(Pdf, IsOneWholePage)
+{
+    const Scratch scratch;
+    const std::string output = scratch / "chart.PDF";
+    const CliRun run = RunCli({"chart", "--point", "25,rh=50", "-o", output});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string pdf = ReadAll(output);
+    EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+    EXPECT_NE(pdf.find("%%EOF", pdf.size() - 16), std::string::npos);
+    EXPECT_NE(pdf.find("/Count 1"), std::string::npos);
+    // 1200 × 800 at 96 to the inch is 900 × 600 points.
+    const std::size_t box = pdf.find("/MediaBox [0 0 900");
+    ASSERT_NE(box, std::string::npos);
+    EXPECT_NE(pdf.substr(box, pdf.find(']', box) - box).find(" 600"), std::string::npos);
+}
+
+struct ErrorRow {
+    std::string name;
+    std::vector<std::string> args;   ///< after "chart"; "OUT" stands for the output path
+    std::string output;              ///< file name in the scratch directory, or an absolute path
+    std::string message;             ///< part of the message on standard error
+};
+
+// Test names and failure reports show the row by its name.
+void PrintTo(const ErrorRow& row, std::ostream* out) { *out << row.name; }
+
+class ErrorTest : public ::testing::TestWithParam<ErrorRow> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInput, ErrorTest,
+    ::testing::Values(
+        ErrorRow{"DirectoryMissing", {"-o", "OUT"}, "/nonexistent-humitrax-dir/chart.svg", "cannot write"},
+        ErrorRow{"PathIsADirectory", {"-o", "OUT"}, "folder.svg", "cannot write"},
+        ErrorRow{"UnknownExtension", {"-o", "OUT"}, "chart.bmp", "must end in .svg, .png or .pdf"},
+        ErrorRow{"NoExtension", {"-o", "OUT"}, "chart", "must end in .svg, .png or .pdf"},
+        ErrorRow{"RangeReversed", {"--range", "30:10", "-o", "OUT"}, "chart.svg", "TMIN below TMAX"},
+        ErrorRow{"RangeEmpty", {"--range", "10:10", "-o", "OUT"}, "chart.svg", "TMIN below TMAX"},
+        ErrorRow{"RangeBeyondTheEngine", {"--range", "-150:50", "-o", "OUT"}, "chart.svg", "-100 to 200"},
+        ErrorRow{"RangeNotANumber", {"--range", "cold:hot", "-o", "OUT"}, "chart.svg", "--range takes"},
+        ErrorRow{"PointEngineCannotCompute", {"--point", "25,dp=300", "-o", "OUT"}, "chart.svg",
+                 "point '25,dp=300': the engine cannot compute"},
+        ErrorRow{"PointAboveSaturation", {"--point", "25,rh=150", "-o", "OUT"}, "chart.png", "above saturation"},
+        ErrorRow{"PointWetBulbAboveDryBulb", {"--point", "25,wb=26", "-o", "OUT"}, "chart.pdf", "above saturation"},
+        ErrorRow{"PointUnknownKind", {"--point", "25,xx=5", "-o", "OUT"}, "chart.svg", "KIND wb, dp, rh or w"},
+        ErrorRow{"SecondPointBad", {"--point", "25,rh=50", "--point", "20,dp=30", "-o", "OUT"}, "chart.svg",
+                 "point '20,dp=30'"},
+        ErrorRow{"PressureZero", {"--pressure", "0", "-o", "OUT"}, "chart.svg", "pressure must be above 0"},
+        ErrorRow{"PressureAndAltitude", {"--pressure", "90", "--altitude", "100", "-o", "OUT"}, "chart.svg",
+                 "given twice"},
+        ErrorRow{"AltitudeBeyondAtmosphere", {"--altitude", "1e9", "-o", "OUT"}, "chart.svg", "altitude"},
+        ErrorRow{"UnknownUnits", {"--units", "metric", "-o", "OUT"}, "chart.svg", "--units takes si or ip"},
+        ErrorRow{"SizeTooSmall", {"--size", "10x10", "-o", "OUT"}, "chart.png", "--size takes"},
+        ErrorRow{"MaxRatioZero", {"--max-ratio", "0", "-o", "OUT"}, "chart.svg", "--max-ratio takes"},
+        ErrorRow{"NoOutput", {"--point", "25,rh=50"}, "chart.svg", "an output file is needed"},
+        ErrorRow{"UnknownOption", {"--colour", "red", "-o", "OUT"}, "chart.svg", "unknown option '--colour'"},
+        ErrorRow{"StatesFileMissing", {"--states", "missing.csv", "-o", "OUT"}, "chart.svg",
+                 "cannot read the states file"},
+        ErrorRow{"StatesHeaderWithoutDryBulb", {"--states", "bad.csv", "-o", "OUT"}, "chart.svg",
+                 "no dry_bulb column"}),
+    [](const auto& rowInfo) { return rowInfo.param.name; });
+
+TEST_P(ErrorTest, ExitTwoWithAMessageAndNoFile)
+{
+    const ErrorRow& row = GetParam();
+    const Scratch scratch;
+    const std::string output = row.output.starts_with("/") ? row.output : scratch / row.output;
+    if (row.name == "PathIsADirectory")
+        fs::create_directory(output);
+    std::ofstream(scratch / "bad.csv") << "temperature,pressure,relative_humidity\n25,101.325,50\n";
+    const std::vector<std::string> before = scratch.Entries();
+
+    std::vector<std::string> args{"chart"};
+    for (const std::string& arg : row.args) {
+        if (arg == "OUT")
+            args.push_back(output);
+        else if (arg == "bad.csv" || arg == "missing.csv")
+            args.push_back(scratch / arg);
+        else
+            args.push_back(arg);
+    }
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    if (row.name != "PathIsADirectory") {
+        EXPECT_FALSE(fs::exists(output));
+    }
+    EXPECT_EQ(scratch.Entries().size(), before.size()) << "a file was left behind";
+}
+
+// A failed run leaves a chart that is already there as it was.
+TEST(Errors, KeepAnExistingFileAsItWas)
+{
+    const Scratch scratch;
+    const std::string output = scratch / "chart.svg";
+    std::ofstream(output) << "the earlier chart";
+    const CliRun run = RunCli({"chart", "--point", "25,rh=150", "-o", output});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(ReadAll(output), "the earlier chart");
+    EXPECT_EQ(scratch.Entries().size(), 1u);
+}
+
+TEST(Warnings, PointOutsideTheRangeIsNamedAndLeftOut)
+{
+    const Scratch scratch;
+    const std::string output = scratch / "chart.svg";
+    const CliRun run = RunCli({"chart", "--point", "25,rh=50", "--point", "45,rh=90", "-o", output});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("point '45,rh=90'"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("outside the drawn range"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("25,rh=50"), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::exists(output));
+}
+
+struct StatesRow {
+    std::string name;
+    bool fromStandardInput;
+    std::string csv;
+    std::string counted; ///< expected on standard error; empty for nothing
+};
+
+// Test names and failure reports show the row by its name.
+void PrintTo(const StatesRow& row, std::ostream* out) { *out << row.name; }
+
+class StatesTest : public ::testing::TestWithParam<StatesRow> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, StatesTest,
+    ::testing::Values(StatesRow{"AllPlaced", false, "dry_bulb,pressure,relative_humidity\n20,101.325,50\n25,101.325,40\n", ""},
+                      StatesRow{"FailedRowsCounted", false,
+                                "dry_bulb,pressure,relative_humidity\n20,101.325,50\n25,101.325,x\n25,101.325,150\n",
+                                "2 of 3 rows"},
+                      StatesRow{"RowsOutsideRangeCounted", false,
+                                "dry_bulb,pressure,relative_humidity\n20,101.325,50\n60,101.325,10\n",
+                                "1 of 2 rows of"},
+                      StatesRow{"StandardInput", true, "dry_bulb,pressure,wet_bulb\n20,101.325,15\n30,101.325,20\n", ""}),
+    [](const auto& rowInfo) { return rowInfo.param.name; });
+
+TEST_P(StatesTest, PlotsTheTableAndCountsWhatIsLeftOut)
+{
+    const StatesRow& row = GetParam();
+    const Scratch scratch;
+    const std::string output = scratch / "chart.svg";
+    const std::string table = scratch / "states.csv";
+    std::ofstream(table) << row.csv;
+    const CliRun run = RunCli({"chart", "--states", row.fromStandardInput ? "-" : table, "-o", output},
+                              row.fromStandardInput ? row.csv : std::string());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    if (row.counted.empty()) {
+        EXPECT_EQ(run.err, "");
+    } else {
+        EXPECT_NE(run.err.find(row.counted), std::string::npos) << run.err;
+    }
+    const std::string svg = ReadAll(output);
+    EXPECT_NE(svg.find(row.fromStandardInput ? "states from standard input" : "states from"), std::string::npos);
+}
+
+TEST(Help, DescribesTheCommandWithAnExample)
+{
+    const CliRun run = RunCli({"--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("\n  chart [--units si|ip]"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("humitrax-cli chart --point"), std::string::npos);
+    const CliRun own = RunCli({"chart", "--help"});
+    EXPECT_EQ(own.exitCode, 0);
+    EXPECT_EQ(own.out.rfind("  chart ", 0), 0u);
+}
+
+} // namespace
+} // namespace humitrax::chart

@@ -1,0 +1,213 @@
+// The chart's curves against the engine: each point lies on its curve by the
+// engine's own inverse functions, inside the drawn range and never above
+// saturation.
+#include "chart_model.h"
+#include "chart_settings_rows.h"
+
+#include "psychrometrics.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace humitrax::chart {
+namespace {
+
+using testing::SettingsRow;
+
+class CurvesTest : public ::testing::TestWithParam<SettingsRow> {};
+
+INSTANTIATE_TEST_SUITE_P(Charts, CurvesTest, ::testing::ValuesIn(testing::SettingsRows()),
+                         [](const auto& rowInfo) { return testing::RowName(rowInfo.param); });
+
+TEST_P(CurvesTest, StayInRangeAndNeverCrossSaturation)
+{
+    const ChartSettings& settings = GetParam().settings;
+    const std::vector<Curve> curves = ComputeCurves(settings);
+    ASSERT_FALSE(curves.empty());
+    for (const Curve& curve : curves) {
+        for (const auto& run : curve.runs) {
+            ASSERT_GE(run.size(), 2u);
+            for (const DataPoint& point : run) {
+                EXPECT_TRUE(InRange(point, settings)) << point.t << " " << point.w;
+                const double saturation =
+                    HumidRatio(point.t, settings.pressure, kRelativeHumidityGiven, 1.0, settings.unitsFlag())
+                        .AsNumber();
+                EXPECT_LE(point.w, saturation + 1e-12 + 1e-9 * saturation)
+                    << "family " << static_cast<int>(curve.family) << " value " << curve.value << " at " << point.t << " excess " << point.w - saturation;
+            }
+        }
+    }
+}
+
+// Each point read back through the engine's function for its family (the
+// inverse of the one the curve was traced with, where there is one).
+TEST_P(CurvesTest, PointsCarryTheirCurvesValue)
+{
+    const ChartSettings& settings = GetParam().settings;
+    const double p = settings.pressure;
+    const std::int16_t units = settings.unitsFlag();
+    std::map<Family, int> checked;
+    for (const Curve& curve : ComputeCurves(settings)) {
+        for (const auto& run : curve.runs) {
+            for (const DataPoint& point : run) {
+                switch (curve.family) {
+                case Family::Saturation:
+                case Family::RelativeHumidity: {
+                    // The relative-humidity function refuses dry bulbs below 0 °C or 32 °F here.
+                    const PropertyResult phi = Humidity(point.t, p, kHumidityRatioGiven, point.w, units);
+                    if (!phi.isNumber())
+                        continue;
+                    EXPECT_NEAR(phi.AsNumber(), curve.value, 1e-9) << point.t;
+                    break;
+                }
+                case Family::WetBulb:
+                    EXPECT_NEAR(WetBulb(point.t, p, kHumidityRatioGiven, point.w, units).AsNumber(), curve.value,
+                                1e-4)
+                        << point.t;
+                    break;
+                case Family::Enthalpy:
+                    EXPECT_NEAR(Enthalpy(point.t, p, kHumidityRatioGiven, point.w, units).AsNumber(), curve.value,
+                                1e-9)
+                        << point.t;
+                    break;
+                case Family::Volume:
+                    EXPECT_NEAR(Volume(point.t, p, kHumidityRatioGiven, point.w, units).AsNumber(), curve.value,
+                                1e-12)
+                        << point.t;
+                    break;
+                }
+                ++checked[curve.family];
+            }
+        }
+    }
+    for (Family family : {Family::Saturation, Family::RelativeHumidity, Family::WetBulb, Family::Enthalpy,
+                          Family::Volume})
+        EXPECT_GT(checked[family], 0) << "family " << static_cast<int>(family);
+}
+
+// The ends of a run are found by bisection: a curve that leaves the chart at
+// its top ends on the top edge, a wet-bulb line starts on saturation.
+TEST_P(CurvesTest, RunsEndOnTheEdgeTheyCross)
+{
+    const ChartSettings& settings = GetParam().settings;
+    for (const Curve& curve : ComputeCurves(settings)) {
+        if (curve.family != Family::WetBulb)
+            continue;
+        const DataPoint start = curve.runs.front().front();
+        const double saturation =
+            HumidRatio(start.t, settings.pressure, kRelativeHumidityGiven, 1.0, settings.unitsFlag()).AsNumber();
+        const bool onLeftEdge = start.t == settings.tMin;
+        const bool onTop = std::fabs(start.w - settings.wMax) < 1e-9;
+        const bool onSaturation = std::fabs(start.w - saturation) < 1e-9;
+        EXPECT_TRUE(onLeftEdge || onTop || onSaturation) << "wet bulb " << curve.value << " starts at " << start.t;
+        if (onSaturation && !onLeftEdge) {
+            EXPECT_NEAR(start.t, curve.value, 1e-6);
+        }
+    }
+}
+
+struct FamilyRow {
+    std::string name;
+    bool si;
+    Family family;
+    double step;
+    std::vector<double> mustHave;
+};
+
+// Test names and failure reports show the row by its name.
+void PrintTo(const FamilyRow& row, std::ostream* out) { *out << row.name; }
+
+class FamilyValuesTest : public ::testing::TestWithParam<FamilyRow> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Defaults, FamilyValuesTest,
+    ::testing::Values(
+        FamilyRow{"SiRelativeHumidity", true, Family::RelativeHumidity, 0.1,
+                  {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9}},
+        FamilyRow{"SiWetBulb", true, Family::WetBulb, 5.0, {-10.0, 0.0, 15.0, 30.0}},
+        FamilyRow{"SiEnthalpy", true, Family::Enthalpy, 10.0, {0.0, 50.0, 120.0}},
+        FamilyRow{"SiVolume", true, Family::Volume, 0.02, {0.76, 0.86, 0.94}},
+        FamilyRow{"InchPoundRelativeHumidity", false, Family::RelativeHumidity, 0.1, {0.1, 0.5, 0.9}},
+        FamilyRow{"InchPoundWetBulb", false, Family::WetBulb, 10.0, {20.0, 50.0, 80.0}},
+        FamilyRow{"InchPoundEnthalpy", false, Family::Enthalpy, 5.0, {5.0, 30.0, 55.0}},
+        FamilyRow{"InchPoundVolume", false, Family::Volume, 0.5, {12.0, 13.5, 14.5}}),
+    [](const auto& rowInfo) { return rowInfo.param.name; });
+
+// The default chart draws each family at its step, the ones a reader expects among them.
+TEST_P(FamilyValuesTest, AtTheirStep)
+{
+    const FamilyRow& row = GetParam();
+    std::vector<double> values;
+    for (const Curve& curve : ComputeCurves(DefaultSettings(row.si))) {
+        if (curve.family == row.family)
+            values.push_back(curve.value);
+    }
+    ASSERT_FALSE(values.empty());
+    for (std::size_t i = 1; i < values.size(); ++i)
+        EXPECT_NEAR(values[i] - values[i - 1], row.step, 1e-9 * row.step);
+    for (double expected : row.mustHave) {
+        EXPECT_TRUE(std::any_of(values.begin(), values.end(),
+                                [&](double value) { return std::fabs(value - expected) < 1e-9; }))
+            << expected;
+    }
+    if (row.family == Family::RelativeHumidity) {
+        EXPECT_EQ(values.size(), 9u);
+    }
+}
+
+TEST(Altitude, ConvertsAsTheWindowDoes)
+{
+    // Metres to feet, interp, psia to kPa: 1500 m is 4921.2 ft.
+    EXPECT_DOUBLE_EQ(PressureAtAltitude(1500.0, true), interp(1500.0 * 3.2808) / 14.697 * 101.325);
+    EXPECT_DOUBLE_EQ(PressureAtAltitude(5000.0, false), interp(5000.0));
+    // Sea level: interp's 14.6965 psia over the window's 14.697, a little below 101.325 kPa.
+    EXPECT_NEAR(PressureAtAltitude(0.0, true), 101.322, 0.001);
+}
+
+struct StateRow {
+    std::string name;
+    StateInput state;
+    std::string reason; ///< empty when the state is placed
+};
+
+// Test names and failure reports show the row by its name.
+void PrintTo(const StateRow& row, std::ostream* out) { *out << row.name; }
+
+class LocateStateTest : public ::testing::TestWithParam<StateRow> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Si, LocateStateTest,
+    ::testing::Values(StateRow{"RelativeHumidity", {25.0, Condition::RelativeHumidity, 50.0, {}}, ""},
+                      StateRow{"Saturated", {25.0, Condition::RelativeHumidity, 100.0, {}}, ""},
+                      StateRow{"DryAir", {25.0, Condition::HumidityRatio, 0.0, {}}, ""},
+                      StateRow{"AboveSaturation", {25.0, Condition::RelativeHumidity, 150.0, {}}, "above saturation"},
+                      StateRow{"WetBulbAboveDryBulb", {25.0, Condition::WetBulb, 26.0, {}}, "above saturation"},
+                      StateRow{"NegativeRatio", {25.0, Condition::HumidityRatio, -0.001, {}}, "negative"},
+                      StateRow{"DewPointOutOfEngineRange", {25.0, Condition::DewPoint, 300.0, {}},
+                               "cannot compute its humidity ratio (type-mismatch)"},
+                      StateRow{"DryBulbOutOfEngineRange", {250.0, Condition::HumidityRatio, 0.01, {}},
+                               "cannot compute saturated air"}),
+    [](const auto& rowInfo) { return rowInfo.param.name; });
+
+TEST_P(LocateStateTest, PlacesOrSaysWhyNot)
+{
+    const StateRow& row = GetParam();
+    const auto located = LocateState(row.state, DefaultSettings(true));
+    if (row.reason.empty()) {
+        ASSERT_TRUE(std::holds_alternative<DataPoint>(located)) << std::get<std::string>(located);
+    } else {
+        ASSERT_TRUE(std::holds_alternative<std::string>(located));
+        EXPECT_NE(std::get<std::string>(located).find(row.reason), std::string::npos)
+            << std::get<std::string>(located);
+    }
+}
+
+} // namespace
+} // namespace humitrax::chart
