@@ -18,10 +18,14 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOptionComplex>
 #include <QStringList>
+#include <QStyledItemDelegate>
 #include <QUrl>
 
+#include <algorithm>
 #include <string>
 
 // The artwork is compiled into this library; a static library has to ask for
@@ -116,6 +120,57 @@ QComboBox* AddList(QWidget* window, const char* name, const QStringList& entries
     return list;
 }
 
+/// The lists as a drop-down list box is drawn on the desktop the layout comes
+/// from: a narrow arrow, so that the longest entry ("Altitude - above sea
+/// level:", 149 px in Tahoma) fits the 169 px list, and a plain drop-down in
+/// the list's own colours rather than a menu.
+class ListStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override
+    {
+        if (control == CC_ComboBox && (part == SC_ComboBoxArrow || part == SC_ComboBoxEditField)) {
+            const QRect frame = option->rect;
+            const QRect area = part == SC_ComboBoxArrow
+                                   ? QRect(frame.right() - kArrowWidth + 1, frame.top(), kArrowWidth,
+                                           frame.height())
+                                   : frame.adjusted(kTextMargin, kTextMargin, -kArrowWidth, -kTextMargin);
+            return visualRect(option->direction, frame, area);
+        }
+        return QProxyStyle::subControlRect(control, option, part, widget);
+    }
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+private:
+    static constexpr int kArrowWidth = 16;
+    static constexpr int kTextMargin = 2;
+};
+
+/// The entries of an open list, with room above and below the text.
+class ListEntryDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(std::max(size.height(), option.fontMetrics.height() + kPadding));
+        return size;
+    }
+
+private:
+    static constexpr int kPadding = 4;
+};
+
 /// A list entry as the name of the entry box beside it ("Barometric pressure").
 QString CaptionName(const QString& caption)
 {
@@ -207,6 +262,14 @@ Psychrometric::Psychrometric(ToolkitSeam& toolkit, QWidget* parent)
     Image1->setPixmap(QPixmap(kPicture));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->stackUnder(Label2);
+
+    // Created after the lists, so that it is deleted after them.
+    auto* listStyle = new ListStyle(QApplication::style()->name());
+    listStyle->setParent(this);
+    for (QComboBox* list : {barocond, thirdcond}) {
+        list->setStyle(listStyle);
+        list->setItemDelegate(new ListEntryDelegate(list));
+    }
 
     setTabOrder(DBT, barocond);
     setTabOrder(barocond, second);
