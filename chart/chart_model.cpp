@@ -243,8 +243,11 @@ std::vector<Curve> ComputeCurves(const ChartSettings& settings)
 
     // Enthalpy and volume grow with both the dry bulb and the humidity ratio:
     // their extremes lie at the dry lower-left corner and at the upper right.
-    const double topRight =
-        std::min(settings.wMax, SaturationRatio(settings, settings.tMax).value_or(settings.wMax));
+    // Above the boiling point at this pressure there is no saturation: the
+    // humidity ratio then reaches the top of the chart.
+    const std::optional<double> saturationRight = SaturationRatio(settings, settings.tMax);
+    const double topRight = saturationRight && *saturationRight > 0.0 ? std::min(settings.wMax, *saturationRight)
+                                                                      : settings.wMax;
     const auto span = [&](const std::function<PropertyResult(double t, double w)>& property,
                           Family family) {
         const std::optional<double> low = Number([&] { return property(settings.tMin, 0.0); });

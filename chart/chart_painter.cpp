@@ -139,7 +139,10 @@ QString StateText(const StateProperties& state, bool si)
 QString TitleOf(const ChartSettings& settings)
 {
     const Units units = UnitsOf(settings.si);
-    const QString pressure = Fixed(settings.pressure, 3) + QStringLiteral(" ") + units.pressure;
+    QString pressure = Fixed(settings.pressure, 3);
+    while (pressure.contains(QLatin1Char('.')) && (pressure.endsWith(QLatin1Char('0')) || pressure.endsWith(QLatin1Char('.'))))
+        pressure.chop(1);
+    pressure += QStringLiteral(" ") + units.pressure;
     const QString system = settings.si ? QStringLiteral("SI units") : QStringLiteral("inch-pound units");
     if (settings.altitude) {
         return QStringLiteral("Psychrometric chart at %1 %2 altitude (%3), %4")

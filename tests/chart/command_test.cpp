@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SvgRow{"SiPressureWithPoints",
                              {"--pressure", "90", "--point", "25,rh=50", "--point", "30,wb=20", "--point",
                               "10,dp=5", "--point", "40,w=0.01"},
-                             "Psychrometric chart at 90.000 kPa, SI units"},
+                             "Psychrometric chart at 90 kPa, SI units"},
                       SvgRow{"NarrowRange", {"--range", "15:35", "--max-ratio", "0.02"}, "Psychrometric chart"}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
