@@ -20,7 +20,7 @@ enum class FileFormat : std::uint8_t { Svg, Png, Pdf };
 std::optional<FileFormat> FormatOfPath(std::string_view path);
 
 /// Smallest and largest page sides accepted, in pixels.
-inline constexpr int kSmallestSide = 300;
+inline constexpr int kSmallestSide = 400;
 inline constexpr int kLargestSide = 8000;
 
 /// Lays out and paints `content` on a page of `size` pixels (PNG), SVG user

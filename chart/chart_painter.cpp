@@ -264,6 +264,7 @@ public:
     }
 
     void Take(const QPolygonF& outline) { m_taken.push_back(outline); }
+    [[nodiscard]] const QRectF& Area() const { return m_area; }
 
     [[nodiscard]] bool InsideArea(const QPolygonF& outline) const
     {
@@ -385,7 +386,8 @@ std::optional<PlacedLabel> PlaceCurveLabel(const Curve& curve, std::size_t index
 }
 
 PlacedLabel PlaceStateLabel(const MarkedState& state, std::size_t index, const Axes& axes, bool si,
-                            const QFontMetricsF& metrics, double unit, double radius, Occupancy& occupancy)
+                            const QFontMetricsF& metrics, double unit, double radius, Occupancy& occupancy,
+                            bool& free)
 {
     PlacedLabel label;
     label.text = StateText(state.properties, si);
@@ -405,22 +407,25 @@ PlacedLabel PlaceStateLabel(const MarkedState& state, std::size_t index, const A
         {0.0, -(away + halfHeight)}, {0.0, away + halfHeight},
         {away + halfWidth, 0.0}, {-(away + halfWidth), 0.0},
     };
-    // The first free place; failing that, the one that overlaps least.
+    // The first free place beside the marker, moved inside the plot where it
+    // sticks out (a small page, a marker in a corner); failing that, the
+    // place that overlaps least.
+    const QRectF area = occupancy.Area();
     int fewest = -1;
     for (const QPointF& offset : offsets) {
-        const QPolygonF outline = OutlineOf(at + offset, 0.0, label.size);
-        if (!occupancy.InsideArea(outline))
-            continue;
-        const int overlaps = occupancy.Overlaps(outline);
+        const QPointF wanted = at + offset;
+        const QPointF center(
+            std::clamp(wanted.x(), area.left() + halfWidth, std::max(area.left() + halfWidth, area.right() - halfWidth)),
+            std::clamp(wanted.y(), area.top() + halfHeight, std::max(area.top() + halfHeight, area.bottom() - halfHeight)));
+        const int overlaps = occupancy.Overlaps(OutlineOf(center, 0.0, label.size));
         if (fewest < 0 || overlaps < fewest) {
             fewest = overlaps;
-            label.center = at + offset;
+            label.center = center;
         }
         if (overlaps == 0)
             break;
     }
-    if (fewest < 0)
-        label.center = at + offsets[0];
+    free = fewest == 0;
     occupancy.Take(OutlineOf(label.center, 0.0, label.size));
     return label;
 }
@@ -509,6 +514,13 @@ ChartLayout LayOutChart(const ChartContent& content, const QSizeF& page)
     layout.ratioDecimals = DecimalsFor(ratioStep);
     layout.grid = GridLines(settings, layout.temperatureTicks, layout.ratioTicks);
 
+    // A title wider than a small page gets a smaller font, then an ellipsis.
+    const double titleRoom = page.width() - 2.0 * std::max(6.0, 12.0 * unit);
+    const double titleWidth = QFontMetricsF(layout.titleFont).horizontalAdvance(layout.title);
+    if (titleWidth > titleRoom) {
+        layout.titleFont = MakeFont(std::max(9.0, layout.titleFont.pixelSize() * titleRoom / titleWidth), true);
+        layout.title = QFontMetricsF(layout.titleFont).elidedText(layout.title, Qt::ElideRight, titleRoom);
+    }
     const QFontMetricsF title(layout.titleFont);
     const QFontMetricsF axis(layout.axisFont);
     const QFontMetricsF label(layout.labelFont);
@@ -539,10 +551,7 @@ ChartLayout LayOutChart(const ChartContent& content, const QSizeF& page)
                       std::max(10.0, page.height() - top - bottom));
     };
     layout.axes = Axes(settings.tMin, settings.tMax, settings.wMax, plotFor(bottomBase));
-    if (const std::optional<QRectF> inside = LegendInside(content, layout.axes, column, unit)) {
-        layout.legend = *inside;
-        layout.legendInside = true;
-    } else {
+    const auto legendBelow = [&] {
         // Below the axis title, in rows as wide as the plot.
         layout.legendInside = false;
         const double available = page.width() - left - right;
@@ -560,40 +569,60 @@ ChartLayout LayOutChart(const ChartContent& content, const QSizeF& page)
         layout.axes = Axes(settings.tMin, settings.tMax, settings.wMax, plotFor(bottomBase + height));
         const QRectF plot = layout.axes.plot();
         layout.legend = QRectF(plot.left(), page.height() - pad - height, plot.width(), height);
+    };
+    if (const std::optional<QRectF> inside = LegendInside(content, layout.axes, column, unit)) {
+        layout.legend = *inside;
+        layout.legendInside = true;
+    } else {
+        legendBelow();
     }
 
-    // Labels: the marked states first, then one per curve where there is room.
-    const Axes& axes = layout.axes;
-    const double inset = 2.0 * unit;
-    std::vector<QPolygonF> saturationLines;
-    for (const Curve& curve : content.curves) {
-        if (curve.family == Family::Saturation) {
-            for (QPolygonF& polyline : DevicePolylines(curve, axes))
-                saturationLines.push_back(std::move(polyline));
+    // Labels: the marked states first, then one per curve where there is
+    // room. True when every state's label found a free place.
+    const auto arrangeLabels = [&]() -> bool {
+        layout.stateLabels.clear();
+        layout.curveLabels.clear();
+        const Axes& axes = layout.axes;
+        const double inset = 2.0 * unit;
+        std::vector<QPolygonF> saturationLines;
+        for (const Curve& curve : content.curves) {
+            if (curve.family == Family::Saturation) {
+                for (QPolygonF& polyline : DevicePolylines(curve, axes))
+                    saturationLines.push_back(std::move(polyline));
+            }
         }
-    }
-    Occupancy occupancy(axes.plot().adjusted(inset, inset, -inset, -inset),
-                        DenseSaturation(saturationLines, 2.0 * unit));
-    if (layout.legendInside)
-        occupancy.Take(QPolygonF(layout.legend.adjusted(-4.0 * unit, -4.0 * unit, 4.0 * unit, 4.0 * unit)));
-    for (const MarkedState& state : content.marked)
-        occupancy.Take(MarkerOutline(axes.ToDevice(state.properties.at), layout.markerRadius + 2.0 * unit));
-    for (std::size_t i = 0; i < content.marked.size(); ++i) {
-        layout.stateLabels.push_back(PlaceStateLabel(content.marked[i], i, axes, settings.si, label, unit,
-                                                     layout.markerRadius, occupancy));
-    }
-    for (std::size_t i = 0; i < content.curves.size(); ++i) {
-        const Curve& curve = content.curves[i];
-        std::optional<double> saturationAtStart;
-        if (!curve.runs.empty() && !curve.runs.front().empty()) {
-            const DataPoint start = curve.runs.front().front();
-            const std::optional<double> saturation = SaturationRatio(settings, start.t);
-            if (saturation && std::fabs(*saturation - start.w) <= 1e-9 + 1e-6 * *saturation)
-                saturationAtStart = saturation;
+        Occupancy occupancy(axes.plot().adjusted(inset, inset, -inset, -inset),
+                            DenseSaturation(saturationLines, 2.0 * unit));
+        if (layout.legendInside)
+            occupancy.Take(QPolygonF(layout.legend.adjusted(-4.0 * unit, -4.0 * unit, 4.0 * unit, 4.0 * unit)));
+        for (const MarkedState& state : content.marked)
+            occupancy.Take(MarkerOutline(axes.ToDevice(state.properties.at), layout.markerRadius + 2.0 * unit));
+        bool allFree = true;
+        for (std::size_t i = 0; i < content.marked.size(); ++i) {
+            bool free = false;
+            layout.stateLabels.push_back(PlaceStateLabel(content.marked[i], i, axes, settings.si, label, unit,
+                                                         layout.markerRadius, occupancy, free));
+            allFree = allFree && free;
         }
-        if (auto placed = PlaceCurveLabel(curve, i, DevicePolylines(curve, axes), settings.si, label, unit,
-                                          saturationAtStart, occupancy))
-            layout.curveLabels.push_back(std::move(*placed));
+        for (std::size_t i = 0; i < content.curves.size(); ++i) {
+            const Curve& curve = content.curves[i];
+            std::optional<double> saturationAtStart;
+            if (!curve.runs.empty() && !curve.runs.front().empty()) {
+                const DataPoint start = curve.runs.front().front();
+                const std::optional<double> saturation = SaturationRatio(settings, start.t);
+                if (saturation && std::fabs(*saturation - start.w) <= 1e-9 + 1e-6 * *saturation)
+                    saturationAtStart = saturation;
+            }
+            if (auto placed = PlaceCurveLabel(curve, i, DevicePolylines(curve, axes), settings.si, label, unit,
+                                              saturationAtStart, occupancy))
+                layout.curveLabels.push_back(std::move(*placed));
+        }
+        return allFree;
+    };
+    // A legend in the corner gives way to the labels of the marked states.
+    if (!arrangeLabels() && layout.legendInside) {
+        legendBelow();
+        arrangeLabels();
     }
     return layout;
 }

@@ -7,6 +7,7 @@
 #include "axes.h"
 #include "chart_model.h"
 
+#include <QColor>
 #include <QFont>
 #include <QPolygonF>
 #include <QSizeF>

@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PngTest,
                          ::testing::Values(PngRow{"Default", {}, QSize(1200, 800)},
                                            PngRow{"Smaller", {"--size", "800x600"}, QSize(800, 600)},
                                            PngRow{"Wide", {"--size", "1920x1080"}, QSize(1920, 1080)},
-                                           PngRow{"Smallest", {"--size", "300x300"}, QSize(300, 300)}),
+                                           PngRow{"Smallest", {"--size", "400x400"}, QSize(400, 400)}),
                          [](const auto& rowInfo) { return rowInfo.param.name; });
 
 TEST_P(PngTest, HasTheRequestedSize)

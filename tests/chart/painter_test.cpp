@@ -55,6 +55,21 @@ double SaturationByEngine(const ChartSettings& settings, double t)
     return HumidRatio(t, settings.pressure, kRelativeHumidityGiven, 1.0, settings.unitsFlag()).AsNumber();
 }
 
+// Dry bulb from the plot's left edge to its right, humidity ratio from its
+// bottom edge up to its top, in proportion.
+TEST(Axes, MapTheRangeOntoThePlot)
+{
+    const Axes axes(-10.0, 50.0, 0.03, QRectF(40.0, 30.0, 600.0, 300.0));
+    EXPECT_EQ(axes.ToDevice({-10.0, 0.0}), QPointF(40.0, 330.0));
+    EXPECT_EQ(axes.ToDevice({50.0, 0.03}), QPointF(640.0, 30.0));
+    const QPointF middle = axes.ToDevice({20.0, 0.015});
+    EXPECT_DOUBLE_EQ(middle.x(), 340.0);
+    EXPECT_DOUBLE_EQ(middle.y(), 180.0);
+    const DataPoint back = axes.FromDevice(QPointF(190.0, 105.0));
+    EXPECT_DOUBLE_EQ(back.t, 5.0);
+    EXPECT_DOUBLE_EQ(back.w, 0.0225);
+}
+
 class SaturationDrawnTest : public ::testing::TestWithParam<SettingsRow> {};
 
 INSTANTIATE_TEST_SUITE_P(Charts, SaturationDrawnTest, ::testing::ValuesIn(testing::SettingsRows()),
