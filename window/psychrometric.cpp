@@ -12,6 +12,7 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -481,6 +482,15 @@ bool Psychrometric::filterTypedCharacters(QLineEdit* box, const QKeyEvent& event
         return false;
     default:
         break;
+    }
+    // The editing shortcuts (copy, cut, paste, select all, undo, redo) are
+    // commands, not typed characters, even where the platform reports a
+    // control character with them; pasted text is not filtered.
+    for (const QKeySequence::StandardKey command :
+         {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll,
+          QKeySequence::Undo, QKeySequence::Redo}) {
+        if (event.matches(command))
+            return false;
     }
     // Keys that type no character (arrows, Home, End) have no text and pass.
     for (const QChar character : event.text()) {
