@@ -3,9 +3,11 @@
 #include "csv.h"
 #include "numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace humitrax::cli {
 namespace {
@@ -30,7 +32,15 @@ std::string_view Trim(std::string_view text) noexcept
     return text;
 }
 
-std::string Quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
+std::string Quoted(std::string_view name)
+{
+    std::string quoted;
+    quoted.reserve(name.size() + 2);
+    quoted.push_back('\'');
+    quoted.append(name);
+    quoted.push_back('\'');
+    return quoted;
+}
 
 void AppendJsonKey(std::string& out, std::string_view name)
 {
@@ -78,8 +88,12 @@ private:
 
 /// Reads the number in a column of the record; a missing, empty or unreadable
 /// one is noted in the status.
+/// Reads the number in a column of the record; a missing, empty or unreadable
+/// one is noted in the status. A plain decimal leaves its shortest text in
+/// `decimal`, and `shortest` pointing at it.
 std::optional<double> ReadNumber(const CsvRecord& record, std::size_t column,
-                                 std::string_view name, std::size_t line, Status& status)
+                                 std::string_view name, std::size_t line, Status& status,
+                                 PlainDecimal& decimal, std::string_view& shortest)
 {
     if (column >= record.fields.size()) {
         status.AddInput(line, name, "is missing");
@@ -89,6 +103,10 @@ std::optional<double> ReadNumber(const CsvRecord& record, std::size_t column,
     if (text.empty()) {
         status.AddInput(line, name, "is empty");
         return std::nullopt;
+    }
+    if (ReadPlainDecimal(text, decimal)) {
+        shortest = decimal.shortest;
+        return decimal.value;
     }
     const std::optional<double> value = ParseDouble(text);
     if (!value) {
@@ -100,6 +118,65 @@ std::optional<double> ReadNumber(const CsvRecord& record, std::size_t column,
         return std::nullopt;
     }
     return value;
+}
+
+char* WriteCell(char* out, const Cell& cell, std::string_view shortest) noexcept
+{
+    if (shortest.empty())
+        return WriteNumber(out, cell.value);
+    std::memcpy(out, shortest.data(), shortest.size());
+    return out + shortest.size();
+}
+
+char* Copy(char* out, std::string_view text) noexcept
+{
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
+
+/// Room enough for the cells of a state and its status, in either format.
+std::size_t CellsBound(std::string_view status) noexcept
+{
+    constexpr std::size_t kPerCell = kMaxNumberLength + 24; // the number, its key, a comma
+    return kPropertyCount * kPerCell + 16 + kMaxJsonExpansion * status.size() + 4;
+}
+
+char* WriteCsvCells(char* out, const StateResult& state, Units units, std::string_view status,
+                    const SourceTexts& sources) noexcept
+{
+    for (Property property : kProperties) {
+        if (!HasProperty(property, units))
+            continue;
+        const Cell& cell = state[property];
+        if (cell.present)
+            out = WriteCell(out, cell, sources[static_cast<std::size_t>(property)]);
+        *out++ = ',';
+    }
+    out = WriteCsvField(out, status);
+    *out++ = '\n';
+    return out;
+}
+
+char* WriteJsonCells(char* out, const StateResult& state, Units units, std::string_view status,
+                     const SourceTexts& sources) noexcept
+{
+    for (Property property : kProperties) {
+        if (!HasProperty(property, units))
+            continue;
+        *out++ = '"';
+        out = Copy(out, PropertyColumn(property));
+        out = Copy(out, "\":");
+        const Cell& cell = state[property];
+        if (cell.present)
+            out = WriteCell(out, cell, sources[static_cast<std::size_t>(property)]);
+        else
+            out = Copy(out, "null");
+        *out++ = ',';
+    }
+    out = Copy(out, "\"status\":");
+    if (status.empty())
+        return Copy(out, "null");
+    return WriteJsonString(out, status);
 }
 
 Cell Given(const std::optional<double>& value) noexcept
@@ -207,40 +284,21 @@ std::string OutputHeader(const BatchLayout& layout)
 }
 
 void AppendCsvCells(std::string& out, const StateResult& state, Units units,
-                    std::string_view status)
+                    std::string_view status, const SourceTexts& sources)
 {
-    for (Property property : kProperties) {
-        if (!HasProperty(property, units))
-            continue;
-        const Cell& cell = state[property];
-        if (cell.present)
-            AppendNumber(out, cell.value);
-        out.push_back(',');
-    }
-    AppendCsvField(out, status);
-    out.push_back('\n');
+    const std::size_t size = out.size();
+    out.resize(size + CellsBound(status));
+    char* end = WriteCsvCells(out.data() + size, state, units, status, sources);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 void AppendJsonCells(std::string& out, const StateResult& state, Units units,
-                     std::string_view status)
+                     std::string_view status, const SourceTexts& sources)
 {
-    for (Property property : kProperties) {
-        if (!HasProperty(property, units))
-            continue;
-        out.push_back('"');
-        out.append(PropertyColumn(property)).append("\":");
-        const Cell& cell = state[property];
-        if (cell.present)
-            AppendNumber(out, cell.value);
-        else
-            out.append("null");
-        out.push_back(',');
-    }
-    out.append("\"status\":");
-    if (status.empty())
-        out.append("null");
-    else
-        AppendJsonString(out, status);
+    const std::size_t size = out.size();
+    out.resize(size + CellsBound(status));
+    char* end = WriteJsonCells(out.data() + size, state, units, status, sources);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size,
@@ -255,6 +313,9 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
     char* pos = data;
     char* const end = data + size;
     std::size_t line = firstLine;
+    // The rows are written into `out` beyond `used`; it grows by doubling and
+    // is cut to what was written at the end.
+    std::size_t used = out.size();
     while (pos < end) {
         const std::size_t recordLine = line;
         pos = ParseCsvRecord(pos, end, record);
@@ -276,12 +337,19 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
                 status.AddInput(recordLine, layout.passThroughLabels[i], "is missing");
         }
 
-        const std::optional<double> dryBulb = ReadNumber(
-            record, layout.dryBulbColumn, PropertyColumn(Property::DryBulb), recordLine, status);
-        const std::optional<double> pressureOrAltitude =
-            ReadNumber(record, layout.pressureColumn, pressureName, recordLine, status);
+        SourceTexts sources{};
+        std::array<PlainDecimal, 3> decimals;
+        std::string_view altitudeText;
+        const std::optional<double> dryBulb =
+            ReadNumber(record, layout.dryBulbColumn, PropertyColumn(Property::DryBulb),
+                       recordLine, status, decimals[0],
+                       sources[static_cast<std::size_t>(Property::DryBulb)]);
+        const std::optional<double> pressureOrAltitude = ReadNumber(
+            record, layout.pressureColumn, pressureName, recordLine, status, decimals[1],
+            layout.altitude ? altitudeText : sources[static_cast<std::size_t>(Property::Pressure)]);
         const std::optional<double> given =
-            ReadNumber(record, layout.conditionColumn, conditionName, recordLine, status);
+            ReadNumber(record, layout.conditionColumn, conditionName, recordLine, status,
+                       decimals[2], sources[static_cast<std::size_t>(conditionProperty)]);
 
         Cell pressure = Given(layout.altitude ? std::nullopt : pressureOrAltitude);
         if (layout.altitude && pressureOrAltitude) {
@@ -304,30 +372,44 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
             state[conditionProperty] = Given(given);
         }
 
+        // One row written straight into the output, into room for the
+        // longest it can be.
+        std::size_t bound = CellsBound(statusText) + 4;
+        for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
+            const std::size_t column = layout.passThroughColumns[i];
+            const std::size_t fieldSize =
+                column < record.fields.size() ? record.fields[column].size() : 0;
+            bound += kMaxJsonExpansion * fieldSize + layout.jsonKeys[i].size() + 8;
+        }
+        if (out.size() < used + bound)
+            out.resize(std::max(2 * out.size(), used + bound));
+        char* write = out.data() + used;
         if (layout.format == OutputFormat::Csv) {
             for (std::size_t column : layout.passThroughColumns) {
                 if (column < record.fields.size())
-                    AppendCsvField(out, record.fields[column]);
-                out.push_back(',');
+                    write = WriteCsvField(write, record.fields[column]);
+                *write++ = ',';
             }
-            AppendCsvCells(out, state, layout.units, statusText);
+            write = WriteCsvCells(write, state, layout.units, statusText, sources);
         } else {
-            out.push_back('{');
+            *write++ = '{';
             for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
                 const std::size_t column = layout.passThroughColumns[i];
-                out.append(layout.jsonKeys[i]);
+                write = Copy(write, layout.jsonKeys[i]);
                 if (column < record.fields.size())
-                    AppendJsonString(out, record.fields[column]);
+                    write = WriteJsonString(write, record.fields[column]);
                 else
-                    out.append("null");
-                out.push_back(',');
+                    write = Copy(write, "null");
+                *write++ = ',';
             }
-            AppendJsonCells(out, state, layout.units, statusText);
-            out.append("}\n");
+            write = WriteJsonCells(write, state, layout.units, statusText, sources);
+            write = Copy(write, "}\n");
         }
+        used = static_cast<std::size_t>(write - out.data());
         if (!status.empty())
             ++counts.failedRows;
     }
+    out.resize(used);
     return counts;
 }
 

@@ -6,6 +6,7 @@
 
 #include "state_compute.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -45,13 +46,17 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
 /// The output's header line (CSV), or nothing (JSON lines).
 std::string OutputHeader(const BatchLayout& layout);
 
+/// The shortest texts of the given values, by property, where reading them
+/// gave those texts already; empty for the others, which are converted.
+using SourceTexts = std::array<std::string_view, kPropertyCount>;
+
 /// The output columns of a state after any passed-through ones: the
 /// properties, grains in inch-pound units only, then "status".
 void AppendCsvCells(std::string& out, const StateResult& state, Units units,
-                    std::string_view status);
+                    std::string_view status, const SourceTexts& sources = {});
 /// The same columns as JSON members ("dry_bulb":25,...,"status":null), no braces.
 void AppendJsonCells(std::string& out, const StateResult& state, Units units,
-                     std::string_view status);
+                     std::string_view status, const SourceTexts& sources = {});
 
 struct BlockCounts {
     std::size_t rows = 0;       ///< rows written (blank lines are skipped)

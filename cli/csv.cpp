@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 namespace humitrax::cli {
@@ -132,54 +133,214 @@ std::size_t CompleteRecordsLength(std::string_view data) noexcept
     return complete;
 }
 
-void AppendCsvField(std::string& out, std::string_view field)
+namespace {
+
+char* Copy(char* out, std::string_view text) noexcept
 {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out.append(field);
-        return;
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
+
+bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+
+/// Every such decimal survives a round trip through a double (DBL_DIG).
+constexpr std::size_t kMaxDigits = 15;
+/// 10^22 is the largest power of ten a double holds exactly.
+constexpr std::size_t kMaxFraction = 22;
+
+constexpr std::array<double, kMaxFraction + 1> kPowersOfTen = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
+};
+
+/// d.ddde±XX, the digits given without their point.
+char* WriteScientific(char* out, std::string_view significant, char sign, std::size_t magnitude) noexcept
+{
+    *out++ = significant.front();
+    if (significant.size() > 1) {
+        *out++ = '.';
+        out = Copy(out, significant.substr(1));
     }
-    out.push_back('"');
+    *out++ = 'e';
+    *out++ = sign;
+    *out++ = static_cast<char>('0' + magnitude / 10);
+    *out++ = static_cast<char>('0' + magnitude % 10);
+    return out;
+}
+
+} // namespace
+
+char* WriteCsvField(char* out, std::string_view field) noexcept
+{
+    bool plain = true;
+    for (char c : field) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+            plain = false;
+            break;
+        }
+    }
+    if (plain)
+        return Copy(out, field);
+    *out++ = '"';
     for (char c : field) {
         if (c == '"')
-            out.push_back('"');
-        out.push_back(c);
+            *out++ = '"';
+        *out++ = c;
     }
-    out.push_back('"');
+    *out++ = '"';
+    return out;
+}
+
+char* WriteJsonString(char* out, std::string_view text) noexcept
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    *out++ = '"';
+    std::size_t plainStart = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && c != '"' && c != '\\')
+            continue;
+        out = Copy(out, text.substr(plainStart, i - plainStart));
+        plainStart = i + 1;
+        *out++ = '\\';
+        switch (c) {
+        case '"': *out++ = '"'; break;
+        case '\\': *out++ = '\\'; break;
+        case '\b': *out++ = 'b'; break;
+        case '\f': *out++ = 'f'; break;
+        case '\n': *out++ = 'n'; break;
+        case '\r': *out++ = 'r'; break;
+        case '\t': *out++ = 't'; break;
+        default:
+            out = Copy(out, "u00");
+            *out++ = kHex[byte >> 4];
+            *out++ = kHex[byte & 0xF];
+        }
+    }
+    out = Copy(out, text.substr(plainStart));
+    *out++ = '"';
+    return out;
+}
+
+char* WriteNumber(char* out, double value) noexcept
+{
+    return std::to_chars(out, out + kMaxNumberLength, value).ptr;
+}
+
+bool ReadPlainDecimal(std::string_view text, PlainDecimal& decimal) noexcept
+{
+    const char* const digits = text.data();
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    bool negative = false;
+    if (n > 0 && (digits[0] == '-' || digits[0] == '+')) {
+        negative = digits[0] == '-';
+        i = 1;
+    }
+    const std::size_t integerStart = i;
+    while (i < n && IsDigit(digits[i]))
+        ++i;
+    const std::size_t integerEnd = i;
+    std::size_t fractionStart = i;
+    if (i < n && digits[i] == '.') {
+        fractionStart = ++i;
+        while (i < n && IsDigit(digits[i]))
+            ++i;
+    }
+    const std::size_t fractionEnd = i;
+    if (i != n || (integerEnd == integerStart && fractionEnd == fractionStart) ||
+        fractionEnd - fractionStart > kMaxFraction)
+        return false;
+    // The digits that count: no leading zeros before the point, no trailing
+    // zeros after it.
+    std::size_t first = integerStart;
+    while (first < integerEnd && digits[first] == '0')
+        ++first;
+    std::size_t last = fractionEnd;
+    while (last > fractionStart && digits[last - 1] == '0')
+        --last;
+    const std::string_view integer(digits + first, integerEnd - first);
+    const std::string_view fraction(digits + fractionStart, last - fractionStart);
+    if (integer.size() + fraction.size() > kMaxDigits)
+        return false;
+
+    std::uint64_t mantissa = 0;
+    for (char c : integer)
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+    for (char c : fraction)
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+    // Both operands are exact, so the one rounding of the division gives the
+    // nearest double, as from_chars does.
+    const double magnitude = static_cast<double>(mantissa) / kPowersOfTen[fraction.size()];
+    decimal.value = negative ? -magnitude : magnitude;
+
+    // Its shortest text: to_chars writes the fixed form unless the
+    // scientific one is shorter. Most often that is the text itself.
+    if (digits[0] != '+' && first == integerStart && !integer.empty() &&
+        last == fractionEnd && (fraction.empty() ? integerEnd == n && integer.back() != '0'
+                                                 : true)) {
+        decimal.shortest = text;
+        return true;
+    }
+    char* out = decimal.buffer.data();
+    if (negative)
+        *out++ = '-';
+    if (!integer.empty()) {
+        if (!fraction.empty()) {
+            out = Copy(out, integer);
+            *out++ = '.';
+            out = Copy(out, fraction);
+        } else {
+            std::string_view significant = integer;
+            while (significant.back() == '0')
+                significant.remove_suffix(1);
+            const std::size_t scientific =
+                significant.size() + (significant.size() > 1 ? 1 : 0) + 4;
+            out = integer.size() <= scientific
+                      ? Copy(out, integer)
+                      : WriteScientific(out, significant, '+', integer.size() - 1);
+        }
+    } else if (fraction.empty()) {
+        *out++ = '0';
+    } else {
+        std::size_t zeros = 0;
+        while (fraction[zeros] == '0')
+            ++zeros;
+        const std::string_view significant = fraction.substr(zeros);
+        const std::size_t fixed = 2 + fraction.size();
+        const std::size_t scientific = significant.size() + (significant.size() > 1 ? 1 : 0) + 4;
+        if (fixed <= scientific) {
+            out = Copy(out, "0.");
+            out = Copy(out, fraction);
+        } else {
+            out = WriteScientific(out, significant, '-', zeros + 1);
+        }
+    }
+    decimal.shortest = std::string_view(decimal.buffer.data(),
+                                        static_cast<std::size_t>(out - decimal.buffer.data()));
+    return true;
+}
+
+void AppendCsvField(std::string& out, std::string_view field)
+{
+    const std::size_t size = out.size();
+    out.resize(size + 2 * field.size() + 2);
+    out.resize(static_cast<std::size_t>(WriteCsvField(out.data() + size, field) - out.data()));
 }
 
 void AppendJsonString(std::string& out, std::string_view text)
 {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out.push_back('"');
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"': out.append("\\\""); break;
-        case '\\': out.append("\\\\"); break;
-        case '\b': out.append("\\b"); break;
-        case '\f': out.append("\\f"); break;
-        case '\n': out.append("\\n"); break;
-        case '\r': out.append("\\r"); break;
-        case '\t': out.append("\\t"); break;
-        default:
-            if (byte < 0x20) {
-                out.append("\\u00");
-                out.push_back(kHex[byte >> 4]);
-                out.push_back(kHex[byte & 0xF]);
-            } else {
-                out.push_back(c);
-            }
-        }
-    }
-    out.push_back('"');
+    const std::size_t size = out.size();
+    out.resize(size + kMaxJsonExpansion * text.size() + 2);
+    out.resize(static_cast<std::size_t>(WriteJsonString(out.data() + size, text) - out.data()));
 }
 
 void AppendNumber(std::string& out, double value)
 {
-    std::array<char, 32> buffer{};
-    const auto [ptr, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    (void)ec; // 32 characters hold every double
-    out.append(buffer.data(), ptr);
+    const std::size_t size = out.size();
+    out.resize(size + kMaxNumberLength);
+    out.resize(static_cast<std::size_t>(WriteNumber(out.data() + size, value) - out.data()));
 }
 
 } // namespace humitrax::cli

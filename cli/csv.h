@@ -5,6 +5,7 @@
 // shortest text of a number, for the JSON-lines output.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -39,15 +40,45 @@ char* ParseCsvRecord(char* pos, char* end, CsvRecord& record);
 /// rules of ParseCsvRecord; 0 when no record is complete.
 std::size_t CompleteRecordsLength(std::string_view data) noexcept;
 
-/// Appends a field, quoted when it holds a comma, a quote or a line break.
+/// Writers into a buffer the caller has made large enough: they return the
+/// end of what they wrote.
+
+/// The longest text WriteNumber writes ("-2.2250738585072014e-308").
+inline constexpr std::size_t kMaxNumberLength = 24;
+/// A JSON string holds at most this many characters per byte ("\u001f").
+inline constexpr std::size_t kMaxJsonExpansion = 6;
+
+/// A field, quoted when it holds a comma, a quote or a line break; at most
+/// 2 × size + 2 characters.
+char* WriteCsvField(char* out, std::string_view field) noexcept;
+
+/// Text as a JSON string, quotes included, escaping quotes, backslashes and
+/// control characters; other bytes pass unchanged. At most
+/// kMaxJsonExpansion × size + 2 characters.
+char* WriteJsonString(char* out, std::string_view text) noexcept;
+
+/// The shortest text that reads back as the same double ("0.1", "1e-05"),
+/// as std::to_chars writes it; a valid JSON number for every finite value.
+char* WriteNumber(char* out, double value) noexcept;
+
+/// A number read from a plain decimal, with its shortest text.
+struct PlainDecimal {
+    double value = 0.0;
+    std::string_view shortest; ///< what WriteNumber writes for value: the text read, or `buffer`
+    std::array<char, 32> buffer;
+};
+
+/// Reads a plain decimal ([+-]digits[.digits], no exponent, "25.30",
+/// "-.5") of at most 15 significant digits and 22 decimals, to the double
+/// from_chars gives, but quicker, and its shortest text without converting
+/// back ("25.3", "-0.5"): such a decimal round-trips through a double, so its
+/// digits, zeros trimmed, are the shortest. False for any other text (read
+/// those with ParseDouble).
+bool ReadPlainDecimal(std::string_view text, PlainDecimal& decimal) noexcept;
+
+/// The writers above, appending to a string.
 void AppendCsvField(std::string& out, std::string_view field);
-
-/// Appends text as a JSON string, quotes included, escaping quotes,
-/// backslashes and control characters. Other bytes pass unchanged.
 void AppendJsonString(std::string& out, std::string_view text);
-
-/// Appends the shortest text that reads back as the same double ("0.1",
-/// "1e-05"); a valid JSON number for every finite value.
 void AppendNumber(std::string& out, double value);
 
 } // namespace humitrax::cli

@@ -108,11 +108,6 @@ std::string_view PropertyUnit(Property property, Units units) noexcept
 
 std::string_view AltitudeUnit(Units units) noexcept { return units == Units::SI ? "m" : "ft"; }
 
-bool HasProperty(Property property, Units units) noexcept
-{
-    return property != Property::Grains || units == Units::InchPound;
-}
-
 std::string_view CausePhrase(FailureCause cause) noexcept
 {
     switch (cause) {

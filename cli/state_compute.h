@@ -50,7 +50,10 @@ std::string_view PropertyUnit(Property property, Units units) noexcept;
 /// The unit of an altitude: "m" or "ft".
 std::string_view AltitudeUnit(Units units) noexcept;
 /// Whether the unit system has the property (grains: inch-pound only).
-bool HasProperty(Property property, Units units) noexcept;
+inline bool HasProperty(Property property, Units units) noexcept
+{
+    return property != Property::Grains || units == Units::InchPound;
+}
 
 /// A failure cause as words: "no convergence", "invalid logarithm" ...
 std::string_view CausePhrase(FailureCause cause) noexcept;
