@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Every benchmark in one command: configures the bench preset (Release),
+# builds the benchmarks and humitrax-cli, then runs
+#   - the engine and driver benchmarks, three repetitions each, medians, and
+#     the table of ratios against the targets;
+#   - humitrax-cli call on 100 000 lines (whole process, calls per second);
+#   - the batch benchmark, when it is there.
+# Extra arguments go to the engine benchmark (e.g. --benchmark_filter=WetBulb).
+# The machine and its load are printed first and last: the figures are only
+# as steady as the machine is idle.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+machine() {
+    lscpu | sed -n 's/^Model name: *//p' | head -n 1
+    echo "$(nproc) CPUs; load average $(cut -d' ' -f1-3 /proc/loadavg)"
+}
+echo "== machine"
+machine
+
+cmake --preset bench >/dev/null
+targets=(humitrax_bench_engine humitrax-cli)
+[[ -f bench/batch_bench.cpp ]] && targets+=(humitrax_bench_batch)
+cmake --build --preset bench --target "${targets[@]}"
+
+repeat=(--benchmark_repetitions=3 --benchmark_report_aggregates_only=true)
+echo "== engine and driver"
+build/bench/bench/humitrax_bench_engine "${repeat[@]}" "$@"
+echo "== humitrax-cli call"
+bench/run_cli_bench.sh build/bench/cli/humitrax-cli
+if [[ -x build/bench/bench/humitrax_bench_batch ]]; then
+    echo "== batch"
+    build/bench/bench/humitrax_bench_batch "${repeat[@]}"
+fi
+echo "== load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
