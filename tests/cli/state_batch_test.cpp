@@ -1,0 +1,646 @@
+// humitrax-cli state and batch, run as a user runs them, checked against the
+// engine's own values.
+#include "psychrometrics.h"
+#include "run_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using humitrax::testing::CliRun;
+using humitrax::testing::Lines;
+using humitrax::testing::RunCli;
+
+// ---------------------------------------------------------------------------
+// Reading what the command wrote.
+
+/// RFC 4180 records of a whole text.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text)
+{
+    std::vector<std::vector<std::string>> records;
+    std::vector<std::string> record;
+    std::string field;
+    bool quoted = false;
+    bool fieldStarted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+            fieldStarted = true;
+        } else if (c == ',') {
+            record.push_back(field);
+            field.clear();
+            fieldStarted = true;
+        } else if (c == '\n') {
+            record.push_back(field);
+            records.push_back(record);
+            record.clear();
+            field.clear();
+            fieldStarted = false;
+        } else {
+            field += c;
+            fieldStarted = true;
+        }
+    }
+    if (fieldStarted || !record.empty()) {
+        record.push_back(field);
+        records.push_back(record);
+    }
+    return records;
+}
+
+/// A CSV output as rows of column name → cell.
+std::vector<std::map<std::string, std::string>> CsvRows(const std::string& text)
+{
+    const auto records = ParseCsv(text);
+    std::vector<std::map<std::string, std::string>> rows;
+    if (records.empty())
+        return rows;
+    const std::vector<std::string>& header = records.front();
+    for (std::size_t r = 1; r < records.size(); ++r) {
+        EXPECT_EQ(records[r].size(), header.size()) << "row " << r << " is shifted";
+        std::map<std::string, std::string> row;
+        for (std::size_t c = 0; c < header.size() && c < records[r].size(); ++c)
+            row[header[c]] = records[r][c];
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+/// One flat JSON object: member name → value text as written (strings
+/// unescaped, without their quotes; "null" for null).
+std::map<std::string, std::string> JsonObject(const std::string& line)
+{
+    std::map<std::string, std::string> members;
+    std::size_t i = 0;
+    const auto readString = [&]() {
+        std::string text;
+        EXPECT_EQ(line[i], '"');
+        for (++i; i < line.size() && line[i] != '"'; ++i) {
+            if (line[i] == '\\') {
+                ++i;
+                switch (line[i]) {
+                case 'n': text += '\n'; break;
+                case 'r': text += '\r'; break;
+                case 't': text += '\t'; break;
+                case 'u':
+                    text += static_cast<char>(std::stoi(line.substr(i + 1, 4), nullptr, 16));
+                    i += 4;
+                    break;
+                default: text += line[i];
+                }
+            } else {
+                text += line[i];
+            }
+        }
+        ++i; // the closing quote
+        return text;
+    };
+    EXPECT_EQ(line.front(), '{');
+    EXPECT_EQ(line.back(), '}');
+    i = 1;
+    while (i < line.size() && line[i] != '}') {
+        const std::string name = readString();
+        EXPECT_EQ(line[i], ':');
+        ++i;
+        if (line[i] == '"') {
+            members[name] = readString();
+        } else {
+            const std::size_t end = line.find_first_of(",}", i);
+            members[name] = line.substr(i, end - i);
+            i = end;
+        }
+        if (line[i] == ',')
+            ++i;
+    }
+    return members;
+}
+
+double Number(const std::string& text)
+{
+    double value = 0.0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    EXPECT_TRUE(ec == std::errc() && ptr == text.data() + text.size()) << "'" << text << "'";
+    return value;
+}
+
+std::string Shortest(double value)
+{
+    char buffer[32];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+// ---------------------------------------------------------------------------
+// The engine's values for a state, by the calls each condition needs.
+
+struct Expected {
+    std::map<std::string, double> values;
+};
+
+Expected EngineState(bool si, double T, double p, std::int16_t Situation, double given)
+{
+    const std::int16_t UnitsSI = si ? 1 : 0;
+    const double StateVar = Situation == humitrax::kRelativeHumidityGiven ? given / 100.0 : given;
+    Expected expected;
+    auto& v = expected.values;
+    v["dry_bulb"] = T;
+    v["pressure"] = p;
+    v["wet_bulb"] = humitrax::WetBulb(T, p, Situation, StateVar, UnitsSI).AsNumber();
+    v["dew_point"] = humitrax::DewPoint(T, p, Situation, StateVar, UnitsSI).AsNumber();
+    v["relative_humidity"] =
+        Situation == humitrax::kRelativeHumidityGiven
+            ? given
+            : humitrax::Humidity(T, p, Situation, StateVar, UnitsSI).AsNumber() * 100.0;
+    v["humidity_ratio"] = humitrax::HumidRatio(T, p, Situation, StateVar, UnitsSI).AsNumber();
+    v["enthalpy"] = humitrax::Enthalpy(T, p, Situation, StateVar, UnitsSI).AsNumber();
+    v["specific_volume"] = humitrax::Volume(T, p, Situation, StateVar, UnitsSI).AsNumber();
+    if (!si)
+        v["grains"] = humitrax::Grains(T, p, Situation, StateVar).AsNumber();
+    return expected;
+}
+
+/// The calculator's altitude conversion: metres to feet, interp, psia to kPa.
+double PressureAtAltitude(bool si, double altitude)
+{
+    if (!si)
+        return humitrax::interp(altitude);
+    const double feet = altitude * 3.2808;
+    return (humitrax::interp(feet) / 14.697) * 101.325;
+}
+
+// ---------------------------------------------------------------------------
+// One state: every property equals the engine's, in both unit systems, from
+// a pressure or an altitude, for each third condition.
+
+struct StateCase {
+    const char* name;
+    bool si;
+    bool altitude;
+    double dryBulb;
+    double pressureOrAltitude;
+    std::int16_t situation;
+    const char* option;
+    double value;
+};
+
+class StateMatchesEngine : public ::testing::TestWithParam<StateCase> {};
+
+TEST_P(StateMatchesEngine, EveryPropertyInJsonAndCsv)
+{
+    const StateCase& c = GetParam();
+    const double pressure =
+        c.altitude ? PressureAtAltitude(c.si, c.pressureOrAltitude) : c.pressureOrAltitude;
+    const Expected expected = EngineState(c.si, c.dryBulb, pressure, c.situation, c.value);
+    const std::vector<std::string> common = {
+        "state",       "--units",
+        c.si ? "si" : "ip",
+        "--dry-bulb",  Shortest(c.dryBulb),
+        c.altitude ? "--altitude" : "--pressure",
+        Shortest(c.pressureOrAltitude),
+        c.option,      Shortest(c.value)};
+
+    std::vector<std::string> json = common;
+    json.insert(json.end(), {"--format", "json"});
+    const CliRun jsonRun = RunCli(json);
+    ASSERT_EQ(jsonRun.exitCode, 0) << jsonRun.err;
+    const auto lines = Lines(jsonRun.out);
+    ASSERT_EQ(lines.size(), 1U) << jsonRun.out;
+    const auto members = JsonObject(lines[0]);
+    EXPECT_EQ(members.at("status"), "null");
+    EXPECT_EQ(members.count("grains"), c.si ? 0U : 1U);
+    EXPECT_EQ(members.size(), expected.values.size() + 1);
+    for (const auto& [name, value] : expected.values)
+        EXPECT_EQ(Number(members.at(name)), value) << name;
+
+    std::vector<std::string> csv = common;
+    csv.insert(csv.end(), {"--format", "csv"});
+    const CliRun csvRun = RunCli(csv);
+    ASSERT_EQ(csvRun.exitCode, 0) << csvRun.err;
+    const auto rows = CsvRows(csvRun.out);
+    ASSERT_EQ(rows.size(), 1U);
+    for (const auto& [name, value] : expected.values)
+        EXPECT_EQ(Number(rows[0].at(name)), value) << name;
+    EXPECT_EQ(rows[0].at("status"), "");
+
+    const CliRun tableRun = RunCli(common);
+    ASSERT_EQ(tableRun.exitCode, 0) << tableRun.err;
+    EXPECT_NE(tableRun.out.find(Shortest(expected.values.at("enthalpy"))), std::string::npos)
+        << tableRun.out;
+    EXPECT_NE(tableRun.out.find(c.si ? "kJ/kg" : "Btu/lb"), std::string::npos);
+    EXPECT_EQ(tableRun.out.find("gr/lb") != std::string::npos, !c.si);
+    EXPECT_EQ(tableRun.out.find("Altitude") != std::string::npos, c.altitude);
+}
+
+const StateCase kStateCases[] = {
+    {"SiPressureWetBulb", true, false, 25, 101.325, 1, "--wet-bulb", 18},
+    {"SiPressureDewPoint", true, false, 25, 101.325, 2, "--dew-point", 14},
+    {"SiPressureRelativeHumidity", true, false, 25, 101.325, 3, "--relative-humidity", 50},
+    {"SiPressureHumidityRatio", true, false, 25, 101.325, 4, "--humidity-ratio", 0.01},
+    {"SiAltitudeWetBulb", true, true, 20, 1000, 1, "--wet-bulb", 15},
+    {"SiAltitudeDewPoint", true, true, 20, 1000, 2, "--dew-point", 10},
+    {"SiAltitudeRelativeHumidity", true, true, 20, 1000, 3, "--relative-humidity", 40},
+    {"SiAltitudeHumidityRatio", true, true, 20, 1000, 4, "--humidity-ratio", 0.008},
+    {"SiAboveTheWindowLimits", true, false, 60, 120, 3, "--relative-humidity", 30},
+    {"IpPressureWetBulb", false, false, 77, 14.696, 1, "--wet-bulb", 64},
+    {"IpPressureDewPoint", false, false, 77, 14.696, 2, "--dew-point", 57},
+    {"IpPressureRelativeHumidity", false, false, 77, 14.696, 3, "--relative-humidity", 50},
+    {"IpPressureHumidityRatio", false, false, 77, 14.696, 4, "--humidity-ratio", 0.01},
+    {"IpAltitudeWetBulb", false, true, 68, 3281, 1, "--wet-bulb", 59},
+    {"IpAltitudeDewPoint", false, true, 68, 3281, 2, "--dew-point", 50},
+    {"IpAltitudeRelativeHumidity", false, true, 68, 3281, 3, "--relative-humidity", 40},
+    {"IpAltitudeHumidityRatio", false, true, 68, 3281, 4, "--humidity-ratio", 0.008},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, StateMatchesEngine, ::testing::ValuesIn(kStateCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// ---------------------------------------------------------------------------
+// Inch-pound values come from the engine's inch-pound path, not from SI
+// results converted.
+
+TEST(InchPound, ComesFromTheInchPoundPathNotFromConvertedSi)
+{
+    // 25 °C, 101.325 kPa is 77 °F, 14.6959 psia.
+    const double psia = 101.325 / 6.894757293168361;
+    const CliRun run =
+        RunCli({"batch", "--units", "ip"}, "dry_bulb,pressure,relative_humidity\n77," +
+                                               Shortest(psia) + ",50\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto rows = CsvRows(run.out);
+    ASSERT_EQ(rows.size(), 1U);
+    const Expected inchPound = EngineState(false, 77, psia, 3, 50);
+    const Expected si = EngineState(true, 25, 101.325, 3, 50);
+    for (const char* name : {"dew_point", "wet_bulb", "enthalpy", "specific_volume", "grains"})
+        EXPECT_EQ(Number(rows[0].at(name)), inchPound.values.at(name)) << name;
+    // The enthalpy's references differ (0 °F against 0 °C): SI converted to
+    // Btu/lb is about 21.6, the inch-pound path gives about 29.
+    const double convertedEnthalpy = si.values.at("enthalpy") / 2.326;
+    EXPECT_GT(Number(rows[0].at("enthalpy")) - convertedEnthalpy, 5.0);
+    // The dew-point correlations have their own coefficients per system.
+    const double convertedDewPoint = si.values.at("dew_point") * 1.8 + 32;
+    EXPECT_NE(Number(rows[0].at("dew_point")), convertedDewPoint);
+}
+
+// ---------------------------------------------------------------------------
+// Batch files: per-row status, exit status, nothing shifted.
+
+struct BatchCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string input;
+    int exitCode;
+    std::vector<std::string> header;           ///< expected output header (CSV)
+    std::vector<std::vector<std::string>> rows; ///< expected cells; "*" for any number
+    const char* errorContains;                  ///< for exit status 2
+};
+
+class BatchFiles : public ::testing::TestWithParam<BatchCase> {};
+
+TEST_P(BatchFiles, StatusPerRowAndExitCode)
+{
+    const BatchCase& c = GetParam();
+    std::vector<std::string> args = {"batch"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CliRun run = RunCli(args, c.input);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    if (c.exitCode == 2) {
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(c.errorContains), std::string::npos) << run.err;
+        return;
+    }
+    const auto records = ParseCsv(run.out);
+    ASSERT_EQ(records.size(), c.rows.size() + 1) << run.out;
+    EXPECT_EQ(records[0], c.header);
+    for (std::size_t r = 0; r < c.rows.size(); ++r) {
+        const auto& got = records[r + 1];
+        const auto& want = c.rows[r];
+        ASSERT_EQ(got.size(), want.size()) << "row " << r << ": " << run.out;
+        for (std::size_t i = 0; i < want.size(); ++i) {
+            if (want[i] == "*") {
+                EXPECT_FALSE(got[i].empty()) << "row " << r << " column " << c.header[i];
+                if (!got[i].empty())
+                    Number(got[i]);
+            } else {
+                EXPECT_EQ(got[i], want[i]) << "row " << r << " column " << c.header[i];
+            }
+        }
+    }
+}
+
+const std::vector<std::string> kSiColumns = {"dry_bulb", "pressure", "wet_bulb", "dew_point",
+                                              "relative_humidity", "humidity_ratio", "enthalpy",
+                                              "specific_volume", "status"};
+
+std::vector<std::string> With(std::vector<std::string> front, const std::vector<std::string>& back)
+{
+    front.insert(front.end(), back.begin(), back.end());
+    return front;
+}
+
+const BatchCase kBatchCases[] = {
+    {"WholeRows", {}, "dry_bulb,pressure,relative_humidity\n25,101.325,50\n0,101.325,50\n", 0,
+     kSiColumns,
+     {{"25", "101.325", "*", "*", "50", "*", "*", "*", ""},
+      {"0", "101.325", "*", "*", "50", "*", "*", "*", ""}},
+     ""},
+    {"BadNumber", {}, "dry_bulb,pressure,relative_humidity\n25,abc,50\n25,101.325,50\n", 1,
+     kSiColumns,
+     {{"25", "", "", "", "50", "", "", "", "line 2: pressure is not a number"},
+      {"25", "101.325", "*", "*", "50", "*", "*", "*", ""}},
+     ""},
+    {"MissingCell", {}, "dry_bulb,pressure,relative_humidity\n25,101.325,\n25,101.325\n", 1,
+     kSiColumns,
+     {{"25", "101.325", "", "", "", "", "", "", "line 2: relative_humidity is empty"},
+      {"25", "101.325", "", "", "", "", "", "", "line 3: relative_humidity is missing"}},
+     ""},
+    {"ExtraColumnPassesThroughInFront",
+     {},
+     "site,dry_bulb,pressure,relative_humidity,note\nroof,25,101.325,50,ok\n",
+     0,
+     With({"site", "note"}, kSiColumns),
+     {{"roof", "ok", "25", "101.325", "*", "*", "50", "*", "*", "*", ""}},
+     ""},
+    {"ExtraFieldInARow",
+     {},
+     "dry_bulb,pressure,relative_humidity\n25,101.325,50,surplus\n",
+     1,
+     kSiColumns,
+     {{"25", "101.325", "*", "*", "50", "*", "*", "*",
+       "line 2: has more fields than the header; the extra ones are dropped"}},
+     ""},
+    {"QuotedFieldsWithCommasQuotesAndLineBreaks",
+     {},
+     "\"time, UTC\",dry_bulb,pressure,relative_humidity\r\n"
+     "\"2025-07-01, 12:00\",25,101.325,50\r\n"
+     "\"say \"\"hi\"\"\nthere\",\"25\",101.325,\"50\"\r\n",
+     0,
+     With({"time, UTC"}, kSiColumns),
+     {{"2025-07-01, 12:00", "25", "101.325", "*", "*", "50", "*", "*", "*", ""},
+      {"say \"hi\"\nthere", "25", "101.325", "*", "*", "50", "*", "*", "*", ""}},
+     ""},
+    {"LineNumbersCountLineBreaksInsideQuotes",
+     {},
+     "note,dry_bulb,pressure,relative_humidity\n\"a\nb\nc\",25,101.325,50\nx,25,101.325,oops\n",
+     1,
+     With({"note"}, kSiColumns),
+     {{"a\nb\nc", "25", "101.325", "*", "*", "50", "*", "*", "*", ""},
+      {"x", "25", "101.325", "", "", "", "", "", "", "line 5: relative_humidity is not a number"}},
+     ""},
+    {"BlankLinesAreSkipped", {}, "dry_bulb,pressure,relative_humidity\n\n25,101.325,50\n\n", 0,
+     kSiColumns, {{"25", "101.325", "*", "*", "50", "*", "*", "*", ""}}, ""},
+    {"EngineErrorTextEmptiesItsCellOnly",
+     {},
+     "dry_bulb,pressure,humidity_ratio\n25,101.325,0.03\n",
+     1,
+     kSiColumns,
+     {{"25", "101.325", "*", "*", "", "0.03", "*", "*", "relative_humidity: out of range"}},
+     ""},
+    {"DryAirDewPointFails",
+     {},
+     "dry_bulb,pressure,humidity_ratio\n25,101.325,0\n",
+     1,
+     kSiColumns,
+     {{"25", "101.325", "*", "", "0", "0", "*", "*", "dew_point: invalid logarithm"}},
+     ""},
+    {"SeveralFailuresInOneRow",
+     {},
+     "dry_bulb,pressure,wet_bulb\n250,101.325,20\n",
+     1,
+     kSiColumns,
+     {{"250", "101.325", "20", "", "", "", "", "",
+       "dew_point: type mismatch; relative_humidity: type mismatch; humidity_ratio: type "
+       "mismatch; enthalpy: type mismatch; specific_volume: type mismatch"}},
+     ""},
+    {"AltitudeGivesPressure",
+     {},
+     "dry_bulb,altitude,relative_humidity\n0,1000,50\n",
+     0,
+     kSiColumns,
+     {{"0", Shortest(PressureAtAltitude(true, 1000)), "*", "*", "50", "*", "*", "*", ""}},
+     ""},
+    {"AltitudeTooHighForArithmetic",
+     {},
+     "dry_bulb,altitude,relative_humidity\n0,1e300,50\n",
+     1,
+     kSiColumns,
+     {{"0", "", "", "", "50", "", "", "", "pressure: overflow"}},
+     ""},
+    {"InchPoundHasGrains",
+     {"--units", "ip"},
+     "dry_bulb,pressure,humidity_ratio\n77,14.696,0.01\n",
+     0,
+     {"dry_bulb", "pressure", "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio",
+      "enthalpy", "specific_volume", "grains", "status"},
+     {{"77", "14.696", "*", "*", "*", "0.01", "*", "*", "70", ""}},
+     ""},
+    {"HeaderOnly", {}, "dry_bulb,pressure,relative_humidity\n", 0, kSiColumns, {}, ""},
+    {"EmptyFile", {}, "", 2, {}, {}, "empty"},
+    {"HeaderWithoutDryBulb", {}, "temp,pressure,relative_humidity\n25,101.325,50\n", 2, {}, {},
+     "no dry_bulb column"},
+    {"PressureAndAltitude", {}, "dry_bulb,pressure,altitude,relative_humidity\n", 2, {}, {},
+     "exactly one of pressure and altitude"},
+    {"NeitherPressureNorAltitude", {}, "dry_bulb,relative_humidity\n", 2, {}, {},
+     "neither a pressure nor an altitude"},
+    {"TwoConditions", {}, "dry_bulb,pressure,wet_bulb,dew_point\n", 2, {}, {},
+     "exactly one of wet_bulb"},
+    {"NoCondition", {}, "dry_bulb,pressure\n", 2, {}, {}, "none of wet_bulb"},
+    {"OutputColumnNameInInput", {}, "dry_bulb,pressure,relative_humidity,enthalpy\n", 2, {}, {},
+     "rename it"},
+    {"BadJobs", {"--jobs", "0"}, "dry_bulb,pressure,relative_humidity\n", 2, {}, {}, "--jobs"},
+    {"BadUnits", {"--units", "kelvin"}, "dry_bulb,pressure,relative_humidity\n", 2, {}, {},
+     "--units"},
+    {"UnknownOption", {"--fast"}, "dry_bulb,pressure,relative_humidity\n", 2, {}, {},
+     "unknown option"},
+    {"MissingFile", {"/nonexistent/weather.csv"}, "", 2, {}, {}, "cannot open"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, BatchFiles, ::testing::ValuesIn(kBatchCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// ---------------------------------------------------------------------------
+// Numbers: full precision, the shortest text that reads back.
+
+TEST(BatchNumbers, GivenValuesAreWrittenAsTheirShortestText)
+{
+    // Decimals of every shape the quick reader accepts or hands on.
+    std::mt19937_64 random(42);
+    std::vector<std::string> texts = {"25.0",  "+25",    "025.50", "-0.0", "0",       ".5",
+                                      "5.",    "1e1",    "2.5E1",  "100000", "0.00001", "0.0001",
+                                      "12345678901234567", "1.0000000000000002", "-7.25"};
+    for (int i = 0; i < 400; ++i) {
+        std::string text = (random() % 3 == 0) ? "-" : "";
+        const auto integerDigits = random() % 8;
+        for (std::uint64_t d = 0; d < integerDigits; ++d)
+            text += static_cast<char>('0' + random() % 10);
+        text += '.';
+        const auto fractionDigits = 1 + random() % 12;
+        for (std::uint64_t d = 0; d < fractionDigits; ++d)
+            text += static_cast<char>('0' + (random() % 3 == 0 ? 0 : random() % 10));
+        texts.push_back(text);
+    }
+    std::string input = "dry_bulb,pressure,humidity_ratio\n";
+    for (const std::string& text : texts)
+        input += text + ",101.325,0.01\n";
+    const CliRun run = RunCli({"batch", "--jobs", "1"}, input);
+    const auto rows = CsvRows(run.out);
+    ASSERT_EQ(rows.size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        double value = 0.0;
+        const std::string& text = texts[i];
+        const std::size_t skip = text[0] == '+' ? 1 : 0;
+        std::from_chars(text.data() + skip, text.data() + text.size(), value);
+        EXPECT_EQ(rows[i].at("dry_bulb"), Shortest(value)) << "input '" << text << "'";
+    }
+}
+
+TEST(BatchNumbers, NonFiniteInputIsNoNumber)
+{
+    const CliRun run = RunCli({"batch"}, "dry_bulb,pressure,relative_humidity\ninf,101.325,50\n");
+    EXPECT_EQ(run.exitCode, 1);
+    const auto rows = CsvRows(run.out);
+    ASSERT_EQ(rows.size(), 1U);
+    EXPECT_EQ(rows[0].at("status"), "line 2: dry_bulb is not a finite number");
+}
+
+// ---------------------------------------------------------------------------
+// JSON lines.
+
+TEST(BatchJson, OneObjectPerRowNullsAndEscapes)
+{
+    const CliRun run = RunCli({"batch", "--format", "json"},
+                              "name,dry_bulb,pressure,relative_humidity\n"
+                              "\"a \"\"quoted\"\"\\path\ttab\",25,101.325,50\n"
+                              "b,25,101.325,x\n");
+    EXPECT_EQ(run.exitCode, 1);
+    const auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 2U) << run.out;
+    const auto first = JsonObject(lines[0]);
+    EXPECT_EQ(first.at("name"), "a \"quoted\"\\path\ttab");
+    EXPECT_EQ(first.at("dry_bulb"), "25");
+    EXPECT_EQ(first.at("status"), "null");
+    EXPECT_EQ(Number(first.at("enthalpy")),
+              humitrax::Enthalpy(25.0, 101.325, 3, 0.5, 1).AsNumber());
+    EXPECT_NE(lines[0].find("\\t"), std::string::npos) << "a tab is escaped";
+    const auto second = JsonObject(lines[1]);
+    EXPECT_EQ(second.at("relative_humidity"), "null");
+    EXPECT_EQ(second.at("wet_bulb"), "null");
+    EXPECT_EQ(second.at("status"), "line 3: relative_humidity is not a number");
+}
+
+// ---------------------------------------------------------------------------
+// Several jobs: the output is the input's order, whatever the threads do.
+
+TEST(BatchJobs, OutputOrderEqualsInputOrder)
+{
+    // Enough rows for several blocks of work.
+    std::string input = "row,dry_bulb,pressure,relative_humidity\n";
+    constexpr int kRows = 120000;
+    for (int i = 0; i < kRows; ++i) {
+        input += std::to_string(i) + "," + std::to_string(i % 40) + "." + std::to_string(i % 10) +
+                 ",101.325," + std::to_string(5 + i % 95) + "\n";
+    }
+    const CliRun one = RunCli({"batch", "--jobs", "1"}, input);
+    const CliRun four = RunCli({"batch", "--jobs", "4"}, input);
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    ASSERT_EQ(four.exitCode, 0) << four.err;
+    EXPECT_TRUE(one.out == four.out) << "outputs differ";
+    const auto lines = Lines(four.out);
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kRows) + 1);
+    for (int i = 0; i < kRows; ++i) {
+        const std::string& line = lines[static_cast<std::size_t>(i) + 1];
+        ASSERT_EQ(line.substr(0, line.find(',')), std::to_string(i)) << "row " << i;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The state command's own failures and usage errors.
+
+TEST(StateFailure, OtherPropertiesShownFailingOneNamed)
+{
+    const CliRun run = RunCli({"state", "--units", "si", "--dry-bulb", "25", "--pressure",
+                               "101.325", "--humidity-ratio", "0.03"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("(failed: out of range)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(Shortest(humitrax::EnthalpySI(25.0, 101.325, 4, 0.03).AsNumber())),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.err.find("relative_humidity: out of range"), std::string::npos) << run.err;
+}
+
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* errorContains;
+};
+
+class StateUsage : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(StateUsage, ExitTwoWithExplanation)
+{
+    std::vector<std::string> args = {"state"};
+    args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(GetParam().errorContains), std::string::npos) << run.err;
+}
+
+const UsageCase kUsageCases[] = {
+    {"NoUnits", {"--dry-bulb", "25", "--pressure", "101", "--wet-bulb", "18"}, "--units"},
+    {"BadUnits", {"--units", "metric", "--dry-bulb", "25"}, "si or ip"},
+    {"NoDryBulb", {"--units", "si", "--pressure", "101", "--wet-bulb", "18"}, "--dry-bulb"},
+    {"PressureAndAltitude",
+     {"--units", "si", "--dry-bulb", "25", "--pressure", "101", "--altitude", "0", "--wet-bulb",
+      "18"},
+     "not both"},
+    {"NoPressure", {"--units", "si", "--dry-bulb", "25", "--wet-bulb", "18"}, "--pressure"},
+    {"TwoConditions",
+     {"--units", "si", "--dry-bulb", "25", "--pressure", "101", "--wet-bulb", "18", "--dew-point",
+      "14"},
+     "one third condition"},
+    {"NoCondition", {"--units", "si", "--dry-bulb", "25", "--pressure", "101"}, "--wet-bulb"},
+    {"NotANumber",
+     {"--units", "si", "--dry-bulb", "warm", "--pressure", "101", "--wet-bulb", "18"},
+     "not a number"},
+    {"MissingValue", {"--units", "si", "--dry-bulb"}, "needs a value"},
+    {"UnknownOption",
+     {"--units", "si", "--dry-bulb", "25", "--pressure", "101", "--wet-bulb", "18", "--speed",
+      "1"},
+     "unknown option"},
+    {"BadFormat",
+     {"--units", "si", "--dry-bulb", "25", "--pressure", "101", "--wet-bulb", "18", "--format",
+      "xml"},
+     "table, csv or json"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, StateUsage, ::testing::ValuesIn(kUsageCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(Help, DescribesStateAndBatchWithExamples)
+{
+    const CliRun run = RunCli({"--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("  state --units si|ip"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  batch [--units si|ip]"), std::string::npos);
+    EXPECT_NE(run.out.find("Example: humitrax-cli batch"), std::string::npos);
+    EXPECT_NE(run.out.find("Example: humitrax-cli state"), std::string::npos);
+}
+
+} // namespace
