@@ -310,6 +310,7 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
     const std::string_view pressureName = layout.altitude ? kAltitudeColumn : kPressureColumn;
     const Property conditionProperty = ConditionProperty(layout.condition);
     const std::string_view conditionName = PropertyColumn(conditionProperty);
+    const std::string_view dryBulbName = PropertyColumn(Property::DryBulb);
     char* pos = data;
     char* const end = data + size;
     std::size_t line = firstLine;
@@ -341,8 +342,7 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
         std::array<PlainDecimal, 3> decimals;
         std::string_view altitudeText;
         const std::optional<double> dryBulb =
-            ReadNumber(record, layout.dryBulbColumn, PropertyColumn(Property::DryBulb),
-                       recordLine, status, decimals[0],
+            ReadNumber(record, layout.dryBulbColumn, dryBulbName, recordLine, status, decimals[0],
                        sources[static_cast<std::size_t>(Property::DryBulb)]);
         const std::optional<double> pressureOrAltitude = ReadNumber(
             record, layout.pressureColumn, pressureName, recordLine, status, decimals[1],
@@ -358,9 +358,11 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
                 status.AddCell(PropertyColumn(Property::Pressure), pressure.reason);
         }
 
-        StateResult state;
-        if (dryBulb && pressure.present && given) {
-            state = ComputeState({layout.units, *dryBulb, pressure.value, layout.condition, *given});
+        const bool computable = dryBulb && pressure.present && given;
+        StateResult state = computable ? ComputeState({layout.units, *dryBulb, pressure.value,
+                                                       layout.condition, *given})
+                                       : StateResult{};
+        if (computable) {
             for (Property property : kProperties) {
                 const Cell& cell = state[property];
                 if (HasProperty(property, layout.units) && !cell.present)
