@@ -35,10 +35,13 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--format csv|json
       those columns, then dry_bulb, pressure, wet_bulb, dew_point,
       relative_humidity, humidity_ratio, enthalpy, specific_volume, grains
       (ip only) and status, numbers at full precision. A cell that cannot be
-      computed stays empty and status says why; the exit status is then 1.
-      --format json writes one JSON object per line; --jobs N computes on N
-      threads (default: every core), output in input order.
-      Example: humitrax-cli batch --units ip weather.csv > states.csv
+      computed stays empty and status says why ("relative_humidity: out of
+      range", "line 12: pressure is not a number"); the exit status is then
+      1. Blank lines are skipped. --format json writes one JSON object per
+      line; --jobs N computes on N threads (default: every core), output in
+      input order.
+      Example:
+        humitrax-cli batch --units ip weather.csv > states.csv
 
 )";
 

@@ -23,7 +23,8 @@ constexpr std::string_view kHelp = R"(  state --units si|ip --dry-bulb T (--pres
       --format table (default) is for reading; csv and json have the columns
       of the batch command. A property that cannot be computed is reported
       and the exit status is 1.
-      Example: humitrax-cli state --units si --dry-bulb 25 --pressure 101.325 --relative-humidity 50
+      Example:
+        humitrax-cli state --units si --dry-bulb 25 --pressure 101.325 --relative-humidity 50
 
 )";
 

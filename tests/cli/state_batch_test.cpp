@@ -639,8 +639,8 @@ TEST(Help, DescribesStateAndBatchWithExamples)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.out.find("  state --units si|ip"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("  batch [--units si|ip]"), std::string::npos);
-    EXPECT_NE(run.out.find("Example: humitrax-cli batch"), std::string::npos);
-    EXPECT_NE(run.out.find("Example: humitrax-cli state"), std::string::npos);
+    EXPECT_NE(run.out.find("        humitrax-cli batch --units ip weather.csv"), std::string::npos);
+    EXPECT_NE(run.out.find("        humitrax-cli state --units si"), std::string::npos);
 }
 
 } // namespace
