@@ -25,8 +25,11 @@ targets=(humitrax_bench_engine humitrax-cli)
 cmake --build --preset bench --target "${targets[@]}"
 
 repeat=(--benchmark_repetitions=3 --benchmark_report_aggregates_only=true)
+# Repetitions of different benchmarks interleaved, so that a busy spell of the
+# machine spreads over all of them instead of spoiling one.
+interleaved=(--benchmark_enable_random_interleaving=true)
 echo "== engine and driver"
-build/bench/bench/humitrax_bench_engine "${repeat[@]}" "$@"
+build/bench/bench/humitrax_bench_engine "${repeat[@]}" "${interleaved[@]}" "$@"
 echo "== humitrax-cli call"
 bench/run_cli_bench.sh build/bench/cli/humitrax-cli
 if [[ -x build/bench/bench/humitrax_bench_batch ]]; then

@@ -27,7 +27,7 @@ std::string Entry(FuzzInput& in)
     case 0: return {};
     case 1: return in.Text(in.Byte() % 32U);
     case 2: {
-        // A long text: a short piece repeated up to 25 000 bytes.
+        // A long text: a piece of up to 8 bytes repeated up to 5000 times.
         const std::string piece = in.Text(1U + in.Byte() % 8U);
         const std::size_t times = 1U + static_cast<std::size_t>(in.Word()) % 5000U;
         std::string text;
