@@ -8,8 +8,12 @@ namespace humitrax::cli {
 
 std::optional<double> ParseDouble(std::string_view text)
 {
-    if (!text.empty() && text.front() == '+')
+    // One sign at most: from_chars takes a minus but no plus.
+    if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-')
+            return std::nullopt;
+    }
     if (text.empty() || text.front() == '+')
         return std::nullopt;
     double value = 0.0;
@@ -22,8 +26,11 @@ std::optional<double> ParseDouble(std::string_view text)
 
 std::optional<std::int16_t> ParseInt16(std::string_view text)
 {
-    if (!text.empty() && text.front() == '+')
+    if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-')
+            return std::nullopt;
+    }
     std::int16_t value = 0;
     const char* end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, value);

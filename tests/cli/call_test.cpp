@@ -46,6 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
         CallRow{"too_few_arguments", {"Grains", "77", "14.696", "4"},
                 "error Grains takes 4 arguments (T p Situation StateVar), not 3", 2},
         CallRow{"not_a_number", {"SatPressureSI", "2,5"}, "error argument 1 '2,5' is not a number", 2},
+        CallRow{"two_signs", {"SatPressureSI", "+-5"}, "error argument 1 '+-5' is not a number", 2},
+        CallRow{"plus_sign", {"HumidRatioSI", "+25", "101.325", "+4", "+0.5"}, "number 0.5", 0},
         CallRow{"situation_not_whole", {"HumidRatioSI", "25", "101.325", "1.5", "18"},
                 "error argument 3 '1.5' is not a whole number from -32768 to 32767", 2}),
     [](const ::testing::TestParamInfo<CallRow>& row) { return std::string(row.param.name); });
