@@ -3,6 +3,8 @@
 #include "psychrometrics.h"
 #include "units.h"
 
+#include <cmath>
+
 namespace humitrax {
 namespace detail {
 namespace {
@@ -21,18 +23,22 @@ PropertyResult Saturation(const SaturationConstants& c, const double& T)
     // A value that does not compare (NaN) fails the test too.
     if (!(T >= c.lowest && T <= c.highest))
         return PropertyResult::Text(texts::kOutOfRange);
-    const Num TA = Num(T) + c.offset;
-    const Num L = Log(TA);
-    Num s = 0.0;
-    if (TA.v > c.triplePoint) {
+    // Inside the range the absolute temperature lies between 173.15 and
+    // 473.15 K (311.67 and 851.67 °R): every term is finite, the logarithm's
+    // argument positive and the sum between about −14 and 8, so no step can
+    // fail and only the result needs its test.
+    const double TA = T + c.offset;
+    const double L = std::log(TA);
+    double s = 0.0;
+    if (TA > c.triplePoint) {
         // Over liquid water.
-        s = (c.c12 * Pow(TA, 3.0) + (((c.c8 / TA + c.c9) + c.c10 * TA) + c.c11 * TA * TA)) + c.c13 * L;
+        s = (c.c12 * ::pow(TA, 3.0) + (((c.c8 / TA + c.c9) + c.c10 * TA) + c.c11 * TA * TA)) + c.c13 * L;
     } else {
         // Over ice, the triple point included.
-        const Num a = c.c5 * Pow(TA, 3.0) + (((c.c1 / TA + c.c2) + c.c3 * TA) + c.c4 * TA * TA);
-        s = (c.c6 * Pow(TA, 4.0) + a) + c.c7 * L;
+        const double a = c.c5 * ::pow(TA, 3.0) + (((c.c1 / TA + c.c2) + c.c3 * TA) + c.c4 * TA * TA);
+        s = (c.c6 * ::pow(TA, 4.0) + a) + c.c7 * L;
     }
-    return Exp(s).v;
+    return Checked(std::exp(s));
 }
 
 } // namespace
