@@ -167,6 +167,41 @@ void ComputeProperties(const CalculationRequest& request, const NumberConvention
     }
 }
 
+// Below 1e9 and with at most 6 places, a rounded value has at most 15
+// significant digits: the double nearest to it writes back as the same digits.
+constexpr double kQuickMagnitude = 1e9;
+constexpr int kMaxQuickPlaces = 6;
+
+/// NumberToText(RoundHalfEven(value, places)) for a value below kQuickMagnitude
+/// and places up to kMaxQuickPlaces, without the round trip through a double:
+/// the fixed-point text (rounded from the exact value, ties to even) without
+/// its trailing zeros, "-0" written as "0".
+std::string RoundedText(double value, int places, const NumberConventions& conventions)
+{
+    std::array<char, 32> buffer{};
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                       std::chars_format::fixed, places);
+    std::string_view text(buffer.data(), static_cast<std::size_t>(written.ptr - buffer.data()));
+    if (text.find('.') != std::string_view::npos) {
+        while (text.back() == '0')
+            text.remove_suffix(1);
+        if (text.back() == '.')
+            text.remove_suffix(1);
+    }
+    if (text == "-0")
+        return "0";
+    std::string result;
+    const std::size_t point = text.find('.');
+    if (point == std::string_view::npos) {
+        result.assign(text);
+    } else {
+        result.assign(text.substr(0, point));
+        result += Separator(conventions);
+        result += text.substr(point + 1);
+    }
+    return result;
+}
+
 /// A value of the report: rounded to `places` when places >= 0, then as text.
 std::string Shown(double value, int places, const NumberConventions& conventions)
 {
@@ -174,7 +209,7 @@ std::string Shown(double value, int places, const NumberConventions& conventions
     // return an infinity, and the driver's arithmetic is checked. A value that
     // somehow is not would have no plain decimal text.
     Checked(value);
-    return NumberToText(places >= 0 ? RoundHalfEven(value, places) : value, conventions);
+    return ReportNumber(value, places, conventions);
 }
 
 std::string Report(const Working& w, const NumberConventions& conventions)
@@ -382,6 +417,13 @@ std::string NumberToText(double value, const NumberConventions& conventions)
         text += fraction;
     }
     return text;
+}
+
+std::string ReportNumber(double value, int places, const NumberConventions& conventions)
+{
+    if (places >= 0 && places <= kMaxQuickPlaces && std::fabs(value) < kQuickMagnitude)
+        return RoundedText(value, places, conventions);
+    return NumberToText(places >= 0 ? RoundHalfEven(value, places) : value, conventions);
 }
 
 } // namespace humitrax

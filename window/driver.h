@@ -60,4 +60,9 @@ double RoundHalfEven(double value, int places);
 /// below 1, a leading minus for negatives (never "-0") and no grouping.
 std::string NumberToText(double value, const NumberConventions& conventions);
 
+/// A value as the report writes it: NumberToText(RoundHalfEven(value, places)),
+/// or NumberToText(value) when places is negative; quicker for the report's
+/// ordinary magnitudes.
+std::string ReportNumber(double value, int places, const NumberConventions& conventions);
+
 } // namespace humitrax

@@ -7,6 +7,8 @@
 #include <cfloat>
 #include <cmath>
 #include <optional>
+#include <random>
+#include <vector>
 #include <string>
 
 namespace humitrax {
@@ -150,6 +152,27 @@ INSTANTIATE_TEST_SUITE_P(Rows, RoundHalfEvenTest, ::testing::ValuesIn(kRoundRows
 TEST(RoundHalfEven, SmallNegativeRoundsToZeroThatIsShownWithoutSign)
 {
     EXPECT_EQ(NumberToText(RoundHalfEven(-0.04, 1), kPoint), "0");
+}
+
+TEST(ReportNumber, IsRoundingThenTextForEveryMagnitudeAndPlaces)
+{
+    // The report's quick path must write what rounding and then writing give:
+    // halves, negatives rounding to zero, magnitudes on both sides of its
+    // limit, and random values of every size.
+    std::mt19937_64 random(20261206);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-8, 12);
+    std::vector<double> values{0.25, 0.75, -0.25, 2.5, 0.125, 2.675, -0.04, 0.0, -0.0, 999999999.95,
+                               1e9, -1e9, 123456789.123456, 0.00005, -0.00005, 1e-300};
+    for (int i = 0; i < 50000; ++i)
+        values.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
+    for (const double value : values) {
+        for (int places = -1; places <= 7; ++places) {
+            const std::string expected =
+                NumberToText(places >= 0 ? RoundHalfEven(value, places) : value, kComma);
+            ASSERT_EQ(ReportNumber(value, places, kComma), expected) << value << " to " << places;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
