@@ -168,36 +168,61 @@ void ComputeProperties(const CalculationRequest& request, const NumberConvention
 }
 
 // Below 1e9 and with at most 6 places, a rounded value has at most 15
-// significant digits: the double nearest to it writes back as the same digits.
+// significant digits (the double nearest to it writes back as the same
+// digits), and the value times 10^places stays below 2^53.
 constexpr double kQuickMagnitude = 1e9;
 constexpr int kMaxQuickPlaces = 6;
+constexpr std::array<std::int64_t, kMaxQuickPlaces + 1> kPowersOfTen{1, 10, 100, 1000, 10000,
+                                                                      100000, 1000000};
+
+/// value × 10^places rounded to a whole number, a tie going to the even one,
+/// judged on the exact product. The product is rounded once; the fused
+/// multiply-add gives its exact error, which decides where the rounded
+/// product lies exactly halfway.
+std::int64_t ScaledToWhole(double value, int places)
+{
+    const auto scale = static_cast<double>(kPowersOfTen[static_cast<std::size_t>(places)]);
+    const double product = value * scale;
+    const double error = std::fma(value, scale, -product); // exact: product + error = value × scale
+    const double below = std::floor(product);
+    double whole = std::nearbyint(product); // ties to even, the default rounding
+    if (product - below == 0.5 && error != 0.0)
+        whole = error > 0.0 ? below + 1.0 : below;
+    return static_cast<std::int64_t>(whole);
+}
 
 /// NumberToText(RoundHalfEven(value, places)) for a value below kQuickMagnitude
-/// and places up to kMaxQuickPlaces, without the round trip through a double:
-/// the fixed-point text (rounded from the exact value, ties to even) without
-/// its trailing zeros, "-0" written as "0".
+/// and places up to kMaxQuickPlaces, by whole-number arithmetic: no trailing
+/// zeros, no separator for whole values, never "-0".
 std::string RoundedText(double value, int places, const NumberConventions& conventions)
 {
-    std::array<char, 32> buffer{};
-    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                       std::chars_format::fixed, places);
-    std::string_view text(buffer.data(), static_cast<std::size_t>(written.ptr - buffer.data()));
-    if (text.find('.') != std::string_view::npos) {
-        while (text.back() == '0')
-            text.remove_suffix(1);
-        if (text.back() == '.')
-            text.remove_suffix(1);
+    const std::int64_t scaled = ScaledToWhole(value, places);
+    const std::int64_t scale = kPowersOfTen[static_cast<std::size_t>(places)];
+    std::uint64_t magnitude = scaled < 0 ? static_cast<std::uint64_t>(-scaled)
+                                         : static_cast<std::uint64_t>(scaled);
+    auto unit = static_cast<std::uint64_t>(scale);
+    const std::uint64_t whole = magnitude / unit;
+    std::uint64_t fraction = magnitude % unit;
+    int digits = places;
+    while (digits > 0 && fraction % 10 == 0) {
+        fraction /= 10;
+        unit /= 10;
+        --digits;
     }
-    if (text == "-0")
-        return "0";
-    std::string result;
-    const std::size_t point = text.find('.');
-    if (point == std::string_view::npos) {
-        result.assign(text);
-    } else {
-        result.assign(text.substr(0, point));
+    std::array<char, 32> buffer{};
+    char* out = buffer.data();
+    if (scaled < 0)
+        *out++ = '-';
+    out = std::to_chars(out, buffer.data() + buffer.size(), whole).ptr;
+    std::string result(buffer.data(), out);
+    if (digits > 0) {
         result += Separator(conventions);
-        result += text.substr(point + 1);
+        std::array<char, 8> fractionDigits{};
+        for (int i = digits - 1; i >= 0; --i) {
+            fractionDigits[static_cast<std::size_t>(i)] = static_cast<char>('0' + fraction % 10);
+            fraction /= 10;
+        }
+        result.append(fractionDigits.data(), static_cast<std::size_t>(digits));
     }
     return result;
 }
@@ -215,23 +240,33 @@ std::string Shown(double value, int places, const NumberConventions& conventions
 std::string Report(const Working& w, const NumberConventions& conventions)
 {
     constexpr int kNotRounded = -1;
-    const std::array<std::string, 10> lines = {
-        "As per Humitrax\u00ae",
-        std::string(23, '_'),
-        "Dry Bulb Temperature: " + Shown(w.dryBulb, kNotRounded, conventions) + " \u00b0C",
-        "Barometric Pressure: " + Shown(w.pressure, 3, conventions) + " kPa",
-        "Wet Bulb Temperature: " + Shown(w.wetBulb, 1, conventions) + " \u00b0C",
-        "Dew Point Temperature: " + Shown(w.dewPoint, 1, conventions) + " \u00b0C",
-        "Relative Humidity: " + Shown(w.relativeHumidity, 1, conventions) + " %",
-        " Absolute Humidity: " + Shown(w.humidityRatio, 4, conventions) + " mass ratio",
-        " Enthalpy: " + Shown(w.enthalpy, 2, conventions) + " kJ/kg",
-        " Specific Volume: " + Shown(w.volume, 2, conventions) + " cu.m/kg",
+    struct Line {
+        std::string_view label;
+        double value;
+        int places;
+        std::string_view unit;
     };
+    const std::array<Line, 8> lines = {{
+        {"Dry Bulb Temperature: ", w.dryBulb, kNotRounded, " \u00b0C"},
+        {"Barometric Pressure: ", w.pressure, 3, " kPa"},
+        {"Wet Bulb Temperature: ", w.wetBulb, 1, " \u00b0C"},
+        {"Dew Point Temperature: ", w.dewPoint, 1, " \u00b0C"},
+        {"Relative Humidity: ", w.relativeHumidity, 1, " %"},
+        {" Absolute Humidity: ", w.humidityRatio, 4, " mass ratio"},
+        {" Enthalpy: ", w.enthalpy, 2, " kJ/kg"},
+        {" Specific Volume: ", w.volume, 2, " cu.m/kg"},
+    }};
+    constexpr std::size_t kUsualLength = 320;
     std::string report;
-    for (const std::string& line : lines) {
-        if (!report.empty())
-            report += kCrLf;
-        report += line;
+    report.reserve(kUsualLength);
+    report += "As per Humitrax\u00ae";
+    report += kCrLf;
+    report.append(23, '_');
+    for (const Line& line : lines) {
+        report += kCrLf;
+        report += line.label;
+        report += Shown(line.value, line.places, conventions);
+        report += line.unit;
     }
     return report;
 }

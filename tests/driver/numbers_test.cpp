@@ -166,6 +166,17 @@ TEST(ReportNumber, IsRoundingThenTextForEveryMagnitudeAndPlaces)
                                1e9, -1e9, 123456789.123456, 0.00005, -0.00005, 1e-300};
     for (int i = 0; i < 50000; ++i)
         values.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
+    // Exact halves at every number of places (odd multiples of 2^-(places+1)),
+    // and their neighbours a unit in the last place away on either side.
+    for (int places = 0; places <= 7; ++places) {
+        for (int odd = 1; odd < 4000; odd += 2) {
+            const double half = std::ldexp(odd, -(places + 1));
+            for (const double v : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e300)}) {
+                values.push_back(v);
+                values.push_back(-v);
+            }
+        }
+    }
     for (const double value : values) {
         for (int places = -1; places <= 7; ++places) {
             const std::string expected =
