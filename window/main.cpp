@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
@@ -20,10 +21,26 @@ bool HasDisplay()
 #endif
 }
 
+constexpr char kUsage[] = "Usage: humitrax [--help | --version] [Qt options]\n"
+                         "Opens the Humitrax calculator window: moist-air properties from a dry\n"
+                         "bulb, a pressure or an altitude, and one more condition.\n"
+                         "The same calculation on the command line: humitrax-cli calc --help\n";
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (argument == "--version") {
+            std::puts("humitrax " HUMITRAX_VERSION_TEXT);
+            return 0;
+        }
+    }
     if (!HasDisplay()) {
         std::fputs("humitrax: there is no display to open the calculator window on.\n"
                    "The same calculation runs on the command line, for example:\n"
