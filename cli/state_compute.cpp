@@ -111,7 +111,10 @@ std::string_view AltitudeUnit(Units units) noexcept { return units == Units::SI 
 std::string_view CausePhrase(FailureCause cause) noexcept
 {
     switch (cause) {
-    case FailureCause::TypeMismatch: return "type mismatch";
+    // Here the situation is always valid, so an error text used as a number
+    // is the saturation pressure's: a temperature of the state, or a trial
+    // wet bulb, lies outside −100 to 200 °C (−148 to 392 °F).
+    case FailureCause::TypeMismatch: return "temperature out of range";
     case FailureCause::DivisionByZero: return "division by zero";
     case FailureCause::Overflow: return "overflow";
     case FailureCause::InvalidOperation: return "invalid operation";

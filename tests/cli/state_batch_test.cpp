@@ -425,8 +425,9 @@ const BatchCase kBatchCases[] = {
      1,
      kSiColumns,
      {{"250", "101.325", "20", "", "", "", "", "",
-       "dew_point: type mismatch; relative_humidity: type mismatch; humidity_ratio: type "
-       "mismatch; enthalpy: type mismatch; specific_volume: type mismatch"}},
+       "dew_point: temperature out of range; relative_humidity: temperature out of range; "
+       "humidity_ratio: temperature out of range; enthalpy: temperature out of range; "
+       "specific_volume: temperature out of range"}},
      ""},
     {"AltitudeGivesPressure",
      {},
