@@ -1,5 +1,6 @@
 #include "chart_model.h"
 
+#include "driver.h"
 #include "psychrometrics.h"
 
 #include <algorithm>
@@ -192,8 +193,7 @@ double PressureAtAltitude(double altitude, bool si)
 {
     if (!si)
         return interp(altitude);
-    const double feet = altitude * 3.2808;
-    return interp(feet) / 14.697 * 101.325;
+    return AltitudePressureSI(altitude);
 }
 
 double FamilyStep(Family family, bool si)

@@ -1,5 +1,6 @@
 #include "state_compute.h"
 
+#include "driver.h"
 #include "psychrometrics.h"
 
 #include <cmath>
@@ -11,9 +12,6 @@ constexpr std::string_view kNoResult = "no result";
 
 /// Feet per metre and the pressure of the standard atmosphere in psia and
 /// kPa, as the calculator converts an altitude.
-constexpr double kFeetPerMetre = 3.2808;
-constexpr double kStandardPsia = 14.697;
-constexpr double kStandardKPa = 101.325;
 
 Cell Failed(std::string_view reason) noexcept
 {
@@ -127,15 +125,7 @@ std::string_view CausePhrase(FailureCause cause) noexcept
 Cell PressureFromAltitude(Units units, double altitude)
 {
     try {
-        if (units == Units::InchPound)
-            return Value(interp(altitude));
-        const Cell feet = Value(altitude * kFeetPerMetre);
-        if (!feet.present)
-            return feet;
-        const Cell ratio = Value(interp(feet.value) / kStandardPsia);
-        if (!ratio.present)
-            return ratio;
-        return Value(ratio.value * kStandardKPa);
+        return Value(units == Units::InchPound ? interp(altitude) : AltitudePressureSI(altitude));
     } catch (const PropertyFailure& failure) {
         return Failed(CausePhrase(failure.cause()));
     }

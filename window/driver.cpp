@@ -90,13 +90,6 @@ struct Working {
     double volume = 0.0;
 };
 
-double PressureFromAltitude(double metres)
-{
-    const double feet = Checked(metres * kFeetPerMetre);
-    const double psia = interp(feet);
-    const double ratio = CheckedDivide(psia, kStandardPsia);
-    return Checked(ratio * kStandardKpa);
-}
 
 /// Step 4: the third condition and the engine calls, in the order each index needs.
 void ComputeProperties(const CalculationRequest& request, const NumberConventions& conventions,
@@ -294,7 +287,7 @@ CalculationOutcome Press(const CalculationRequest& request, const NumberConventi
     } else {
         if (second > kAltitudeLimit)
             OutOfRange();
-        w.pressure = PressureFromAltitude(second);
+        w.pressure = AltitudePressureSI(second);
     }
 
     // 4. The third condition and the properties.
@@ -459,6 +452,14 @@ std::string ReportNumber(double value, int places, const NumberConventions& conv
     if (places >= 0 && places <= kMaxQuickPlaces && std::fabs(value) < kQuickMagnitude)
         return RoundedText(value, places, conventions);
     return NumberToText(places >= 0 ? RoundHalfEven(value, places) : value, conventions);
+}
+
+double AltitudePressureSI(double metres)
+{
+    const double feet = Checked(metres * kFeetPerMetre);
+    const double psia = interp(feet);
+    const double ratio = CheckedDivide(psia, kStandardPsia);
+    return Checked(ratio * kStandardKpa);
 }
 
 } // namespace humitrax

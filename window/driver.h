@@ -60,6 +60,11 @@ double RoundHalfEven(double value, int places);
 /// below 1, a leading minus for negatives (never "-0") and no grouping.
 std::string NumberToText(double value, const NumberConventions& conventions);
 
+/// The barometric pressure in kPa at an altitude in metres, as the calculator
+/// computes it: metres × 3.2808 to feet, interp, then psia ÷ 14.697 × 101.325
+/// (dividing first). Throws PropertyFailure for a result that is not finite.
+double AltitudePressureSI(double metres);
+
 /// A value as the report writes it: NumberToText(RoundHalfEven(value, places)),
 /// or NumberToText(value) when places is negative; quicker for the report's
 /// ordinary magnitudes.
