@@ -146,7 +146,11 @@ void CheckReport(const CalculationRequest& request, const NumberConventions& con
     Require(values[0] <= 51.0, "report dry bulb above its limit");
     if (request.barocond == 0)
         Require(values[1] <= 108.0, "report pressure above its limit");
-    Require(values[4] >= 0.0 && values[4] <= 100.0, "report relative humidity outside 0 to 100");
+    // The relative humidity has only an upper limit when it is typed: a
+    // negative one (pasted) is reported as given. Computed, it lies in 0 to 100.
+    Require(values[4] <= 100.0, "report relative humidity above 100");
+    if (request.thirdcond != 2)
+        Require(values[4] >= 0.0, "report relative humidity computed below 0");
 }
 
 } // namespace
