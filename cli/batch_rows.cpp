@@ -363,11 +363,9 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
                                                        layout.condition, *given})
                                        : StateResult{};
         if (computable) {
-            for (Property property : kProperties) {
-                const Cell& cell = state[property];
-                if (HasProperty(property, layout.units) && !cell.present)
-                    status.AddCell(PropertyColumn(property), cell.reason);
-            }
+            ForEachFailure(state, layout.units, [&](Property property, std::string_view reason) {
+                status.AddCell(PropertyColumn(property), reason);
+            });
         } else {
             state[Property::DryBulb] = Given(dryBulb);
             state[Property::Pressure] = pressure;

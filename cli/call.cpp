@@ -1,34 +1,59 @@
 // The call command: one engine function, by name, with its arguments as text.
 #include "call_lines.h"
 #include "commands.h"
+#include "output.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
+
+#include <poll.h>
+#include <unistd.h>
 
 namespace humitrax::cli {
 namespace {
 
-/// One call per line of standard input, one answer per line; blank lines are
-/// skipped.
+/// Whether standard input has bytes ready to read now (or is at its end):
+/// always so for a file, so only a pipe or terminal that waits makes it false.
+bool InputReady()
+{
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    return ::poll(&input, 1, 0) != 0;
+}
+
+/// One call per line of standard input, one answer per line. Answers are
+/// written in large pieces while input keeps coming, and at once whenever the
+/// input has nothing more ready, so that a program driving the calls through
+/// pipes gets each answer before it sends the next call.
 int RunLines()
 {
+    constexpr std::size_t kWriteAbove = std::size_t{1} << 16;
     CallLineReader reader;
     std::string answers;
-    std::array<char, 1 << 16> buffer{};
+    std::array<char, std::size_t{1} << 16> buffer{};
     for (;;) {
-        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
-        reader.Feed(std::string_view(buffer.data(), got), answers);
-        if (answers.size() > (1U << 16)) {
-            std::fwrite(answers.data(), 1, answers.size(), stdout);
+        const ssize_t got = ::read(STDIN_FILENO, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            std::fprintf(stderr, "humitrax-cli: call: cannot read the input: %s\n",
+                         std::strerror(errno));
+            return kExitUsage;
+        }
+        if (got == 0)
+            break;
+        reader.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)), answers);
+        if (answers.size() > kWriteAbove || (!answers.empty() && !InputReady())) {
+            if (!WriteOut(answers) || !FlushOut())
+                return OutputFailed();
             answers.clear();
         }
-        if (got < buffer.size())
-            break;
     }
     reader.Finish(answers);
-    std::fwrite(answers.data(), 1, answers.size(), stdout);
-    std::fflush(stdout);
+    if (!WriteOut(answers))
+        return OutputFailed();
     return reader.allReadable() ? kExitOk : kExitUsage;
 }
 
@@ -52,7 +77,10 @@ std::string_view CallHelp()
       double), "text T" (an error text of the engine), "empty",
       "failure CAUSE" (type-mismatch, division-by-zero, overflow,
       invalid-operation, invalid-logarithm, no-convergence), or "error WHAT"
-      for a call that cannot be read; the exit status is then 2, else 0.
+      for a call that cannot be read (a blank line is answered
+      "error empty line", so that answer N is always for line N); the exit
+      status is then 2, else 0. Each answer is written as soon as no more
+      input is waiting, so call can serve a program as a coprocess.
       Examples:
         humitrax-cli call WetBulbSI 25 101.325 3 0.5
         printf 'SatPressureSI 20\nDewPoint 77 14.696 4 0.01 0\n' | humitrax-cli call
@@ -64,9 +92,14 @@ int RunCall(std::span<const std::string_view> args)
 {
     if (args.empty())
         return RunLines();
+    if (args.size() == 1 && (args.front() == "--help" || args.front() == "-h")) {
+        const std::string_view help = CallHelp();
+        return WriteOut(help.substr(0, help.size() - 1)) ? kExitOk : OutputFailed();
+    }
     bool readable = false;
-    const std::string answer = AnswerCall(args, readable);
-    std::printf("%s\n", answer.c_str());
+    const std::string answer = AnswerCall(args, readable) + '\n';
+    if (!WriteOut(answer))
+        return OutputFailed();
     return readable ? kExitOk : kExitUsage;
 }
 

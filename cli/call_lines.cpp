@@ -4,6 +4,7 @@
 #include "numbers.h"
 #include "psychrometrics.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -86,6 +87,21 @@ std::string Describe(const PropertyResult& result)
     return "empty";
 }
 
+/// A word of the call as its answer echoes it: at most kEchoLimit bytes, cut
+/// before a character that would not fit whole, then "...".
+constexpr std::size_t kEchoLimit = 80;
+
+std::string Echo(std::string_view word)
+{
+    if (word.size() <= kEchoLimit)
+        return std::string(word);
+    std::size_t cut = kEchoLimit;
+    // Back up over UTF-8 continuation bytes so that no character is split.
+    while (cut > 0 && (static_cast<unsigned char>(word[cut]) & 0xC0U) == 0x80U)
+        --cut;
+    return std::string(word.substr(0, cut)) + "...";
+}
+
 /// Reads the arguments and calls the function; the answer line without its
 /// line feed. `readable` is cleared when the arguments could not be read.
 std::string AnswerWords(std::span<const std::string_view> words, bool& readable)
@@ -99,12 +115,13 @@ std::string AnswerWords(std::span<const std::string_view> words, bool& readable)
             function = &candidate;
     }
     if (function == nullptr)
-        return "error unknown function '" + std::string(words.front()) + "'";
+        return "error unknown function '" + Echo(words.front()) + "'";
     const std::span<const std::string_view> args = words.subspan(1);
     const std::size_t wanted = ArgumentCount(function->signature);
     if (args.size() != wanted) {
         return "error " + std::string(function->name) + " takes " + std::to_string(wanted) +
-               " arguments (" + std::string(ArgumentNames(function->signature)) + "), not " +
+               (wanted == 1 ? " argument (" : " arguments (") +
+               std::string(ArgumentNames(function->signature)) + "), not " +
                std::to_string(args.size());
     }
     // Every argument but Situation and UnitsSI is a double.
@@ -118,13 +135,13 @@ std::string AnswerWords(std::span<const std::string_view> words, bool& readable)
         if (isSituation || isUnits) {
             const auto value = ParseInt16(args[i]);
             if (!value)
-                return "error argument " + std::to_string(i + 1) + " '" + std::string(args[i]) +
+                return "error argument " + std::to_string(i + 1) + " '" + Echo(args[i]) +
                        "' is not a whole number from -32768 to 32767";
             (isSituation ? situation : unitsSI) = *value;
         } else {
             const auto value = ParseDouble(args[i]);
             if (!value)
-                return "error argument " + std::to_string(i + 1) + " '" + std::string(args[i]) +
+                return "error argument " + std::to_string(i + 1) + " '" + Echo(args[i]) +
                        "' is not a number";
             numbers[i < 2 ? i : 3] = *value;
         }
@@ -173,6 +190,22 @@ std::string AnswerCall(std::span<const std::string_view> words, bool& readable)
 
 void CallLineReader::Feed(std::string_view bytes, std::string& answers)
 {
+    // A byte-order mark at the start of the stream is no part of the first call.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    while (m_atStart && !bytes.empty()) {
+        const std::size_t seen = m_partial.size();
+        const std::size_t take = std::min(kByteOrderMark.size() - seen, bytes.size());
+        if (bytes.substr(0, take) != kByteOrderMark.substr(seen, take)) {
+            m_atStart = false; // not a mark: what was held back is the line's start
+            break;
+        }
+        m_partial.append(bytes.substr(0, take));
+        bytes.remove_prefix(take);
+        if (m_partial.size() == kByteOrderMark.size()) {
+            m_partial.clear();
+            m_atStart = false;
+        }
+    }
     for (;;) {
         const std::size_t end = bytes.find('\n');
         if (end == std::string_view::npos)
@@ -191,16 +224,23 @@ void CallLineReader::Feed(std::string_view bytes, std::string& answers)
 
 void CallLineReader::Finish(std::string& answers)
 {
-    AnswerLine(m_partial, answers);
+    // A last line without its line feed still gets its answer; the end of a
+    // stream that ends with a line feed is no line.
+    if (!m_partial.empty())
+        AnswerLine(m_partial, answers);
     m_partial.clear();
 }
 
 void CallLineReader::AnswerLine(std::string_view line, std::string& answers)
 {
     const std::vector<std::string_view> words = SplitWords(line);
-    if (words.empty())
-        return;
     bool readable = false;
+    if (words.empty()) {
+        // Every line is answered, so that answers stay in step with calls.
+        answers += "error empty line\n";
+        m_allReadable = false;
+        return;
+    }
     answers += AnswerWords(words, readable);
     answers += '\n';
     m_allReadable = m_allReadable && readable;

@@ -19,7 +19,8 @@ std::string AnswerCall(std::span<const std::string_view> words, bool& readable);
 
 /// Calls read from a stream, one per line. A line ends at a line feed; blanks,
 /// tabs and carriage returns separate its words; a line without words is
-/// skipped.
+/// answered "error empty line", so that answer N is always for line N. A
+/// byte-order mark at the very start is skipped.
 class CallLineReader {
 public:
     /// Reads the next bytes of the stream, which may end inside a line, and
@@ -34,6 +35,7 @@ private:
     void AnswerLine(std::string_view line, std::string& answers);
 
     std::string m_partial; ///< the start of a line that has no line feed yet
+    bool m_atStart = true; ///< still inside a possible byte-order mark
     bool m_allReadable = true;
 };
 

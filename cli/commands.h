@@ -28,7 +28,8 @@ std::string_view ChartHelp();
 
 /// Exit statuses shared by the commands.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1; ///< the computation failed (a message says why)
+inline constexpr int kExitFailure = 1; ///< the calculation or some rows failed (a message says why)
 inline constexpr int kExitUsage = 2;   ///< the command line or the input could not be read
+inline constexpr int kExitOutput = 3;  ///< the output could not be written
 
 } // namespace humitrax::cli

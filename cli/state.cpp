@@ -2,6 +2,7 @@
 // inch-pound units.
 #include "batch_rows.h"
 #include "commands.h"
+#include "output.h"
 #include "numbers.h"
 #include "state_compute.h"
 
@@ -265,10 +266,7 @@ int RunState(std::span<const std::string_view> args)
     if (pressure.present) {
         state = ComputeState({units, *options.dryBulb, pressure.value, *options.condition,
                               options.value});
-        for (Property property : kProperties) {
-            if (HasProperty(property, units) && !state[property].present)
-                fail(property, state[property].reason);
-        }
+        ForEachFailure(state, units, fail);
     } else {
         state[Property::DryBulb].value = *options.dryBulb;
         state[Property::DryBulb].present = true;
@@ -297,7 +295,8 @@ int RunState(std::span<const std::string_view> args)
         out.append("}\n");
         break;
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (!WriteOut(out))
+        return OutputFailed();
     if (!status.empty()) {
         std::fprintf(stderr, "humitrax-cli: state: %s\n", status.c_str());
         return kExitFailure;

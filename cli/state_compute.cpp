@@ -9,9 +9,7 @@ namespace humitrax::cli {
 namespace {
 
 constexpr std::string_view kNoResult = "no result";
-
-/// Feet per metre and the pressure of the standard atmosphere in psia and
-/// kPa, as the calculator converts an altitude.
+constexpr std::string_view kDryAir = "undefined for dry air (humidity ratio 0)";
 
 Cell Failed(std::string_view reason) noexcept
 {
@@ -46,6 +44,60 @@ Cell Evaluate(Call&& call, double scale = 1.0) noexcept
     } catch (const PropertyFailure& failure) {
         return Failed(CausePhrase(failure.cause()));
     }
+}
+
+/// The relative humidity's reason when the calculator's relations give none
+/// for this dry bulb: below 0 °C or 0 °F, or with a wet bulb given below
+/// −60 °C or 32 °F. Empty when the dry bulb is above that limit.
+std::string_view BelowRelativeHumidityLimit(Units units, Condition condition, double T) noexcept
+{
+    const bool wetBulb = condition == Condition::WetBulb;
+    if (units == Units::SI) {
+        if (wetBulb)
+            return T < -60.0 ? "not defined below -60 °C by the calculator's relations" : "";
+        return T < 0.0 ? "not defined below 0 °C by the calculator's relations" : "";
+    }
+    if (wetBulb)
+        return T < 32.0 ? "not defined below 32 °F by the calculator's relations" : "";
+    return T < 0.0 ? "not defined below 0 °F by the calculator's relations" : "";
+}
+
+/// Why air with these given values cannot exist, or nothing.
+std::string_view Refusal(const StateInput& input, std::int16_t Situation, double StateVar,
+                         std::int16_t UnitsSI) noexcept
+{
+    const double& T = input.dryBulb;
+    const double& p = input.pressure;
+    if (!(p > 0.0))
+        return "at or below 0";
+    switch (input.condition) {
+    case Condition::RelativeHumidity:
+        if (input.value < 0.0)
+            return "below 0 %";
+        if (input.value > 100.0)
+            return "above 100 %";
+        break;
+    case Condition::WetBulb:
+    case Condition::DewPoint:
+        if (input.value > T)
+            return "above the dry bulb";
+        break;
+    case Condition::HumidityRatio: {
+        if (input.value < 0.0)
+            return "below 0";
+        const Cell saturated = Evaluate([&] {
+            const std::int16_t relativeHumidity = kRelativeHumidityGiven;
+            return HumidRatio(T, p, relativeHumidity, 1.0, UnitsSI);
+        });
+        if (saturated.present && input.value > saturated.value)
+            return "above saturation at the dry bulb and pressure";
+        return {};
+    }
+    }
+    const Cell ratio = Evaluate([&] { return HumidRatio(T, p, Situation, StateVar, UnitsSI); });
+    if (ratio.present && ratio.value < 0.0)
+        return "gives a negative humidity ratio";
+    return {};
 }
 
 } // namespace
@@ -144,6 +196,11 @@ StateResult ComputeState(const StateInput& input)
     result[Property::DryBulb] = Value(T);
     result[Property::Pressure] = Value(p);
     result[ConditionProperty(input.condition)] = Value(input.value);
+    result.refusal = Refusal(input, Situation, StateVar, UnitsSI);
+    if (!result.refusal.empty()) {
+        result.refused = p > 0.0 ? ConditionProperty(input.condition) : Property::Pressure;
+        return result;
+    }
 
     // The calculator's calls for each third condition, in its order.
     const auto wetBulb = [&] { return WetBulb(T, p, Situation, StateVar, UnitsSI); };
@@ -177,6 +234,17 @@ StateResult ComputeState(const StateInput& input)
         Evaluate([&] { return Volume(T, p, Situation, StateVar, UnitsSI); });
     if (input.units == Units::InchPound)
         result[Property::Grains] = Evaluate([&] { return Grains(T, p, Situation, StateVar); });
+
+    // Reasons in a user's words where the engine's are terse.
+    Cell& dew = result[Property::DewPoint];
+    if (!dew.present && dew.reason == CausePhrase(FailureCause::InvalidLogarithm))
+        dew.reason = kDryAir;
+    Cell& relative = result[Property::RelativeHumidity];
+    if (!relative.present && relative.reason == texts::kOutOfRange) {
+        const std::string_view limit = BelowRelativeHumidityLimit(input.units, input.condition, T);
+        if (!limit.empty())
+            relative.reason = limit;
+    }
     return result;
 }
 

@@ -83,9 +83,13 @@ struct StateInput {
 };
 
 /// Every property of a state. Each cell is computed on its own: a failing
-/// engine call leaves only its own cell empty, with the reason.
+/// engine call leaves only its own cell empty, with the reason. Air that
+/// cannot exist is refused whole: `refusal` says why (static storage), the
+/// given values stand in their cells and no other property is computed.
 struct StateResult {
     std::array<Cell, kPropertyCount> cells{};
+    Property refused = Property::DryBulb; ///< the given value that is refused
+    std::string_view refusal;             ///< empty unless the state is refused
 
     [[nodiscard]] const Cell& operator[](Property property) const noexcept
     {
@@ -98,7 +102,27 @@ struct StateResult {
 };
 
 /// Computes every property of the state. Dry bulb, pressure and the given
-/// condition are the input values themselves.
+/// condition are the input values themselves. Refused (see StateResult):
+/// a pressure at or below 0; a relative humidity below 0 or above 100 %; a
+/// wet bulb or dew point above the dry bulb; a humidity ratio below 0 or
+/// above saturation at the dry bulb and pressure; a given condition whose
+/// humidity ratio comes out below 0.
 StateResult ComputeState(const StateInput& input);
+
+/// Calls `fail(property, reason)` for each cell of the state that has no
+/// value (only the refused one when the state is refused), in column order.
+template <typename Fail>
+void ForEachFailure(const StateResult& state, Units units, Fail&& fail)
+{
+    if (!state.refusal.empty()) {
+        fail(state.refused, state.refusal);
+        return;
+    }
+    for (std::size_t i = 0; i < kPropertyCount; ++i) {
+        const auto property = static_cast<Property>(i);
+        if (HasProperty(property, units) && !state.cells[i].present)
+            fail(property, state.cells[i].reason);
+    }
+}
 
 } // namespace humitrax::cli

@@ -31,9 +31,9 @@ inline constexpr const char* kInvalidSituation = "error: invalid input for situa
 /// Why a computation failed.
 enum class FailureCause : std::uint8_t {
     TypeMismatch,     ///< an error text used as a number
-    DivisionByZero,   ///< a nonzero value divided by zero
+    DivisionByZero,   ///< a division by zero (0/0 included)
     Overflow,         ///< a result too large for a double
-    InvalidOperation, ///< an operation with no meaningful result (0/0, inf - inf, NaN)
+    InvalidOperation, ///< an operation with no meaningful result (inf - inf, a NaN operand)
     InvalidLogarithm, ///< the logarithm of a value that is not positive
     NoConvergence,    ///< the wet-bulb iteration found no answer within its bound
 };

@@ -1,11 +1,12 @@
-// The line reader of `humitrax-cli call` on arbitrary bytes. Every line with a
-// word gets exactly one answer line of one of the five kinds, whatever the
+// The line reader of `humitrax-cli call` on arbitrary bytes. Every line, blank
+// or not, gets exactly one answer line of one of the five kinds, whatever the
 // bytes; the answers do not depend on how the stream is cut into reads; the
 // exit status follows the "error" answers.
 #include "call_lines.h"
 #include "fuzz_input.h"
 #include "psychrometrics.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -15,22 +16,14 @@
 namespace humitrax::fuzz {
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-/// Lines of the input that hold at least one word.
+/// Lines of the input, blank ones included, after a leading byte-order mark:
+/// one per line feed, and one more for a last line without its line feed.
 std::size_t CallLines(std::string_view input)
 {
-    std::size_t count = 0;
-    bool word = false;
-    for (char c : input) {
-        if (c == '\n') {
-            count += word ? 1U : 0U;
-            word = false;
-        } else if (!IsSpace(c)) {
-            word = true;
-        }
-    }
-    return count + (word ? 1U : 0U);
+    if (input.starts_with("\xEF\xBB\xBF"))
+        input.remove_prefix(3);
+    const auto feeds = static_cast<std::size_t>(std::count(input.begin(), input.end(), '\n'));
+    return feeds + (input.empty() || input.back() == '\n' ? 0U : 1U);
 }
 
 constexpr std::array<std::string_view, 4> kTexts{texts::kOutOfRange, texts::kError,

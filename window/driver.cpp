@@ -24,6 +24,7 @@ constexpr double kFeetPerMetre = 3.2808;
 constexpr double kStandardPsia = 14.697;   // psia of the standard atmosphere
 constexpr double kStandardKpa = 101.325;   // kPa of the standard atmosphere
 constexpr double kPercent = 100.0;
+constexpr double kAbsoluteZero = -273.15; // °C
 
 // Significant digits of a number written into the report.
 constexpr int kSignificantDigits = 15;
@@ -56,8 +57,8 @@ double Checked(double x)
 double CheckedDivide(double a, double b)
 {
     if (b == 0.0)
-        throw PropertyFailure(a == 0.0 || std::isnan(a) ? FailureCause::InvalidOperation
-                                                        : FailureCause::DivisionByZero);
+        throw PropertyFailure(std::isnan(a) ? FailureCause::InvalidOperation
+                                            : FailureCause::DivisionByZero);
     return Checked(a / b);
 }
 
@@ -292,6 +293,11 @@ CalculationOutcome Press(const CalculationRequest& request, const NumberConventi
 
     // 4. The third condition and the properties.
     ComputeProperties(request, conventions, w);
+    // Air that cannot exist is no result: a pressure typed in the wrong unit
+    // gives a negative humidity ratio, a near-zero humidity a dew point below
+    // absolute zero.
+    if (w.humidityRatio < 0.0 || w.wetBulb < kAbsoluteZero || w.dewPoint < kAbsoluteZero)
+        CheckValues();
 
     // 5. The report.
     return {true, Report(w, conventions)};

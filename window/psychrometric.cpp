@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 #include <QProxyStyle>
@@ -156,6 +157,29 @@ private:
     static constexpr int kTextMargin = 2;
 };
 
+/// The Calculate button's face in plain white. Styles such as Fusion shade a
+/// button's face and tint a default button's with the highlight colour; this
+/// paints the face white over that, inside the outline, so that the default
+/// button's outline, the focus frame (drawn after the face) and the pressed
+/// look all stay the style's own.
+class WhiteFaceStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        const bool pressed = (option->state & (State_Sunken | State_On)) != 0;
+        if (element == PE_PanelButtonCommand && !pressed)
+            painter->fillRect(option->rect.adjusted(kOutline, kOutline + 1, -kOutline - 1, -kOutline),
+                              option->palette.button());
+    }
+
+private:
+    static constexpr int kOutline = 1; ///< the outline's width, left standing
+};
+
 /// The entries of an open list, with room above and below the text.
 class ListEntryDelegate final : public QStyledItemDelegate {
 public:
@@ -263,6 +287,10 @@ Psychrometric::Psychrometric(ToolkitSeam& toolkit, QWidget* parent)
     Image1->setPixmap(QPixmap(kPicture));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->stackUnder(Label2);
+
+    auto* buttonStyle = new WhiteFaceStyle(QApplication::style()->name());
+    buttonStyle->setParent(this);
+    calculate->setStyle(buttonStyle);
 
     // Created after the lists, so that it is deleted after them.
     auto* listStyle = new ListStyle(QApplication::style()->name());

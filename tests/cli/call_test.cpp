@@ -45,6 +45,9 @@ INSTANTIATE_TEST_SUITE_P(
         CallRow{"unknown_function", {"Dewpoint", "1"}, "error unknown function 'Dewpoint'", 2},
         CallRow{"too_few_arguments", {"Grains", "77", "14.696", "4"},
                 "error Grains takes 4 arguments (T p Situation StateVar), not 3", 2},
+        CallRow{"one_argument_singular", {"SatPressureSI"}, "error SatPressureSI takes 1 argument (T), not 0", 2},
+        CallRow{"long_token_echo_cut", {std::string(100, 'x')},
+                "error unknown function '" + std::string(80, 'x') + "...'", 2},
         CallRow{"not_a_number", {"SatPressureSI", "2,5"}, "error argument 1 '2,5' is not a number", 2},
         CallRow{"two_signs", {"SatPressureSI", "+-5"}, "error argument 1 '+-5' is not a number", 2},
         CallRow{"plus_sign", {"HumidRatioSI", "+25", "101.325", "+4", "+0.5"}, "number 0.5", 0},
@@ -64,9 +67,10 @@ TEST(Call, AnswersAreTheEnginesDoublesToTheBit)
 
 TEST(Call, ReadsOneCallPerLineAndGoesOnAfterABadOne)
 {
-    const CliRun run = RunCli({"call"}, "SatPressureSI 20\n\nnonsense 1 2\r\nGrains 77 14.696 4 0.01\nVolumeSI 25 0 4 0.01");
+    const CliRun run = RunCli({"call"}, "\xEF\xBB\xBFSatPressureSI 20\n \nnonsense 1 2\r\nGrains 77 14.696 4 0.01\nVolumeSI 25 0 4 0.01");
     EXPECT_EQ(Lines(run.out), (std::vector<std::string>{
                                   "number 2.3388036509173142",
+                                  "error empty line",
                                   "error unknown function 'nonsense'",
                                   "number 70",
                                   "failure division-by-zero",
@@ -86,11 +90,43 @@ TEST(Call, ManyLinesAnswerInOrder)
     EXPECT_EQ(run.exitCode, 0);
 }
 
+TEST(Call, AnswersWhileItsInputStaysOpen)
+{
+    EXPECT_EQ(FirstLineWhileInputOpen({"call"}, "SatPressureSI 20\n", 20), "number 2.3388036509173142");
+}
+
+struct OutputRow {
+    const char* name;
+    std::vector<std::string> args;
+    std::string redirection;
+};
+
+class UnwritableOutput : public ::testing::TestWithParam<OutputRow> {};
+
+TEST_P(UnwritableOutput, ExitThreeWithAMessage)
+{
+    const CliRun run = RunCliWithOutput(GetParam().args, GetParam().redirection);
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_NE(run.err.find("cannot write the output"), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, UnwritableOutput,
+    ::testing::Values(
+        OutputRow{"call_full_disk", {"call", "SatPressureSI", "20"}, ">/dev/full"},
+        OutputRow{"call_closed", {"call", "SatPressureSI", "20"}, ">&-"},
+        OutputRow{"calc_full_disk", {"calc", "--dry-bulb", "25", "--pressure", "101.325", "--relative-humidity", "50"}, ">/dev/full"},
+        OutputRow{"state_closed", {"state", "--units", "si", "--dry-bulb", "25", "--pressure", "101.325", "--relative-humidity", "50"}, ">&-"},
+        OutputRow{"help_full_disk", {"--help"}, ">/dev/full"}),
+    [](const ::testing::TestParamInfo<OutputRow>& row) { return std::string(row.param.name); });
+
 TEST(Cli, HelpAndVersion)
 {
     const CliRun help = RunCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("humitrax-cli call WetBulbSI"), std::string::npos);
+    EXPECT_NE(help.out.find("3  the output could not be written"), std::string::npos);
+    EXPECT_EQ(RunCli({"call", "--help"}).out.find("  call FUNCTION ARG..."), 0U);
     const CliRun version = RunCli({"--version"});
     EXPECT_EQ(version.out, "humitrax-cli 1.00.0001\n");
     EXPECT_EQ(RunCli({"frobnicate"}).exitCode, 2);

@@ -405,19 +405,56 @@ const BatchCase kBatchCases[] = {
      ""},
     {"BlankLinesAreSkipped", {}, "dry_bulb,pressure,relative_humidity\n\n25,101.325,50\n\n", 0,
      kSiColumns, {{"25", "101.325", "*", "*", "50", "*", "*", "*", ""}}, ""},
-    {"EngineErrorTextEmptiesItsCellOnly",
+    {"RelativeHumidityNotDefinedBelowFreezing",
      {},
-     "dry_bulb,pressure,humidity_ratio\n25,101.325,0.03\n",
+     "dry_bulb,pressure,dew_point\n-5,101.325,-10\n",
      1,
      kSiColumns,
-     {{"25", "101.325", "*", "*", "", "0.03", "*", "*", "relative_humidity: out of range"}},
+     {{"-5", "101.325", "*", "-10", "", "*", "*", "*",
+       "relative_humidity: not defined below 0 °C by the calculator's relations"}},
      ""},
-    {"DryAirDewPointFails",
+    {"DryAirHasNoDewPoint",
      {},
      "dry_bulb,pressure,humidity_ratio\n25,101.325,0\n",
      1,
      kSiColumns,
-     {{"25", "101.325", "*", "", "0", "0", "*", "*", "dew_point: invalid logarithm"}},
+     {{"25", "101.325", "*", "", "0", "0", "*", "*", "dew_point: undefined for dry air (humidity ratio 0)"}},
+     ""},
+    // Air that cannot exist: no property at all, the given value named.
+    {"RefusedRatioAboveSaturation",
+     {},
+     "dry_bulb,pressure,humidity_ratio\n25,101.325,0.03\n",
+     1,
+     kSiColumns,
+     {{"25", "101.325", "", "", "", "0.03", "", "", "humidity_ratio: above saturation at the dry bulb and pressure"}},
+     ""},
+    {"RefusedRelativeHumidityAbove100",
+     {},
+     "dry_bulb,pressure,relative_humidity\n25,101.325,100.5\n",
+     1,
+     kSiColumns,
+     {{"25", "101.325", "", "", "100.5", "", "", "", "relative_humidity: above 100 %"}},
+     ""},
+    {"RefusedDewPointAboveDryBulb",
+     {},
+     "dry_bulb,pressure,dew_point\n25,101.325,25.5\n",
+     1,
+     kSiColumns,
+     {{"25", "101.325", "", "25.5", "", "", "", "", "dew_point: above the dry bulb"}},
+     ""},
+    {"RefusedVapourPressureAbovePressure",
+     {},
+     "dry_bulb,pressure,relative_humidity\n25,3,100\n",
+     1,
+     kSiColumns,
+     {{"25", "3", "", "", "100", "", "", "", "relative_humidity: gives a negative humidity ratio"}},
+     ""},
+    {"RefusedPressureFromHighAltitude",
+     {},
+     "dry_bulb,altitude,relative_humidity\n0,30000,50\n",
+     1,
+     kSiColumns,
+     {{"0", "*", "", "", "50", "", "", "", "pressure: at or below 0"}},
      ""},
     {"SeveralFailuresInOneRow",
      {},
@@ -573,16 +610,15 @@ TEST(BatchJobs, OutputOrderEqualsInputOrder)
 // ---------------------------------------------------------------------------
 // The state command's own failures and usage errors.
 
-TEST(StateFailure, OtherPropertiesShownFailingOneNamed)
+TEST(StateFailure, RefusedAirHasNoProperties)
 {
     const CliRun run = RunCli({"state", "--units", "si", "--dry-bulb", "25", "--pressure",
                                "101.325", "--humidity-ratio", "0.03"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.out.find("(failed: out of range)"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(Shortest(humitrax::EnthalpySI(25.0, 101.325, 4, 0.03).AsNumber())),
+    EXPECT_EQ(run.out.find(Shortest(humitrax::EnthalpySI(25.0, 101.325, 4, 0.03).AsNumber())),
               std::string::npos)
         << run.out;
-    EXPECT_NE(run.err.find("relative_humidity: out of range"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("humidity_ratio: above saturation"), std::string::npos) << run.err;
 }
 
 struct UsageCase {

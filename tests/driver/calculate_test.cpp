@@ -199,6 +199,10 @@ const PressRow kPressRows[] = {
     {"NegativeAltitudePasses", Request("25", "-500", "50", kAltitude, kRelativeHumidity), kPoint, Ends::WithReport},
     {"NegativeDryBulbPasses", Request("-5", "101.325", "50", kPressure, kRelativeHumidity), kPoint, Ends::WithReport},
     {"ZeroPressureFailsInTheEngine", Request("25", "0", "50", kPressure, kRelativeHumidity), kPoint, Ends::CheckValues},
+    // Air that cannot exist: a pressure typed in bar (negative humidity
+    // ratio), and a humidity so small that the dew point lies below 0 K.
+    {"PressureInBarGivesNegativeRatio", Request("25", "1.013", "50", kPressure, kRelativeHumidity), kPoint, Ends::CheckValues},
+    {"DewPointBelowAbsoluteZero", Request("0", "101.325", "0.0001", kPressure, kRelativeHumidity), kPoint, Ends::CheckValues},
 
     // The order of the checks: the first in the order of the steps decides.
     {"EmptyThirdBeforeOverLimitDryBulb", Request("52", "200", "", kPressure, kRelativeHumidity), kPoint, Ends::EmptyEntry},

@@ -83,6 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"dew_point_of_dry_air", [] { return DewPointSI(25, kAtm, 4, 0); }, "failure invalid-logarithm"},
         FailureRow{"dew_point_of_negative_ratio", [] { return DewPointSI(25, kAtm, 4, -0.1); }, "failure invalid-logarithm"},
         FailureRow{"dew_point_ratio_minus_molar_ratio", [] { return DewPointSI(25, kAtm, 4, -0.62198); }, "failure division-by-zero"},
+        FailureRow{"zero_over_zero_is_division_by_zero", [] { return DewPointSI(25, 0, 4, -0.62198); }, "failure division-by-zero"},
         FailureRow{"volume_at_zero_pressure", [] { return VolumeSI(25, 0, 4, 0.01); }, "failure division-by-zero"},
         FailureRow{"vapour_pressure_equal_to_pressure", [] { return HumidRatioSI(25, SatPressureSI(25).AsNumber(), 3, 1); },
                    "failure division-by-zero"},

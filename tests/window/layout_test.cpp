@@ -192,6 +192,9 @@ void LayoutTest::appearance()
     auto& calculate = Find<QPushButton>(window, "calculate");
     QCOMPARE(calculate.palette().color(QPalette::Button), QColor(0xFF, 0xFF, 0xFF));
     QVERIFY(calculate.isDefault());
+    // The face as painted, beside the caption: white, not the style's shade.
+    const QImage face = calculate.grab().toImage();
+    QCOMPARE(QColor(face.pixel(6, face.height() / 2)), QColor(0xFF, 0xFF, 0xFF));
 }
 
 void LayoutTest::pictureBeneathResults()
