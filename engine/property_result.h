@@ -35,7 +35,7 @@ enum class FailureCause : std::uint8_t {
     Overflow,         ///< a result too large for a double
     InvalidOperation, ///< an operation with no meaningful result (inf - inf, a NaN operand)
     InvalidLogarithm, ///< the logarithm of a value that is not positive
-    NoConvergence,    ///< the wet-bulb iteration found no answer within its bound
+    NoConvergence,    ///< an iteration (wet bulb, clothing temperature) found no answer within its bound
 };
 
 /// The cause as a short lower-case word: "type-mismatch", "division-by-zero",

@@ -1,0 +1,234 @@
+// PMV and PPD: the worked table of ISO 7730, trends the model must show, the
+// chart's comfort zone, the applicable ranges and the inputs refused.
+#include "comfort.h"
+#include "engine_cases.h"
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace humitrax::testing {
+namespace {
+
+using comfort::ComfortInput;
+using comfort::Pmv;
+
+/// Mild office conditions, the base the trend and range rows vary.
+constexpr ComfortInput kOffice{22.0, 22.0, 0.1, 1000.0, 1.2, 0.5};
+
+struct IsoRow {
+    const char* name;
+    double ta, tr, va, rh, met, clo; ///< °C, °C, m/s, %, met, clo
+    double pmv, ppd;                 ///< as printed: two decimals, whole percent
+};
+
+class IsoTable : public ::testing::TestWithParam<IsoRow> {};
+
+// ISO 7730:2005 Table D.1, produced by the standard's program, which forms the
+// vapour pressure from the relative humidity by exp(16.6536 − 4030.183/(t + 235))
+// kPa; so does this test. (Hyland-Wexler would move no PMV by more than 0.0003.)
+// The tolerance 0.01 covers the rounding and the program's own loose
+// iteration (it stops at 0.015 K on the clothing temperature).
+TEST_P(IsoTable, MatchesThePrintedValues)
+{
+    const IsoRow& row = GetParam();
+    const double pa = row.rh * 10.0 * std::exp(16.6536 - 4030.183 / (row.ta + 235.0));
+    const auto result = Pmv({row.ta, row.tr, row.va, pa, row.met, row.clo});
+    EXPECT_NEAR(result.pmv, row.pmv, 0.01);
+    EXPECT_NEAR(result.ppd, row.ppd, 0.5);
+}
+
+// Row 7 (23.5 °C, 0.1 m/s, 1 clo) is left out: its printed values are not
+// known here reliably enough to test against.
+INSTANTIATE_TEST_SUITE_P(
+    Iso7730TableD1, IsoTable,
+    ::testing::Values(IsoRow{"row1_22C", 22.0, 22.0, 0.1, 60, 1.2, 0.5, -0.75, 17},
+                      IsoRow{"row2_27C", 27.0, 27.0, 0.1, 60, 1.2, 0.5, 0.77, 17},
+                      IsoRow{"row3_27C_0p3ms", 27.0, 27.0, 0.3, 60, 1.2, 0.5, 0.44, 9},
+                      IsoRow{"row4_radiant_25p5C", 23.5, 25.5, 0.1, 60, 1.2, 0.5, -0.01, 5},
+                      IsoRow{"row5_radiant_25p5C_0p3ms", 23.5, 25.5, 0.3, 60, 1.2, 0.5, -0.55, 11},
+                      IsoRow{"row6_19C_1clo", 19.0, 19.0, 0.1, 40, 1.2, 1.0, -0.60, 13},
+                      IsoRow{"row8_23p5C_1clo_0p3ms", 23.5, 23.5, 0.3, 40, 1.2, 1.0, 0.12, 5},
+                      IsoRow{"row9_radiant_21C_1clo", 23.0, 21.0, 0.1, 40, 1.2, 1.0, 0.05, 5},
+                      IsoRow{"row10_radiant_21C_1clo_0p3ms", 23.0, 21.0, 0.3, 40, 1.2, 1.0, -0.16, 6},
+                      IsoRow{"row11_22C_1p6met", 22.0, 22.0, 0.1, 60, 1.6, 0.5, 0.05, 5},
+                      IsoRow{"row12_27C_1p6met", 27.0, 27.0, 0.1, 60, 1.6, 0.5, 1.17, 34},
+                      IsoRow{"row13_27C_1p6met_0p3ms", 27.0, 27.0, 0.3, 60, 1.6, 0.5, 0.95, 24}),
+    RowName<IsoRow>);
+
+enum class Trend { Rises, Falls, Same };
+
+struct TrendRow {
+    const char* name;
+    double ComfortInput::*field;
+    double from, to; ///< the field's value before and after, the rest as kOffice
+    Trend trend;     ///< of the PMV
+};
+
+class TrendTable : public ::testing::TestWithParam<TrendRow> {};
+
+TEST_P(TrendTable, MovesThePmvThisWay)
+{
+    const TrendRow& row = GetParam();
+    ComfortInput before = kOffice;
+    ComfortInput after = kOffice;
+    before.*row.field = row.from;
+    after.*row.field = row.to;
+    const double a = Pmv(before).pmv;
+    const double b = Pmv(after).pmv;
+    switch (row.trend) {
+    case Trend::Rises: EXPECT_GT(b, a); break;
+    case Trend::Falls: EXPECT_LT(b, a); break;
+    case Trend::Same: EXPECT_EQ(b, a); break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Physics, TrendTable,
+    ::testing::Values(
+        TrendRow{"warmer_air", &ComfortInput::airTemperature, 22, 24, Trend::Rises},
+        TrendRow{"warmer_surfaces", &ComfortInput::meanRadiantTemperature, 22, 24, Trend::Rises},
+        TrendRow{"more_humid", &ComfortInput::vapourPressure, 1000, 2000, Trend::Rises},
+        TrendRow{"bare_to_clothed", &ComfortInput::clothing, 0, 0.5, Trend::Rises},
+        TrendRow{"more_clothing", &ComfortInput::clothing, 0.5, 1.0, Trend::Rises},
+        TrendRow{"harder_work", &ComfortInput::metabolicRate, 1.0, 1.6, Trend::Rises},
+        TrendRow{"external_work_leaves_less_heat", &ComfortInput::externalWork, 0, 0.2, Trend::Falls},
+        TrendRow{"faster_air_below_skin_temperature", &ComfortInput::airSpeed, 0.2, 0.5, Trend::Falls},
+        // The larger of natural and forced convection counts, not their sum.
+        TrendRow{"natural_convection_outweighs_0p05ms", &ComfortInput::airSpeed, 0, 0.05, Trend::Same}),
+    RowName<TrendRow>);
+
+enum class Zone { Found, ClippedAtTmin, ClippedAtTmax, Empty };
+
+struct ZoneRow {
+    const char* name;
+    double pa, met, clo, va, limit, tmin, tmax;
+    Zone zone;
+};
+
+class ZoneTable : public ::testing::TestWithParam<ZoneRow> {};
+
+// An end found by bisection has a PMV of ∓limit within 1e-6, lies inside the
+// zone, and 1e-6 K further out lies outside it.
+TEST_P(ZoneTable, EndsAreTheCrossingsOfTheLimits)
+{
+    const ZoneRow& r = GetParam();
+    const auto range = comfort::ComfortDryBulbRange(r.pa, r.met, r.clo, r.va, r.limit, r.tmin, r.tmax);
+    ASSERT_EQ(range.has_value(), r.zone != Zone::Empty);
+    if (!range)
+        return;
+    auto pmvAt = [&](double t) { return Pmv({t, t, r.va, r.pa, r.met, r.clo}).pmv; };
+    const auto [lower, upper] = *range;
+    if (r.zone == Zone::ClippedAtTmin) {
+        EXPECT_EQ(lower, r.tmin);
+    } else {
+        EXPECT_NEAR(pmvAt(lower), -r.limit, 1e-6);
+        EXPECT_GE(pmvAt(lower), -r.limit);
+        EXPECT_LT(pmvAt(lower - 1e-6), -r.limit);
+    }
+    if (r.zone == Zone::ClippedAtTmax) {
+        EXPECT_EQ(upper, r.tmax);
+    } else {
+        EXPECT_NEAR(pmvAt(upper), r.limit, 1e-6);
+        EXPECT_LE(pmvAt(upper), r.limit);
+        EXPECT_GT(pmvAt(upper + 1e-6), r.limit);
+    }
+}
+
+// The summer row's zone is 24.11 to 27.35 °C.
+INSTANTIATE_TEST_SUITE_P(
+    ComfortZone, ZoneTable,
+    ::testing::Values(ZoneRow{"summer_0p5clo", 1200, 1.1, 0.5, 0.1, 0.5, -10, 50, Zone::Found},
+                      ZoneRow{"winter_1clo", 1200, 1.1, 1.0, 0.1, 0.5, -10, 50, Zone::Found},
+                      ZoneRow{"limit_1", 1200, 1.1, 0.5, 0.1, 1.0, -10, 50, Zone::Found},
+                      ZoneRow{"clipped_at_tmin_25C", 1200, 1.1, 0.5, 0.1, 0.5, 25, 50, Zone::ClippedAtTmin},
+                      ZoneRow{"clipped_at_tmax_26C", 1200, 1.1, 0.5, 0.1, 0.5, -10, 26, Zone::ClippedAtTmax},
+                      ZoneRow{"too_cold_up_to_20C", 1200, 1.1, 0.5, 0.1, 0.5, -10, 20, Zone::Empty},
+                      ZoneRow{"heavy_work_warm_at_minus_10C", 1000, 4.0, 2.0, 0.1, 0.5, -10, 50, Zone::Empty}),
+    RowName<ZoneRow>);
+
+struct RangeRow {
+    const char* name;
+    double ComfortInput::*field;
+    double value; ///< the rest as kOffice
+    bool inRange;
+};
+
+class RangeTable : public ::testing::TestWithParam<RangeRow> {};
+
+TEST_P(RangeTable, FollowsIso7730Section4p1)
+{
+    ComfortInput input = kOffice;
+    input.*GetParam().field = GetParam().value;
+    EXPECT_EQ(comfort::InApplicableRange(input), GetParam().inRange);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ApplicableRange, RangeTable,
+    ::testing::Values(RangeRow{"office", &ComfortInput::airTemperature, 22, true},
+                      RangeRow{"met_0p8_included", &ComfortInput::metabolicRate, 0.8, true},
+                      RangeRow{"met_above_4", &ComfortInput::metabolicRate, 4.01, false},
+                      RangeRow{"clo_above_2", &ComfortInput::clothing, 2.01, false},
+                      RangeRow{"air_below_10C", &ComfortInput::airTemperature, 9.99, false},
+                      RangeRow{"air_above_30C", &ComfortInput::airTemperature, 30.01, false},
+                      RangeRow{"radiant_40C_included", &ComfortInput::meanRadiantTemperature, 40, true},
+                      RangeRow{"radiant_below_10C", &ComfortInput::meanRadiantTemperature, 9.99, false},
+                      RangeRow{"air_speed_above_1", &ComfortInput::airSpeed, 1.01, false},
+                      RangeRow{"vapour_2700Pa_included", &ComfortInput::vapourPressure, 2700, true},
+                      RangeRow{"vapour_above_2700Pa", &ComfortInput::vapourPressure, 2701, false},
+                      RangeRow{"nan_air", &ComfortInput::airTemperature, std::nan(""), false}),
+    RowName<RangeRow>);
+
+struct RefusedRow {
+    const char* name;
+    std::function<void()> call;
+    FailureCause cause;
+};
+
+class RefusedTable : public ::testing::TestWithParam<RefusedRow> {};
+
+TEST_P(RefusedTable, FailsWithThisCause)
+{
+    try {
+        GetParam().call();
+        ADD_FAILURE() << "no failure";
+    } catch (const PropertyFailure& failure) {
+        EXPECT_EQ(CauseName(failure.cause()), CauseName(GetParam().cause));
+    }
+}
+
+std::function<void()> PmvWith(double ComfortInput::*field, double value)
+{
+    return [=] {
+        ComfortInput input = kOffice;
+        input.*field = value;
+        Pmv(input);
+    };
+}
+
+constexpr auto kInvalid = FailureCause::InvalidOperation;
+const double kNaN = std::nan("");
+
+INSTANTIATE_TEST_SUITE_P(
+    Refused, RefusedTable,
+    ::testing::Values(
+        RefusedRow{"nan_air", PmvWith(&ComfortInput::airTemperature, kNaN), kInvalid},
+        RefusedRow{"infinite_radiant", PmvWith(&ComfortInput::meanRadiantTemperature, std::numeric_limits<double>::infinity()), kInvalid},
+        RefusedRow{"below_absolute_zero", PmvWith(&ComfortInput::airTemperature, -273.5), kInvalid},
+        RefusedRow{"negative_air_speed", PmvWith(&ComfortInput::airSpeed, -0.1), kInvalid},
+        RefusedRow{"negative_vapour_pressure", PmvWith(&ComfortInput::vapourPressure, -1), kInvalid},
+        RefusedRow{"negative_metabolic_rate", PmvWith(&ComfortInput::metabolicRate, -1), kInvalid},
+        RefusedRow{"negative_clothing", PmvWith(&ComfortInput::clothing, -0.1), kInvalid},
+        RefusedRow{"negative_external_work", PmvWith(&ComfortInput::externalWork, -0.1), kInvalid},
+        RefusedRow{"work_above_metabolic_rate", PmvWith(&ComfortInput::externalWork, 1.3), kInvalid},
+        // Doubles near 1e8 lie 1.5e-8 apart: the 1e-9 K bracket cannot be met.
+        RefusedRow{"millions_of_degrees",
+                   [] { Pmv({1e8, 1e8, 0.1, 1000, 1.2, 0.5}); }, FailureCause::NoConvergence},
+        RefusedRow{"zone_limit_zero", [] { comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 0); }, kInvalid},
+        RefusedRow{"zone_tmin_above_tmax",
+                   [] { comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 0.5, 30, 20); }, kInvalid},
+        RefusedRow{"zone_negative_clothing", [] { comfort::ComfortDryBulbRange(1200, 1.1, -1, 0.1); }, kInvalid}),
+    RowName<RefusedRow>);
+
+} // namespace
+} // namespace humitrax::testing
