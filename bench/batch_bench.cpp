@@ -5,7 +5,7 @@
 #include "batch_rows.h"
 #include "csv.h"
 #include "psychrometrics.h"
-#include "state_compute.h"
+#include "state.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,9 +19,9 @@
 namespace {
 
 using humitrax::cli::BatchLayout;
-using humitrax::cli::Condition;
+using humitrax::Condition;
 using humitrax::cli::OutputFormat;
-using humitrax::cli::Units;
+using humitrax::Units;
 
 constexpr std::size_t kRows = 4096;
 
@@ -109,7 +109,7 @@ void BM_ComputeState(benchmark::State& state)
     const std::vector<Row> rows = MakeRows(units);
     for (auto _ : state) {
         for (const Row& row : rows) {
-            benchmark::DoNotOptimize(humitrax::cli::ComputeState(
+            benchmark::DoNotOptimize(humitrax::ComputeState(
                 {units, row.dryBulb, row.pressure, Condition::RelativeHumidity,
                  row.relativeHumidity}));
         }

@@ -1,6 +1,6 @@
 #include "chart_model.h"
 
-#include "driver.h"
+#include "state.h"
 #include "psychrometrics.h"
 
 #include <algorithm>

@@ -21,7 +21,5 @@ target_link_libraries(humitrax_fuzz_replay_engine PRIVATE humitrax::engine)
 humitrax_fuzz_replay(driver ${HUMITRAX_FUZZ_DIR}/driver_fuzz.cpp)
 target_link_libraries(humitrax_fuzz_replay_driver PRIVATE humitrax::driver)
 
-humitrax_fuzz_replay(call_lines ${HUMITRAX_FUZZ_DIR}/call_lines_fuzz.cpp
-    ${PROJECT_SOURCE_DIR}/cli/call_lines.cpp ${PROJECT_SOURCE_DIR}/cli/numbers.cpp)
-target_include_directories(humitrax_fuzz_replay_call_lines PRIVATE ${PROJECT_SOURCE_DIR}/cli)
-target_link_libraries(humitrax_fuzz_replay_call_lines PRIVATE humitrax::engine)
+humitrax_fuzz_replay(call_lines ${HUMITRAX_FUZZ_DIR}/call_lines_fuzz.cpp)
+target_link_libraries(humitrax_fuzz_replay_call_lines PRIVATE humitrax::cli_core)

@@ -1,11 +1,10 @@
-#include "state_compute.h"
+#include "state.h"
 
-#include "driver.h"
 #include "psychrometrics.h"
 
 #include <cmath>
 
-namespace humitrax::cli {
+namespace humitrax {
 namespace {
 
 constexpr std::string_view kNoResult = "no result";
@@ -63,8 +62,7 @@ std::string_view BelowRelativeHumidityLimit(Units units, Condition condition, do
 }
 
 /// Why air with these given values cannot exist, or nothing.
-std::string_view Refusal(const StateInput& input, std::int16_t Situation, double StateVar,
-                         std::int16_t UnitsSI) noexcept
+std::string_view Refusal(const StateInput& input, const double& StateVar) noexcept
 {
     const double& T = input.dryBulb;
     const double& p = input.pressure;
@@ -86,15 +84,17 @@ std::string_view Refusal(const StateInput& input, std::int16_t Situation, double
         if (input.value < 0.0)
             return "below 0";
         const Cell saturated = Evaluate([&] {
-            const std::int16_t relativeHumidity = kRelativeHumidityGiven;
-            return HumidRatio(T, p, relativeHumidity, 1.0, UnitsSI);
+            return EngineProperty(Property::HumidityRatio, input.units, T, p,
+                                  Condition::RelativeHumidity, 1.0);
         });
         if (saturated.present && input.value > saturated.value)
             return "above saturation at the dry bulb and pressure";
         return {};
     }
     }
-    const Cell ratio = Evaluate([&] { return HumidRatio(T, p, Situation, StateVar, UnitsSI); });
+    const Cell ratio = Evaluate([&] {
+        return EngineProperty(Property::HumidityRatio, input.units, T, p, input.condition, StateVar);
+    });
     if (ratio.present && ratio.value < 0.0)
         return "gives a negative humidity ratio";
     return {};
@@ -174,66 +174,82 @@ std::string_view CausePhrase(FailureCause cause) noexcept
     return CauseName(cause);
 }
 
-Cell PressureFromAltitude(Units units, double altitude)
+std::span<const Property> CalculatorOrder(Condition condition) noexcept
 {
-    try {
-        return Value(units == Units::InchPound ? interp(altitude) : AltitudePressureSI(altitude));
-    } catch (const PropertyFailure& failure) {
-        return Failed(CausePhrase(failure.cause()));
+    using enum Property;
+    static constexpr std::array<Property, 5> kFromWetBulb{RelativeHumidity, DewPoint, HumidityRatio,
+                                                          Enthalpy, SpecificVolume};
+    static constexpr std::array<Property, 5> kFromDewPoint{RelativeHumidity, WetBulb, HumidityRatio,
+                                                           Enthalpy, SpecificVolume};
+    static constexpr std::array<Property, 5> kFromRelativeHumidity{DewPoint, WetBulb, HumidityRatio,
+                                                                   Enthalpy, SpecificVolume};
+    static constexpr std::array<Property, 5> kFromHumidityRatio{DewPoint, WetBulb, RelativeHumidity,
+                                                                Enthalpy, SpecificVolume};
+    switch (condition) {
+    case Condition::WetBulb: return kFromWetBulb;
+    case Condition::DewPoint: return kFromDewPoint;
+    case Condition::RelativeHumidity: return kFromRelativeHumidity;
+    case Condition::HumidityRatio: return kFromHumidityRatio;
+    }
+    return {};
+}
+
+PropertyResult EngineProperty(Property property, Units units, const double& T, const double& p,
+                              Condition condition, const double& StateVar)
+{
+    const auto Situation = static_cast<std::int16_t>(condition);
+    if (units == Units::SI) {
+        switch (property) {
+        case Property::WetBulb: return WetBulbSI(T, p, Situation, StateVar);
+        case Property::DewPoint: return DewPointSI(T, p, Situation, StateVar);
+        case Property::RelativeHumidity: return HumiditySI(T, p, Situation, StateVar);
+        case Property::HumidityRatio: return HumidRatioSI(T, p, Situation, StateVar);
+        case Property::Enthalpy: return EnthalpySI(T, p, Situation, StateVar);
+        case Property::SpecificVolume: return VolumeSI(T, p, Situation, StateVar);
+        default: return {};
+        }
+    }
+    const std::int16_t inchPound = 0;
+    switch (property) {
+    case Property::WetBulb: return WetBulb(T, p, Situation, StateVar, inchPound);
+    case Property::DewPoint: return DewPoint(T, p, Situation, StateVar, inchPound);
+    case Property::RelativeHumidity: return Humidity(T, p, Situation, StateVar, inchPound);
+    case Property::HumidityRatio: return HumidRatio(T, p, Situation, StateVar, inchPound);
+    case Property::Enthalpy: return Enthalpy(T, p, Situation, StateVar, inchPound);
+    case Property::SpecificVolume: return Volume(T, p, Situation, StateVar, inchPound);
+    case Property::Grains: return Grains(T, p, Situation, StateVar);
+    default: return {};
     }
 }
 
-StateResult ComputeState(const StateInput& input)
+StateResult ComputeState(const StateInput& input) noexcept
 {
     const double& T = input.dryBulb;
     const double& p = input.pressure;
-    const std::int16_t Situation = static_cast<std::int16_t>(input.condition);
     const double StateVar = input.condition == Condition::RelativeHumidity ? input.value / 100.0
                                                                            : input.value;
-    const std::int16_t UnitsSI = input.units == Units::SI ? 1 : 0;
-
     StateResult result;
     result[Property::DryBulb] = Value(T);
     result[Property::Pressure] = Value(p);
     result[ConditionProperty(input.condition)] = Value(input.value);
-    result.refusal = Refusal(input, Situation, StateVar, UnitsSI);
+    result.refusal = Refusal(input, StateVar);
     if (!result.refusal.empty()) {
         result.refused = p > 0.0 ? ConditionProperty(input.condition) : Property::Pressure;
         return result;
     }
 
-    // The calculator's calls for each third condition, in its order.
-    const auto wetBulb = [&] { return WetBulb(T, p, Situation, StateVar, UnitsSI); };
-    const auto dewPoint = [&] { return DewPoint(T, p, Situation, StateVar, UnitsSI); };
-    const auto humidity = [&] { return Humidity(T, p, Situation, StateVar, UnitsSI); };
-    const auto humidRatio = [&] { return HumidRatio(T, p, Situation, StateVar, UnitsSI); };
-    switch (input.condition) {
-    case Condition::WetBulb:
-        result[Property::RelativeHumidity] = Evaluate(humidity, 100.0);
-        result[Property::DewPoint] = Evaluate(dewPoint);
-        result[Property::HumidityRatio] = Evaluate(humidRatio);
-        break;
-    case Condition::DewPoint:
-        result[Property::RelativeHumidity] = Evaluate(humidity, 100.0);
-        result[Property::WetBulb] = Evaluate(wetBulb);
-        result[Property::HumidityRatio] = Evaluate(humidRatio);
-        break;
-    case Condition::RelativeHumidity:
-        result[Property::DewPoint] = Evaluate(dewPoint);
-        result[Property::WetBulb] = Evaluate(wetBulb);
-        result[Property::HumidityRatio] = Evaluate(humidRatio);
-        break;
-    case Condition::HumidityRatio:
-        result[Property::DewPoint] = Evaluate(dewPoint);
-        result[Property::WetBulb] = Evaluate(wetBulb);
-        result[Property::RelativeHumidity] = Evaluate(humidity, 100.0);
-        break;
+    // The calculator's calls for the given condition, in its order.
+    const auto call = [&](Property property) {
+        return [&, property] {
+            return EngineProperty(property, input.units, T, p, input.condition, StateVar);
+        };
+    };
+    for (Property property : CalculatorOrder(input.condition)) {
+        const double scale = property == Property::RelativeHumidity ? 100.0 : 1.0;
+        result[property] = Evaluate(call(property), scale);
     }
-    result[Property::Enthalpy] = Evaluate([&] { return Enthalpy(T, p, Situation, StateVar, UnitsSI); });
-    result[Property::SpecificVolume] =
-        Evaluate([&] { return Volume(T, p, Situation, StateVar, UnitsSI); });
     if (input.units == Units::InchPound)
-        result[Property::Grains] = Evaluate([&] { return Grains(T, p, Situation, StateVar); });
+        result[Property::Grains] = Evaluate(call(Property::Grains));
 
     // Reasons in a user's words where the engine's are terse.
     Cell& dew = result[Property::DewPoint];
@@ -248,4 +264,4 @@ StateResult ComputeState(const StateInput& input)
     return result;
 }
 
-} // namespace humitrax::cli
+} // namespace humitrax

@@ -1,8 +1,10 @@
-// File: state_compute.h
-// One state of moist air, every property, through the engine's public
-// functions with the unit flag: the calls of the calculator's calculation for
-// the given third condition, plus Grains in inch-pound units. Shared by the
-// state and batch commands.
+// File: state.h
+// One state of moist air from given values: the dry bulb, the pressure (or
+// an altitude) and one further condition, with every property the engine
+// gives for it. The calculator's engine calls for each condition, the
+// altitude conversion and the rules that refuse air that cannot exist live
+// here, once, for the calculation driver, the command line, the chart and
+// the libraries built on them. Toolkit-free, standard C++ only.
 #pragma once
 
 #include "property_result.h"
@@ -11,19 +13,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
-namespace humitrax::cli {
+namespace humitrax {
 
 enum class Units : std::uint8_t { SI, InchPound };
 
-/// The third condition of the air, coded as the engine's Situation.
+/// The condition given with the dry bulb, coded as the engine's Situation.
 enum class Condition : std::int16_t {
     WetBulb = kWetBulbGiven,
     DewPoint = kDewPointGiven,
-    RelativeHumidity = kRelativeHumidityGiven, ///< percent at the interface
+    RelativeHumidity = kRelativeHumidityGiven, ///< percent at this interface
     HumidityRatio = kHumidityRatioGiven,
 };
+inline constexpr std::array<Condition, 4> kConditions{Condition::WetBulb, Condition::DewPoint,
+                                                      Condition::RelativeHumidity,
+                                                      Condition::HumidityRatio};
 
 /// The properties of a state, in the order the commands write them.
 enum class Property : std::uint8_t {
@@ -50,7 +56,7 @@ std::string_view PropertyUnit(Property property, Units units) noexcept;
 /// The unit of an altitude: "m" or "ft".
 std::string_view AltitudeUnit(Units units) noexcept;
 /// Whether the unit system has the property (grains: inch-pound only).
-inline bool HasProperty(Property property, Units units) noexcept
+constexpr bool HasProperty(Property property, Units units) noexcept
 {
     return property != Property::Grains || units == Units::InchPound;
 }
@@ -59,18 +65,33 @@ inline bool HasProperty(Property property, Units units) noexcept
 std::string_view CausePhrase(FailureCause cause) noexcept;
 
 /// One value, or why it could not be formed. `reason` has static storage: an
-/// engine error text ("out of range") or a cause phrase.
+/// engine error text ("out of range") or a phrase.
 struct Cell {
     double value = 0.0;
     std::string_view reason; ///< empty when the value stands
     bool present = false;
 };
 
-/// The barometric pressure at an altitude: SI metres × 3.2808 to feet,
-/// interp, then psia ÷ 14.697 × 101.325 to kPa (dividing first); inch-pound
-/// feet straight to interp. Non-finite steps fail (overflow, invalid
-/// operation) like any engine failure.
+/// The barometric pressure in kPa at an altitude in metres, as the calculator
+/// computes it: metres × 3.2808 to feet, interp, then psia ÷ 14.697 × 101.325
+/// (dividing first). Throws PropertyFailure for a result that is not finite.
+double AltitudePressureSI(double metres);
+
+/// The barometric pressure at an altitude: SI metres by AltitudePressureSI,
+/// inch-pound feet straight to interp. A failure is the cell's reason.
 Cell PressureFromAltitude(Units units, double altitude);
+
+/// The properties the calculator computes for a given condition, in the order
+/// it calls the engine for them: the three humidity properties other than
+/// the given one, then enthalpy and specific volume.
+std::span<const Property> CalculatorOrder(Condition condition) noexcept;
+
+/// One call of the engine's public functions: `property` of the state (T, p,
+/// Situation, StateVar as the engine takes them, relative humidity as a
+/// fraction) in the unit system; SI calls the SI companions directly. The
+/// given property itself, dry bulb and pressure are no engine call (empty).
+PropertyResult EngineProperty(Property property, Units units, const double& T, const double& p,
+                              Condition condition, const double& StateVar);
 
 /// The given values of a state, in the units of the call; relative humidity
 /// in percent.
@@ -106,8 +127,8 @@ struct StateResult {
 /// a pressure at or below 0; a relative humidity below 0 or above 100 %; a
 /// wet bulb or dew point above the dry bulb; a humidity ratio below 0 or
 /// above saturation at the dry bulb and pressure; a given condition whose
-/// humidity ratio comes out below 0.
-StateResult ComputeState(const StateInput& input);
+/// humidity ratio comes out below 0. Never throws.
+StateResult ComputeState(const StateInput& input) noexcept;
 
 /// Calls `fail(property, reason)` for each cell of the state that has no
 /// value (only the refused one when the state is refused), in column order.
@@ -125,4 +146,4 @@ void ForEachFailure(const StateResult& state, Units units, Fail&& fail)
     }
 }
 
-} // namespace humitrax::cli
+} // namespace humitrax

@@ -1,0 +1,48 @@
+// The barometric pressure at an altitude, as the calculator converts one.
+#include "state.h"
+
+#include "psychrometrics.h"
+
+#include <cmath>
+
+namespace humitrax {
+namespace {
+
+constexpr double kFeetPerMetre = 3.2808;
+constexpr double kStandardPsia = 14.697; // psia of the standard atmosphere
+constexpr double kStandardKpa = 101.325; // kPa of the standard atmosphere
+
+/// Tested as the engine tests its own arithmetic: a NaN is an invalid
+/// operation, an infinity an overflow.
+double Checked(double x)
+{
+    if (std::isnan(x))
+        throw PropertyFailure(FailureCause::InvalidOperation);
+    if (std::isinf(x))
+        throw PropertyFailure(FailureCause::Overflow);
+    return x;
+}
+
+} // namespace
+
+double AltitudePressureSI(double metres)
+{
+    const double feet = Checked(metres * kFeetPerMetre);
+    const double psia = interp(feet);
+    const double ratio = Checked(psia / kStandardPsia);
+    return Checked(ratio * kStandardKpa);
+}
+
+Cell PressureFromAltitude(Units units, double altitude)
+{
+    Cell cell;
+    try {
+        cell.value = Checked(units == Units::InchPound ? interp(altitude) : AltitudePressureSI(altitude));
+        cell.present = true;
+    } catch (const PropertyFailure& failure) {
+        cell.reason = CausePhrase(failure.cause());
+    }
+    return cell;
+}
+
+} // namespace humitrax
