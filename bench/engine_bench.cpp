@@ -7,8 +7,10 @@
 //   SatPressureSI on the same temperatures;
 // - one whole press of the driver, report included: at most 1.5 times the
 //   engine calls it makes.
+// The 2017 relations (ashrae2017.h) are timed on the same states, with no target.
 // Every benchmark walks a few thousand varied, ordinary states, one call per
 // iteration, so that each time is the cost of one call.
+#include "ashrae2017.h"
 #include "driver.h"
 #include "psychrometrics.h"
 #include "units.h" // the wet-bulb relation, for counting the iteration's evaluations
@@ -603,6 +605,54 @@ void PressOutOfRange(benchmark::State& state)
     Walk(state, [&](std::size_t) { Keep(Calculate(request, conventions)); });
 }
 
+// The 2017 relations on the same states, SI.
+
+/// Each state's humidity ratio and vapour pressure under the 2017 relations.
+struct State2017 {
+    double W;
+    double pw;
+};
+
+const std::vector<State2017>& TheStates2017()
+{
+    static const std::vector<State2017> states = [] {
+        std::vector<State2017> out;
+        for (const State& s : TheInputs().states) {
+            const double W = ashrae2017::HumidityRatioFromRelativeHumidity(s.T, s.p, s.rh, true);
+            out.push_back({W, ashrae2017::VapourPressureFromHumidityRatio(W, s.p, true)});
+        }
+        return out;
+    }();
+    return states;
+}
+
+/// One whole state from dry bulb, pressure and relative humidity: saturation
+/// pressure, humidity ratio, wet bulb, dew point, enthalpy and volume.
+void Ashrae2017State(benchmark::State& state)
+{
+    const auto& states = TheInputs().states;
+    Walk(state, [&](std::size_t i) {
+        const State& s = states[i];
+        Keep(ashrae2017::SatPressure(s.T, true));
+        const double W = ashrae2017::HumidityRatioFromRelativeHumidity(s.T, s.p, s.rh, true);
+        Keep(ashrae2017::WetBulb(s.T, W, s.p, true));
+        Keep(ashrae2017::DewPoint(ashrae2017::VapourPressureFromHumidityRatio(W, s.p, true), true));
+        Keep(ashrae2017::Enthalpy(s.T, W, true));
+        Keep(ashrae2017::Volume(s.T, W, s.p, true));
+    });
+}
+void Ashrae2017WetBulb(benchmark::State& state)
+{
+    const auto& states = TheInputs().states;
+    const auto& states2017 = TheStates2017();
+    Walk(state, [&](std::size_t i) { Keep(ashrae2017::WetBulb(states[i].T, states2017[i].W, states[i].p, true)); });
+}
+void Ashrae2017DewPoint(benchmark::State& state)
+{
+    const auto& states2017 = TheStates2017();
+    Walk(state, [&](std::size_t i) { Keep(ashrae2017::DewPoint(states2017[i].pw, true)); });
+}
+
 // The driver's number conversions, on the values of the report.
 void DriverRound(benchmark::State& state)
 {
@@ -672,6 +722,9 @@ void RegisterAll()
     reg("driver/RoundHalfEven", DriverRound);
     reg("driver/NumberToText", DriverText);
     reg("driver/EntryToNumber", DriverEntry);
+    reg("ashrae2017/state", Ashrae2017State);
+    reg("ashrae2017/WetBulb", Ashrae2017WetBulb);
+    reg("ashrae2017/DewPoint", Ashrae2017DewPoint);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,227 @@
+// The two relations of the 2017 set that have no closed form: the dew point
+// (SatPressure inverted) and the wet bulb (eq. 33 or 35 solved for t*).
+#include "ashrae2017.h"
+
+#include "ashrae2017_system.h"
+#include "checked.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace humitrax::ashrae2017 {
+namespace detail {
+namespace {
+
+using humitrax::detail::Fail;
+using humitrax::detail::Log;
+using humitrax::detail::Pow;
+
+/// Both solvers stop once the answer is known to within this, in degrees of
+/// the unit system (1e-9 °F is tighter than 1e-9 K).
+constexpr double kTolerance = 1e-9;
+constexpr int kMaxDewPointSteps = 100;
+/// Evaluations of the wet-bulb relation, bracket ends included.
+constexpr int kMaxWetBulbEvaluations = 100;
+/// After this many evaluations the wet-bulb solver only halves its bracket:
+/// 40 halvings take any bracket of the range (540 °F at most) below the
+/// tolerance, so the bound above is never reached.
+constexpr int kBisectOnlyAfter = 55;
+/// How far, relatively, a humidity ratio may lie from Ws(t, p), either way,
+/// and be saturated air: rounding in the caller's route to W (a dew point, a
+/// vapour pressure) leaves a few units in the last place.
+constexpr double kSaturatedSlack = 1e-12;
+/// Where the dry bulb lies above the boiling point at p, the upper end of the
+/// wet-bulb bracket is the temperature whose saturation pressure is
+/// p·(1 − 10^−k), k = 1 … kBoilingSteps: the first where the relation exceeds W.
+constexpr int kBoilingSteps = 8;
+
+/// The dew point of pw, pw known to lie in the range's pressures.
+double InvertSaturation(const System& s, bool si, double pw)
+{
+    // SatPressure(lo) < pw < SatPressure(hi) throughout. ln(pws) is close to
+    // linear in 1/T, so each Newton step is taken in 1/T; a step that leaves
+    // the bracket is replaced by halving it.
+    double lo = s.lowest;
+    double hi = s.highest;
+    double t = s.triplePoint; // both branches meet here
+    for (int step = 0; step < kMaxDewPointSteps; ++step) {
+        const double pws = SatPressure(t, si);
+        if (pws == pw)
+            return t;
+        (pws < pw ? lo : hi) = t;
+        const Num T = Num(t) + s.offset;
+        const Num inverse = 1.0 / T + Log(Num(pws) / pw) / (Pow(T, 2.0) * SaturationSlope(s, t));
+        double next = (1.0 / inverse - s.offset).v;
+        // Near the root the step is what is left of the error (its own error
+        // goes with its square); rounding may put it a hair outside the bracket.
+        if (std::fabs(next - t) <= kTolerance)
+            return next;
+        if (!(next > lo && next < hi))
+            next = lo + 0.5 * (hi - lo);
+        if (hi - lo <= kTolerance)
+            return next;
+        t = next;
+    }
+    Fail(FailureCause::NoConvergence);
+}
+
+/// Brent's method on f over [a, b], f(a) < 0 < f(b), until the root is known
+/// to within kTolerance. `evaluations` counts the calls of f, shared with the
+/// caller. The interpolation proposes steps only: a step it cannot form (an
+/// infinite or NaN ratio) fails its tests and the bracket is halved instead.
+template <typename F>
+double Brent(F f, double a, double fa, double b, double fb, int& evaluations)
+{
+    // The bracket's far end c always has the sign opposite to b's; the answer
+    // b is the end with the smaller |f|.
+    double c = a;
+    double fc = fa;
+    double d = b - a;
+    double e = d;
+    for (;;) {
+        if ((fb > 0.0) == (fc > 0.0)) {
+            c = a;
+            fc = fa;
+            d = b - a;
+            e = d;
+        }
+        if (std::fabs(fc) < std::fabs(fb)) {
+            a = b;
+            b = c;
+            c = a;
+            fa = fb;
+            fb = fc;
+            fc = fa;
+        }
+        // Half the bracket's width at the end: the answer within kTolerance.
+        const double tol = std::max(0.5 * kTolerance, 2.0 * std::numeric_limits<double>::epsilon() * std::fabs(b));
+        const double m = 0.5 * (c - b);
+        if (std::fabs(m) <= tol || fb == 0.0)
+            return b;
+        if (evaluations >= kMaxWetBulbEvaluations)
+            Fail(FailureCause::NoConvergence);
+        if (evaluations >= kBisectOnlyAfter || std::fabs(e) < tol || std::fabs(fa) <= std::fabs(fb)) {
+            d = m;
+            e = m;
+        } else {
+            const double sRatio = fb / fa;
+            double p = 0.0;
+            double q = 0.0;
+            if (a == c) { // secant
+                p = 2.0 * m * sRatio;
+                q = 1.0 - sRatio;
+            } else { // inverse quadratic interpolation
+                const double qa = fa / fc;
+                const double r = fb / fc;
+                p = sRatio * (2.0 * m * qa * (qa - r) - (b - a) * (r - 1.0));
+                q = (qa - 1.0) * (r - 1.0) * (sRatio - 1.0);
+            }
+            if (p > 0.0)
+                q = -q;
+            else
+                p = -p;
+            if (2.0 * p < std::min(3.0 * m * q - std::fabs(tol * q), std::fabs(e * q))) {
+                e = d;
+                d = p / q;
+            } else {
+                d = m;
+                e = m;
+            }
+        }
+        a = b;
+        fa = fb;
+        b += std::fabs(d) > tol ? d : (m > 0.0 ? tol : -tol);
+        fb = f(b);
+        ++evaluations;
+    }
+}
+
+} // namespace
+} // namespace detail
+
+using detail::Num;
+
+double DewPoint(double pw, bool si)
+{
+    const detail::System& s = detail::SystemOf(si);
+    (void)humitrax::detail::Log(pw); // not positive: InvalidLogarithm; NaN: InvalidOperation
+    if (!(pw >= SatPressure(s.lowest, si) && pw <= SatPressure(s.highest, si)))
+        humitrax::detail::Fail(FailureCause::TypeMismatch);
+    return detail::InvertSaturation(s, si, pw);
+}
+
+double WetBulb(double t, double W, double p, bool si)
+{
+    using humitrax::detail::Checked;
+    using humitrax::detail::Fail;
+    const detail::System& s = detail::SystemOf(si);
+    (void)Checked(W);
+    if (!(Checked(p) > 0.0))
+        Fail(FailureCause::InvalidOperation);
+    const double pwsDryBulb = SatPressure(t, si);
+    if (W < 0.0)
+        Fail(FailureCause::NoConvergence); // no such air
+    if (pwsDryBulb < p) {
+        const Num Ws = HumidityRatioFromVapourPressure(pwsDryBulb, p, si);
+        if (W > (Ws * (1.0 + detail::kSaturatedSlack)).v)
+            Fail(FailureCause::NoConvergence); // supersaturated: no such air either
+        if (W >= (Ws * (1.0 - detail::kSaturatedSlack)).v)
+            return t; // saturated
+    }
+    const double pw = VapourPressureFromHumidityRatio(W, p, si);
+
+    int evaluations = 0;
+    auto miss = [&](double twb) {
+        ++evaluations;
+        return (Num(HumidityRatioFromWetBulb(t, twb, p, si)) - W).v;
+    };
+
+    // The upper end: the dry bulb, or just below the boiling point at p.
+    double hi = t;
+    double fHi = 0.0;
+    if (pwsDryBulb < p) {
+        fHi = miss(hi);
+        if (fHi <= 0.0)
+            return t; // saturated
+    } else {
+        double below = 0.1;
+        bool found = false;
+        for (int k = 1; k <= detail::kBoilingSteps && !found; ++k, below *= 0.1) {
+            const double target = (Num(p) * (1.0 - below)).v;
+            if (target <= pw)
+                continue;
+            hi = DewPoint(target, si);
+            if (SatPressure(hi, si) >= p)
+                continue;
+            fHi = miss(hi);
+            found = fHi > 0.0;
+        }
+        if (!found)
+            Fail(FailureCause::NoConvergence);
+    }
+
+    // The lower end: the dew point, where the relation lies below W by about
+    // (t − td)(1.006 + 1.86 W)/2500; for W = 0, or vapour too thin to have a
+    // dew point in the range, the range's lowest temperature.
+    double lo = s.lowest;
+    if (pw >= SatPressure(s.lowest, si)) {
+        lo = DewPoint(pw, si);
+        if (lo >= t)
+            return t; // saturated: the dew point, to its last bits, is the dry bulb
+    }
+    double fLo = miss(lo);
+    if (fLo > 0.0 && lo > s.lowest) {
+        // Close to saturation rounding, or the inch-pound eq. 35 whose factors
+        // do not cancel at t* = t, can put the root just below the dew point.
+        lo = s.lowest;
+        fLo = miss(lo);
+    }
+    if (fLo == 0.0)
+        return lo;
+    if (fLo > 0.0)
+        Fail(FailureCause::TypeMismatch); // the wet bulb lies below the range
+    return detail::Brent(miss, lo, fLo, hi, fHi, evaluations);
+}
+
+} // namespace humitrax::ashrae2017

@@ -1,0 +1,86 @@
+// File: ashrae2017_system.h
+// The constants of the 2017 relations in each unit system, named once, and the
+// pieces the solvers share with the closed forms. Implementation details,
+// private to the engine.
+#pragma once
+
+#include "checked.h"
+
+namespace humitrax::ashrae2017::detail {
+
+using humitrax::detail::Num;
+
+/// Ratio of the molar masses of water vapour and dry air, both systems.
+inline constexpr double kMolarMassRatio = 0.621945;
+
+/// Eqs. 33 and 35: W = ((latent − wickWetBulb·t*)·Ws* − dryAirHeat·(t − t*)) /
+/// (latent + vapourDryBulb·t − denominatorWetBulb·t*).
+struct WetBulbForm {
+    double latent;
+    double wickWetBulb;
+    double dryAirHeat;
+    double vapourDryBulb;
+    double denominatorWetBulb;
+};
+
+/// Everything one unit system needs.
+struct System {
+    double lowest;      ///< lowest temperature of the saturation range, included
+    double highest;     ///< highest, included
+    double offset;      ///< to the absolute scale (K or °R)
+    double triplePoint; ///< on the given scale; ice below it, water at and above
+    double pressureDivisor; ///< from the correlation's unit (Pa, psia) to kPa or psia
+    /// ln(pws) over ice = C1/T + C2 + C3·T + C4·T² + C5·T³ + C6·T⁴ + C7·ln T.
+    double c1, c2, c3, c4, c5, c6, c7;
+    /// ln(pws) over water = C8/T + C9 + C10·T + C11·T² + C12·T³ + C13·ln T.
+    double c8, c9, c10, c11, c12, c13;
+    double freezing;           ///< wet bulbs at or above it take eq. 33
+    WetBulbForm water;         ///< eq. 33
+    WetBulbForm ice;           ///< eq. 35
+    double dryAirHeat;         ///< enthalpy: h = dryAirHeat·t + W·(latentHeat + vapourHeat·t)
+    double latentHeat;
+    double vapourHeat;
+    double gasConstant;        ///< volume: gasConstant·(t + offset)·(1 + volumeFactor·W)/p
+    double seaLevelPressure;   ///< p = seaLevelPressure·(1 − lapse·z)^kAltitudeExponent
+    double lapse;
+};
+
+inline constexpr double kVolumeFactor = 1.607858;
+inline constexpr double kAltitudeExponent = 5.2559;
+
+/// °C, K, kPa (the correlations give Pa), kg/kg, kJ/kg, m.
+inline constexpr System kSI{
+    -100.0, 200.0, 273.15, 0.01, 1000.0,
+    -5.6745359e3, 6.3925247, -9.677843e-3, 6.2215701e-7, 2.0747825e-9, -9.484024e-13, 4.1635019,
+    -5.8002206e3, 1.3914993, -4.8640239e-2, 4.1764768e-5, -1.4452093e-8, 6.5459673,
+    0.0,
+    {2501.0, 2.326, 1.006, 1.86, 4.186},
+    {2830.0, 0.24, 1.006, 1.86, 2.1},
+    1.006, 2501.0, 1.86,
+    0.287042,
+    101.325, 2.25577e-5,
+};
+
+/// °F, °R, psia, lb/lb, Btu/lb, ft. In eq. 33 t* has no factor: 1 changes no bit.
+inline constexpr System kInchPound{
+    -148.0, 392.0, 459.67, 32.018, 1.0,
+    -1.0214165e4, -4.8932428, -5.3765794e-3, 1.9202377e-7, 3.5575832e-10, -9.0344688e-14, 4.1635019,
+    -1.0440397e4, -1.1294650e1, -2.7022355e-2, 1.2890360e-5, -2.4780681e-9, 6.5459673,
+    32.0,
+    {1093.0, 0.556, 0.240, 0.444, 1.0},
+    {1220.0, 0.04, 0.240, 0.444, 0.48},
+    0.240, 1061.0, 0.444,
+    0.370486,
+    14.696, 6.8754e-6,
+};
+
+inline const System& SystemOf(bool si) { return si ? kSI : kInchPound; }
+
+/// t itself, or TypeMismatch when it lies outside the saturation range or is NaN.
+double InRange(const System& s, double t);
+
+/// d ln(pws)/dT at t (per degree), from the branch SatPressure takes at t:
+/// the slope that guides the dew-point iteration.
+double SaturationSlope(const System& s, double t);
+
+} // namespace humitrax::ashrae2017::detail
