@@ -55,7 +55,9 @@ constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--pressure P 
       standard input), each at its own pressure; rows that cannot be placed
       are left out and counted on standard error. States outside the drawn
       range are named on standard error and left out. The file type follows
-      the extension; the file is written whole or not at all.
+      the extension; the file is written whole or not at all, through a
+      temporary file beside it (beside the file a symbolic link names). A
+      directory, pipe or device is not written over.
       Exit status: 0 the chart is written; 1 a --point the engine cannot
       compute or that lies above saturation, or the chart cannot be drawn;
       2 a command line or states file that cannot be read; 3 the file

@@ -11,12 +11,15 @@
 
 #include <ostream>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace humitrax::chart {
@@ -179,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
     Refused, ErrorTest,
     ::testing::Values(
         ErrorRow{"DirectoryMissing", {"-o", "OUT"}, "/nonexistent-humitrax-dir/chart.svg", 3, "cannot write"},
-        ErrorRow{"PathIsADirectory", {"-o", "OUT"}, "folder.svg", 3, "cannot write"},
+        ErrorRow{"OutputIsAFifo", {"-o", "OUT"}, "pipe.svg", 3, "not a regular file"},
         ErrorRow{"UnknownExtension", {"-o", "OUT"}, "chart.bmp", 2, "must end in .svg, .png or .pdf"},
         ErrorRow{"NoExtension", {"-o", "OUT"}, "chart", 2, "must end in .svg, .png or .pdf"},
         ErrorRow{"RangeReversed", {"--range", "30:10", "-o", "OUT"}, "chart.svg", 2, "TMIN below TMAX"},
@@ -216,8 +219,10 @@ TEST_P(ErrorTest, ExitsWithAMessageAndNoFile)
     const ErrorRow& row = GetParam();
     const Scratch scratch;
     const std::string output = row.output.starts_with("/") ? row.output : scratch / row.output;
-    if (row.name == "PathIsADirectory")
-        fs::create_directory(output);
+    const bool fifo = row.output == "pipe.svg";
+    if (fifo) {
+        ASSERT_EQ(mkfifo(output.c_str(), 0600), 0);
+    }
     fs::create_directory(scratch / "folder");
     std::ofstream(scratch / "bad.csv") << "temperature,pressure,relative_humidity\n25,101.325,50\n";
     const std::vector<std::string> before = scratch.Entries();
@@ -235,22 +240,60 @@ TEST_P(ErrorTest, ExitsWithAMessageAndNoFile)
     EXPECT_EQ(run.exitCode, row.status);
     EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
-    if (row.name != "PathIsADirectory") {
+    if (fifo) {
+        EXPECT_TRUE(fs::is_fifo(output));
+    } else {
         EXPECT_FALSE(fs::exists(output));
     }
     EXPECT_EQ(scratch.Entries().size(), before.size()) << "a file was left behind";
 }
 
-// A failed run leaves a chart that is already there as it was.
-TEST(Errors, KeepAnExistingFileAsItWas)
+// Files written by this process and its children may grow to `bytes` and no
+// further: a longer write fails as on a full disk (the signal it would raise
+// is ignored).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = SIG_DFL;
+};
+
+class FullDiskTest : public ::testing::TestWithParam<std::string> {};
+
+INSTANTIATE_TEST_SUITE_P(Errors, FullDiskTest, ::testing::Values("svg", "png", "pdf"),
+                         [](const auto& rowInfo) { return rowInfo.param; });
+
+// A write that fails part way leaves the chart already there as it was.
+TEST_P(FullDiskTest, KeepsAnExistingFileAsItWas)
 {
     const Scratch scratch;
-    const std::string output = scratch / "chart.svg";
+    const std::string output = scratch / ("chart." + GetParam());
     std::ofstream(output) << "the earlier chart";
-    const CliRun run = RunCli({"chart", "--point", "25,rh=150", "-o", output});
-    EXPECT_EQ(run.exitCode, 1);
+    CliRun run;
+    {
+        const FileSizeLimit limit(16 * 1024); // a fraction of any chart
+        run = RunCli({"chart", "-o", output});
+    }
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_NE(run.err.find("cannot write '" + output + "'"), std::string::npos) << run.err;
     EXPECT_EQ(ReadAll(output), "the earlier chart");
-    EXPECT_EQ(scratch.Entries().size(), 1u);
+    EXPECT_EQ(scratch.Entries().size(), 1u) << "a temporary file was left behind";
 }
 
 TEST(Warnings, PointOutsideTheRangeIsNamedAndLeftOut)
