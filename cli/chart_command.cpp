@@ -60,8 +60,8 @@ constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--pressure P 
       directory, pipe or device is not written over.
       Exit status: 0 the chart is written; 1 a --point the engine cannot
       compute or that lies above saturation, or the chart cannot be drawn;
-      2 a command line or states file that cannot be read; 3 the file
-      cannot be written.
+      2 a command line or states file that cannot be read (a range too
+      narrow for its tick labels among them); 3 the file cannot be written.
       Nothing is written unless 0.
       Example:
         humitrax-cli chart --point 25,rh=50 --point 32,wb=22 -o chart.png
@@ -320,6 +320,12 @@ std::variant<chart::ChartSettings, std::string> SettingsFrom(const ChartOptions&
     }
     if (options.maxRatio)
         settings.wMax = *options.maxRatio;
+    if (!chart::TemperatureTicksDistinct(settings))
+        return "the range " + Number(settings.tMin) + ":" + Number(settings.tMax) +
+               " is too narrow for the tick labels, which show at most six decimals";
+    if (!chart::RatioTicksDistinct(settings))
+        return "--max-ratio " + Number(settings.wMax) +
+               " is too small for the tick labels, which show at most six decimals";
     return settings;
 }
 

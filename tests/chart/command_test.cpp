@@ -189,6 +189,9 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorRow{"RangeEmpty", {"--range", "10:10", "-o", "OUT"}, "chart.svg", 2, "TMIN below TMAX"},
         ErrorRow{"RangeBeyondTheEngine", {"--range", "-150:50", "-o", "OUT"}, "chart.svg", 2, "-100 to 200"},
         ErrorRow{"RangeNotANumber", {"--range", "cold:hot", "-o", "OUT"}, "chart.svg", 2, "--range takes"},
+        // Ticks a millionth apart are the finest the labels show.
+        ErrorRow{"RangeTooNarrowToLabel", {"--range", "40:40.000007", "-o", "OUT"}, "chart.svg", 2, "too narrow"},
+        ErrorRow{"MaxRatioTooSmallToLabel", {"--max-ratio", "7.5e-6", "-o", "OUT"}, "chart.svg", 2, "too small"},
         ErrorRow{"PointEngineCannotCompute", {"--point", "25,dp=300", "-o", "OUT"}, "chart.svg", 1,
                  "point '25,dp=300': the engine cannot compute"},
         ErrorRow{"PointAboveSaturation", {"--point", "25,rh=150", "-o", "OUT"}, "chart.png", 1, "above saturation"},
