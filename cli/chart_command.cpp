@@ -222,8 +222,11 @@ std::variant<ChartOptions, int> ParseOptions(std::span<const std::string_view> a
                 return UsageError("--units takes si or ip, not '" + value + "'");
             options.si = value == "si";
         } else if (name == "--pressure" || name == "--altitude") {
-            if (const int status = twice(options.pressure || options.altitude))
+            if (const int status = twice(name == "--pressure" ? options.pressure.has_value()
+                                                              : options.altitude.has_value()))
                 return status;
+            if (options.pressure || options.altitude)
+                return UsageError("--pressure and --altitude cannot both be given");
             const std::optional<double> number = ParseDouble(value);
             if (!number || !std::isfinite(*number))
                 return UsageError(name + " takes a number, not '" + value + "'");

@@ -202,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "point '20,dp=30'"},
         ErrorRow{"PressureZero", {"--pressure", "0", "-o", "OUT"}, "chart.svg", 2, "pressure must be above 0"},
         ErrorRow{"PressureAndAltitude", {"--pressure", "90", "--altitude", "100", "-o", "OUT"}, "chart.svg", 2,
-                 "given twice"},
+                 "--pressure and --altitude cannot both be given"},
         ErrorRow{"AltitudeBeyondAtmosphere", {"--altitude", "1e9", "-o", "OUT"}, "chart.svg", 2, "altitude"},
         ErrorRow{"UnknownUnits", {"--units", "metric", "-o", "OUT"}, "chart.svg", 2, "--units takes si or ip"},
         ErrorRow{"SizeTooSmall", {"--size", "10x10", "-o", "OUT"}, "chart.png", 2, "--size takes"},
