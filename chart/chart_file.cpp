@@ -1,23 +1,38 @@
 #include "chart_file.h"
 
-#include <QFile>
+#include <QBuffer>
+#include <QByteArray>
+#include <QIODevice>
 #include <QImage>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QSvgGenerator>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <variant>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace humitrax::chart {
 namespace {
 
 constexpr int kDotsPerInch = 96;
 constexpr int kDotsPerMetre = 3780; // 96 per inch
+// Links followed from the path before giving up; the system's own limit on
+// Linux is 40.
+constexpr int kMostLinks = 40;
 
 std::string Lower(std::string_view text)
 {
@@ -38,6 +53,183 @@ bool Paint(QPaintDevice& device, const ChartContent& content, const QSizeF& page
     PaintChart(painter, content, layout);
     return painter.end();
 }
+
+// The chart as the bytes of its file. The SVG and PDF writers say nothing of
+// a failed write, so they write to memory, where nothing can fail, and the
+// file is written from there. The text says why there is nothing.
+std::string Render(FileFormat format, const ChartContent& content, const QSize& size, const std::string& path,
+                   QByteArray& bytes)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const QString title = LayOutChart(content, QSizeF(size)).title;
+    bool painted = false;
+    switch (format) {
+    case FileFormat::Svg: {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setSize(size);
+        generator.setViewBox(QRect(QPoint(0, 0), size));
+        generator.setResolution(kDotsPerInch);
+        generator.setTitle(title);
+        generator.setDescription(QStringLiteral("Psychrometric chart drawn by humitrax-cli"));
+        painted = Paint(generator, content, QSizeF(size));
+        break;
+    }
+    case FileFormat::Png: {
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        if (image.isNull()) {
+            return "not enough memory for an image of " + std::to_string(size.width()) + "x" +
+                   std::to_string(size.height()) + " pixels";
+        }
+        image.setDotsPerMeterX(kDotsPerMetre);
+        image.setDotsPerMeterY(kDotsPerMetre);
+        image.fill(Qt::white);
+        painted = Paint(image, content, QSizeF(size)) && image.save(&buffer, "PNG");
+        break;
+    }
+    case FileFormat::Pdf: {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(kDotsPerInch);
+        writer.setCreator(QStringLiteral("humitrax-cli"));
+        writer.setTitle(title);
+        // One page the size of the chart, 96 device units to the inch.
+        const QPageSize page(QSizeF(size.width() * 72.0 / kDotsPerInch, size.height() * 72.0 / kDotsPerInch),
+                             QPageSize::Point, QString(), QPageSize::ExactMatch);
+        writer.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        painted = Paint(writer, content, QSizeF(writer.width(), writer.height()));
+        break;
+    }
+    }
+    if (!painted)
+        return "cannot draw the chart into '" + path + "'";
+    return {};
+}
+
+// The file that writing `path` replaces: the path itself, or the end of its
+// chain of symbolic links, so that a link stays a link.
+std::filesystem::path FinalTarget(std::filesystem::path path)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (int hop = 0; hop < kMostLinks && fs::is_symlink(fs::symlink_status(path, error)); ++hop) {
+        const fs::path next = fs::read_symlink(path, error);
+        if (error)
+            break;
+        path = path.parent_path() / next; // an absolute link replaces the whole path
+    }
+    return path;
+}
+
+std::string SystemError(int number) { return std::strerror(number); }
+
+// Writes all of `bytes` to `fd`; the error number of the write that failed,
+// or 0.
+int WriteAll(int fd, const QByteArray& bytes)
+{
+    const char* next = bytes.constData();
+    std::size_t left = static_cast<std::size_t>(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(fd, next, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return EIO;
+        next += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+// The file to replace, as found before the chart is drawn.
+struct Target {
+    std::string path;        ///< the end of the path's chain of links
+    bool exists = false;
+    mode_t permissions = 0;  ///< of the file there, which the new one keeps
+};
+
+std::string CannotWrite(const std::string& path, const std::string& reason)
+{
+    return "cannot write '" + path + "': " + reason;
+}
+
+// The regular file or the free name that `path` leads to, or why it cannot
+// be written.
+std::variant<Target, std::string> ExamineTarget(const std::string& path)
+{
+    Target target;
+    target.path = FinalTarget(path).string();
+    struct stat status {};
+    target.exists = ::stat(target.path.c_str(), &status) == 0;
+    if (!target.exists && errno != ENOENT)
+        return CannotWrite(path, SystemError(errno));
+    if (target.exists && !S_ISREG(status.st_mode))
+        return CannotWrite(path, "it is not a regular file");
+    if (target.exists && ::access(target.path.c_str(), W_OK) != 0)
+        return CannotWrite(path, "the file may not be written (" + SystemError(errno) + ")");
+    target.permissions = status.st_mode & 07777;
+    return target;
+}
+
+// A new file beside the target that replaces it once written whole, and is
+// removed if it does not.
+class TemporaryFile {
+public:
+    TemporaryFile() = default;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_name.empty())
+            ::unlink(m_name.c_str());
+    }
+
+    /// Creates the file; the error number when it cannot, else 0.
+    int Open(const Target& target)
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            m_name = target.path + "." + std::to_string(QRandomGenerator::global()->bounded(1000000u));
+            // Until it has the permissions of the file it replaces, no one else may read it.
+            m_fd = ::open(m_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, target.exists ? 0600 : 0666);
+            if (m_fd >= 0)
+                return target.exists && ::fchmod(m_fd, target.permissions) != 0 ? errno : 0;
+            if (errno != EEXIST)
+                break;
+        }
+        const int failure = errno;
+        m_name.clear();
+        return failure;
+    }
+
+    /// Writes `bytes`, syncs them to the disk, closes the file and renames it
+    /// over the target, each step checked; the error number of the step that
+    /// failed, else 0.
+    int Replace(const Target& target, const QByteArray& bytes)
+    {
+        int failure = WriteAll(m_fd, bytes);
+        if (failure == 0 && ::fsync(m_fd) != 0)
+            failure = errno;
+        // A failed close may have lost data still in flight (on NFS, say); it
+        // is not retried, as the descriptor is gone either way.
+        if (::close(m_fd) != 0 && failure == 0)
+            failure = errno;
+        m_fd = -1;
+        if (failure == 0 && std::rename(m_name.c_str(), target.path.c_str()) != 0)
+            failure = errno;
+        if (failure == 0)
+            m_name.clear();
+        return failure;
+    }
+
+private:
+    std::string m_name;
+    int m_fd = -1;
+};
 
 } // namespace
 
@@ -60,56 +252,18 @@ std::optional<FileFormat> FormatOfPath(std::string_view path)
 std::string WriteChartFile(const std::string& path, FileFormat format, const ChartContent& content,
                            const QSize& size)
 {
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    if (!file.open(QIODevice::WriteOnly))
-        return "cannot write '" + path + "': " + file.errorString().toStdString();
-
-    const QString title = LayOutChart(content, QSizeF(size)).title;
-    bool painted = false;
-    switch (format) {
-    case FileFormat::Svg: {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&file);
-        generator.setSize(size);
-        generator.setViewBox(QRect(QPoint(0, 0), size));
-        generator.setResolution(kDotsPerInch);
-        generator.setTitle(title);
-        generator.setDescription(QStringLiteral("Psychrometric chart drawn by humitrax-cli"));
-        painted = Paint(generator, content, QSizeF(size));
-        break;
-    }
-    case FileFormat::Png: {
-        QImage image(size, QImage::Format_ARGB32_Premultiplied);
-        if (image.isNull()) {
-            file.cancelWriting();
-            return "not enough memory for an image of " + std::to_string(size.width()) + "x" +
-                   std::to_string(size.height()) + " pixels";
-        }
-        image.setDotsPerMeterX(kDotsPerMetre);
-        image.setDotsPerMeterY(kDotsPerMetre);
-        image.fill(Qt::white);
-        painted = Paint(image, content, QSizeF(size)) && image.save(&file, "PNG");
-        break;
-    }
-    case FileFormat::Pdf: {
-        QPdfWriter writer(&file);
-        writer.setResolution(kDotsPerInch);
-        writer.setCreator(QStringLiteral("humitrax-cli"));
-        writer.setTitle(title);
-        // One page the size of the chart, 96 device units to the inch.
-        const QPageSize page(QSizeF(size.width() * 72.0 / kDotsPerInch, size.height() * 72.0 / kDotsPerInch),
-                             QPageSize::Point, QString(), QPageSize::ExactMatch);
-        writer.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        painted = Paint(writer, content, QSizeF(writer.width(), writer.height()));
-        break;
-    }
-    }
-    if (!painted) {
-        file.cancelWriting();
-        return "cannot draw the chart into '" + path + "'";
-    }
-    if (!file.commit())
-        return "cannot write '" + path + "': " + file.errorString().toStdString();
+    const auto examined = ExamineTarget(path);
+    if (const auto* reason = std::get_if<std::string>(&examined))
+        return *reason;
+    const Target& target = std::get<Target>(examined);
+    TemporaryFile file;
+    if (const int failure = file.Open(target))
+        return CannotWrite(path, SystemError(failure));
+    QByteArray bytes;
+    if (std::string failure = Render(format, content, size, path, bytes); !failure.empty())
+        return failure;
+    if (const int failure = file.Replace(target, bytes))
+        return CannotWrite(path, SystemError(failure));
     return {};
 }
 

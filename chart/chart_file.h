@@ -1,6 +1,7 @@
 // File: chart_file.h
 // Writes a chart as SVG, PNG or PDF. The file appears whole or not at all:
-// it is written to a temporary file beside the target and renamed at the end.
+// the chart is drawn in memory, written to a temporary file beside the target
+// with every write checked, synced to the disk and renamed at the end.
 #pragma once
 
 #include "chart_painter.h"
@@ -24,8 +25,12 @@ inline constexpr int kSmallestSide = 400;
 inline constexpr int kLargestSide = 8000;
 
 /// Lays out and paints `content` on a page of `size` pixels (PNG), SVG user
-/// units or 1/96 inch (PDF) and writes it to `path`. Returns an empty text on
-/// success, else why nothing was written.
+/// units or 1/96 inch (PDF) and writes it to `path`. A symbolic link is
+/// followed: the file it names is replaced and the link stays. A path that
+/// names anything but a regular file (a directory, a FIFO, a device) is
+/// refused, as is an existing file that may not be written. Returns an empty
+/// text on success, else why nothing was written; a file already at the path
+/// is then left as it was, and no temporary file is left behind.
 std::string WriteChartFile(const std::string& path, FileFormat format, const ChartContent& content,
                            const QSize& size);
 

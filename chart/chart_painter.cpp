@@ -66,12 +66,19 @@ QFont MakeFont(double pixels, bool bold = false)
     return font;
 }
 
+// Most intervals between the ticks of each axis.
+constexpr int kTemperatureIntervals = 14;
+constexpr int kRatioIntervals = 15;
+// A tick step is labelled with the fewest decimals that hold it to within
+// this much; a finer step would get no decimals at all, every tick alike.
+constexpr double kFinestTickStep = 1e-6;
+
 // Fewest decimals that show every multiple of `step` exactly.
 int DecimalsFor(double step)
 {
     for (int decimals = 0; decimals < 8; ++decimals) {
         const double scaled = step * std::pow(10.0, decimals);
-        if (std::fabs(scaled - std::round(scaled)) < 1e-6)
+        if (std::fabs(scaled - std::round(scaled)) < kFinestTickStep)
             return decimals;
     }
     return 8;
@@ -490,6 +497,16 @@ ChartContent ContentFor(const ChartSettings& settings)
     return content;
 }
 
+bool TemperatureTicksDistinct(const ChartSettings& settings)
+{
+    return TickStep(settings.tMin, settings.tMax, kTemperatureIntervals) >= kFinestTickStep;
+}
+
+bool RatioTicksDistinct(const ChartSettings& settings)
+{
+    return TickStep(0.0, settings.wMax, kRatioIntervals) >= kFinestTickStep;
+}
+
 ChartLayout LayOutChart(const ChartContent& content, const QSizeF& page)
 {
     const ChartSettings& settings = content.settings;
@@ -506,8 +523,8 @@ ChartLayout LayOutChart(const ChartContent& content, const QSizeF& page)
     layout.ratioTitle = QStringLiteral("Humidity ratio, ") + units.ratio + QStringLiteral(" of dry air");
     layout.markerRadius = std::max(3.0, 5.5 * unit);
 
-    const double temperatureStep = TickStep(settings.tMin, settings.tMax, 14);
-    const double ratioStep = TickStep(0.0, settings.wMax, 15);
+    const double temperatureStep = TickStep(settings.tMin, settings.tMax, kTemperatureIntervals);
+    const double ratioStep = TickStep(0.0, settings.wMax, kRatioIntervals);
     layout.temperatureTicks = TickValues(settings.tMin, settings.tMax, temperatureStep);
     layout.ratioTicks = TickValues(0.0, settings.wMax, ratioStep);
     layout.temperatureDecimals = DecimalsFor(temperatureStep);

@@ -73,6 +73,13 @@ struct ChartLayout {
     double markerRadius = 5.0;
 };
 
+/// Whether the tick labels of the dry-bulb axis (tMin…tMax) and of the
+/// humidity-ratio axis (0…wMax) tell every tick apart. They show at most six
+/// decimals, so a dry-bulb range of less than about 7·10⁻⁶ or a top humidity
+/// ratio below about 7.5·10⁻⁶ cannot be labelled.
+bool TemperatureTicksDistinct(const ChartSettings& settings);
+bool RatioTicksDistinct(const ChartSettings& settings);
+
 /// The layout of `content` on a page of `page` device units (pixels, or
 /// points scaled alike).
 ChartLayout LayOutChart(const ChartContent& content, const QSizeF& page);

@@ -40,6 +40,8 @@ struct StateTable {
 /// Reads the whole table; each row's state is computed at the row's own
 /// pressure (the chart's when the table has neither pressure nor altitude),
 /// in the chart's units. The text says why the header cannot be used.
+/// Throws std::ios_base::failure when the stream's buffer fails to read (a
+/// file stream opened on a directory, an I/O error).
 std::variant<StateTable, std::string> ReadStateTable(std::istream& in, const ChartSettings& settings);
 
 } // namespace humitrax::chart

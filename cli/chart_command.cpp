@@ -26,8 +26,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <ios>
 #include <iostream>
 #include <iterator>
 #include <utility>
@@ -53,8 +55,14 @@ constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--pressure P 
       standard input), each at its own pressure; rows that cannot be placed
       are left out and counted on standard error. States outside the drawn
       range are named on standard error and left out. The file type follows
-      the extension; the file is written whole or not at all. Bad input, an
-      unwritable path or a point the engine cannot compute: exit status 2.
+      the extension; the file is written whole or not at all, through a
+      temporary file beside it (beside the file a symbolic link names). A
+      directory, pipe or device is not written over.
+      Exit status: 0 the chart is written; 1 a --point the engine cannot
+      compute or that lies above saturation, or the chart cannot be drawn;
+      2 a command line or states file that cannot be read (a range too
+      narrow for its tick labels among them); 3 the file cannot be written.
+      Nothing is written unless 0.
       Example:
         humitrax-cli chart --point 25,rh=50 --point 32,wb=22 -o chart.png
 
@@ -109,10 +117,10 @@ struct ChartOptions {
     int height = 800;
 };
 
-int Error(const std::string& message)
+int Error(const std::string& message, int status = kExitUsage)
 {
     std::fprintf(stderr, "humitrax-cli chart: %s\n", message.c_str());
-    return kExitUsage;
+    return status;
 }
 
 void Warn(const std::string& message) { std::fprintf(stderr, "humitrax-cli chart: warning: %s\n", message.c_str()); }
@@ -214,8 +222,11 @@ std::variant<ChartOptions, int> ParseOptions(std::span<const std::string_view> a
                 return UsageError("--units takes si or ip, not '" + value + "'");
             options.si = value == "si";
         } else if (name == "--pressure" || name == "--altitude") {
-            if (const int status = twice(options.pressure || options.altitude))
+            if (const int status = twice(name == "--pressure" ? options.pressure.has_value()
+                                                              : options.altitude.has_value()))
                 return status;
+            if (options.pressure || options.altitude)
+                return UsageError("--pressure and --altitude cannot both be given");
             const std::optional<double> number = ParseDouble(value);
             if (!number || !std::isfinite(*number))
                 return UsageError(name + " takes a number, not '" + value + "'");
@@ -312,6 +323,12 @@ std::variant<chart::ChartSettings, std::string> SettingsFrom(const ChartOptions&
     }
     if (options.maxRatio)
         settings.wMax = *options.maxRatio;
+    if (!chart::TemperatureTicksDistinct(settings))
+        return "the range " + Number(settings.tMin) + ":" + Number(settings.tMax) +
+               " is too narrow for the tick labels, which show at most six decimals";
+    if (!chart::RatioTicksDistinct(settings))
+        return "--max-ratio " + Number(settings.wMax) +
+               " is too small for the tick labels, which show at most six decimals";
     return settings;
 }
 
@@ -334,7 +351,18 @@ bool ReadStates(const std::string& path, chart::ChartContent& content)
         }
         in = &file;
     }
-    auto read = chart::ReadStateTable(*in, content.settings);
+    std::variant<chart::StateTable, std::string> read;
+    try {
+        read = chart::ReadStateTable(*in, content.settings);
+    } catch (const std::ios_base::failure& failure) {
+        // A file that opens but cannot be read: a directory, an I/O error.
+        Error("cannot read the states file '" + path + "': " + failure.code().message());
+        return false;
+    }
+    if (in == &std::cin && std::ferror(stdin)) {
+        Error("cannot read the states from standard input to their end");
+        return false;
+    }
     if (const auto* reason = std::get_if<std::string>(&read)) {
         Error("states file '" + path + "': " + *reason);
         return false;
@@ -359,9 +387,7 @@ bool ReadStates(const std::string& path, chart::ChartContent& content)
     return true;
 }
 
-} // namespace
-
-int RunChart(std::span<const std::string_view> args)
+int Chart(std::span<const std::string_view> args)
 {
     auto parsed = ParseOptions(args);
     if (const int* status = std::get_if<int>(&parsed))
@@ -380,7 +406,7 @@ int RunChart(std::span<const std::string_view> args)
     for (const PointOption& point : options.points) {
         auto described = chart::DescribeState(point.state, content.settings);
         if (const auto* reason = std::get_if<std::string>(&described))
-            return Error("point '" + point.text + "': " + *reason);
+            return Error("point '" + point.text + "': " + *reason, kExitFailure);
         const chart::StateProperties& properties = std::get<chart::StateProperties>(described);
         if (!chart::InRange(properties.at, content.settings)) {
             Warn("point '" + point.text + "' (" + Describe(properties.at, options.si) +
@@ -406,8 +432,24 @@ int RunChart(std::span<const std::string_view> args)
     const std::string failure =
         chart::WriteChartFile(options.output, *format, content, QSize(options.width, options.height));
     if (!failure.empty())
-        return Error(failure);
+        return Error(failure, kExitOutput);
     return kExitOk;
+}
+
+} // namespace
+
+int RunChart(std::span<const std::string_view> args)
+{
+    // Nothing is expected to throw here; whatever does ends the command with a
+    // message, and no file has been written.
+    try {
+        return Chart(args);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "humitrax-cli chart: the chart could not be drawn: %s\n", error.what());
+    } catch (...) {
+        std::fputs("humitrax-cli chart: the chart could not be drawn\n", stderr);
+    }
+    return kExitFailure;
 }
 
 #endif

@@ -1,5 +1,6 @@
-// humitrax-cli chart as a user runs it: the files it writes, and the bad
-// input that gets a message, exit status 2 and no file.
+// humitrax-cli chart as a user runs it: the files it writes, and what gets a
+// message, its exit status and no file: a point the engine cannot place (1),
+// bad input (2), an output that cannot be written (3).
 #include "run_cli.h"
 
 #include <QFile>
@@ -10,12 +11,16 @@
 
 #include <ostream>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace humitrax::chart {
 namespace {
@@ -164,6 +169,7 @@ struct ErrorRow {
     std::string name;
     std::vector<std::string> args;   ///< after "chart"; "OUT" stands for the output path
     std::string output;              ///< file name in the scratch directory, or an absolute path
+    int status;                      ///< the exit status
     std::string message;             ///< part of the message on standard error
 };
 
@@ -173,45 +179,54 @@ void PrintTo(const ErrorRow& row, std::ostream* out) { *out << row.name; }
 class ErrorTest : public ::testing::TestWithParam<ErrorRow> {};
 
 INSTANTIATE_TEST_SUITE_P(
-    BadInput, ErrorTest,
+    Refused, ErrorTest,
     ::testing::Values(
-        ErrorRow{"DirectoryMissing", {"-o", "OUT"}, "/nonexistent-humitrax-dir/chart.svg", "cannot write"},
-        ErrorRow{"PathIsADirectory", {"-o", "OUT"}, "folder.svg", "cannot write"},
-        ErrorRow{"UnknownExtension", {"-o", "OUT"}, "chart.bmp", "must end in .svg, .png or .pdf"},
-        ErrorRow{"NoExtension", {"-o", "OUT"}, "chart", "must end in .svg, .png or .pdf"},
-        ErrorRow{"RangeReversed", {"--range", "30:10", "-o", "OUT"}, "chart.svg", "TMIN below TMAX"},
-        ErrorRow{"RangeEmpty", {"--range", "10:10", "-o", "OUT"}, "chart.svg", "TMIN below TMAX"},
-        ErrorRow{"RangeBeyondTheEngine", {"--range", "-150:50", "-o", "OUT"}, "chart.svg", "-100 to 200"},
-        ErrorRow{"RangeNotANumber", {"--range", "cold:hot", "-o", "OUT"}, "chart.svg", "--range takes"},
-        ErrorRow{"PointEngineCannotCompute", {"--point", "25,dp=300", "-o", "OUT"}, "chart.svg",
+        ErrorRow{"DirectoryMissing", {"-o", "OUT"}, "/nonexistent-humitrax-dir/chart.svg", 3, "cannot write"},
+        ErrorRow{"OutputIsAFifo", {"-o", "OUT"}, "pipe.svg", 3, "not a regular file"},
+        ErrorRow{"UnknownExtension", {"-o", "OUT"}, "chart.bmp", 2, "must end in .svg, .png or .pdf"},
+        ErrorRow{"NoExtension", {"-o", "OUT"}, "chart", 2, "must end in .svg, .png or .pdf"},
+        ErrorRow{"RangeReversed", {"--range", "30:10", "-o", "OUT"}, "chart.svg", 2, "TMIN below TMAX"},
+        ErrorRow{"RangeEmpty", {"--range", "10:10", "-o", "OUT"}, "chart.svg", 2, "TMIN below TMAX"},
+        ErrorRow{"RangeBeyondTheEngine", {"--range", "-150:50", "-o", "OUT"}, "chart.svg", 2, "-100 to 200"},
+        ErrorRow{"RangeNotANumber", {"--range", "cold:hot", "-o", "OUT"}, "chart.svg", 2, "--range takes"},
+        // Ticks a millionth apart are the finest the labels show.
+        ErrorRow{"RangeTooNarrowToLabel", {"--range", "40:40.000007", "-o", "OUT"}, "chart.svg", 2, "too narrow"},
+        ErrorRow{"MaxRatioTooSmallToLabel", {"--max-ratio", "7.5e-6", "-o", "OUT"}, "chart.svg", 2, "too small"},
+        ErrorRow{"PointEngineCannotCompute", {"--point", "25,dp=300", "-o", "OUT"}, "chart.svg", 1,
                  "point '25,dp=300': the engine cannot compute"},
-        ErrorRow{"PointAboveSaturation", {"--point", "25,rh=150", "-o", "OUT"}, "chart.png", "above saturation"},
-        ErrorRow{"PointWetBulbAboveDryBulb", {"--point", "25,wb=26", "-o", "OUT"}, "chart.pdf", "above saturation"},
-        ErrorRow{"PointUnknownKind", {"--point", "25,xx=5", "-o", "OUT"}, "chart.svg", "KIND wb, dp, rh or w"},
-        ErrorRow{"SecondPointBad", {"--point", "25,rh=50", "--point", "20,dp=30", "-o", "OUT"}, "chart.svg",
+        ErrorRow{"PointAboveSaturation", {"--point", "25,rh=150", "-o", "OUT"}, "chart.png", 1, "above saturation"},
+        ErrorRow{"PointWetBulbAboveDryBulb", {"--point", "25,wb=26", "-o", "OUT"}, "chart.pdf", 1,
+                 "above saturation"},
+        ErrorRow{"PointUnknownKind", {"--point", "25,xx=5", "-o", "OUT"}, "chart.svg", 2, "KIND wb, dp, rh or w"},
+        ErrorRow{"SecondPointBad", {"--point", "25,rh=50", "--point", "20,dp=30", "-o", "OUT"}, "chart.svg", 1,
                  "point '20,dp=30'"},
-        ErrorRow{"PressureZero", {"--pressure", "0", "-o", "OUT"}, "chart.svg", "pressure must be above 0"},
-        ErrorRow{"PressureAndAltitude", {"--pressure", "90", "--altitude", "100", "-o", "OUT"}, "chart.svg",
-                 "given twice"},
-        ErrorRow{"AltitudeBeyondAtmosphere", {"--altitude", "1e9", "-o", "OUT"}, "chart.svg", "altitude"},
-        ErrorRow{"UnknownUnits", {"--units", "metric", "-o", "OUT"}, "chart.svg", "--units takes si or ip"},
-        ErrorRow{"SizeTooSmall", {"--size", "10x10", "-o", "OUT"}, "chart.png", "--size takes"},
-        ErrorRow{"MaxRatioZero", {"--max-ratio", "0", "-o", "OUT"}, "chart.svg", "--max-ratio takes"},
-        ErrorRow{"NoOutput", {"--point", "25,rh=50"}, "chart.svg", "an output file is needed"},
-        ErrorRow{"UnknownOption", {"--colour", "red", "-o", "OUT"}, "chart.svg", "unknown option '--colour'"},
-        ErrorRow{"StatesFileMissing", {"--states", "missing.csv", "-o", "OUT"}, "chart.svg",
+        ErrorRow{"PressureZero", {"--pressure", "0", "-o", "OUT"}, "chart.svg", 2, "pressure must be above 0"},
+        ErrorRow{"PressureAndAltitude", {"--pressure", "90", "--altitude", "100", "-o", "OUT"}, "chart.svg", 2,
+                 "--pressure and --altitude cannot both be given"},
+        ErrorRow{"AltitudeBeyondAtmosphere", {"--altitude", "1e9", "-o", "OUT"}, "chart.svg", 2, "altitude"},
+        ErrorRow{"UnknownUnits", {"--units", "metric", "-o", "OUT"}, "chart.svg", 2, "--units takes si or ip"},
+        ErrorRow{"SizeTooSmall", {"--size", "10x10", "-o", "OUT"}, "chart.png", 2, "--size takes"},
+        ErrorRow{"MaxRatioZero", {"--max-ratio", "0", "-o", "OUT"}, "chart.svg", 2, "--max-ratio takes"},
+        ErrorRow{"NoOutput", {"--point", "25,rh=50"}, "chart.svg", 2, "an output file is needed"},
+        ErrorRow{"UnknownOption", {"--colour", "red", "-o", "OUT"}, "chart.svg", 2, "unknown option '--colour'"},
+        ErrorRow{"StatesFileMissing", {"--states", "missing.csv", "-o", "OUT"}, "chart.svg", 2,
                  "cannot read the states file"},
-        ErrorRow{"StatesHeaderWithoutDryBulb", {"--states", "bad.csv", "-o", "OUT"}, "chart.svg",
+        ErrorRow{"StatesFileIsADirectory", {"--states", "folder", "-o", "OUT"}, "chart.svg", 2,
+                 "cannot read the states file"},
+        ErrorRow{"StatesHeaderWithoutDryBulb", {"--states", "bad.csv", "-o", "OUT"}, "chart.svg", 2,
                  "no dry_bulb column"}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
-TEST_P(ErrorTest, ExitTwoWithAMessageAndNoFile)
+TEST_P(ErrorTest, ExitsWithAMessageAndNoFile)
 {
     const ErrorRow& row = GetParam();
     const Scratch scratch;
     const std::string output = row.output.starts_with("/") ? row.output : scratch / row.output;
-    if (row.name == "PathIsADirectory")
-        fs::create_directory(output);
+    const bool fifo = row.output == "pipe.svg";
+    if (fifo) {
+        ASSERT_EQ(mkfifo(output.c_str(), 0600), 0);
+    }
+    fs::create_directory(scratch / "folder");
     std::ofstream(scratch / "bad.csv") << "temperature,pressure,relative_humidity\n25,101.325,50\n";
     const std::vector<std::string> before = scratch.Entries();
 
@@ -219,31 +234,69 @@ TEST_P(ErrorTest, ExitTwoWithAMessageAndNoFile)
     for (const std::string& arg : row.args) {
         if (arg == "OUT")
             args.push_back(output);
-        else if (arg == "bad.csv" || arg == "missing.csv")
+        else if (arg == "bad.csv" || arg == "missing.csv" || arg == "folder")
             args.push_back(scratch / arg);
         else
             args.push_back(arg);
     }
     const CliRun run = RunCli(args);
-    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.exitCode, row.status);
     EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
-    if (row.name != "PathIsADirectory") {
+    if (fifo) {
+        EXPECT_TRUE(fs::is_fifo(output));
+    } else {
         EXPECT_FALSE(fs::exists(output));
     }
     EXPECT_EQ(scratch.Entries().size(), before.size()) << "a file was left behind";
 }
 
-// A failed run leaves a chart that is already there as it was.
-TEST(Errors, KeepAnExistingFileAsItWas)
+// Files written by this process and its children may grow to `bytes` and no
+// further: a longer write fails as on a full disk (the signal it would raise
+// is ignored).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = SIG_DFL;
+};
+
+class FullDiskTest : public ::testing::TestWithParam<std::string> {};
+
+INSTANTIATE_TEST_SUITE_P(Errors, FullDiskTest, ::testing::Values("svg", "png", "pdf"),
+                         [](const auto& rowInfo) { return rowInfo.param; });
+
+// A write that fails part way leaves the chart already there as it was.
+TEST_P(FullDiskTest, KeepsAnExistingFileAsItWas)
 {
     const Scratch scratch;
-    const std::string output = scratch / "chart.svg";
+    const std::string output = scratch / ("chart." + GetParam());
     std::ofstream(output) << "the earlier chart";
-    const CliRun run = RunCli({"chart", "--point", "25,rh=150", "-o", output});
-    EXPECT_EQ(run.exitCode, 2);
+    CliRun run;
+    {
+        const FileSizeLimit limit(16 * 1024); // a fraction of any chart
+        run = RunCli({"chart", "-o", output});
+    }
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_NE(run.err.find("cannot write '" + output + "'"), std::string::npos) << run.err;
     EXPECT_EQ(ReadAll(output), "the earlier chart");
-    EXPECT_EQ(scratch.Entries().size(), 1u);
+    EXPECT_EQ(scratch.Entries().size(), 1u) << "a temporary file was left behind";
 }
 
 TEST(Warnings, PointOutsideTheRangeIsNamedAndLeftOut)
