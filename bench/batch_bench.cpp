@@ -4,8 +4,8 @@
 // difference between the first and the last is what reading and writing add.
 #include "batch_rows.h"
 #include "csv.h"
-#include "psychrometrics.h"
-#include "state.h"
+#include "humitrax/psychrometrics.h"
+#include "humitrax/state.h"
 
 #include <benchmark/benchmark.h>
 

@@ -10,9 +10,9 @@
 // The 2017 relations (ashrae2017.h) are timed on the same states, with no target.
 // Every benchmark walks a few thousand varied, ordinary states, one call per
 // iteration, so that each time is the cost of one call.
-#include "ashrae2017.h"
+#include "humitrax/ashrae2017.h"
 #include "driver.h"
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 #include "units.h" // the wet-bulb relation, for counting the iteration's evaluations
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 #include "chart_model.h"
 
-#include "state.h"
-#include "psychrometrics.h"
+#include "humitrax/state.h"
+#include "humitrax/psychrometrics.h"
 
 #include <algorithm>
 #include <cmath>

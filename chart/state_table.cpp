@@ -1,6 +1,6 @@
 #include "state_table.h"
 
-#include "property_result.h"
+#include "humitrax/property_result.h"
 
 #include <algorithm>
 #include <charconv>

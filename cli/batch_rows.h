@@ -4,7 +4,7 @@
 // compute the state, write the output row), which any thread may do.
 #pragma once
 
-#include "state.h"
+#include "humitrax/state.h"
 
 #include <array>
 #include <cstddef>

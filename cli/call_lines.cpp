@@ -2,7 +2,7 @@
 #include "call_lines.h"
 
 #include "numbers.h"
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 
 #include <algorithm>
 #include <array>

@@ -17,7 +17,7 @@
 #include "chart_painter.h"
 #include "state_table.h"
 
-#include "property_result.h"
+#include "humitrax/property_result.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

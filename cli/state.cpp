@@ -4,7 +4,7 @@
 #include "commands.h"
 #include "output.h"
 #include "numbers.h"
-#include "state.h"
+#include "humitrax/state.h"
 
 #include <cmath>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // report or a message.
 #include "driver.h"
 
-#include "state.h"
+#include "humitrax/state.h"
 
 #include <array>
 #include <cmath>

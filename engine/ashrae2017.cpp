@@ -1,7 +1,7 @@
 // The closed forms of the 2017 relations: saturation pressure, humidity ratio,
 // relative humidity, degree of saturation, the wet-bulb equations, enthalpy,
 // volume and the standard atmosphere.
-#include "ashrae2017.h"
+#include "humitrax/ashrae2017.h"
 
 #include "ashrae2017_system.h"
 #include "checked.h"

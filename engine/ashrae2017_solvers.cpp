@@ -1,6 +1,6 @@
 // The two relations of the 2017 set that have no closed form: the dew point
 // (SatPressure inverted) and the wet bulb (eq. 33 or 35 solved for t*).
-#include "ashrae2017.h"
+#include "humitrax/ashrae2017.h"
 
 #include "ashrae2017_system.h"
 #include "checked.h"

@@ -8,7 +8,7 @@
 // Implementation details, private to the engine.
 #pragma once
 
-#include "property_result.h"
+#include "humitrax/property_result.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 // PMV and PPD of ISO 7730:2005, section 4, and the comfort zone of a chart.
-#include "comfort.h"
+#include "humitrax/comfort.h"
 
 #include "checked.h"
 

@@ -1,7 +1,7 @@
 // Dew point by the ASHRAE correlation in ln(pw), its form for dew points at or
 // above freezing, used for every humidity.
 #include "checked.h"
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 #include "units.h"
 
 namespace humitrax {

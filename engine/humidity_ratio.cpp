@@ -1,6 +1,6 @@
 // Humidity ratio from the dry bulb, the pressure and the second property.
 #include "checked.h"
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 #include "units.h"
 
 namespace humitrax {

@@ -1,5 +1,5 @@
 #include "checked.h"
-#include "property_result.h"
+#include "humitrax/property_result.h"
 
 #include <cmath>
 

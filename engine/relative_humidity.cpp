@@ -1,6 +1,6 @@
 // Relative humidity from the degree of saturation.
 #include "checked.h"
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 #include "units.h"
 
 namespace humitrax {

@@ -1,6 +1,6 @@
 // Saturation pressure of water vapour and pressure of the standard atmosphere.
 #include "checked.h"
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 #include "units.h"
 
 #include <cmath>

@@ -5,7 +5,7 @@
 // through the SI companions. Implementation details, private to the engine.
 #pragma once
 
-#include "property_result.h"
+#include "humitrax/property_result.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 // Specific volume, specific enthalpy and grains: closed forms in the humidity
 // ratio (ideal-gas moist air).
 #include "checked.h"
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 #include "units.h"
 
 namespace humitrax {

@@ -1,6 +1,6 @@
 // Thermodynamic wet bulb, by a secant iteration on the wet-bulb relation.
 #include "checked.h"
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 #include "units.h"
 
 namespace humitrax {

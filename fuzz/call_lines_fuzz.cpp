@@ -4,7 +4,7 @@
 // exit status follows the "error" answers.
 #include "call_lines.h"
 #include "fuzz_input.h"
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 
 #include <algorithm>
 #include <array>

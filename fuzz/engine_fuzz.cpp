@@ -4,7 +4,7 @@
 // it, or a PropertyFailure of a cause the function can raise; nothing else may
 // escape. A public function with the flag nonzero must equal its SI companion.
 #include "fuzz_input.h"
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 
 #include <bit>
 #include <cmath>

@@ -36,7 +36,7 @@ cmake -S "$root" -B "$build" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS="$sanitize" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
-    -DHUMITRAX_BUILD_FUZZ=ON -DHUMITRAX_BUILD_TESTS=OFF -DHUMITRAX_BUILD_WINDOW=OFF >/dev/null
+    -DHUMITRAX_BUILD_FUZZ=ON -DHUMITRAX_BUILD_TESTS=OFF -DHUMITRAX_BUILD_WINDOW=OFF -DHUMITRAX_WERROR=ON >/dev/null
 targets=()
 for h in "${harnesses[@]}"; do targets+=("humitrax_fuzz_$h"); done
 cmake --build "$build" --target "${targets[@]}" --parallel "${FUZZ_JOBS:-2}"

@@ -1,7 +1,7 @@
 // The barometric pressure at an altitude, as the calculator converts one.
-#include "state.h"
+#include "humitrax/state.h"
 
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 
 #include <cmath>
 

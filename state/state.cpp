@@ -1,6 +1,6 @@
-#include "state.h"
+#include "humitrax/state.h"
 
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 
 #include <cmath>
 

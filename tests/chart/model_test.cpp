@@ -4,7 +4,7 @@
 #include "chart_model.h"
 #include "chart_settings_rows.h"
 
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 
 #include <gtest/gtest.h>
 

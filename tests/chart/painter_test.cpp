@@ -4,7 +4,7 @@
 #include "chart_painter.h"
 #include "chart_settings_rows.h"
 
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 
 #include <QImage>
 #include <QPainter>

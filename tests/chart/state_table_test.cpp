@@ -2,7 +2,7 @@
 // placed or left out.
 #include "state_table.h"
 
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // humitrax-cli call: one answer line per call, in each of its kinds, and the
 // exit status.
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 #include "run_cli.h"
 
 #include <gtest/gtest.h>
@@ -128,7 +128,7 @@ TEST(Cli, HelpAndVersion)
     EXPECT_NE(help.out.find("3  the output could not be written"), std::string::npos);
     EXPECT_EQ(RunCli({"call", "--help"}).out.find("  call FUNCTION ARG..."), 0U);
     const CliRun version = RunCli({"--version"});
-    EXPECT_EQ(version.out, "humitrax-cli 1.00.0001\n");
+    EXPECT_EQ(version.out, "humitrax-cli " HUMITRAX_VERSION_TEXT "\n");
     EXPECT_EQ(RunCli({"frobnicate"}).exitCode, 2);
     EXPECT_EQ(RunCli({}).exitCode, 2);
 }

@@ -1,6 +1,6 @@
 // humitrax-cli state and batch, run as a user runs them, checked against the
 // engine's own values.
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 #include "run_cli.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // four third conditions, the report's lines and the messages.
 #include "driver.h"
 
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 
 #include <gtest/gtest.h>
 

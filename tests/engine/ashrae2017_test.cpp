@@ -2,7 +2,7 @@
 // dry bulb, 25 °C wet bulb, 101.325 kPa; and 100 °F, 65 °F, 14.696 psia), round
 // trips through the two solvers, and their failures. Values not from a table
 // are the equations evaluated independently in 40-digit arithmetic (mpmath).
-#include "ashrae2017.h"
+#include "humitrax/ashrae2017.h"
 #include "engine_cases.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // PMV and PPD: the worked table of ISO 7730, trends the model must show, the
 // chart's comfort zone, the applicable ranges and the inputs refused.
-#include "comfort.h"
+#include "humitrax/comfort.h"
 #include "engine_cases.h"
 
 #include <cmath>

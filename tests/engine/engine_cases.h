@@ -1,7 +1,7 @@
 // Shared helpers of the engine tests.
 #pragma once
 
-#include "psychrometrics.h"
+#include "humitrax/psychrometrics.h"
 
 #include <gtest/gtest.h>
 

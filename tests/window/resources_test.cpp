@@ -34,7 +34,7 @@ void ResourcesTest::initTestCase()
 void ResourcesTest::applicationDescription()
 {
     QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Humitrax"));
-    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00.0001"));
+    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral(HUMITRAX_VERSION_TEXT));
     QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("humitrax"));
     QVERIFY(!QGuiApplication::windowIcon().isNull());
 }

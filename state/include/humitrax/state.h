@@ -7,7 +7,7 @@
 // the libraries built on them. Toolkit-free, standard C++ only.
 #pragma once
 
-#include "property_result.h"
+#include "humitrax/property_result.h"
 
 #include <array>
 #include <cstddef>
