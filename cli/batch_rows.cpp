@@ -12,7 +12,7 @@
 namespace humitrax::cli {
 namespace {
 
-constexpr std::array<Property, kPropertyCount> kProperties = {
+constexpr std::array<Property, 9> kProperties = {
     Property::DryBulb,       Property::Pressure, Property::WetBulb,
     Property::DewPoint,      Property::RelativeHumidity, Property::HumidityRatio,
     Property::Enthalpy,      Property::SpecificVolume,   Property::Grains,
@@ -363,7 +363,7 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
                                                        layout.condition, *given})
                                        : StateResult{};
         if (computable) {
-            ForEachFailure(state, layout.units, [&](Property property, std::string_view reason) {
+            ForEachFailure(state, layout.units, kProperties, [&](Property property, std::string_view reason) {
                 status.AddCell(PropertyColumn(property), reason);
             });
         } else {

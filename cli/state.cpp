@@ -29,7 +29,7 @@ constexpr std::string_view kHelp = R"(  state --units si|ip --dry-bulb T (--pres
 
 )";
 
-constexpr std::array<Property, kPropertyCount> kProperties = {
+constexpr std::array<Property, 9> kProperties = {
     Property::DryBulb,       Property::Pressure, Property::WetBulb,
     Property::DewPoint,      Property::RelativeHumidity, Property::HumidityRatio,
     Property::Enthalpy,      Property::SpecificVolume,   Property::Grains,
@@ -66,6 +66,12 @@ std::string_view Label(Property property) noexcept
     case Property::Enthalpy: return "Specific enthalpy";
     case Property::SpecificVolume: return "Specific volume";
     case Property::Grains: return "Moisture content";
+    case Property::VapourPressure: return "Vapour pressure";
+    case Property::SaturationVapourPressure: return "Saturation vapour pressure";
+    case Property::SaturationHumidityRatio: return "Saturation humidity ratio";
+    case Property::DegreeOfSaturation: return "Degree of saturation";
+    case Property::SpecificHumidity: return "Specific humidity";
+    case Property::Density: return "Density";
     }
     return "";
 }
@@ -266,7 +272,7 @@ int RunState(std::span<const std::string_view> args)
     if (pressure.present) {
         state = ComputeState({units, *options.dryBulb, pressure.value, *options.condition,
                               options.value});
-        ForEachFailure(state, units, fail);
+        ForEachFailure(state, units, kProperties, fail);
     } else {
         state[Property::DryBulb].value = *options.dryBulb;
         state[Property::DryBulb].present = true;

@@ -1,6 +1,7 @@
 // The barometric pressure at an altitude, as the calculator converts one.
 #include "humitrax/state.h"
 
+#include "humitrax/ashrae2017.h"
 #include "humitrax/psychrometrics.h"
 
 #include <cmath>
@@ -33,11 +34,14 @@ double AltitudePressureSI(double metres)
     return Checked(ratio * kStandardKpa);
 }
 
-Cell PressureFromAltitude(Units units, double altitude)
+Cell PressureFromAltitude(Units units, double altitude, Model model)
 {
     Cell cell;
     try {
-        cell.value = Checked(units == Units::InchPound ? interp(altitude) : AltitudePressureSI(altitude));
+        if (model == Model::Ashrae2017)
+            cell.value = ashrae2017::PressureFromAltitude(altitude, units == Units::SI);
+        else
+            cell.value = Checked(units == Units::InchPound ? interp(altitude) : AltitudePressureSI(altitude));
         cell.present = true;
     } catch (const PropertyFailure& failure) {
         cell.reason = CausePhrase(failure.cause());

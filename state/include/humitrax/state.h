@@ -20,6 +20,19 @@ namespace humitrax {
 
 enum class Units : std::uint8_t { SI, InchPound };
 
+/// The set of relations a state is computed by: the calculator's own (the
+/// engine's public functions, as the calculator window calls them), or those
+/// of the ASHRAE Handbook—Fundamentals 2017, chapter 1 (saturation over ice
+/// below the triple point, the dew point by inverting the saturation
+/// pressure, the wet-bulb equation over ice below freezing, the standard
+/// atmosphere's altitude relation).
+enum class Model : std::uint8_t { Calculator, Ashrae2017 };
+
+/// "calculator" or "ashrae2017".
+std::string_view ModelName(Model model) noexcept;
+/// The model a name names, if any.
+std::optional<Model> ModelFromName(std::string_view name) noexcept;
+
 /// The condition given with the dry bulb, coded as the engine's Situation.
 enum class Condition : std::int16_t {
     WetBulb = kWetBulbGiven,
@@ -41,9 +54,34 @@ enum class Property : std::uint8_t {
     HumidityRatio,
     Enthalpy,
     SpecificVolume,
-    Grains, ///< inch-pound only
+    Grains,                   ///< inch-pound only
+    VapourPressure,           ///< p·W/(ε + W), kPa or psia
+    SaturationVapourPressure, ///< at the dry bulb, kPa or psia
+    SaturationHumidityRatio,  ///< at the dry bulb and pressure
+    DegreeOfSaturation,       ///< W/Ws
+    SpecificHumidity,         ///< W/(1 + W)
+    Density,                  ///< of the moist air, (1 + W)/v
 };
-inline constexpr std::size_t kPropertyCount = 9;
+inline constexpr std::size_t kPropertyCount = 15;
+
+/// Every property, in column order.
+inline constexpr std::array<Property, kPropertyCount> kAllProperties{
+    Property::DryBulb,
+    Property::Pressure,
+    Property::WetBulb,
+    Property::DewPoint,
+    Property::RelativeHumidity,
+    Property::HumidityRatio,
+    Property::Enthalpy,
+    Property::SpecificVolume,
+    Property::Grains,
+    Property::VapourPressure,
+    Property::SaturationVapourPressure,
+    Property::SaturationHumidityRatio,
+    Property::DegreeOfSaturation,
+    Property::SpecificHumidity,
+    Property::Density,
+};
 
 /// The column name of a property ("dry_bulb", "relative_humidity", ...).
 std::string_view PropertyColumn(Property property) noexcept;
@@ -77,9 +115,11 @@ struct Cell {
 /// (dividing first). Throws PropertyFailure for a result that is not finite.
 double AltitudePressureSI(double metres);
 
-/// The barometric pressure at an altitude: SI metres by AltitudePressureSI,
-/// inch-pound feet straight to interp. A failure is the cell's reason.
-Cell PressureFromAltitude(Units units, double altitude);
+/// The barometric pressure at an altitude (metres or feet). The calculator's
+/// model: SI metres by AltitudePressureSI, inch-pound feet straight to
+/// interp. The 2017 model: the standard atmosphere, 101.325 kPa (14.696 psia)
+/// at sea level. A failure is the cell's reason.
+Cell PressureFromAltitude(Units units, double altitude, Model model = Model::Calculator);
 
 /// The properties the calculator computes for a given condition, in the order
 /// it calls the engine for them: the three humidity properties other than
@@ -101,6 +141,7 @@ struct StateInput {
     double pressure = 0.0;
     Condition condition = Condition::RelativeHumidity;
     double value = 0.0;
+    Model model = Model::Calculator;
 };
 
 /// Every property of a state. Each cell is computed on its own: a failing
@@ -122,27 +163,35 @@ struct StateResult {
     }
 };
 
-/// Computes every property of the state. Dry bulb, pressure and the given
-/// condition are the input values themselves. Refused (see StateResult):
-/// a pressure at or below 0; a relative humidity below 0 or above 100 %; a
-/// wet bulb or dew point above the dry bulb; a humidity ratio below 0 or
-/// above saturation at the dry bulb and pressure; a given condition whose
-/// humidity ratio comes out below 0. Never throws.
+/// Computes every property of the state by its model. Dry bulb, pressure
+/// and the given condition are the input values themselves. Under the
+/// calculator's model every property the calculator shows is the engine's
+/// own number, bit for bit: the engine call the window makes for it. Refused
+/// under both models (see StateResult): a pressure at or below 0; a relative
+/// humidity below 0 or above 100 %; a wet bulb or dew point above the dry
+/// bulb; a humidity ratio below 0 or above saturation at the dry bulb and
+/// pressure; a given condition whose humidity ratio comes out below 0.
+/// Never throws; any thread may call it.
 StateResult ComputeState(const StateInput& input) noexcept;
 
-/// Calls `fail(property, reason)` for each cell of the state that has no
-/// value (only the refused one when the state is refused), in column order.
+/// ComputeState for each input, results[i] for inputs[i]; the spans have the
+/// same size.
+void ComputeStates(std::span<const StateInput> inputs, std::span<StateResult> results) noexcept;
+
+/// Calls `fail(property, reason)` for each of `properties` that has no value
+/// in the state and exists in the unit system (only the refused one when the
+/// state is refused), in the order of `properties`.
 template <typename Fail>
-void ForEachFailure(const StateResult& state, Units units, Fail&& fail)
+void ForEachFailure(const StateResult& state, Units units, std::span<const Property> properties,
+                    Fail&& fail)
 {
     if (!state.refusal.empty()) {
         fail(state.refused, state.refusal);
         return;
     }
-    for (std::size_t i = 0; i < kPropertyCount; ++i) {
-        const auto property = static_cast<Property>(i);
-        if (HasProperty(property, units) && !state.cells[i].present)
-            fail(property, state.cells[i].reason);
+    for (Property property : properties) {
+        if (HasProperty(property, units) && !state[property].present)
+            fail(property, state[property].reason);
     }
 }
 

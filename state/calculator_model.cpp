@@ -1,0 +1,140 @@
+// The calculator's model: every property by the engine's public functions,
+// called as the calculator window calls them, in its order.
+#include "cells.h"
+
+#include "humitrax/psychrometrics.h"
+
+namespace humitrax {
+namespace {
+
+constexpr double kPercent = 100.0;
+
+/// StateVar as the engine takes it: the relative humidity as a fraction.
+double StateVarOf(const StateInput& input) noexcept
+{
+    return input.condition == Condition::RelativeHumidity ? input.value / kPercent : input.value;
+}
+
+/// The relative humidity's reason when the calculator's relations give none
+/// for this dry bulb: below 0 °C or 0 °F, or with a wet bulb given below
+/// −60 °C or 32 °F. Empty when the dry bulb is above that limit.
+std::string_view BelowRelativeHumidityLimit(Units units, Condition condition, double T) noexcept
+{
+    const bool wetBulb = condition == Condition::WetBulb;
+    if (units == Units::SI) {
+        if (wetBulb)
+            return T < -60.0 ? "not defined below -60 °C by the calculator's relations" : "";
+        return T < 0.0 ? "not defined below 0 °C by the calculator's relations" : "";
+    }
+    if (wetBulb)
+        return T < 32.0 ? "not defined below 32 °F by the calculator's relations" : "";
+    return T < 0.0 ? "not defined below 0 °F by the calculator's relations" : "";
+}
+
+constexpr std::string_view kDryAir = "undefined for dry air (humidity ratio 0)";
+
+} // namespace
+
+std::span<const Property> CalculatorOrder(Condition condition) noexcept
+{
+    using enum Property;
+    static constexpr std::array<Property, 5> kFromWetBulb{RelativeHumidity, DewPoint, HumidityRatio,
+                                                          Enthalpy, SpecificVolume};
+    static constexpr std::array<Property, 5> kFromDewPoint{RelativeHumidity, WetBulb, HumidityRatio,
+                                                           Enthalpy, SpecificVolume};
+    static constexpr std::array<Property, 5> kFromRelativeHumidity{DewPoint, WetBulb, HumidityRatio,
+                                                                   Enthalpy, SpecificVolume};
+    static constexpr std::array<Property, 5> kFromHumidityRatio{DewPoint, WetBulb, RelativeHumidity,
+                                                                Enthalpy, SpecificVolume};
+    switch (condition) {
+    case Condition::WetBulb: return kFromWetBulb;
+    case Condition::DewPoint: return kFromDewPoint;
+    case Condition::RelativeHumidity: return kFromRelativeHumidity;
+    case Condition::HumidityRatio: return kFromHumidityRatio;
+    }
+    return {};
+}
+
+PropertyResult EngineProperty(Property property, Units units, const double& T, const double& p,
+                              Condition condition, const double& StateVar)
+{
+    const auto Situation = static_cast<std::int16_t>(condition);
+    if (units == Units::SI) {
+        switch (property) {
+        case Property::WetBulb: return WetBulbSI(T, p, Situation, StateVar);
+        case Property::DewPoint: return DewPointSI(T, p, Situation, StateVar);
+        case Property::RelativeHumidity: return HumiditySI(T, p, Situation, StateVar);
+        case Property::HumidityRatio: return HumidRatioSI(T, p, Situation, StateVar);
+        case Property::Enthalpy: return EnthalpySI(T, p, Situation, StateVar);
+        case Property::SpecificVolume: return VolumeSI(T, p, Situation, StateVar);
+        default: return {};
+        }
+    }
+    const std::int16_t inchPound = 0;
+    switch (property) {
+    case Property::WetBulb: return WetBulb(T, p, Situation, StateVar, inchPound);
+    case Property::DewPoint: return DewPoint(T, p, Situation, StateVar, inchPound);
+    case Property::RelativeHumidity: return Humidity(T, p, Situation, StateVar, inchPound);
+    case Property::HumidityRatio: return HumidRatio(T, p, Situation, StateVar, inchPound);
+    case Property::Enthalpy: return Enthalpy(T, p, Situation, StateVar, inchPound);
+    case Property::SpecificVolume: return Volume(T, p, Situation, StateVar, inchPound);
+    case Property::Grains: return Grains(T, p, Situation, StateVar);
+    default: return {};
+    }
+}
+
+namespace detail {
+
+Cell CalculatorSaturationRatio(const StateInput& input) noexcept
+{
+    return Evaluate([&] {
+        return EngineProperty(Property::HumidityRatio, input.units, input.dryBulb, input.pressure,
+                              Condition::RelativeHumidity, 1.0);
+    });
+}
+
+Cell CalculatorHumidityRatio(const StateInput& input) noexcept
+{
+    const double StateVar = StateVarOf(input);
+    return Evaluate([&] {
+        return EngineProperty(Property::HumidityRatio, input.units, input.dryBulb, input.pressure,
+                              input.condition, StateVar);
+    });
+}
+
+void CalculatorProperties(const StateInput& input, StateResult& result) noexcept
+{
+    const double& T = input.dryBulb;
+    const double& p = input.pressure;
+    const double StateVar = StateVarOf(input);
+    for (Property property : CalculatorOrder(input.condition)) {
+        const double scale = property == Property::RelativeHumidity ? kPercent : 1.0;
+        result[property] = Evaluate(
+            [&] { return EngineProperty(property, input.units, T, p, input.condition, StateVar); },
+            scale);
+    }
+    if (input.units == Units::InchPound) {
+        result[Property::Grains] = Evaluate([&] {
+            return EngineProperty(Property::Grains, input.units, T, p, input.condition, StateVar);
+        });
+    }
+    result[Property::SaturationVapourPressure] = Evaluate([&] {
+        const std::int16_t UnitsSI = input.units == Units::SI ? 1 : 0;
+        return SatPressure(T, UnitsSI);
+    });
+    result[Property::SaturationHumidityRatio] = CalculatorSaturationRatio(input);
+
+    // Reasons in a user's words where the engine's are terse.
+    Cell& dew = result[Property::DewPoint];
+    if (!dew.present && dew.reason == CausePhrase(FailureCause::InvalidLogarithm))
+        dew.reason = kDryAir;
+    Cell& relative = result[Property::RelativeHumidity];
+    if (!relative.present && relative.reason == texts::kOutOfRange) {
+        const std::string_view limit = BelowRelativeHumidityLimit(input.units, input.condition, T);
+        if (!limit.empty())
+            relative.reason = limit;
+    }
+}
+
+} // namespace detail
+} // namespace humitrax
