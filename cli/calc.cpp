@@ -3,6 +3,8 @@
 #include "commands.h"
 
 #include "driver.h"
+#include "options.h"
+#include "output.h"
 
 #include <array>
 #include <clocale>
@@ -38,44 +40,37 @@ constexpr std::string_view kHelpText = R"(  calc --dry-bulb T (--pressure P | --
 
 )";
 
-/// Which entry of the window an option fills.
-enum class Entry { DryBulb, Second, Third };
-
-struct Option {
-    std::string_view name;
-    Entry entry;
-    std::int16_t index; ///< barocond for the second entry, thirdcond for the third
-};
-
-constexpr std::array<Option, 7> kOptions = {{
-    {"--dry-bulb", Entry::DryBulb, 0},
-    {"--pressure", Entry::Second, 0},
-    {"--altitude", Entry::Second, 1},
-    {"--wet-bulb", Entry::Third, 0},
-    {"--dew-point", Entry::Third, 1},
-    {"--relative-humidity", Entry::Third, 2},
-    {"--humidity-ratio", Entry::Third, 3},
+/// The options; the entries' texts go to the driver as typed.
+constexpr std::array<OptionSpec, 7> kOptions{{
+    {"--dry-bulb"},
+    {"--pressure", true, "second"},
+    {"--altitude", true, "second"},
+    {"--wet-bulb", true, "third"},
+    {"--dew-point", true, "third"},
+    {"--relative-humidity", true, "third"},
+    {"--humidity-ratio", true, "third"},
 }};
 
-struct Given {
-    std::string_view option;
-    std::string value;
-    std::int16_t index = 0;
-};
+/// The list index each option of a group selects in the window.
+std::int16_t EntryIndex(std::string_view option)
+{
+    using namespace condition_entries;
+    if (option == "--altitude")
+        return pressure_entries::kAltitude;
+    if (option == "--dew-point")
+        return kDewPoint;
+    if (option == "--relative-humidity")
+        return kRelativeHumidity;
+    if (option == "--humidity-ratio")
+        return kHumidityRatio;
+    return 0; // --pressure, --wet-bulb
+}
 
 int UsageError(std::string_view reason)
 {
     std::fprintf(stderr, "humitrax-cli calc: %.*s\nUsage: %.*s", static_cast<int>(reason.size()),
                  reason.data(), static_cast<int>(kUsage.size()), kUsage.data());
     return kExitUsage;
-}
-
-const Option* FindOption(std::string_view name)
-{
-    for (const Option& option : kOptions)
-        if (option.name == name)
-            return &option;
-    return nullptr;
 }
 
 /// The user's decimal separator, from LC_ALL, LC_NUMERIC or LANG.
@@ -89,7 +84,7 @@ NumberConventions ConventionsFromEnvironment()
     return conventions;
 }
 
-void PrintReport(std::string_view report)
+bool PrintReport(std::string_view report)
 {
     // The report's lines are joined by CR LF for the window; here one per line.
     std::string lines;
@@ -100,7 +95,7 @@ void PrintReport(std::string_view report)
         lines += report[i];
     }
     lines += '\n';
-    std::fwrite(lines.data(), 1, lines.size(), stdout);
+    return WriteOut(lines);
 }
 
 } // namespace
@@ -109,60 +104,34 @@ std::string_view CalcHelp() { return kHelpText; }
 
 int RunCalc(std::span<const std::string_view> args)
 {
-    std::array<std::optional<Given>, 3> given; // by Entry
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fwrite(kHelpText.data(), 1, kHelpText.size(), stdout);
-            return kExitOk;
-        }
-        const std::size_t equals = arg.find('=');
-        const std::string_view name = arg.starts_with("--") ? arg.substr(0, equals) : arg;
-        const Option* option = FindOption(name);
-        if (option == nullptr) {
-            if (arg.starts_with("-"))
-                return UsageError("unknown option '" + std::string(name) + "'");
-            return UsageError("unexpected argument '" + std::string(arg) + "'");
-        }
-        std::string value;
-        if (equals != std::string_view::npos) {
-            value = arg.substr(equals + 1);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            return UsageError(std::string(name) + " needs a value");
-        }
-        std::optional<Given>& slot = given[static_cast<std::size_t>(option->entry)];
-        if (slot) {
-            if (slot->option == option->name)
-                return UsageError(std::string(name) + " is given twice");
-            return UsageError(std::string(slot->option) + " and " + std::string(name) +
-                              " cannot both be given");
-        }
-        slot = Given{option->name, std::move(value), option->index};
-    }
-    if (!given[static_cast<std::size_t>(Entry::DryBulb)])
+    Options given;
+    if (std::optional<std::string> error = given.Read(args, kOptions))
+        return UsageError(*error);
+    if (given.help())
+        return WriteOut(kHelpText) ? kExitOk : OutputFailed();
+    if (!given.Has("--dry-bulb"))
         return UsageError("--dry-bulb is needed");
-    if (!given[static_cast<std::size_t>(Entry::Second)])
+    const std::optional<std::string_view> second = given.Chosen("second");
+    if (!second)
         return UsageError("one of --pressure and --altitude is needed");
-    if (!given[static_cast<std::size_t>(Entry::Third)])
+    const std::optional<std::string_view> third = given.Chosen("third");
+    if (!third)
         return UsageError(
             "one of --wet-bulb, --dew-point, --relative-humidity and --humidity-ratio is needed");
 
     CalculationRequest request;
-    request.dryBulb = given[static_cast<std::size_t>(Entry::DryBulb)]->value;
-    request.second = given[static_cast<std::size_t>(Entry::Second)]->value;
-    request.barocond = given[static_cast<std::size_t>(Entry::Second)]->index;
-    request.third = given[static_cast<std::size_t>(Entry::Third)]->value;
-    request.thirdcond = given[static_cast<std::size_t>(Entry::Third)]->index;
+    request.dryBulb = *given.Value("--dry-bulb");
+    request.second = *given.Value(*second);
+    request.barocond = EntryIndex(*second);
+    request.third = *given.Value(*third);
+    request.thirdcond = EntryIndex(*third);
 
     const CalculationOutcome outcome = Calculate(request, ConventionsFromEnvironment());
     if (!outcome.succeeded) {
         std::fprintf(stderr, "%s\n", outcome.text.c_str());
         return kExitFailure;
     }
-    PrintReport(outcome.text);
-    return kExitOk;
+    return PrintReport(outcome.text) ? kExitOk : OutputFailed();
 }
 
 } // namespace humitrax::cli

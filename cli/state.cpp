@@ -2,8 +2,10 @@
 // inch-pound units.
 #include "batch_rows.h"
 #include "commands.h"
-#include "output.h"
 #include "numbers.h"
+#include "options.h"
+#include "output.h"
+
 #include "humitrax/state.h"
 
 #include <cmath>
@@ -14,12 +16,15 @@
 namespace humitrax::cli {
 namespace {
 
-constexpr std::string_view kHelp = R"(  state --units si|ip --dry-bulb T (--pressure P | --altitude A)
+constexpr std::string_view kHelp = R"(  state [--units si|ip] [--model calculator|ashrae2017] --dry-bulb T
+        (--pressure P | --altitude A)
         (--wet-bulb V | --dew-point V | --relative-humidity V | --humidity-ratio V)
         [--format table|csv|json]
       One state of moist air, every property, computed in the unit system
-      chosen: si (°C, kPa, m, kg/kg, kJ/kg, m³/kg) or ip (°F, psia, ft,
-      lb/lb, Btu/lb, ft³/lb, and grains per pound). Relative humidity in
+      chosen: si (°C, kPa, m, kg/kg, kJ/kg, m³/kg; the default) or ip (°F,
+      psia, ft, lb/lb, Btu/lb, ft³/lb, and grains per pound), by the
+      calculator's relations or, with --model ashrae2017, those of the
+      ASHRAE Handbook—Fundamentals 2017, chapter 1. Relative humidity in
       percent. An altitude gives the pressure of the standard atmosphere.
       --format table (default) is for reading; csv and json have the columns
       of the batch command. A property that cannot be computed is reported
@@ -39,6 +44,7 @@ enum class StateFormat : std::uint8_t { Table, Csv, Json };
 
 struct StateOptions {
     std::optional<Units> units;
+    Model model = Model::Calculator;
     std::optional<double> dryBulb;
     std::optional<double> pressure;
     std::optional<double> altitude;
@@ -46,6 +52,15 @@ struct StateOptions {
     double value = 0.0;
     StateFormat format = StateFormat::Table;
 };
+
+/// "--dew-point" → "dew_point".
+std::string OptionColumn(std::string_view option)
+{
+    std::string column(option.substr(2));
+    for (char& c : column)
+        c = c == '-' ? '_' : c;
+    return column;
+}
 
 int Usage(const std::string& message)
 {
@@ -76,120 +91,63 @@ std::string_view Label(Property property) noexcept
     return "";
 }
 
-/// A finite number for an option, or a usage message.
-std::optional<double> ReadValue(std::string_view option, std::string_view text, std::string& message)
-{
-    const std::optional<double> value = ParseDouble(text);
-    if (!value) {
-        message = std::string(option) + ": '" + std::string(text) + "' is not a number";
-        return std::nullopt;
-    }
-    if (!std::isfinite(*value)) {
-        message = std::string(option) + ": '" + std::string(text) + "' is not a finite number";
-        return std::nullopt;
-    }
-    return value;
-}
+/// The options shared by the commands that take one state.
+constexpr std::array<OptionSpec, 10> kStateOptions{{
+    {"--units"},
+    {"--model"},
+    {"--format"},
+    {"--dry-bulb"},
+    {"--pressure", true, "pressure"},
+    {"--altitude", true, "pressure"},
+    {"--wet-bulb", true, "condition"},
+    {"--dew-point", true, "condition"},
+    {"--relative-humidity", true, "condition"},
+    {"--humidity-ratio", true, "condition"},
+}};
 
 /// The options, or the exit status of a usage error or of --help.
 std::optional<int> ParseOptions(std::span<const std::string_view> args, StateOptions& options)
 {
-    struct ConditionOption {
-        std::string_view name;
-        Condition condition;
-    };
-    static constexpr std::array<ConditionOption, 4> kConditions = {{
-        {"--wet-bulb", Condition::WetBulb},
-        {"--dew-point", Condition::DewPoint},
-        {"--relative-humidity", Condition::RelativeHumidity},
-        {"--humidity-ratio", Condition::HumidityRatio},
-    }};
-    std::string_view conditionName;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view name = args[i];
-        if (name == "--help" || name == "-h") {
-            std::fwrite(kHelp.data(), 1, kHelp.size(), stdout);
-            return kExitOk;
-        }
-        if (name.size() < 3 || name.substr(0, 2) != "--")
-            return Usage("unexpected argument '" + std::string(name) + "'");
-        std::string_view value;
-        if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
-            value = name.substr(equals + 1);
-            name = name.substr(0, equals);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            return Usage(std::string(name) + " needs a value");
-        }
-        const std::string option(name);
-        std::string message;
-        const auto once = [&](bool given) {
-            if (given)
-                message = option + " is given twice";
-            return !given;
-        };
-        if (name == "--units") {
-            if (!once(options.units.has_value()))
-                return Usage(message);
-            if (value == "si")
-                options.units = Units::SI;
-            else if (value == "ip")
-                options.units = Units::InchPound;
-            else
-                return Usage("--units is si or ip, not '" + std::string(value) + "'");
-        } else if (name == "--format") {
-            if (value == "table")
-                options.format = StateFormat::Table;
-            else if (value == "csv")
-                options.format = StateFormat::Csv;
-            else if (value == "json")
-                options.format = StateFormat::Json;
-            else
-                return Usage("--format is table, csv or json, not '" + std::string(value) + "'");
-        } else if (name == "--dry-bulb" || name == "--pressure" || name == "--altitude") {
-            std::optional<double>& target = name == "--dry-bulb"   ? options.dryBulb
-                                            : name == "--pressure" ? options.pressure
-                                                                   : options.altitude;
-            if (!once(target.has_value()))
-                return Usage(message);
-            target = ReadValue(name, value, message);
-            if (!target)
-                return Usage(message);
-        } else {
-            bool known = false;
-            for (const ConditionOption& condition : kConditions) {
-                if (name != condition.name)
-                    continue;
-                known = true;
-                if (options.condition) {
-                    return Usage(conditionName == name
-                                     ? option + " is given twice"
-                                     : "give one third condition, not both " +
-                                           std::string(conditionName) + " and " + option);
-                }
-                const std::optional<double> read = ReadValue(name, value, message);
-                if (!read)
-                    return Usage(message);
-                options.condition = condition.condition;
-                options.value = *read;
-                conditionName = condition.name;
-            }
-            if (!known)
-                return Usage("unknown option '" + option + "'");
-        }
-    }
+    Options given;
+    std::string message;
+    if (std::optional<std::string> error = given.Read(args, kStateOptions))
+        return Usage(*error);
+    if (given.help())
+        return WriteOut(kHelp) ? kExitOk : OutputFailed();
+    options.units = ReadUnits(given, message);
     if (!options.units)
-        return Usage("--units si or --units ip is needed");
-    if (!options.dryBulb)
+        return Usage(message);
+    const std::optional<Model> model = ReadModel(given, message);
+    if (!model)
+        return Usage(message);
+    options.model = *model;
+    if (const std::optional<std::string_view> format = given.Value("--format")) {
+        static constexpr std::array<std::string_view, 3> kFormats{"table", "csv", "json"};
+        const std::optional<std::size_t> choice = ReadChoice("--format", *format, kFormats, message);
+        if (!choice)
+            return Usage(message);
+        options.format = static_cast<StateFormat>(*choice);
+    }
+    const std::optional<std::string_view> dryBulb = given.Value("--dry-bulb");
+    if (!dryBulb)
         return Usage("--dry-bulb is needed");
-    if (options.pressure && options.altitude)
-        return Usage("give --pressure or --altitude, not both");
-    if (!options.pressure && !options.altitude)
+    if (!(options.dryBulb = ReadFiniteNumber("--dry-bulb", *dryBulb, message)))
+        return Usage(message);
+    const std::optional<std::string_view> second = given.Chosen("pressure");
+    if (!second)
         return Usage("--pressure or --altitude is needed");
-    if (!options.condition)
+    std::optional<double>& target = *second == "--pressure" ? options.pressure : options.altitude;
+    if (!(target = ReadFiniteNumber(*second, *given.Value(*second), message)))
+        return Usage(message);
+    const std::optional<std::string_view> condition = given.Chosen("condition");
+    if (!condition)
         return Usage("one of --wet-bulb, --dew-point, --relative-humidity, --humidity-ratio "
                      "is needed");
+    const std::optional<double> value = ReadFiniteNumber(*condition, *given.Value(*condition), message);
+    if (!value)
+        return Usage(message);
+    options.condition = ConditionFromColumn(OptionColumn(*condition));
+    options.value = *value;
     return std::nullopt;
 }
 
@@ -257,7 +215,7 @@ int RunState(std::span<const std::string_view> args)
 
     Cell pressure;
     if (options.altitude) {
-        pressure = PressureFromAltitude(units, *options.altitude);
+        pressure = PressureFromAltitude(units, *options.altitude, options.model);
     } else {
         pressure.value = *options.pressure;
         pressure.present = true;
@@ -271,7 +229,7 @@ int RunState(std::span<const std::string_view> args)
     };
     if (pressure.present) {
         state = ComputeState({units, *options.dryBulb, pressure.value, *options.condition,
-                              options.value});
+                              options.value, options.model});
         ForEachFailure(state, units, kProperties, fail);
     } else {
         state[Property::DryBulb].value = *options.dryBulb;

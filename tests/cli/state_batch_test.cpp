@@ -640,7 +640,7 @@ TEST_P(StateUsage, ExitTwoWithExplanation)
 }
 
 const UsageCase kUsageCases[] = {
-    {"NoUnits", {"--dry-bulb", "25", "--pressure", "101", "--wet-bulb", "18"}, "--units"},
+    {"BadModel", {"--model", "ashrae", "--dry-bulb", "25", "--pressure", "101", "--wet-bulb", "18"}, "calculator or ashrae2017"},
     {"BadUnits", {"--units", "metric", "--dry-bulb", "25"}, "si or ip"},
     {"NoDryBulb", {"--units", "si", "--pressure", "101", "--wet-bulb", "18"}, "--dry-bulb"},
     {"PressureAndAltitude",
@@ -651,7 +651,7 @@ const UsageCase kUsageCases[] = {
     {"TwoConditions",
      {"--units", "si", "--dry-bulb", "25", "--pressure", "101", "--wet-bulb", "18", "--dew-point",
       "14"},
-     "one third condition"},
+     "--wet-bulb and --dew-point cannot both be given"},
     {"NoCondition", {"--units", "si", "--dry-bulb", "25", "--pressure", "101"}, "--wet-bulb"},
     {"NotANumber",
      {"--units", "si", "--dry-bulb", "warm", "--pressure", "101", "--wet-bulb", "18"},
@@ -674,7 +674,7 @@ TEST(Help, DescribesStateAndBatchWithExamples)
 {
     const CliRun run = RunCli({"--help"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(run.out.find("  state --units si|ip"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  state [--units si|ip]"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("  batch [--units si|ip]"), std::string::npos);
     EXPECT_NE(run.out.find("        humitrax-cli batch --units ip weather.csv"), std::string::npos);
     EXPECT_NE(run.out.find("        humitrax-cli state --units si"), std::string::npos);

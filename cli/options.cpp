@@ -1,0 +1,159 @@
+#include "options.h"
+
+#include "numbers.h"
+
+#include <array>
+#include <cmath>
+
+namespace humitrax::cli {
+
+std::optional<std::string> Options::Read(std::span<const std::string_view> args,
+                                         std::span<const OptionSpec> specs, std::size_t positionals)
+{
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view arg = args[i];
+        if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+            m_help = true;
+            return std::nullopt;
+        }
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || !arg.starts_with("--")) {
+            if (arg.starts_with("-") && arg != "-" && !optionsEnded)
+                return "unknown option '" + std::string(arg) + "'";
+            if (m_positional.size() >= positionals)
+                return "unexpected argument '" + std::string(arg) + "'";
+            m_positional.push_back(arg);
+            continue;
+        }
+        std::string_view value;
+        bool hasValue = false;
+        if (const std::size_t equals = arg.find('='); equals != std::string_view::npos) {
+            value = arg.substr(equals + 1);
+            arg = arg.substr(0, equals);
+            hasValue = true;
+        }
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& candidate : specs) {
+            if (candidate.name == arg)
+                spec = &candidate;
+        }
+        if (spec == nullptr)
+            return "unknown option '" + std::string(arg) + "'";
+        if (spec->takesValue && !hasValue) {
+            if (i + 1 >= args.size())
+                return std::string(arg) + " needs a value";
+            value = args[++i];
+        } else if (!spec->takesValue && hasValue) {
+            return std::string(arg) + " takes no value";
+        }
+        for (const Given& earlier : m_given) {
+            if (earlier.spec == spec && !spec->repeatable)
+                return std::string(arg) + " is given twice";
+            if (earlier.spec != spec && !spec->group.empty() && earlier.spec->group == spec->group)
+                return std::string(earlier.spec->name) + " and " + std::string(arg) +
+                       " cannot both be given";
+        }
+        m_given.push_back({spec, value});
+    }
+    return std::nullopt;
+}
+
+bool Options::Has(std::string_view name) const noexcept
+{
+    for (const Given& given : m_given) {
+        if (given.spec->name == name)
+            return true;
+    }
+    return false;
+}
+
+std::optional<std::string_view> Options::Value(std::string_view name) const noexcept
+{
+    std::optional<std::string_view> value;
+    for (const Given& given : m_given) {
+        if (given.spec->name == name)
+            value = given.value;
+    }
+    return value;
+}
+
+std::vector<std::string_view> Options::Values(std::string_view name) const
+{
+    std::vector<std::string_view> values;
+    for (const Given& given : m_given) {
+        if (given.spec->name == name)
+            values.push_back(given.value);
+    }
+    return values;
+}
+
+std::optional<std::string_view> Options::Chosen(std::string_view group) const noexcept
+{
+    for (const Given& given : m_given) {
+        if (given.spec->group == group)
+            return given.spec->name;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> ReadChoice(std::string_view name, std::string_view text,
+                                      std::span<const std::string_view> choices,
+                                      std::string& message)
+{
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        if (text == choices[i])
+            return i;
+    }
+    message = std::string(name) + " is ";
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        if (i > 0)
+            message += i + 1 == choices.size() ? " or " : ", ";
+        message += choices[i];
+    }
+    message += ", not '" + std::string(text) + "'";
+    return std::nullopt;
+}
+
+std::optional<Units> ReadUnits(const Options& options, std::string& message)
+{
+    const std::optional<std::string_view> text = options.Value("--units");
+    if (!text)
+        return Units::SI;
+    static constexpr std::array<std::string_view, 2> kNames{"si", "ip"};
+    const std::optional<std::size_t> choice = ReadChoice("--units", *text, kNames, message);
+    if (!choice)
+        return std::nullopt;
+    return *choice == 0 ? Units::SI : Units::InchPound;
+}
+
+std::optional<Model> ReadModel(const Options& options, std::string& message)
+{
+    const std::optional<std::string_view> text = options.Value("--model");
+    if (!text)
+        return Model::Calculator;
+    const std::optional<Model> model = ModelFromName(*text);
+    if (!model)
+        message = "--model is calculator or ashrae2017, not '" + std::string(*text) + "'";
+    return model;
+}
+
+std::optional<double> ReadFiniteNumber(std::string_view name, std::string_view text,
+                                       std::string& message)
+{
+    const std::optional<double> value = ParseDouble(text);
+    if (!value) {
+        message = std::string(name) + ": '" + std::string(text) + "' is not a number";
+        return std::nullopt;
+    }
+    if (!std::isfinite(*value)) {
+        message = std::string(name) + ": '" + std::string(text) + "' is not a finite number";
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace humitrax::cli

@@ -1,0 +1,74 @@
+// File: options.h
+// The one option reader of humitrax-cli's commands: `--name value` or
+// `--name=value`, flags without a value, options of a group that exclude each
+// other, repeatable options, `--help`/`-h`, and `--` before positional
+// arguments. The same rules and the same messages for every command.
+#pragma once
+
+#include "humitrax/state.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace humitrax::cli {
+
+struct OptionSpec {
+    std::string_view name;       ///< "--dry-bulb"
+    bool takesValue = true;      ///< false for a flag
+    std::string_view group = {}; ///< options of one group exclude each other
+    bool repeatable = false;     ///< may be given more than once (values kept in order)
+};
+
+/// What a command line gave.
+class Options {
+public:
+    /// Reads `args` by `specs`. Nothing on success, else the usage message:
+    /// "unknown option '--x'", "unexpected argument 'x'", "--x needs a value",
+    /// "--x is given twice", "--a and --b cannot both be given". Arguments
+    /// that do not start with "--" ("-" included) are positional when
+    /// `positionals` allows that many. After --help or -h nothing else is read.
+    std::optional<std::string> Read(std::span<const std::string_view> args,
+                                    std::span<const OptionSpec> specs, std::size_t positionals = 0);
+
+    [[nodiscard]] bool help() const noexcept { return m_help; }
+    [[nodiscard]] bool Has(std::string_view name) const noexcept;
+    /// The value of an option given once (the last of a repeatable one).
+    [[nodiscard]] std::optional<std::string_view> Value(std::string_view name) const noexcept;
+    /// Every value of a repeatable option, in order.
+    [[nodiscard]] std::vector<std::string_view> Values(std::string_view name) const;
+    /// The option given from a group, if any.
+    [[nodiscard]] std::optional<std::string_view> Chosen(std::string_view group) const noexcept;
+    [[nodiscard]] const std::vector<std::string_view>& positional() const noexcept
+    {
+        return m_positional;
+    }
+
+private:
+    struct Given {
+        const OptionSpec* spec;
+        std::string_view value;
+    };
+    std::vector<Given> m_given;
+    std::vector<std::string_view> m_positional;
+    bool m_help = false;
+};
+
+/// Readers of the values the commands share; each gives the usage message
+/// in `message` when the value cannot be used.
+
+/// `--units si|ip`; SI when not given.
+std::optional<Units> ReadUnits(const Options& options, std::string& message);
+/// `--model calculator|ashrae2017`; the calculator's when not given.
+std::optional<Model> ReadModel(const Options& options, std::string& message);
+/// A finite number for an option: "--x: 'abc' is not a number".
+std::optional<double> ReadFiniteNumber(std::string_view name, std::string_view text,
+                                       std::string& message);
+/// One of `choices` for an option: "--format is table, csv or json, not 'x'".
+std::optional<std::size_t> ReadChoice(std::string_view name, std::string_view text,
+                                      std::span<const std::string_view> choices,
+                                      std::string& message);
+
+} // namespace humitrax::cli
