@@ -31,7 +31,9 @@ struct BatchLayout {
     std::vector<std::size_t> passThroughColumns;  ///< in input order
     std::vector<std::string> passThroughNames;    ///< as the header has them
     std::vector<std::string> passThroughLabels;   ///< for the status: trimmed, or "column N"
-    std::vector<std::string> jsonKeys;            ///< "\"name\":" for every column written
+    /// "\"name\":" for each passed-through column: its name as valid UTF-8,
+    /// suffixed "_2", "_3"... where an earlier column has it
+    std::vector<std::string> jsonKeys;
 };
 
 /// Reads the header's fields. Needs dry_bulb, exactly one of pressure and

@@ -191,6 +191,61 @@ char* WriteCsvField(char* out, std::string_view field) noexcept
     return out;
 }
 
+std::size_t Utf8SequenceLength(std::string_view text) noexcept
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const auto continuation = [&](std::size_t i) {
+        return i < text.size() && (byte(i) & 0xC0) == 0x80;
+    };
+    if (text.empty())
+        return 0;
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    // The second byte's range depends on the lead: it rules out overlong
+    // forms (E0, F0), surrogates (ED) and values above U+10FFFF (F4).
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    std::size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < 2 || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (!continuation(i))
+            return 0;
+    }
+    return length;
+}
+
+std::string ValidUtf8(std::string_view text)
+{
+    std::string valid;
+    valid.reserve(text.size());
+    while (!text.empty()) {
+        const std::size_t length = Utf8SequenceLength(text);
+        if (length == 0) {
+            valid.append(kReplacementCharacter);
+            text.remove_prefix(1);
+        } else {
+            valid.append(text.substr(0, length));
+            text.remove_prefix(length);
+        }
+    }
+    return valid;
+}
+
 char* WriteJsonString(char* out, std::string_view text) noexcept
 {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -199,6 +254,17 @@ char* WriteJsonString(char* out, std::string_view text) noexcept
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            const std::size_t length = Utf8SequenceLength(text.substr(i));
+            if (length > 0) {
+                i += length - 1;
+                continue;
+            }
+            out = Copy(out, text.substr(plainStart, i - plainStart));
+            out = Copy(out, kReplacementCharacter);
+            plainStart = i + 1;
+            continue;
+        }
         if (byte >= 0x20 && c != '"' && c != '\\')
             continue;
         out = Copy(out, text.substr(plainStart, i - plainStart));

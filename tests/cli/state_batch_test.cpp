@@ -403,8 +403,9 @@ const BatchCase kBatchCases[] = {
      {{"a\nb\nc", "25", "101.325", "*", "*", "50", "*", "*", "*", ""},
       {"x", "25", "101.325", "", "", "", "", "", "", "line 5: relative_humidity is not a number"}},
      ""},
-    {"BlankLinesAreSkipped", {}, "dry_bulb,pressure,relative_humidity\n\n25,101.325,50\n\n", 0,
-     kSiColumns, {{"25", "101.325", "*", "*", "50", "*", "*", "*", ""}}, ""},
+    {"BlankLinesAndLinesOfBlanksAreSkipped", {},
+     " \t\ndry_bulb,pressure,relative_humidity\n\n25,101.325,50\n \t \n  \r\n\n", 0, kSiColumns,
+     {{"25", "101.325", "*", "*", "50", "*", "*", "*", ""}}, ""},
     {"EngineErrorTextEmptiesItsCellOnly",
      {},
      "dry_bulb,pressure,humidity_ratio\n25,101.325,0.03\n",
@@ -544,6 +545,55 @@ TEST(BatchJson, OneObjectPerRowNullsAndEscapes)
     EXPECT_EQ(second.at("wet_bulb"), "null");
     EXPECT_EQ(second.at("status"), "line 3: relative_humidity is not a number");
 }
+
+// ---------------------------------------------------------------------------
+// The text of passed-through columns in JSON: always UTF-8, each key once.
+// CSV passes the same bytes through unchanged.
+
+struct JsonTextCase {
+    const char* name;
+    std::string input;    ///< passed-through columns first, then dry_bulb with 25
+    std::string expected; ///< the start of the JSON line
+};
+
+class BatchJsonText : public ::testing::TestWithParam<JsonTextCase> {};
+
+TEST_P(BatchJsonText, ValidUtf8AndUniqueKeys)
+{
+    const JsonTextCase& c = GetParam();
+    const CliRun json = RunCli({"batch", "--format", "json"}, c.input);
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(json.out.substr(0, c.expected.size()), c.expected);
+
+    const CliRun csv = RunCli({"batch"}, c.input);
+    const auto in = Lines(c.input);
+    const auto out = Lines(csv.out);
+    ASSERT_EQ(out.size(), 2U) << csv.out;
+    EXPECT_EQ(out[0].substr(0, in[0].find("dry_bulb")), in[0].substr(0, in[0].find("dry_bulb")));
+    EXPECT_EQ(out[1].substr(0, in[1].find(",25,")), in[1].substr(0, in[1].find(",25,")));
+}
+
+const std::string kRest = "dry_bulb,pressure,relative_humidity\n";
+const std::string kRow = "25,101.325,50\n";
+const std::string kFffd = "\xEF\xBF\xBD"; // U+FFFD
+
+const JsonTextCase kJsonTextCases[] = {
+    {"Latin1InNameAndValue", "Z\xFCrich," + kRest + "Z\xFCrich," + kRow,
+     "{\"Z" + kFffd + "rich\":\"Z" + kFffd + "rich\","},
+    {"WellFormedUtf8Unchanged", "Z\xC3\xBCrich \xE2\x82\xAC\xF0\x9F\x98\x80," + kRest + "x," + kRow,
+     "{\"Z\xC3\xBCrich \xE2\x82\xAC\xF0\x9F\x98\x80\":\"x\","},
+    {"OverlongSurrogateAndAboveU10FFFF", "v," + kRest + "\xC0\xAF|\xED\xA0\x80|\xF4\x90\x80\x80," + kRow,
+     "{\"v\":\"" + kFffd + kFffd + "|" + kFffd + kFffd + kFffd + "|" + kFffd + kFffd + kFffd + kFffd +
+         "\","},
+    {"SequenceCutShort", "v," + kRest + "a\xE2\x82," + kRow, "{\"v\":\"a" + kFffd + kFffd + "\","},
+    {"RepeatedNameTakesAFreeSuffix", "site,site,site_2," + kRest + "a,b,c," + kRow,
+     "{\"site\":\"a\",\"site_3\":\"b\",\"site_2\":\"c\","},
+    {"NamesEqualOnceRepaired", "Z\xFC,Z\xFA," + kRest + "1,2," + kRow,
+     "{\"Z" + kFffd + "\":\"1\",\"Z" + kFffd + "_2\":\"2\","},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, BatchJsonText, ::testing::ValuesIn(kJsonTextCases),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // ---------------------------------------------------------------------------
 // Several jobs: the output is the input's order, whatever the threads do.
