@@ -323,6 +323,21 @@ void AppendJsonCells(std::string& out, const StateResult& state, Units units,
     out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
+void AppendFailedRow(const BatchLayout& layout, std::string_view status, std::string& out)
+{
+    const StateResult nothing{};
+    if (layout.format == OutputFormat::Csv) {
+        out.append(layout.passThroughColumns.size(), ',');
+        AppendCsvCells(out, nothing, layout.units, status);
+        return;
+    }
+    out.push_back('{');
+    for (const std::string& key : layout.jsonKeys)
+        out.append(key).append("null,");
+    AppendJsonCells(out, nothing, layout.units, status);
+    out.append("}\n");
+}
+
 BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size,
                          std::size_t firstLine, std::string& out)
 {

@@ -60,6 +60,9 @@ void AppendCsvCells(std::string& out, const StateResult& state, Units units,
 void AppendJsonCells(std::string& out, const StateResult& state, Units units,
                      std::string_view status, const SourceTexts& sources = {});
 
+/// A row whose record could not be read: every cell empty (null), and `status`.
+void AppendFailedRow(const BatchLayout& layout, std::string_view status, std::string& out);
+
 struct BlockCounts {
     std::size_t rows = 0;       ///< rows written (blank lines are skipped)
     std::size_t failedRows = 0; ///< rows with a non-empty status

@@ -30,5 +30,6 @@ std::string_view ChartHelp();
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1; ///< the computation failed (a message says why)
 inline constexpr int kExitUsage = 2;   ///< the command line or the input could not be read
+inline constexpr int kExitOutput = 3;  ///< the output could not be written
 
 } // namespace humitrax::cli

@@ -1,5 +1,6 @@
 #include "csv.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -84,53 +85,87 @@ char* ParseCsvRecord(char* pos, char* end, CsvRecord& record)
     }
 }
 
-std::size_t CompleteRecordsLength(std::string_view data) noexcept
+namespace {
+
+/// The states of ParseCsvRecord, byte by byte.
+enum class ScanState : std::uint8_t { FieldStart, Unquoted, Quoted, QuoteInQuoted };
+
+/// The state after `c`; true in `recordEnd` when `c` is the line feed that
+/// ends a record.
+ScanState Step(ScanState state, char c, bool& recordEnd) noexcept
 {
-    if (data.empty())
-        return 0;
-    if (std::memchr(data.data(), '"', data.size()) == nullptr) {
-        const std::size_t lastLineFeed = data.rfind('\n');
-        return lastLineFeed == std::string_view::npos ? 0 : lastLineFeed + 1;
+    recordEnd = false;
+    switch (state) {
+    case ScanState::FieldStart:
+    case ScanState::Unquoted:
+        if (c == '\n') {
+            recordEnd = true;
+            return ScanState::FieldStart;
+        }
+        if (c == ',')
+            return ScanState::FieldStart;
+        if (c == '"' && state == ScanState::FieldStart)
+            return ScanState::Quoted;
+        return ScanState::Unquoted;
+    case ScanState::Quoted:
+        return c == '"' ? ScanState::QuoteInQuoted : ScanState::Quoted;
+    case ScanState::QuoteInQuoted:
+        if (c == '"')
+            return ScanState::Quoted; // a doubled quote
+        if (c == '\n') {
+            recordEnd = true;
+            return ScanState::FieldStart;
+        }
+        if (c == ',')
+            return ScanState::FieldStart;
+        return ScanState::Unquoted; // text after the closing quote
     }
-    // The states of ParseCsvRecord, byte by byte.
-    enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted };
-    State state = State::FieldStart;
-    std::size_t complete = 0;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        const char c = data[i];
-        switch (state) {
-        case State::FieldStart:
-        case State::Unquoted:
-            if (c == '\n') {
-                complete = i + 1;
-                state = State::FieldStart;
-            } else if (c == ',') {
-                state = State::FieldStart;
-            } else if (c == '"' && state == State::FieldStart) {
-                state = State::Quoted;
-            } else {
-                state = State::Unquoted;
-            }
-            break;
-        case State::Quoted:
-            if (c == '"')
-                state = State::QuoteInQuoted;
-            break;
-        case State::QuoteInQuoted:
-            if (c == '"') {
-                state = State::Quoted; // a doubled quote
-            } else if (c == '\n') {
-                complete = i + 1;
-                state = State::FieldStart;
-            } else if (c == ',') {
-                state = State::FieldStart;
-            } else {
-                state = State::Unquoted; // text after the closing quote
-            }
-            break;
+    return state;
+}
+
+} // namespace
+
+RecordsScan ScanRecords(std::string_view data, std::size_t maxRecordBytes, bool atEnd) noexcept
+{
+    RecordsScan scan;
+    const std::size_t size = data.size();
+    std::size_t start = 0; // of the record being scanned
+    if (std::memchr(data.data(), '"', size) == nullptr) {
+        // Records are lines: look for each line feed no further than the
+        // limit allows.
+        for (;;) {
+            const std::size_t window = std::min(size - start, maxRecordBytes + 1);
+            const void* lineFeed = std::memchr(data.data() + start, '\n', window);
+            if (lineFeed == nullptr)
+                break;
+            start = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - data.data()) + 1;
+        }
+    } else {
+        ScanState state = ScanState::FieldStart;
+        for (std::size_t i = 0; i < size; ++i) {
+            if (i - start > maxRecordBytes)
+                break;
+            bool recordEnd = false;
+            state = Step(state, data[i], recordEnd);
+            if (recordEnd)
+                start = i + 1;
         }
     }
-    return complete;
+    scan.length = start;
+    if (size - start > maxRecordBytes)
+        scan.tooLong = true;
+    else if (atEnd)
+        scan.length = size;
+    return scan;
+}
+
+bool InsideQuotes(std::string_view record, std::size_t offset) noexcept
+{
+    ScanState state = ScanState::FieldStart;
+    bool recordEnd = false;
+    for (std::size_t i = 0; i < offset && i < record.size(); ++i)
+        state = Step(state, record[i], recordEnd);
+    return state == ScanState::Quoted;
 }
 
 namespace {

@@ -41,10 +41,24 @@ struct CsvRecord {
 /// are kept and flagged.
 char* ParseCsvRecord(char* pos, char* end, CsvRecord& record);
 
-/// The length of the complete records at the start of `data`: the offset just
-/// after the last line feed that ends a record (one outside quotes), by the
-/// rules of ParseCsvRecord; 0 when no record is complete.
-std::size_t CompleteRecordsLength(std::string_view data) noexcept;
+/// How much of a buffer holds whole records, none longer than a limit.
+struct RecordsScan {
+    /// The complete records at the start: the offset just after the last one's
+    /// line feed (one outside quotes); 0 when none is complete.
+    std::size_t length = 0;
+    /// The record at `length` has more bytes than the limit (complete or not).
+    bool tooLong = false;
+};
+
+/// Scans the records at the start of `data` by the rules of ParseCsvRecord,
+/// up to the first one with more than `maxRecordBytes` bytes before its line
+/// feed. With `atEnd` the input ends with `data`, and its last record needs no
+/// line feed.
+RecordsScan ScanRecords(std::string_view data, std::size_t maxRecordBytes, bool atEnd) noexcept;
+
+/// Whether the byte at `offset` of a record (starting at `record`'s front)
+/// lies inside a quoted field.
+bool InsideQuotes(std::string_view record, std::size_t offset) noexcept;
 
 /// Writers into a buffer the caller has made large enough: they return the
 /// end of what they wrote.

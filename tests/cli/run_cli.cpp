@@ -1,10 +1,14 @@
 #include "run_cli.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <poll.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,7 +37,7 @@ std::string ReadAll(const std::filesystem::path& path)
 } // namespace
 
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
-              const std::vector<std::string>& environment)
+              const std::vector<std::string>& environment, const std::string& outputFile)
 {
     namespace fs = std::filesystem;
     static int counter = 0;
@@ -49,7 +53,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
     command += " " + Quote(HUMITRAX_CLI_PATH);
     for (const std::string& arg : args)
         command += " " + Quote(arg);
-    command += " <" + Quote((dir / "in").string()) + " >" + Quote((dir / "out").string()) + " 2>" +
+    command += " <" + Quote((dir / "in").string()) + " >" +
+               Quote(outputFile.empty() ? (dir / "out").string() : outputFile) + " 2>" +
                Quote((dir / "err").string());
     const int status = std::system(command.c_str());
     CliRun run;
@@ -58,6 +63,86 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
     run.err = ReadAll(dir / "err");
     fs::remove_all(dir);
     return run;
+}
+
+CliProcess::CliProcess(const std::vector<std::string>& args)
+{
+    int input[2] = {-1, -1};
+    int output[2] = {-1, -1};
+    if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0)
+        return;
+    // The test writes to a pipe whose reader may have died: an error, not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::vector<std::string> argv = {HUMITRAX_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers;
+    for (std::string& arg : argv)
+        pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    m_pid = fork();
+    if (m_pid == 0) {
+        std::signal(SIGPIPE, SIG_DFL);
+        dup2(input[0], STDIN_FILENO);
+        dup2(output[1], STDOUT_FILENO);
+        execv(pointers[0], pointers.data());
+        _exit(127);
+    }
+    close(input[0]);
+    close(output[1]);
+    m_input = input[1];
+    m_output = output[0];
+}
+
+CliProcess::~CliProcess()
+{
+    if (m_output >= 0)
+        close(m_output);
+    Finish();
+}
+
+bool CliProcess::Write(const std::string& text)
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t wrote = write(m_input, text.data() + done, text.size() - done);
+        if (wrote <= 0)
+            return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+std::optional<std::string> CliProcess::ReadLine(int seconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    std::string line;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd ready{m_output, POLLIN, 0};
+        if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) != 1)
+            return std::nullopt;
+        char c = 0;
+        if (read(m_output, &c, 1) != 1)
+            return std::nullopt;
+        if (c == '\n')
+            return line;
+        line += c;
+    }
+}
+
+int CliProcess::Finish()
+{
+    if (m_input >= 0) {
+        close(m_input);
+        m_input = -1;
+    }
+    if (m_pid <= 0)
+        return -1;
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::vector<std::string> Lines(const std::string& text)

@@ -406,6 +406,18 @@ const BatchCase kBatchCases[] = {
     {"BlankLinesAndLinesOfBlanksAreSkipped", {},
      " \t\ndry_bulb,pressure,relative_humidity\n\n25,101.325,50\n \t \n  \r\n\n", 0, kSiColumns,
      {{"25", "101.325", "*", "*", "50", "*", "*", "*", ""}}, ""},
+    {"RecordLongerThanTheLimitIsSkippedToTheNextLineFeed",
+     {"--max-record-bytes", "40"},
+     // The quote left open on line 2 would take in the rest of the file; the
+     // 41st byte of that record lies on line 4.
+     "site,dry_bulb,pressure,relative_humidity\n\"open,25,101.325,50\nb,25,101.325,50\n"
+     "c,25,101.325,50\nd,25,101.325,50\n",
+     1,
+     With({"site"}, kSiColumns),
+     {{"", "", "", "", "", "", "", "", "", "line 2: is longer than 40 bytes, the limit of "
+       "--max-record-bytes, with a quoted field still open; lines 2 to 4 skipped"},
+      {"d", "25", "101.325", "*", "*", "50", "*", "*", "*", ""}},
+     ""},
     {"EngineErrorTextEmptiesItsCellOnly",
      {},
      "dry_bulb,pressure,humidity_ratio\n25,101.325,0.03\n",
@@ -471,6 +483,8 @@ const BatchCase kBatchCases[] = {
     {"UnknownOption", {"--fast"}, "dry_bulb,pressure,relative_humidity\n", 2, {}, {},
      "unknown option"},
     {"MissingFile", {"/nonexistent/weather.csv"}, "", 2, {}, {}, "cannot open"},
+    {"HeaderLongerThanTheLimit", {"--max-record-bytes", "20"},
+     "dry_bulb,pressure,relative_humidity\n", 2, {}, {}, "the header is longer than 20 bytes"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cli, BatchFiles, ::testing::ValuesIn(kBatchCases),
@@ -546,7 +560,6 @@ TEST(BatchJson, OneObjectPerRowNullsAndEscapes)
     EXPECT_EQ(second.at("status"), "line 3: relative_humidity is not a number");
 }
 
-// ---------------------------------------------------------------------------
 // The text of passed-through columns in JSON: always UTF-8, each key once.
 // CSV passes the same bytes through unchanged.
 
@@ -593,6 +606,67 @@ const JsonTextCase kJsonTextCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cli, BatchJsonText, ::testing::ValuesIn(kJsonTextCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// ---------------------------------------------------------------------------
+// A program feeding rows through a pipe gets each answer while the input is
+// still open.
+
+class BatchPipe : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(BatchPipe, AnswersEachRowBeforeTheInputEnds)
+{
+    humitrax::testing::CliProcess cli({"batch", "--jobs", GetParam(), "-"});
+    ASSERT_TRUE(cli.Write("dry_bulb,pressure,relative_humidity\n25,101.325,50\n"));
+    // A generous bound: a command that holds rows back fails here, not hangs.
+    const std::optional<std::string> header = cli.ReadLine(10);
+    ASSERT_TRUE(header) << "no answer while the input is open";
+    EXPECT_EQ(header->substr(0, 9), "dry_bulb,");
+    EXPECT_EQ(cli.ReadLine(10).value_or("nothing").substr(0, 11), "25,101.325,");
+    ASSERT_TRUE(cli.Write("20,101.325,40\n"));
+    EXPECT_EQ(cli.ReadLine(10).value_or("nothing").substr(0, 11), "20,101.325,");
+    EXPECT_EQ(cli.Finish(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, BatchPipe, ::testing::Values("1", "2"),
+                         [](const auto& row) { return "Jobs" + std::string(row.param); });
+
+// ---------------------------------------------------------------------------
+// Output that cannot be written: exit status 3, whether a write or the last
+// flush finds it.
+
+struct UnwritableCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string input;
+};
+
+class BatchUnwritable : public ::testing::TestWithParam<UnwritableCase> {};
+
+TEST_P(BatchUnwritable, ExitThree)
+{
+    std::vector<std::string> args = {"batch"};
+    args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+    const CliRun run = RunCli(args, GetParam().input, {}, "/dev/full");
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_NE(run.err.find("cannot write the output"), std::string::npos) << run.err;
+}
+
+std::string ManyRows(int count)
+{
+    std::string rows = kRest;
+    for (int i = 0; i < count; ++i)
+        rows += kRow;
+    return rows;
+}
+
+const UnwritableCase kUnwritableCases[] = {
+    {"Help", {"--help"}, ""},
+    {"OneRowAtTheLastFlush", {"--jobs", "1"}, ManyRows(1)},
+    {"ManyRowsOnSeveralJobs", {"--jobs", "2"}, ManyRows(20000)},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, BatchUnwritable, ::testing::ValuesIn(kUnwritableCases),
                          [](const auto& row) { return std::string(row.param.name); });
 
 // ---------------------------------------------------------------------------
