@@ -1,24 +1,32 @@
 // The batch command: every property for each row of a CSV file, streamed in
 // blocks of complete records that worker threads compute while this thread
-// reads ahead and writes finished blocks in input order.
+// reads ahead and writes finished blocks in input order. Whenever the input
+// has nothing more ready (a pipe), the rows read so far are written out at
+// once, so a program feeding rows one by one gets each answer.
 #include "batch_rows.h"
 #include "commands.h"
+#include "output.h"
 #include "csv.h"
 #include "numbers.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <exception>
+#include <fcntl.h>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <poll.h>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -26,7 +34,8 @@
 namespace humitrax::cli {
 namespace {
 
-constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--format csv|json] [--jobs N] [FILE]
+constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--format csv|json] [--jobs N] [--max-record-bytes N]
+        [FILE]
       Every property for each row of a CSV file (standard input when FILE is
       missing or "-"). The header names the columns: dry_bulb, pressure or
       altitude, and one of wet_bulb, dew_point, relative_humidity (percent) or
@@ -36,10 +45,17 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--format csv|json
       relative_humidity, humidity_ratio, enthalpy, specific_volume, grains
       (ip only) and status, numbers at full precision. A cell that cannot be
       computed stays empty and status says why ("relative_humidity: out of
-      range", "line 12: pressure is not a number"); the exit status is then
-      1. Blank lines are skipped. --format json writes one JSON object per
-      line; --jobs N computes on N threads (default: every core), output in
-      input order.
+      range", "line 12: pressure is not a number"). Lines that are empty or
+      hold only spaces and tabs are skipped. --format json writes one JSON
+      object per line, always UTF-8 (a byte that is not becomes U+FFFD); a
+      column name met before gets "_2", "_3"... there. --jobs N computes on N
+      threads (default: every core), output in input order. A record longer
+      than --max-record-bytes (default 1048576; its line feed not counted) is
+      one failed row, and reading goes on after the first line feed past the
+      limit. Rows are written as soon as the input pauses, so a program can
+      feed rows through a pipe and read each answer.
+      Exit status: 0 every row computed, 1 some rows failed, 2 the command
+      line or the input could not be read, 3 the output could not be written.
       Example:
         humitrax-cli batch --units ip weather.csv > states.csv
 
@@ -50,6 +66,9 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--format csv|json
 /// per job.
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 constexpr unsigned kMaxJobs = 256;
+/// A record is read whole, so its length bounds the memory a row may take.
+constexpr std::size_t kDefaultMaxRecordBytes = std::size_t{1} << 20;
+constexpr std::size_t kLargestMaxRecordBytes = std::size_t{1} << 30;
 
 int Usage(const std::string& message)
 {
@@ -58,61 +77,242 @@ int Usage(const std::string& message)
     return kExitUsage;
 }
 
-/// Blocks of complete records from a file, read with large freads.
+/// Standard output through the commands' checked writes, remembering its
+/// first failure.
+class Output {
+public:
+    bool Write(std::string_view text) { return Note(WriteOut(text)); }
+    bool Flush() { return Note(FlushOut()); }
+    /// Flushes and closes standard output: the last chance to learn that the
+    /// file system did not take it.
+    bool Close() { return Note(CloseOut()); }
+    [[nodiscard]] bool failed() const noexcept { return m_failed; }
+    /// Says why, and gives the exit status.
+    static int Report() { return OutputFailed(); }
+
+private:
+    bool Note(bool ok)
+    {
+        m_failed = m_failed || !ok;
+        return !m_failed;
+    }
+
+    bool m_failed = false;
+};
+
+/// A record longer than the limit, passed over.
+struct SkippedRecord {
+    std::size_t lineFeeds = 0; ///< the ones inside it and the one where reading goes on
+    bool endsInput = false;    ///< the input ended before such a line feed
+    bool openQuote = false;    ///< the limit fell inside a quoted field
+};
+
+/// Called before a read that may wait for its input: everything handed on
+/// should then be written out. False stops the reading.
+using IdleHandler = std::function<bool()>;
+
+/// Blocks of complete records from a file descriptor, no record longer than
+/// a limit. A block ends at about kBlockBytes, or earlier where the input has
+/// nothing more ready.
 class RecordReader {
 public:
-    explicit RecordReader(std::FILE* file) : m_file(file) {}
-
-    /// The next block of complete records, at least one unless the input is
-    /// at its end (then false). The last block may end without a line feed.
-    bool Next(std::string& block)
+    RecordReader(int fd, std::size_t maxRecordBytes) : m_fd(fd), m_maxRecordBytes(maxRecordBytes)
     {
-        std::size_t want = kBlockBytes;
+        struct stat status {};
+        m_mayWait = fstat(fd, &status) != 0 || !(S_ISREG(status.st_mode) || S_ISBLK(status.st_mode));
+    }
+
+    /// The next block of complete records; or, where a record is longer than
+    /// the limit, an empty block and `skipped` set. False at the end of the
+    /// input, on a read error and when `idle` says to stop.
+    bool Next(std::string& block, std::optional<SkippedRecord>& skipped, const IdleHandler& idle)
+    {
+        block.clear();
+        skipped.reset();
         for (;;) {
-            while (!m_end && m_pending.size() < want) {
-                const std::size_t old = m_pending.size();
-                m_pending.resize(old + kBlockBytes);
-                const std::size_t got = std::fread(m_pending.data() + old, 1, kBlockBytes, m_file);
-                m_pending.resize(old + got);
-                if (got < kBlockBytes) {
-                    m_end = true;
-                    m_failed = std::ferror(m_file) != 0;
+            const std::size_t pending = m_end - m_start;
+            const bool mayWait = MayWait();
+            const bool enough = m_atEnd || pending >= m_want;
+            if (pending > 0 && (enough || mayWait)) {
+                const RecordsScan scan = ScanRecords(Pending(), m_maxRecordBytes, m_atEnd);
+                if (scan.length > 0) {
+                    block.assign(m_data.get() + m_start, scan.length);
+                    Consume(scan.length);
+                    m_want = kBlockBytes;
+                    return true;
                 }
+                if (scan.tooLong) {
+                    m_want = kBlockBytes;
+                    return Skip(skipped.emplace(), idle);
+                }
+                if (enough)
+                    m_want = 2 * pending; // a record longer than a block
+            } else if (m_atEnd) {
+                return false;
             }
-            const std::size_t length =
-                m_end ? m_pending.size() : CompleteRecordsLength(m_pending);
-            if (length == 0 && !m_end) {
-                want = m_pending.size() * 2; // one record longer than a block
-                continue;
-            }
-            block.assign(m_pending, 0, length);
-            m_pending.erase(0, length);
-            return length > 0;
+            if (mayWait && !idle())
+                return false;
+            Read();
         }
     }
 
-    [[nodiscard]] bool failed() const noexcept { return m_failed; }
+    /// The error of a read that failed, or 0.
+    [[nodiscard]] int error() const noexcept { return m_error; }
 
 private:
-    std::FILE* m_file;
-    std::string m_pending;
-    bool m_end = false;
-    bool m_failed = false;
+    /// Bytes asked of each read.
+    static constexpr std::size_t kReadBytes = kBlockBytes;
+
+    [[nodiscard]] std::string_view Pending() const noexcept
+    {
+        return {m_data.get() + m_start, m_end - m_start};
+    }
+
+    void Consume(std::size_t size) noexcept
+    {
+        m_start += size;
+        if (m_start == m_end)
+            m_start = m_end = 0;
+    }
+
+    /// Whether the next read may wait: the input is a pipe, a terminal or a
+    /// socket, and nothing more is ready now. A file never waits.
+    bool MayWait()
+    {
+        if (!m_mayWait || m_atEnd)
+            return false;
+        pollfd ready{m_fd, POLLIN, 0};
+        return ::poll(&ready, 1, 0) <= 0;
+    }
+
+    /// One read after the pending bytes, moving them to the front or into a
+    /// larger buffer first where the room is short.
+    void Read()
+    {
+        if (m_capacity - m_end < kReadBytes) {
+            const std::size_t pending = m_end - m_start;
+            if (m_capacity - pending < kReadBytes) {
+                const std::size_t capacity = std::max(2 * m_capacity, pending + kReadBytes);
+                auto data = std::make_unique_for_overwrite<char[]>(capacity);
+                if (pending > 0)
+                    std::memcpy(data.get(), m_data.get() + m_start, pending);
+                m_data = std::move(data);
+                m_capacity = capacity;
+            } else if (pending > 0) {
+                std::memmove(m_data.get(), m_data.get() + m_start, pending);
+            }
+            m_start = 0;
+            m_end = pending;
+        }
+        for (;;) {
+            const ssize_t got = ::read(m_fd, m_data.get() + m_end, kReadBytes);
+            if (got > 0) {
+                m_end += static_cast<std::size_t>(got);
+                return;
+            }
+            if (got == 0) {
+                m_atEnd = true;
+                return;
+            }
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) { // a non-blocking descriptor
+                pollfd ready{m_fd, POLLIN, 0};
+                ::poll(&ready, 1, -1);
+                continue;
+            }
+            m_error = errno;
+            m_atEnd = true;
+            return;
+        }
+    }
+
+    /// Passes over the record at the front, longer than the limit: reading
+    /// goes on after the first line feed beyond its first m_maxRecordBytes
+    /// bytes, wherever quotes stand. Only what is read is held.
+    bool Skip(SkippedRecord& skipped, const IdleHandler& idle)
+    {
+        const std::string_view record = Pending().substr(0, m_maxRecordBytes);
+        skipped.openQuote = InsideQuotes(Pending(), m_maxRecordBytes);
+        skipped.lineFeeds = static_cast<std::size_t>(std::count(record.begin(), record.end(), '\n'));
+        Consume(record.size());
+        for (;;) {
+            const std::string_view rest = Pending();
+            if (const void* lineFeed = std::memchr(rest.data(), '\n', rest.size())) {
+                ++skipped.lineFeeds;
+                Consume(static_cast<std::size_t>(static_cast<const char*>(lineFeed) - rest.data()) + 1);
+                return true;
+            }
+            Consume(rest.size());
+            if (m_atEnd) {
+                skipped.endsInput = true;
+                return true;
+            }
+            if (MayWait() && !idle())
+                return false;
+            Read();
+        }
+    }
+
+    int m_fd;
+    std::size_t m_maxRecordBytes;
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_capacity = 0;
+    std::size_t m_start = 0; ///< of the pending bytes in m_data
+    std::size_t m_end = 0;
+    std::size_t m_want = kBlockBytes;
+    bool m_mayWait = false; ///< the input is no file, so a read may wait for it
+    bool m_atEnd = false;
+    int m_error = 0;
 };
 
 /// One block on its way through the workers.
 struct Block {
     std::string input;
+    std::optional<SkippedRecord> skipped; ///< instead of input: a record too long to read
     std::size_t firstLine = 0;
     std::string output;
     BlockCounts counts;
     std::promise<void> done;
+
+    [[nodiscard]] std::size_t LineFeeds() const
+    {
+        return skipped ? skipped->lineFeeds
+                       : static_cast<std::size_t>(std::count(input.begin(), input.end(), '\n'));
+    }
 };
+
+/// "line 2: is longer than 64 bytes, ...; lines 2 to 9 skipped"
+std::string SkippedStatus(std::size_t line, const SkippedRecord& skipped, std::size_t maxRecordBytes)
+{
+    std::string status = "line " + std::to_string(line) + ": is longer than " +
+                         std::to_string(maxRecordBytes) + " bytes, the limit of --max-record-bytes";
+    if (skipped.openQuote)
+        status += ", with a quoted field still open";
+    const std::size_t last = line + skipped.lineFeeds - (skipped.endsInput ? 0 : 1);
+    if (last == line)
+        return status + "; skipped";
+    return status + "; lines " + std::to_string(line) + " to " + std::to_string(last) + " skipped";
+}
+
+/// The output rows of a block.
+void Compute(const BatchLayout& layout, std::size_t maxRecordBytes, Block& block)
+{
+    if (block.skipped) {
+        AppendFailedRow(layout, SkippedStatus(block.firstLine, *block.skipped, maxRecordBytes),
+                        block.output);
+        block.counts = {.rows = 1, .failedRows = 1};
+        return;
+    }
+    block.counts = ProcessBlock(layout, block.input.data(), block.input.size(), block.firstLine,
+                                block.output);
+}
 
 /// Worker threads taking blocks from a queue.
 class WorkerPool {
 public:
-    WorkerPool(const BatchLayout& layout, unsigned jobs) : m_layout(layout)
+    WorkerPool(const BatchLayout& layout, std::size_t maxRecordBytes, unsigned jobs)
+        : m_layout(layout), m_maxRecordBytes(maxRecordBytes)
     {
         for (unsigned i = 0; i < jobs; ++i)
             m_threads.emplace_back([this] { Work(); });
@@ -153,8 +353,7 @@ private:
                 m_queue.pop_front();
             }
             try {
-                block->counts = ProcessBlock(m_layout, block->input.data(), block->input.size(),
-                                             block->firstLine, block->output);
+                Compute(m_layout, m_maxRecordBytes, *block);
                 block->done.set_value();
             } catch (...) {
                 block->done.set_exception(std::current_exception());
@@ -163,6 +362,7 @@ private:
     }
 
     const BatchLayout& m_layout;
+    std::size_t m_maxRecordBytes;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Block*> m_queue;
@@ -215,8 +415,26 @@ struct BatchOptions {
     Units units = Units::SI;
     OutputFormat format = OutputFormat::Csv;
     unsigned jobs = 1;
+    std::size_t maxRecordBytes = kDefaultMaxRecordBytes;
     std::string file = "-";
 };
+
+/// The help text on standard output; 0, or 3 when it cannot be written.
+int WriteHelp()
+{
+    Output output;
+    return output.Write(kHelp) && output.Flush() ? kExitOk : output.Report();
+}
+
+/// A whole number from 1 to `largest`.
+std::optional<std::size_t> ParseCount(std::string_view text, std::size_t largest)
+{
+    std::size_t value = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || ptr != text.data() + text.size() || value < 1 || value > largest)
+        return std::nullopt;
+    return value;
+}
 
 /// Splits "--name=value" and "--name value"; nothing when `arg` is not `name`.
 std::optional<std::string_view> OptionValue(std::span<const std::string_view> args,
@@ -244,10 +462,8 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOpt
     for (std::size_t i = 0; i < args.size(); ++i) {
         bool missing = false;
         const std::string_view arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fwrite(kHelp.data(), 1, kHelp.size(), stdout);
-            return kExitOk;
-        }
+        if (arg == "--help" || arg == "-h")
+            return WriteHelp();
         if (const auto value = OptionValue(args, i, "--units", missing)) {
             if (missing)
                 return Usage("--units needs si or ip");
@@ -274,6 +490,13 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOpt
                 return Usage("--jobs is a whole number from 1 to " + std::to_string(kMaxJobs) +
                              ", not '" + std::string(*jobs) + "'");
             options.jobs = static_cast<unsigned>(*count);
+        } else if (const auto bytes = OptionValue(args, i, "--max-record-bytes", missing)) {
+            const std::optional<std::size_t> limit =
+                missing ? std::nullopt : ParseCount(*bytes, kLargestMaxRecordBytes);
+            if (!limit)
+                return Usage("--max-record-bytes needs a whole number from 1 to " +
+                             std::to_string(kLargestMaxRecordBytes));
+            options.maxRecordBytes = *limit;
         } else if (arg.size() > 1 && arg.front() == '-') {
             return Usage("unknown option '" + std::string(arg) + "'");
         } else {
@@ -286,24 +509,26 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOpt
     return std::nullopt;
 }
 
-bool Write(std::string_view text)
-{
-    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-}
-
 /// Reads the header, then streams the rows; the exit status.
-int Stream(std::FILE* input, const BatchOptions& options)
+int Stream(int input, const BatchOptions& options)
 {
-    RecordReader reader(input);
+    RecordReader reader(input, options.maxRecordBytes);
+    Output output;
+    const IdleHandler nothingWritten = [] { return true; };
     std::string first;
+    std::optional<SkippedRecord> skipped;
     CsvRecord header;
     std::size_t line = 1;
     char* rest = nullptr;
     for (;;) {
-        if (!reader.Next(first)) {
-            if (reader.failed())
-                return Usage("cannot read the input: " + std::string(std::strerror(errno)));
+        if (!reader.Next(first, skipped, nothingWritten)) {
+            if (reader.error() != 0)
+                return Usage("cannot read the input: " + std::string(std::strerror(reader.error())));
             return Usage("the input is empty; it needs a header row naming its columns");
+        }
+        if (skipped) {
+            return Usage("the header is longer than " + std::to_string(options.maxRecordBytes) +
+                         " bytes, the limit of --max-record-bytes");
         }
         char* begin = first.data();
         char* const end = begin + first.size();
@@ -328,35 +553,32 @@ int Stream(std::FILE* input, const BatchOptions& options)
     if (!layout)
         return Usage(message + " (needed: dry_bulb, pressure or altitude, and one of wet_bulb, "
                                "dew_point, relative_humidity, humidity_ratio)");
-    if (!Write(OutputHeader(*layout)))
-        return kExitFailure;
+    if (!output.Write(OutputHeader(*layout)))
+        return output.Report();
 
     Progress progress;
     bool anyFailure = false;
-    bool writeFailed = false;
     const auto finish = [&](Block& block) {
-        if (!writeFailed && !Write(block.output))
-            writeFailed = true;
+        output.Write(block.output);
         anyFailure = anyFailure || block.counts.failedRows > 0;
         progress.Add(block.counts.rows);
     };
     auto firstBlock = std::make_unique<Block>();
     firstBlock->input.assign(rest, static_cast<std::size_t>(first.data() + first.size() - rest));
     firstBlock->firstLine = line;
-    line += static_cast<std::size_t>(
-        std::count(firstBlock->input.begin(), firstBlock->input.end(), '\n'));
+    line += firstBlock->LineFeeds();
 
     if (options.jobs == 1) {
-        for (std::unique_ptr<Block> block = std::move(firstBlock); block && !writeFailed;) {
-            block->counts = ProcessBlock(*layout, block->input.data(), block->input.size(),
-                                         block->firstLine, block->output);
+        // Every block read is written by the time the reader waits.
+        const IdleHandler flush = [&] { return output.Flush(); };
+        for (std::unique_ptr<Block> block = std::move(firstBlock); !output.failed();) {
+            Compute(*layout, options.maxRecordBytes, *block);
             finish(*block);
             block->output.clear();
-            if (!reader.Next(block->input))
+            if (!reader.Next(block->input, block->skipped, flush))
                 break;
             block->firstLine = line;
-            line += static_cast<std::size_t>(
-                std::count(block->input.begin(), block->input.end(), '\n'));
+            line += block->LineFeeds();
         }
     } else {
         // Enough blocks in flight to keep every worker busy while this
@@ -365,43 +587,52 @@ int Stream(std::FILE* input, const BatchOptions& options)
         // Declared before the pool, so that they outlive its threads.
         std::deque<std::unique_ptr<Block>> inFlight;
         std::deque<std::future<void>> results;
-        WorkerPool pool(*layout, options.jobs);
+        WorkerPool pool(*layout, options.maxRecordBytes, options.jobs);
         const auto submit = [&](std::unique_ptr<Block> block) {
             results.push_back(block->done.get_future());
             pool.Submit(block.get());
             inFlight.push_back(std::move(block));
         };
-        submit(std::move(firstBlock));
-        bool inputDone = false;
-        while (!inFlight.empty()) {
-            while (!inputDone && inFlight.size() < maxInFlight) {
-                auto block = std::make_unique<Block>();
-                if (!reader.Next(block->input)) {
-                    inputDone = true;
-                    break;
-                }
-                block->firstLine = line;
-                line += static_cast<std::size_t>(
-                    std::count(block->input.begin(), block->input.end(), '\n'));
-                submit(std::move(block));
-            }
+        const auto writeOldest = [&] {
             results.front().get(); // rethrows a worker's failure
             finish(*inFlight.front());
             results.pop_front();
             inFlight.pop_front();
-            if (writeFailed)
+        };
+        // Before the reader waits, every block in flight is written.
+        const IdleHandler drain = [&] {
+            while (!inFlight.empty())
+                writeOldest();
+            return output.Flush();
+        };
+        submit(std::move(firstBlock));
+        bool inputDone = false;
+        for (;;) {
+            while (!inputDone && inFlight.size() < maxInFlight) {
+                auto block = std::make_unique<Block>();
+                if (!reader.Next(block->input, block->skipped, drain)) {
+                    inputDone = true;
+                    break;
+                }
+                block->firstLine = line;
+                line += block->LineFeeds();
+                submit(std::move(block));
+            }
+            if (inFlight.empty())
+                break;
+            writeOldest();
+            if (output.failed())
                 inputDone = true; // let the blocks in flight finish, read no more
         }
     }
     progress.Finish();
-    if (reader.failed()) {
-        std::fprintf(stderr, "humitrax-cli: batch: cannot read the input to its end\n");
+    if (reader.error() != 0) {
+        std::fprintf(stderr, "humitrax-cli: batch: cannot read the input to its end: %s\n",
+                     std::strerror(reader.error()));
         return kExitUsage;
     }
-    if (writeFailed || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "humitrax-cli: batch: cannot write the output\n");
-        return kExitFailure;
-    }
+    if (!output.Close())
+        return output.Report();
     return anyFailure ? kExitFailure : kExitOk;
 }
 
@@ -414,10 +645,10 @@ int RunBatch(std::span<const std::string_view> args)
     BatchOptions options;
     if (const std::optional<int> status = ParseOptions(args, options))
         return *status;
-    std::FILE* input = stdin;
+    int input = STDIN_FILENO;
     if (options.file != "-") {
-        input = std::fopen(options.file.c_str(), "rb");
-        if (input == nullptr)
+        input = ::open(options.file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (input < 0)
             return Usage("cannot open '" + options.file + "': " + std::strerror(errno));
     }
     int status = kExitFailure;
@@ -426,8 +657,8 @@ int RunBatch(std::span<const std::string_view> args)
     } catch (const std::exception& error) {
         std::fprintf(stderr, "humitrax-cli: batch: %s\n", error.what());
     }
-    if (input != stdin)
-        std::fclose(input);
+    if (input != STDIN_FILENO)
+        ::close(input);
     return status;
 }
 

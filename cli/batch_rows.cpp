@@ -8,6 +8,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace humitrax::cli {
 namespace {
@@ -258,10 +260,30 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
     layout.dryBulbColumn = *dryBulb;
     layout.pressureColumn = *pressure;
     layout.conditionColumn = *condition;
+    // JSON keys are the names as valid UTF-8. A name met before takes the
+    // first suffix "_2", "_3"... that no column bears and no key took.
+    std::unordered_set<std::string> taken;
+    for (const std::string& name : layout.passThroughNames)
+        taken.insert(ValidUtf8(name));
+    for (Property property : kProperties)
+        taken.emplace(PropertyColumn(property));
+    taken.emplace(kStatusColumn);
+    std::unordered_set<std::string> used;
+    std::unordered_map<std::string, std::size_t> nextSuffix;
     for (const std::string& name : layout.passThroughNames) {
-        std::string key;
-        AppendJsonKey(key, name);
-        layout.jsonKeys.push_back(std::move(key));
+        std::string key = ValidUtf8(name);
+        if (!used.insert(key).second) {
+            std::size_t& suffix = nextSuffix.try_emplace(key, 2).first->second;
+            std::string candidate;
+            do {
+                candidate = key + "_" + std::to_string(suffix++);
+            } while (taken.count(candidate) != 0 || used.count(candidate) != 0);
+            key = std::move(candidate);
+            used.insert(key);
+        }
+        std::string member;
+        AppendJsonKey(member, key);
+        layout.jsonKeys.push_back(std::move(member));
     }
     return layout;
 }
@@ -299,6 +321,21 @@ void AppendJsonCells(std::string& out, const StateResult& state, Units units,
     out.resize(size + CellsBound(status));
     char* end = WriteJsonCells(out.data() + size, state, units, status, sources);
     out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+void AppendFailedRow(const BatchLayout& layout, std::string_view status, std::string& out)
+{
+    const StateResult nothing{};
+    if (layout.format == OutputFormat::Csv) {
+        out.append(layout.passThroughColumns.size(), ',');
+        AppendCsvCells(out, nothing, layout.units, status);
+        return;
+    }
+    out.push_back('{');
+    for (const std::string& key : layout.jsonKeys)
+        out.append(key).append("null,");
+    AppendJsonCells(out, nothing, layout.units, status);
+    out.append("}\n");
 }
 
 BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size,

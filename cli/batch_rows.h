@@ -31,7 +31,9 @@ struct BatchLayout {
     std::vector<std::size_t> passThroughColumns;  ///< in input order
     std::vector<std::string> passThroughNames;    ///< as the header has them
     std::vector<std::string> passThroughLabels;   ///< for the status: trimmed, or "column N"
-    std::vector<std::string> jsonKeys;            ///< "\"name\":" for every column written
+    /// "\"name\":" for each passed-through column: its name as valid UTF-8,
+    /// suffixed "_2", "_3"... where an earlier column has it
+    std::vector<std::string> jsonKeys;
 };
 
 /// Reads the header's fields. Needs dry_bulb, exactly one of pressure and
@@ -57,6 +59,9 @@ void AppendCsvCells(std::string& out, const StateResult& state, Units units,
 /// The same columns as JSON members ("dry_bulb":25,...,"status":null), no braces.
 void AppendJsonCells(std::string& out, const StateResult& state, Units units,
                      std::string_view status, const SourceTexts& sources = {});
+
+/// A row whose record could not be read: every cell empty (null), and `status`.
+void AppendFailedRow(const BatchLayout& layout, std::string_view status, std::string& out);
 
 struct BlockCounts {
     std::size_t rows = 0;       ///< rows written (blank lines are skipped)

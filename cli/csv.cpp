@@ -1,5 +1,6 @@
 #include "csv.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -84,53 +85,87 @@ char* ParseCsvRecord(char* pos, char* end, CsvRecord& record)
     }
 }
 
-std::size_t CompleteRecordsLength(std::string_view data) noexcept
+namespace {
+
+/// The states of ParseCsvRecord, byte by byte.
+enum class ScanState : std::uint8_t { FieldStart, Unquoted, Quoted, QuoteInQuoted };
+
+/// The state after `c`; true in `recordEnd` when `c` is the line feed that
+/// ends a record.
+ScanState Step(ScanState state, char c, bool& recordEnd) noexcept
 {
-    if (data.empty())
-        return 0;
-    if (std::memchr(data.data(), '"', data.size()) == nullptr) {
-        const std::size_t lastLineFeed = data.rfind('\n');
-        return lastLineFeed == std::string_view::npos ? 0 : lastLineFeed + 1;
+    recordEnd = false;
+    switch (state) {
+    case ScanState::FieldStart:
+    case ScanState::Unquoted:
+        if (c == '\n') {
+            recordEnd = true;
+            return ScanState::FieldStart;
+        }
+        if (c == ',')
+            return ScanState::FieldStart;
+        if (c == '"' && state == ScanState::FieldStart)
+            return ScanState::Quoted;
+        return ScanState::Unquoted;
+    case ScanState::Quoted:
+        return c == '"' ? ScanState::QuoteInQuoted : ScanState::Quoted;
+    case ScanState::QuoteInQuoted:
+        if (c == '"')
+            return ScanState::Quoted; // a doubled quote
+        if (c == '\n') {
+            recordEnd = true;
+            return ScanState::FieldStart;
+        }
+        if (c == ',')
+            return ScanState::FieldStart;
+        return ScanState::Unquoted; // text after the closing quote
     }
-    // The states of ParseCsvRecord, byte by byte.
-    enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted };
-    State state = State::FieldStart;
-    std::size_t complete = 0;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        const char c = data[i];
-        switch (state) {
-        case State::FieldStart:
-        case State::Unquoted:
-            if (c == '\n') {
-                complete = i + 1;
-                state = State::FieldStart;
-            } else if (c == ',') {
-                state = State::FieldStart;
-            } else if (c == '"' && state == State::FieldStart) {
-                state = State::Quoted;
-            } else {
-                state = State::Unquoted;
-            }
-            break;
-        case State::Quoted:
-            if (c == '"')
-                state = State::QuoteInQuoted;
-            break;
-        case State::QuoteInQuoted:
-            if (c == '"') {
-                state = State::Quoted; // a doubled quote
-            } else if (c == '\n') {
-                complete = i + 1;
-                state = State::FieldStart;
-            } else if (c == ',') {
-                state = State::FieldStart;
-            } else {
-                state = State::Unquoted; // text after the closing quote
-            }
-            break;
+    return state;
+}
+
+} // namespace
+
+RecordsScan ScanRecords(std::string_view data, std::size_t maxRecordBytes, bool atEnd) noexcept
+{
+    RecordsScan scan;
+    const std::size_t size = data.size();
+    std::size_t start = 0; // of the record being scanned
+    if (std::memchr(data.data(), '"', size) == nullptr) {
+        // Records are lines: look for each line feed no further than the
+        // limit allows.
+        for (;;) {
+            const std::size_t window = std::min(size - start, maxRecordBytes + 1);
+            const void* lineFeed = std::memchr(data.data() + start, '\n', window);
+            if (lineFeed == nullptr)
+                break;
+            start = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - data.data()) + 1;
+        }
+    } else {
+        ScanState state = ScanState::FieldStart;
+        for (std::size_t i = 0; i < size; ++i) {
+            if (i - start > maxRecordBytes)
+                break;
+            bool recordEnd = false;
+            state = Step(state, data[i], recordEnd);
+            if (recordEnd)
+                start = i + 1;
         }
     }
-    return complete;
+    scan.length = start;
+    if (size - start > maxRecordBytes)
+        scan.tooLong = true;
+    else if (atEnd)
+        scan.length = size;
+    return scan;
+}
+
+bool InsideQuotes(std::string_view record, std::size_t offset) noexcept
+{
+    ScanState state = ScanState::FieldStart;
+    bool recordEnd = false;
+    for (std::size_t i = 0; i < offset && i < record.size(); ++i)
+        state = Step(state, record[i], recordEnd);
+    return state == ScanState::Quoted;
 }
 
 namespace {
@@ -191,6 +226,61 @@ char* WriteCsvField(char* out, std::string_view field) noexcept
     return out;
 }
 
+std::size_t Utf8SequenceLength(std::string_view text) noexcept
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const auto continuation = [&](std::size_t i) {
+        return i < text.size() && (byte(i) & 0xC0) == 0x80;
+    };
+    if (text.empty())
+        return 0;
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    // The second byte's range depends on the lead: it rules out overlong
+    // forms (E0, F0), surrogates (ED) and values above U+10FFFF (F4).
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    std::size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < 2 || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (!continuation(i))
+            return 0;
+    }
+    return length;
+}
+
+std::string ValidUtf8(std::string_view text)
+{
+    std::string valid;
+    valid.reserve(text.size());
+    while (!text.empty()) {
+        const std::size_t length = Utf8SequenceLength(text);
+        if (length == 0) {
+            valid.append(kReplacementCharacter);
+            text.remove_prefix(1);
+        } else {
+            valid.append(text.substr(0, length));
+            text.remove_prefix(length);
+        }
+    }
+    return valid;
+}
+
 char* WriteJsonString(char* out, std::string_view text) noexcept
 {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -199,6 +289,17 @@ char* WriteJsonString(char* out, std::string_view text) noexcept
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            const std::size_t length = Utf8SequenceLength(text.substr(i));
+            if (length > 0) {
+                i += length - 1;
+                continue;
+            }
+            out = Copy(out, text.substr(plainStart, i - plainStart));
+            out = Copy(out, kReplacementCharacter);
+            plainStart = i + 1;
+            continue;
+        }
         if (byte >= 0x20 && c != '"' && c != '\\')
             continue;
         out = Copy(out, text.substr(plainStart, i - plainStart));

@@ -21,10 +21,16 @@ struct CsvRecord {
     bool unterminated = false;   ///< the input ended inside a quoted field
     bool firstQuoted = false;    ///< the first field was quoted
 
-    /// An empty line: one unquoted empty field.
+    /// An empty line, or one of spaces and tabs only: one unquoted field of blanks.
     [[nodiscard]] bool blank() const noexcept
     {
-        return fields.size() == 1 && fields.front().empty() && !firstQuoted;
+        if (fields.size() != 1 || firstQuoted)
+            return false;
+        for (char c : fields.front()) {
+            if (c != ' ' && c != '\t')
+                return false;
+        }
+        return true;
     }
 };
 
@@ -35,10 +41,24 @@ struct CsvRecord {
 /// are kept and flagged.
 char* ParseCsvRecord(char* pos, char* end, CsvRecord& record);
 
-/// The length of the complete records at the start of `data`: the offset just
-/// after the last line feed that ends a record (one outside quotes), by the
-/// rules of ParseCsvRecord; 0 when no record is complete.
-std::size_t CompleteRecordsLength(std::string_view data) noexcept;
+/// How much of a buffer holds whole records, none longer than a limit.
+struct RecordsScan {
+    /// The complete records at the start: the offset just after the last one's
+    /// line feed (one outside quotes); 0 when none is complete.
+    std::size_t length = 0;
+    /// The record at `length` has more bytes than the limit (complete or not).
+    bool tooLong = false;
+};
+
+/// Scans the records at the start of `data` by the rules of ParseCsvRecord,
+/// up to the first one with more than `maxRecordBytes` bytes before its line
+/// feed. With `atEnd` the input ends with `data`, and its last record needs no
+/// line feed.
+RecordsScan ScanRecords(std::string_view data, std::size_t maxRecordBytes, bool atEnd) noexcept;
+
+/// Whether the byte at `offset` of a record (starting at `record`'s front)
+/// lies inside a quoted field.
+bool InsideQuotes(std::string_view record, std::size_t offset) noexcept;
 
 /// Writers into a buffer the caller has made large enough: they return the
 /// end of what they wrote.
@@ -48,12 +68,25 @@ inline constexpr std::size_t kMaxNumberLength = 24;
 /// A JSON string holds at most this many characters per byte ("\u001f").
 inline constexpr std::size_t kMaxJsonExpansion = 6;
 
+/// U+FFFD, the replacement character, in UTF-8.
+inline constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
+/// The length of the UTF-8 sequence at the front of `text` (1 for ASCII), or
+/// 0 when it is not well-formed: a stray continuation byte, an overlong form,
+/// a surrogate, a value above U+10FFFF or a sequence cut short.
+std::size_t Utf8SequenceLength(std::string_view text) noexcept;
+
+/// `text` with each byte that is not part of a well-formed UTF-8 sequence
+/// replaced by U+FFFD.
+std::string ValidUtf8(std::string_view text);
+
 /// A field, quoted when it holds a comma, a quote or a line break; at most
 /// 2 × size + 2 characters.
 char* WriteCsvField(char* out, std::string_view field) noexcept;
 
 /// Text as a JSON string, quotes included, escaping quotes, backslashes and
-/// control characters; other bytes pass unchanged. At most
+/// control characters, and always valid UTF-8: each byte that is not part of a
+/// well-formed sequence becomes U+FFFD; other bytes pass unchanged. At most
 /// kMaxJsonExpansion × size + 2 characters.
 char* WriteJsonString(char* out, std::string_view text) noexcept;
 

@@ -3,7 +3,6 @@
 #include "commands.h"
 #include "output.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <initializer_list>
@@ -92,11 +91,8 @@ int main(int argc, char** argv)
         status = kExitFailure;
     }
     // What is still buffered, and the close itself, can fail too (a full disk,
-    // a closed descriptor): that is a failed write like any other. A descriptor
-    // that was closed before anything was written to it is no failure.
-    if (!FlushOut())
-        return OutputFailed();
-    if (std::fclose(stdout) != 0 && errno != EBADF)
+    // a closed descriptor): that is a failed write like any other.
+    if (!CloseOut())
         return OutputFailed();
     return status;
 }

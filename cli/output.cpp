@@ -9,25 +9,56 @@
 namespace humitrax::cli {
 namespace {
 
+int g_error = 0;        ///< errno of the first failed write, flush or close
+bool g_failed = false;  ///< a write, flush or close has failed
 bool g_reported = false;
+bool g_closed = false;
+
+bool Note(bool ok)
+{
+    if (!ok && !g_failed) {
+        g_failed = true;
+        g_error = errno;
+    }
+    return ok && !g_failed;
+}
 
 } // namespace
 
 bool WriteOut(std::string_view bytes)
 {
+    if (g_closed)
+        return false;
     if (bytes.empty())
-        return std::ferror(stdout) == 0;
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
-           std::ferror(stdout) == 0;
+        return Note(std::ferror(stdout) == 0);
+    return Note(std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+                std::ferror(stdout) == 0);
 }
 
-bool FlushOut() { return std::fflush(stdout) == 0 && std::ferror(stdout) == 0; }
+bool FlushOut()
+{
+    if (g_closed)
+        return !g_failed;
+    return Note(std::fflush(stdout) == 0 && std::ferror(stdout) == 0);
+}
+
+bool CloseOut()
+{
+    if (g_closed)
+        return !g_failed;
+    const bool flushed = FlushOut();
+    g_closed = true;
+    errno = 0;
+    // A descriptor closed before anything was written to it is no failure.
+    const bool closed = std::fclose(stdout) == 0 || errno == EBADF;
+    return Note(flushed && closed);
+}
 
 int OutputFailed()
 {
     if (!g_reported) {
-        const int error = errno;
         g_reported = true;
+        const int error = g_failed ? g_error : 0;
         if (error != 0)
             std::fprintf(stderr, "humitrax-cli: cannot write the output: %s\n", std::strerror(error));
         else

@@ -14,6 +14,11 @@ namespace humitrax::cli {
 /// Flushes standard output; false when what was buffered could not be written.
 [[nodiscard]] bool FlushOut();
 
+/// Flushes and closes standard output, once (later calls give the same
+/// answer): the last chance to learn that the file system did not take it.
+/// Nothing may be written after it.
+[[nodiscard]] bool CloseOut();
+
 /// Says "humitrax-cli: cannot write the output" (with the system's reason) on
 /// standard error, once, and returns the exit status for it.
 int OutputFailed();

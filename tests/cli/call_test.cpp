@@ -92,20 +92,22 @@ TEST(Call, ManyLinesAnswerInOrder)
 
 TEST(Call, AnswersWhileItsInputStaysOpen)
 {
-    EXPECT_EQ(FirstLineWhileInputOpen({"call"}, "SatPressureSI 20\n", 20), "number 2.3388036509173142");
+    CliProcess call({"call"});
+    ASSERT_TRUE(call.Write("SatPressureSI 20\n"));
+    EXPECT_EQ(call.ReadLine(20), "number 2.3388036509173142");
 }
 
 struct OutputRow {
     const char* name;
     std::vector<std::string> args;
-    std::string redirection;
+    std::string output; ///< where standard output goes: a file, or "&-" for closed
 };
 
 class UnwritableOutput : public ::testing::TestWithParam<OutputRow> {};
 
 TEST_P(UnwritableOutput, ExitThreeWithAMessage)
 {
-    const CliRun run = RunCliWithOutput(GetParam().args, GetParam().redirection);
+    const CliRun run = RunCli(GetParam().args, {}, {}, GetParam().output);
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_NE(run.err.find("cannot write the output"), std::string::npos) << run.err;
 }
@@ -113,11 +115,11 @@ TEST_P(UnwritableOutput, ExitThreeWithAMessage)
 INSTANTIATE_TEST_SUITE_P(
     Cli, UnwritableOutput,
     ::testing::Values(
-        OutputRow{"call_full_disk", {"call", "SatPressureSI", "20"}, ">/dev/full"},
-        OutputRow{"call_closed", {"call", "SatPressureSI", "20"}, ">&-"},
-        OutputRow{"calc_full_disk", {"calc", "--dry-bulb", "25", "--pressure", "101.325", "--relative-humidity", "50"}, ">/dev/full"},
-        OutputRow{"state_closed", {"state", "--units", "si", "--dry-bulb", "25", "--pressure", "101.325", "--relative-humidity", "50"}, ">&-"},
-        OutputRow{"help_full_disk", {"--help"}, ">/dev/full"}),
+        OutputRow{"call_full_disk", {"call", "SatPressureSI", "20"}, "/dev/full"},
+        OutputRow{"call_closed", {"call", "SatPressureSI", "20"}, "&-"},
+        OutputRow{"calc_full_disk", {"calc", "--dry-bulb", "25", "--pressure", "101.325", "--relative-humidity", "50"}, "/dev/full"},
+        OutputRow{"state_closed", {"state", "--units", "si", "--dry-bulb", "25", "--pressure", "101.325", "--relative-humidity", "50"}, "&-"},
+        OutputRow{"help_full_disk", {"--help"}, "/dev/full"}),
     [](const ::testing::TestParamInfo<OutputRow>& row) { return std::string(row.param.name); });
 
 TEST(Cli, HelpAndVersion)

@@ -1,15 +1,15 @@
 #include "run_cli.h"
 
-#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <poll.h>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,10 +36,8 @@ std::string ReadAll(const std::filesystem::path& path)
 
 } // namespace
 
-namespace {
-
-CliRun RunShell(const std::vector<std::string>& args, const std::string& input,
-                const std::vector<std::string>& environment, const std::string& stdoutRedirection)
+CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
+              const std::vector<std::string>& environment, const std::string& outputFile)
 {
     namespace fs = std::filesystem;
     static int counter = 0;
@@ -55,9 +53,11 @@ CliRun RunShell(const std::vector<std::string>& args, const std::string& input,
     command += " " + Quote(HUMITRAX_CLI_PATH);
     for (const std::string& arg : args)
         command += " " + Quote(arg);
-    command += " <" + Quote((dir / "in").string()) + " " +
-               (stdoutRedirection.empty() ? ">" + Quote((dir / "out").string()) : stdoutRedirection) +
-               " 2>" + Quote((dir / "err").string());
+    const std::string target = outputFile.empty() ? Quote((dir / "out").string())
+                               : outputFile == "&-"  ? outputFile
+                                                     : Quote(outputFile);
+    command += " <" + Quote((dir / "in").string()) + " >" + target + " 2>" +
+               Quote((dir / "err").string());
     const int status = std::system(command.c_str());
     CliRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -67,63 +67,84 @@ CliRun RunShell(const std::vector<std::string>& args, const std::string& input,
     return run;
 }
 
-} // namespace
-
-CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
-              const std::vector<std::string>& environment)
+CliProcess::CliProcess(const std::vector<std::string>& args)
 {
-    return RunShell(args, input, environment, {});
-}
-
-CliRun RunCliWithOutput(const std::vector<std::string>& args, const std::string& stdoutRedirection)
-{
-    return RunShell(args, {}, {}, stdoutRedirection);
-}
-
-std::string FirstLineWhileInputOpen(const std::vector<std::string>& args, const std::string& input,
-                                    int seconds)
-{
-    std::array<int, 2> toChild{};
-    std::array<int, 2> fromChild{};
-    if (pipe(toChild.data()) != 0 || pipe(fromChild.data()) != 0)
-        return "pipe failed";
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(toChild[0], STDIN_FILENO);
-        dup2(fromChild[1], STDOUT_FILENO);
-        for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]})
-            close(fd);
-        std::vector<char*> argv{const_cast<char*>(HUMITRAX_CLI_PATH)};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(HUMITRAX_CLI_PATH, argv.data());
+    int input[2] = {-1, -1};
+    int output[2] = {-1, -1};
+    if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0)
+        return;
+    // The test writes to a pipe whose reader may have died: an error, not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::vector<std::string> argv = {HUMITRAX_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers;
+    for (std::string& arg : argv)
+        pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    m_pid = fork();
+    if (m_pid == 0) {
+        std::signal(SIGPIPE, SIG_DFL);
+        dup2(input[0], STDIN_FILENO);
+        dup2(output[1], STDOUT_FILENO);
+        execv(pointers[0], pointers.data());
         _exit(127);
     }
-    close(toChild[0]);
-    close(fromChild[1]);
-    const bool written = write(toChild[1], input.data(), input.size()) ==
-                         static_cast<ssize_t>(input.size());
-    std::string line;
-    pollfd answer{fromChild[0], POLLIN, 0};
+    close(input[0]);
+    close(output[1]);
+    m_input = input[1];
+    m_output = output[0];
+}
+
+CliProcess::~CliProcess()
+{
+    if (m_output >= 0)
+        close(m_output);
+    Finish();
+}
+
+bool CliProcess::Write(const std::string& text)
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t wrote = write(m_input, text.data() + done, text.size() - done);
+        if (wrote <= 0)
+            return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+std::optional<std::string> CliProcess::ReadLine(int seconds)
+{
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (written && line.find('\n') == std::string::npos) {
+    std::string line;
+    for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || poll(&answer, 1, static_cast<int>(left.count())) <= 0)
-            break;
-        std::array<char, 4096> buffer{};
-        const ssize_t got = read(fromChild[0], buffer.data(), buffer.size());
-        if (got <= 0)
-            break;
-        line.append(buffer.data(), static_cast<std::size_t>(got));
+        pollfd ready{m_output, POLLIN, 0};
+        if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) != 1)
+            return std::nullopt;
+        char c = 0;
+        if (read(m_output, &c, 1) != 1)
+            return std::nullopt;
+        if (c == '\n')
+            return line;
+        line += c;
     }
-    kill(child, SIGTERM);
-    close(toChild[1]);
-    close(fromChild[0]);
-    waitpid(child, nullptr, 0);
-    const std::size_t end = line.find('\n');
-    return end == std::string::npos ? std::string() : line.substr(0, end);
+}
+
+int CliProcess::Finish()
+{
+    if (m_input >= 0) {
+        close(m_input);
+        m_input = -1;
+    }
+    if (m_pid <= 0)
+        return -1;
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::vector<std::string> Lines(const std::string& text)

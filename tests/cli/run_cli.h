@@ -2,6 +2,7 @@
 // Runs humitrax-cli as a user would and collects what it printed.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,35 @@ struct CliRun {
 
 /// Runs the humitrax-cli built beside the tests with `args`, feeding `input`
 /// to its standard input. `environment` entries ("LC_ALL=de_DE.UTF-8") are
-/// set for that run only.
+/// set for that run only. With `outputFile` ("/dev/full") its standard
+/// output goes there instead of into `out`; "&-" closes it.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input = {},
-              const std::vector<std::string>& environment = {});
+              const std::vector<std::string>& environment = {},
+              const std::string& outputFile = {});
+
+/// humitrax-cli running beside the test, its standard input and output
+/// pipes held by the test, for a conversation line by line. The destructor
+/// closes both pipes and waits for it.
+class CliProcess {
+public:
+    explicit CliProcess(const std::vector<std::string>& args);
+    ~CliProcess();
+    CliProcess(const CliProcess&) = delete;
+    CliProcess& operator=(const CliProcess&) = delete;
+
+    /// Writes all of `text` to its standard input.
+    bool Write(const std::string& text);
+    /// The next line of its output (without the line feed), or nothing when
+    /// none is complete within `seconds`.
+    std::optional<std::string> ReadLine(int seconds);
+    /// Closes its standard input and waits for it to end: its exit code.
+    int Finish();
+
+private:
+    int m_pid = -1;
+    int m_input = -1;
+    int m_output = -1;
+};
 
 /// Runs humitrax-cli with its standard output sent where the shell redirection
 /// `stdoutRedirection` says (">/dev/full", ">&-"); standard input is empty.

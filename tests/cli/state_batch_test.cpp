@@ -403,8 +403,21 @@ const BatchCase kBatchCases[] = {
      {{"a\nb\nc", "25", "101.325", "*", "*", "50", "*", "*", "*", ""},
       {"x", "25", "101.325", "", "", "", "", "", "", "line 5: relative_humidity is not a number"}},
      ""},
-    {"BlankLinesAreSkipped", {}, "dry_bulb,pressure,relative_humidity\n\n25,101.325,50\n\n", 0,
-     kSiColumns, {{"25", "101.325", "*", "*", "50", "*", "*", "*", ""}}, ""},
+    {"BlankLinesAndLinesOfBlanksAreSkipped", {},
+     " \t\ndry_bulb,pressure,relative_humidity\n\n25,101.325,50\n \t \n  \r\n\n", 0, kSiColumns,
+     {{"25", "101.325", "*", "*", "50", "*", "*", "*", ""}}, ""},
+    {"RecordLongerThanTheLimitIsSkippedToTheNextLineFeed",
+     {"--max-record-bytes", "40"},
+     // The quote left open on line 2 would take in the rest of the file; the
+     // 41st byte of that record lies on line 4.
+     "site,dry_bulb,pressure,relative_humidity\n\"open,25,101.325,50\nb,25,101.325,50\n"
+     "c,25,101.325,50\nd,25,101.325,50\n",
+     1,
+     With({"site"}, kSiColumns),
+     {{"", "", "", "", "", "", "", "", "", "line 2: is longer than 40 bytes, the limit of "
+       "--max-record-bytes, with a quoted field still open; lines 2 to 4 skipped"},
+      {"d", "25", "101.325", "*", "*", "50", "*", "*", "*", ""}},
+     ""},
     {"RelativeHumidityNotDefinedBelowFreezing",
      {},
      "dry_bulb,pressure,dew_point\n-5,101.325,-10\n",
@@ -507,6 +520,8 @@ const BatchCase kBatchCases[] = {
     {"UnknownOption", {"--fast"}, "dry_bulb,pressure,relative_humidity\n", 2, {}, {},
      "unknown option"},
     {"MissingFile", {"/nonexistent/weather.csv"}, "", 2, {}, {}, "cannot open"},
+    {"HeaderLongerThanTheLimit", {"--max-record-bytes", "20"},
+     "dry_bulb,pressure,relative_humidity\n", 2, {}, {}, "the header is longer than 20 bytes"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cli, BatchFiles, ::testing::ValuesIn(kBatchCases),
@@ -581,6 +596,115 @@ TEST(BatchJson, OneObjectPerRowNullsAndEscapes)
     EXPECT_EQ(second.at("wet_bulb"), "null");
     EXPECT_EQ(second.at("status"), "line 3: relative_humidity is not a number");
 }
+
+// The text of passed-through columns in JSON: always UTF-8, each key once.
+// CSV passes the same bytes through unchanged.
+
+struct JsonTextCase {
+    const char* name;
+    std::string input;    ///< passed-through columns first, then dry_bulb with 25
+    std::string expected; ///< the start of the JSON line
+};
+
+class BatchJsonText : public ::testing::TestWithParam<JsonTextCase> {};
+
+TEST_P(BatchJsonText, ValidUtf8AndUniqueKeys)
+{
+    const JsonTextCase& c = GetParam();
+    const CliRun json = RunCli({"batch", "--format", "json"}, c.input);
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(json.out.substr(0, c.expected.size()), c.expected);
+
+    const CliRun csv = RunCli({"batch"}, c.input);
+    const auto in = Lines(c.input);
+    const auto out = Lines(csv.out);
+    ASSERT_EQ(out.size(), 2U) << csv.out;
+    EXPECT_EQ(out[0].substr(0, in[0].find("dry_bulb")), in[0].substr(0, in[0].find("dry_bulb")));
+    EXPECT_EQ(out[1].substr(0, in[1].find(",25,")), in[1].substr(0, in[1].find(",25,")));
+}
+
+const std::string kRest = "dry_bulb,pressure,relative_humidity\n";
+const std::string kRow = "25,101.325,50\n";
+const std::string kFffd = "\xEF\xBF\xBD"; // U+FFFD
+
+const JsonTextCase kJsonTextCases[] = {
+    {"Latin1InNameAndValue", "Z\xFCrich," + kRest + "Z\xFCrich," + kRow,
+     "{\"Z" + kFffd + "rich\":\"Z" + kFffd + "rich\","},
+    {"WellFormedUtf8Unchanged", "Z\xC3\xBCrich \xE2\x82\xAC\xF0\x9F\x98\x80," + kRest + "x," + kRow,
+     "{\"Z\xC3\xBCrich \xE2\x82\xAC\xF0\x9F\x98\x80\":\"x\","},
+    {"OverlongSurrogateAndAboveU10FFFF", "v," + kRest + "\xC0\xAF|\xED\xA0\x80|\xF4\x90\x80\x80," + kRow,
+     "{\"v\":\"" + kFffd + kFffd + "|" + kFffd + kFffd + kFffd + "|" + kFffd + kFffd + kFffd + kFffd +
+         "\","},
+    {"SequenceCutShort", "v," + kRest + "a\xE2\x82," + kRow, "{\"v\":\"a" + kFffd + kFffd + "\","},
+    {"RepeatedNameTakesAFreeSuffix", "site,site,site_2," + kRest + "a,b,c," + kRow,
+     "{\"site\":\"a\",\"site_3\":\"b\",\"site_2\":\"c\","},
+    {"NamesEqualOnceRepaired", "Z\xFC,Z\xFA," + kRest + "1,2," + kRow,
+     "{\"Z" + kFffd + "\":\"1\",\"Z" + kFffd + "_2\":\"2\","},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, BatchJsonText, ::testing::ValuesIn(kJsonTextCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// ---------------------------------------------------------------------------
+// A program feeding rows through a pipe gets each answer while the input is
+// still open.
+
+class BatchPipe : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(BatchPipe, AnswersEachRowBeforeTheInputEnds)
+{
+    humitrax::testing::CliProcess cli({"batch", "--jobs", GetParam(), "-"});
+    ASSERT_TRUE(cli.Write("dry_bulb,pressure,relative_humidity\n25,101.325,50\n"));
+    // A generous bound: a command that holds rows back fails here, not hangs.
+    const std::optional<std::string> header = cli.ReadLine(10);
+    ASSERT_TRUE(header) << "no answer while the input is open";
+    EXPECT_EQ(header->substr(0, 9), "dry_bulb,");
+    EXPECT_EQ(cli.ReadLine(10).value_or("nothing").substr(0, 11), "25,101.325,");
+    ASSERT_TRUE(cli.Write("20,101.325,40\n"));
+    EXPECT_EQ(cli.ReadLine(10).value_or("nothing").substr(0, 11), "20,101.325,");
+    EXPECT_EQ(cli.Finish(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, BatchPipe, ::testing::Values("1", "2"),
+                         [](const auto& row) { return "Jobs" + std::string(row.param); });
+
+// ---------------------------------------------------------------------------
+// Output that cannot be written: exit status 3, whether a write or the last
+// flush finds it.
+
+struct UnwritableCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string input;
+};
+
+class BatchUnwritable : public ::testing::TestWithParam<UnwritableCase> {};
+
+TEST_P(BatchUnwritable, ExitThree)
+{
+    std::vector<std::string> args = {"batch"};
+    args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+    const CliRun run = RunCli(args, GetParam().input, {}, "/dev/full");
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_NE(run.err.find("cannot write the output"), std::string::npos) << run.err;
+}
+
+std::string ManyRows(int count)
+{
+    std::string rows = kRest;
+    for (int i = 0; i < count; ++i)
+        rows += kRow;
+    return rows;
+}
+
+const UnwritableCase kUnwritableCases[] = {
+    {"Help", {"--help"}, ""},
+    {"OneRowAtTheLastFlush", {"--jobs", "1"}, ManyRows(1)},
+    {"ManyRowsOnSeveralJobs", {"--jobs", "2"}, ManyRows(20000)},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, BatchUnwritable, ::testing::ValuesIn(kUnwritableCases),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // ---------------------------------------------------------------------------
 // Several jobs: the output is the input's order, whatever the threads do.
