@@ -8,17 +8,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <span>
 #include <unordered_map>
 #include <unordered_set>
 
 namespace humitrax::cli {
 namespace {
-
-constexpr std::array<Property, 9> kProperties = {
-    Property::DryBulb,       Property::Pressure, Property::WetBulb,
-    Property::DewPoint,      Property::RelativeHumidity, Property::HumidityRatio,
-    Property::Enthalpy,      Property::SpecificVolume,   Property::Grains,
-};
 
 constexpr std::string_view kStatusColumn = "status";
 constexpr std::string_view kPressureColumn = "pressure";
@@ -69,11 +64,11 @@ public:
         m_text.append(what);
     }
 
-    /// "column: reason"
-    void AddCell(std::string_view column, std::string_view reason)
+    /// "column: reason", and any hint after it
+    void AddCell(std::string_view column, std::string_view reason, std::string_view hint = {})
     {
         Separate();
-        m_text.append(column).append(": ").append(reason);
+        m_text.append(column).append(": ").append(reason).append(hint);
     }
 
     [[nodiscard]] bool empty() const noexcept { return m_text.empty(); }
@@ -88,38 +83,53 @@ private:
     std::string& m_text;
 };
 
-/// Reads the number in a column of the record; a missing, empty or unreadable
-/// one is noted in the status.
-/// Reads the number in a column of the record; a missing, empty or unreadable
-/// one is noted in the status. A plain decimal leaves its shortest text in
+/// Reads the number in a column of the record, converted to the unit
+/// system's unit; a missing, empty, unreadable or "not measured" one is noted
+/// in the status. A plain decimal taken as it is leaves its shortest text in
 /// `decimal`, and `shortest` pointing at it.
-std::optional<double> ReadNumber(const CsvRecord& record, std::size_t column,
+std::optional<double> ReadNumber(const CsvRecord& record, const InputColumn& column,
                                  std::string_view name, std::size_t line, Status& status,
                                  PlainDecimal& decimal, std::string_view& shortest)
 {
-    if (column >= record.fields.size()) {
+    if (column.index >= record.fields.size()) {
         status.AddInput(line, name, "is missing");
         return std::nullopt;
     }
-    const std::string_view text = Trim(record.fields[column]);
+    const std::string_view text = Trim(record.fields[column.index]);
     if (text.empty()) {
         status.AddInput(line, name, "is empty");
         return std::nullopt;
     }
+    std::optional<double> value;
+    std::string_view decimalText;
     if (ReadPlainDecimal(text, decimal)) {
-        shortest = decimal.shortest;
-        return decimal.value;
+        value = decimal.value;
+        decimalText = decimal.shortest;
+    } else {
+        value = ParseDouble(text);
+        if (!value) {
+            status.AddInput(line, name, "is not a number");
+            return std::nullopt;
+        }
+        if (!std::isfinite(*value)) {
+            status.AddInput(line, name, "is not a finite number");
+            return std::nullopt;
+        }
     }
-    const std::optional<double> value = ParseDouble(text);
-    if (!value) {
-        status.AddInput(line, name, "is not a number");
+    if (column.missingCode && *value == *column.missingCode) {
+        status.AddCell(name, "missing");
         return std::nullopt;
     }
-    if (!std::isfinite(*value)) {
-        status.AddInput(line, name, "is not a finite number");
+    if (column.unit.identity) {
+        shortest = decimalText;
+        return value;
+    }
+    const double converted = column.unit.Apply(*value);
+    if (!std::isfinite(converted)) {
+        status.AddInput(line, name, "is too large for the unit system's unit");
         return std::nullopt;
     }
-    return value;
+    return converted;
 }
 
 char* WriteCell(char* out, const Cell& cell, std::string_view shortest) noexcept
@@ -139,14 +149,14 @@ char* Copy(char* out, std::string_view text) noexcept
 /// Room enough for the cells of a state and its status, in either format.
 std::size_t CellsBound(std::string_view status) noexcept
 {
-    constexpr std::size_t kPerCell = kMaxNumberLength + 24; // the number, its key, a comma
+    constexpr std::size_t kPerCell = kMaxNumberLength + 32; // the number, its key, a comma
     return kPropertyCount * kPerCell + 16 + kMaxJsonExpansion * status.size() + 4;
 }
 
 char* WriteCsvCells(char* out, const StateResult& state, Units units, std::string_view status,
                     const SourceTexts& sources) noexcept
 {
-    for (Property property : kProperties) {
+    for (Property property : kAllProperties) {
         if (!HasProperty(property, units))
             continue;
         const Cell& cell = state[property];
@@ -162,7 +172,7 @@ char* WriteCsvCells(char* out, const StateResult& state, Units units, std::strin
 char* WriteJsonCells(char* out, const StateResult& state, Units units, std::string_view status,
                      const SourceTexts& sources) noexcept
 {
-    for (Property property : kProperties) {
+    for (Property property : kAllProperties) {
         if (!HasProperty(property, units))
             continue;
         *out++ = '"';
@@ -191,81 +201,136 @@ Cell Given(const std::optional<double>& value) noexcept
     return cell;
 }
 
-} // namespace
-
-std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& header,
-                                           Units units, OutputFormat format,
-                                           std::string& message)
+std::string Lower(std::string_view text)
 {
-    BatchLayout layout;
-    layout.units = units;
-    layout.format = format;
-    layout.columnCount = header.size();
-    std::optional<std::size_t> dryBulb;
-    std::optional<std::size_t> pressure;
-    std::optional<std::size_t> condition;
-    for (std::size_t column = 0; column < header.size(); ++column) {
-        const std::string_view name = Trim(header[column]);
-        if (name == PropertyColumn(Property::DryBulb)) {
-            if (dryBulb) {
-                message = "the header names dry_bulb twice";
-                return std::nullopt;
-            }
-            dryBulb = column;
-        } else if (name == kPressureColumn || name == kAltitudeColumn) {
-            if (pressure) {
-                message = "the header names " + Quoted(Trim(header[*pressure])) + " and " +
-                          Quoted(name) + "; give exactly one of pressure and altitude";
-                return std::nullopt;
-            }
-            pressure = column;
-            layout.altitude = name == kAltitudeColumn;
-        } else if (const std::optional<Condition> given = ConditionFromColumn(name)) {
-            if (condition) {
-                message = "the header names " + Quoted(Trim(header[*condition])) + " and " +
-                          Quoted(name) + "; give exactly one of " + std::string(kConditionList);
-                return std::nullopt;
-            }
-            condition = column;
-            layout.condition = *given;
-        } else {
-            bool isOutput = name == kStatusColumn;
-            for (Property property : kProperties) {
-                if (HasProperty(property, units) && name == PropertyColumn(property))
-                    isOutput = true;
-            }
-            if (isOutput) {
-                message = "the input column " + Quoted(name) +
-                          " has the name of an output column; rename it";
-                return std::nullopt;
-            }
-            layout.passThroughColumns.push_back(column);
-            layout.passThroughNames.emplace_back(header[column]);
-            layout.passThroughLabels.push_back(
-                name.empty() ? "column " + std::to_string(column + 1) : std::string(name));
-        }
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
-    if (!dryBulb) {
-        message = "the header has no dry_bulb column";
+    return lower;
+}
+
+/// A unit a column may be given in, as a conversion to SI and to inch-pound.
+struct KnownUnit {
+    std::string_view name; ///< lower case
+    UnitConversion si;
+    UnitConversion ip;
+};
+
+constexpr UnitConversion kSame{};
+constexpr UnitConversion Times(double factor) { return {0.0, factor, 1.0, 0.0, false}; }
+constexpr UnitConversion Over(double divisor) { return {0.0, 1.0, divisor, 0.0, false}; }
+/// kPa in one psi: 0.45359237 kg × 9.80665 m/s² over (0.0254 m)², in kPa.
+constexpr double kKilopascalsPerPsi = 6.894757293168361;
+
+constexpr UnitConversion kFahrenheitToCelsius{-32.0, 1.0, 1.8, 0.0, false};
+constexpr UnitConversion kCelsiusToFahrenheit{0.0, 1.8, 1.0, 32.0, false};
+
+constexpr std::array<KnownUnit, 6> kTemperatureUnits{{
+    {"c", kSame, kCelsiusToFahrenheit},
+    {"\xC2\xB0" "c", kSame, kCelsiusToFahrenheit},
+    {"degc", kSame, kCelsiusToFahrenheit},
+    {"f", kFahrenheitToCelsius, kSame},
+    {"\xC2\xB0" "f", kFahrenheitToCelsius, kSame},
+    {"degf", kFahrenheitToCelsius, kSame},
+}};
+constexpr std::array<KnownUnit, 7> kPressureUnits{{
+    {"kpa", kSame, Over(kKilopascalsPerPsi)},
+    {"hpa", Over(10.0), Over(10.0 * kKilopascalsPerPsi)},
+    {"mbar", Over(10.0), Over(10.0 * kKilopascalsPerPsi)},
+    {"pa", Over(1000.0), Over(1000.0 * kKilopascalsPerPsi)},
+    {"bar", Times(100.0), Times(100.0 / kKilopascalsPerPsi)},
+    {"psia", Times(kKilopascalsPerPsi), kSame},
+    {"inhg", Times(3.386389), Times(0.491154)},
+}};
+constexpr std::array<KnownUnit, 2> kAltitudeUnits{{
+    {"m", kSame, Over(0.3048)},
+    {"ft", Times(0.3048), kSame},
+}};
+constexpr std::array<KnownUnit, 1> kPercentUnits{{{"%", kSame, kSame}}};
+constexpr std::array<KnownUnit, 4> kRatioUnits{{
+    {"kg/kg", kSame, kSame},
+    {"lb/lb", kSame, kSame},
+    {"g/kg", Over(1000.0), Over(1000.0)},
+    {"gr/lb", Over(7000.0), Over(7000.0)},
+}};
+
+std::span<const KnownUnit> UnitsOf(std::string_view column) noexcept
+{
+    if (column == PropertyColumn(Property::DryBulb) || column == PropertyColumn(Property::WetBulb) ||
+        column == PropertyColumn(Property::DewPoint))
+        return kTemperatureUnits;
+    if (column == kPressureColumn)
+        return kPressureUnits;
+    if (column == kAltitudeColumn)
+        return kAltitudeUnits;
+    if (column == PropertyColumn(Property::RelativeHumidity))
+        return kPercentUnits;
+    if (column == PropertyColumn(Property::HumidityRatio))
+        return kRatioUnits;
+    return {};
+}
+
+/// "C, °C, F, °F" for the message on a unit that does not fit.
+std::string UnitList(std::string_view column)
+{
+    static constexpr std::string_view kTemperatures = "C, °C, F or °F";
+    static constexpr std::string_view kPressures = "kPa, hPa, Pa, mbar, bar, psia or inHg";
+    if (column == kPressureColumn)
+        return std::string(kPressures);
+    if (column == kAltitudeColumn)
+        return "m or ft";
+    if (column == PropertyColumn(Property::RelativeHumidity))
+        return "%";
+    if (column == PropertyColumn(Property::HumidityRatio))
+        return "kg/kg, lb/lb, g/kg or gr/lb";
+    return std::string(kTemperatures);
+}
+
+/// Whether an output column bears the name.
+bool IsOutputName(std::string_view name, Units units) noexcept
+{
+    if (name == kStatusColumn)
+        return true;
+    for (Property property : kAllProperties) {
+        if (HasProperty(property, units) && name == PropertyColumn(property))
+            return true;
+    }
+    return false;
+}
+
+/// The column a value is read from, converted by the unit its header names
+/// (or `fallbackUnit`); nothing, with the message, for a unit that does not fit.
+std::optional<InputColumn> ReadColumn(std::size_t index, const ColumnName& column,
+                                      std::string_view header, Units units,
+                                      std::optional<std::string_view> fallbackUnit,
+                                      std::string& message)
+{
+    InputColumn input;
+    input.index = index;
+    if (!column.hasUnit && !fallbackUnit)
+        return input;
+    const std::string_view unit = column.hasUnit ? std::string_view(column.unit) : *fallbackUnit;
+    const std::optional<UnitConversion> conversion = ColumnUnit(column.name, unit, units);
+    if (!conversion) {
+        message = (column.hasUnit ? "the column " + Quoted(Trim(header)) : std::string("--pressure-unit")) +
+                  " gives the unit " + Quoted(unit) + ", which is not one of " + UnitList(column.name);
         return std::nullopt;
     }
-    if (!pressure) {
-        message = "the header has neither a pressure nor an altitude column";
-        return std::nullopt;
-    }
-    if (!condition) {
-        message = "the header has none of " + std::string(kConditionList);
-        return std::nullopt;
-    }
-    layout.dryBulbColumn = *dryBulb;
-    layout.pressureColumn = *pressure;
-    layout.conditionColumn = *condition;
-    // JSON keys are the names as valid UTF-8. A name met before takes the
-    // first suffix "_2", "_3"... that no column bears and no key took.
+    input.unit = *conversion;
+    return input;
+}
+
+/// The JSON member names of the passed-through columns: the names as valid
+/// UTF-8; a name met before takes the first suffix "_2", "_3"... that no
+/// column bears and no key took.
+void SetJsonKeys(BatchLayout& layout)
+{
     std::unordered_set<std::string> taken;
     for (const std::string& name : layout.passThroughNames)
         taken.insert(ValidUtf8(name));
-    for (Property property : kProperties)
+    for (Property property : kAllProperties)
         taken.emplace(PropertyColumn(property));
     taken.emplace(kStatusColumn);
     std::unordered_set<std::string> used;
@@ -285,6 +350,218 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
         AppendJsonKey(member, key);
         layout.jsonKeys.push_back(std::move(member));
     }
+}
+
+/// A condition column of the header.
+struct NamedCondition {
+    std::size_t index;
+    Condition condition;
+};
+
+/// The condition to read among those the header names.
+std::optional<NamedCondition> ChooseCondition(const std::vector<NamedCondition>& named,
+                                              const std::vector<std::string_view>& header,
+                                              const HeaderRules& rules, std::string& message)
+{
+    if (named.empty()) {
+        message = "the header has none of " + std::string(kConditionList);
+        return std::nullopt;
+    }
+    const std::optional<Condition> wanted =
+        rules.given ? rules.given
+                    : (named.size() > 1 && rules.plotOnly ? std::optional(Condition::HumidityRatio)
+                                                          : std::nullopt);
+    if (wanted) {
+        for (const NamedCondition& candidate : named) {
+            if (candidate.condition == *wanted)
+                return candidate;
+        }
+        message = "the header has no " + std::string(PropertyColumn(ConditionProperty(*wanted))) +
+                  " column" + (rules.given ? ", which --given names" : "; choose a condition with --given");
+        return std::nullopt;
+    }
+    if (named.size() > 1) {
+        message = "the header names " + Quoted(Trim(header[named[0].index])) + " and " +
+                  Quoted(Trim(header[named[1].index])) + "; give exactly one of " +
+                  std::string(kConditionList) + ", or choose one with --given";
+        return std::nullopt;
+    }
+    return named.front();
+}
+
+} // namespace
+
+ColumnName ReadColumnName(std::string_view header)
+{
+    ColumnName column;
+    std::string_view name = Trim(header);
+    if (name.size() > 1 && name.back() == ']') {
+        if (const std::size_t open = name.rfind('['); open != std::string_view::npos) {
+            column.unit = std::string(Trim(name.substr(open + 1, name.size() - open - 2)));
+            column.hasUnit = true;
+            name = Trim(name.substr(0, open));
+        }
+    }
+    // Blanks and underscores between words become one underscore.
+    bool gap = false;
+    for (char c : name) {
+        if (c == ' ' || c == '\t' || c == '_') {
+            gap = true;
+            continue;
+        }
+        if (gap)
+            column.name.push_back('_');
+        gap = false;
+        column.name.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    }
+    return column;
+}
+
+std::optional<UnitConversion> ColumnUnit(std::string_view column, std::string_view unit, Units units)
+{
+    const std::string lower = Lower(Trim(unit));
+    for (const KnownUnit& known : UnitsOf(column)) {
+        if (known.name == lower)
+            return units == Units::SI ? known.si : known.ip;
+    }
+    return std::nullopt;
+}
+
+std::string_view ModelHint(std::string_view reason, Model model) noexcept
+{
+    if (model == Model::Calculator && reason.ends_with("by the calculator's relations"))
+        return " (--model ashrae2017 computes it)";
+    return {};
+}
+
+std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& header,
+                                           const HeaderRules& rules, std::string& message)
+{
+    BatchLayout layout;
+    layout.units = rules.units;
+    layout.model = rules.model;
+    layout.format = rules.format;
+    layout.separator = rules.separator;
+    layout.columnCount = header.size();
+    std::optional<std::size_t> dryBulb;
+    std::optional<std::size_t> pressure;
+    std::vector<NamedCondition> conditions;
+    std::vector<ColumnName> names;
+    for (std::size_t column = 0; column < header.size(); ++column) {
+        names.push_back(ReadColumnName(header[column]));
+        const std::string& name = names.back().name;
+        if (name == PropertyColumn(Property::DryBulb)) {
+            if (dryBulb) {
+                message = "the header names dry_bulb twice";
+                return std::nullopt;
+            }
+            dryBulb = column;
+        } else if (name == kPressureColumn || name == kAltitudeColumn) {
+            if (pressure) {
+                message = "the header names " + Quoted(Trim(header[*pressure])) + " and " +
+                          Quoted(Trim(header[column])) + "; give exactly one of pressure and altitude";
+                return std::nullopt;
+            }
+            pressure = column;
+            layout.altitude = name == kAltitudeColumn;
+        } else if (const std::optional<Condition> given = ConditionFromColumn(name)) {
+            for (const NamedCondition& earlier : conditions) {
+                if (earlier.condition == *given) {
+                    message = "the header names " + name + " twice";
+                    return std::nullopt;
+                }
+            }
+            conditions.push_back({column, *given});
+        } else if (IsOutputName(name, rules.units)) {
+            if (!rules.given && !rules.plotOnly) {
+                message = "the input column " + Quoted(Trim(header[column])) +
+                          " has the name of an output column; rename it, or give --given to read "
+                          "batch's own output again";
+                return std::nullopt;
+            }
+        } else if (!rules.plotOnly) {
+            const std::string_view trimmed = Trim(header[column]);
+            layout.passThroughColumns.push_back(column);
+            layout.passThroughNames.emplace_back(header[column]);
+            layout.passThroughLabels.push_back(
+                trimmed.empty() ? "column " + std::to_string(column + 1) : std::string(trimmed));
+        }
+    }
+    if (!dryBulb) {
+        message = "the header has no dry_bulb column";
+        return std::nullopt;
+    }
+    if (!pressure && !rules.plotOnly) {
+        message = "the header has neither a pressure nor an altitude column";
+        return std::nullopt;
+    }
+    const std::optional<NamedCondition> condition = ChooseCondition(conditions, header, rules, message);
+    if (!condition)
+        return std::nullopt;
+    layout.given = condition->condition;
+    const auto read = [&](std::size_t index, std::optional<std::string_view> fallbackUnit) {
+        return ReadColumn(index, names[index], header[index], rules.units, fallbackUnit, message);
+    };
+    const std::optional<InputColumn> dryBulbColumn = read(*dryBulb, std::nullopt);
+    const std::optional<InputColumn> conditionColumn = read(condition->index, std::nullopt);
+    if (!dryBulbColumn || !conditionColumn)
+        return std::nullopt;
+    layout.dryBulb = *dryBulbColumn;
+    layout.condition = *conditionColumn;
+    if (pressure) {
+        if (layout.altitude && rules.pressureUnit) {
+            message = "--pressure-unit is for a pressure column, and the header has an altitude";
+            return std::nullopt;
+        }
+        layout.pressure = read(*pressure, rules.pressureUnit);
+        if (!layout.pressure)
+            return std::nullopt;
+    } else {
+        layout.defaultPressure = rules.defaultPressure;
+    }
+    SetJsonKeys(layout);
+    return layout;
+}
+
+std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& message)
+{
+    // Data fields of an EnergyPlus weather file, from 0.
+    constexpr std::array<std::string_view, 5> kTimeNames{"year", "month", "day", "hour", "minute"};
+    constexpr std::size_t kDryBulb = 6;
+    constexpr std::size_t kDewPoint = 7;
+    constexpr std::size_t kRelativeHumidity = 8;
+    constexpr std::size_t kPressure = 9;
+    if (rules.units != Units::SI) {
+        message = "an EnergyPlus weather file is in SI units; --units ip cannot read it";
+        return std::nullopt;
+    }
+    if (rules.pressureUnit) {
+        message = "an EnergyPlus weather file gives its pressure in Pa; --pressure-unit does not apply";
+        return std::nullopt;
+    }
+    const Condition given = rules.given.value_or(Condition::DewPoint);
+    if (given != Condition::DewPoint && given != Condition::RelativeHumidity) {
+        message = "an EnergyPlus weather file gives dew_point and relative_humidity; --given is one of those";
+        return std::nullopt;
+    }
+    BatchLayout layout;
+    layout.units = rules.units;
+    layout.model = rules.model;
+    layout.format = rules.format;
+    layout.columnCount = static_cast<std::size_t>(-1); // rows may end in further fields
+    layout.dryBulb = {kDryBulb, {}, 99.9};
+    layout.pressure = InputColumn{kPressure, Over(1000.0), 999999.0};
+    layout.given = given;
+    layout.condition = given == Condition::DewPoint ? InputColumn{kDewPoint, {}, 99.9}
+                                                    : InputColumn{kRelativeHumidity, {}, 999.0};
+    if (!rules.plotOnly) {
+        for (std::size_t i = 0; i < kTimeNames.size(); ++i) {
+            layout.passThroughColumns.push_back(i);
+            layout.passThroughNames.emplace_back(kTimeNames[i]);
+            layout.passThroughLabels.emplace_back(kTimeNames[i]);
+        }
+    }
+    SetJsonKeys(layout);
     return layout;
 }
 
@@ -297,7 +574,7 @@ std::string OutputHeader(const BatchLayout& layout)
         AppendCsvField(out, name);
         out.push_back(',');
     }
-    for (Property property : kProperties) {
+    for (Property property : kAllProperties) {
         if (HasProperty(property, layout.units))
             out.append(PropertyColumn(property)).push_back(',');
     }
@@ -338,16 +615,69 @@ void AppendFailedRow(const BatchLayout& layout, std::string_view status, std::st
     out.append("}\n");
 }
 
+bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t line,
+                RowScratch& scratch, StateResult& state)
+{
+    Status status(scratch.status);
+    if (record.unterminated)
+        status.AddInput(line, "", "has a quoted field that is never closed");
+    if (record.textAfterQuote)
+        status.AddInput(line, "", "has text after a closing quote");
+    if (record.fields.size() > layout.columnCount)
+        status.AddInput(line, "", "has more fields than the header; the extra ones are dropped");
+    for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
+        if (layout.passThroughColumns[i] >= record.fields.size())
+            status.AddInput(line, layout.passThroughLabels[i], "is missing");
+    }
+
+    SourceTexts& sources = scratch.sources;
+    sources = {};
+    const Property given = ConditionProperty(layout.given);
+    const std::optional<double> dryBulb =
+        ReadNumber(record, layout.dryBulb, PropertyColumn(Property::DryBulb), line, status,
+                   scratch.decimals[0], sources[static_cast<std::size_t>(Property::DryBulb)]);
+    Cell pressure;
+    if (layout.pressure) {
+        std::string_view altitudeText;
+        const std::optional<double> value = ReadNumber(
+            record, *layout.pressure, layout.altitude ? kAltitudeColumn : kPressureColumn, line,
+            status, scratch.decimals[1],
+            layout.altitude ? altitudeText : sources[static_cast<std::size_t>(Property::Pressure)]);
+        if (layout.altitude && value) {
+            pressure = PressureFromAltitude(layout.units, *value, layout.model);
+            if (!pressure.present)
+                status.AddCell(kPressureColumn, pressure.reason);
+        } else {
+            pressure = Given(value);
+        }
+    } else {
+        pressure = Given(layout.defaultPressure);
+    }
+    const std::optional<double> value =
+        ReadNumber(record, layout.condition, PropertyColumn(given), line, status,
+                   scratch.decimals[2], sources[static_cast<std::size_t>(given)]);
+
+    if (!dryBulb || !pressure.present || !value) {
+        state = StateResult{};
+        state[Property::DryBulb] = Given(dryBulb);
+        state[Property::Pressure] = pressure;
+        state[given] = Given(value);
+        return false;
+    }
+    state = ComputeState({layout.units, *dryBulb, pressure.value, layout.given, *value, layout.model});
+    ForEachFailure(state, layout.units, kAllProperties, [&](Property property, std::string_view reason) {
+        status.AddCell(PropertyColumn(property), reason, ModelHint(reason, layout.model));
+    });
+    return true;
+}
+
 BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size,
                          std::size_t firstLine, std::string& out)
 {
     BlockCounts counts;
     CsvRecord record;
-    std::string statusText;
-    const std::string_view pressureName = layout.altitude ? kAltitudeColumn : kPressureColumn;
-    const Property conditionProperty = ConditionProperty(layout.condition);
-    const std::string_view conditionName = PropertyColumn(conditionProperty);
-    const std::string_view dryBulbName = PropertyColumn(Property::DryBulb);
+    RowScratch scratch;
+    StateResult state;
     char* pos = data;
     char* const end = data + size;
     std::size_t line = firstLine;
@@ -356,62 +686,16 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
     std::size_t used = out.size();
     while (pos < end) {
         const std::size_t recordLine = line;
-        pos = ParseCsvRecord(pos, end, record);
+        pos = ParseCsvRecord(pos, end, record, layout.separator);
         line += record.lineFeeds;
         if (record.blank())
             continue;
         ++counts.rows;
-        Status status(statusText);
-        if (record.unterminated)
-            status.AddInput(recordLine, "", "has a quoted field that is never closed");
-        if (record.textAfterQuote)
-            status.AddInput(recordLine, "", "has text after a closing quote");
-        if (record.fields.size() > layout.columnCount) {
-            status.AddInput(recordLine, "",
-                            "has more fields than the header; the extra ones are dropped");
-        }
-        for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
-            if (layout.passThroughColumns[i] >= record.fields.size())
-                status.AddInput(recordLine, layout.passThroughLabels[i], "is missing");
-        }
-
-        SourceTexts sources{};
-        std::array<PlainDecimal, 3> decimals;
-        std::string_view altitudeText;
-        const std::optional<double> dryBulb =
-            ReadNumber(record, layout.dryBulbColumn, dryBulbName, recordLine, status, decimals[0],
-                       sources[static_cast<std::size_t>(Property::DryBulb)]);
-        const std::optional<double> pressureOrAltitude = ReadNumber(
-            record, layout.pressureColumn, pressureName, recordLine, status, decimals[1],
-            layout.altitude ? altitudeText : sources[static_cast<std::size_t>(Property::Pressure)]);
-        const std::optional<double> given =
-            ReadNumber(record, layout.conditionColumn, conditionName, recordLine, status,
-                       decimals[2], sources[static_cast<std::size_t>(conditionProperty)]);
-
-        Cell pressure = Given(layout.altitude ? std::nullopt : pressureOrAltitude);
-        if (layout.altitude && pressureOrAltitude) {
-            pressure = PressureFromAltitude(layout.units, *pressureOrAltitude);
-            if (!pressure.present)
-                status.AddCell(PropertyColumn(Property::Pressure), pressure.reason);
-        }
-
-        const bool computable = dryBulb && pressure.present && given;
-        StateResult state = computable ? ComputeState({layout.units, *dryBulb, pressure.value,
-                                                       layout.condition, *given})
-                                       : StateResult{};
-        if (computable) {
-            ForEachFailure(state, layout.units, kProperties, [&](Property property, std::string_view reason) {
-                status.AddCell(PropertyColumn(property), reason);
-            });
-        } else {
-            state[Property::DryBulb] = Given(dryBulb);
-            state[Property::Pressure] = pressure;
-            state[conditionProperty] = Given(given);
-        }
+        ComputeRow(layout, record, recordLine, scratch, state);
 
         // One row written straight into the output, into room for the
         // longest it can be.
-        std::size_t bound = CellsBound(statusText) + 4;
+        std::size_t bound = CellsBound(scratch.status) + 4;
         for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
             const std::size_t column = layout.passThroughColumns[i];
             const std::size_t fieldSize =
@@ -427,7 +711,7 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
                     write = WriteCsvField(write, record.fields[column]);
                 *write++ = ',';
             }
-            write = WriteCsvCells(write, state, layout.units, statusText, sources);
+            write = WriteCsvCells(write, state, layout.units, scratch.status, scratch.sources);
         } else {
             *write++ = '{';
             for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
@@ -439,11 +723,11 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
                     write = Copy(write, "null");
                 *write++ = ',';
             }
-            write = WriteJsonCells(write, state, layout.units, statusText, sources);
+            write = WriteJsonCells(write, state, layout.units, scratch.status, scratch.sources);
             write = Copy(write, "}\n");
         }
         used = static_cast<std::size_t>(write - out.data());
-        if (!status.empty())
+        if (!scratch.status.empty())
             ++counts.failedRows;
     }
     out.resize(used);

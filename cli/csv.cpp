@@ -20,7 +20,7 @@ char* StripCarriageReturn(char* fieldStart, char* fieldEnd, char* pos, char* end
 
 } // namespace
 
-char* ParseCsvRecord(char* pos, char* end, CsvRecord& record)
+char* ParseCsvRecord(char* pos, char* end, CsvRecord& record, char separator)
 {
     record.fields.clear();
     record.lineFeeds = 0;
@@ -60,7 +60,7 @@ char* ParseCsvRecord(char* pos, char* end, CsvRecord& record)
             // Anything up to the separator is kept, but flagged; a CR before
             // the line feed is the terminator's.
             char* tail = pos;
-            while (pos < end && *pos != ',' && *pos != '\n')
+            while (pos < end && *pos != separator && *pos != '\n')
                 ++pos;
             char* tailEnd = StripCarriageReturn(tail, pos, pos, end);
             if (tailEnd != tail) {
@@ -70,7 +70,7 @@ char* ParseCsvRecord(char* pos, char* end, CsvRecord& record)
             }
             fieldEnd = write;
         } else {
-            while (pos < end && *pos != ',' && *pos != '\n')
+            while (pos < end && *pos != separator && *pos != '\n')
                 ++pos;
             fieldEnd = StripCarriageReturn(start, pos, pos, end);
         }
@@ -92,7 +92,7 @@ enum class ScanState : std::uint8_t { FieldStart, Unquoted, Quoted, QuoteInQuote
 
 /// The state after `c`; true in `recordEnd` when `c` is the line feed that
 /// ends a record.
-ScanState Step(ScanState state, char c, bool& recordEnd) noexcept
+ScanState Step(ScanState state, char c, char separator, bool& recordEnd) noexcept
 {
     recordEnd = false;
     switch (state) {
@@ -102,7 +102,7 @@ ScanState Step(ScanState state, char c, bool& recordEnd) noexcept
             recordEnd = true;
             return ScanState::FieldStart;
         }
-        if (c == ',')
+        if (c == separator)
             return ScanState::FieldStart;
         if (c == '"' && state == ScanState::FieldStart)
             return ScanState::Quoted;
@@ -116,7 +116,7 @@ ScanState Step(ScanState state, char c, bool& recordEnd) noexcept
             recordEnd = true;
             return ScanState::FieldStart;
         }
-        if (c == ',')
+        if (c == separator)
             return ScanState::FieldStart;
         return ScanState::Unquoted; // text after the closing quote
     }
@@ -125,7 +125,8 @@ ScanState Step(ScanState state, char c, bool& recordEnd) noexcept
 
 } // namespace
 
-RecordsScan ScanRecords(std::string_view data, std::size_t maxRecordBytes, bool atEnd) noexcept
+RecordsScan ScanRecords(std::string_view data, std::size_t maxRecordBytes, bool atEnd,
+                        char separator) noexcept
 {
     RecordsScan scan;
     const std::size_t size = data.size();
@@ -146,7 +147,7 @@ RecordsScan ScanRecords(std::string_view data, std::size_t maxRecordBytes, bool 
             if (i - start > maxRecordBytes)
                 break;
             bool recordEnd = false;
-            state = Step(state, data[i], recordEnd);
+            state = Step(state, data[i], separator, recordEnd);
             if (recordEnd)
                 start = i + 1;
         }
@@ -159,13 +160,21 @@ RecordsScan ScanRecords(std::string_view data, std::size_t maxRecordBytes, bool 
     return scan;
 }
 
-bool InsideQuotes(std::string_view record, std::size_t offset) noexcept
+bool InsideQuotes(std::string_view record, std::size_t offset, char separator) noexcept
 {
     ScanState state = ScanState::FieldStart;
     bool recordEnd = false;
     for (std::size_t i = 0; i < offset && i < record.size(); ++i)
-        state = Step(state, record[i], recordEnd);
+        state = Step(state, record[i], separator, recordEnd);
     return state == ScanState::Quoted;
+}
+
+char DetectSeparator(std::string_view header) noexcept
+{
+    const std::string_view line = header.substr(0, header.find('\n'));
+    if (line.find(',') == std::string_view::npos && line.find(';') != std::string_view::npos)
+        return ';';
+    return ',';
 }
 
 namespace {

@@ -38,8 +38,8 @@ struct CsvRecord {
 /// where the next record starts. Quoted fields are unescaped in place, so the
 /// buffer is changed and `record.fields` point into it. A quote inside an
 /// unquoted field is an ordinary character; characters after a closing quote
-/// are kept and flagged.
-char* ParseCsvRecord(char* pos, char* end, CsvRecord& record);
+/// are kept and flagged. Fields are separated by `separator` (',' or ';').
+char* ParseCsvRecord(char* pos, char* end, CsvRecord& record, char separator = ',');
 
 /// How much of a buffer holds whole records, none longer than a limit.
 struct RecordsScan {
@@ -54,11 +54,17 @@ struct RecordsScan {
 /// up to the first one with more than `maxRecordBytes` bytes before its line
 /// feed. With `atEnd` the input ends with `data`, and its last record needs no
 /// line feed.
-RecordsScan ScanRecords(std::string_view data, std::size_t maxRecordBytes, bool atEnd) noexcept;
+RecordsScan ScanRecords(std::string_view data, std::size_t maxRecordBytes, bool atEnd,
+                        char separator = ',') noexcept;
 
 /// Whether the byte at `offset` of a record (starting at `record`'s front)
 /// lies inside a quoted field.
-bool InsideQuotes(std::string_view record, std::size_t offset) noexcept;
+bool InsideQuotes(std::string_view record, std::size_t offset, char separator = ',') noexcept;
+
+/// The separator of a file whose first line is `header`: ';' when the line
+/// holds no comma and at least one semicolon (as spreadsheets write CSV where
+/// the decimal mark is a comma), else ','.
+char DetectSeparator(std::string_view header) noexcept;
 
 /// Writers into a buffer the caller has made large enough: they return the
 /// end of what they wrote.

@@ -141,6 +141,20 @@ std::optional<Model> ReadModel(const Options& options, std::string& message)
     return model;
 }
 
+bool ReadGiven(const Options& options, std::optional<Condition>& given, std::string& message)
+{
+    const std::optional<std::string_view> text = options.Value("--given");
+    if (!text)
+        return true;
+    static constexpr std::array<std::string_view, kConditions.size()> kNames{
+        "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio"};
+    const std::optional<std::size_t> choice = ReadChoice("--given", *text, kNames, message);
+    if (!choice)
+        return false;
+    given = ConditionFromColumn(kNames[*choice]);
+    return true;
+}
+
 std::optional<double> ReadFiniteNumber(std::string_view name, std::string_view text,
                                        std::string& message)
 {

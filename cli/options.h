@@ -63,6 +63,9 @@ private:
 std::optional<Units> ReadUnits(const Options& options, std::string& message);
 /// `--model calculator|ashrae2017`; the calculator's when not given.
 std::optional<Model> ReadModel(const Options& options, std::string& message);
+/// `--given wet_bulb|dew_point|relative_humidity|humidity_ratio`: the
+/// condition in `given` when the option is given; false for another value.
+bool ReadGiven(const Options& options, std::optional<Condition>& given, std::string& message);
 /// A finite number for an option: "--x: 'abc' is not a number".
 std::optional<double> ReadFiniteNumber(std::string_view name, std::string_view text,
                                        std::string& message);

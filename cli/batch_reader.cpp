@@ -1,0 +1,342 @@
+#include "batch_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace humitrax::cli {
+namespace {
+
+/// Bytes asked of each read.
+constexpr std::size_t kReadBytes = kBlockBytes;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+/// The lines before the data rows of an EnergyPlus weather file: LOCATION,
+/// DESIGN CONDITIONS, TYPICAL/EXTREME PERIODS, GROUND TEMPERATURES,
+/// HOLIDAYS/DAYLIGHT SAVINGS, two COMMENTS and DATA PERIODS.
+constexpr std::size_t kEpwHeaderLines = 8;
+
+bool Blank(std::string_view line) noexcept
+{
+    return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
+}
+
+std::string ReadFailure(const RecordReader& reader)
+{
+    return "cannot read the input: " + std::string(std::strerror(reader.error()));
+}
+
+/// Makes the pending bytes hold a line feed at or after `from`, or all the
+/// input: the offset of that line feed, or the pending size at the end of the
+/// input. Nothing when more than the record limit would be needed, or the
+/// input cannot be read (with the reason in `message`).
+std::optional<std::size_t> LineEnd(RecordReader& reader, std::size_t from, std::string_view what,
+                                   std::string& message)
+{
+    for (;;) {
+        const std::string_view pending = reader.Pending();
+        const std::size_t lineFeed = pending.find('\n', from);
+        if (lineFeed != std::string_view::npos && lineFeed - from <= reader.maxRecordBytes())
+            return lineFeed;
+        if (pending.size() - from > reader.maxRecordBytes()) {
+            message = std::string(what) + " is longer than " + std::to_string(reader.maxRecordBytes()) +
+                      " bytes, the limit of --max-record-bytes";
+            return std::nullopt;
+        }
+        if (!reader.ReadMore()) {
+            if (reader.error() != 0) {
+                message = ReadFailure(reader);
+                return std::nullopt;
+            }
+            return reader.Pending().size();
+        }
+    }
+}
+
+/// Passes over a byte-order mark at the start of the input.
+bool SkipByteOrderMark(RecordReader& reader)
+{
+    while (reader.Pending().size() < kByteOrderMark.size() && reader.ReadMore()) {
+    }
+    if (reader.Pending().starts_with(kByteOrderMark))
+        reader.Drop(kByteOrderMark.size());
+    return reader.error() == 0;
+}
+
+std::optional<TableStart> ReadCsvStart(RecordReader& reader, HeaderRules rules, std::string& message)
+{
+    TableStart start;
+    // Blank lines before the header are skipped like blank rows.
+    std::optional<std::size_t> lineEnd;
+    for (;;) {
+        lineEnd = LineEnd(reader, 0, "the header", message);
+        if (!lineEnd)
+            return std::nullopt;
+        const std::string_view pending = reader.Pending();
+        if (pending.empty()) {
+            message = "the input is empty; it needs a header row naming its columns";
+            return std::nullopt;
+        }
+        if (!Blank(pending.substr(0, *lineEnd)))
+            break;
+        reader.Drop(std::min(*lineEnd + 1, pending.size()));
+        ++start.nextLine;
+    }
+    rules.separator = DetectSeparator(reader.Pending().substr(0, *lineEnd));
+    reader.SetSeparator(rules.separator);
+    // The header record may go on past its first line inside quotes.
+    RecordsScan scan;
+    for (bool atEnd = false;;) {
+        scan = ScanRecords(reader.Pending(), reader.maxRecordBytes(), atEnd, rules.separator);
+        if (scan.length > 0 || scan.tooLong)
+            break;
+        if (!reader.ReadMore()) {
+            if (reader.error() != 0) {
+                message = ReadFailure(reader);
+                return std::nullopt;
+            }
+            atEnd = true;
+        }
+    }
+    if (scan.length == 0) {
+        message = "the header is longer than " + std::to_string(reader.maxRecordBytes()) +
+                  " bytes, the limit of --max-record-bytes";
+        return std::nullopt;
+    }
+    std::string text(reader.Pending().substr(0, scan.length));
+    CsvRecord header;
+    const char* next = ParseCsvRecord(text.data(), text.data() + text.size(), header, rules.separator);
+    reader.Drop(static_cast<std::size_t>(next - text.data()));
+    start.nextLine += header.lineFeeds;
+    std::optional<BatchLayout> layout = MakeBatchLayout(header.fields, rules, message);
+    if (!layout)
+        return std::nullopt;
+    start.layout = std::move(*layout);
+    return start;
+}
+
+std::optional<TableStart> ReadEpwStart(RecordReader& reader, const HeaderRules& rules, std::string& message)
+{
+    std::optional<BatchLayout> layout = MakeEpwLayout(rules, message);
+    if (!layout)
+        return std::nullopt;
+    TableStart start;
+    start.layout = std::move(*layout);
+    for (std::size_t line = 1; line <= kEpwHeaderLines; ++line) {
+        const std::optional<std::size_t> lineEnd =
+            LineEnd(reader, 0, "line " + std::to_string(line) + " of the weather file", message);
+        if (!lineEnd)
+            return std::nullopt;
+        const std::string_view pending = reader.Pending();
+        if (line == 1 && !pending.starts_with("LOCATION,")) {
+            message = pending.empty() ? "the input is empty; an EnergyPlus weather file starts with LOCATION"
+                                      : "this is no EnergyPlus weather file: its first line does not "
+                                        "start with LOCATION";
+            return std::nullopt;
+        }
+        if (*lineEnd == pending.size()) {
+            message = "the weather file ends within its " + std::to_string(kEpwHeaderLines) +
+                      " header lines";
+            return std::nullopt;
+        }
+        reader.Drop(*lineEnd + 1);
+    }
+    start.nextLine = kEpwHeaderLines + 1;
+    return start;
+}
+
+} // namespace
+
+std::string SkippedStatus(std::size_t line, const SkippedRecord& skipped, std::size_t maxRecordBytes)
+{
+    std::string status = "line " + std::to_string(line) + ": is longer than " +
+                         std::to_string(maxRecordBytes) + " bytes, the limit of --max-record-bytes";
+    if (skipped.openQuote)
+        status += ", with a quoted field still open";
+    const std::size_t last = line + skipped.lineFeeds - (skipped.endsInput ? 0 : 1);
+    if (last == line)
+        return status + "; skipped";
+    return status + "; lines " + std::to_string(line) + " to " + std::to_string(last) + " skipped";
+}
+
+RecordReader::RecordReader(int fd, std::size_t maxRecordBytes) : m_fd(fd), m_maxRecordBytes(maxRecordBytes)
+{
+    struct stat status {};
+    m_mayWait = fstat(fd, &status) != 0 || !(S_ISREG(status.st_mode) || S_ISBLK(status.st_mode));
+}
+
+bool RecordReader::Next(std::string& block, std::optional<SkippedRecord>& skipped, const IdleHandler& idle)
+{
+    block.clear();
+    skipped.reset();
+    for (;;) {
+        const std::size_t pending = m_end - m_start;
+        const bool mayWait = MayWait();
+        const bool enough = m_atEnd || pending >= m_want;
+        if (pending > 0 && (enough || mayWait)) {
+            const RecordsScan scan = ScanRecords(Pending(), m_maxRecordBytes, m_atEnd, m_separator);
+            if (scan.length > 0) {
+                block.assign(m_data.get() + m_start, scan.length);
+                Drop(scan.length);
+                m_want = kBlockBytes;
+                return true;
+            }
+            if (scan.tooLong) {
+                m_want = kBlockBytes;
+                return Skip(skipped.emplace(), idle);
+            }
+            if (enough)
+                m_want = 2 * pending; // a record longer than a block
+        } else if (m_atEnd) {
+            return false;
+        }
+        if (mayWait && !idle())
+            return false;
+        Read();
+    }
+}
+
+bool RecordReader::ReadMore()
+{
+    if (m_atEnd)
+        return false;
+    const std::size_t before = m_end - m_start;
+    Read();
+    return m_end - m_start > before;
+}
+
+void RecordReader::Drop(std::size_t size) noexcept
+{
+    m_start += size;
+    if (m_start == m_end)
+        m_start = m_end = 0;
+}
+
+/// Whether the next read may wait: the input is a pipe, a terminal or a
+/// socket, and nothing more is ready now. A file never waits.
+bool RecordReader::MayWait()
+{
+    if (!m_mayWait || m_atEnd)
+        return false;
+    pollfd ready{m_fd, POLLIN, 0};
+    return ::poll(&ready, 1, 0) <= 0;
+}
+
+/// One read after the pending bytes, moving them to the front or into a
+/// larger buffer first where the room is short.
+void RecordReader::Read()
+{
+    if (m_capacity - m_end < kReadBytes) {
+        const std::size_t pending = m_end - m_start;
+        if (m_capacity - pending < kReadBytes) {
+            const std::size_t capacity = std::max(2 * m_capacity, pending + kReadBytes);
+            auto data = std::make_unique_for_overwrite<char[]>(capacity);
+            if (pending > 0)
+                std::memcpy(data.get(), m_data.get() + m_start, pending);
+            m_data = std::move(data);
+            m_capacity = capacity;
+        } else if (pending > 0) {
+            std::memmove(m_data.get(), m_data.get() + m_start, pending);
+        }
+        m_start = 0;
+        m_end = pending;
+    }
+    for (;;) {
+        const ssize_t got = ::read(m_fd, m_data.get() + m_end, kReadBytes);
+        if (got > 0) {
+            m_end += static_cast<std::size_t>(got);
+            return;
+        }
+        if (got == 0) {
+            m_atEnd = true;
+            return;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) { // a non-blocking descriptor
+            pollfd ready{m_fd, POLLIN, 0};
+            ::poll(&ready, 1, -1);
+            continue;
+        }
+        m_error = errno;
+        m_atEnd = true;
+        return;
+    }
+}
+
+/// Passes over the record at the front, longer than the limit: reading
+/// goes on after the first line feed beyond its first m_maxRecordBytes
+/// bytes, wherever quotes stand. Only what is read is held.
+bool RecordReader::Skip(SkippedRecord& skipped, const IdleHandler& idle)
+{
+    const std::string_view record = Pending().substr(0, m_maxRecordBytes);
+    skipped.openQuote = InsideQuotes(Pending(), m_maxRecordBytes, m_separator);
+    skipped.lineFeeds = static_cast<std::size_t>(std::count(record.begin(), record.end(), '\n'));
+    Drop(record.size());
+    for (;;) {
+        const std::string_view rest = Pending();
+        if (const void* lineFeed = std::memchr(rest.data(), '\n', rest.size())) {
+            ++skipped.lineFeeds;
+            Drop(static_cast<std::size_t>(static_cast<const char*>(lineFeed) - rest.data()) + 1);
+            return true;
+        }
+        Drop(rest.size());
+        if (m_atEnd) {
+            skipped.endsInput = true;
+            return true;
+        }
+        if (MayWait() && !idle())
+            return false;
+        Read();
+    }
+}
+
+std::optional<InputKind> ReadInputKind(const Options& options, std::string_view path,
+                                       std::string& message)
+{
+    if (const std::optional<std::string_view> text = options.Value("--input")) {
+        static constexpr std::array<std::string_view, 2> kKinds{"csv", "epw"};
+        const std::optional<std::size_t> choice = ReadChoice("--input", *text, kKinds, message);
+        if (!choice)
+            return std::nullopt;
+        return *choice == 0 ? InputKind::Csv : InputKind::Epw;
+    }
+    constexpr std::string_view kExtension = ".epw";
+    if (path.size() > kExtension.size()) {
+        const std::string_view end = path.substr(path.size() - kExtension.size());
+        const bool epw = std::equal(end.begin(), end.end(), kExtension.begin(), [](char a, char b) {
+            return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+        });
+        if (epw)
+            return InputKind::Epw;
+    }
+    return InputKind::Csv;
+}
+
+std::optional<TableStart> ReadTableStart(RecordReader& reader, InputKind kind, HeaderRules rules,
+                                         std::string& message)
+{
+    if (!SkipByteOrderMark(reader)) {
+        message = ReadFailure(reader);
+        return std::nullopt;
+    }
+    return kind == InputKind::Epw ? ReadEpwStart(reader, rules, message)
+                                  : ReadCsvStart(reader, rules, message);
+}
+
+bool BlockSource::Fill(InputBlock& block, const IdleHandler& idle)
+{
+    if (!m_reader.Next(block.records, block.skipped, idle))
+        return false;
+    block.firstLine = m_line;
+    m_line += block.skipped ? block.skipped->lineFeeds
+                            : static_cast<std::size_t>(
+                                  std::count(block.records.begin(), block.records.end(), '\n'));
+    return true;
+}
+
+} // namespace humitrax::cli

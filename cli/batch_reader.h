@@ -1,0 +1,130 @@
+// File: batch_reader.h
+// The input of a table of states, read from a file descriptor in blocks of
+// complete CSV records, none longer than a limit: the start of the table
+// (a header row, or the eight header lines of an EnergyPlus weather file)
+// and then its rows, each block with the line it starts on.
+#pragma once
+
+#include "batch_rows.h"
+#include "csv.h"
+#include "options.h"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace humitrax::cli {
+
+/// Bytes read per block: large enough that the threads' hand-over costs
+/// nothing next to the work, small enough that memory stays a few megabytes
+/// per job.
+inline constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+
+/// A record longer than the limit, passed over.
+struct SkippedRecord {
+    std::size_t lineFeeds = 0; ///< the ones inside it and the one where reading goes on
+    bool endsInput = false;    ///< the input ended before such a line feed
+    bool openQuote = false;    ///< the limit fell inside a quoted field
+};
+
+/// "line 2: is longer than 64 bytes, ...; lines 2 to 9 skipped"
+std::string SkippedStatus(std::size_t line, const SkippedRecord& skipped, std::size_t maxRecordBytes);
+
+/// Called before a read that may wait for its input: everything handed on
+/// should then be written out. False stops the reading.
+using IdleHandler = std::function<bool()>;
+
+/// Blocks of complete records from a file descriptor, no record longer than
+/// a limit. A block ends at about kBlockBytes, or earlier where the input has
+/// nothing more ready.
+class RecordReader {
+public:
+    RecordReader(int fd, std::size_t maxRecordBytes);
+
+    /// The separator of the records (',' until told otherwise).
+    void SetSeparator(char separator) noexcept { m_separator = separator; }
+
+    /// The next block of complete records; or, where a record is longer than
+    /// the limit, an empty block and `skipped` set. False at the end of the
+    /// input, on a read error and when `idle` says to stop.
+    bool Next(std::string& block, std::optional<SkippedRecord>& skipped, const IdleHandler& idle);
+
+    /// The bytes read and not yet handed on.
+    [[nodiscard]] std::string_view Pending() const noexcept
+    {
+        return {m_data.get() + m_start, m_end - m_start};
+    }
+    /// Reads once more after the pending bytes (waiting for them); false at
+    /// the end of the input or on a read error.
+    bool ReadMore();
+    /// Hands on the first `size` pending bytes.
+    void Drop(std::size_t size) noexcept;
+
+    [[nodiscard]] std::size_t maxRecordBytes() const noexcept { return m_maxRecordBytes; }
+    /// The error of a read that failed, or 0.
+    [[nodiscard]] int error() const noexcept { return m_error; }
+
+private:
+    bool MayWait();
+    void Read();
+    bool Skip(SkippedRecord& skipped, const IdleHandler& idle);
+
+    int m_fd;
+    std::size_t m_maxRecordBytes;
+    char m_separator = ',';
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_capacity = 0;
+    std::size_t m_start = 0; ///< of the pending bytes in m_data
+    std::size_t m_end = 0;
+    std::size_t m_want = kBlockBytes;
+    bool m_mayWait = false; ///< the input is no file, so a read may wait for it
+    bool m_atEnd = false;
+    int m_error = 0;
+};
+
+/// What a table holds: CSV with a header row, or an EnergyPlus weather file.
+enum class InputKind : std::uint8_t { Csv, Epw };
+
+/// `--input csv|epw`; without it, epw for a file name ending in ".epw" (in
+/// any case), else csv.
+std::optional<InputKind> ReadInputKind(const Options& options, std::string_view path,
+                                       std::string& message);
+
+/// The start of a table, read: what its rows are.
+struct TableStart {
+    BatchLayout layout;
+    std::size_t nextLine = 1; ///< the line the first row starts on
+};
+
+/// Reads the start of the table (a byte-order mark and blank lines before a
+/// header row are skipped; the separator is found from the header line) and
+/// makes its layout by `rules` (whose separator is set here). Nothing when
+/// the table cannot be read, with the reason in `message`.
+std::optional<TableStart> ReadTableStart(RecordReader& reader, InputKind kind, HeaderRules rules,
+                                         std::string& message);
+
+/// A block of input records, with the line it starts on.
+struct InputBlock {
+    std::string records;
+    std::optional<SkippedRecord> skipped; ///< instead of records: a record too long to read
+    std::size_t firstLine = 0;
+};
+
+/// The blocks of a table's rows, their lines counted.
+class BlockSource {
+public:
+    BlockSource(RecordReader& reader, std::size_t firstLine) : m_reader(reader), m_line(firstLine) {}
+
+    /// Fills `block` with the next records; false at the end of the input.
+    bool Fill(InputBlock& block, const IdleHandler& idle);
+
+private:
+    RecordReader& m_reader;
+    std::size_t m_line;
+};
+
+} // namespace humitrax::cli

@@ -1,0 +1,55 @@
+#include "state_table.h"
+
+#include <cstring>
+
+namespace humitrax::cli {
+
+std::optional<StateTable> ReadStateTable(int fd, StateTableOptions options, std::string& message)
+{
+    options.rules.plotOnly = true;
+    RecordReader reader(fd, options.maxRecordBytes);
+    const std::optional<TableStart> start = ReadTableStart(reader, options.kind, options.rules, message);
+    if (!start)
+        return std::nullopt;
+    const BatchLayout& layout = start->layout;
+    StateTable table;
+    BlockSource source(reader, start->nextLine);
+    InputBlock block;
+    CsvRecord record;
+    RowScratch scratch;
+    StateResult state;
+    const IdleHandler keepReading = [] { return true; };
+    while (source.Fill(block, keepReading)) {
+        if (block.skipped) {
+            ++table.rows;
+            ++table.failed;
+            continue;
+        }
+        char* pos = block.records.data();
+        char* const end = pos + block.records.size();
+        std::size_t line = block.firstLine;
+        while (pos < end) {
+            const std::size_t recordLine = line;
+            pos = ParseCsvRecord(pos, end, record, layout.separator);
+            line += record.lineFeeds;
+            if (record.blank())
+                continue;
+            ++table.rows;
+            const bool computed = ComputeRow(layout, record, recordLine, scratch, state);
+            const Cell& ratio = state[Property::HumidityRatio];
+            if (computed && state.refusal.empty() && ratio.present) {
+                table.points.push_back(
+                    {state[Property::DryBulb].value, ratio.value, state[Property::Pressure].value});
+            } else {
+                ++table.failed;
+            }
+        }
+    }
+    if (reader.error() != 0) {
+        message = "cannot read it to its end: " + std::string(std::strerror(reader.error()));
+        return std::nullopt;
+    }
+    return table;
+}
+
+} // namespace humitrax::cli
