@@ -8,6 +8,9 @@
 
 #include "humitrax/state.h"
 
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -19,26 +22,30 @@ namespace {
 constexpr std::string_view kHelp = R"(  state [--units si|ip] [--model calculator|ashrae2017] --dry-bulb T
         (--pressure P | --altitude A)
         (--wet-bulb V | --dew-point V | --relative-humidity V | --humidity-ratio V)
-        [--format table|csv|json]
+        [--format table|csv|json] [--precision engineering|full]
       One state of moist air, every property, computed in the unit system
-      chosen: si (°C, kPa, m, kg/kg, kJ/kg, m³/kg; the default) or ip (°F,
-      psia, ft, lb/lb, Btu/lb, ft³/lb, and grains per pound), by the
-      calculator's relations or, with --model ashrae2017, those of the
+      chosen: si (°C, kPa, m, kg/kg, kJ/kg, m³/kg, kg/m³; the default) or ip
+      (°F, psia, ft, lb/lb, Btu/lb, ft³/lb, lb/ft³, and grains per pound),
+      by the calculator's relations or, with --model ashrae2017, those of the
       ASHRAE Handbook—Fundamentals 2017, chapter 1. Relative humidity in
       percent. An altitude gives the pressure of the standard atmosphere.
-      --format table (default) is for reading; csv and json have the columns
-      of the batch command. A property that cannot be computed is reported
-      and the exit status is 1.
+      Beside the given values: wet bulb, dew point, relative humidity,
+      humidity ratio, enthalpy, specific volume, grains (ip), vapour
+      pressure, saturation vapour pressure (at the dry bulb), saturation
+      humidity ratio, degree of saturation (W/Ws), specific humidity
+      (W/(1+W)) and density (of the moist air).
+      --format table (default) is for reading, each value rounded to what an
+      engineer reads: temperatures and enthalpy to 0.01, pressures to 0.001
+      kPa (0.0001 psia), relative humidity to 0.1 %, humidity ratios and
+      specific humidity to 6 significant digits, specific volume, density
+      and degree of saturation to 0.0001, grains to 0.01; --precision full
+      shows every digit. csv and json have the columns of the batch command,
+      always at full precision. A property that cannot be computed is
+      reported and the exit status is 1.
       Example:
         humitrax-cli state --units si --dry-bulb 25 --pressure 101.325 --relative-humidity 50
 
 )";
-
-constexpr std::array<Property, 9> kProperties = {
-    Property::DryBulb,       Property::Pressure, Property::WetBulb,
-    Property::DewPoint,      Property::RelativeHumidity, Property::HumidityRatio,
-    Property::Enthalpy,      Property::SpecificVolume,   Property::Grains,
-};
 
 enum class StateFormat : std::uint8_t { Table, Csv, Json };
 
@@ -51,6 +58,7 @@ struct StateOptions {
     std::optional<Condition> condition;
     double value = 0.0;
     StateFormat format = StateFormat::Table;
+    bool fullPrecision = false;
 };
 
 /// "--dew-point" → "dew_point".
@@ -92,8 +100,9 @@ std::string_view Label(Property property) noexcept
 }
 
 /// The options shared by the commands that take one state.
-constexpr std::array<OptionSpec, 10> kStateOptions{{
+constexpr std::array<OptionSpec, 11> kStateOptions{{
     {"--units"},
+    {"--precision"},
     {"--model"},
     {"--format"},
     {"--dry-bulb"},
@@ -128,6 +137,14 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, StateOpt
             return Usage(message);
         options.format = static_cast<StateFormat>(*choice);
     }
+    if (const std::optional<std::string_view> precision = given.Value("--precision")) {
+        static constexpr std::array<std::string_view, 2> kPrecisions{"engineering", "full"};
+        const std::optional<std::size_t> choice =
+            ReadChoice("--precision", *precision, kPrecisions, message);
+        if (!choice)
+            return Usage(message);
+        options.fullPrecision = *choice == 1;
+    }
     const std::optional<std::string_view> dryBulb = given.Value("--dry-bulb");
     if (!dryBulb)
         return Usage("--dry-bulb is needed");
@@ -158,46 +175,96 @@ void AppendPadded(std::string& out, std::string_view text, std::size_t width)
         out.append(width - text.size(), ' ');
 }
 
+/// A value as the table shows it, rounded to what an engineer reads.
+std::string EngineeringText(Property property, Units units, double value)
+{
+    // Decimals kept, or 0 for six significant digits.
+    int decimals = 0;
+    switch (property) {
+    case Property::DryBulb:
+    case Property::WetBulb:
+    case Property::DewPoint:
+    case Property::Enthalpy:
+    case Property::Grains: decimals = 2; break;
+    case Property::Pressure:
+    case Property::VapourPressure:
+    case Property::SaturationVapourPressure: decimals = units == Units::SI ? 3 : 4; break;
+    case Property::RelativeHumidity: decimals = 1; break;
+    case Property::SpecificVolume:
+    case Property::DegreeOfSaturation:
+    case Property::Density: decimals = 4; break;
+    case Property::HumidityRatio:
+    case Property::SaturationHumidityRatio:
+    case Property::SpecificHumidity: decimals = 0; break;
+    }
+    if (!std::isfinite(value))
+        return ShortestText(value);
+    if (decimals == 0) {
+        if (value == 0.0)
+            return "0";
+        constexpr int kSignificant = 6;
+        const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+        decimals = std::clamp(kSignificant - 1 - magnitude, 0, 20);
+    }
+    std::array<char, 400> buffer{};
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                         std::chars_format::fixed, decimals);
+    if (ec != std::errc())
+        return ShortestText(value);
+    std::string text(buffer.data(), end);
+    // A value rounded to zero has no sign.
+    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
+        text.erase(0, 1);
+    return text;
+}
+
 std::string Table(const StateOptions& options, const StateResult& state, const Cell& pressure)
 {
     const Units units = *options.units;
-    constexpr std::size_t kLabelWidth = 24;
+    constexpr std::size_t kLabelWidth = 28;
     constexpr std::size_t kValueWidth = 24;
     std::string out = units == Units::SI ? "Moist air, SI units\n" : "Moist air, inch-pound units\n";
     const Property given = ConditionProperty(*options.condition);
     const auto row = [&](std::string_view label, const Cell& cell, std::string_view unit,
-                         bool isGiven) {
+                         bool isGiven, const auto& text) {
         out.append("  ");
         AppendPadded(out, label, kLabelWidth);
         if (cell.present) {
-            AppendPadded(out, ShortestText(cell.value), kValueWidth);
-            out.append(unit);
+            // A ratio of ratios ("1") shows no unit.
+            const bool unitShown = unit != "1" || isGiven;
+            AppendPadded(out, text(cell.value), unitShown ? kValueWidth : 0);
+            if (unitShown)
+                out.append(unit);
             if (isGiven)
                 out.append(" (given)");
         } else if (!cell.reason.empty()) {
-            out.append("(failed: ").append(cell.reason).append(")");
+            out.append("(failed: ").append(cell.reason).append(ModelHint(cell.reason, options.model)).append(")");
         } else {
             out.append("(not computed)");
         }
         out.push_back('\n');
     };
-    for (Property property : kProperties) {
+    for (Property property : kAllProperties) {
         if (!HasProperty(property, units))
             continue;
+        const auto text = [&](double value) {
+            return options.fullPrecision ? ShortestText(value) : EngineeringText(property, units, value);
+        };
         if (property == Property::Pressure) {
             if (options.altitude) {
                 Cell altitude;
                 altitude.value = *options.altitude;
                 altitude.present = true;
-                row("Altitude", altitude, AltitudeUnit(units), true);
-                row(Label(property), pressure, PropertyUnit(property, units), false);
+                row("Altitude", altitude, AltitudeUnit(units), true,
+                    [](double value) { return ShortestText(value); });
+                row(Label(property), pressure, PropertyUnit(property, units), false, text);
             } else {
-                row(Label(property), state[property], PropertyUnit(property, units), true);
+                row(Label(property), state[property], PropertyUnit(property, units), true, text);
             }
             continue;
         }
         row(Label(property), state[property], PropertyUnit(property, units),
-            property == given || property == Property::DryBulb);
+            property == given || property == Property::DryBulb, text);
     }
     return out;
 }
@@ -225,12 +292,13 @@ int RunState(std::span<const std::string_view> args)
     const auto fail = [&](Property property, std::string_view reason) {
         if (!status.empty())
             status.append("; ");
-        status.append(PropertyColumn(property)).append(": ").append(reason);
+        status.append(PropertyColumn(property)).append(": ").append(reason).append(
+            ModelHint(reason, options.model));
     };
     if (pressure.present) {
         state = ComputeState({units, *options.dryBulb, pressure.value, *options.condition,
                               options.value, options.model});
-        ForEachFailure(state, units, kProperties, fail);
+        ForEachFailure(state, units, kAllProperties, fail);
     } else {
         state[Property::DryBulb].value = *options.dryBulb;
         state[Property::DryBulb].present = true;
