@@ -129,7 +129,7 @@ void BlockBench(benchmark::State& state, OutputFormat format)
     const std::vector<std::string_view> header = {"timestamp", "dry_bulb", "pressure",
                                                   "relative_humidity"};
     const std::optional<BatchLayout> layout =
-        humitrax::cli::MakeBatchLayout(header, units, format, message);
+        humitrax::cli::MakeBatchLayout(header, {.units = units, .format = format}, message);
     if (!layout) {
         state.SkipWithError(message.c_str());
         return;
@@ -175,7 +175,7 @@ void BM_ReadWriteShare(benchmark::State& state)
     const std::vector<std::string_view> header = {"timestamp", "dry_bulb", "pressure",
                                                   "relative_humidity"};
     const std::optional<BatchLayout> layout =
-        humitrax::cli::MakeBatchLayout(header, units, OutputFormat::Csv, message);
+        humitrax::cli::MakeBatchLayout(header, {.units = units, .format = OutputFormat::Csv}, message);
     if (!layout) {
         state.SkipWithError(message.c_str());
         return;

@@ -1,6 +1,7 @@
 #include "chart_file.h"
 
 #include <QBuffer>
+#include <QFontMetricsF>
 #include <QByteArray>
 #include <QIODevice>
 #include <QImage>
@@ -42,11 +43,27 @@ std::string Lower(std::string_view text)
     return lower;
 }
 
+// The layout of the page, with `note` in the title before its last part, the
+// unit system ("Psychrometric chart at 101.325 kPa, states at 97.2 to 99.8
+// kPa, SI units"), shortened with an ellipsis where the page is too narrow.
+// A title shortened already has no room for it.
+ChartLayout LayOut(const ChartContent& content, const QSizeF& page, const QString& note)
+{
+    ChartLayout layout = LayOutChart(content, page);
+    const qsizetype last = layout.title.lastIndexOf(QStringLiteral(", "));
+    if (note.isEmpty() || last < 0 || !layout.title.endsWith(QStringLiteral(" units")))
+        return layout;
+    const QString title = layout.title.left(last) + QStringLiteral(", ") + note + layout.title.mid(last);
+    const double room = page.width() - 2.0 * std::max(6.0, 12.0 * layout.unit);
+    layout.title = QFontMetricsF(layout.titleFont).elidedText(title, Qt::ElideRight, room);
+    return layout;
+}
+
 // Paints on `device` laid out for its own size; false when the painter could
 // not start or finish.
-bool Paint(QPaintDevice& device, const ChartContent& content, const QSizeF& page)
+bool Paint(QPaintDevice& device, const ChartContent& content, const QSizeF& page, const QString& note)
 {
-    const ChartLayout layout = LayOutChart(content, page);
+    const ChartLayout layout = LayOut(content, page, note);
     QPainter painter;
     if (!painter.begin(&device))
         return false;
@@ -58,11 +75,11 @@ bool Paint(QPaintDevice& device, const ChartContent& content, const QSizeF& page
 // a failed write, so they write to memory, where nothing can fail, and the
 // file is written from there. The text says why there is nothing.
 std::string Render(FileFormat format, const ChartContent& content, const QSize& size, const std::string& path,
-                   QByteArray& bytes)
+                   const QString& note, QByteArray& bytes)
 {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    const QString title = LayOutChart(content, QSizeF(size)).title;
+    const QString title = LayOut(content, QSizeF(size), note).title;
     bool painted = false;
     switch (format) {
     case FileFormat::Svg: {
@@ -73,7 +90,7 @@ std::string Render(FileFormat format, const ChartContent& content, const QSize& 
         generator.setResolution(kDotsPerInch);
         generator.setTitle(title);
         generator.setDescription(QStringLiteral("Psychrometric chart drawn by humitrax-cli"));
-        painted = Paint(generator, content, QSizeF(size));
+        painted = Paint(generator, content, QSizeF(size), note);
         break;
     }
     case FileFormat::Png: {
@@ -85,7 +102,7 @@ std::string Render(FileFormat format, const ChartContent& content, const QSize& 
         image.setDotsPerMeterX(kDotsPerMetre);
         image.setDotsPerMeterY(kDotsPerMetre);
         image.fill(Qt::white);
-        painted = Paint(image, content, QSizeF(size)) && image.save(&buffer, "PNG");
+        painted = Paint(image, content, QSizeF(size), note) && image.save(&buffer, "PNG");
         break;
     }
     case FileFormat::Pdf: {
@@ -97,7 +114,7 @@ std::string Render(FileFormat format, const ChartContent& content, const QSize& 
         const QPageSize page(QSizeF(size.width() * 72.0 / kDotsPerInch, size.height() * 72.0 / kDotsPerInch),
                              QPageSize::Point, QString(), QPageSize::ExactMatch);
         writer.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        painted = Paint(writer, content, QSizeF(writer.width(), writer.height()));
+        painted = Paint(writer, content, QSizeF(writer.width(), writer.height()), note);
         break;
     }
     }
@@ -250,7 +267,7 @@ std::optional<FileFormat> FormatOfPath(std::string_view path)
 }
 
 std::string WriteChartFile(const std::string& path, FileFormat format, const ChartContent& content,
-                           const QSize& size)
+                           const QSize& size, const std::string& titleNote)
 {
     const auto examined = ExamineTarget(path);
     if (const auto* reason = std::get_if<std::string>(&examined))
@@ -260,7 +277,7 @@ std::string WriteChartFile(const std::string& path, FileFormat format, const Cha
     if (const int failure = file.Open(target))
         return CannotWrite(path, SystemError(failure));
     QByteArray bytes;
-    if (std::string failure = Render(format, content, size, path, bytes); !failure.empty())
+    if (std::string failure = Render(format, content, size, path, QString::fromStdString(titleNote), bytes); !failure.empty())
         return failure;
     if (const int failure = file.Replace(target, bytes))
         return CannotWrite(path, SystemError(failure));

@@ -31,7 +31,9 @@ inline constexpr int kLargestSide = 8000;
 /// refused, as is an existing file that may not be written. Returns an empty
 /// text on success, else why nothing was written; a file already at the path
 /// is then left as it was, and no temporary file is left behind.
+/// `titleNote` ("states at 97.2 to 99.8 kPa") goes into the title before
+/// the unit system.
 std::string WriteChartFile(const std::string& path, FileFormat format, const ChartContent& content,
-                           const QSize& size);
+                           const QSize& size, const std::string& titleNote = {});
 
 } // namespace humitrax::chart

@@ -2,7 +2,11 @@
 // states and the states of a CSV table, written as SVG, PNG or PDF.
 #include "commands.h"
 
+#include "batch_reader.h"
 #include "numbers.h"
+#include "options.h"
+#include "output.h"
+#include "state_table.h"
 
 #include <cstdio>
 #include <optional>
@@ -15,7 +19,6 @@
 #include "chart_file.h"
 #include "chart_model.h"
 #include "chart_painter.h"
-#include "state_table.h"
 
 #include "humitrax/property_result.h"
 
@@ -25,13 +28,15 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <exception>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <ios>
-#include <iostream>
-#include <iterator>
+#include <unistd.h>
 #include <utility>
 #include <variant>
 #endif
@@ -40,8 +45,8 @@ namespace humitrax::cli {
 namespace {
 
 constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--pressure P | --altitude A] [--point DRYBULB,KIND=VALUE ...]
-        [--states FILE.csv] [--range TMIN:TMAX] [--max-ratio W] [--size WxH]
-        -o FILE.svg|FILE.png|FILE.pdf
+        [--states FILE.csv|FILE.epw [--input csv|epw] [--given COLUMN] [--pressure-unit UNIT]]
+        [--range TMIN:TMAX] [--max-ratio W] [--size WxH] -o FILE.svg|FILE.png|FILE.pdf
       A psychrometric chart: dry bulb across, humidity ratio up, with the
       saturation curve and the lines of relative humidity (10 to 90 %), wet
       bulb (every 5 °C or 10 °F), enthalpy (every 10 kJ/kg or 5 Btu/lb) and
@@ -50,14 +55,19 @@ constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--pressure P 
       for ip), -10:50 °C (14:122 °F), humidity ratio 0 to 0.030, 1200x800.
       --point marks a state and labels it with its properties; KIND is wb
       (wet bulb), dp (dew point), rh (relative humidity, %) or w (humidity
-      ratio); repeat it for more states. --states plots every row of a CSV in
-      the batch format (dry_bulb, pressure or altitude, one condition; "-" for
-      standard input), each at its own pressure; rows that cannot be placed
-      are left out and counted on standard error. States outside the drawn
-      range are named on standard error and left out. The file type follows
-      the extension; the file is written whole or not at all, through a
-      temporary file beside it (beside the file a symbolic link names). A
-      directory, pipe or device is not written over.
+      ratio); repeat it for more states. --states plots every row of a table
+      read as batch reads it ("-" for standard input): a CSV with the same
+      header rules (names, units in brackets, ';'), or an EnergyPlus weather
+      file (--input epw, or a name ending in .epw). Each row is placed at its
+      own pressure (the chart's when the table has neither pressure nor
+      altitude); where the header names several conditions (batch's own
+      output), the humidity ratio places it unless --given names another.
+      The title says the pressures of the states drawn. Rows that cannot be
+      placed are left out and counted on standard error, and so are states
+      outside the drawn range. The file type follows the extension; the file
+      is written whole or not at all, through a temporary file beside it
+      (beside the file a symbolic link names). A directory, pipe or device
+      is not written over.
       Exit status: 0 the chart is written; 1 a --point the engine cannot
       compute or that lies above saturation, or the chart cannot be drawn;
       2 a command line or states file that cannot be read (a range too
@@ -86,7 +96,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "humitrax-cli chart [--units si|ip] [--pressure P | --altitude A] [--point DRYBULB,KIND=VALUE ...]\n"
-    "                   [--states FILE.csv] [--range TMIN:TMAX] [--max-ratio W] [--size WxH]\n"
+    "                   [--states FILE [--input csv|epw] [--given COLUMN] [--pressure-unit UNIT]]\n"
+    "                   [--range TMIN:TMAX] [--max-ratio W] [--size WxH]\n"
     "                   -o FILE.svg|FILE.png|FILE.pdf\n";
 
 int UsageError(std::string_view reason)
@@ -106,6 +117,10 @@ struct PointOption {
 
 struct ChartOptions {
     bool si = true;
+    Units units = Units::SI;
+    std::optional<humitrax::Condition> given;
+    std::optional<std::string_view> pressureUnit;
+    InputKind statesKind = InputKind::Csv;
     std::optional<double> pressure;
     std::optional<double> altitude;
     std::vector<PointOption> points;
@@ -184,92 +199,90 @@ std::optional<std::pair<int, int>> ParseSize(std::string_view text)
     return std::pair{static_cast<int>(*width), static_cast<int>(*height)};
 }
 
+constexpr std::array<OptionSpec, 12> kChartOptions{{
+    {"--units"},
+    {"--pressure", true, "pressure"},
+    {"--altitude", true, "pressure"},
+    {"--point", true, {}, true},
+    {"--states"},
+    {"--input"},
+    {"--given"},
+    {"--pressure-unit"},
+    {"--range"},
+    {"--max-ratio"},
+    {"--size"},
+    {"--output"},
+}};
+
 // The options, or the exit status when they end the command (help, an error).
 std::variant<ChartOptions, int> ParseOptions(std::span<const std::string_view> args)
 {
-    ChartOptions options;
-    bool unitsGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fwrite(kHelpText.data(), 1, kHelpText.size(), stdout);
-            return kExitOk;
-        }
-        const std::size_t equals = arg.starts_with("--") ? arg.find('=') : std::string_view::npos;
-        const std::string name(arg.substr(0, equals));
-        static constexpr std::string_view kNames[] = {"--units", "--pressure", "--altitude", "--point",
-                                                      "--states", "--range", "--max-ratio", "--size",
-                                                      "-o", "--output"};
-        if (std::find(std::begin(kNames), std::end(kNames), name) == std::end(kNames)) {
-            if (arg.starts_with("-") && arg.size() > 1)
-                return UsageError("unknown option '" + name + "'");
-            return UsageError("unexpected argument '" + std::string(arg) + "'");
-        }
-        std::string value;
-        if (equals != std::string_view::npos)
-            value = arg.substr(equals + 1);
-        else if (i + 1 < args.size())
-            value = args[++i];
-        else
-            return UsageError(name + " needs a value");
-        const auto twice = [&](bool given) { return given ? UsageError(name + " is given twice") : 0; };
-
-        if (name == "--units") {
-            if (const int status = twice(unitsGiven))
-                return status;
-            unitsGiven = true;
-            if (value != "si" && value != "ip")
-                return UsageError("--units takes si or ip, not '" + value + "'");
-            options.si = value == "si";
-        } else if (name == "--pressure" || name == "--altitude") {
-            if (const int status = twice(name == "--pressure" ? options.pressure.has_value()
-                                                              : options.altitude.has_value()))
-                return status;
-            if (options.pressure || options.altitude)
-                return UsageError("--pressure and --altitude cannot both be given");
-            const std::optional<double> number = ParseDouble(value);
-            if (!number || !std::isfinite(*number))
-                return UsageError(name + " takes a number, not '" + value + "'");
-            (name == "--pressure" ? options.pressure : options.altitude) = *number;
-        } else if (name == "--point") {
-            const std::optional<StateInput> state = ParsePoint(value);
-            if (!state)
-                return UsageError("--point takes DRYBULB,KIND=VALUE with KIND wb, dp, rh or w (for example "
-                                  "25,rh=50), not '" + value + "'");
-            options.points.push_back({value, *state});
-        } else if (name == "--states") {
-            if (const int status = twice(options.states.has_value()))
-                return status;
-            options.states = value;
-        } else if (name == "--range") {
-            if (const int status = twice(options.range.has_value()))
-                return status;
-            options.range = ParseRange(value);
-            if (!options.range)
-                return UsageError("--range takes TMIN:TMAX (for example -10:50), not '" + value + "'");
-        } else if (name == "--max-ratio") {
-            if (const int status = twice(options.maxRatio.has_value()))
-                return status;
-            options.maxRatio = ParseDouble(value);
-            if (!options.maxRatio || !(*options.maxRatio > 0.0) || *options.maxRatio > 1.0)
-                return UsageError("--max-ratio takes a humidity ratio above 0 and at most 1, not '" + value + "'");
-        } else if (name == "--size") {
-            const std::optional<std::pair<int, int>> size = ParseSize(value);
-            if (!size)
-                return UsageError("--size takes WIDTHxHEIGHT in whole pixels from " +
-                                  std::to_string(chart::kSmallestSide) + " to " +
-                                  std::to_string(chart::kLargestSide) + " (for example 1200x800), not '" +
-                                  value + "'");
-            options.width = size->first;
-            options.height = size->second;
-        } else { // -o, --output
-            if (const int status = twice(!options.output.empty()))
-                return status;
-            if (value.empty())
-                return UsageError(name + " needs a file name");
-            options.output = value;
-        }
+    // -o is --output's short name.
+    std::vector<std::string_view> named(args.begin(), args.end());
+    for (std::string_view& arg : named) {
+        if (arg == "-o")
+            arg = "--output";
+        else if (arg == "--")
+            break;
     }
+    Options given;
+    if (const std::optional<std::string> error = given.Read(named, kChartOptions))
+        return UsageError(*error);
+    if (given.help())
+        return WriteOut(kHelpText) && FlushOut() ? kExitOk : OutputFailed();
+    ChartOptions options;
+    std::string message;
+    const std::optional<Units> units = ReadUnits(given, message);
+    if (!units)
+        return UsageError(message);
+    options.si = *units == Units::SI;
+    options.units = *units;
+    if (!ReadGiven(given, options.given, message))
+        return UsageError(message);
+    options.pressureUnit = given.Value("--pressure-unit");
+    if (const std::optional<std::string_view> name = given.Chosen("pressure")) {
+        const std::string_view value = *given.Value(*name);
+        const std::optional<double> number = ParseDouble(value);
+        if (!number || !std::isfinite(*number))
+            return UsageError(std::string(*name) + " takes a number, not '" + std::string(value) + "'");
+        (*name == "--pressure" ? options.pressure : options.altitude) = *number;
+    }
+    for (const std::string_view value : given.Values("--point")) {
+        const std::optional<StateInput> state = ParsePoint(value);
+        if (!state)
+            return UsageError("--point takes DRYBULB,KIND=VALUE with KIND wb, dp, rh or w (for example "
+                              "25,rh=50), not '" + std::string(value) + "'");
+        options.points.push_back({std::string(value), *state});
+    }
+    if (const std::optional<std::string_view> states = given.Value("--states")) {
+        options.states = std::string(*states);
+        const std::optional<InputKind> kind = ReadInputKind(given, *states, message);
+        if (!kind)
+            return UsageError(message);
+        options.statesKind = *kind;
+    }
+    if (const std::optional<std::string_view> range = given.Value("--range")) {
+        options.range = ParseRange(*range);
+        if (!options.range)
+            return UsageError("--range takes TMIN:TMAX (for example -10:50), not '" + std::string(*range) + "'");
+    }
+    if (const std::optional<std::string_view> ratio = given.Value("--max-ratio")) {
+        options.maxRatio = ParseDouble(*ratio);
+        if (!options.maxRatio || !(*options.maxRatio > 0.0) || *options.maxRatio > 1.0)
+            return UsageError("--max-ratio takes a humidity ratio above 0 and at most 1, not '" +
+                              std::string(*ratio) + "'");
+    }
+    if (const std::optional<std::string_view> sizeText = given.Value("--size")) {
+        const std::optional<std::pair<int, int>> size = ParseSize(*sizeText);
+        if (!size)
+            return UsageError("--size takes WIDTHxHEIGHT in whole pixels from " +
+                              std::to_string(chart::kSmallestSide) + " to " +
+                              std::to_string(chart::kLargestSide) + " (for example 1200x800), not '" +
+                              std::string(*sizeText) + "'");
+        options.width = size->first;
+        options.height = size->second;
+    }
+    options.output = std::string(given.Value("--output").value_or(""));
     if (options.output.empty())
         return UsageError("an output file is needed (-o chart.svg, chart.png or chart.pdf)");
     return options;
@@ -337,53 +350,80 @@ std::string Describe(const chart::DataPoint& point, bool si)
     return Number(point.t) + (si ? " °C" : " °F") + ", humidity ratio " + Number(point.w);
 }
 
-// The rows of the --states table inside the drawn range; false when the
-// table cannot be read.
-bool ReadStates(const std::string& path, chart::ChartContent& content)
+// "states at 97.2 to 99.8 kPa": the pressures of the states drawn, to one
+// decimal; empty when none is drawn.
+std::string PressureNote(const std::vector<double>& pressures, bool si)
 {
-    std::ifstream file;
-    std::istream* in = &std::cin;
+    if (pressures.empty())
+        return {};
+    const auto [low, high] = std::minmax_element(pressures.begin(), pressures.end());
+    const auto oneDecimal = [](double value) {
+        std::array<char, 64> buffer{};
+        const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                             std::chars_format::fixed, 1);
+        return ec == std::errc() ? std::string(buffer.data(), end) : ShortestText(value);
+    };
+    const std::string lowText = oneDecimal(*low);
+    const std::string highText = oneDecimal(*high);
+    const std::string unit = si ? " kPa" : " psia";
+    if (lowText == highText)
+        return "states at " + lowText + unit;
+    return "states at " + lowText + " to " + highText + unit;
+}
+
+// The rows of the --states table inside the drawn range, and the note on
+// their pressures; false when the table cannot be read.
+bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::string& pressureNote)
+{
+    const std::string& path = *options.states;
+    int input = STDIN_FILENO;
     if (path != "-") {
-        file.open(path, std::ios::binary);
-        if (!file) {
-            Error("cannot read the states file '" + path + "'");
+        input = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (input < 0) {
+            Error("cannot read the states file '" + path + "': " + std::strerror(errno));
             return false;
         }
-        in = &file;
     }
-    std::variant<chart::StateTable, std::string> read;
-    try {
-        read = chart::ReadStateTable(*in, content.settings);
-    } catch (const std::ios_base::failure& failure) {
-        // A file that opens but cannot be read: a directory, an I/O error.
-        Error("cannot read the states file '" + path + "': " + failure.code().message());
+    StateTableOptions reading;
+    reading.kind = options.statesKind;
+    reading.rules.units = options.units;
+    reading.rules.given = options.given;
+    reading.rules.pressureUnit = options.pressureUnit;
+    reading.rules.defaultPressure = content.settings.pressure;
+    std::string message;
+    const std::optional<StateTable> table = ReadStateTable(input, reading, message);
+    if (input != STDIN_FILENO)
+        ::close(input);
+    if (!table) {
+        const std::string name = path == "-" ? "the states from standard input" : "the states file '" + path + "'";
+        // "cannot read the input: why" names what could not be read.
+        if (message.starts_with("cannot read"))
+            Error("cannot read " + name + message.substr(message.find(':')));
+        else
+            Error((path == "-" ? "states from standard input" : "states file '" + path + "'") + ": " + message);
         return false;
     }
-    if (in == &std::cin && std::ferror(stdin)) {
-        Error("cannot read the states from standard input to their end");
-        return false;
-    }
-    if (const auto* reason = std::get_if<std::string>(&read)) {
-        Error("states file '" + path + "': " + *reason);
-        return false;
-    }
-    const chart::StateTable& table = std::get<chart::StateTable>(read);
-    if (table.failed > 0) {
-        Warn(std::to_string(table.failed) + " of " + std::to_string(table.rows) + " rows of '" + path +
-             "' left out: a number is missing or bad, or the engine cannot place the state");
+    if (table->failed > 0) {
+        Warn(std::to_string(table->failed) + " of " + std::to_string(table->rows) + " rows of '" + path +
+             "' left out: a number is missing or bad, or the state cannot be placed");
     }
     std::size_t outside = 0;
-    for (const chart::DataPoint& point : table.points) {
-        if (chart::InRange(point, content.settings))
-            content.cloud.push_back(point);
-        else
+    std::vector<double> pressures;
+    for (const TablePoint& row : table->points) {
+        const chart::DataPoint point{row.dryBulb, row.humidityRatio};
+        if (!chart::InRange(point, content.settings)) {
             ++outside;
+            continue;
+        }
+        content.cloud.push_back(point);
+        pressures.push_back(row.pressure);
     }
     if (outside > 0) {
-        Warn(std::to_string(outside) + " of " + std::to_string(table.rows) + " rows of '" + path +
+        Warn(std::to_string(outside) + " of " + std::to_string(table->rows) + " rows of '" + path +
              "' lie outside the drawn range and are left out");
     }
     content.cloudName = path == "-" ? "standard input" : std::filesystem::path(path).filename().string();
+    pressureNote = PressureNote(pressures, options.si);
     return true;
 }
 
@@ -415,7 +455,8 @@ int Chart(std::span<const std::string_view> args)
         }
         content.marked.push_back({point.text, properties});
     }
-    if (options.states && !ReadStates(*options.states, content))
+    std::string pressureNote;
+    if (options.states && !ReadStates(options, content, pressureNote))
         return kExitUsage;
     content.curves = chart::ComputeCurves(content.settings);
 
@@ -430,7 +471,8 @@ int Chart(std::span<const std::string_view> args)
     const QGuiApplication application(argc, argv);
 
     const std::string failure =
-        chart::WriteChartFile(options.output, *format, content, QSize(options.width, options.height));
+        chart::WriteChartFile(options.output, *format, content, QSize(options.width, options.height),
+                              pressureNote);
     if (!failure.empty())
         return Error(failure, kExitOutput);
     return kExitOk;

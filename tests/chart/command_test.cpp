@@ -204,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorRow{"PressureAndAltitude", {"--pressure", "90", "--altitude", "100", "-o", "OUT"}, "chart.svg", 2,
                  "--pressure and --altitude cannot both be given"},
         ErrorRow{"AltitudeBeyondAtmosphere", {"--altitude", "1e9", "-o", "OUT"}, "chart.svg", 2, "altitude"},
-        ErrorRow{"UnknownUnits", {"--units", "metric", "-o", "OUT"}, "chart.svg", 2, "--units takes si or ip"},
+        ErrorRow{"UnknownUnits", {"--units", "metric", "-o", "OUT"}, "chart.svg", 2, "--units is si or ip"},
         ErrorRow{"SizeTooSmall", {"--size", "10x10", "-o", "OUT"}, "chart.png", 2, "--size takes"},
         ErrorRow{"MaxRatioZero", {"--max-ratio", "0", "-o", "OUT"}, "chart.svg", 2, "--max-ratio takes"},
         ErrorRow{"NoOutput", {"--point", "25,rh=50"}, "chart.svg", 2, "an output file is needed"},
@@ -313,9 +313,10 @@ TEST(Warnings, PointOutsideTheRangeIsNamedAndLeftOut)
 
 struct StatesRow {
     std::string name;
-    bool fromStandardInput;
+    std::string file; ///< "-" for standard input
     std::string csv;
     std::string counted; ///< expected on standard error; empty for nothing
+    std::string title;   ///< the pressures of the states, as the title gives them
 };
 
 // Test names and failure reports show the row by its name.
@@ -323,16 +324,30 @@ void PrintTo(const StatesRow& row, std::ostream* out) { *out << row.name; }
 
 class StatesTest : public ::testing::TestWithParam<StatesRow> {};
 
+// Eight header lines, then hours of 1 January: 5 °C and 97.8 kPa, the last
+// one's dry bulb missing.
+const std::string kWeatherFile =
+    "LOCATION,Basel,BS,CHE,IWEC,066010,47.55,7.58,1.0,316.0\nDESIGN CONDITIONS,0\nTYPICAL/EXTREME PERIODS,0\n"
+    "GROUND TEMPERATURES,0\nHOLIDAYS/DAYLIGHT SAVINGS,No,0,0,0\nCOMMENTS 1,\nCOMMENTS 2,\n"
+    "DATA PERIODS,1,1,Data,Sunday, 1/ 1,12/31\n"
+    "1995,1,1,1,60,A7,5,1,80,97800,0\n1995,1,1,24,60,A7,5,2,85,97840,0\n1995,1,1,24,60,A7,99.9,2,85,97800,0\n";
+
 INSTANTIATE_TEST_SUITE_P(
     Tables, StatesTest,
-    ::testing::Values(StatesRow{"AllPlaced", false, "dry_bulb,pressure,relative_humidity\n20,101.325,50\n25,101.325,40\n", ""},
-                      StatesRow{"FailedRowsCounted", false,
+    ::testing::Values(StatesRow{"AllPlaced", "states.csv", "dry_bulb,pressure,relative_humidity\n20,101.325,50\n25,97.24,40\n", "",
+                                "states at 97.2 to 101.3 kPa"},
+                      StatesRow{"FailedRowsCounted", "states.csv",
                                 "dry_bulb,pressure,relative_humidity\n20,101.325,50\n25,101.325,x\n25,101.325,150\n",
-                                "2 of 3 rows"},
-                      StatesRow{"RowsOutsideRangeCounted", false,
-                                "dry_bulb,pressure,relative_humidity\n20,101.325,50\n60,101.325,10\n",
-                                "1 of 2 rows of"},
-                      StatesRow{"StandardInput", true, "dry_bulb,pressure,wet_bulb\n20,101.325,15\n30,101.325,20\n", ""}),
+                                "2 of 3 rows", "states at 101.3 kPa"},
+                      StatesRow{"RowsOutsideRangeCounted", "states.csv",
+                                "dry_bulb,pressure,relative_humidity\n20,101.325,50\n60,80,10\n",
+                                "1 of 2 rows of", "states at 101.3 kPa"},
+                      StatesRow{"StandardInput", "-", "dry_bulb,pressure,wet_bulb\n20,101.325,15\n30,101.325,20\n", "",
+                                "states at 101.3 kPa"},
+                      StatesRow{"HeaderWithUnitsAndSemicolons", "states.csv",
+                                "Dry Bulb [F];Pressure [hPa];Relative Humidity\n68;1013.25;50\n", "",
+                                "states at 101.3 kPa"},
+                      StatesRow{"WeatherFile", "basel.epw", kWeatherFile, "1 of 3 rows", "states at 97.8 kPa"}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
 TEST_P(StatesTest, PlotsTheTableAndCountsWhatIsLeftOut)
@@ -340,10 +355,11 @@ TEST_P(StatesTest, PlotsTheTableAndCountsWhatIsLeftOut)
     const StatesRow& row = GetParam();
     const Scratch scratch;
     const std::string output = scratch / "chart.svg";
-    const std::string table = scratch / "states.csv";
-    std::ofstream(table) << row.csv;
-    const CliRun run = RunCli({"chart", "--states", row.fromStandardInput ? "-" : table, "-o", output},
-                              row.fromStandardInput ? row.csv : std::string());
+    const bool fromStandardInput = row.file == "-";
+    const std::string table = fromStandardInput ? "-" : scratch / row.file;
+    if (!fromStandardInput)
+        std::ofstream(table) << row.csv;
+    const CliRun run = RunCli({"chart", "--states", table, "-o", output}, fromStandardInput ? row.csv : std::string());
     EXPECT_EQ(run.exitCode, 0) << run.err;
     if (row.counted.empty()) {
         EXPECT_EQ(run.err, "");
@@ -351,7 +367,10 @@ TEST_P(StatesTest, PlotsTheTableAndCountsWhatIsLeftOut)
         EXPECT_NE(run.err.find(row.counted), std::string::npos) << run.err;
     }
     const std::string svg = ReadAll(output);
-    EXPECT_NE(svg.find(row.fromStandardInput ? "states from standard input" : "states from"), std::string::npos);
+    EXPECT_NE(svg.find(fromStandardInput ? "states from standard input" : "states from"), std::string::npos);
+    EXPECT_NE(svg.find("<title>Psychrometric chart at 101.325 kPa, " + row.title + ", SI units</title>"),
+              std::string::npos)
+        << svg.substr(0, 600);
 }
 
 TEST(Help, DescribesTheCommandWithAnExample)

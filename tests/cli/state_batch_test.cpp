@@ -1,12 +1,16 @@
 // humitrax-cli state and batch, run as a user runs them, checked against the
 // engine's own values.
+#include "humitrax/ashrae2017.h"
 #include "humitrax/psychrometrics.h"
 #include "run_cli.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <random>
@@ -173,6 +177,15 @@ Expected EngineState(bool si, double T, double p, std::int16_t Situation, double
     v["specific_volume"] = humitrax::Volume(T, p, Situation, StateVar, UnitsSI).AsNumber();
     if (!si)
         v["grains"] = humitrax::Grains(T, p, Situation, StateVar).AsNumber();
+    // The properties formed from the humidity ratio, by their relations.
+    const double W = v["humidity_ratio"];
+    const double Ws = humitrax::HumidRatio(T, p, humitrax::kRelativeHumidityGiven, 1.0, UnitsSI).AsNumber();
+    v["vapour_pressure"] = p * W / (0.62198 + W);
+    v["saturation_vapour_pressure"] = humitrax::SatPressure(T, UnitsSI).AsNumber();
+    v["saturation_humidity_ratio"] = Ws;
+    v["degree_of_saturation"] = W / Ws;
+    v["specific_humidity"] = W / (1.0 + W);
+    v["density"] = (1.0 + W) / v["specific_volume"];
     return expected;
 }
 
@@ -239,7 +252,9 @@ TEST_P(StateMatchesEngine, EveryPropertyInJsonAndCsv)
         EXPECT_EQ(Number(rows[0].at(name)), value) << name;
     EXPECT_EQ(rows[0].at("status"), "");
 
-    const CliRun tableRun = RunCli(common);
+    std::vector<std::string> table = common;
+    table.insert(table.end(), {"--precision", "full"});
+    const CliRun tableRun = RunCli(table);
     ASSERT_EQ(tableRun.exitCode, 0) << tableRun.err;
     EXPECT_NE(tableRun.out.find(Shortest(expected.values.at("enthalpy"))), std::string::npos)
         << tableRun.out;
@@ -299,7 +314,8 @@ TEST(InchPound, ComesFromTheInchPoundPathNotFromConvertedSi)
 }
 
 // ---------------------------------------------------------------------------
-// Batch files: per-row status, exit status, nothing shifted.
+// Batch files: per-row status, exit status, nothing shifted. `header` names
+// the columns a case checks.
 
 struct BatchCase {
     const char* name;
@@ -312,6 +328,15 @@ struct BatchCase {
 };
 
 class BatchFiles : public ::testing::TestWithParam<BatchCase> {};
+
+const std::vector<std::string> kSiOutput = {
+    "dry_bulb", "pressure", "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio",
+    "enthalpy", "specific_volume", "vapour_pressure", "saturation_vapour_pressure",
+    "saturation_humidity_ratio", "degree_of_saturation", "specific_humidity", "density", "status"};
+const std::vector<std::string> kIpOutput = {
+    "dry_bulb", "pressure", "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio",
+    "enthalpy", "specific_volume", "grains", "vapour_pressure", "saturation_vapour_pressure",
+    "saturation_humidity_ratio", "degree_of_saturation", "specific_humidity", "density", "status"};
 
 TEST_P(BatchFiles, StatusPerRowAndExitCode)
 {
@@ -327,18 +352,25 @@ TEST_P(BatchFiles, StatusPerRowAndExitCode)
     }
     const auto records = ParseCsv(run.out);
     ASSERT_EQ(records.size(), c.rows.size() + 1) << run.out;
-    EXPECT_EQ(records[0], c.header);
+    // The output ends in every property column of the unit system, then status.
+    const bool ip = std::find(c.args.begin(), c.args.end(), "ip") != c.args.end();
+    const std::vector<std::string>& all = ip ? kIpOutput : kSiOutput;
+    ASSERT_GE(records[0].size(), all.size());
+    EXPECT_TRUE(std::equal(all.begin(), all.end(), records[0].end() - static_cast<std::ptrdiff_t>(all.size())))
+        << run.out;
+    const auto rows = CsvRows(run.out);
     for (std::size_t r = 0; r < c.rows.size(); ++r) {
-        const auto& got = records[r + 1];
         const auto& want = c.rows[r];
-        ASSERT_EQ(got.size(), want.size()) << "row " << r << ": " << run.out;
+        ASSERT_EQ(want.size(), c.header.size());
         for (std::size_t i = 0; i < want.size(); ++i) {
+            ASSERT_EQ(rows[r].count(c.header[i]), 1U) << c.header[i];
+            const std::string& got = rows[r].at(c.header[i]);
             if (want[i] == "*") {
-                EXPECT_FALSE(got[i].empty()) << "row " << r << " column " << c.header[i];
-                if (!got[i].empty())
-                    Number(got[i]);
+                EXPECT_FALSE(got.empty()) << "row " << r << " column " << c.header[i];
+                if (!got.empty())
+                    Number(got);
             } else {
-                EXPECT_EQ(got[i], want[i]) << "row " << r << " column " << c.header[i];
+                EXPECT_EQ(got, want[i]) << "row " << r << " column " << c.header[i];
             }
         }
     }
@@ -424,7 +456,8 @@ const BatchCase kBatchCases[] = {
      1,
      kSiColumns,
      {{"-5", "101.325", "*", "-10", "", "*", "*", "*",
-       "relative_humidity: not defined below 0 °C by the calculator's relations"}},
+       "relative_humidity: not defined below 0 °C by the calculator's relations "
+       "(--model ashrae2017 computes it)"}},
      ""},
     {"DryAirHasNoDewPoint",
      {},
@@ -477,7 +510,10 @@ const BatchCase kBatchCases[] = {
      {{"250", "101.325", "20", "", "", "", "", "",
        "dew_point: temperature out of range; relative_humidity: temperature out of range; "
        "humidity_ratio: temperature out of range; enthalpy: temperature out of range; "
-       "specific_volume: temperature out of range"}},
+       "specific_volume: temperature out of range; vapour_pressure: temperature out of range; "
+       "saturation_vapour_pressure: out of range; saturation_humidity_ratio: temperature out of range; "
+       "degree_of_saturation: temperature out of range; specific_humidity: temperature out of range; "
+       "density: temperature out of range"}},
      ""},
     {"AltitudeGivesPressure",
      {},
@@ -501,6 +537,42 @@ const BatchCase kBatchCases[] = {
       "enthalpy", "specific_volume", "grains", "status"},
      {{"77", "14.696", "*", "*", "*", "0.01", "*", "*", "70", ""}},
      ""},
+    // Header names: case, blanks, byte-order mark, units in brackets.
+    {"NamesInAnyCaseWithBlanksAfterAByteOrderMark", {},
+     "\xEF\xBB\xBF Dry Bulb ,PRESSURE,Relative_Humidity\n25,101.325,50\n", 0, kSiColumns,
+     {{"25", "101.325", "*", "*", "50", "*", "*", "*", ""}}, ""},
+    {"FahrenheitAndHectopascalsToSi", {}, "Dry Bulb [F],pressure [hPa],relative humidity [%]\n77,1013.25,50\n",
+     0, {"dry_bulb", "pressure"}, {{Shortest((77.0 - 32.0) / 1.8), Shortest(1013.25 / 10.0)}}, ""},
+    {"CelsiusAndKilopascalsToIp", {"--units", "ip"}, "dry_bulb [\xC2\xB0" "C],pressure [kPa],dew_point [C]\n25,101.325,10\n",
+     0, {"dry_bulb", "pressure", "dew_point"},
+     {{Shortest(25 * 1.8 + 32), Shortest(101.325 / 6.894757293168361), Shortest(10 * 1.8 + 32)}}, ""},
+    {"InchesOfMercuryInBothSystems", {}, "dry_bulb,pressure [inHg],relative_humidity\n25,29.92,50\n", 0,
+     {"pressure"}, {{Shortest(29.92 * 3.386389)}}, ""},
+    {"InchesOfMercuryToPsia", {"--units", "ip"}, "dry_bulb,pressure [inHg],relative_humidity\n77,29.92,50\n", 0,
+     {"pressure"}, {{Shortest(29.92 * 0.491154)}}, ""},
+    {"PsiaToKilopascals", {}, "dry_bulb,pressure [psia],relative_humidity\n25,14.696,50\n", 0,
+     {"pressure"}, {{Shortest(14.696 * 6.894757293168361)}}, ""},
+    {"AltitudeInFeet", {}, "dry_bulb,altitude [ft],relative_humidity\n0,3280.84,50\n", 0, {"pressure"},
+     {{Shortest(PressureAtAltitude(true, 3280.84 * 0.3048))}}, ""},
+    {"PressureUnitOption", {"--pressure-unit", "Pa"}, "dry_bulb,pressure,relative_humidity\n25,101325,50\n", 0,
+     {"pressure"}, {{"101.325"}}, ""},
+    {"UnknownUnit", {}, "dry_bulb,pressure [mmHg],relative_humidity\n", 2, {}, {}, "'mmHg'"},
+    {"UnknownPressureUnitOption", {"--pressure-unit", "atm"}, "dry_bulb,pressure,relative_humidity\n", 2, {},
+     {}, "'atm'"},
+    {"SemicolonsInCommasOut", {}, "site;dry_bulb;pressure;relative_humidity\nroof, north;25;101.325;50\n", 0,
+     {"site", "dry_bulb", "relative_humidity"}, {{"roof, north", "25", "50"}}, ""},
+    // The condition among several, and the model.
+    {"GivenColumnAbsent", {"--given", "wet_bulb"}, "dry_bulb,pressure,relative_humidity\n", 2, {}, {},
+     "no wet_bulb column"},
+    {"GivenNotACondition", {"--given", "enthalpy"}, "dry_bulb,pressure,relative_humidity\n", 2, {}, {},
+     "--given is wet_bulb"},
+    {"HandbookModelBelowFreezing", {"--model", "ashrae2017"}, "dry_bulb,pressure,dew_point\n-5,101.325,-10\n", 0,
+     {"relative_humidity", "status"}, {{"*", ""}}, ""},
+    {"HandbookModelAltitude", {"--model", "ashrae2017"}, "dry_bulb,altitude,relative_humidity\n0,1000,50\n", 0,
+     {"pressure"}, {{Shortest(humitrax::ashrae2017::PressureFromAltitude(1000, true))}}, ""},
+    {"BadModel", {"--model", "magnus"}, "dry_bulb,pressure,relative_humidity\n", 2, {}, {}, "calculator or ashrae2017"},
+    {"UnitsTwice", {"--units", "si", "--units", "ip"}, "dry_bulb,pressure,relative_humidity\n", 2, {}, {},
+     "--units is given twice"},
     {"HeaderOnly", {}, "dry_bulb,pressure,relative_humidity\n", 0, kSiColumns, {}, ""},
     {"EmptyFile", {}, "", 2, {}, {}, "empty"},
     {"HeaderWithoutDryBulb", {}, "temp,pressure,relative_humidity\n25,101.325,50\n", 2, {}, {},
@@ -728,6 +800,139 @@ TEST(BatchJobs, OutputOrderEqualsInputOrder)
     for (int i = 0; i < kRows; ++i) {
         const std::string& line = lines[static_cast<std::size_t>(i) + 1];
         ASSERT_EQ(line.substr(0, line.find(',')), std::to_string(i)) << "row " << i;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// EnergyPlus weather files: eight header lines, then fixed fields; missing
+// codes leave a row without properties.
+
+std::string EpwRow(int day, int hour, const std::string& dryBulb, const std::string& dewPoint,
+                   const std::string& humidity, const std::string& pressure)
+{
+    return "1995,1," + std::to_string(day) + "," + std::to_string(hour) + ",60,A7A7E8E8*0," + dryBulb +
+           "," + dewPoint + "," + humidity + "," + pressure + ",0,0,282,0,0,0,0,0,0,0,270,2.1,10\n";
+}
+
+/// Three days of a weather file, hours 1 to 24; day 2, hour 5 lacks its dry
+/// bulb and pressure, day 3, hour 24 its relative humidity.
+std::string WeatherFile()
+{
+    std::string text = "LOCATION,Basel,BS,CHE,IWEC,066010,47.55,7.58,1.0,316.0\nDESIGN CONDITIONS,0\n"
+                       "TYPICAL/EXTREME PERIODS,0\nGROUND TEMPERATURES,0\nHOLIDAYS/DAYLIGHT SAVINGS,No,0,0,0\n"
+                       "COMMENTS 1,\"a, b\"\nCOMMENTS 2,\nDATA PERIODS,1,1,Data,Sunday, 1/ 1,12/31\n";
+    for (int day = 1; day <= 3; ++day) {
+        for (int hour = 1; hour <= 24; ++hour) {
+            const bool gap = day == 2 && hour == 5;
+            text += EpwRow(day, hour, gap ? "99.9" : std::to_string(day * 5 + hour / 2),
+                           std::to_string(day * 3), day == 3 && hour == 24 ? "999" : "60",
+                           gap ? "999999" : "97800");
+        }
+    }
+    return text;
+}
+
+std::string WriteTemporary(const std::string& name, const std::string& text)
+{
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+TEST(BatchWeatherFile, FieldsMissingCodesAndTheGivenCondition)
+{
+    const std::string path = WriteTemporary("humitrax-basel.epw", WeatherFile());
+    const CliRun dew = RunCli({"batch", path});
+    EXPECT_EQ(dew.exitCode, 1) << dew.err;
+    const auto rows = CsvRows(dew.out);
+    ASSERT_EQ(rows.size(), 72U) << dew.out;
+    EXPECT_EQ(ParseCsv(dew.out)[0][0] + ParseCsv(dew.out)[0][4], "yearminute");
+    const auto& last = rows[23]; // day 1, hour 24 stays hour 24
+    EXPECT_EQ(last.at("day") + "/" + last.at("hour") + "/" + last.at("minute"), "1/24/60");
+    const Expected engine = EngineState(true, 17, 97.8, humitrax::kDewPointGiven, 3);
+    for (const char* name : {"pressure", "wet_bulb", "relative_humidity", "enthalpy", "density"})
+        EXPECT_EQ(Number(last.at(name)), engine.values.at(name)) << name;
+    EXPECT_EQ(rows[24 + 4].at("status"), "dry_bulb: missing; pressure: missing");
+    EXPECT_EQ(rows[24 + 4].at("wet_bulb"), "");
+    EXPECT_EQ(rows[71].at("status"), "") << "the humidity is not read";
+
+    const CliRun humidity = RunCli({"batch", "--input", "epw", "--given", "relative_humidity", "-"}, WeatherFile());
+    const auto byHumidity = CsvRows(humidity.out);
+    ASSERT_EQ(byHumidity.size(), 72U);
+    EXPECT_EQ(byHumidity[0].at("relative_humidity"), "60");
+    EXPECT_EQ(byHumidity[71].at("status"), "relative_humidity: missing");
+
+    for (const std::vector<std::string>& refused :
+         {std::vector<std::string>{"batch", "--units", "ip", path},
+          std::vector<std::string>{"batch", "--given", "wet_bulb", path},
+          std::vector<std::string>{"batch", "--input", "epw", "-"}}) {
+        const CliRun run = RunCli(refused, "dry_bulb,pressure,dew_point\n");
+        EXPECT_EQ(run.exitCode, 2) << refused[1];
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Batch reads its own output: with the condition named, the same numbers.
+
+TEST(BatchOwnOutput, ReadAgainWithTheGivenConditionGivesTheSameBytes)
+{
+    const std::string input = "site,dry_bulb,altitude,relative_humidity\n"
+                              "a,25,0,50\nb,-5,1500,80\nd,21.5,-100,100\n";
+    for (const char* units : {"si", "ip"}) {
+        const CliRun first = RunCli({"batch", "--units", units}, input);
+        const CliRun again = RunCli({"batch", "--units", units, "--given", "relative_humidity"}, first.out);
+        EXPECT_EQ(again.exitCode, first.exitCode) << again.err;
+        EXPECT_EQ(again.out, first.out) << units;
+        const CliRun unnamed = RunCli({"batch", "--units", units}, first.out);
+        EXPECT_EQ(unnamed.exitCode, 2);
+        EXPECT_NE(unnamed.err.find("--given"), std::string::npos) << unnamed.err;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The state table: each value rounded to what an engineer reads.
+
+struct RoundingCase {
+    const char* label;
+    int decimals;     ///< after the point; -1 for six significant digits
+    double tolerance; ///< half the last digit kept, relative for significant digits
+};
+
+TEST(StateTable, RoundsEachValueToWhatAnEngineerReads)
+{
+    const RoundingCase cases[] = {
+        {"Wet bulb temperature", 2, 0.005},   {"Dew point temperature", 2, 0.005},
+        {"Barometric pressure", 4, 0.00005},  {"Relative humidity", 1, 0.05},
+        {"Humidity ratio", -1, 5e-6},         {"Specific enthalpy", 2, 0.005},
+        {"Specific volume", 4, 0.00005},      {"Moisture content", 2, 0.005},
+        {"Vapour pressure", 4, 0.00005},      {"Saturation humidity ratio", -1, 5e-6},
+        {"Degree of saturation", 4, 0.00005}, {"Density", 4, 0.00005},
+    };
+    const std::vector<std::string> args = {"state", "--units", "ip", "--dry-bulb", "77", "--altitude",
+                                           "1234", "--wet-bulb", "61.3"};
+    const CliRun rounded = RunCli(args);
+    std::vector<std::string> fullArgs = args;
+    fullArgs.insert(fullArgs.end(), {"--precision", "full"});
+    const CliRun full = RunCli(fullArgs);
+    ASSERT_EQ(rounded.exitCode, 0) << rounded.err;
+    const auto valueOf = [](const std::string& table, const std::string& label) {
+        const std::size_t at = table.find("  " + label + " ");
+        EXPECT_NE(at, std::string::npos) << label;
+        const std::size_t start = table.find_first_not_of(' ', at + 2 + label.size());
+        return table.substr(start, table.find_first_of(" \n", start) - start);
+    };
+    for (const RoundingCase& c : cases) {
+        const std::string text = valueOf(rounded.out, c.label);
+        const double exact = Number(valueOf(full.out, c.label));
+        const std::size_t point = text.find('.');
+        if (c.decimals >= 0) {
+            EXPECT_EQ(text.size() - point - 1, static_cast<std::size_t>(c.decimals)) << c.label << " " << text;
+            EXPECT_LE(std::fabs(Number(text) - exact), c.tolerance * (1 + 1e-9)) << c.label;
+        } else {
+            EXPECT_EQ(text.find_first_not_of("0.") + 6, text.size()) << c.label << " " << text;
+            EXPECT_LE(std::fabs(Number(text) - exact), c.tolerance * exact) << c.label;
+        }
     }
 }
 
