@@ -434,44 +434,49 @@ std::string_view ModelHint(std::string_view reason, Model model) noexcept
     return {};
 }
 
-std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& header,
-                                           const HeaderRules& rules, std::string& message)
-{
-    BatchLayout layout;
-    layout.units = rules.units;
-    layout.model = rules.model;
-    layout.format = rules.format;
-    layout.separator = rules.separator;
-    layout.columnCount = header.size();
-    std::optional<std::size_t> dryBulb;
-    std::optional<std::size_t> pressure;
-    std::vector<NamedCondition> conditions;
+namespace {
+
+/// The columns of a header, sorted by what they hold.
+struct HeaderColumns {
     std::vector<ColumnName> names;
+    std::optional<std::size_t> dryBulb;
+    std::optional<std::size_t> pressure; ///< or the altitude
+    bool altitude = false;
+    std::vector<NamedCondition> conditions;
+    std::vector<std::size_t> passThrough;
+};
+
+/// Sorts the header's columns; nothing for a column named twice or one named
+/// like an output column where that is refused.
+std::optional<HeaderColumns> SortColumns(const std::vector<std::string_view>& header,
+                                         const HeaderRules& rules, std::string& message)
+{
+    HeaderColumns columns;
     for (std::size_t column = 0; column < header.size(); ++column) {
-        names.push_back(ReadColumnName(header[column]));
-        const std::string& name = names.back().name;
+        columns.names.push_back(ReadColumnName(header[column]));
+        const std::string& name = columns.names.back().name;
         if (name == PropertyColumn(Property::DryBulb)) {
-            if (dryBulb) {
+            if (columns.dryBulb) {
                 message = "the header names dry_bulb twice";
                 return std::nullopt;
             }
-            dryBulb = column;
+            columns.dryBulb = column;
         } else if (name == kPressureColumn || name == kAltitudeColumn) {
-            if (pressure) {
-                message = "the header names " + Quoted(Trim(header[*pressure])) + " and " +
+            if (columns.pressure) {
+                message = "the header names " + Quoted(Trim(header[*columns.pressure])) + " and " +
                           Quoted(Trim(header[column])) + "; give exactly one of pressure and altitude";
                 return std::nullopt;
             }
-            pressure = column;
-            layout.altitude = name == kAltitudeColumn;
+            columns.pressure = column;
+            columns.altitude = name == kAltitudeColumn;
         } else if (const std::optional<Condition> given = ConditionFromColumn(name)) {
-            for (const NamedCondition& earlier : conditions) {
+            for (const NamedCondition& earlier : columns.conditions) {
                 if (earlier.condition == *given) {
                     message = "the header names " + name + " twice";
                     return std::nullopt;
                 }
             }
-            conditions.push_back({column, *given});
+            columns.conditions.push_back({column, *given});
         } else if (IsOutputName(name, rules.units)) {
             if (!rules.given && !rules.plotOnly) {
                 message = "the input column " + Quoted(Trim(header[column])) +
@@ -480,44 +485,66 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
                 return std::nullopt;
             }
         } else if (!rules.plotOnly) {
-            const std::string_view trimmed = Trim(header[column]);
-            layout.passThroughColumns.push_back(column);
-            layout.passThroughNames.emplace_back(header[column]);
-            layout.passThroughLabels.push_back(
-                trimmed.empty() ? "column " + std::to_string(column + 1) : std::string(trimmed));
+            columns.passThrough.push_back(column);
         }
     }
-    if (!dryBulb) {
+    return columns;
+}
+
+} // namespace
+
+std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& header,
+                                           const HeaderRules& rules, std::string& message)
+{
+    const std::optional<HeaderColumns> columns = SortColumns(header, rules, message);
+    if (!columns)
+        return std::nullopt;
+    if (!columns->dryBulb) {
         message = "the header has no dry_bulb column";
         return std::nullopt;
     }
-    if (!pressure && !rules.plotOnly) {
+    if (!columns->pressure && !rules.plotOnly) {
         message = "the header has neither a pressure nor an altitude column";
         return std::nullopt;
     }
-    const std::optional<NamedCondition> condition = ChooseCondition(conditions, header, rules, message);
+    const std::optional<NamedCondition> condition =
+        ChooseCondition(columns->conditions, header, rules, message);
     if (!condition)
         return std::nullopt;
-    layout.given = condition->condition;
     const auto read = [&](std::size_t index, std::optional<std::string_view> fallbackUnit) {
-        return ReadColumn(index, names[index], header[index], rules.units, fallbackUnit, message);
+        return ReadColumn(index, columns->names[index], header[index], rules.units, fallbackUnit, message);
     };
-    const std::optional<InputColumn> dryBulbColumn = read(*dryBulb, std::nullopt);
-    const std::optional<InputColumn> conditionColumn = read(condition->index, std::nullopt);
-    if (!dryBulbColumn || !conditionColumn)
+    BatchLayout layout;
+    layout.units = rules.units;
+    layout.model = rules.model;
+    layout.format = rules.format;
+    layout.separator = rules.separator;
+    layout.columnCount = header.size();
+    layout.given = condition->condition;
+    const std::optional<InputColumn> dryBulb = read(*columns->dryBulb, std::nullopt);
+    const std::optional<InputColumn> given = dryBulb ? read(condition->index, std::nullopt) : std::nullopt;
+    if (!given)
         return std::nullopt;
-    layout.dryBulb = *dryBulbColumn;
-    layout.condition = *conditionColumn;
-    if (pressure) {
+    layout.dryBulb = *dryBulb;
+    layout.condition = *given;
+    layout.altitude = columns->altitude;
+    if (columns->pressure) {
         if (layout.altitude && rules.pressureUnit) {
             message = "--pressure-unit is for a pressure column, and the header has an altitude";
             return std::nullopt;
         }
-        layout.pressure = read(*pressure, rules.pressureUnit);
+        layout.pressure = read(*columns->pressure, rules.pressureUnit);
         if (!layout.pressure)
             return std::nullopt;
     } else {
         layout.defaultPressure = rules.defaultPressure;
+    }
+    for (std::size_t column : columns->passThrough) {
+        const std::string_view trimmed = Trim(header[column]);
+        layout.passThroughColumns.push_back(column);
+        layout.passThroughNames.emplace_back(header[column]);
+        layout.passThroughLabels.push_back(
+            trimmed.empty() ? "column " + std::to_string(column + 1) : std::string(trimmed));
     }
     SetJsonKeys(layout);
     return layout;
@@ -671,6 +698,48 @@ bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t 
     return true;
 }
 
+namespace {
+
+/// Writes one output row into `out` beyond `used`, into room for the longest
+/// it can be; returns the new end of what is written.
+std::size_t WriteRow(const BatchLayout& layout, const CsvRecord& record, const StateResult& state,
+                     const RowScratch& scratch, std::string& out, std::size_t used)
+{
+    std::size_t bound = CellsBound(scratch.status) + 4;
+    for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
+        const std::size_t column = layout.passThroughColumns[i];
+        const std::size_t fieldSize = column < record.fields.size() ? record.fields[column].size() : 0;
+        bound += kMaxJsonExpansion * fieldSize + layout.jsonKeys[i].size() + 8;
+    }
+    if (out.size() < used + bound)
+        out.resize(std::max(2 * out.size(), used + bound));
+    char* write = out.data() + used;
+    if (layout.format == OutputFormat::Csv) {
+        for (std::size_t column : layout.passThroughColumns) {
+            if (column < record.fields.size())
+                write = WriteCsvField(write, record.fields[column]);
+            *write++ = ',';
+        }
+        write = WriteCsvCells(write, state, layout.units, scratch.status, scratch.sources);
+    } else {
+        *write++ = '{';
+        for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
+            const std::size_t column = layout.passThroughColumns[i];
+            write = Copy(write, layout.jsonKeys[i]);
+            if (column < record.fields.size())
+                write = WriteJsonString(write, record.fields[column]);
+            else
+                write = Copy(write, "null");
+            *write++ = ',';
+        }
+        write = WriteJsonCells(write, state, layout.units, scratch.status, scratch.sources);
+        write = Copy(write, "}\n");
+    }
+    return static_cast<std::size_t>(write - out.data());
+}
+
+} // namespace
+
 BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size,
                          std::size_t firstLine, std::string& out)
 {
@@ -692,41 +761,7 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
             continue;
         ++counts.rows;
         ComputeRow(layout, record, recordLine, scratch, state);
-
-        // One row written straight into the output, into room for the
-        // longest it can be.
-        std::size_t bound = CellsBound(scratch.status) + 4;
-        for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
-            const std::size_t column = layout.passThroughColumns[i];
-            const std::size_t fieldSize =
-                column < record.fields.size() ? record.fields[column].size() : 0;
-            bound += kMaxJsonExpansion * fieldSize + layout.jsonKeys[i].size() + 8;
-        }
-        if (out.size() < used + bound)
-            out.resize(std::max(2 * out.size(), used + bound));
-        char* write = out.data() + used;
-        if (layout.format == OutputFormat::Csv) {
-            for (std::size_t column : layout.passThroughColumns) {
-                if (column < record.fields.size())
-                    write = WriteCsvField(write, record.fields[column]);
-                *write++ = ',';
-            }
-            write = WriteCsvCells(write, state, layout.units, scratch.status, scratch.sources);
-        } else {
-            *write++ = '{';
-            for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
-                const std::size_t column = layout.passThroughColumns[i];
-                write = Copy(write, layout.jsonKeys[i]);
-                if (column < record.fields.size())
-                    write = WriteJsonString(write, record.fields[column]);
-                else
-                    write = Copy(write, "null");
-                *write++ = ',';
-            }
-            write = WriteJsonCells(write, state, layout.units, scratch.status, scratch.sources);
-            write = Copy(write, "}\n");
-        }
-        used = static_cast<std::size_t>(write - out.data());
+        used = WriteRow(layout, record, state, scratch, out, used);
         if (!scratch.status.empty())
             ++counts.failedRows;
     }

@@ -214,6 +214,22 @@ constexpr std::array<OptionSpec, 12> kChartOptions{{
     {"--output"},
 }};
 
+// The options of --states; false with the message for a value that cannot be used.
+bool ReadStatesOptions(const Options& given, ChartOptions& options, std::string& message)
+{
+    if (!ReadGiven(given, options.given, message))
+        return false;
+    options.pressureUnit = given.Value("--pressure-unit");
+    if (const std::optional<std::string_view> states = given.Value("--states")) {
+        options.states = std::string(*states);
+        const std::optional<InputKind> kind = ReadInputKind(given, *states, message);
+        if (!kind)
+            return false;
+        options.statesKind = *kind;
+    }
+    return true;
+}
+
 // The options, or the exit status when they end the command (help, an error).
 std::variant<ChartOptions, int> ParseOptions(std::span<const std::string_view> args)
 {
@@ -233,13 +249,10 @@ std::variant<ChartOptions, int> ParseOptions(std::span<const std::string_view> a
     ChartOptions options;
     std::string message;
     const std::optional<Units> units = ReadUnits(given, message);
-    if (!units)
+    if (!units || !ReadStatesOptions(given, options, message))
         return UsageError(message);
     options.si = *units == Units::SI;
     options.units = *units;
-    if (!ReadGiven(given, options.given, message))
-        return UsageError(message);
-    options.pressureUnit = given.Value("--pressure-unit");
     if (const std::optional<std::string_view> name = given.Chosen("pressure")) {
         const std::string_view value = *given.Value(*name);
         const std::optional<double> number = ParseDouble(value);
@@ -253,13 +266,6 @@ std::variant<ChartOptions, int> ParseOptions(std::span<const std::string_view> a
             return UsageError("--point takes DRYBULB,KIND=VALUE with KIND wb, dp, rh or w (for example "
                               "25,rh=50), not '" + std::string(value) + "'");
         options.points.push_back({std::string(value), *state});
-    }
-    if (const std::optional<std::string_view> states = given.Value("--states")) {
-        options.states = std::string(*states);
-        const std::optional<InputKind> kind = ReadInputKind(given, *states, message);
-        if (!kind)
-            return UsageError(message);
-        options.statesKind = *kind;
     }
     if (const std::optional<std::string_view> range = given.Value("--range")) {
         options.range = ParseRange(*range);
