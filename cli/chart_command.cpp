@@ -96,7 +96,7 @@ int UsageError(std::string_view reason)
     return kExitUsage;
 }
 
-using chart::Condition;
+using humitrax::Condition;
 using chart::StateInput;
 
 struct PointOption {
