@@ -111,7 +111,10 @@ QString TitleOf(const ChartSettings& settings)
     while (pressure.contains(QLatin1Char('.')) && (pressure.endsWith(QLatin1Char('0')) || pressure.endsWith(QLatin1Char('.'))))
         pressure.chop(1);
     pressure += QStringLiteral(" ") + units.pressure;
-    const QString system = settings.si ? QStringLiteral("SI units") : QStringLiteral("inch-pound units");
+    QString system = settings.si ? QStringLiteral("SI units") : QStringLiteral("inch-pound units");
+    // The calculator's relations are the default and go unnamed.
+    if (settings.model == Model::Ashrae2017)
+        system += QStringLiteral(", ASHRAE 2017 relations");
     if (settings.altitude) {
         return QStringLiteral("Psychrometric chart at %1 %2 altitude (%3), %4")
             .arg(QString::number(*settings.altitude, 'g', 10), units.altitude, pressure, system);
