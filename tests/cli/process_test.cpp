@@ -140,6 +140,22 @@ TEST(Process, VolumeFlowsAgreeAcrossUnitSystems)
     EXPECT_NEAR(kgPerSecond, 1.4158423296 / Value(CsvValues(si.out), "entering", "specific_volume"), 1e-12);
 }
 
+TEST(Process, JsonHasTheLoadsTheCsvHas)
+{
+    const std::vector<std::string> coil = {"coil", "28,wb=21", "--flow", "2kg/s", "--adp", "10", "--bypass", "0.1"};
+    const CliRun json = RunCli(Args(coil, Si({"--format", "json"})));
+    const CliRun csv = RunCli(Args(coil, Si({"--format", "csv"})));
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(Lines(json.out).size(), 1U);
+    EXPECT_NE(json.out.find(",\"status\":null}"), std::string::npos);
+    for (const char* key : {"heat", "water", "bypass_factor"}) {
+        const std::size_t at = json.out.find(std::string("\"") + key + "\":");
+        ASSERT_NE(at, std::string::npos) << key;
+        EXPECT_EQ(std::stod(json.out.substr(at + std::string(key).size() + 3)),
+                  Value(CsvValues(csv.out), "process", key));
+    }
+}
+
 TEST(Process, TableReadsCoolingAsRemoved)
 {
     const CliRun run = RunCli(Args({"coil", "28,wb=21", "--flow", "2kg/s", "--adp", "10", "--bypass", "0.1"},
