@@ -12,7 +12,6 @@ namespace {
 
 using testing::CliRun;
 using testing::RunCli;
-using testing::RunCliWithOutput;
 
 /// The number a flat JSON object gives for `key`.
 double JsonNumber(const std::string& json, const std::string& key)
@@ -100,14 +99,6 @@ INSTANTIATE_TEST_SUITE_P(
         ExitRow{"no_units", {"comfort", "22,rh=50", "--met", "1", "--clo", "1", "--pressure", "101.325"}, 2,
                 "--units si or --units ip is needed"}),
     [](const ::testing::TestParamInfo<ExitRow>& row) { return std::string(row.param.name); });
-
-TEST(Comfort, UnwritableOutputIsExitStatus3)
-{
-    const CliRun run = RunCliWithOutput(
-        {"comfort", "22,rh=60", "--met", "1.2", "--clo", "0.5", "--units", "si", "--pressure", "101.325"},
-        ">/dev/full");
-    EXPECT_EQ(run.exitCode, 3);
-}
 
 } // namespace
 } // namespace humitrax

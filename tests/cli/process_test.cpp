@@ -18,7 +18,6 @@ namespace {
 using testing::CliRun;
 using testing::Lines;
 using testing::RunCli;
-using testing::RunCliWithOutput;
 
 const std::vector<std::string> kSeaLevelSI = {"--units", "si", "--pressure", "101.325"};
 
@@ -235,16 +234,6 @@ INSTANTIATE_TEST_SUITE_P(
                                       kSeaLevelSI),
                 2, "--model is calculator or ashrae2017"}),
     [](const ::testing::TestParamInfo<ExitRow>& row) { return std::string(row.param.name); });
-
-TEST(Process, UnwritableOutputIsExitStatus3)
-{
-    for (const char* format : {"table", "csv", "json"}) {
-        const CliRun run = RunCliWithOutput(
-            Args({"heat", "20,rh=50", "--flow", "1kg/s", "--to", "30", "--format", format}, kSeaLevelSI),
-            ">/dev/full");
-        EXPECT_EQ(run.exitCode, 3) << format;
-    }
-}
 
 } // namespace
 } // namespace humitrax
