@@ -97,96 +97,39 @@ std::optional<Flow> ParseFlow(std::string_view text, std::string& message)
     return std::nullopt;
 }
 
-std::optional<std::vector<Argument>> SplitArguments(std::span<const std::string_view> args,
-                                                    std::span<const std::string_view> flags,
-                                                    std::string& message)
+bool IsAirOption(std::string_view name) noexcept
 {
-    std::vector<Argument> split;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view name = args[i];
-        if (name.size() < 3 || name.substr(0, 2) != "--") {
-            split.push_back({{}, name});
-            continue;
-        }
-        bool flag = false;
-        for (std::string_view f : flags)
-            flag = flag || name == f;
-        std::string_view value;
-        if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
-            value = name.substr(equals + 1);
-            name = name.substr(0, equals);
-        } else if (!flag) {
-            if (i + 1 >= args.size()) {
-                message = std::string(name) + " needs a value";
-                return std::nullopt;
-            }
-            value = args[++i];
-        }
-        split.push_back({name, value});
+    for (const OptionSpec& spec : kAirOptionSpecs) {
+        if (spec.name == name)
+            return true;
     }
-    return split;
+    return false;
 }
 
-OptionRead ReadAirOption(const Argument& argument, AirOptions& options, std::string& message)
+bool ReadAirOptions(const Options& given, AirOptions& options, std::string& message)
 {
-    const std::string_view name = argument.name;
-    const std::string_view value = argument.value;
-    const auto twice = [&] {
-        message = std::string(name) + " is given twice";
-        return OptionRead::Bad;
-    };
-    if (name == "--units") {
-        if (options.units)
-            return twice();
-        if (value == "si" || value == "ip") {
-            options.units = value == "si" ? Units::SI : Units::InchPound;
-            return OptionRead::Read;
-        }
-        message = "--units is si or ip, not " + Quoted(value);
-        return OptionRead::Bad;
-    }
-    if (name == "--model") {
-        if (options.modelGiven)
-            return twice();
-        const std::optional<Model> model = ModelFromName(value);
-        if (!model) {
-            message = "--model is calculator or ashrae2017, not " + Quoted(value);
-            return OptionRead::Bad;
-        }
-        options.model = *model;
-        options.modelGiven = true;
-        return OptionRead::Read;
-    }
-    if (name == "--format") {
-        if (options.formatGiven)
-            return twice();
-        if (value == "table" || value == "csv" || value == "json") {
-            options.format = value == "table" ? Format::Table : value == "csv" ? Format::Csv : Format::Json;
-            options.formatGiven = true;
-            return OptionRead::Read;
-        }
-        message = "--format is table, csv or json, not " + Quoted(value);
-        return OptionRead::Bad;
-    }
-    if (name == "--pressure" || name == "--altitude") {
-        std::optional<double>& target = name == "--pressure" ? options.pressure : options.altitude;
-        if (target)
-            return twice();
-        target = ParseFinite(name, value, message);
-        return target ? OptionRead::Read : OptionRead::Bad;
-    }
-    return OptionRead::NotShared;
-}
-
-bool CheckAirOptions(const AirOptions& options, std::string& message)
-{
+    options.units = ReadUnits(given, message);
     if (!options.units)
-        message = "--units si or --units ip is needed";
-    else if (options.pressure && options.altitude)
-        message = "give --pressure or --altitude, not both";
-    else if (!options.pressure && !options.altitude)
+        return false;
+    const std::optional<Model> model = ReadModel(given, message);
+    if (!model)
+        return false;
+    options.model = *model;
+    if (const std::optional<std::string_view> format = given.Value("--format")) {
+        static constexpr std::array<std::string_view, 3> kFormats{"table", "csv", "json"};
+        const std::optional<std::size_t> choice = ReadChoice("--format", *format, kFormats, message);
+        if (!choice)
+            return false;
+        options.format = static_cast<Format>(*choice);
+    }
+    const std::optional<std::string_view> second = given.Chosen("pressure");
+    if (!second) {
         message = "--pressure or --altitude is needed";
-    return message.empty();
+        return false;
+    }
+    std::optional<double>& target = *second == "--pressure" ? options.pressure : options.altitude;
+    target = ParseFinite(*second, *given.Value(*second), message);
+    return target.has_value();
 }
 
 Cell PressureOf(const AirOptions& options)

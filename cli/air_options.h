@@ -1,13 +1,16 @@
 // File: air_options.h
 // What the process and comfort commands read and write alike: a state in the
 // compact form "25,rh=50", a flow such as "2.5kg/s", the options that hold
-// for the whole command (units, model, pressure or altitude, format), the
-// arguments split into options and words, and numbers rounded for a table.
+// for the whole command (units, model, pressure or altitude, format), and
+// numbers rounded for a table.
 #pragma once
+
+#include "options.h"
 
 #include "humitrax/process.h"
 #include "humitrax/state.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -39,32 +42,24 @@ struct AirOptions {
     Format format = Format::Table;
     std::optional<double> pressure;
     std::optional<double> altitude;
-    bool modelGiven = false;
-    bool formatGiven = false;
 };
 
-/// One argument: an option with its value ("--units si", "--units=si") or a
-/// word. Options listed as flags take no value.
-struct Argument {
-    std::string_view name; ///< "--units"; empty for a word
-    std::string_view value;
-};
+/// The options every state of the command shares, for its own list of specs.
+inline constexpr std::array<OptionSpec, 5> kAirOptionSpecs{{
+    {"--units"},
+    {"--model"},
+    {"--format"},
+    {"--pressure", true, "pressure"},
+    {"--altitude", true, "pressure"},
+}};
 
-/// Splits the arguments; nothing when an option lacks its value, with the
-/// reason in `message`. A word starting "--" is an option; "-5,rh=80" is a word.
-std::optional<std::vector<Argument>> SplitArguments(std::span<const std::string_view> args,
-                                                    std::span<const std::string_view> flags,
-                                                    std::string& message);
+/// Whether `name` is one of kAirOptionSpecs.
+bool IsAirOption(std::string_view name) noexcept;
 
-enum class OptionRead : std::uint8_t { NotShared, Read, Bad };
-
-/// Reads --units, --model, --format, --pressure or --altitude into `options`;
-/// NotShared for any other option; Bad with the reason in `message`.
-OptionRead ReadAirOption(const Argument& argument, AirOptions& options, std::string& message);
-
-/// After reading: --units and one of --pressure and --altitude are given.
-/// False with the reason in `message` otherwise.
-bool CheckAirOptions(const AirOptions& options, std::string& message);
+/// Reads the shared options (--units si by default, --model calculator by
+/// default, --format table by default, one of --pressure and --altitude
+/// needed); false with the reason in `message`.
+bool ReadAirOptions(const Options& given, AirOptions& options, std::string& message);
 
 /// The pressure the options give: --pressure itself, or the model's pressure
 /// at --altitude (a failure is the cell's reason).

@@ -60,48 +60,43 @@ int Failed(const std::string& message)
     return kExitFailure;
 }
 
+constexpr std::array<OptionSpec, 9> kComfortOptions{{
+    kAirOptionSpecs[0],
+    kAirOptionSpecs[1],
+    kAirOptionSpecs[2],
+    kAirOptionSpecs[3],
+    kAirOptionSpecs[4],
+    {"--met"},
+    {"--clo"},
+    {"--air-speed"},
+    {"--radiant"},
+}};
+
 std::optional<int> ParseOptions(std::span<const std::string_view> args, ComfortOptions& options)
 {
-    for (std::string_view arg : args) {
-        if (arg == "--help" || arg == "-h")
-            return WriteOut(kHelp) ? kExitOk : OutputFailed();
-    }
+    Options given;
+    if (std::optional<std::string> error = given.Read(args, kComfortOptions, 1))
+        return Usage(*error);
+    if (given.help())
+        return WriteOut(kHelp) ? kExitOk : OutputFailed();
     std::string message;
-    const std::optional<std::vector<Argument>> split = SplitArguments(args, {}, message);
-    if (!split)
-        return Usage(message);
-    for (const Argument& argument : *split) {
-        if (argument.name.empty()) {
-            if (options.state)
-                return Usage("give one state, not also '" + std::string(argument.value) + "'");
-            options.state = ParseAirState(argument.value, message);
-            if (!options.state)
-                return Usage(message);
-            continue;
-        }
-        const OptionRead read = ReadAirOption(argument, options.air, message);
-        if (read == OptionRead::Bad)
-            return Usage(message);
-        if (read == OptionRead::Read)
-            continue;
-        std::optional<double>* target = argument.name == "--met"         ? &options.met
-                                        : argument.name == "--clo"       ? &options.clo
-                                        : argument.name == "--air-speed" ? &options.airSpeed
-                                        : argument.name == "--radiant"   ? &options.radiant
-                                                                         : nullptr;
-        if (!target)
-            return Usage("unknown option '" + std::string(argument.name) + "'");
-        if (target->has_value())
-            return Usage(std::string(argument.name) + " is given twice");
-        *target = ParseFinite(argument.name, argument.value, message);
-        if (!*target)
-            return Usage(message);
-    }
-    if (!options.state)
+    if (given.positional().empty())
         return Usage("a state is needed (22,rh=60)");
+    options.state = ParseAirState(given.positional().front(), message);
+    if (!options.state)
+        return Usage(message);
+    for (const auto& [name, target] : {std::pair{"--met", &options.met}, std::pair{"--clo", &options.clo},
+                                       std::pair{"--air-speed", &options.airSpeed},
+                                       std::pair{"--radiant", &options.radiant}}) {
+        if (const std::optional<std::string_view> text = given.Value(name)) {
+            *target = ParseFinite(name, *text, message);
+            if (!*target)
+                return Usage(message);
+        }
+    }
     if (!options.met || !options.clo)
         return Usage("--met and --clo are needed");
-    if (!CheckAirOptions(options.air, message))
+    if (!ReadAirOptions(given, options.air, message))
         return Usage(message);
     return std::nullopt;
 }

@@ -19,7 +19,7 @@ namespace humitrax::cli {
 namespace {
 
 constexpr std::string_view kHelp = R"(  process mix|heat|cool|coil|humidify STATE [STATE] --flow FLOW [--flow FLOW] ...
-        --units si|ip (--pressure P | --altitude A) [--model calculator|ashrae2017]
+        [--units si|ip] (--pressure P | --altitude A) [--model calculator|ashrae2017]
         [--format table|csv|json]
       An air-conditioning process: the entering and leaving air with every
       property, the dry-air flows and the loads. A STATE is a dry bulb and one
@@ -112,11 +112,27 @@ bool Takes(Kind kind, std::string_view option)
     return false;
 }
 
+/// Every option a process may take; Takes says which each kind takes.
+constexpr std::array<OptionSpec, 13> kProcessOptions{{
+    kAirOptionSpecs[0],
+    kAirOptionSpecs[1],
+    kAirOptionSpecs[2],
+    kAirOptionSpecs[3],
+    kAirOptionSpecs[4],
+    {"--flow", true, {}, true},
+    {"--to"},
+    {"--adp"},
+    {"--bypass"},
+    {"--leaving"},
+    {"--steam"},
+    {"--adiabatic", false},
+    {"--effectiveness"},
+}};
+
 /// Reads one option of the process itself; false with the reason in `message`.
-bool ReadProcessOption(const Argument& argument, ProcessOptions& options, std::string& message)
+bool ReadProcessOption(std::string_view name, std::string_view value, ProcessOptions& options,
+                       std::string& message)
 {
-    const std::string_view name = argument.name;
-    const std::string_view value = argument.value;
     if (name == "--flow") {
         const std::optional<Flow> flow = ParseFlow(value, message);
         if (!flow)
@@ -128,30 +144,15 @@ bool ReadProcessOption(const Argument& argument, ProcessOptions& options, std::s
         message = "unknown option '" + std::string(name) + "' for process " + std::string(options.kindName);
         return false;
     }
-    const auto once = [&](bool given) {
-        if (given)
-            message = std::string(name) + " is given twice";
-        return !given;
-    };
     const auto number = [&](std::optional<double>& target) {
-        if (!once(target.has_value()))
-            return false;
         target = ParseFinite(name, value, message);
         return target.has_value();
     };
     if (name == "--adiabatic") {
-        if (!value.empty()) {
-            message = "--adiabatic takes no value";
-            return false;
-        }
-        if (!once(options.adiabatic))
-            return false;
         options.adiabatic = true;
         return true;
     }
     if (name == "--leaving") {
-        if (!once(options.leaving.has_value()))
-            return false;
         options.leaving = ParseAirState(value, message);
         return options.leaving.has_value();
     }
@@ -164,8 +165,10 @@ bool ReadProcessOption(const Argument& argument, ProcessOptions& options, std::s
     if (name == "--to" && options.kind != Kind::Humidify)
         return number(options.toDryBulb);
     // The humidifier's targets: --to rh=V, --to w=V, --effectiveness E.
-    if (!once(options.target.has_value()))
+    if (options.target) {
+        message = "--to and --effectiveness cannot both be given";
         return false;
+    }
     std::string_view text = value;
     if (name == "--effectiveness") {
         options.target = HumidifyTarget::Effectiveness;
@@ -206,49 +209,51 @@ bool CheckComplete(const ProcessOptions& options, std::string& message)
     } else if (options.kind == Kind::Humidify && !options.target) {
         message = "give --to rh=V, --to w=V or --effectiveness E";
     }
-    return message.empty() && CheckAirOptions(options.air, message);
+    return message.empty();
 }
 
 /// The options, or the exit status of a usage error or of --help.
 std::optional<int> ParseOptions(std::span<const std::string_view> args, ProcessOptions& options)
 {
-    for (std::string_view arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            return WriteOut(kHelp) ? kExitOk : OutputFailed();
-        }
-    }
-    if (args.empty())
+    constexpr std::size_t kMostStates = 8; // more than any process takes, to say how many
+    Options given;
+    if (std::optional<std::string> error = given.Read(args, kProcessOptions, 1 + kMostStates))
+        return Usage({}, *error);
+    if (given.help())
+        return WriteOut(kHelp) ? kExitOk : OutputFailed();
+    const std::vector<std::string_view>& words = given.positional();
+    if (words.empty())
         return Usage({}, "mix, heat, cool, coil or humidify is needed");
     bool known = false;
     for (const KindName& kind : kKinds) {
-        if (args.front() == kind.name) {
+        if (words.front() == kind.name) {
             options.kind = kind.kind;
             options.kindName = kind.name;
             known = true;
         }
     }
     if (!known)
-        return Usage({}, "unknown process '" + std::string(args.front()) + "'; give mix, heat, cool, coil or humidify");
-    static constexpr std::array<std::string_view, 1> kFlags{"--adiabatic"};
+        return Usage({}, "unknown process '" + std::string(words.front()) + "'; give mix, heat, cool, coil or humidify");
     std::string message;
-    const std::optional<std::vector<Argument>> split = SplitArguments(args.subspan(1), kFlags, message);
-    if (!split)
+    if (!ReadAirOptions(given, options.air, message))
         return Usage(options.kindName, message);
-    for (const Argument& argument : *split) {
-        if (argument.name.empty()) {
-            const std::optional<AirState> state = ParseAirState(argument.value, message);
+    bool kindSeen = false;
+    for (const Options::Item& item : given.items()) {
+        if (item.name.empty()) {
+            if (!kindSeen) { // the process's own name
+                kindSeen = true;
+                continue;
+            }
+            const std::optional<AirState> state = ParseAirState(item.value, message);
             if (!state)
                 return Usage(options.kindName, message);
             if (options.kind == Kind::Mix && options.states.size() != options.flows.size())
                 return Usage(options.kindName, "give each state's --flow after it");
             options.states.push_back(*state);
-            continue;
+        } else if (!IsAirOption(item.name)) {
+            if (!ReadProcessOption(item.name, item.value, options, message))
+                return Usage(options.kindName, message);
         }
-        const OptionRead read = ReadAirOption(argument, options.air, message);
-        if (read == OptionRead::Bad)
-            return Usage(options.kindName, message);
-        if (read == OptionRead::NotShared && !ReadProcessOption(argument, options, message))
-            return Usage(options.kindName, message);
     }
     if (!CheckComplete(options, message))
         return Usage(options.kindName, message);
