@@ -18,7 +18,7 @@
 namespace humitrax::cli {
 namespace {
 
-constexpr std::string_view kHelp = R"(  comfort STATE --met M --clo C --units si|ip (--pressure P | --altitude A)
+constexpr std::string_view kHelp = R"(  comfort STATE --met M --clo C [--units si|ip] (--pressure P | --altitude A)
         [--air-speed V] [--radiant T] [--model calculator|ashrae2017] [--format table|csv|json]
       Thermal comfort by ISO 7730: the predicted mean vote (PMV, -3 cold to
       +3 hot) and the predicted percentage dissatisfied (PPD) of people in air
