@@ -1,7 +1,8 @@
 #include "chart_model.h"
 
-#include "humitrax/state.h"
+#include "humitrax/ashrae2017.h"
 #include "humitrax/psychrometrics.h"
+#include "humitrax/state.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,16 +37,61 @@ std::optional<double> Number(const std::function<PropertyResult()>& call)
     }
 }
 
-std::int16_t SituationOf(Condition condition)
+// A 2017-model relation's result, or nothing for a failure.
+template <typename Call>
+std::optional<double> Tried(Call&& call)
 {
-    switch (condition) {
-    case Condition::WetBulb: return kWetBulbGiven;
-    case Condition::DewPoint: return kDewPointGiven;
-    case Condition::RelativeHumidity: return kRelativeHumidityGiven;
-    case Condition::HumidityRatio: return kHumidityRatioGiven;
+    try {
+        const double value = call();
+        if (!std::isfinite(value))
+            return std::nullopt;
+        return value;
+    } catch (const PropertyFailure&) {
+        return std::nullopt;
     }
-    return kHumidityRatioGiven;
 }
+
+// The curves' relations under the chart's model, in its units.
+std::optional<double> RatioAtRelativeHumidity(const ChartSettings& settings, double t, double fraction)
+{
+    if (settings.model == Model::Ashrae2017) {
+        return Tried([&] {
+            return ashrae2017::HumidityRatioFromRelativeHumidity(t, settings.pressure, fraction, settings.si);
+        });
+    }
+    return Number([&] {
+        return HumidRatio(t, settings.pressure, kRelativeHumidityGiven, fraction, settings.unitsFlag());
+    });
+}
+
+std::optional<double> RatioAtWetBulb(const ChartSettings& settings, double t, double wet)
+{
+    if (settings.model == Model::Ashrae2017) {
+        return Tried([&] {
+            return ashrae2017::HumidityRatioFromWetBulb(t, wet, settings.pressure, settings.si);
+        });
+    }
+    return Number(
+        [&] { return HumidRatio(t, settings.pressure, kWetBulbGiven, wet, settings.unitsFlag()); });
+}
+
+std::optional<double> EnthalpyAt(const ChartSettings& settings, double t, double w)
+{
+    if (settings.model == Model::Ashrae2017)
+        return Tried([&] { return ashrae2017::Enthalpy(t, w, settings.si); });
+    return Number(
+        [&] { return Enthalpy(t, settings.pressure, kHumidityRatioGiven, w, settings.unitsFlag()); });
+}
+
+std::optional<double> VolumeAt(const ChartSettings& settings, double t, double w)
+{
+    if (settings.model == Model::Ashrae2017)
+        return Tried([&] { return ashrae2017::Volume(t, w, settings.pressure, settings.si); });
+    return Number(
+        [&] { return Volume(t, settings.pressure, kHumidityRatioGiven, w, settings.unitsFlag()); });
+}
+
+std::int16_t SituationOf(Condition condition) { return static_cast<std::int16_t>(condition); }
 
 // The engine's StateVar for a condition: relative humidity as a fraction.
 double StateVarOf(const StateInput& state)
@@ -189,11 +235,11 @@ ChartSettings DefaultSettings(bool si)
 double LowestTemperature(bool si) { return si ? -100.0 : -148.0; }
 double HighestTemperature(bool si) { return si ? 200.0 : 392.0; }
 
-double PressureAtAltitude(double altitude, bool si)
+double PressureAtAltitude(double altitude, bool si, Model model)
 {
-    if (!si)
-        return interp(altitude);
-    return AltitudePressureSI(altitude);
+    if (model == Model::Ashrae2017)
+        return ashrae2017::PressureFromAltitude(altitude, si);
+    return si ? AltitudePressureSI(altitude) : interp(altitude);
 }
 
 double FamilyStep(Family family, bool si)
@@ -210,15 +256,11 @@ double FamilyStep(Family family, bool si)
 
 std::optional<double> SaturationRatio(const ChartSettings& settings, double t)
 {
-    const double p = settings.pressure;
-    const std::int16_t units = settings.unitsFlag();
-    return Number([&] { return HumidRatio(t, p, kRelativeHumidityGiven, 1.0, units); });
+    return RatioAtRelativeHumidity(settings, t, 1.0);
 }
 
 std::vector<Curve> ComputeCurves(const ChartSettings& settings)
 {
-    const double p = settings.pressure;
-    const std::int16_t units = settings.unitsFlag();
     const bool si = settings.si;
     std::vector<Curve> curves;
 
@@ -227,18 +269,16 @@ std::vector<Curve> ComputeCurves(const ChartSettings& settings)
 
     for (int percent = 10; percent <= 90; percent += 10) {
         const double fraction = percent / 100.0;
-        AddCurve(curves, settings, Family::RelativeHumidity, fraction, [&](double t) {
-            return Number([&] { return HumidRatio(t, p, kRelativeHumidityGiven, fraction, units); });
-        });
+        AddCurve(curves, settings, Family::RelativeHumidity, fraction,
+                 [&](double t) { return RatioAtRelativeHumidity(settings, t, fraction); });
     }
 
     // A wet-bulb line starts on the saturation curve at its own temperature and
     // falls to the right; lines from below the axis can still cross the chart.
     const double wetLow = std::max(LowestTemperature(si), settings.tMin - (settings.tMax - settings.tMin));
     for (double wet : FamilyValues(wetLow, settings.tMax, FamilyStep(Family::WetBulb, si))) {
-        AddCurve(curves, settings, Family::WetBulb, wet, [&](double t) {
-            return Number([&] { return HumidRatio(t, p, kWetBulbGiven, wet, units); });
-        });
+        AddCurve(curves, settings, Family::WetBulb, wet,
+                 [&](double t) { return RatioAtWetBulb(settings, t, wet); });
     }
 
     // Enthalpy and volume grow with both the dry bulb and the humidity ratio:
@@ -248,31 +288,59 @@ std::vector<Curve> ComputeCurves(const ChartSettings& settings)
     const std::optional<double> saturationRight = SaturationRatio(settings, settings.tMax);
     const double topRight = saturationRight && *saturationRight > 0.0 ? std::min(settings.wMax, *saturationRight)
                                                                       : settings.wMax;
-    const auto span = [&](const std::function<PropertyResult(double t, double w)>& property,
-                          Family family) {
-        const std::optional<double> low = Number([&] { return property(settings.tMin, 0.0); });
-        const std::optional<double> high = Number([&] { return property(settings.tMax, topRight); });
+    using RelationAt = std::optional<double> (*)(const ChartSettings&, double t, double w);
+    const auto span = [&](RelationAt property, Family family) {
+        const std::optional<double> low = property(settings, settings.tMin, 0.0);
+        const std::optional<double> high = property(settings, settings.tMax, topRight);
         if (!low || !high)
             return std::vector<double>{};
         return FamilyValues(*low, *high, FamilyStep(family, si));
     };
-    const auto enthalpy = [&](double t, double w) { return Enthalpy(t, p, kHumidityRatioGiven, w, units); };
-    const auto volume = [&](double t, double w) { return Volume(t, p, kHumidityRatioGiven, w, units); };
-    for (double h : span(enthalpy, Family::Enthalpy)) {
-        AddCurve(curves, settings, Family::Enthalpy, h, [&](double t) {
-            return SolveRatio([&](double w) { return Number([&] { return enthalpy(t, w); }); }, h);
-        });
-    }
-    for (double v : span(volume, Family::Volume)) {
-        AddCurve(curves, settings, Family::Volume, v, [&](double t) {
-            return SolveRatio([&](double w) { return Number([&] { return volume(t, w); }); }, v);
-        });
+    for (const auto& [family, property] : {std::pair<Family, RelationAt>{Family::Enthalpy, &EnthalpyAt},
+                                           std::pair<Family, RelationAt>{Family::Volume, &VolumeAt}}) {
+        for (double value : span(property, family)) {
+            AddCurve(curves, settings, family, value, [&](double t) {
+                return SolveRatio([&](double w) { return property(settings, t, w); }, value);
+            });
+        }
     }
     return curves;
 }
 
+namespace {
+
+/// A state by the state layer under the chart's model: its properties, or why
+/// it cannot be placed.
+std::variant<StateResult, std::string> ComputedState(const StateInput& state,
+                                                     const ChartSettings& settings)
+{
+    const StateResult result = ComputeState({settings.si ? Units::SI : Units::InchPound,
+                                             state.dryBulb, state.pressure.value_or(settings.pressure),
+                                             state.condition, state.value, settings.model});
+    if (!result.refusal.empty())
+        return std::string(PropertyColumn(result.refused)) + " " + std::string(result.refusal);
+    const Cell& ratio = result[humitrax::Property::HumidityRatio];
+    if (!ratio.present)
+        return "its humidity ratio cannot be computed (" + std::string(ratio.reason) + ")";
+    return result;
+}
+
+std::optional<double> CellValue(const StateResult& result, humitrax::Property property)
+{
+    const Cell& cell = result[property];
+    return cell.present ? std::optional<double>(cell.value) : std::nullopt;
+}
+
+} // namespace
+
 std::variant<DataPoint, std::string> LocateState(const StateInput& state, const ChartSettings& settings)
 {
+    if (settings.model != Model::Calculator) {
+        auto computed = ComputedState(state, settings);
+        if (auto* reason = std::get_if<std::string>(&computed))
+            return std::move(*reason);
+        return DataPoint{state.dryBulb, std::get<StateResult>(computed)[humitrax::Property::HumidityRatio].value};
+    }
     const double t = state.dryBulb;
     const double p = state.pressure.value_or(settings.pressure);
     const std::int16_t situation = SituationOf(state.condition);
@@ -304,6 +372,21 @@ std::variant<DataPoint, std::string> LocateState(const StateInput& state, const 
 std::variant<StateProperties, std::string> DescribeState(const StateInput& state,
                                                          const ChartSettings& settings)
 {
+    if (settings.model != Model::Calculator) {
+        auto computed = ComputedState(state, settings);
+        if (auto* reason = std::get_if<std::string>(&computed))
+            return std::move(*reason);
+        const StateResult& result = std::get<StateResult>(computed);
+        using enum humitrax::Property;
+        StateProperties properties;
+        properties.at = {state.dryBulb, result[HumidityRatio].value};
+        properties.relativeHumidity = CellValue(result, RelativeHumidity);
+        properties.wetBulb = CellValue(result, WetBulb);
+        properties.dewPoint = CellValue(result, DewPoint);
+        properties.enthalpy = CellValue(result, Enthalpy);
+        properties.volume = CellValue(result, SpecificVolume);
+        return properties;
+    }
     auto located = LocateState(state, settings);
     if (auto* reason = std::get_if<std::string>(&located))
         return std::move(*reason);

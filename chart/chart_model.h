@@ -5,6 +5,8 @@
 // Dry bulb runs across (°C or °F), humidity ratio up (kg/kg or lb/lb).
 #pragma once
 
+#include "humitrax/state.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,6 +24,8 @@ struct DataPoint {
 /// The chart's unit system, pressure and drawn range.
 struct ChartSettings {
     bool si = true;
+    /// The relations every curve and state is computed by.
+    Model model = Model::Calculator;
     /// Barometric pressure of every curve, kPa (SI) or psia (inch-pound).
     double pressure = 101.325;
     /// The altitude the pressure came from, m (SI) or ft (inch-pound), if any.
@@ -44,10 +48,10 @@ double LowestTemperature(bool si);
 double HighestTemperature(bool si);
 
 /// Barometric pressure (kPa or psia) of the standard atmosphere at an
-/// altitude in metres (SI) or feet (inch-pound), by the engine's interp: SI
-/// metres are converted to feet (× 3.2808) and the psia result to kPa
-/// (÷ 14.697 × 101.325), as the calculator window does. Throws PropertyFailure.
-double PressureAtAltitude(double altitude, bool si);
+/// altitude in metres (SI) or feet (inch-pound), by the model's relation:
+/// the calculator's conversion (AltitudePressureSI, interp) or the 2017
+/// model's standard atmosphere. Throws PropertyFailure.
+double PressureAtAltitude(double altitude, bool si, Model model = Model::Calculator);
 
 /// The families of curves of constant property.
 enum class Family : std::uint8_t {
@@ -80,12 +84,11 @@ double FamilyStep(Family family, bool si);
 /// text) are left out.
 std::vector<Curve> ComputeCurves(const ChartSettings& settings);
 
-/// Humidity ratio of saturated air at t (the engine's HumidRatio with a
-/// relative humidity of 1), or nothing when the engine cannot give it.
+/// Humidity ratio of saturated air at t (the calculator's HumidRatio with a
+/// relative humidity of 1, or the 2017 model's saturation humidity ratio),
+/// or nothing when the model cannot give it.
 std::optional<double> SaturationRatio(const ChartSettings& settings, double t);
 
-/// The condition that accompanies a dry bulb in a state.
-enum class Condition : std::uint8_t { WetBulb, DewPoint, RelativeHumidity, HumidityRatio };
 
 /// A state as the user gives it: a dry bulb and one condition, in the chart's
 /// units, relative humidity in percent.

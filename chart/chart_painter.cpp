@@ -2,27 +2,18 @@
 
 #include <QColor>
 #include <QLineF>
-#include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPen>
-#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <initializer_list>
 #include <map>
-#include <numbers>
-#include <optional>
 #include <utility>
 
 namespace humitrax::chart {
 namespace {
 
-// A 1200 × 800 page is drawn at unit 1; every length and font scales with it.
-constexpr double kDesignWidth = 1200.0;
-constexpr double kDesignHeight = 800.0;
 // Above this many states from a table the chart shows their density in cells
 // instead of one translucent dot each.
 constexpr std::size_t kMostDots = 5000;
@@ -57,694 +48,106 @@ const QColor kGridColor(0xd8, 0xd8, 0xd8);
 const QColor kFrameColor(0x40, 0x40, 0x40);
 const QColor kTextColor(0x20, 0x20, 0x20);
 
-QFont MakeFont(double pixels, bool bold = false)
+// The grid, below saturation only.
+void PaintGrid(QPainter& painter, const ChartLayout& layout)
 {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
-    font.setBold(bold);
-    return font;
+    const Axes& axes = layout.axes;
+    painter.setPen(QPen(kGridColor, std::max(0.5, 0.8 * layout.unit)));
+    for (const Segment& segment : layout.grid)
+        painter.drawLine(QLineF(axes.ToDevice(segment.from), axes.ToDevice(segment.to)));
 }
 
-// Most intervals between the ticks of each axis.
-constexpr int kTemperatureIntervals = 14;
-constexpr int kRatioIntervals = 15;
-// A tick step is labelled with the fewest decimals that hold it to within
-// this much; a finer step would get no decimals at all, every tick alike.
-constexpr double kFinestTickStep = 1e-6;
-
-// Fewest decimals that show every multiple of `step` exactly.
-int DecimalsFor(double step)
+// States from a table, beneath the curves: translucent dots, or their density
+// in cells.
+void PaintCloud(QPainter& painter, const std::vector<DataPoint>& cloud, const ChartLayout& layout)
 {
-    for (int decimals = 0; decimals < 8; ++decimals) {
-        const double scaled = step * std::pow(10.0, decimals);
-        if (std::fabs(scaled - std::round(scaled)) < kFinestTickStep)
-            return decimals;
-    }
-    return 8;
-}
-
-QString Fixed(double value, int decimals)
-{
-    QString text = QString::number(value, 'f', decimals);
-    // A small negative value rounds to "-0" or "-0.0": show it as zero.
-    if (text.startsWith(QLatin1Char('-')) &&
-        text.count(QLatin1Char('0')) + text.count(QLatin1Char('.')) == text.size() - 1)
-        text.remove(0, 1);
-    return text;
-}
-
-struct Units {
-    QString temperature, ratio, enthalpy, volume, pressure, altitude;
-};
-
-Units UnitsOf(bool si)
-{
-    if (si)
-        return {QStringLiteral("°C"), QStringLiteral("kg/kg"), QStringLiteral("kJ/kg"),
-                QStringLiteral("m³/kg"), QStringLiteral("kPa"), QStringLiteral("m")};
-    return {QStringLiteral("°F"), QStringLiteral("lb/lb"), QStringLiteral("Btu/lb"),
-            QStringLiteral("ft³/lb"), QStringLiteral("psia"), QStringLiteral("ft")};
-}
-
-QString CurveText(const Curve& curve, bool si)
-{
-    switch (curve.family) {
-    case Family::Saturation: return QStringLiteral("saturation");
-    case Family::RelativeHumidity: return Fixed(curve.value * 100.0, 0) + QStringLiteral(" %");
-    case Family::WetBulb:
-    case Family::Enthalpy:
-    case Family::Volume: return Fixed(curve.value, DecimalsFor(FamilyStep(curve.family, si)));
-    }
-    return {};
-}
-
-QString StateText(const StateProperties& state, bool si)
-{
-    const Units units = UnitsOf(si);
-    const auto join = [](const QStringList& parts) { return parts.join(QStringLiteral(", ")); };
-    QStringList first{Fixed(state.at.t, 1) + QStringLiteral(" ") + units.temperature + QStringLiteral(" db")};
-    if (state.relativeHumidity)
-        first << Fixed(*state.relativeHumidity, 1) + QStringLiteral(" % rh");
-    QStringList second;
-    if (state.wetBulb)
-        second << QStringLiteral("wb ") + Fixed(*state.wetBulb, 1) + QStringLiteral(" ") + units.temperature;
-    if (state.dewPoint)
-        second << QStringLiteral("dp ") + Fixed(*state.dewPoint, 1) + QStringLiteral(" ") + units.temperature;
-    QStringList third{QStringLiteral("W ") + Fixed(state.at.w, 5) + QStringLiteral(" ") + units.ratio};
-    if (state.enthalpy)
-        third << QStringLiteral("h ") + Fixed(*state.enthalpy, 1) + QStringLiteral(" ") + units.enthalpy;
-    if (state.volume)
-        third << QStringLiteral("v ") + Fixed(*state.volume, 3) + QStringLiteral(" ") + units.volume;
-    QStringList lines{join(first)};
-    if (!second.isEmpty())
-        lines << join(second);
-    lines << join(third);
-    return lines.join(QLatin1Char('\n'));
-}
-
-QString TitleOf(const ChartSettings& settings)
-{
-    const Units units = UnitsOf(settings.si);
-    QString pressure = Fixed(settings.pressure, 3);
-    while (pressure.contains(QLatin1Char('.')) && (pressure.endsWith(QLatin1Char('0')) || pressure.endsWith(QLatin1Char('.'))))
-        pressure.chop(1);
-    pressure += QStringLiteral(" ") + units.pressure;
-    const QString system = settings.si ? QStringLiteral("SI units") : QStringLiteral("inch-pound units");
-    if (settings.altitude) {
-        return QStringLiteral("Psychrometric chart at %1 %2 altitude (%3), %4")
-            .arg(QString::number(*settings.altitude, 'g', 10), units.altitude, pressure, system);
-    }
-    return QStringLiteral("Psychrometric chart at %1, %2").arg(pressure, system);
-}
-
-// One row of the legend: a family's line, the marked states' dot or the cloud.
-struct LegendEntry {
-    enum class Kind : std::uint8_t { Curve, Marked, Cloud } kind = Kind::Curve;
-    Family family = Family::Saturation;
-    QString text;
-};
-
-std::vector<LegendEntry> LegendEntries(const ChartContent& content)
-{
-    std::vector<LegendEntry> entries;
-    for (Family family : {Family::Saturation, Family::RelativeHumidity, Family::WetBulb,
-                          Family::Enthalpy, Family::Volume}) {
-        const bool drawn = std::any_of(content.curves.begin(), content.curves.end(),
-                                       [&](const Curve& curve) { return curve.family == family; });
-        if (drawn)
-            entries.push_back({LegendEntry::Kind::Curve, family, FamilyName(family, content.settings.si)});
-    }
-    if (!content.marked.empty())
-        entries.push_back({LegendEntry::Kind::Marked, Family::Saturation, QStringLiteral("marked states")});
-    if (!content.cloud.empty()) {
-        QString text = QStringLiteral("%1 states").arg(content.cloud.size());
-        if (!content.cloudName.empty())
-            text += QStringLiteral(" from ") + QString::fromStdString(content.cloudName);
-        entries.push_back({LegendEntry::Kind::Cloud, Family::Saturation, text});
-    }
-    return entries;
-}
-
-struct LegendMetrics {
-    double sample = 0.0;   // length of the line sample
-    double gap = 0.0;
-    double row = 0.0;      // height of one row
-    double padding = 0.0;
-};
-
-LegendMetrics LegendMetricsOf(const QFontMetricsF& metrics, double unit)
-{
-    return {30.0 * unit, 8.0 * unit, metrics.height() * 1.35, 8.0 * unit};
-}
-
-double EntryWidth(const LegendEntry& entry, const QFontMetricsF& metrics, const LegendMetrics& legend)
-{
-    return legend.sample + legend.gap + metrics.horizontalAdvance(entry.text);
-}
-
-// The device polylines of a curve's runs.
-std::vector<QPolygonF> DevicePolylines(const Curve& curve, const Axes& axes)
-{
-    std::vector<QPolygonF> polylines;
-    for (const auto& run : curve.runs) {
-        QPolygonF polyline;
-        polyline.reserve(static_cast<qsizetype>(run.size()));
-        for (const DataPoint& point : run)
-            polyline << axes.ToDevice(point);
-        polylines.push_back(std::move(polyline));
-    }
-    return polylines;
-}
-
-double Length(const QPolygonF& polyline)
-{
-    double length = 0.0;
-    for (qsizetype i = 1; i < polyline.size(); ++i)
-        length += QLineF(polyline[i - 1], polyline[i]).length();
-    return length;
-}
-
-// The point at arc length `at` along the polyline.
-QPointF PointAt(const QPolygonF& polyline, double at)
-{
-    double walked = 0.0;
-    for (qsizetype i = 1; i < polyline.size(); ++i) {
-        const QLineF segment(polyline[i - 1], polyline[i]);
-        const double length = segment.length();
-        if (walked + length >= at && length > 0.0)
-            return segment.pointAt((at - walked) / length);
-        walked += length;
-    }
-    return polyline.isEmpty() ? QPointF() : polyline.back();
-}
-
-// The reading angle of text along the polyline around arc length `at`, in
-// degrees, so that the text never reads upside down.
-double AngleAt(const QPolygonF& polyline, double at, double span)
-{
-    const double total = Length(polyline);
-    const QPointF before = PointAt(polyline, std::max(0.0, at - span));
-    const QPointF after = PointAt(polyline, std::min(total, at + span));
-    double angle = std::atan2(after.y() - before.y(), after.x() - before.x()) * 180.0 / std::numbers::pi;
-    if (angle > 90.0)
-        angle -= 180.0;
-    if (angle <= -90.0)
-        angle += 180.0;
-    return angle;
-}
-
-QPolygonF OutlineOf(const QPointF& center, double angle, const QSizeF& size)
-{
-    QTransform transform;
-    transform.translate(center.x(), center.y());
-    transform.rotate(angle);
-    return transform.map(QPolygonF(QRectF(-size.width() / 2.0, -size.height() / 2.0, size.width(), size.height())));
-}
-
-// The places already taken on the page, for labels that must not overlap.
-class Occupancy {
-public:
-    Occupancy(const QRectF& area, std::vector<QPointF> saturation)
-        : m_area(area), m_saturation(std::move(saturation))
-    {
-    }
-
-    void Take(const QPolygonF& outline) { m_taken.push_back(outline); }
-    [[nodiscard]] const QRectF& Area() const { return m_area; }
-
-    [[nodiscard]] bool InsideArea(const QPolygonF& outline) const
-    {
-        return std::all_of(outline.begin(), outline.end(), [&](const QPointF& corner) { return m_area.contains(corner); });
-    }
-
-    [[nodiscard]] int Overlaps(const QPolygonF& outline) const
-    {
-        return static_cast<int>(std::count_if(m_taken.begin(), m_taken.end(),
-                                              [&](const QPolygonF& taken) { return taken.intersects(outline); }));
-    }
-
-    [[nodiscard]] bool CrossesSaturation(const QPolygonF& outline) const
-    {
-        const QRectF bounds = outline.boundingRect();
-        return std::any_of(m_saturation.begin(), m_saturation.end(), [&](const QPointF& point) {
-            return bounds.contains(point) && outline.containsPoint(point, Qt::OddEvenFill);
-        });
-    }
-
-    [[nodiscard]] bool Free(const QPolygonF& outline, bool mayCrossSaturation) const
-    {
-        return InsideArea(outline) && Overlaps(outline) == 0 &&
-               (mayCrossSaturation || !CrossesSaturation(outline));
-    }
-
-private:
-    QRectF m_area;
-    std::vector<QPointF> m_saturation; // dense points of the saturation curve
-    std::vector<QPolygonF> m_taken;
-};
-
-// Points along the saturation curve no further apart than `spacing`.
-std::vector<QPointF> DenseSaturation(const std::vector<QPolygonF>& polylines, double spacing)
-{
-    std::vector<QPointF> points;
-    for (const QPolygonF& polyline : polylines) {
-        for (qsizetype i = 1; i < polyline.size(); ++i) {
-            const QLineF segment(polyline[i - 1], polyline[i]);
-            const int steps = std::max(1, static_cast<int>(std::ceil(segment.length() / spacing)));
-            for (int k = 0; k < steps; ++k)
-                points.push_back(segment.pointAt(static_cast<double>(k) / steps));
-        }
-        if (!polyline.isEmpty())
-            points.push_back(polyline.back());
-    }
-    return points;
-}
-
-// Where along a curve each family prefers its label, as fractions of the
-// longest run's length, best first.
-std::vector<double> PreferredFractions(Family family)
-{
-    switch (family) {
-    case Family::Saturation: return {0.55, 0.45, 0.65, 0.35, 0.75, 0.25, 0.85};
-    case Family::RelativeHumidity: return {0.8, 0.7, 0.9, 0.6, 0.5, 0.4, 0.3, 0.2};
-    case Family::WetBulb: return {0.5, 0.4, 0.6, 0.3, 0.7, 0.2, 0.8};
-    case Family::Enthalpy: return {0.12, 0.22, 0.32, 0.85, 0.7, 0.55};
-    case Family::Volume: return {0.85, 0.75, 0.65, 0.5, 0.35, 0.2};
-    }
-    return {0.5};
-}
-
-std::optional<PlacedLabel> PlaceCurveLabel(const Curve& curve, std::size_t index,
-                                           const std::vector<QPolygonF>& polylines, bool si,
-                                           const QFontMetricsF& metrics, double unit,
-                                           const std::optional<double>& saturationAtStart,
-                                           Occupancy& occupancy)
-{
-    const auto longest = std::max_element(polylines.begin(), polylines.end(),
-                                          [](const QPolygonF& a, const QPolygonF& b) { return Length(a) < Length(b); });
-    if (longest == polylines.end() || longest->size() < 2)
-        return std::nullopt;
-    const QPolygonF& line = *longest;
-    const double length = Length(line);
-    PlacedLabel label;
-    label.text = CurveText(curve, si);
-    label.owner = index;
-    label.size = QSizeF(metrics.horizontalAdvance(label.text) + 6.0 * unit, metrics.height() + 2.0 * unit);
-    if (label.size.width() > length * 0.8 && curve.family != Family::Enthalpy)
-        return std::nullopt;
-    const bool onSaturation = curve.family == Family::Saturation;
-
-    std::vector<std::pair<QPointF, double>> candidates;
-    // An enthalpy line is best named just beyond its upper end, in the empty
-    // region above saturation, as the ruler of a printed chart does.
-    if (curve.family == Family::Enthalpy && saturationAtStart) {
-        const double angle = AngleAt(line, 0.0, 12.0 * unit);
-        const double radians = angle * std::numbers::pi / 180.0;
-        const QPointF along(std::cos(radians), std::sin(radians));
-        // Further out where the line meets saturation at a shallow angle.
-        for (double clearance : {4.0 * unit, label.size.height(), 2.0 * label.size.height()})
-            candidates.emplace_back(line.front() - along * (label.size.width() / 2.0 + clearance), angle);
-    }
-    for (double fraction : PreferredFractions(curve.family)) {
-        const double at = fraction * length;
-        if (at < label.size.width() / 2.0 || at > length - label.size.width() / 2.0)
-            continue;
-        const double angle = AngleAt(line, at, std::max(label.size.width() / 2.0, 8.0 * unit));
-        QPointF center = PointAt(line, at);
-        if (onSaturation) {
-            // Beside the curve, on the empty side (up and to the left).
-            const double radians = angle * std::numbers::pi / 180.0;
-            const QPointF normal(std::sin(radians), -std::cos(radians));
-            center += normal * (label.size.height() / 2.0 + 3.0 * unit);
-        }
-        candidates.emplace_back(center, angle);
-    }
-    for (const auto& [center, angle] : candidates) {
-        const QPolygonF outline = OutlineOf(center, angle, label.size);
-        if (occupancy.Free(outline, onSaturation)) {
-            label.center = center;
-            label.angle = angle;
-            occupancy.Take(outline);
-            return label;
-        }
-    }
-    return std::nullopt;
-}
-
-PlacedLabel PlaceStateLabel(const MarkedState& state, std::size_t index, const Axes& axes, bool si,
-                            const QFontMetricsF& metrics, double unit, double radius, Occupancy& occupancy,
-                            bool& free)
-{
-    PlacedLabel label;
-    label.text = StateText(state.properties, si);
-    label.owner = index;
-    const QStringList lines = label.text.split(QLatin1Char('\n'));
-    double width = 0.0;
-    for (const QString& line : lines)
-        width = std::max(width, metrics.horizontalAdvance(line));
-    label.size = QSizeF(width + 12.0 * unit, metrics.lineSpacing() * static_cast<double>(lines.size()) + 8.0 * unit);
-    const QPointF at = axes.ToDevice(state.properties.at);
-    const double away = radius + 8.0 * unit;
-    const double halfWidth = label.size.width() / 2.0;
-    const double halfHeight = label.size.height() / 2.0;
-    const QPointF offsets[] = {
-        {away + halfWidth, -(away + halfHeight)}, {away + halfWidth, away + halfHeight},
-        {-(away + halfWidth), -(away + halfHeight)}, {-(away + halfWidth), away + halfHeight},
-        {0.0, -(away + halfHeight)}, {0.0, away + halfHeight},
-        {away + halfWidth, 0.0}, {-(away + halfWidth), 0.0},
-    };
-    // The first free place beside the marker, moved inside the plot where it
-    // sticks out (a small page, a marker in a corner); failing that, the
-    // place that overlaps least.
-    const QRectF area = occupancy.Area();
-    int fewest = -1;
-    for (const QPointF& offset : offsets) {
-        const QPointF wanted = at + offset;
-        const QPointF center(
-            std::clamp(wanted.x(), area.left() + halfWidth, std::max(area.left() + halfWidth, area.right() - halfWidth)),
-            std::clamp(wanted.y(), area.top() + halfHeight, std::max(area.top() + halfHeight, area.bottom() - halfHeight)));
-        const int overlaps = occupancy.Overlaps(OutlineOf(center, 0.0, label.size));
-        if (fewest < 0 || overlaps < fewest) {
-            fewest = overlaps;
-            label.center = center;
-        }
-        if (overlaps == 0)
-            break;
-    }
-    free = fewest == 0;
-    occupancy.Take(OutlineOf(label.center, 0.0, label.size));
-    return label;
-}
-
-// A marker's footprint, for the labels to keep clear of it.
-QPolygonF MarkerOutline(const QPointF& at, double radius)
-{
-    return QPolygonF(QRectF(at.x() - radius, at.y() - radius, 2.0 * radius, 2.0 * radius));
-}
-
-// The legend as a column of rows in the top-left corner of the plot, if it
-// lies wholly in the empty region above saturation there.
-std::optional<QRectF> LegendInside(const ChartContent& content, const Axes& axes, const QSizeF& size,
-                                   double unit)
-{
-    const QRectF plot = axes.plot();
-    const QRectF legend(plot.left() + 10.0 * unit, plot.top() + 10.0 * unit, size.width(), size.height());
-    if (legend.right() > plot.right() - 10.0 * unit || legend.bottom() > plot.bottom() - 10.0 * unit)
-        return std::nullopt;
-    const QRectF clearance = legend.adjusted(-6.0 * unit, -6.0 * unit, 6.0 * unit, 6.0 * unit);
-    for (const Curve& curve : content.curves) {
-        for (const auto& run : curve.runs) {
-            for (const DataPoint& point : run) {
-                if (clearance.contains(axes.ToDevice(point)))
-                    return std::nullopt;
-            }
-        }
-    }
-    // Saturation rises to the right: above it at the lower right corner means
-    // above it all along the legend's lower edge.
-    const DataPoint corner = axes.FromDevice(clearance.bottomRight());
-    const std::optional<double> saturation = SaturationRatio(content.settings, corner.t);
-    if (saturation && *saturation >= corner.w)
-        return std::nullopt;
-    return legend;
-}
-
-} // namespace
-
-QColor MarkerColor() { return {0xd6, 0x1f, 0x26}; }
-
-QString FamilyName(Family family, bool si)
-{
-    const Units units = UnitsOf(si);
-    switch (family) {
-    case Family::Saturation: return QStringLiteral("saturation (100 % relative humidity)");
-    case Family::RelativeHumidity: return QStringLiteral("relative humidity, %");
-    case Family::WetBulb: return QStringLiteral("wet bulb, ") + units.temperature;
-    case Family::Enthalpy: return QStringLiteral("enthalpy, ") + units.enthalpy;
-    case Family::Volume: return QStringLiteral("specific volume, ") + units.volume;
-    }
-    return {};
-}
-
-QPolygonF PlacedLabel::Outline() const { return OutlineOf(center, angle, size); }
-
-ChartContent ContentFor(const ChartSettings& settings)
-{
-    ChartContent content;
-    content.settings = settings;
-    content.curves = ComputeCurves(settings);
-    return content;
-}
-
-bool TemperatureTicksDistinct(const ChartSettings& settings)
-{
-    return TickStep(settings.tMin, settings.tMax, kTemperatureIntervals) >= kFinestTickStep;
-}
-
-bool RatioTicksDistinct(const ChartSettings& settings)
-{
-    return TickStep(0.0, settings.wMax, kRatioIntervals) >= kFinestTickStep;
-}
-
-ChartLayout LayOutChart(const ChartContent& content, const QSizeF& page)
-{
-    const ChartSettings& settings = content.settings;
-    const Units units = UnitsOf(settings.si);
-    ChartLayout layout;
-    layout.page = page;
-    const double unit = std::min(page.width() / kDesignWidth, page.height() / kDesignHeight);
-    layout.unit = unit;
-    layout.titleFont = MakeFont(std::max(12.0, 20.0 * unit), true);
-    layout.axisFont = MakeFont(std::max(10.0, 14.0 * unit));
-    layout.labelFont = MakeFont(std::max(9.0, 12.0 * unit));
-    layout.title = TitleOf(settings);
-    layout.temperatureTitle = QStringLiteral("Dry-bulb temperature, ") + units.temperature;
-    layout.ratioTitle = QStringLiteral("Humidity ratio, ") + units.ratio + QStringLiteral(" of dry air");
-    layout.markerRadius = std::max(3.0, 5.5 * unit);
-
-    const double temperatureStep = TickStep(settings.tMin, settings.tMax, kTemperatureIntervals);
-    const double ratioStep = TickStep(0.0, settings.wMax, kRatioIntervals);
-    layout.temperatureTicks = TickValues(settings.tMin, settings.tMax, temperatureStep);
-    layout.ratioTicks = TickValues(0.0, settings.wMax, ratioStep);
-    layout.temperatureDecimals = DecimalsFor(temperatureStep);
-    layout.ratioDecimals = DecimalsFor(ratioStep);
-    layout.grid = GridLines(settings, layout.temperatureTicks, layout.ratioTicks);
-
-    // A title wider than a small page gets a smaller font, then an ellipsis.
-    const double titleRoom = page.width() - 2.0 * std::max(6.0, 12.0 * unit);
-    const double titleWidth = QFontMetricsF(layout.titleFont).horizontalAdvance(layout.title);
-    if (titleWidth > titleRoom) {
-        layout.titleFont = MakeFont(std::max(9.0, layout.titleFont.pixelSize() * titleRoom / titleWidth), true);
-        layout.title = QFontMetricsF(layout.titleFont).elidedText(layout.title, Qt::ElideRight, titleRoom);
-    }
-    const QFontMetricsF title(layout.titleFont);
-    const QFontMetricsF axis(layout.axisFont);
-    const QFontMetricsF label(layout.labelFont);
-    const double pad = std::max(6.0, 12.0 * unit);
-    const double tick = std::max(3.0, 6.0 * unit);
-    double widestRatio = 0.0;
-    for (double value : layout.ratioTicks)
-        widestRatio = std::max(widestRatio, axis.horizontalAdvance(Fixed(value, layout.ratioDecimals)));
-    double widestTemperature = 0.0;
-    for (double value : layout.temperatureTicks)
-        widestTemperature = std::max(widestTemperature, axis.horizontalAdvance(Fixed(value, layout.temperatureDecimals)));
-
-    const double top = pad + title.height() + pad;
-    const double left = pad + std::max(pad, widestTemperature / 2.0);
-    const double right = tick + pad / 2.0 + widestRatio + pad + axis.height() + pad;
-    const double bottomBase = tick + pad / 2.0 + axis.height() + pad + axis.height() + pad;
-
-    const std::vector<LegendEntry> entries = LegendEntries(content);
-    const LegendMetrics legend = LegendMetricsOf(label, unit);
-    double widestEntry = 0.0;
-    for (const LegendEntry& entry : entries)
-        widestEntry = std::max(widestEntry, EntryWidth(entry, label, legend));
-    const QSizeF column(widestEntry + 2.0 * legend.padding,
-                        legend.row * static_cast<double>(entries.size()) + legend.padding);
-
-    const auto plotFor = [&](double bottom) {
-        return QRectF(left, top, std::max(10.0, page.width() - left - right),
-                      std::max(10.0, page.height() - top - bottom));
-    };
-    layout.axes = Axes(settings.tMin, settings.tMax, settings.wMax, plotFor(bottomBase));
-    const auto legendBelow = [&] {
-        // Below the axis title, in rows as wide as the plot.
-        layout.legendInside = false;
-        const double available = page.width() - left - right;
-        int rows = 1;
-        double x = 0.0;
-        for (const LegendEntry& entry : entries) {
-            const double width = EntryWidth(entry, label, legend) + 2.0 * legend.gap;
-            if (x > 0.0 && x + width > available) {
-                ++rows;
-                x = 0.0;
-            }
-            x += width;
-        }
-        const double height = legend.row * rows + legend.padding;
-        layout.axes = Axes(settings.tMin, settings.tMax, settings.wMax, plotFor(bottomBase + height));
-        const QRectF plot = layout.axes.plot();
-        layout.legend = QRectF(plot.left(), page.height() - pad - height, plot.width(), height);
-    };
-    if (const std::optional<QRectF> inside = LegendInside(content, layout.axes, column, unit)) {
-        layout.legend = *inside;
-        layout.legendInside = true;
-    } else {
-        legendBelow();
-    }
-
-    // Labels: the marked states first, then one per curve where there is
-    // room. True when every state's label found a free place.
-    const auto arrangeLabels = [&]() -> bool {
-        layout.stateLabels.clear();
-        layout.curveLabels.clear();
-        const Axes& axes = layout.axes;
-        const double inset = 2.0 * unit;
-        std::vector<QPolygonF> saturationLines;
-        for (const Curve& curve : content.curves) {
-            if (curve.family == Family::Saturation) {
-                for (QPolygonF& polyline : DevicePolylines(curve, axes))
-                    saturationLines.push_back(std::move(polyline));
-            }
-        }
-        Occupancy occupancy(axes.plot().adjusted(inset, inset, -inset, -inset),
-                            DenseSaturation(saturationLines, 2.0 * unit));
-        if (layout.legendInside)
-            occupancy.Take(QPolygonF(layout.legend.adjusted(-4.0 * unit, -4.0 * unit, 4.0 * unit, 4.0 * unit)));
-        for (const MarkedState& state : content.marked)
-            occupancy.Take(MarkerOutline(axes.ToDevice(state.properties.at), layout.markerRadius + 2.0 * unit));
-        bool allFree = true;
-        for (std::size_t i = 0; i < content.marked.size(); ++i) {
-            bool free = false;
-            layout.stateLabels.push_back(PlaceStateLabel(content.marked[i], i, axes, settings.si, label, unit,
-                                                         layout.markerRadius, occupancy, free));
-            allFree = allFree && free;
-        }
-        for (std::size_t i = 0; i < content.curves.size(); ++i) {
-            const Curve& curve = content.curves[i];
-            std::optional<double> saturationAtStart;
-            if (!curve.runs.empty() && !curve.runs.front().empty()) {
-                const DataPoint start = curve.runs.front().front();
-                const std::optional<double> saturation = SaturationRatio(settings, start.t);
-                if (saturation && std::fabs(*saturation - start.w) <= 1e-9 + 1e-6 * *saturation)
-                    saturationAtStart = saturation;
-            }
-            if (auto placed = PlaceCurveLabel(curve, i, DevicePolylines(curve, axes), settings.si, label, unit,
-                                              saturationAtStart, occupancy))
-                layout.curveLabels.push_back(std::move(*placed));
-        }
-        return allFree;
-    };
-    // A legend in the corner gives way to the labels of the marked states.
-    if (!arrangeLabels() && layout.legendInside) {
-        legendBelow();
-        arrangeLabels();
-    }
-    return layout;
-}
-
-void PaintChart(QPainter& painter, const ChartContent& content, const ChartLayout& layout)
-{
+    if (cloud.empty())
+        return;
     const Axes& axes = layout.axes;
     const QRectF plot = axes.plot();
     const double unit = layout.unit;
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.fillRect(QRectF(QPointF(0.0, 0.0), layout.page), Qt::white);
-
-    // Grid, below saturation only.
-    painter.setPen(QPen(kGridColor, std::max(0.5, 0.8 * unit)));
-    for (const Segment& segment : layout.grid)
-        painter.drawLine(QLineF(axes.ToDevice(segment.from), axes.ToDevice(segment.to)));
-
-    // States from a table, beneath the curves: translucent dots, or their
-    // density in cells.
-    if (!content.cloud.empty()) {
-        painter.setPen(Qt::NoPen);
-        if (content.cloud.size() <= kMostDots) {
-            QColor dot = kCloudColor;
-            dot.setAlphaF(0.35f);
-            painter.setBrush(dot);
-            const double radius = std::max(1.0, 1.8 * unit);
-            for (const DataPoint& point : content.cloud)
-                painter.drawEllipse(axes.ToDevice(point), radius, radius);
-        } else {
-            const double cell = std::max(2.0, 4.0 * unit);
-            std::map<std::pair<int, int>, int> counts;
-            int most = 1;
-            for (const DataPoint& point : content.cloud) {
-                const QPointF at = axes.ToDevice(point) - plot.topLeft();
-                const std::pair<int, int> key{static_cast<int>(std::floor(at.x() / cell)),
-                                              static_cast<int>(std::floor(at.y() / cell))};
-                most = std::max(most, ++counts[key]);
-            }
-            for (const auto& [key, count] : counts) {
-                QColor shade = kCloudColor;
-                shade.setAlphaF(static_cast<float>(0.15 + 0.8 * std::log1p(count) / std::log1p(most)));
-                const QRectF square(plot.left() + key.first * cell, plot.top() + key.second * cell, cell, cell);
-                painter.fillRect(square.intersected(plot), shade);
-            }
+    painter.setPen(Qt::NoPen);
+    if (cloud.size() <= kMostDots) {
+        QColor dot = kCloudColor;
+        dot.setAlphaF(0.35f);
+        painter.setBrush(dot);
+        const double radius = std::max(1.0, 1.8 * unit);
+        for (const DataPoint& point : cloud)
+            painter.drawEllipse(axes.ToDevice(point), radius, radius);
+    } else {
+        const double cell = std::max(2.0, 4.0 * unit);
+        std::map<std::pair<int, int>, int> counts;
+        int most = 1;
+        for (const DataPoint& point : cloud) {
+            const QPointF at = axes.ToDevice(point) - plot.topLeft();
+            const std::pair<int, int> key{static_cast<int>(std::floor(at.x() / cell)),
+                                          static_cast<int>(std::floor(at.y() / cell))};
+            most = std::max(most, ++counts[key]);
         }
-        painter.setBrush(Qt::NoBrush);
+        for (const auto& [key, count] : counts) {
+            QColor shade = kCloudColor;
+            shade.setAlphaF(static_cast<float>(0.15 + 0.8 * std::log1p(count) / std::log1p(most)));
+            const QRectF square(plot.left() + key.first * cell, plot.top() + key.second * cell, cell, cell);
+            painter.fillRect(square.intersected(plot), shade);
+        }
     }
+    painter.setBrush(Qt::NoBrush);
+}
 
-    // Curves, saturation last so it lies on top.
+// The curves, saturation last so that it lies on top.
+void PaintCurves(QPainter& painter, const std::vector<Curve>& curves, const ChartLayout& layout)
+{
     for (Family family : {Family::Volume, Family::Enthalpy, Family::WetBulb, Family::RelativeHumidity,
                           Family::Saturation}) {
-        painter.setPen(PenOf(family, unit));
-        for (const Curve& curve : content.curves) {
+        painter.setPen(PenOf(family, layout.unit));
+        for (const Curve& curve : curves) {
             if (curve.family != family)
                 continue;
-            for (const QPolygonF& polyline : DevicePolylines(curve, axes))
+            for (const QPolygonF& polyline : DevicePolylines(curve, layout.axes))
                 painter.drawPolyline(polyline);
         }
     }
+}
 
-    // Frame, ticks and their values.
-    painter.setPen(QPen(kFrameColor, std::max(0.8, 1.1 * unit)));
-    painter.drawRect(plot);
-    const double tick = std::max(3.0, 6.0 * unit);
-    const double pad = std::max(6.0, 12.0 * unit);
+// The frame, the ticks with their values, the axis titles and the chart's
+// title.
+void PaintAxes(QPainter& painter, const ChartLayout& layout)
+{
+    const QPen frame(kFrameColor, std::max(0.8, 1.1 * layout.unit));
+    painter.setPen(frame);
+    painter.drawRect(layout.axes.plot());
     painter.setFont(layout.axisFont);
-    const QFontMetricsF axis(layout.axisFont);
-    for (double t : layout.temperatureTicks) {
-        const double x = axes.X(t);
-        painter.setPen(QPen(kFrameColor, std::max(0.8, 1.1 * unit)));
-        painter.drawLine(QLineF(x, plot.bottom(), x, plot.bottom() + tick));
+    for (const TickMark& tick : layout.temperatureMarks) {
+        painter.setPen(frame);
+        painter.drawLine(tick.mark);
         painter.setPen(kTextColor);
-        const QRectF box(x - 100.0 * unit, plot.bottom() + tick + pad / 4.0, 200.0 * unit, axis.height());
-        painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop, Fixed(t, layout.temperatureDecimals));
+        painter.drawText(tick.textBox, Qt::AlignHCenter | Qt::AlignTop, tick.text);
     }
-    for (double w : layout.ratioTicks) {
-        const double y = axes.Y(w);
-        painter.setPen(QPen(kFrameColor, std::max(0.8, 1.1 * unit)));
-        painter.drawLine(QLineF(plot.right(), y, plot.right() + tick, y));
+    for (const TickMark& tick : layout.ratioMarks) {
+        painter.setPen(frame);
+        painter.drawLine(tick.mark);
         painter.setPen(kTextColor);
-        const QRectF box(plot.right() + tick + pad / 2.0, y - axis.height() / 2.0, 200.0 * unit, axis.height());
-        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, Fixed(w, layout.ratioDecimals));
+        painter.drawText(tick.textBox, Qt::AlignLeft | Qt::AlignVCenter, tick.text);
     }
 
-    // Axis titles and the chart's title.
     painter.setPen(kTextColor);
-    const double temperatureTitleTop = plot.bottom() + tick + pad / 2.0 + axis.height() + pad / 2.0;
-    painter.drawText(QRectF(plot.left(), temperatureTitleTop, plot.width(), axis.height()), Qt::AlignCenter,
-                     layout.temperatureTitle);
+    painter.drawText(layout.temperatureTitleBox, Qt::AlignCenter, layout.temperatureTitle);
     painter.save();
-    const double ratioTitleX = layout.page.width() - pad - axis.height() / 2.0;
-    painter.translate(ratioTitleX, plot.center().y());
+    painter.translate(layout.ratioTitleCenter);
     painter.rotate(-90.0);
-    painter.drawText(QRectF(-plot.height() / 2.0, -axis.height() / 2.0, plot.height(), axis.height()),
-                     Qt::AlignCenter, layout.ratioTitle);
+    painter.drawText(layout.ratioTitleBox, Qt::AlignCenter, layout.ratioTitle);
     painter.restore();
     painter.setFont(layout.titleFont);
-    const QFontMetricsF title(layout.titleFont);
-    painter.drawText(QRectF(0.0, pad, layout.page.width(), title.height()), Qt::AlignCenter, layout.title);
+    painter.drawText(layout.titleBox, Qt::AlignCenter, layout.title);
+}
 
-    // Curve labels on a light box that interrupts the line beneath.
+// Curve labels on a light box that interrupts the line beneath.
+void PaintCurveLabels(QPainter& painter, const std::vector<Curve>& curves, const ChartLayout& layout)
+{
+    const double unit = layout.unit;
     painter.setFont(layout.labelFont);
     for (const PlacedLabel& label : layout.curveLabels) {
-        const Family family = content.curves[label.owner].family;
+        const Family family = curves[label.owner].family;
         painter.save();
         painter.translate(label.center);
         painter.rotate(label.angle);
@@ -757,62 +160,62 @@ void PaintChart(QPainter& painter, const ChartContent& content, const ChartLayou
         painter.drawText(box, Qt::AlignCenter, label.text);
         painter.restore();
     }
+}
 
-    // Legend.
-    const QFontMetricsF label(layout.labelFont);
-    const LegendMetrics legend = LegendMetricsOf(label, unit);
-    const std::vector<LegendEntry> entries = LegendEntries(content);
+// A legend row's sample: a family's line, a marker, or three dots of the cloud.
+void PaintLegendSample(QPainter& painter, const LegendRow& row, const ChartLayout& layout)
+{
+    const double unit = layout.unit;
+    const double x = row.sample.x();
+    const double middle = row.sample.y();
+    switch (row.kind) {
+    case LegendRow::Kind::Curve:
+        painter.setPen(PenOf(row.family, unit));
+        painter.drawLine(QLineF(x, middle, x + layout.legendSample, middle));
+        break;
+    case LegendRow::Kind::Marked:
+        painter.setPen(QPen(Qt::black, std::max(0.8, 1.2 * unit)));
+        painter.setBrush(MarkerColor());
+        painter.drawEllipse(QPointF(x + layout.legendSample / 2.0, middle), layout.markerRadius, layout.markerRadius);
+        painter.setBrush(Qt::NoBrush);
+        break;
+    case LegendRow::Kind::Cloud: {
+        QColor dot = kCloudColor;
+        dot.setAlphaF(0.6f);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(dot);
+        const double radius = std::max(1.5, 2.5 * unit);
+        for (int i = 0; i < 3; ++i)
+            painter.drawEllipse(QPointF(x + layout.legendSample * (0.2 + 0.3 * i), middle), radius, radius);
+        painter.setBrush(Qt::NoBrush);
+        break;
+    }
+    }
+}
+
+void PaintLegend(QPainter& painter, const ChartLayout& layout)
+{
     if (layout.legendInside) {
-        painter.setPen(QPen(QColor(0xb0, 0xb0, 0xb0), std::max(0.5, 0.8 * unit)));
+        painter.setPen(QPen(QColor(0xb0, 0xb0, 0xb0), std::max(0.5, 0.8 * layout.unit)));
         painter.setBrush(QColor(255, 255, 255, 240));
         painter.drawRect(layout.legend);
         painter.setBrush(Qt::NoBrush);
     }
-    double x = layout.legend.left() + legend.padding;
-    double y = layout.legend.top() + legend.padding / 2.0;
-    for (const LegendEntry& entry : entries) {
-        const double width = EntryWidth(entry, label, legend);
-        if (!layout.legendInside && x > layout.legend.left() + legend.padding &&
-            x + width > layout.legend.right()) {
-            x = layout.legend.left() + legend.padding;
-            y += legend.row;
-        }
-        const double middle = y + legend.row / 2.0;
-        switch (entry.kind) {
-        case LegendEntry::Kind::Curve:
-            painter.setPen(PenOf(entry.family, unit));
-            painter.drawLine(QLineF(x, middle, x + legend.sample, middle));
-            break;
-        case LegendEntry::Kind::Marked:
-            painter.setPen(QPen(Qt::black, std::max(0.8, 1.2 * unit)));
-            painter.setBrush(MarkerColor());
-            painter.drawEllipse(QPointF(x + legend.sample / 2.0, middle), layout.markerRadius, layout.markerRadius);
-            painter.setBrush(Qt::NoBrush);
-            break;
-        case LegendEntry::Kind::Cloud: {
-            QColor dot = kCloudColor;
-            dot.setAlphaF(0.6f);
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(dot);
-            const double radius = std::max(1.5, 2.5 * unit);
-            for (int i = 0; i < 3; ++i)
-                painter.drawEllipse(QPointF(x + legend.sample * (0.2 + 0.3 * i), middle), radius, radius);
-            painter.setBrush(Qt::NoBrush);
-            break;
-        }
-        }
+    for (const LegendRow& row : layout.legendRows) {
+        PaintLegendSample(painter, row, layout);
         painter.setPen(kTextColor);
-        painter.drawText(QRectF(x + legend.sample + legend.gap, y, width, legend.row), Qt::AlignLeft | Qt::AlignVCenter,
-                         entry.text);
-        if (layout.legendInside)
-            y += legend.row;
-        else
-            x += width + 2.0 * legend.gap;
+        painter.drawText(row.textBox, Qt::AlignLeft | Qt::AlignVCenter, row.text);
     }
+}
 
-    // Marked states on top of everything, each with its label.
+// The marked states on top of everything: each label joined to its marker by
+// a line, then the markers.
+void PaintMarkedStates(QPainter& painter, const std::vector<MarkedState>& marked, const ChartLayout& layout)
+{
+    const Axes& axes = layout.axes;
+    const double unit = layout.unit;
     for (const PlacedLabel& placed : layout.stateLabels) {
-        const QPointF at = axes.ToDevice(content.marked[placed.owner].properties.at);
+        const QPointF at = axes.ToDevice(marked[placed.owner].properties.at);
         const QRectF box(placed.center.x() - placed.size.width() / 2.0, placed.center.y() - placed.size.height() / 2.0,
                          placed.size.width(), placed.size.height());
         QPointF nearest(std::clamp(at.x(), box.left(), box.right()), std::clamp(at.y(), box.top(), box.bottom()));
@@ -825,12 +228,30 @@ void PaintChart(QPainter& painter, const ChartContent& content, const ChartLayou
         painter.drawText(box.adjusted(6.0 * unit, 4.0 * unit, -6.0 * unit, -4.0 * unit), Qt::AlignLeft | Qt::AlignVCenter,
                          placed.text);
     }
-    for (const MarkedState& state : content.marked) {
+    for (const MarkedState& state : marked) {
         painter.setPen(QPen(Qt::black, std::max(0.8, 1.2 * unit)));
         painter.setBrush(MarkerColor());
         painter.drawEllipse(axes.ToDevice(state.properties.at), layout.markerRadius, layout.markerRadius);
     }
     painter.setBrush(Qt::NoBrush);
+}
+
+} // namespace
+
+QColor MarkerColor() { return {0xd6, 0x1f, 0x26}; }
+
+void PaintChart(QPainter& painter, const ChartContent& content, const ChartLayout& layout)
+{
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.fillRect(QRectF(QPointF(0.0, 0.0), layout.page), Qt::white);
+    PaintGrid(painter, layout);
+    PaintCloud(painter, content.cloud, layout);
+    PaintCurves(painter, content.curves, layout);
+    PaintAxes(painter, layout);
+    PaintCurveLabels(painter, content.curves, layout);
+    PaintLegend(painter, layout);
+    PaintMarkedStates(painter, content.marked, layout);
 }
 
 } // namespace humitrax::chart

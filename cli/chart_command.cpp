@@ -107,7 +107,7 @@ int UsageError(std::string_view reason)
     return kExitUsage;
 }
 
-using chart::Condition;
+using humitrax::Condition;
 using chart::StateInput;
 
 struct PointOption {
@@ -393,6 +393,7 @@ bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::
     StateTableOptions reading;
     reading.kind = options.statesKind;
     reading.rules.units = options.units;
+    reading.rules.model = content.settings.model;
     reading.rules.given = options.given;
     reading.rules.pressureUnit = options.pressureUnit;
     reading.rules.defaultPressure = content.settings.pressure;

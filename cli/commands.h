@@ -18,6 +18,10 @@ int RunState(std::span<const std::string_view> args);
 int RunBatch(std::span<const std::string_view> args);
 /// chart ... -o FILE: a psychrometric chart.
 int RunChart(std::span<const std::string_view> args);
+/// process mix|heat|cool|coil|humidify ...: an air-conditioning process.
+int RunProcess(std::span<const std::string_view> args);
+/// comfort STATE --met M --clo C ...: PMV and PPD by ISO 7730.
+int RunComfort(std::span<const std::string_view> args);
 
 /// Each command's section of --help, owned beside the command.
 std::string_view CallHelp();
@@ -25,6 +29,8 @@ std::string_view CalcHelp();
 std::string_view StateHelp();
 std::string_view BatchHelp();
 std::string_view ChartHelp();
+std::string_view ProcessHelp();
+std::string_view ComfortHelp();
 
 /// Exit statuses shared by the commands.
 inline constexpr int kExitOk = 0;

@@ -1,5 +1,5 @@
 // humitrax-cli: the property engine and the calculator's calculation for
-// scripts, batch work and charts.
+// scripts, batch work, air-conditioning processes, comfort and charts.
 #include "commands.h"
 #include "output.h"
 
@@ -45,7 +45,7 @@ int RunCommand(std::span<const std::string_view> args)
     const std::span<const std::string_view> rest = args.subspan(1);
     if (command == "--help" || command == "-h" || command == "help") {
         for (std::string_view part : {kHelp, CallHelp(), CalcHelp(), StateHelp(), BatchHelp(),
-                                      ChartHelp(), kHelpEnd}) {
+                                      ProcessHelp(), ComfortHelp(), ChartHelp(), kHelpEnd}) {
             if (!WriteOut(part))
                 return OutputFailed();
         }
@@ -61,6 +61,10 @@ int RunCommand(std::span<const std::string_view> args)
         return RunState(rest);
     if (command == "batch")
         return RunBatch(rest);
+    if (command == "process")
+        return RunProcess(rest);
+    if (command == "comfort")
+        return RunComfort(rest);
     if (command == "chart")
         return RunChart(rest);
     std::fprintf(stderr, "humitrax-cli: unknown command '%.*s'; try 'humitrax-cli --help'\n",

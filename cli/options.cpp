@@ -3,6 +3,7 @@
 #include "numbers.h"
 
 #include <array>
+#include <cctype>
 #include <cmath>
 
 namespace humitrax::cli {
@@ -22,11 +23,14 @@ std::optional<std::string> Options::Read(std::span<const std::string_view> args,
             continue;
         }
         if (optionsEnded || !arg.starts_with("--")) {
-            if (arg.starts_with("-") && arg != "-" && !optionsEnded)
+            const bool number = arg.size() > 1 && (std::isdigit(static_cast<unsigned char>(arg[1])) != 0 ||
+                                                   arg[1] == '.');
+            if (arg.starts_with("-") && arg != "-" && !number && !optionsEnded)
                 return "unknown option '" + std::string(arg) + "'";
             if (m_positional.size() >= positionals)
                 return "unexpected argument '" + std::string(arg) + "'";
             m_positional.push_back(arg);
+            m_items.push_back({{}, arg});
             continue;
         }
         std::string_view value;
@@ -58,6 +62,7 @@ std::optional<std::string> Options::Read(std::span<const std::string_view> args,
                        " cannot both be given";
         }
         m_given.push_back({spec, value});
+        m_items.push_back({spec->name, value});
     }
     return std::nullopt;
 }

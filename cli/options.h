@@ -28,8 +28,9 @@ public:
     /// Reads `args` by `specs`. Nothing on success, else the usage message:
     /// "unknown option '--x'", "unexpected argument 'x'", "--x needs a value",
     /// "--x is given twice", "--a and --b cannot both be given". Arguments
-    /// that do not start with "--" ("-" included) are positional when
-    /// `positionals` allows that many. After --help or -h nothing else is read.
+    /// that do not start with "--" ("-", "-5" and "-5,rh=80" included) are
+    /// positional when `positionals` allows that many; any other "-x" is an
+    /// unknown option. After --help or -h nothing else is read.
     std::optional<std::string> Read(std::span<const std::string_view> args,
                                     std::span<const OptionSpec> specs, std::size_t positionals = 0);
 
@@ -46,12 +47,21 @@ public:
         return m_positional;
     }
 
+    /// Options and positional arguments in the order given: `name` is the
+    /// option's ("--flow"), empty for a positional argument.
+    struct Item {
+        std::string_view name;
+        std::string_view value;
+    };
+    [[nodiscard]] const std::vector<Item>& items() const noexcept { return m_items; }
+
 private:
     struct Given {
         const OptionSpec* spec;
         std::string_view value;
     };
     std::vector<Given> m_given;
+    std::vector<Item> m_items;
     std::vector<std::string_view> m_positional;
     bool m_help = false;
 };

@@ -25,11 +25,12 @@ double InRange(const System& s, double t)
 double SaturationSlope(const System& s, double t)
 {
     const Num T = Num(t) + s.offset;
+    const Num T2 = T * T;
     if (t < s.triplePoint) {
-        const Num a = Num(-s.c1) / Pow(T, 2.0) + s.c3 + Num(2.0 * s.c4) * T + Num(3.0 * s.c5) * Pow(T, 2.0);
-        return (a + Num(4.0 * s.c6) * Pow(T, 3.0) + Num(s.c7) / T).v;
+        const Num a = Num(-s.c1) / T2 + s.c3 + Num(2.0 * s.c4) * T + Num(3.0 * s.c5) * T2;
+        return (a + Num(4.0 * s.c6) * (T2 * T) + Num(s.c7) / T).v;
     }
-    const Num a = Num(-s.c8) / Pow(T, 2.0) + s.c10 + Num(2.0 * s.c11) * T + Num(3.0 * s.c12) * Pow(T, 2.0);
+    const Num a = Num(-s.c8) / T2 + s.c10 + Num(2.0 * s.c11) * T + Num(3.0 * s.c12) * T2;
     return (a + Num(s.c13) / T).v;
 }
 
@@ -52,13 +53,13 @@ double SatPressure(double t, bool si)
 {
     const detail::System& s = detail::SystemOf(si);
     const Num T = Num(detail::InRange(s, t)) + s.offset;
+    const Num T2 = T * T;
     Num lnP = 0.0;
     if (t < s.triplePoint) {
-        lnP = Num(s.c1) / T + s.c2 + s.c3 * T + s.c4 * detail::Pow(T, 2.0) + s.c5 * detail::Pow(T, 3.0) +
-              s.c6 * detail::Pow(T, 4.0) + s.c7 * detail::Log(T);
+        lnP = Num(s.c1) / T + s.c2 + s.c3 * T + s.c4 * T2 + s.c5 * (T2 * T) + s.c6 * (T2 * T2) +
+              s.c7 * detail::Log(T);
     } else {
-        lnP = Num(s.c8) / T + s.c9 + s.c10 * T + s.c11 * detail::Pow(T, 2.0) + s.c12 * detail::Pow(T, 3.0) +
-              s.c13 * detail::Log(T);
+        lnP = Num(s.c8) / T + s.c9 + s.c10 * T + s.c11 * T2 + s.c12 * (T2 * T) + s.c13 * detail::Log(T);
     }
     return (detail::Exp(lnP) / s.pressureDivisor).v;
 }

@@ -151,7 +151,9 @@ double DewPoint(double pw, bool si)
     return detail::InvertSaturation(s, si, pw);
 }
 
-double WetBulb(double t, double W, double p, bool si)
+double WetBulb(double t, double W, double p, bool si) { return WetBulb(t, W, p, si, std::nullopt); }
+
+double WetBulb(double t, double W, double p, bool si, std::optional<double> dewPoint)
 {
     using humitrax::detail::Checked;
     using humitrax::detail::Fail;
@@ -205,7 +207,11 @@ double WetBulb(double t, double W, double p, bool si)
     // (t − td)(1.006 + 1.86 W)/2500; for W = 0, or vapour too thin to have a
     // dew point in the range, the range's lowest temperature.
     double lo = s.lowest;
-    if (pw >= SatPressure(s.lowest, si)) {
+    if (dewPoint) {
+        lo = *dewPoint;
+        if (lo >= t)
+            return t;
+    } else if (pw >= SatPressure(s.lowest, si)) {
         lo = DewPoint(pw, si);
         if (lo >= t)
             return t; // saturated: the dew point, to its last bits, is the dry bulb

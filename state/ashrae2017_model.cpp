@@ -70,8 +70,14 @@ void Ashrae2017Properties(const StateInput& input, StateResult& result) noexcept
         if (!dew.present && dew.reason == CausePhrase(FailureCause::InvalidLogarithm))
             dew.reason = kDryAir;
     }
-    if (input.condition != Condition::WetBulb)
-        result[Property::WetBulb] = FromRatio(ratio, [&] { return ashrae2017::WetBulb(t, W, p, si); });
+    if (input.condition != Condition::WetBulb) {
+        // The dew point brackets the wet bulb from below: found once for both.
+        const Cell& dew = result[Property::DewPoint];
+        const std::optional<double> dewPoint =
+            dew.present ? std::optional<double>(dew.value) : std::nullopt;
+        result[Property::WetBulb] =
+            FromRatio(ratio, [&] { return ashrae2017::WetBulb(t, W, p, si, dewPoint); });
+    }
     result[Property::Enthalpy] = FromRatio(ratio, [&] { return ashrae2017::Enthalpy(t, W, si); });
     result[Property::SpecificVolume] =
         FromRatio(ratio, [&] { return ashrae2017::Volume(t, W, p, si); });

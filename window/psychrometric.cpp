@@ -243,103 +243,106 @@ Psychrometric::Psychrometric(ToolkitSeam& toolkit, QWidget* parent)
     setGeometry(Twips(6450, 3645, 6030, 5655));
     setFixedSize(size());
 
-    drytemp = AddLabel(this, "drytemp", QStringLiteral("Dry bulb temperature:"),
-                       Twips(520, 430, 2295, 255));
-    DBT = AddEntry(this, "DBT", 3, Twips(3120, 360, 1935, 360));
-    barocond = AddList(this, "barocond",
-                       {QStringLiteral("Barometric pressure:"),
-                        QStringLiteral("Altitude - above sea level:")},
-                       Twips(480, 840, 2535, 360));
-    second = AddEntry(this, "second", 7, Twips(3120, 840, 1935, 360));
-    tempunit = AddLabel(this, "tempunit", QStringLiteral("\u00B0C"), Twips(5160, 480, 375, 255));
-    unit = AddLabel(this, "unit", QStringLiteral("kPa"), Twips(5160, 890, 375, 255));
-    thirdcond = AddList(this, "thirdcond",
-                        {QStringLiteral("Wet bulb temperature:"),
-                         QStringLiteral("Dew point temperature:"),
-                         QStringLiteral("Relative humidity:"), QStringLiteral("Humidity ratio:")},
-                        Twips(480, 1320, 2535, 360));
-    Text1 = AddEntry(this, "Text1", 7, Twips(3120, 1320, 1935, 360));
+    m_dryBulbLabel = AddLabel(this, "drytemp", QStringLiteral("Dry bulb temperature:"),
+                              Twips(520, 430, 2295, 255));
+    m_dryBulbEntry = AddEntry(this, "DBT", 3, Twips(3120, 360, 1935, 360));
+    m_pressureKindList = AddList(this, "barocond",
+                                 {QStringLiteral("Barometric pressure:"),
+                                  QStringLiteral("Altitude - above sea level:")},
+                                 Twips(480, 840, 2535, 360));
+    m_secondEntry = AddEntry(this, "second", 7, Twips(3120, 840, 1935, 360));
+    m_temperatureUnitLabel =
+        AddLabel(this, "tempunit", QStringLiteral("\u00B0C"), Twips(5160, 480, 375, 255));
+    m_unitLabel = AddLabel(this, "unit", QStringLiteral("kPa"), Twips(5160, 890, 375, 255));
+    m_conditionList = AddList(this, "thirdcond",
+                              {QStringLiteral("Wet bulb temperature:"),
+                               QStringLiteral("Dew point temperature:"),
+                               QStringLiteral("Relative humidity:"), QStringLiteral("Humidity ratio:")},
+                              Twips(480, 1320, 2535, 360));
+    m_thirdEntry = AddEntry(this, "Text1", 7, Twips(3120, 1320, 1935, 360));
 
-    calculate = Place(new QPushButton(QStringLiteral("&Calculate Psychrometric Properties"), this),
-                      "calculate", Twips(360, 1920, 5295, 375));
+    m_calculateButton =
+        Place(new QPushButton(QStringLiteral("&Calculate Psychrometric Properties"), this),
+              "calculate", Twips(360, 1920, 5295, 375));
     // The "&" makes Alt+C press the button. setDefault draws it as the default
     // button and lets Enter press it while it has the focus; Enter elsewhere
     // reaches keyPressEvent.
-    calculate->setDefault(true);
-    palette = calculate->palette();
+    m_calculateButton->setDefault(true);
+    palette = m_calculateButton->palette();
     palette.setColor(QPalette::Button, kButtonWhite);
-    calculate->setPalette(palette);
+    m_calculateButton->setPalette(palette);
 
-    Label1 = AddLabel(this, "Label1", QStringLiteral("\u00B0C"), Twips(5160, 1365, 375, 255));
-    Label2 = AddLabel(this, "Label2", kRightsNotice, Twips(360, 2640, 5295, 2655));
-    Label2->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Label2->setLineWidth(1);
-    Label3 = AddLabel(this, "Label3", kSupportLine, Twips(720, 5400, 4935, 255));
-    Label3->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    palette = Label3->palette();
+    m_conditionUnitLabel =
+        AddLabel(this, "Label1", QStringLiteral("\u00B0C"), Twips(5160, 1365, 375, 255));
+    m_resultsLabel = AddLabel(this, "Label2", kRightsNotice, Twips(360, 2640, 5295, 2655));
+    m_resultsLabel->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_resultsLabel->setLineWidth(1);
+    m_supportLabel = AddLabel(this, "Label3", kSupportLine, Twips(720, 5400, 4935, 255));
+    m_supportLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    palette = m_supportLabel->palette();
     palette.setColor(QPalette::WindowText, palette.color(QPalette::Highlight));
-    Label3->setPalette(palette);
-    Label3->setCursor(Qt::PointingHandCursor);
+    m_supportLabel->setPalette(palette);
+    m_supportLabel->setCursor(Qt::PointingHandCursor);
 
     // The picture lies in the right-hand part of the results area, beneath it:
     // the results text runs over the picture.
-    Image1 = Place(new QLabel(this), "Image1", Twips(3480, 2760, 2085, 2070));
-    Image1->setPixmap(QPixmap(kPicture));
-    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->stackUnder(Label2);
+    m_picture = Place(new QLabel(this), "Image1", Twips(3480, 2760, 2085, 2070));
+    m_picture->setPixmap(QPixmap(kPicture));
+    m_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_picture->stackUnder(m_resultsLabel);
 
     auto* buttonStyle = new WhiteFaceStyle(QApplication::style()->name());
     buttonStyle->setParent(this);
-    calculate->setStyle(buttonStyle);
+    m_calculateButton->setStyle(buttonStyle);
 
     // Created after the lists, so that it is deleted after them.
     auto* listStyle = new ListStyle(QApplication::style()->name());
     listStyle->setParent(this);
-    for (QComboBox* list : {barocond, thirdcond}) {
+    for (QComboBox* list : {m_pressureKindList, m_conditionList}) {
         list->setStyle(listStyle);
         list->setItemDelegate(new ListEntryDelegate(list));
     }
 
-    setTabOrder(DBT, barocond);
-    setTabOrder(barocond, second);
-    setTabOrder(second, thirdcond);
-    setTabOrder(thirdcond, Text1);
-    setTabOrder(Text1, calculate);
+    setTabOrder(m_dryBulbEntry, m_pressureKindList);
+    setTabOrder(m_pressureKindList, m_secondEntry);
+    setTabOrder(m_secondEntry, m_conditionList);
+    setTabOrder(m_conditionList, m_thirdEntry);
+    setTabOrder(m_thirdEntry, m_calculateButton);
 
-    DBT->setAccessibleName(CaptionName(drytemp->text()));
-    barocond->setAccessibleName(QStringLiteral("Pressure or altitude"));
-    thirdcond->setAccessibleName(QStringLiteral("Third condition"));
+    m_dryBulbEntry->setAccessibleName(CaptionName(m_dryBulbLabel->text()));
+    m_pressureKindList->setAccessibleName(QStringLiteral("Pressure or altitude"));
+    m_conditionList->setAccessibleName(QStringLiteral("Third condition"));
 
-    for (QLineEdit* box : {DBT, second, Text1})
+    for (QLineEdit* box : {m_dryBulbEntry, m_secondEntry, m_thirdEntry})
         box->installEventFilter(this);
-    for (QComboBox* list : {barocond, thirdcond})
+    for (QComboBox* list : {m_pressureKindList, m_conditionList})
         list->installEventFilter(this);
-    Label3->installEventFilter(this);
+    m_supportLabel->installEventFilter(this);
 
-    connect(barocond, &QComboBox::currentIndexChanged, this, &Psychrometric::barocond_Click);
-    connect(thirdcond, &QComboBox::currentIndexChanged, this, &Psychrometric::thirdcond_Click);
-    connect(barocond, &QComboBox::currentIndexChanged, this, &Psychrometric::describeEntries);
-    connect(thirdcond, &QComboBox::currentIndexChanged, this, &Psychrometric::describeEntries);
-    connect(calculate, &QPushButton::clicked, this, &Psychrometric::calculate_Click);
+    connect(m_pressureKindList, &QComboBox::currentIndexChanged, this, &Psychrometric::barocond_Click);
+    connect(m_conditionList, &QComboBox::currentIndexChanged, this, &Psychrometric::thirdcond_Click);
+    connect(m_pressureKindList, &QComboBox::currentIndexChanged, this, &Psychrometric::describeEntries);
+    connect(m_conditionList, &QComboBox::currentIndexChanged, this, &Psychrometric::describeEntries);
+    connect(m_calculateButton, &QPushButton::clicked, this, &Psychrometric::calculate_Click);
 
     Form_Load();
-    DBT->setFocus();
+    m_dryBulbEntry->setFocus();
 }
 
 void Psychrometric::Form_Load()
 {
-    barocond->setCurrentIndex(0);
-    thirdcond->setCurrentIndex(0);
+    m_pressureKindList->setCurrentIndex(pressure_entries::kPressure);
+    m_conditionList->setCurrentIndex(condition_entries::kWetBulb);
 }
 
 void Psychrometric::barocond_Click()
 {
-    switch (barocond->currentIndex()) {
-    case 0:
-        unit->setText(QStringLiteral("kPa"));
+    switch (m_pressureKindList->currentIndex()) {
+    case pressure_entries::kPressure:
+        m_unitLabel->setText(QStringLiteral("kPa"));
         break;
-    case 1:
-        unit->setText(QStringLiteral("m"));
+    case pressure_entries::kAltitude:
+        m_unitLabel->setText(QStringLiteral("m"));
         break;
     default:
         break;
@@ -353,16 +356,16 @@ void Psychrometric::barocond_Validate(std::int16_t& /*Cancel*/)
 
 void Psychrometric::thirdcond_Click()
 {
-    switch (thirdcond->currentIndex()) {
-    case 0:
-    case 1:
-        Label1->setText(QStringLiteral("\u00B0C"));
+    switch (m_conditionList->currentIndex()) {
+    case condition_entries::kWetBulb:
+    case condition_entries::kDewPoint:
+        m_conditionUnitLabel->setText(QStringLiteral("\u00B0C"));
         break;
-    case 2:
-        Label1->setText(QStringLiteral("%"));
+    case condition_entries::kRelativeHumidity:
+        m_conditionUnitLabel->setText(QStringLiteral("%"));
         break;
-    case 3:
-        Label1->setText(QStringLiteral("-"));
+    case condition_entries::kHumidityRatio:
+        m_conditionUnitLabel->setText(QStringLiteral("-"));
         break;
     default:
         break;
@@ -414,17 +417,17 @@ void Psychrometric::calculate_Click()
     const auto utf8 = [](const QString& text) { return text.toStdString(); };
     try {
         CalculationRequest request;
-        request.dryBulb = utf8(DBT->text());
-        request.second = utf8(second->text());
-        request.third = utf8(Text1->text());
-        request.barocond = static_cast<std::int16_t>(barocond->currentIndex());
-        request.thirdcond = static_cast<std::int16_t>(thirdcond->currentIndex());
+        request.dryBulb = utf8(m_dryBulbEntry->text());
+        request.second = utf8(m_secondEntry->text());
+        request.third = utf8(m_thirdEntry->text());
+        request.barocond = static_cast<std::int16_t>(m_pressureKindList->currentIndex());
+        request.thirdcond = static_cast<std::int16_t>(m_conditionList->currentIndex());
         NumberConventions conventions;
         conventions.decimalSeparator = utf8(QLocale::system().decimalPoint());
 
         const CalculationOutcome outcome = Calculate(request, conventions);
         if (outcome.succeeded)
-            Label2->setText(QString::fromStdString(outcome.text));
+            m_resultsLabel->setText(QString::fromStdString(outcome.text));
         else
             m_toolkit.showCritical(this, QString::fromStdString(outcome.text));
     } catch (...) {
@@ -456,7 +459,7 @@ void Psychrometric::keyPressEvent(QKeyEvent* event)
     // it, so this is the one place that acts on it: the press runs once.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        calculate->click();
+        m_calculateButton->click();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -477,17 +480,17 @@ bool Psychrometric::eventFilter(QObject* watched, QEvent* event)
             break;
         // Validate never cancels, so the focus always moves on.
         std::int16_t Cancel = 0;
-        if (watched == barocond)
+        if (watched == m_pressureKindList)
             barocond_Validate(Cancel);
-        else if (watched == thirdcond)
+        else if (watched == m_conditionList)
             thirdcond_Validate(Cancel);
         break;
     }
     case QEvent::MouseButtonRelease:
-        if (watched == Label3) {
+        if (watched == m_supportLabel) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton
-                && Label3->rect().contains(mouse->position().toPoint()))
+                && m_supportLabel->rect().contains(mouse->position().toPoint()))
                 Label3_Click();
         }
         break;
@@ -523,9 +526,9 @@ bool Psychrometric::filterTypedCharacters(QLineEdit* box, const QKeyEvent& event
     // Keys that type no character (arrows, Home, End) have no text and pass.
     for (const QChar character : event.text()) {
         auto KeyAscii = static_cast<std::int16_t>(character.unicode());
-        if (box == DBT)
+        if (box == m_dryBulbEntry)
             DBT_KeyPress(KeyAscii);
-        else if (box == second)
+        else if (box == m_secondEntry)
             second_KeyPress(KeyAscii);
         else
             Text1_KeyPress(KeyAscii);
@@ -538,8 +541,8 @@ bool Psychrometric::filterTypedCharacters(QLineEdit* box, const QKeyEvent& event
 void Psychrometric::describeEntries()
 {
     // A screen reader names the two lower entry boxes by the list beside them.
-    second->setAccessibleName(CaptionName(barocond->currentText()));
-    Text1->setAccessibleName(CaptionName(thirdcond->currentText()));
+    m_secondEntry->setAccessibleName(CaptionName(m_pressureKindList->currentText()));
+    m_thirdEntry->setAccessibleName(CaptionName(m_conditionList->currentText()));
 }
 
 } // namespace humitrax

@@ -77,20 +77,21 @@ private:
 
     ToolkitSeam& m_toolkit;
 
-    // The controls, in tab order; Image1 has no tab stop.
-    QLabel* drytemp = nullptr;
-    QLineEdit* DBT = nullptr;
-    QComboBox* barocond = nullptr;
-    QLineEdit* second = nullptr;
-    QLabel* tempunit = nullptr;
-    QLabel* unit = nullptr;
-    QComboBox* thirdcond = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QPushButton* calculate = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Image1 = nullptr;
+    // The controls, in tab order, each with the object name it is found by;
+    // the picture has no tab stop.
+    QLabel* m_dryBulbLabel = nullptr;          ///< drytemp: "Dry bulb temperature:"
+    QLineEdit* m_dryBulbEntry = nullptr;       ///< DBT: the dry bulb, °C
+    QComboBox* m_pressureKindList = nullptr;   ///< barocond: pressure or altitude
+    QLineEdit* m_secondEntry = nullptr;        ///< second: the pressure or the altitude
+    QLabel* m_temperatureUnitLabel = nullptr;  ///< tempunit: the dry bulb's unit
+    QLabel* m_unitLabel = nullptr;             ///< unit: the second entry's unit, kPa or m
+    QComboBox* m_conditionList = nullptr;      ///< thirdcond: which third condition
+    QLineEdit* m_thirdEntry = nullptr;         ///< Text1: the third condition's value
+    QPushButton* m_calculateButton = nullptr;  ///< calculate
+    QLabel* m_conditionUnitLabel = nullptr;    ///< Label1: the third entry's unit
+    QLabel* m_resultsLabel = nullptr;          ///< Label2: the rights notice, then the report
+    QLabel* m_supportLabel = nullptr;          ///< Label3: the support line
+    QLabel* m_picture = nullptr;               ///< Image1, beneath the results
 };
 
 } // namespace humitrax

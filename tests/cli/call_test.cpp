@@ -119,7 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
         OutputRow{"call_closed", {"call", "SatPressureSI", "20"}, "&-"},
         OutputRow{"calc_full_disk", {"calc", "--dry-bulb", "25", "--pressure", "101.325", "--relative-humidity", "50"}, "/dev/full"},
         OutputRow{"state_closed", {"state", "--units", "si", "--dry-bulb", "25", "--pressure", "101.325", "--relative-humidity", "50"}, "&-"},
-        OutputRow{"help_full_disk", {"--help"}, "/dev/full"}),
+        OutputRow{"help_full_disk", {"--help"}, "/dev/full"},
+        OutputRow{"process_json_full_disk", {"process", "heat", "20,rh=50", "--flow", "1kg/s", "--to", "30", "--format", "json", "--units", "si", "--pressure", "101.325"}, "/dev/full"},
+        OutputRow{"comfort_closed", {"comfort", "22,rh=60", "--met", "1.2", "--clo", "0.5", "--units", "si", "--pressure", "101.325"}, "&-"}),
     [](const ::testing::TestParamInfo<OutputRow>& row) { return std::string(row.param.name); });
 
 TEST(Cli, HelpAndVersion)

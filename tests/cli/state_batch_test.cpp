@@ -669,6 +669,7 @@ TEST(BatchJson, OneObjectPerRowNullsAndEscapes)
     EXPECT_EQ(second.at("status"), "line 3: relative_humidity is not a number");
 }
 
+// ---------------------------------------------------------------------------
 // The text of passed-through columns in JSON: always UTF-8, each key once.
 // CSV passes the same bytes through unchanged.
 

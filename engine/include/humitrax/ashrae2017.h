@@ -24,6 +24,8 @@
 //   power through the C library's pow.
 #pragma once
 
+#include <optional>
+
 #include "property_result.h"
 
 namespace humitrax::ashrae2017 {
@@ -96,6 +98,10 @@ double HumidityRatioFromWetBulb(double t, double twb, double p, bool si);
 /// does not exist (W < 0, or W above Ws(t, p) by more than 1e-12 of it) or
 /// that cannot be bracketed.
 double WetBulb(double t, double W, double p, bool si);
+/// WetBulb with the air's dew point already known (DewPoint of its vapour
+/// pressure), which then brackets the root from below without being found
+/// again. The same answer as WetBulb.
+double WetBulb(double t, double W, double p, bool si, std::optional<double> dewPoint);
 
 /// Specific enthalpy of moist air per unit mass of dry air: 1.006 t +
 /// W (2501 + 1.86 t) kJ/kg (0 at 0 °C, dry air), or 0.240 t + W (1061 +

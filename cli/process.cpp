@@ -1,0 +1,618 @@
+// The process command: mixing, heating, cooling, a cooling coil or a
+// humidifier, from the entering air to the leaving air, with the loads.
+#include "air_options.h"
+#include "csv.h"
+#include "commands.h"
+#include "numbers.h"
+#include "output.h"
+
+#include "humitrax/process.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace humitrax::cli {
+namespace {
+
+constexpr std::string_view kHelp = R"(  process mix|heat|cool|coil|humidify STATE [STATE] --flow FLOW [--flow FLOW] ...
+        [--units si|ip] (--pressure P | --altitude A) [--model calculator|ashrae2017]
+        [--format table|csv|json]
+      An air-conditioning process: the entering and leaving air with every
+      property, the dry-air flows and the loads. A STATE is a dry bulb and one
+      condition: 25,rh=50 (relative humidity, %), 33,wb=24 (wet bulb),
+      12,dp=10 (dew point) or 20,w=0.008 (humidity ratio), in the units
+      chosen. A FLOW is a dry-air mass flow (2.5kg/s, 150lb/min) or a volume
+      flow of the air at its own state (1.2m3/s, 4000m3/h, 3000cfm), given
+      after its state. Every state has the process's pressure.
+        mix STATE --flow FLOW STATE --flow FLOW
+            Two streams mixed adiabatically.
+        heat STATE --flow FLOW --to T
+        cool STATE --flow FLOW --to T
+            To the leaving dry bulb T at a constant humidity ratio; cooling
+            below the dew point is the coil's work.
+        coil STATE --flow FLOW (--adp T --bypass BF | --leaving STATE)
+            A cooling and dehumidifying coil, by its apparatus dew point and
+            bypass factor (0 to 1), or by the leaving air (the apparatus dew
+            point and bypass factor are then worked out). The condensate leaves
+            at the leaving dew point.
+        humidify STATE --flow FLOW (--steam T | --adiabatic)
+                 (--to rh=V | --to w=V | --effectiveness E)
+            By steam at T, or by evaporating water (at the wet bulb) to a
+            relative humidity, a humidity ratio or, evaporating, an
+            effectiveness E from 0 to 1 towards saturation.
+      Loads in kW (si) or Btu/h and tons (ip). csv (part,quantity,value,unit)
+      and json give heat and water as added to the air, negative when taken
+      away; the table says "removed" for cool and coil. A request no air or
+      apparatus can meet (fog, a coil that would add water ...) is refused
+      with a message and exit status 1.
+      Examples:
+        humitrax-cli process mix 32,wb=24 --flow 1kg/s 24,rh=50 --flow 3m3/s --units si --pressure 101.325
+        humitrax-cli process heat 5,rh=80 --flow 2m3/s --to 35 --units si --altitude 400
+        humitrax-cli process cool 95,rh=30 --flow 2000cfm --to 75 --units ip --pressure 14.696
+        humitrax-cli process coil 28,wb=21 --flow 2kg/s --adp 10 --bypass 0.1 --units si --pressure 101.325
+        humitrax-cli process coil 30,rh=50 --flow 1.2m3/s --leaving 14,rh=92 --units si --pressure 101.325
+        humitrax-cli process humidify 22,rh=20 --flow 1kg/s --steam 100 --to rh=50 --units si --pressure 101.325
+        humitrax-cli process humidify 95,rh=20 --flow 5000cfm --adiabatic --effectiveness 0.8 --units ip --altitude 3000
+
+)";
+
+enum class Kind : std::uint8_t { Mix, Heat, Cool, Coil, Humidify };
+
+struct KindName {
+    std::string_view name;
+    Kind kind;
+    std::string_view title;
+};
+constexpr std::array<KindName, 5> kKinds{{
+    {"mix", Kind::Mix, "Mixing of two streams"},
+    {"heat", Kind::Heat, "Sensible heating"},
+    {"cool", Kind::Cool, "Sensible cooling"},
+    {"coil", Kind::Coil, "Cooling and dehumidifying coil"},
+    {"humidify", Kind::Humidify, "Humidifying"},
+}};
+
+struct ProcessOptions {
+    AirOptions air;
+    Kind kind = Kind::Mix;
+    std::string_view kindName;
+    std::vector<AirState> states;
+    std::vector<Flow> flows;
+    std::optional<double> toDryBulb;           ///< heat, cool
+    std::optional<HumidifyTarget> target;      ///< humidify
+    double targetValue = 0.0;
+    std::optional<AirState> leaving;           ///< coil
+    std::optional<double> apparatusDewPoint;   ///< coil
+    std::optional<double> bypassFactor;        ///< coil
+    std::optional<double> steamTemperature;    ///< humidify
+    bool adiabatic = false;                    ///< humidify
+};
+
+int Usage(std::string_view kind, const std::string& message)
+{
+    std::fprintf(stderr, "humitrax-cli: process%s%.*s: %s; try 'humitrax-cli process --help'\n",
+                 kind.empty() ? "" : " ", static_cast<int>(kind.size()), kind.data(), message.c_str());
+    return kExitUsage;
+}
+
+/// Which options each kind takes, beyond the shared ones and --flow.
+bool Takes(Kind kind, std::string_view option)
+{
+    switch (kind) {
+    case Kind::Mix: return false;
+    case Kind::Heat:
+    case Kind::Cool: return option == "--to";
+    case Kind::Coil: return option == "--adp" || option == "--bypass" || option == "--leaving";
+    case Kind::Humidify:
+        return option == "--to" || option == "--steam" || option == "--adiabatic" || option == "--effectiveness";
+    }
+    return false;
+}
+
+/// Every option a process may take; Takes says which each kind takes.
+constexpr std::array<OptionSpec, 13> kProcessOptions{{
+    kAirOptionSpecs[0],
+    kAirOptionSpecs[1],
+    kAirOptionSpecs[2],
+    kAirOptionSpecs[3],
+    kAirOptionSpecs[4],
+    {"--flow", true, {}, true},
+    {"--to"},
+    {"--adp"},
+    {"--bypass"},
+    {"--leaving"},
+    {"--steam"},
+    {"--adiabatic", false},
+    {"--effectiveness"},
+}};
+
+/// Reads one option of the process itself; false with the reason in `message`.
+bool ReadProcessOption(std::string_view name, std::string_view value, ProcessOptions& options,
+                       std::string& message)
+{
+    if (name == "--flow") {
+        const std::optional<Flow> flow = ParseFlow(value, message);
+        if (!flow)
+            return false;
+        options.flows.push_back(*flow);
+        return true;
+    }
+    if (!Takes(options.kind, name)) {
+        message = "unknown option '" + std::string(name) + "' for process " + std::string(options.kindName);
+        return false;
+    }
+    const auto number = [&](std::optional<double>& target) {
+        target = ParseFinite(name, value, message);
+        return target.has_value();
+    };
+    if (name == "--adiabatic") {
+        options.adiabatic = true;
+        return true;
+    }
+    if (name == "--leaving") {
+        options.leaving = ParseAirState(value, message);
+        return options.leaving.has_value();
+    }
+    if (name == "--adp")
+        return number(options.apparatusDewPoint);
+    if (name == "--bypass")
+        return number(options.bypassFactor);
+    if (name == "--steam")
+        return number(options.steamTemperature);
+    if (name == "--to" && options.kind != Kind::Humidify)
+        return number(options.toDryBulb);
+    // The humidifier's targets: --to rh=V, --to w=V, --effectiveness E.
+    if (options.target) {
+        message = "--to and --effectiveness cannot both be given";
+        return false;
+    }
+    std::string_view text = value;
+    if (name == "--effectiveness") {
+        options.target = HumidifyTarget::Effectiveness;
+    } else if (text.starts_with("rh=")) {
+        options.target = HumidifyTarget::RelativeHumidity;
+        text.remove_prefix(3);
+    } else if (text.starts_with("w=")) {
+        options.target = HumidifyTarget::HumidityRatio;
+        text.remove_prefix(2);
+    } else {
+        message = "--to is rh=V or w=V for process humidify, not '" + std::string(value) + "'";
+        return false;
+    }
+    const std::optional<double> read = ParseFinite(name, text, message);
+    options.targetValue = read.value_or(0.0);
+    return read.has_value();
+}
+
+/// What each kind needs once every argument is read; false with the reason.
+bool CheckComplete(const ProcessOptions& options, std::string& message)
+{
+    const std::size_t streams = options.kind == Kind::Mix ? 2 : 1;
+    if (options.states.size() != streams) {
+        message = "process " + std::string(options.kindName) + " takes " + (streams == 2 ? "two states" : "one state") +
+                  ", not " + std::to_string(options.states.size());
+    } else if (options.flows.size() != streams) {
+        message = streams == 2 ? "give one --flow after each state" : "give one --flow";
+    } else if ((options.kind == Kind::Heat || options.kind == Kind::Cool) && !options.toDryBulb) {
+        message = "--to (the leaving dry bulb) is needed";
+    } else if (options.kind == Kind::Coil &&
+               options.leaving.has_value() == (options.apparatusDewPoint || options.bypassFactor)) {
+        message = "give --adp and --bypass, or --leaving";
+    } else if (options.kind == Kind::Coil && !options.leaving &&
+               !(options.apparatusDewPoint && options.bypassFactor)) {
+        message = "--adp and --bypass go together";
+    } else if (options.kind == Kind::Humidify && options.adiabatic == options.steamTemperature.has_value()) {
+        message = "give --steam T or --adiabatic";
+    } else if (options.kind == Kind::Humidify && !options.target) {
+        message = "give --to rh=V, --to w=V or --effectiveness E";
+    }
+    return message.empty();
+}
+
+/// The options, or the exit status of a usage error or of --help.
+std::optional<int> ParseOptions(std::span<const std::string_view> args, ProcessOptions& options)
+{
+    constexpr std::size_t kMostStates = 8; // more than any process takes, to say how many
+    Options given;
+    if (std::optional<std::string> error = given.Read(args, kProcessOptions, 1 + kMostStates))
+        return Usage({}, *error);
+    if (given.help())
+        return WriteOut(kHelp) ? kExitOk : OutputFailed();
+    const std::vector<std::string_view>& words = given.positional();
+    if (words.empty())
+        return Usage({}, "mix, heat, cool, coil or humidify is needed");
+    bool known = false;
+    for (const KindName& kind : kKinds) {
+        if (words.front() == kind.name) {
+            options.kind = kind.kind;
+            options.kindName = kind.name;
+            known = true;
+        }
+    }
+    if (!known)
+        return Usage({}, "unknown process '" + std::string(words.front()) + "'; give mix, heat, cool, coil or humidify");
+    std::string message;
+    if (!ReadAirOptions(given, options.air, message))
+        return Usage(options.kindName, message);
+    bool kindSeen = false;
+    for (const Options::Item& item : given.items()) {
+        if (item.name.empty()) {
+            if (!kindSeen) { // the process's own name
+                kindSeen = true;
+                continue;
+            }
+            const std::optional<AirState> state = ParseAirState(item.value, message);
+            if (!state)
+                return Usage(options.kindName, message);
+            if (options.kind == Kind::Mix && options.states.size() != options.flows.size())
+                return Usage(options.kindName, "give each state's --flow after it");
+            options.states.push_back(*state);
+        } else if (!IsAirOption(item.name)) {
+            if (!ReadProcessOption(item.name, item.value, options, message))
+                return Usage(options.kindName, message);
+        }
+    }
+    if (!CheckComplete(options, message))
+        return Usage(options.kindName, message);
+    return std::nullopt;
+}
+
+ProcessResult Compute(const ProcessOptions& options, const ProcessBasis& basis)
+{
+    const AirState& entering = options.states.front();
+    const Flow& flow = options.flows.front();
+    switch (options.kind) {
+    case Kind::Mix: return Mix({basis, entering, flow, options.states[1], options.flows[1]});
+    case Kind::Heat: return Heat({basis, entering, flow, *options.toDryBulb});
+    case Kind::Cool: return Cool({basis, entering, flow, *options.toDryBulb});
+    case Kind::Coil:
+        if (options.leaving)
+            return Coil({basis, entering, flow, CoilMode::LeavingState, *options.leaving});
+        return Coil({basis, entering, flow, CoilMode::ApparatusDewPoint, {}, *options.apparatusDewPoint,
+                     *options.bypassFactor});
+    case Kind::Humidify:
+        return Humidify({basis, entering, flow, options.adiabatic ? Humidifier::Adiabatic : Humidifier::Steam,
+                         options.steamTemperature.value_or(0.0), *options.target, options.targetValue});
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------------------
+// Writing the result.
+
+/// One state of the result, as the output names it.
+struct Part {
+    std::string_view key;   ///< "entering", "first" ...
+    std::string_view title; ///< "Entering", "First" ...
+    std::string_view words; ///< "entering air", "first stream" ...
+    const StateResult* state;
+    double dryAirFlow;
+};
+
+std::vector<Part> PartsOf(Kind kind, const ProcessResult& result)
+{
+    if (kind == Kind::Mix) {
+        return {{"first", "First", "first stream", &result.entering, result.enteringDryAirFlow},
+                {"second", "Second", "second stream", &result.second, result.secondDryAirFlow},
+                {"mixed", "Mixed", "mixed air", &result.leaving, result.dryAirFlow}};
+    }
+    return {{"entering", "Entering", "entering air", &result.entering, result.enteringDryAirFlow},
+            {"leaving", "Leaving", "leaving air", &result.leaving, result.dryAirFlow}};
+}
+
+/// One of the loads: its key, its table label, its value and unit.
+struct Quantity {
+    std::string_view key;
+    std::string_view label;
+    double value;
+    std::string_view unit;
+};
+
+/// The loads a kind reports, signed as the process gives them.
+std::vector<Quantity> LoadsOf(Kind kind, const ProcessResult& r, Units units)
+{
+    const bool si = units == Units::SI;
+    const std::string_view energy = EnergyFlowUnit(units);
+    const std::string_view temperature = PropertyUnit(Property::DryBulb, units);
+    std::vector<Quantity> loads;
+    if (kind == Kind::Mix)
+        return loads;
+    loads.push_back({"heat", "Heat", r.heat, energy});
+    loads.push_back({"sensible_heat", "Sensible heat", r.sensible, energy});
+    loads.push_back({"latent_heat", "Latent heat", r.latent, energy});
+    if (kind != Kind::Humidify)
+        loads.push_back({"sensible_heat_ratio", "Sensible heat ratio", r.sensibleHeatRatio, "1"});
+    if (!si && (kind == Kind::Cool || kind == Kind::Coil))
+        loads.push_back({"tons", "Refrigeration", r.tons, "ton"});
+    if (kind == Kind::Coil || kind == Kind::Humidify) {
+        loads.push_back({"water", "Water", r.water, MassFlowUnit(units)});
+        loads.push_back({"water_temperature", "Water temperature", r.waterTemperature, temperature});
+        loads.push_back({"water_enthalpy", "Water enthalpy", r.waterEnthalpy, PropertyUnit(Property::Enthalpy, units)});
+    }
+    if (kind == Kind::Coil) {
+        loads.push_back({"apparatus_dew_point", "Apparatus dew point", r.apparatusDewPoint, temperature});
+        loads.push_back({"bypass_factor", "Bypass factor", r.bypassFactor, "1"});
+    }
+    return loads;
+}
+
+/// The table's words for a load: what cool and coil take away reads as
+/// removed, the coil's water as condensate, a steam humidifier's as steam.
+Quantity ForReading(Kind kind, bool steam, Quantity quantity)
+{
+    const bool removing = kind == Kind::Cool || kind == Kind::Coil;
+    struct Reading {
+        std::string_view key;
+        std::string_view removed;
+    };
+    static constexpr std::array<Reading, 6> kRemoved{{
+        {"heat", "Heat removed"},
+        {"sensible_heat", "Sensible heat removed"},
+        {"latent_heat", "Latent heat removed"},
+        {"tons", "Refrigeration"},
+        {"water", "Condensate"},
+        {"water_temperature", "Condensate temperature"},
+    }};
+    if (removing) {
+        for (const Reading& reading : kRemoved) {
+            if (quantity.key == reading.key) {
+                quantity.label = reading.removed;
+                if (quantity.key != "water_temperature")
+                    quantity.value = quantity.value == 0.0 ? 0.0 : -quantity.value;
+            }
+        }
+        if (quantity.key == "water_enthalpy")
+            quantity.label = "Condensate enthalpy";
+    } else if (steam && quantity.key.starts_with("water")) {
+        quantity.label = quantity.key == "water"               ? "Steam added"
+                         : quantity.key == "water_temperature" ? "Steam temperature"
+                                                               : "Steam enthalpy";
+    } else if (quantity.key == "water") {
+        quantity.label = "Water added";
+    } else if (quantity.key == "heat") {
+        quantity.label = "Heat added";
+    } else if (quantity.key == "sensible_heat" || quantity.key == "latent_heat") {
+        quantity.label = quantity.key == "sensible_heat" ? "Sensible heat to the air" : "Latent heat to the air";
+    }
+    return quantity;
+}
+
+std::string TitleOf(const ProcessOptions& options)
+{
+    for (const KindName& kind : kKinds) {
+        if (kind.kind == options.kind) {
+            std::string title(kind.title);
+            if (options.kind == Kind::Humidify)
+                title += options.adiabatic ? " by evaporating water" : " by steam";
+            return title;
+        }
+    }
+    return {};
+}
+
+std::string Table(const ProcessOptions& options, const ProcessResult& result, const Cell& pressure)
+{
+    const Units units = *options.air.units;
+    constexpr std::size_t kLabelWidth = 28;
+    constexpr std::size_t kValueWidth = 14;
+    std::string out = TitleOf(options);
+    out.append(units == Units::SI ? ", SI units, " : ", inch-pound units, ");
+    out.append(ModelName(options.air.model)).append(" model\n");
+    out.append("  Pressure ").append(ReadableNumber(pressure.value)).append(" ");
+    out.append(PropertyUnit(Property::Pressure, units));
+    if (options.air.altitude) {
+        out.append(" (altitude ").append(ReadableNumber(*options.air.altitude)).append(" ");
+        out.append(AltitudeUnit(units)).append(")");
+    }
+    out.append("\n\n");
+    const std::vector<Part> parts = PartsOf(options.kind, result);
+    out.append("  ");
+    AppendPadded(out, "", kLabelWidth);
+    for (const Part& part : parts)
+        AppendPadded(out, part.title, kValueWidth);
+    out.push_back('\n');
+    const auto row = [&](std::string_view label, auto&& cellOf, std::string_view unit) {
+        out.append("  ");
+        AppendPadded(out, label, kLabelWidth);
+        for (const Part& part : parts) {
+            const Cell cell = cellOf(part);
+            AppendPadded(out, cell.present ? ReadableNumber(cell.value) : std::string("—"), kValueWidth);
+        }
+        out.append(unit).push_back('\n');
+    };
+    for (Property property : kAllProperties) {
+        if (property == Property::Pressure || !HasProperty(property, units))
+            continue;
+        row(PropertyLabel(property), [&](const Part& part) { return (*part.state)[property]; },
+            PropertyUnit(property, units));
+    }
+    row("Dry-air flow",
+        [](const Part& part) {
+            Cell cell;
+            cell.value = part.dryAirFlow;
+            cell.present = std::isfinite(part.dryAirFlow);
+            return cell;
+        },
+        MassFlowUnit(units));
+    const std::vector<Quantity> loads = LoadsOf(options.kind, result, units);
+    if (!loads.empty())
+        out.append("\n");
+    for (const Quantity& load : loads) {
+        const bool steam = options.kind == Kind::Humidify && !options.adiabatic;
+        const Quantity reading = ForReading(options.kind, steam, load);
+        out.append("  ");
+        AppendPadded(out, reading.label, kLabelWidth);
+        AppendPadded(out, std::isfinite(reading.value) ? ReadableNumber(reading.value) : "—", kValueWidth);
+        out.append(reading.unit == "1" ? "" : reading.unit).push_back('\n');
+    }
+    return WithoutTrailingBlanks(out);
+}
+
+void AppendCsvRow(std::string& out, std::string_view part, std::string_view quantity, double value,
+                  bool present, std::string_view unit)
+{
+    out.append(part).push_back(',');
+    out.append(quantity).push_back(',');
+    if (present && std::isfinite(value))
+        AppendNumber(out, value);
+    out.push_back(',');
+    AppendCsvField(out, unit);
+    out.push_back('\n');
+}
+
+std::string Csv(const ProcessOptions& options, const ProcessResult& result)
+{
+    const Units units = *options.air.units;
+    std::string out = "part,quantity,value,unit\n";
+    for (const Part& part : PartsOf(options.kind, result)) {
+        for (Property property : kAllProperties) {
+            if (!HasProperty(property, units))
+                continue;
+            const Cell& cell = (*part.state)[property];
+            AppendCsvRow(out, part.key, PropertyColumn(property), cell.value, cell.present,
+                         PropertyUnit(property, units));
+        }
+        AppendCsvRow(out, part.key, "dry_air_flow", part.dryAirFlow, true, MassFlowUnit(units));
+    }
+    for (const Quantity& load : LoadsOf(options.kind, result, units))
+        AppendCsvRow(out, "process", load.key, load.value, true, load.unit);
+    return out;
+}
+
+void AppendJsonMember(std::string& out, std::string_view key, double value, bool present)
+{
+    AppendJsonString(out, key);
+    out.push_back(':');
+    if (present && std::isfinite(value))
+        AppendNumber(out, value);
+    else
+        out.append("null");
+}
+
+std::string Json(const ProcessOptions& options, const ProcessResult& result, const Cell& pressure,
+                 std::string_view status)
+{
+    const Units units = *options.air.units;
+    std::string out = "{\"process\":";
+    AppendJsonString(out, options.kindName);
+    out.append(",\"units\":").append(units == Units::SI ? "\"si\"" : "\"ip\"");
+    out.append(",\"model\":");
+    AppendJsonString(out, ModelName(options.air.model));
+    out.push_back(',');
+    AppendJsonMember(out, "pressure", pressure.value, true);
+    for (const Part& part : PartsOf(options.kind, result)) {
+        out.push_back(',');
+        AppendJsonString(out, part.key);
+        out.append(":{");
+        AppendJsonMember(out, "dry_air_flow", part.dryAirFlow, true);
+        for (Property property : kAllProperties) {
+            if (!HasProperty(property, units))
+                continue;
+            out.push_back(',');
+            const Cell& cell = (*part.state)[property];
+            AppendJsonMember(out, PropertyColumn(property), cell.value, cell.present);
+        }
+        out.push_back('}');
+    }
+    const std::vector<Quantity> loads = LoadsOf(options.kind, result, units);
+    if (!loads.empty()) {
+        out.append(",\"loads\":{");
+        for (std::size_t i = 0; i < loads.size(); ++i) {
+            if (i > 0)
+                out.push_back(',');
+            AppendJsonMember(out, loads[i].key, loads[i].value, true);
+        }
+        out.push_back('}');
+    }
+    out.append(",\"status\":");
+    if (status.empty())
+        out.append("null");
+    else
+        AppendJsonString(out, status);
+    out.append("}\n");
+    return out;
+}
+
+/// "entering air: dew_point: reason; ..." for every cell that failed.
+std::string FailuresOf(Kind kind, const ProcessResult& result, Units units)
+{
+    std::string status;
+    for (const Part& part : PartsOf(kind, result)) {
+        ForEachFailure(*part.state, units, kAllProperties, [&](Property property, std::string_view reason) {
+            if (!status.empty())
+                status.append("; ");
+            status.append(part.key).append(": ").append(PropertyColumn(property)).append(": ").append(reason);
+        });
+    }
+    return status;
+}
+
+/// "refused (entering air): why", with the details the refused state holds.
+std::string RefusalText(Kind kind, const ProcessResult& result, Units units)
+{
+    const std::vector<Part> parts = PartsOf(kind, result);
+    const Part* part = nullptr;
+    switch (result.refusedPart) {
+    case ProcessPart::Process: break;
+    case ProcessPart::Entering: part = &parts.front(); break;
+    case ProcessPart::Second: part = &parts[1]; break;
+    case ProcessPart::Leaving: part = &parts.back(); break;
+    }
+    std::string text = "refused";
+    if (part)
+        text.append(" (").append(part->words).append(")");
+    text.append(": ").append(result.refusal);
+    if (part && (result.refusal == kMissingProperty || !part->state->refusal.empty())) {
+        std::string details;
+        ForEachFailure(*part->state, units, kAllProperties, [&](Property property, std::string_view reason) {
+            details.append(details.empty() ? " (" : "; ").append(PropertyColumn(property)).append(" ").append(reason);
+        });
+        if (!details.empty())
+            text.append(details).append(")");
+    }
+    return text;
+}
+
+} // namespace
+
+std::string_view ProcessHelp() { return kHelp; }
+
+int RunProcess(std::span<const std::string_view> args)
+{
+    ProcessOptions options;
+    if (const std::optional<int> status = ParseOptions(args, options))
+        return *status;
+    const Units units = *options.air.units;
+    const std::string name(options.kindName);
+    const Cell pressure = PressureOf(options.air);
+    if (!pressure.present) {
+        std::fprintf(stderr, "humitrax-cli: process %s: pressure: %.*s\n", name.c_str(),
+                     static_cast<int>(pressure.reason.size()), pressure.reason.data());
+        return kExitFailure;
+    }
+    const ProcessResult result = Compute(options, {units, options.air.model, pressure.value});
+    if (result.refused()) {
+        std::fprintf(stderr, "humitrax-cli: process %s: %s\n", name.c_str(),
+                     RefusalText(options.kind, result, units).c_str());
+        return kExitFailure;
+    }
+    const std::string status = FailuresOf(options.kind, result, units);
+    std::string out;
+    switch (options.air.format) {
+    case Format::Table: out = Table(options, result, pressure); break;
+    case Format::Csv: out = Csv(options, result); break;
+    case Format::Json: out = Json(options, result, pressure, status); break;
+    }
+    if (!WriteOut(out))
+        return OutputFailed();
+    if (!status.empty()) {
+        std::fprintf(stderr, "humitrax-cli: process %s: %s\n", name.c_str(), status.c_str());
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+} // namespace humitrax::cli

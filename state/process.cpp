@@ -1,0 +1,586 @@
+// Air-conditioning processes: each finds its leaving state by the dry-air,
+// water and energy balances under the model's own relations, then computes
+// that state like any other.
+#include "humitrax/process.h"
+
+#include "humitrax/ashrae2017.h"
+#include "humitrax/psychrometrics.h"
+
+#include <array>
+#include <cmath>
+#include <utility>
+
+namespace humitrax {
+namespace {
+
+constexpr double kPercent = 100.0;
+
+/// How far above saturation a computed leaving state may lie and still be
+/// saturated air: the rounding of a dry bulb recovered from its enthalpy.
+constexpr double kSaturationRounding = 1e-12;
+
+/// How far below the entering air's a relative humidity target may lie and
+/// still be the entering air's own.
+constexpr double kTargetRounding = 1e-12;
+
+/// Exact conversions: the international pound and foot.
+constexpr double kKilogramsPerPound = 0.45359237;
+constexpr double kCubicMetresPerCubicFoot = 0.3048 * 0.3048 * 0.3048;
+constexpr double kSecondsPerMinute = 60.0;
+constexpr double kSecondsPerHour = 3600.0;
+
+/// h = dryAir·t + W (latent + vapour·t) per unit mass of dry air: the vapour
+/// term is the enthalpy of the water vapour, and of steam.
+struct EnthalpyRelation {
+    double dryAir;
+    double latent;
+    double vapour;
+};
+/// The calculator's, as its engine writes it (engine/volume_enthalpy.cpp).
+constexpr EnthalpyRelation kCalculatorSI{1.006, 2501.0, 1.805};
+constexpr EnthalpyRelation kCalculatorInchPound{0.24, 1061.0, 0.444};
+/// The 2017 Handbook's, eq. 32.
+constexpr EnthalpyRelation kAshraeSI{1.006, 2501.0, 1.86};
+constexpr EnthalpyRelation kAshraeInchPound{0.240, 1061.0, 0.444};
+
+/// Liquid water: h_w = heat·(t − freezing), 4.186 kJ/(kg·K) from 0 °C, 1 Btu/(lb·°F)
+/// from 32 °F, as in the Handbook's wet-bulb relation.
+constexpr double kWaterHeatSI = 4.186;
+constexpr double kWaterHeatInchPound = 1.0;
+constexpr double kFreezingSI = 0.0;
+constexpr double kFreezingInchPound = 32.0;
+
+/// The lowest temperature the saturation relations accept (both models).
+constexpr double kLowestSI = -100.0;
+constexpr double kLowestInchPound = -148.0;
+
+/// Tried temperatures while seeking the apparatus dew point: fine enough that
+/// a line cannot cross saturation twice between two of them unnoticed.
+constexpr double kAdpStepSI = 0.05;
+constexpr double kAdpStepInchPound = 0.09;
+
+constexpr int kMostHalvings = 2000;
+constexpr int kMostSteps = 6000;
+
+// Refusals, in a user's words.
+constexpr std::string_view kAirCannotExist = "the air cannot exist";
+constexpr std::string_view kNegativeFlow = "a flow below 0";
+constexpr std::string_view kFlowNotFinite = "a flow that is not a finite number";
+constexpr std::string_view kNoAir = "no air flows: both flows are 0";
+constexpr std::string_view kFog = "the mixed air would be above saturation: the streams would form fog";
+constexpr std::string_view kHeatingLowers = "heating cannot lower the dry bulb: the leaving dry bulb lies "
+                                            "below the entering one";
+constexpr std::string_view kCoolingRaises = "cooling cannot raise the dry bulb: the leaving dry bulb lies "
+                                            "above the entering one";
+constexpr std::string_view kBelowDewPoint = "the leaving dry bulb lies below the entering dew point: the air "
+                                            "would condense; a cooling and dehumidifying coil (process coil) "
+                                            "does that";
+constexpr std::string_view kNotFinite = "a value that is not a finite number";
+constexpr std::string_view kBypassRange = "a bypass factor outside 0 to 1";
+constexpr std::string_view kAdpAboveDewPoint = "the apparatus dew point lies above the entering dew point: "
+                                               "the coil would not dehumidify";
+constexpr std::string_view kCoilFog = "the leaving air would be above saturation: fog in the coil";
+constexpr std::string_view kCoilAddsWater = "the leaving humidity ratio lies above the entering one: a "
+                                            "cooling coil cannot add water";
+constexpr std::string_view kCoilHeats = "the leaving dry bulb lies above the entering one: a cooling coil "
+                                        "cannot raise it";
+constexpr std::string_view kNoApparatusDewPoint = "the line from the entering through the leaving state "
+                                                  "never meets saturation: no apparatus dew point makes it";
+constexpr std::string_view kFrozen = "the entering wet bulb lies below freezing: the humidifier's water "
+                                     "would freeze";
+constexpr std::string_view kDrying = "the target lies below the entering air's: a humidifier cannot dry "
+                                     "air";
+constexpr std::string_view kAboveSaturation = "the target lies above saturation";
+constexpr std::string_view kHumidifierFog = "the leaving air would be above saturation: the humidifier "
+                                            "would form fog";
+constexpr std::string_view kEffectivenessRange = "an effectiveness outside 0 to 1";
+constexpr std::string_view kSteamEffectiveness = "an effectiveness is for an adiabatic humidifier, not "
+                                                 "steam";
+constexpr std::string_view kNeverSaturates = "the humidifier's line never meets saturation";
+
+/// A refusal on its way to the result.
+struct Refusal {
+    std::string_view why;
+    ProcessPart part;
+};
+
+double Finite(double x)
+{
+    if (std::isnan(x))
+        throw PropertyFailure(FailureCause::InvalidOperation);
+    if (std::isinf(x))
+        throw PropertyFailure(FailureCause::Overflow);
+    return x;
+}
+
+/// The relations a process needs, by its model, in its units, at its pressure.
+/// Every one returns a number or throws PropertyFailure.
+class Relations {
+public:
+    explicit Relations(const ProcessBasis& basis) noexcept
+        : m_basis(basis), m_si(basis.units == Units::SI),
+          m_calculator(basis.model == Model::Calculator),
+          m_enthalpy(m_calculator ? (m_si ? kCalculatorSI : kCalculatorInchPound)
+                                  : (m_si ? kAshraeSI : kAshraeInchPound))
+    {
+    }
+
+    [[nodiscard]] bool si() const noexcept { return m_si; }
+
+    [[nodiscard]] StateInput Given(const AirState& state) const noexcept
+    {
+        return {m_basis.units, state.dryBulb, m_basis.pressure, state.condition, state.value, m_basis.model};
+    }
+    [[nodiscard]] StateInput At(double t, double W) const noexcept
+    {
+        return Given({t, Condition::HumidityRatio, W});
+    }
+
+    /// The model's enthalpy: the engine's own call under the calculator's model,
+    /// so that it is the state's enthalpy bit for bit.
+    [[nodiscard]] double Enthalpy(double t, double W) const
+    {
+        if (m_calculator)
+            return EngineProperty(Property::Enthalpy, m_basis.units, t, m_basis.pressure,
+                                  Condition::HumidityRatio, W)
+                .AsNumber();
+        return ashrae2017::Enthalpy(t, W, m_si);
+    }
+
+    /// The dry bulb of air with enthalpy h and humidity ratio W.
+    [[nodiscard]] double DryBulb(double h, double W) const
+    {
+        if (m_calculator)
+            return Finite((h - m_enthalpy.latent * W) / (m_enthalpy.dryAir + m_enthalpy.vapour * W));
+        return Finite(ashrae2017::DryBulbFromEnthalpy(h, W, m_si));
+    }
+
+    /// Ws(t) at the process's pressure.
+    [[nodiscard]] double SaturationRatio(double t) const
+    {
+        if (m_calculator)
+            return EngineProperty(Property::HumidityRatio, m_basis.units, t, m_basis.pressure,
+                                  Condition::RelativeHumidity, 1.0)
+                .AsNumber();
+        return ashrae2017::SatHumidityRatio(t, m_basis.pressure, m_si);
+    }
+
+    /// The relative humidity as a fraction, not limited to 0…1 (the
+    /// calculator's relation from the degree of saturation, at any dry bulb).
+    [[nodiscard]] double RelativeHumidity(double t, double W) const
+    {
+        if (!m_calculator)
+            return ashrae2017::RelativeHumidityFromHumidityRatio(t, m_basis.pressure, W, m_si);
+        const double pws = SatPressure(t, m_si ? 1 : 0).AsNumber();
+        const double mu = Finite(W / SaturationRatio(t));
+        return Finite(mu / (1.0 - (pws / m_basis.pressure) * (1.0 - mu)));
+    }
+
+    /// The enthalpy of water vapour (steam) at t, per unit mass of water.
+    [[nodiscard]] double VapourEnthalpy(double t) const
+    {
+        return Finite(m_enthalpy.latent + m_enthalpy.vapour * t);
+    }
+
+    /// The enthalpy of liquid water at t, per unit mass.
+    [[nodiscard]] double LiquidEnthalpy(double t) const
+    {
+        return m_si ? Finite(kWaterHeatSI * (t - kFreezingSI))
+                    : Finite(kWaterHeatInchPound * (t - kFreezingInchPound));
+    }
+
+    [[nodiscard]] double Freezing() const noexcept { return m_si ? kFreezingSI : kFreezingInchPound; }
+    [[nodiscard]] double Lowest() const noexcept { return m_si ? kLowestSI : kLowestInchPound; }
+
+    /// The temperature at or below `upper` at which air with humidity ratio W
+    /// saturates (Ws(T) = W), by halving; the lowest temperature when even
+    /// that saturates below W.
+    [[nodiscard]] double SaturationTemperature(double W, double upper) const
+    {
+        double low = Lowest();
+        double high = upper;
+        if (SaturationRatio(low) >= W)
+            return low;
+        for (int i = 0; i < kMostHalvings; ++i) {
+            const double middle = low + (high - low) / 2.0;
+            if (middle == low || middle == high)
+                break;
+            (SaturationRatio(middle) < W ? low : high) = middle;
+        }
+        return high;
+    }
+
+private:
+    ProcessBasis m_basis;
+    bool m_si;
+    bool m_calculator;
+    EnthalpyRelation m_enthalpy;
+};
+
+/// One state's dry bulb, humidity ratio and enthalpy.
+struct Point {
+    double t;
+    double W;
+    double h;
+};
+
+double Need(const StateResult& state, Property property, ProcessPart part)
+{
+    if (state.refusal.empty() && state[property].present)
+        return state[property].value;
+    throw Refusal{state.refusal.empty() ? kMissingProperty : kAirCannotExist, part};
+}
+
+Point PointOf(const StateResult& state, ProcessPart part)
+{
+    return {Need(state, Property::DryBulb, part), Need(state, Property::HumidityRatio, part),
+            Need(state, Property::Enthalpy, part)};
+}
+
+/// The dry-air flow of a stream in the process's units.
+double StreamFlow(const Flow& flow, Units units, const StateResult& state, ProcessPart part)
+{
+    if (!std::isfinite(flow.value))
+        throw Refusal{kFlowNotFinite, part};
+    if (flow.value < 0.0)
+        throw Refusal{kNegativeFlow, part};
+    const bool byVolume = flow.unit != FlowUnit::KilogramsPerSecond && flow.unit != FlowUnit::PoundsPerMinute;
+    const double volume = byVolume ? Need(state, Property::SpecificVolume, part) : 0.0;
+    return Finite(DryAirFlow(flow, units, volume));
+}
+
+/// The state at (t, W), W taken down onto saturation when it lies above it by
+/// no more than rounding; refused with `aboveSaturation` when further.
+StateResult LeavingState(const Relations& relations, double t, double W, std::string_view aboveSaturation)
+{
+    const double saturated = relations.SaturationRatio(t);
+    if (W > saturated) {
+        if (W - saturated > kSaturationRounding * std::fabs(saturated))
+            throw Refusal{aboveSaturation, ProcessPart::Leaving};
+        W = saturated;
+    }
+    StateResult state = ComputeState(relations.At(t, W));
+    if (!state.refusal.empty())
+        throw Refusal{kAirCannotExist, ProcessPart::Leaving};
+    return state;
+}
+
+/// The loads of one stream of dry-air flow m from `in` to `out`, with `water`
+/// (flow) at enthalpy `waterEnthalpy` added; heat by the energy balance.
+void SetLoads(ProcessResult& result, const Relations& relations, Units units, double m, const Point& in,
+              const Point& out, double water, double waterEnthalpy)
+{
+    const double F = EnergyFlowFactor(units);
+    const double atEnteringRatio = relations.Enthalpy(out.t, in.W);
+    result.enteringDryAirFlow = m;
+    result.dryAirFlow = m;
+    result.sensible = F * (m * (atEnteringRatio - in.h));
+    result.latent = F * (m * (out.h - atEnteringRatio));
+    const double airSide = result.sensible + result.latent;
+    result.sensibleHeatRatio = airSide == 0.0 ? ProcessResult::kNone : result.sensible / airSide;
+    result.water = water;
+    result.waterEnthalpy = waterEnthalpy;
+    result.heat = F * (m * (out.h - in.h) - water * waterEnthalpy);
+    if (units == Units::InchPound)
+        result.tons = result.heat / kBtuPerHourPerTon;
+}
+
+/// Runs a process, turning its refusals and failures into the result's.
+template <typename Body>
+ProcessResult Run(Body&& body) noexcept
+{
+    ProcessResult result;
+    try {
+        body(result);
+    } catch (const Refusal& refusal) {
+        result.refusal = refusal.why;
+        result.refusedPart = refusal.part;
+    } catch (const PropertyFailure& failure) {
+        result.refusal = CausePhrase(failure.cause());
+        result.refusedPart = ProcessPart::Process;
+    } catch (...) {
+        result.refusal = kMissingProperty;
+        result.refusedPart = ProcessPart::Process;
+    }
+    return result;
+}
+
+/// Halves [below, atOrAbove] onto the root of f, where f(below) < 0 ≤
+/// f(atOrAbove) (the ends in either order), to the last bit; the pair of ends.
+template <typename Function>
+std::pair<double, double> Halve(Function&& f, double below, double atOrAbove)
+{
+    for (int i = 0; i < kMostHalvings; ++i) {
+        const double middle = below + (atOrAbove - below) / 2.0;
+        if (middle == below || middle == atOrAbove)
+            break;
+        (f(middle) < 0.0 ? below : atOrAbove) = middle;
+    }
+    return {below, atOrAbove};
+}
+
+ProcessResult Sensible(const SensibleInput& input, bool heating) noexcept
+{
+    return Run([&](ProcessResult& result) {
+        const Relations relations(input.basis);
+        result.entering = ComputeState(relations.Given(input.entering));
+        const Point in = PointOf(result.entering, ProcessPart::Entering);
+        const double m = StreamFlow(input.flow, input.basis.units, result.entering, ProcessPart::Entering);
+        const double t = input.leavingDryBulb;
+        if (!std::isfinite(t))
+            throw Refusal{kNotFinite, ProcessPart::Process};
+        if (heating && t < in.t)
+            throw Refusal{kHeatingLowers, ProcessPart::Process};
+        if (!heating && t > in.t)
+            throw Refusal{kCoolingRaises, ProcessPart::Process};
+        result.leaving = LeavingState(relations, t, in.W, kBelowDewPoint);
+        SetLoads(result, relations, input.basis.units, m, in, PointOf(result.leaving, ProcessPart::Leaving),
+                 0.0, 0.0);
+    });
+}
+
+/// The apparatus dew point of a coil that takes `in` to `out`: the highest
+/// temperature T at or below out's saturation temperature whose saturated
+/// state lies on the line through both (in W and h).
+double ApparatusDewPoint(const Relations& relations, const Point& in, const Point& out)
+{
+    const double dh = in.h - out.h;
+    const double dW = in.W - out.W;
+    // Zero where the saturated state at T lies on the line; not negative just
+    // below the leaving state's saturation temperature.
+    const auto offLine = [&](double T) {
+        const double saturated = relations.SaturationRatio(T);
+        return (saturated - out.W) * dh - (relations.Enthalpy(T, saturated) - out.h) * dW;
+    };
+    const double start = relations.SaturationTemperature(out.W, out.t);
+    if (offLine(start) <= 0.0)
+        return start;
+    const double step = relations.si() ? kAdpStepSI : kAdpStepInchPound;
+    double above = start;
+    for (int i = 1; i <= kMostSteps; ++i) {
+        const double below = std::fmax(start - step * i, relations.Lowest());
+        if (offLine(below) < 0.0)
+            return Halve(offLine, below, above).second;
+        if (below == relations.Lowest())
+            break;
+        above = below;
+    }
+    throw Refusal{kNoApparatusDewPoint, ProcessPart::Leaving};
+}
+
+/// The humidity ratio at which a humidifier's line, h = in.h + (W − in.W)·added,
+/// meets saturation; just below it.
+double SaturatedEnd(const Relations& relations, const Point& in, double added)
+{
+    const auto beyond = [&](double W) {
+        const double t = relations.DryBulb(in.h + (W - in.W) * added, W);
+        return W - relations.SaturationRatio(t);
+    };
+    if (beyond(in.W) >= 0.0)
+        return in.W;
+    const double step = std::fmax((relations.SaturationRatio(in.t) - in.W) / 16.0, 1e-9);
+    double below = in.W;
+    for (int i = 1; i <= kMostSteps; ++i) {
+        const double W = in.W + step * i;
+        if (beyond(W) >= 0.0)
+            return Halve(beyond, below, W).first;
+        below = W;
+    }
+    throw Refusal{kNeverSaturates, ProcessPart::Process};
+}
+
+} // namespace
+
+std::string_view FlowUnitName(FlowUnit unit) noexcept
+{
+    switch (unit) {
+    case FlowUnit::KilogramsPerSecond: return "kg/s";
+    case FlowUnit::PoundsPerMinute: return "lb/min";
+    case FlowUnit::CubicMetresPerSecond: return "m3/s";
+    case FlowUnit::CubicMetresPerHour: return "m3/h";
+    case FlowUnit::CubicFeetPerMinute: return "cfm";
+    }
+    return "";
+}
+
+std::optional<FlowUnit> FlowUnitFromName(std::string_view name) noexcept
+{
+    for (FlowUnit unit : {FlowUnit::KilogramsPerSecond, FlowUnit::PoundsPerMinute, FlowUnit::CubicMetresPerSecond,
+                          FlowUnit::CubicMetresPerHour, FlowUnit::CubicFeetPerMinute}) {
+        if (name == FlowUnitName(unit))
+            return unit;
+    }
+    return std::nullopt;
+}
+
+std::string_view MassFlowUnit(Units units) noexcept { return units == Units::SI ? "kg/s" : "lb/min"; }
+
+std::string_view EnergyFlowUnit(Units units) noexcept { return units == Units::SI ? "kW" : "Btu/h"; }
+
+double DryAirFlow(const Flow& flow, Units units, double volume) noexcept
+{
+    const bool si = units == Units::SI;
+    // Volume flows in m³/s (SI) or ft³/min (inch-pound) first.
+    double volumeFlow = 0.0;
+    switch (flow.unit) {
+    case FlowUnit::KilogramsPerSecond:
+        return si ? flow.value : flow.value / kKilogramsPerPound * kSecondsPerMinute;
+    case FlowUnit::PoundsPerMinute:
+        return si ? flow.value * kKilogramsPerPound / kSecondsPerMinute : flow.value;
+    case FlowUnit::CubicMetresPerSecond:
+        volumeFlow = si ? flow.value : flow.value / kCubicMetresPerCubicFoot * kSecondsPerMinute;
+        break;
+    case FlowUnit::CubicMetresPerHour:
+        volumeFlow = si ? flow.value / kSecondsPerHour
+                        : flow.value / kCubicMetresPerCubicFoot / (kSecondsPerHour / kSecondsPerMinute);
+        break;
+    case FlowUnit::CubicFeetPerMinute:
+        volumeFlow = si ? flow.value * kCubicMetresPerCubicFoot / kSecondsPerMinute : flow.value;
+        break;
+    }
+    return volumeFlow / volume;
+}
+
+ProcessResult Mix(const MixInput& input) noexcept
+{
+    return Run([&](ProcessResult& result) {
+        const Relations relations(input.basis);
+        const Units units = input.basis.units;
+        result.entering = ComputeState(relations.Given(input.first));
+        result.second = ComputeState(relations.Given(input.second));
+        const Point a = PointOf(result.entering, ProcessPart::Entering);
+        const Point b = PointOf(result.second, ProcessPart::Second);
+        const double ma = StreamFlow(input.firstFlow, units, result.entering, ProcessPart::Entering);
+        const double mb = StreamFlow(input.secondFlow, units, result.second, ProcessPart::Second);
+        const double m = Finite(ma + mb);
+        if (m == 0.0)
+            throw Refusal{kNoAir, ProcessPart::Process};
+        const double W = Finite((ma * a.W + mb * b.W) / m);
+        const double h = Finite((ma * a.h + mb * b.h) / m);
+        result.leaving = LeavingState(relations, relations.DryBulb(h, W), W, kFog);
+        result.enteringDryAirFlow = ma;
+        result.secondDryAirFlow = mb;
+        result.dryAirFlow = m;
+        result.heat = 0.0;
+        result.water = 0.0;
+    });
+}
+
+ProcessResult Heat(const SensibleInput& input) noexcept { return Sensible(input, true); }
+
+ProcessResult Cool(const SensibleInput& input) noexcept { return Sensible(input, false); }
+
+ProcessResult Coil(const CoilInput& input) noexcept
+{
+    return Run([&](ProcessResult& result) {
+        const Relations relations(input.basis);
+        result.entering = ComputeState(relations.Given(input.entering));
+        const Point in = PointOf(result.entering, ProcessPart::Entering);
+        const double m = StreamFlow(input.flow, input.basis.units, result.entering, ProcessPart::Entering);
+        if (input.mode == CoilMode::ApparatusDewPoint) {
+            const double adp = input.apparatusDewPoint;
+            const double bf = input.bypassFactor;
+            if (!std::isfinite(adp) || !std::isfinite(bf))
+                throw Refusal{kNotFinite, ProcessPart::Process};
+            if (bf < 0.0 || bf > 1.0)
+                throw Refusal{kBypassRange, ProcessPart::Process};
+            const double Wadp = relations.SaturationRatio(adp);
+            if (Wadp > in.W)
+                throw Refusal{kAdpAboveDewPoint, ProcessPart::Process};
+            const double hadp = relations.Enthalpy(adp, Wadp);
+            const double W = Finite(Wadp + bf * (in.W - Wadp));
+            const double h = Finite(hadp + bf * (in.h - hadp));
+            result.leaving = LeavingState(relations, relations.DryBulb(h, W), W, kCoilFog);
+            result.apparatusDewPoint = adp;
+            result.bypassFactor = bf;
+        } else {
+            result.leaving = ComputeState(relations.Given(input.leaving));
+            const Point out = PointOf(result.leaving, ProcessPart::Leaving);
+            if (out.W > in.W)
+                throw Refusal{kCoilAddsWater, ProcessPart::Leaving};
+            if (out.t > in.t)
+                throw Refusal{kCoilHeats, ProcessPart::Leaving};
+            if (out.W == in.W && out.h == in.h) {
+                result.bypassFactor = 1.0; // the coil changes nothing: no line, no apparatus dew point
+            } else {
+                const double adp = ApparatusDewPoint(relations, in, out);
+                const double hadp = relations.Enthalpy(adp, relations.SaturationRatio(adp));
+                result.apparatusDewPoint = adp;
+                result.bypassFactor = Finite((out.h - hadp) / (in.h - hadp));
+            }
+        }
+        const Point out = PointOf(result.leaving, ProcessPart::Leaving);
+        result.waterTemperature = Need(result.leaving, Property::DewPoint, ProcessPart::Leaving);
+        SetLoads(result, relations, input.basis.units, m, in, out, Finite(m * (out.W - in.W)),
+                 relations.LiquidEnthalpy(result.waterTemperature));
+    });
+}
+
+ProcessResult Humidify(const HumidifyInput& input) noexcept
+{
+    return Run([&](ProcessResult& result) {
+        const Relations relations(input.basis);
+        result.entering = ComputeState(relations.Given(input.entering));
+        const Point in = PointOf(result.entering, ProcessPart::Entering);
+        const double m = StreamFlow(input.flow, input.basis.units, result.entering, ProcessPart::Entering);
+        const bool steam = input.humidifier == Humidifier::Steam;
+        double waterTemperature = 0.0;
+        if (steam) {
+            waterTemperature = input.steamTemperature;
+            if (!std::isfinite(waterTemperature))
+                throw Refusal{kNotFinite, ProcessPart::Process};
+        } else {
+            waterTemperature = Need(result.entering, Property::WetBulb, ProcessPart::Entering);
+            if (waterTemperature < relations.Freezing())
+                throw Refusal{kFrozen, ProcessPart::Entering};
+        }
+        const double added = steam ? relations.VapourEnthalpy(waterTemperature)
+                                   : relations.LiquidEnthalpy(waterTemperature);
+        const auto dryBulbAt = [&](double W) { return relations.DryBulb(in.h + (W - in.W) * added, W); };
+
+        const double target = input.targetValue;
+        if (!std::isfinite(target))
+            throw Refusal{kNotFinite, ProcessPart::Process};
+        double W = in.W;
+        switch (input.target) {
+        case HumidifyTarget::HumidityRatio:
+            if (target < in.W)
+                throw Refusal{kDrying, ProcessPart::Process};
+            W = target;
+            break;
+        case HumidifyTarget::RelativeHumidity: {
+            const double phi = target / kPercent;
+            if (phi > 1.0)
+                throw Refusal{kAboveSaturation, ProcessPart::Process};
+            // The entering air's own relative humidity, recomputed, may differ in the last bits.
+            if (phi < relations.RelativeHumidity(in.t, in.W) * (1.0 - kTargetRounding))
+                throw Refusal{kDrying, ProcessPart::Process};
+            const auto excess = [&](double ratio) {
+                return relations.RelativeHumidity(dryBulbAt(ratio), ratio) - phi;
+            };
+            const double end = SaturatedEnd(relations, in, added);
+            if (excess(in.W) >= 0.0)
+                W = in.W;
+            else
+                W = excess(end) < 0.0 ? end : Halve(excess, in.W, end).second;
+            break;
+        }
+        case HumidifyTarget::Effectiveness:
+            if (steam)
+                throw Refusal{kSteamEffectiveness, ProcessPart::Process};
+            if (target < 0.0 || target > 1.0)
+                throw Refusal{kEffectivenessRange, ProcessPart::Process};
+            W = in.W + target * (SaturatedEnd(relations, in, added) - in.W);
+            break;
+        }
+        result.leaving = LeavingState(relations, dryBulbAt(W), W, kHumidifierFog);
+        const Point out = PointOf(result.leaving, ProcessPart::Leaving);
+        result.waterTemperature = waterTemperature;
+        SetLoads(result, relations, input.basis.units, m, in, out, Finite(m * (out.W - in.W)), added);
+        result.heat = 0.0; // the water or steam brings the energy; no heat is added
+        if (input.basis.units == Units::InchPound)
+            result.tons = 0.0;
+    });
+}
+
+} // namespace humitrax

@@ -1,0 +1,472 @@
+// The processes by their physics: every one balances dry air, water and
+// energy; mixing equal streams lands halfway; a coil with no bypass leaves at
+// its apparatus dew point; steam at the air's own temperature leaves the dry
+// bulb alone; and what no apparatus can do is refused. Every case runs under
+// both models and in both unit systems: written in SI, converted for
+// inch-pound (°F = 1.8 °C + 32; humidity ratios, relative humidities and
+// flows as given, the process converts the flows).
+#include "humitrax/process.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <tuple>
+
+namespace humitrax {
+namespace {
+
+/// One run's model and units, and SI values in them.
+struct Run {
+    Model model;
+    Units units;
+
+    [[nodiscard]] bool si() const { return units == Units::SI; }
+    [[nodiscard]] double T(double celsius) const { return si() ? celsius : celsius * 1.8 + 32.0; }
+    [[nodiscard]] ProcessBasis Basis() const { return {units, model, si() ? 101.325 : 14.696}; }
+    [[nodiscard]] AirState Air(double celsius, Condition condition, double value) const
+    {
+        const bool temperature = condition == Condition::WetBulb || condition == Condition::DewPoint;
+        return {T(celsius), condition, temperature ? T(value) : value};
+    }
+    [[nodiscard]] AirState Rh(double celsius, double percent) const
+    {
+        return Air(celsius, Condition::RelativeHumidity, percent);
+    }
+};
+
+constexpr Flow KgPerSecond(double value) { return {value, FlowUnit::KilogramsPerSecond}; }
+constexpr Flow M3PerSecond(double value) { return {value, FlowUnit::CubicMetresPerSecond}; }
+
+struct ProcessRow {
+    const char* name;
+    std::function<ProcessResult(const Run&)> process;
+};
+
+using RunParam = std::tuple<ProcessRow, Model, Units>;
+
+std::string RunName(const ::testing::TestParamInfo<RunParam>& info)
+{
+    const auto& [row, model, units] = info.param;
+    return std::string(row.name) + "_" + std::string(ModelName(model)) + (units == Units::SI ? "_SI" : "_IP");
+}
+
+const auto kModels = ::testing::Values(Model::Calculator, Model::Ashrae2017);
+const auto kUnits = ::testing::Values(Units::SI, Units::InchPound);
+
+double W(const StateResult& state) { return state[Property::HumidityRatio].value; }
+double H(const StateResult& state) { return state[Property::Enthalpy].value; }
+
+// ---------------------------------------------------------------------------
+// Conservation of dry air, water and energy.
+
+/// A balance: the signed terms, and the sum of their sizes to measure by.
+struct Balance {
+    double sum = 0.0;
+    double scale = 0.0;
+    void Add(double term)
+    {
+        sum += term;
+        scale += std::fabs(term);
+    }
+    [[nodiscard]] bool Holds() const { return std::fabs(sum) <= 1e-9 * scale; }
+};
+
+class Conservation : public ::testing::TestWithParam<RunParam> {};
+
+TEST_P(Conservation, OfDryAirWaterAndEnergy)
+{
+    const auto& [row, model, units] = GetParam();
+    const ProcessResult r = row.process({model, units});
+    ASSERT_FALSE(r.refused()) << r.refusal;
+    for (const StateResult* state : {&r.entering, &r.leaving})
+        ASSERT_TRUE((*state)[Property::HumidityRatio].present && (*state)[Property::Enthalpy].present);
+    const double F = EnergyFlowFactor(units);
+    Balance air, water, energy;
+    const auto flowsIn = [&](const StateResult& state, double m, double sign) {
+        air.Add(sign * m);
+        water.Add(sign * m * W(state));
+        energy.Add(sign * F * m * H(state));
+    };
+    flowsIn(r.entering, r.enteringDryAirFlow, 1.0);
+    if (!std::isnan(r.secondDryAirFlow))
+        flowsIn(r.second, r.secondDryAirFlow, 1.0);
+    flowsIn(r.leaving, r.dryAirFlow, -1.0);
+    water.Add(r.water);
+    if (r.water != 0.0)
+        energy.Add(F * r.water * r.waterEnthalpy);
+    energy.Add(r.heat);
+    EXPECT_GT(r.dryAirFlow, 0.0);
+    EXPECT_TRUE(air.Holds()) << air.sum;
+    EXPECT_TRUE(water.Holds()) << water.sum;
+    EXPECT_TRUE(energy.Holds()) << energy.sum << " of " << energy.scale;
+    if (!std::isnan(r.sensible)) {
+        EXPECT_NEAR(r.sensible + r.latent, F * r.dryAirFlow * (H(r.leaving) - H(r.entering)),
+                    1e-9 * energy.scale);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Processes, Conservation,
+    ::testing::Combine(
+        ::testing::Values(
+            ProcessRow{"mix_outdoor_and_return",
+                       [](const Run& u) {
+                           return Mix({u.Basis(), u.Air(32, Condition::WetBulb, 24), KgPerSecond(1.0),
+                                       u.Rh(24, 50), M3PerSecond(3.0)});
+                       }},
+            ProcessRow{"mix_frosty_and_room",
+                       [](const Run& u) {
+                           return Mix({u.Basis(), u.Rh(-5, 80), M3PerSecond(0.5), u.Rh(22, 40), KgPerSecond(2.0)});
+                       }},
+            ProcessRow{"heat_winter_air",
+                       [](const Run& u) { return Heat({u.Basis(), u.Rh(5, 80), M3PerSecond(2.0), u.T(35)}); }},
+            ProcessRow{"cool_dry_air",
+                       [](const Run& u) { return Cool({u.Basis(), u.Rh(30, 30), KgPerSecond(1.5), u.T(18)}); }},
+            ProcessRow{"coil_by_adp_and_bypass",
+                       [](const Run& u) {
+                           return Coil({u.Basis(), u.Air(28, Condition::WetBulb, 21), KgPerSecond(2.0),
+                                        CoilMode::ApparatusDewPoint, {}, u.T(10), 0.1});
+                       }},
+            ProcessRow{"coil_by_leaving_state",
+                       [](const Run& u) {
+                           return Coil({u.Basis(), u.Rh(30, 50), M3PerSecond(1.2), CoilMode::LeavingState,
+                                        u.Rh(14, 92)});
+                       }},
+            ProcessRow{"steam_to_relative_humidity",
+                       [](const Run& u) {
+                           return Humidify({u.Basis(), u.Rh(22, 20), KgPerSecond(1.0), Humidifier::Steam,
+                                            u.T(100), HumidifyTarget::RelativeHumidity, 50});
+                       }},
+            ProcessRow{"steam_to_humidity_ratio",
+                       [](const Run& u) {
+                           return Humidify({u.Basis(), u.Rh(20, 30), M3PerSecond(0.8), Humidifier::Steam,
+                                            u.T(110), HumidifyTarget::HumidityRatio, 0.009});
+                       }},
+            ProcessRow{"evaporative_by_effectiveness",
+                       [](const Run& u) {
+                           return Humidify({u.Basis(), u.Rh(35, 20), KgPerSecond(3.0), Humidifier::Adiabatic, 0,
+                                            HumidifyTarget::Effectiveness, 0.8});
+                       }},
+            ProcessRow{"evaporative_to_relative_humidity",
+                       [](const Run& u) {
+                           return Humidify({u.Basis(), u.Rh(30, 25), KgPerSecond(1.0), Humidifier::Adiabatic, 0,
+                                            HumidifyTarget::RelativeHumidity, 60});
+                       }}),
+        kModels, kUnits),
+    RunName);
+
+// ---------------------------------------------------------------------------
+// What each process must do to the air.
+
+class Behaviour : public ::testing::TestWithParam<RunParam> {};
+
+TEST_P(Behaviour, Holds)
+{
+    const auto& [row, model, units] = GetParam();
+    row.process({model, units}); // each row asserts its own physics
+}
+
+/// The relative tolerance of a quantity recomputed from a dry bulb that was
+/// recovered from an enthalpy.
+constexpr double kRounding = 1e-12;
+
+INSTANTIATE_TEST_SUITE_P(
+    Processes, Behaviour,
+    ::testing::Combine(
+        ::testing::Values(
+            ProcessRow{"equal_dry_air_flows_mix_halfway_in_W_and_h",
+                       [](const Run& u) {
+                           const ProcessResult r = Mix({u.Basis(), u.Air(34, Condition::WetBulb, 25),
+                                                        KgPerSecond(1.5), u.Rh(21, 45), KgPerSecond(1.5)});
+                           EXPECT_NEAR(W(r.leaving), (W(r.entering) + W(r.second)) / 2, kRounding * W(r.leaving));
+                           EXPECT_NEAR(H(r.leaving), (H(r.entering) + H(r.second)) / 2, kRounding * H(r.leaving));
+                           return r;
+                       }},
+            // The colder stream is denser: at equal volumes it brings more dry air.
+            ProcessRow{"equal_volume_flows_lean_to_the_colder_stream",
+                       [](const Run& u) {
+                           const ProcessResult r = Mix({u.Basis(), u.Rh(0, 60), M3PerSecond(1.0),
+                                                        u.Rh(40, 20), M3PerSecond(1.0)});
+                           EXPECT_GT(r.enteringDryAirFlow, r.secondDryAirFlow * 1.1);
+                           const double halfway = (W(r.entering) + W(r.second)) / 2;
+                           EXPECT_LT(W(r.leaving), halfway);
+                           EXPECT_GT(W(r.leaving), W(r.entering));
+                           return r;
+                       }},
+            ProcessRow{"heating_adds_only_sensible_heat",
+                       [](const Run& u) {
+                           const ProcessResult r = Heat({u.Basis(), u.Rh(10, 70), KgPerSecond(1.0), u.T(30)});
+                           EXPECT_GT(r.heat, 0.0);
+                           EXPECT_EQ(r.latent, 0.0);
+                           EXPECT_EQ(r.sensibleHeatRatio, 1.0);
+                           EXPECT_EQ(W(r.leaving), W(r.entering));
+                           EXPECT_LT(r.leaving[Property::RelativeHumidity].value,
+                                     r.entering[Property::RelativeHumidity].value);
+                           return r;
+                       }},
+            ProcessRow{"cooling_to_the_dew_point_saturates",
+                       [](const Run& u) {
+                           const ProcessResult entering = Cool({u.Basis(), u.Rh(25, 40), KgPerSecond(1.0), u.T(25)});
+                           const double dewPoint = entering.entering[Property::DewPoint].value;
+                           const ProcessResult r = Cool({u.Basis(), u.Rh(25, 40), KgPerSecond(1.0), dewPoint});
+                           EXPECT_LT(r.heat, 0.0);
+                           // The calculator's dew point is a correlation in ln(pw), here
+                           // 0.04 K above its own saturation (0.25 % of relative humidity).
+                           EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 100.0,
+                                       u.model == Model::Calculator ? 0.3 : 1e-6);
+                           return r;
+                       }},
+            ProcessRow{"coil_without_bypass_leaves_at_its_apparatus_dew_point",
+                       [](const Run& u) {
+                           const ProcessResult r = Coil({u.Basis(), u.Rh(27, 50), KgPerSecond(1.0),
+                                                         CoilMode::ApparatusDewPoint, {}, u.T(9), 0.0});
+                           EXPECT_NEAR(r.leaving[Property::DryBulb].value, u.T(9), 1e-9);
+                           EXPECT_NEAR(W(r.leaving), r.leaving[Property::SaturationHumidityRatio].value,
+                                       kRounding * W(r.leaving));
+                           EXPECT_LT(r.heat, 0.0);
+                           EXPECT_LT(r.water, 0.0); // condensate
+                           EXPECT_GT(r.sensibleHeatRatio, 0.0);
+                           EXPECT_LT(r.sensibleHeatRatio, 1.0);
+                           return r;
+                       }},
+            ProcessRow{"coil_with_full_bypass_changes_nothing",
+                       [](const Run& u) {
+                           const ProcessResult r = Coil({u.Basis(), u.Rh(27, 50), KgPerSecond(1.0),
+                                                         CoilMode::ApparatusDewPoint, {}, u.T(9), 1.0});
+                           EXPECT_NEAR(r.leaving[Property::DryBulb].value, u.T(27), 1e-9);
+                           EXPECT_NEAR(W(r.leaving), W(r.entering), kRounding * W(r.leaving));
+                           return r;
+                       }},
+            // The leaving state that an apparatus dew point and bypass factor
+            // make gives them back.
+            ProcessRow{"coil_leaving_state_recovers_its_apparatus_dew_point",
+                       [](const Run& u) {
+                           const AirState entering = u.Air(30, Condition::WetBulb, 22);
+                           const ProcessResult made = Coil({u.Basis(), entering, KgPerSecond(1.0),
+                                                            CoilMode::ApparatusDewPoint, {}, u.T(11), 0.2});
+                           const AirState leaving{made.leaving[Property::DryBulb].value, Condition::HumidityRatio,
+                                                  W(made.leaving)};
+                           const ProcessResult r =
+                               Coil({u.Basis(), entering, KgPerSecond(1.0), CoilMode::LeavingState, leaving});
+                           EXPECT_NEAR(r.apparatusDewPoint, u.T(11), 1e-6);
+                           EXPECT_NEAR(r.bypassFactor, 0.2, 1e-8);
+                           return r;
+                       }},
+            // Steam at the dry bulb brings exactly the enthalpy its vapour has in the air.
+            ProcessRow{"steam_at_the_air_temperature_keeps_the_dry_bulb",
+                       [](const Run& u) {
+                           const ProcessResult r = Humidify({u.Basis(), u.Rh(21, 25), KgPerSecond(1.0),
+                                                             Humidifier::Steam, u.T(21),
+                                                             HumidifyTarget::RelativeHumidity, 55});
+                           EXPECT_NEAR(r.leaving[Property::DryBulb].value, u.T(21), 1e-9);
+                           EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 55.0, 1e-9);
+                           EXPECT_NEAR(r.sensible, 0.0, 1e-9 * std::fabs(r.latent));
+                           return r;
+                       }},
+            ProcessRow{"humidifying_to_the_entering_relative_humidity_adds_nothing",
+                       [](const Run& u) {
+                           const ProcessResult r = Humidify({u.Basis(), u.Rh(25, 50), KgPerSecond(1.0),
+                                                             Humidifier::Steam, u.T(100),
+                                                             HumidifyTarget::RelativeHumidity, 50});
+                           EXPECT_EQ(r.water, 0.0) << r.refusal;
+                           return r;
+                       }},
+            ProcessRow{"hotter_steam_warms_the_air_a_little",
+                       [](const Run& u) {
+                           const ProcessResult r = Humidify({u.Basis(), u.Rh(21, 25), KgPerSecond(1.0),
+                                                             Humidifier::Steam, u.T(120),
+                                                             HumidifyTarget::HumidityRatio, 0.01});
+                           const double rise = r.leaving[Property::DryBulb].value - u.T(21);
+                           EXPECT_GT(rise, 0.0);
+                           EXPECT_LT(rise, u.T(2) - u.T(0)); // 6 g/kg of steam 99 K hotter: about 1 K
+                           EXPECT_NEAR(W(r.leaving), 0.01, 1e-15);
+                           return r;
+                       }},
+            // Full effectiveness ends saturated at the wet bulb; the
+            // calculator's wet-bulb relation takes 1.0 for the dry air's heat
+            // where its enthalpy takes 1.006, hence its looser tolerance.
+            ProcessRow{"full_effectiveness_saturates_at_the_wet_bulb",
+                       [](const Run& u) {
+                           const ProcessResult r = Humidify({u.Basis(), u.Rh(35, 20), KgPerSecond(1.0),
+                                                             Humidifier::Adiabatic, 0,
+                                                             HumidifyTarget::Effectiveness, 1.0});
+                           EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 100.0, 1e-6);
+                           EXPECT_NEAR(r.leaving[Property::DryBulb].value, r.entering[Property::WetBulb].value,
+                                       u.model == Model::Calculator ? 0.05 : 1e-6);
+                           EXPECT_NEAR(r.heat, 0.0, 0.0);
+                           return r;
+                       }},
+            ProcessRow{"evaporation_holds_the_wet_bulb",
+                       [](const Run& u) {
+                           const ProcessResult r = Humidify({u.Basis(), u.Rh(32, 30), KgPerSecond(1.0),
+                                                             Humidifier::Adiabatic, 0,
+                                                             HumidifyTarget::RelativeHumidity, 70});
+                           EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 70.0, 1e-9);
+                           EXPECT_NEAR(r.leaving[Property::WetBulb].value, r.entering[Property::WetBulb].value,
+                                       u.model == Model::Calculator ? 0.05 : 1e-6);
+                           EXPECT_LT(r.leaving[Property::DryBulb].value, u.T(32));
+                           return r;
+                       }}),
+        kModels, kUnits),
+    RunName);
+
+// ---------------------------------------------------------------------------
+// Refusals: the message and the part it concerns.
+
+struct RefusalRow {
+    const char* name;
+    std::function<ProcessResult(const Run&)> process;
+    ProcessPart part;
+    const char* says; ///< a phrase of the message
+};
+
+using RefusalParam = std::tuple<RefusalRow, Model, Units>;
+
+class Refusals : public ::testing::TestWithParam<RefusalParam> {};
+
+TEST_P(Refusals, NameTheirCause)
+{
+    const auto& [row, model, units] = GetParam();
+    const ProcessResult r = row.process({model, units});
+    ASSERT_TRUE(r.refused());
+    EXPECT_NE(r.refusal.find(row.says), std::string_view::npos) << r.refusal;
+    EXPECT_EQ(r.refusedPart, row.part);
+}
+
+std::string RefusalName(const ::testing::TestParamInfo<RefusalParam>& info)
+{
+    const auto& [row, model, units] = info.param;
+    return std::string(row.name) + "_" + std::string(ModelName(model)) + (units == Units::SI ? "_SI" : "_IP");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Processes, Refusals,
+    ::testing::Combine(
+        ::testing::Values(
+            RefusalRow{"negative_flow",
+                       [](const Run& u) {
+                           return Mix({u.Basis(), u.Rh(20, 50), KgPerSecond(1), u.Rh(30, 50), KgPerSecond(-1)});
+                       },
+                       ProcessPart::Second, "below 0"},
+            RefusalRow{"no_air_at_all",
+                       [](const Run& u) {
+                           return Mix({u.Basis(), u.Rh(20, 50), KgPerSecond(0), u.Rh(30, 50), M3PerSecond(0)});
+                       },
+                       ProcessPart::Process, "no air"},
+            // Two saturated streams: the chord of the saturation curve lies above it.
+            RefusalRow{"mixing_into_fog",
+                       [](const Run& u) {
+                           return Mix({u.Basis(), u.Rh(2, 100), KgPerSecond(1), u.Rh(35, 95), KgPerSecond(1)});
+                       },
+                       ProcessPart::Leaving, "fog"},
+            RefusalRow{"air_that_cannot_exist",
+                       [](const Run& u) { return Heat({u.Basis(), u.Rh(20, 120), KgPerSecond(1), u.T(30)}); },
+                       ProcessPart::Entering, "cannot exist"},
+            RefusalRow{"heating_to_a_lower_dry_bulb",
+                       [](const Run& u) { return Heat({u.Basis(), u.Rh(20, 50), KgPerSecond(1), u.T(15)}); },
+                       ProcessPart::Process, "heating cannot lower"},
+            RefusalRow{"cooling_to_a_higher_dry_bulb",
+                       [](const Run& u) { return Cool({u.Basis(), u.Rh(20, 50), KgPerSecond(1), u.T(25)}); },
+                       ProcessPart::Process, "cooling cannot raise"},
+            RefusalRow{"sensible_cooling_below_the_dew_point",
+                       [](const Run& u) { return Cool({u.Basis(), u.Rh(30, 60), KgPerSecond(1), u.T(18)}); },
+                       ProcessPart::Leaving, "process coil"},
+            RefusalRow{"apparatus_dew_point_above_the_entering_dew_point",
+                       [](const Run& u) {
+                           return Coil({u.Basis(), u.Rh(25, 40), KgPerSecond(1), CoilMode::ApparatusDewPoint, {},
+                                        u.T(14), 0.1});
+                       },
+                       ProcessPart::Process, "above the entering dew point"},
+            RefusalRow{"bypass_factor_above_1",
+                       [](const Run& u) {
+                           return Coil({u.Basis(), u.Rh(25, 60), KgPerSecond(1), CoilMode::ApparatusDewPoint, {},
+                                        u.T(8), 1.2});
+                       },
+                       ProcessPart::Process, "bypass factor"},
+            RefusalRow{"coil_adding_water",
+                       [](const Run& u) {
+                           return Coil({u.Basis(), u.Rh(25, 40), KgPerSecond(1), CoilMode::LeavingState,
+                                        u.Rh(15, 95)});
+                       },
+                       ProcessPart::Leaving, "cannot add water"},
+            // Nearly saturated air towards a far apparatus dew point: the chord passes above saturation.
+            RefusalRow{"fog_in_the_coil",
+                       [](const Run& u) {
+                           return Coil({u.Basis(), u.Rh(35, 98), KgPerSecond(1), CoilMode::ApparatusDewPoint, {},
+                                        u.T(2), 0.5});
+                       },
+                       ProcessPart::Leaving, "fog in the coil"},
+            // Much drier but hardly cooler: the line runs to dry air before it meets saturation.
+            RefusalRow{"leaving_state_no_coil_makes",
+                       [](const Run& u) {
+                           return Coil({u.Basis(), u.Air(30, Condition::HumidityRatio, 0.012), KgPerSecond(1),
+                                        CoilMode::LeavingState, u.Air(29, Condition::HumidityRatio, 0.004)});
+                       },
+                       ProcessPart::Leaving, "never meets saturation"},
+            RefusalRow{"humidifying_to_a_drier_state",
+                       [](const Run& u) {
+                           return Humidify({u.Basis(), u.Rh(22, 50), KgPerSecond(1), Humidifier::Steam, u.T(100),
+                                            HumidifyTarget::RelativeHumidity, 30});
+                       },
+                       ProcessPart::Process, "cannot dry"},
+            RefusalRow{"humidifying_beyond_saturation",
+                       [](const Run& u) {
+                           return Humidify({u.Basis(), u.Rh(22, 50), KgPerSecond(1), Humidifier::Steam, u.T(100),
+                                            HumidifyTarget::HumidityRatio, 0.03});
+                       },
+                       ProcessPart::Leaving, "fog"},
+            RefusalRow{"evaporating_below_freezing",
+                       [](const Run& u) {
+                           return Humidify({u.Basis(), u.Rh(3, 20), KgPerSecond(1), Humidifier::Adiabatic, 0,
+                                            HumidifyTarget::Effectiveness, 0.5});
+                       },
+                       ProcessPart::Entering, "freeze"},
+            RefusalRow{"effectiveness_of_steam",
+                       [](const Run& u) {
+                           return Humidify({u.Basis(), u.Rh(22, 30), KgPerSecond(1), Humidifier::Steam, u.T(100),
+                                            HumidifyTarget::Effectiveness, 0.5});
+                       },
+                       ProcessPart::Process, "adiabatic"}),
+        kModels, kUnits),
+    RefusalName);
+
+// ---------------------------------------------------------------------------
+// Flows: the dry air of a flow in either system. Values by hand from
+// 1 lb = 0.45359237 kg and 1 ft = 0.3048 m.
+
+struct FlowRow {
+    const char* name;
+    Flow flow;
+    Units units;
+    double volume; ///< m³/kg or ft³/lb
+    double expected;
+};
+
+std::string FlowName(const ::testing::TestParamInfo<FlowRow>& info) { return info.param.name; }
+
+class DryAir : public ::testing::TestWithParam<FlowRow> {};
+
+TEST_P(DryAir, FromAFlow)
+{
+    const FlowRow& row = GetParam();
+    EXPECT_NEAR(DryAirFlow(row.flow, row.units, row.volume), row.expected, 1e-9 * row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flows, DryAir,
+    ::testing::Values(FlowRow{"kg_per_s_in_SI", KgPerSecond(2.5), Units::SI, 0.85, 2.5},
+                      FlowRow{"kg_per_s_in_IP", KgPerSecond(2.5), Units::InchPound, 13.6, 330.69339327732},
+                      FlowRow{"lb_per_min_in_SI", {60, FlowUnit::PoundsPerMinute}, Units::SI, 0.85, 0.45359237},
+                      FlowRow{"m3_per_s_in_SI", M3PerSecond(1.7), Units::SI, 0.85, 2.0},
+                      FlowRow{"m3_per_h_in_SI", {3060, FlowUnit::CubicMetresPerHour}, Units::SI, 0.85, 1.0},
+                      FlowRow{"cfm_in_IP", {1360, FlowUnit::CubicFeetPerMinute}, Units::InchPound, 13.6, 100.0},
+                      FlowRow{"cfm_in_SI", {2000, FlowUnit::CubicFeetPerMinute}, Units::SI, 0.85,
+                              0.94389488640 / 0.85},
+                      FlowRow{"m3_per_s_in_IP", M3PerSecond(1.0), Units::InchPound, 13.6,
+                              2118.8800032893 / 13.6}),
+    FlowName);
+
+} // namespace
+} // namespace humitrax
