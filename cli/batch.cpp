@@ -39,8 +39,9 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model calculato
       [m], [ft]; relative_humidity [%]; humidity_ratio [kg/kg], [lb/lb],
       [g/kg], [gr/lb] ("pressure [hPa]"). --pressure-unit UNIT gives the
       unit of a pressure column that names none. A header line with no comma
-      and at least one semicolon makes ';' the separator; the output still
-      uses commas. Other columns pass through unchanged, in front.
+      and at least one semicolon makes ';' the separator; numbers still take
+      a decimal point, and the output still uses commas. Other columns pass
+      through unchanged, in front.
       --given COLUMN picks the condition where the header names several, as
       batch's own output does: the other columns named like output columns
       (the other conditions, enthalpy, status ...) are then left out, and the

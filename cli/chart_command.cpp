@@ -45,8 +45,9 @@ namespace humitrax::cli {
 namespace {
 
 constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--pressure P | --altitude A] [--point DRYBULB,KIND=VALUE ...]
-        [--states FILE.csv|FILE.epw [--input csv|epw] [--given COLUMN] [--pressure-unit UNIT]]
-        [--range TMIN:TMAX] [--max-ratio W] [--size WxH] -o FILE.svg|FILE.png|FILE.pdf
+        [--states FILE.csv|FILE.epw] [--input csv|epw] [--given COLUMN]
+        [--pressure-unit UNIT] [--range TMIN:TMAX] [--max-ratio W] [--size WxH]
+        -o FILE.svg|FILE.png|FILE.pdf
       A psychrometric chart: dry bulb across, humidity ratio up, with the
       saturation curve and the lines of relative humidity (10 to 90 %), wet
       bulb (every 5 °C or 10 °F), enthalpy (every 10 kJ/kg or 5 Btu/lb) and
