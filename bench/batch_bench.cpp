@@ -128,8 +128,10 @@ void BlockBench(benchmark::State& state, OutputFormat format)
     std::string message;
     const std::vector<std::string_view> header = {"timestamp", "dry_bulb", "pressure",
                                                   "relative_humidity"};
-    const std::optional<BatchLayout> layout =
-        humitrax::cli::MakeBatchLayout(header, {.units = units, .format = format}, message);
+    humitrax::cli::HeaderRules rules;
+    rules.units = units;
+    rules.format = format;
+    const std::optional<BatchLayout> layout = humitrax::cli::MakeBatchLayout(header, rules, message);
     if (!layout) {
         state.SkipWithError(message.c_str());
         return;
@@ -174,8 +176,9 @@ void BM_ReadWriteShare(benchmark::State& state)
     std::string message;
     const std::vector<std::string_view> header = {"timestamp", "dry_bulb", "pressure",
                                                   "relative_humidity"};
-    const std::optional<BatchLayout> layout =
-        humitrax::cli::MakeBatchLayout(header, {.units = units, .format = OutputFormat::Csv}, message);
+    humitrax::cli::HeaderRules rules;
+    rules.units = units;
+    const std::optional<BatchLayout> layout = humitrax::cli::MakeBatchLayout(header, rules, message);
     if (!layout) {
         state.SkipWithError(message.c_str());
         return;

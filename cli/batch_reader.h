@@ -10,6 +10,7 @@
 #include "options.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
