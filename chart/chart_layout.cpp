@@ -217,6 +217,29 @@ QPolygonF OutlineOf(const QPointF& center, double angle, const QSizeF& size)
     return transform.map(QPolygonF(QRectF(-size.width() / 2.0, -size.height() / 2.0, size.width(), size.height())));
 }
 
+// The room a line takes, `halfWidth` either side.
+QPolygonF LineOutline(const QLineF& line, double halfWidth)
+{
+    const QLineF unitNormal = line.normalVector().unitVector();
+    const QPointF normal = (unitNormal.p2() - unitNormal.p1()) * halfWidth;
+    return QPolygonF({line.p1() + normal, line.p2() + normal, line.p2() - normal, line.p1() - normal});
+}
+
+// The room the line from a marker to its label takes, from the marker's
+// edge to the nearest point of the label's box; nothing when the box lies
+// at the marker's edge.
+std::optional<QPolygonF> LeaderOutline(const QPointF& at, const QPointF& center, const QSizeF& size, double radius,
+                                       double unit)
+{
+    const QPointF nearest(std::clamp(at.x(), center.x() - size.width() / 2.0, center.x() + size.width() / 2.0),
+                          std::clamp(at.y(), center.y() - size.height() / 2.0, center.y() + size.height() / 2.0));
+    const QLineF leader(at, nearest);
+    const double start = radius + 3.0 * unit;
+    if (leader.length() <= start + unit)
+        return std::nullopt;
+    return LineOutline(QLineF(leader.pointAt(start / leader.length()), nearest), 1.5 * unit);
+}
+
 // The places already taken on the page, for labels that must not overlap.
 class Occupancy {
 public:
@@ -401,7 +424,12 @@ PlacedLabel PlaceStateLabel(const MarkedState& state, std::size_t index, const A
         const QPointF center(
             std::clamp(wanted.x(), area.left() + halfWidth, std::max(area.left() + halfWidth, area.right() - halfWidth)),
             std::clamp(wanted.y(), area.top() + halfHeight, std::max(area.top() + halfHeight, area.bottom() - halfHeight)));
-        const int overlaps = occupancy.Overlaps(OutlineOf(center, 0.0, label.size));
+        int overlaps = occupancy.Overlaps(OutlineOf(center, 0.0, label.size));
+        // Further out, the line to the label must keep clear too.
+        const std::optional<QPolygonF> leader =
+            reach == Reach::Far ? LeaderOutline(at, center, label.size, radius, unit) : std::nullopt;
+        if (leader)
+            overlaps += occupancy.Overlaps(*leader);
         if (fewest < 0 || overlaps < fewest) {
             fewest = overlaps;
             label.center = center;
@@ -411,6 +439,10 @@ PlacedLabel PlaceStateLabel(const MarkedState& state, std::size_t index, const A
     }
     free = fewest == 0;
     occupancy.Take(OutlineOf(label.center, 0.0, label.size));
+    if (reach == Reach::Far) {
+        if (const std::optional<QPolygonF> leader = LeaderOutline(at, label.center, label.size, radius, unit))
+            occupancy.Take(*leader);
+    }
     return label;
 }
 
@@ -458,14 +490,6 @@ std::optional<QRectF> LegendInside(const ChartContent& content, const Axes& axes
     if (saturation && *saturation >= corner.w)
         return std::nullopt;
     return legend;
-}
-
-// The room a line takes, `halfWidth` either side.
-QPolygonF LineOutline(const QLineF& line, double halfWidth)
-{
-    const QLineF unitNormal = line.normalVector().unitVector();
-    const QPointF normal = (unitNormal.p2() - unitNormal.p1()) * halfWidth;
-    return QPolygonF({line.p1() + normal, line.p2() + normal, line.p2() - normal, line.p1() - normal});
 }
 
 double ArrowHeadLength(double unit) { return std::max(7.0, 14.0 * unit); }

@@ -264,5 +264,35 @@ TEST(Processes, ChainShareTheirStates)
                          {1, 3, false}, {2, 3, false}, {3, 4, false}, {4, 5, true}, {4, 6, false}}));
 }
 
+// On a 1200 × 800 page the air handler's labels keep clear of each other, of
+// the curves' labels and of the arrows.
+TEST(Processes, LabelsKeepClearOfEachOtherAndOfTheArrows)
+{
+    const DataPoint outdoor{32.0, 0.01552}, room{24.0, 0.0093}, mixed{26.02, 0.010853}, coiled{12.42, 0.00811},
+        supply{18.0, 0.00811};
+    ChartContent content = ContentFor(DefaultSettings(true));
+    AddProcesses(content, {Read(ProcessJson("mix", {{"first", outdoor}, {"second", room}, {"mixed", mixed}})),
+                           Read(ProcessJson("coil", {{"entering", mixed}, {"leaving", coiled}},
+                                            ",\"loads\":{\"apparatus_dew_point\":10}")),
+                           Read(ProcessJson("heat", {{"entering", coiled}, {"leaving", supply}}))});
+    const ChartLayout layout = LayOutChart(content, QSizeF(1200.0, 800.0));
+    ASSERT_EQ(layout.stateLabels.size(), 6u);
+    ASSERT_EQ(layout.arrows.size(), 5u);
+    std::vector<PlacedLabel> others = layout.curveLabels;
+    for (const PlacedLabel& label : layout.stateLabels) {
+        const QPolygonF outline = label.Outline();
+        for (const PlacedLabel& other : others)
+            EXPECT_FALSE(outline.intersects(other.Outline()))
+                << label.text.toStdString() << " / " << other.text.toStdString();
+        for (const PlacedArrow& arrow : layout.arrows) {
+            const QPointF normal = QPointF(-arrow.shaft.dy(), arrow.shaft.dx()) / arrow.shaft.length();
+            const QPolygonF shaft({arrow.shaft.p1() + normal, arrow.shaft.p2() + normal, arrow.shaft.p2() - normal,
+                                   arrow.shaft.p1() - normal});
+            EXPECT_FALSE(outline.intersects(shaft)) << label.text.toStdString();
+        }
+        others.push_back(label);
+    }
+}
+
 } // namespace
 } // namespace humitrax::chart
