@@ -163,16 +163,6 @@ TEST_P(UserZoneTest, CurvedEdgesLieOnTheirCurve)
     EXPECT_GE(between, 20 * static_cast<int>(row.values.size()));
 }
 
-TEST(UserZone, NamesTheCornerTheEngineCannotPlace)
-{
-    auto outline = ZoneOutline({{20.0, Condition::RelativeHumidity, 30.0, {}},
-                                {26.0, Condition::RelativeHumidity, 130.0, {}},
-                                {20.0, Condition::RelativeHumidity, 60.0, {}}},
-                               DefaultSettings(true));
-    ASSERT_TRUE(std::holds_alternative<std::string>(outline));
-    EXPECT_NE(std::get<std::string>(outline).find("corner 2: "), std::string::npos) << std::get<std::string>(outline);
-}
-
 // The JSON of one process with its states at (t, w); `roles` as the process
 // command names them.
 QByteArray ProcessJson(const std::string& kind, const std::vector<std::pair<std::string, DataPoint>>& states,
@@ -204,8 +194,6 @@ INSTANTIATE_TEST_SUITE_P(
         JsonRow{"NotAnObject", "[1, 2]", "not an object"},
         JsonRow{"UnknownKind", ProcessJson("dry", {{"entering", {20, 0.01}}, {"leaving", {25, 0.01}}}), "\"process\""},
         JsonRow{"NoLeavingState", ProcessJson("heat", {{"entering", {20, 0.01}}}), "\"leaving\""},
-        JsonRow{"MixWithoutSecondStream", ProcessJson("mix", {{"first", {20, 0.01}}, {"mixed", {25, 0.01}}}),
-                "\"second\""},
         JsonRow{"StateWithoutRatio", "{\"process\":\"cool\",\"units\":\"si\",\"model\":\"calculator\",\"pressure\":"
                                      "101.325,\"entering\":{\"dry_bulb\":30},\"leaving\":{\"dry_bulb\":20}}",
                 "no dry_bulb or humidity_ratio"},
