@@ -134,8 +134,18 @@ std::vector<LegendRow> LegendEntries(const ChartContent& content)
         if (drawn)
             entries.push_back({LegendRow::Kind::Curve, family, FamilyName(family, content.settings.si), {}, {}});
     }
-    if (!content.marked.empty())
+    // The states of processes are named by their labels and the arrows'
+    // row; "marked states" are those the user marked.
+    if (std::any_of(content.marked.begin(), content.marked.end(),
+                    [](const MarkedState& state) { return state.title.empty(); }))
         entries.push_back({LegendRow::Kind::Marked, Family::Saturation, QStringLiteral("marked states"), {}, {}});
+    if (std::any_of(content.processLines.begin(), content.processLines.end(),
+                    [](const ProcessLine& line) { return !line.dashed; }))
+        entries.push_back({LegendRow::Kind::Process, Family::Saturation, QStringLiteral("process"), {}, {}});
+    for (std::size_t i = 0; i < content.zones.size(); ++i) {
+        entries.push_back({LegendRow::Kind::Zone, Family::Saturation,
+                           QString::fromStdString(content.zones[i].name), {}, {}, i});
+    }
     if (!content.cloud.empty()) {
         QString text = QStringLiteral("%1 states").arg(content.cloud.size());
         if (!content.cloudName.empty())
@@ -205,6 +215,29 @@ QPolygonF OutlineOf(const QPointF& center, double angle, const QSizeF& size)
     transform.translate(center.x(), center.y());
     transform.rotate(angle);
     return transform.map(QPolygonF(QRectF(-size.width() / 2.0, -size.height() / 2.0, size.width(), size.height())));
+}
+
+// The room a line takes, `halfWidth` either side.
+QPolygonF LineOutline(const QLineF& line, double halfWidth)
+{
+    const QLineF unitNormal = line.normalVector().unitVector();
+    const QPointF normal = (unitNormal.p2() - unitNormal.p1()) * halfWidth;
+    return QPolygonF({line.p1() + normal, line.p2() + normal, line.p2() - normal, line.p1() - normal});
+}
+
+// The room the line from a marker to its label takes, from the marker's
+// edge to the nearest point of the label's box; nothing when the box lies
+// at the marker's edge.
+std::optional<QPolygonF> LeaderOutline(const QPointF& at, const QPointF& center, const QSizeF& size, double radius,
+                                       double unit)
+{
+    const QPointF nearest(std::clamp(at.x(), center.x() - size.width() / 2.0, center.x() + size.width() / 2.0),
+                          std::clamp(at.y(), center.y() - size.height() / 2.0, center.y() + size.height() / 2.0));
+    const QLineF leader(at, nearest);
+    const double start = radius + 3.0 * unit;
+    if (leader.length() <= start + unit)
+        return std::nullopt;
+    return LineOutline(QLineF(leader.pointAt(start / leader.length()), nearest), 1.5 * unit);
 }
 
 // The places already taken on the page, for labels that must not overlap.
@@ -347,12 +380,19 @@ std::optional<PlacedLabel> PlaceCurveLabel(const Curve& curve, std::size_t index
     return std::nullopt;
 }
 
+// How far from its marker a state's label may stand: the near ring of
+// places only, or further rings too on a chart whose process arrows leave
+// less room near the markers.
+enum class Reach : std::uint8_t { Near, Far };
+
 PlacedLabel PlaceStateLabel(const MarkedState& state, std::size_t index, const Axes& axes, bool si,
-                            const QFontMetricsF& metrics, double unit, double radius, Occupancy& occupancy,
-                            bool& free)
+                            const QFontMetricsF& metrics, double unit, double radius, Reach reach,
+                            Occupancy& occupancy, bool& free)
 {
     PlacedLabel label;
     label.text = StateText(state.properties, si);
+    if (!state.title.empty())
+        label.text = QString::fromStdString(state.title) + QLatin1Char('\n') + label.text;
     label.owner = index;
     const QStringList lines = label.text.split(QLatin1Char('\n'));
     double width = 0.0;
@@ -360,18 +400,23 @@ PlacedLabel PlaceStateLabel(const MarkedState& state, std::size_t index, const A
         width = std::max(width, metrics.horizontalAdvance(line));
     label.size = QSizeF(width + 12.0 * unit, metrics.lineSpacing() * static_cast<double>(lines.size()) + 8.0 * unit);
     const QPointF at = axes.ToDevice(state.properties.at);
-    const double away = radius + 8.0 * unit;
     const double halfWidth = label.size.width() / 2.0;
     const double halfHeight = label.size.height() / 2.0;
-    const QPointF offsets[] = {
-        {away + halfWidth, -(away + halfHeight)}, {away + halfWidth, away + halfHeight},
-        {-(away + halfWidth), -(away + halfHeight)}, {-(away + halfWidth), away + halfHeight},
-        {0.0, -(away + halfHeight)}, {0.0, away + halfHeight},
-        {away + halfWidth, 0.0}, {-(away + halfWidth), 0.0},
-    };
-    // The first free place beside the marker, moved inside the plot where it
-    // sticks out (a small page, a marker in a corner); failing that, the
-    // place that overlaps least.
+    std::vector<QPointF> offsets;
+    const double near = radius + 8.0 * unit;
+    const double step = 3.0 * metrics.lineSpacing();
+    for (double away : reach == Reach::Near ? std::vector<double>{near}
+                                            : std::vector<double>{near, near + step, near + 2.5 * step}) {
+        offsets.insert(offsets.end(), {
+            {away + halfWidth, -(away + halfHeight)}, {away + halfWidth, away + halfHeight},
+            {-(away + halfWidth), -(away + halfHeight)}, {-(away + halfWidth), away + halfHeight},
+            {0.0, -(away + halfHeight)}, {0.0, away + halfHeight},
+            {away + halfWidth, 0.0}, {-(away + halfWidth), 0.0},
+        });
+    }
+    // The first free place beside the marker, nearest first, moved inside
+    // the plot where it sticks out (a small page, a marker in a corner);
+    // failing that, the place that overlaps least.
     const QRectF area = occupancy.Area();
     int fewest = -1;
     for (const QPointF& offset : offsets) {
@@ -379,7 +424,12 @@ PlacedLabel PlaceStateLabel(const MarkedState& state, std::size_t index, const A
         const QPointF center(
             std::clamp(wanted.x(), area.left() + halfWidth, std::max(area.left() + halfWidth, area.right() - halfWidth)),
             std::clamp(wanted.y(), area.top() + halfHeight, std::max(area.top() + halfHeight, area.bottom() - halfHeight)));
-        const int overlaps = occupancy.Overlaps(OutlineOf(center, 0.0, label.size));
+        int overlaps = occupancy.Overlaps(OutlineOf(center, 0.0, label.size));
+        // Further out, the line to the label must keep clear too.
+        const std::optional<QPolygonF> leader =
+            reach == Reach::Far ? LeaderOutline(at, center, label.size, radius, unit) : std::nullopt;
+        if (leader)
+            overlaps += occupancy.Overlaps(*leader);
         if (fewest < 0 || overlaps < fewest) {
             fewest = overlaps;
             label.center = center;
@@ -389,7 +439,20 @@ PlacedLabel PlaceStateLabel(const MarkedState& state, std::size_t index, const A
     }
     free = fewest == 0;
     occupancy.Take(OutlineOf(label.center, 0.0, label.size));
+    if (reach == Reach::Far) {
+        if (const std::optional<QPolygonF> leader = LeaderOutline(at, label.center, label.size, radius, unit))
+            occupancy.Take(*leader);
+    }
     return label;
+}
+
+// A zone's outline on the page.
+QPolygonF DeviceOutline(const Zone& zone, const Axes& axes)
+{
+    QPolygonF outline;
+    for (const DataPoint& point : zone.outline)
+        outline << axes.ToDevice(point);
+    return outline;
 }
 
 // A marker's footprint, for the labels to keep clear of it.
@@ -416,6 +479,10 @@ std::optional<QRectF> LegendInside(const ChartContent& content, const Axes& axes
             }
         }
     }
+    for (const Zone& zone : content.zones) {
+        if (QPolygonF outline = DeviceOutline(zone, axes); outline.intersects(QPolygonF(clearance)))
+            return std::nullopt;
+    }
     // Saturation rises to the right: above it at the lower right corner means
     // above it all along the legend's lower edge.
     const DataPoint corner = axes.FromDevice(clearance.bottomRight());
@@ -424,6 +491,8 @@ std::optional<QRectF> LegendInside(const ChartContent& content, const Axes& axes
         return std::nullopt;
     return legend;
 }
+
+double ArrowHeadLength(double unit) { return std::max(7.0, 14.0 * unit); }
 
 // Lengths the margins are made of, at the page's scale.
 struct Spacing {
@@ -555,7 +624,38 @@ Occupancy OccupancyOf(const ChartContent& content, const ChartLayout& layout)
         occupancy.Take(QPolygonF(layout.legend.adjusted(-4.0 * unit, -4.0 * unit, 4.0 * unit, 4.0 * unit)));
     for (const MarkedState& state : content.marked)
         occupancy.Take(MarkerOutline(axes.ToDevice(state.properties.at), layout.markerRadius + 2.0 * unit));
+    for (const PlacedArrow& arrow : layout.arrows) {
+        occupancy.Take(LineOutline(arrow.shaft, 3.0 * unit));
+        if (!arrow.head.isEmpty())
+            occupancy.Take(arrow.head);
+    }
     return occupancy;
+}
+
+// The process lines between the markers' edges, where there is room for
+// them (and for a head) between the markers.
+std::vector<PlacedArrow> PlaceArrows(const ChartContent& content, const Axes& axes, double unit, double radius)
+{
+    std::vector<PlacedArrow> arrows;
+    const double gap = radius + 3.0 * unit;
+    const double head = ArrowHeadLength(unit);
+    for (const ProcessLine& line : content.processLines) {
+        const QLineF between(axes.ToDevice(content.marked[line.from].properties.at),
+                             axes.ToDevice(content.marked[line.to].properties.at));
+        const double length = between.length();
+        if (length <= 2.0 * gap + (line.dashed ? 0.0 : head))
+            continue;
+        PlacedArrow arrow;
+        arrow.shaft = QLineF(between.pointAt(gap / length), between.pointAt(1.0 - gap / length));
+        arrow.dashed = line.dashed;
+        if (!line.dashed) {
+            arrow.head = ArrowHead(arrow.shaft.p1(), arrow.shaft.p2(), head);
+            // The shaft stops inside the head, so that its round cap stays hidden.
+            arrow.shaft.setP2(arrow.shaft.pointAt(1.0 - 0.6 * head / arrow.shaft.length()));
+        }
+        arrows.push_back(std::move(arrow));
+    }
+    return arrows;
 }
 
 // Whether the curve's first point lies on saturation.
@@ -576,12 +676,14 @@ bool ArrangeLabels(const ChartContent& content, const QFontMetricsF& label, Char
     layout.stateLabels.clear();
     layout.curveLabels.clear();
     const Axes& axes = layout.axes;
+    layout.arrows = PlaceArrows(content, axes, layout.unit, layout.markerRadius);
     Occupancy occupancy = OccupancyOf(content, layout);
+    const Reach reach = content.processLines.empty() ? Reach::Near : Reach::Far;
     bool allFree = true;
     for (std::size_t i = 0; i < content.marked.size(); ++i) {
         bool free = false;
         layout.stateLabels.push_back(PlaceStateLabel(content.marked[i], i, axes, settings.si, label, layout.unit,
-                                                     layout.markerRadius, occupancy, free));
+                                                     layout.markerRadius, reach, occupancy, free));
         allFree = allFree && free;
     }
     for (std::size_t i = 0; i < content.curves.size(); ++i) {
@@ -677,6 +779,14 @@ std::vector<QPolygonF> DevicePolylines(const Curve& curve, const Axes& axes)
 }
 
 QPolygonF PlacedLabel::Outline() const { return OutlineOf(center, angle, size); }
+
+QPolygonF ArrowHead(const QPointF& from, const QPointF& tip, double length)
+{
+    const QLineF back = QLineF(tip, from).unitVector();
+    const QPointF along = (back.p2() - back.p1()) * length;
+    const QPointF across(-along.y() * 0.4, along.x() * 0.4);
+    return QPolygonF({tip, tip + along + across, tip + along - across});
+}
 
 ChartContent ContentFor(const ChartSettings& settings)
 {

@@ -1,8 +1,8 @@
 // File: chart_layout.h
 // Lays a chart out on a page of a given size: the margins and the plot area
 // inside them, the ticks of both axes with their values, the titles, the
-// legend, and labels for the curves and the marked states, each placed where
-// it can be read and clear of the others. Everything the painter draws is
+// legend, the process arrows, and labels for the curves and the marked
+// states, each placed where it can be read and clear of the others. Everything the painter draws is
 // positioned here, in device units. The layout measures text, so a
 // QGuiApplication must exist.
 #pragma once
@@ -29,6 +29,25 @@ namespace humitrax::chart {
 struct MarkedState {
     std::string name; ///< as the user gave it ("25,rh=50")
     StateProperties properties;
+    /// A heading the label shows above the properties: a process state's
+    /// role ("mixed"); none for a state the user marked.
+    std::string title{};
+};
+
+/// A line from one marked state to another (indices into the marked
+/// states): a step of a process, drawn as an arrow, or the dashed line on
+/// to a coil's apparatus dew point.
+struct ProcessLine {
+    std::size_t from = 0;
+    std::size_t to = 0;
+    bool dashed = false;
+};
+
+/// A region shaded on the chart.
+struct Zone {
+    enum class Kind : std::uint8_t { Comfort, User } kind = Kind::User;
+    std::string name; ///< for the legend
+    std::vector<DataPoint> outline;
 };
 
 /// Everything a chart shows, in data units.
@@ -38,6 +57,8 @@ struct ChartContent {
     std::vector<MarkedState> marked;
     std::vector<DataPoint> cloud;  ///< states from a table, all inside the drawn range
     std::string cloudName;         ///< where the cloud came from, for the legend
+    std::vector<ProcessLine> processLines;
+    std::vector<Zone> zones;       ///< shaded in this order, beneath the curves
 };
 
 /// The content of ComputeCurves for the settings, nothing marked.
@@ -63,11 +84,20 @@ struct TickMark {
 
 /// One row of the legend: a sample of what it names, then its text.
 struct LegendRow {
-    enum class Kind : std::uint8_t { Curve, Marked, Cloud } kind = Kind::Curve;
+    enum class Kind : std::uint8_t { Curve, Marked, Cloud, Process, Zone } kind = Kind::Curve;
     Family family = Family::Saturation; ///< the curve family a Curve row names
     QString text;
     QPointF sample;  ///< the sample's left end, halfway down the row
     QRectF textBox;  ///< the text is left-aligned and centred vertically in it
+    std::size_t zone = 0; ///< the zone a Zone row names
+};
+
+/// A process line on the page: from the edge of one marker to the edge of
+/// the next, with a head at its end unless it is dashed.
+struct PlacedArrow {
+    QLineF shaft;
+    QPolygonF head; ///< empty for a dashed line
+    bool dashed = false;
 };
 
 /// Where everything goes on the page.
@@ -101,6 +131,7 @@ struct ChartLayout {
     double legendSample = 0.0;     ///< length of a row's sample
     std::vector<PlacedLabel> curveLabels;
     std::vector<PlacedLabel> stateLabels;
+    std::vector<PlacedArrow> arrows;
     double markerRadius = 5.0;
 };
 
@@ -117,6 +148,10 @@ ChartLayout LayOutChart(const ChartContent& content, const QSizeF& page);
 
 /// The legend's name of a family, with the unit of its values.
 QString FamilyName(Family family, bool si);
+
+/// The head of an arrow that ends at `tip` coming from `from`, `length` long:
+/// a closed triangle.
+QPolygonF ArrowHead(const QPointF& from, const QPointF& tip, double length);
 
 /// The device polylines of a curve's runs, one per run.
 std::vector<QPolygonF> DevicePolylines(const Curve& curve, const Axes& axes);

@@ -1,6 +1,7 @@
 #include "chart_model.h"
 
 #include "humitrax/ashrae2017.h"
+#include "humitrax/comfort.h"
 #include "humitrax/psychrometrics.h"
 #include "humitrax/state.h"
 
@@ -19,6 +20,18 @@ constexpr int kSamples = 600;
 constexpr int kBisections = 60;
 // A family never draws more curves than this; its step doubles until it fits.
 constexpr int kMostCurvesPerFamily = 40;
+// The comfort zone: vapour pressures scanned for where it begins and ends,
+// halvings that find those ends, and vapour pressures at which each of its
+// sides is found between them. Dry bulbs at which a zone's edge along a curve
+// is.
+constexpr int kComfortScan = 32;
+constexpr int kComfortBisections = 40;
+constexpr int kComfortSamples = 120;
+constexpr int kEdgeSamples = 64;
+// The limit of the comfort zone's predicted mean vote.
+constexpr double kComfortVote = 0.5;
+constexpr double kPascalsPerKilopascal = 1000.0;
+constexpr double kPascalsPerPsi = 6894.757293168361; // 0.45359237 kg × 9.80665 m/s² per (0.0254 m)²
 
 // How far above the saturation humidity ratio a point of another curve may
 // lie and still count as on it (rounding where a wet-bulb line meets it).
@@ -89,6 +102,12 @@ std::optional<double> VolumeAt(const ChartSettings& settings, double t, double w
         return Tried([&] { return ashrae2017::Volume(t, w, settings.pressure, settings.si); });
     return Number(
         [&] { return Volume(t, settings.pressure, kHumidityRatioGiven, w, settings.unitsFlag()); });
+}
+
+// Of water to dry air, in the model's humidity ratio of a vapour pressure.
+double MolarMassRatio(const ChartSettings& settings)
+{
+    return settings.model == Model::Ashrae2017 ? 0.621945 : 0.62198;
 }
 
 std::int16_t SituationOf(Condition condition) { return static_cast<std::int16_t>(condition); }
@@ -456,6 +475,173 @@ std::vector<Segment> GridLines(const ChartSettings& settings, const std::vector<
         lines.push_back({{left, w}, {settings.tMax, w}});
     }
     return lines;
+}
+
+double RatioAtVapourPressure(const ChartSettings& settings, double vapourPressure)
+{
+    return MolarMassRatio(settings) * vapourPressure / (settings.pressure - vapourPressure);
+}
+
+namespace {
+
+double Celsius(const ChartSettings& settings, double t) { return settings.si ? t : (t - 32.0) / 1.8; }
+double ChartTemperature(const ChartSettings& settings, double celsius)
+{
+    return settings.si ? celsius : celsius * 1.8 + 32.0;
+}
+
+// The lowest dry bulb in the drawn range at which air of humidity ratio w is
+// not above saturation (the range's left end when all of it is), or nothing
+// when w is above saturation all across. Saturation rises with the dry bulb,
+// and above the boiling point any humidity ratio is unsaturated.
+std::optional<double> SaturationDryBulb(const ChartSettings& settings, double w)
+{
+    const auto holds = [&](double t) {
+        const std::optional<double> saturation = SaturationRatio(settings, t);
+        return !saturation || *saturation < 0.0 || *saturation >= w;
+    };
+    if (holds(settings.tMin))
+        return settings.tMin;
+    if (!holds(settings.tMax))
+        return std::nullopt;
+    double below = settings.tMin;
+    double above = settings.tMax;
+    for (int i = 0; i < kBisections; ++i) {
+        const double middle = below + (above - below) / 2.0;
+        if (middle == below || middle == above)
+            break;
+        (holds(middle) ? above : below) = middle;
+    }
+    return above;
+}
+
+// One level of the comfort zone: its dry bulbs at a vapour pressure, the
+// cool end cut back to saturation.
+struct ComfortLevel {
+    double w = 0.0;
+    double cool = 0.0;
+    double warm = 0.0;
+};
+
+class ComfortZone {
+public:
+    ComfortZone(const ChartSettings& settings, double met, double clo, double airSpeed)
+        : m_settings(settings), m_met(met), m_clo(clo), m_airSpeed(airSpeed)
+    {
+    }
+
+    // The zone at vapour pressure pa (kPa or psia), or nothing where it has
+    // no dry bulb in the drawn range below saturation.
+    [[nodiscard]] std::optional<ComfortLevel> At(double pa) const
+    {
+        const ChartSettings& s = m_settings;
+        const double w = RatioAtVapourPressure(s, pa);
+        if (!(w >= 0.0) || w > s.wMax)
+            return std::nullopt;
+        const double pascals = pa * (s.si ? kPascalsPerKilopascal : kPascalsPerPsi);
+        const auto range = comfort::ComfortDryBulbRange(pascals, m_met, m_clo, m_airSpeed, kComfortVote,
+                                                        Celsius(s, s.tMin), Celsius(s, s.tMax));
+        const std::optional<double> saturated = SaturationDryBulb(s, w);
+        if (!range || !saturated)
+            return std::nullopt;
+        // Back in the chart's unit, the ends are held to the range they were
+        // found in.
+        const double cool = std::clamp(ChartTemperature(s, range->first), s.tMin, s.tMax);
+        const double warm = std::clamp(ChartTemperature(s, range->second), s.tMin, s.tMax);
+        if (warm < *saturated)
+            return std::nullopt;
+        return ComfortLevel{w, std::max(cool, *saturated), warm};
+    }
+
+    // The edge of the vapour pressures that have a zone between `in` (which
+    // has) and `out` (which has not).
+    [[nodiscard]] double Edge(double in, double out) const
+    {
+        for (int i = 0; i < kComfortBisections; ++i) {
+            const double middle = in + (out - in) / 2.0;
+            if (middle == in || middle == out)
+                break;
+            (At(middle) ? in : out) = middle;
+        }
+        return in;
+    }
+
+private:
+    const ChartSettings& m_settings;
+    double m_met;
+    double m_clo;
+    double m_airSpeed;
+};
+
+} // namespace
+
+std::vector<DataPoint> ComfortZoneOutline(const ChartSettings& settings, double met, double clo, double airSpeed)
+{
+    const ComfortZone zone(settings, met, clo, airSpeed);
+    // The vapour pressures with a zone form one interval: a higher vapour
+    // pressure moves both ends of the zone to cooler air, while saturation
+    // moves its lowest dry bulb the other way. It is found in a coarse scan
+    // up to the top of the chart, and its ends by bisection.
+    const double top = settings.pressure * settings.wMax / (MolarMassRatio(settings) + settings.wMax);
+    double low = -1.0;
+    double high = -1.0;
+    for (int i = 0; i <= kComfortScan; ++i) {
+        const double pa = i == kComfortScan ? top : top * i / kComfortScan;
+        const bool inside = zone.At(pa).has_value();
+        if (inside && low < 0.0)
+            low = i == 0 ? pa : zone.Edge(pa, top * (i - 1) / kComfortScan);
+        if (!inside && low >= 0.0) {
+            high = zone.Edge(top * (i - 1) / kComfortScan, pa);
+            break;
+        }
+        if (inside && i == kComfortScan)
+            high = top;
+    }
+    if (low < 0.0 || high < 0.0)
+        return {};
+    std::vector<ComfortLevel> levels;
+    for (int i = 0; i <= kComfortSamples; ++i) {
+        const double pa = i == kComfortSamples ? high : low + (high - low) * i / kComfortSamples;
+        if (const std::optional<ComfortLevel> level = zone.At(pa))
+            levels.push_back(*level);
+    }
+    std::vector<DataPoint> outline;
+    outline.reserve(2 * levels.size());
+    for (const ComfortLevel& level : levels)
+        outline.push_back({level.cool, level.w});
+    for (auto level = levels.rbegin(); level != levels.rend(); ++level)
+        outline.push_back({level->warm, level->w});
+    return outline;
+}
+
+std::variant<std::vector<DataPoint>, std::string> ZoneOutline(const std::vector<StateInput>& corners,
+                                                              const ChartSettings& settings)
+{
+    std::vector<DataPoint> placed;
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        auto located = LocateState(corners[i], settings);
+        if (const auto* reason = std::get_if<std::string>(&located))
+            return "corner " + std::to_string(i + 1) + ": " + *reason;
+        placed.push_back(std::get<DataPoint>(located));
+    }
+    std::vector<DataPoint> outline;
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const StateInput& from = corners[i];
+        const StateInput& to = corners[(i + 1) % corners.size()];
+        outline.push_back(placed[i]);
+        if (from.condition != to.condition || from.value != to.value || from.pressure != to.pressure ||
+            from.dryBulb == to.dryBulb)
+            continue;
+        for (int k = 1; k < kEdgeSamples; ++k) {
+            StateInput along = from;
+            along.dryBulb = from.dryBulb + (to.dryBulb - from.dryBulb) * k / kEdgeSamples;
+            // A point the engine cannot place leaves the edge straight there.
+            const auto located = LocateState(along, settings);
+            if (const auto* point = std::get_if<DataPoint>(&located))
+                outline.push_back(*point);
+        }
+    }
+    return outline;
 }
 
 double TickStep(double low, double high, int maxCount)

@@ -138,6 +138,34 @@ struct Segment {
 std::vector<Segment> GridLines(const ChartSettings& settings, const std::vector<double>& temperatures,
                                const std::vector<double>& ratios);
 
+/// The humidity ratio of air whose water vapour has the partial pressure
+/// `vapourPressure` at the chart's pressure, both kPa or psia, by the chart's
+/// model: W = ε·pa/(p − pa) with ε = 0.62198 (the calculator's) or 0.621945
+/// (the 2017 relations).
+double RatioAtVapourPressure(const ChartSettings& settings, double vapourPressure);
+
+/// The comfort zone of ISO 7730 on the chart: the states where −0.5 ≤ PMV ≤
+/// 0.5 for an occupant of metabolic rate `met` (met), clothing `clo` (clo)
+/// and relative air speed `airSpeed` (m/s), the mean radiant temperature
+/// equal to the dry bulb and no external work. Its outline: the cool
+/// boundary (PMV −0.5) from the bottom upwards, then the warm one (PMV +0.5)
+/// downwards, each a dry bulb at a vapour pressure from 0 up to where the
+/// zone meets saturation; cut back to the saturation curve and the drawn
+/// range where it would leave them. Empty when no part of the zone lies in
+/// the drawn range. Throws PropertyFailure for inputs Pmv refuses (a
+/// negative rate, clothing or speed).
+std::vector<DataPoint> ComfortZoneOutline(const ChartSettings& settings, double met, double clo,
+                                          double airSpeed);
+
+/// The outline of a region given by its corners in order (at least three, at
+/// the chart's pressure unless given): an edge between corners of the same
+/// condition and value follows that curve, sampled along the dry bulb; any
+/// other edge is straight on the chart (one of constant dry bulb is so
+/// anyway). Each edge starts at its corner; the last returns to the first.
+/// The text names the corner the engine cannot place ("corner 2: ...").
+std::variant<std::vector<DataPoint>, std::string> ZoneOutline(const std::vector<StateInput>& corners,
+                                                              const ChartSettings& settings);
+
 /// Round values for the ticks of an axis from `low` to `high`: multiples of 1,
 /// 2 or 5 times a power of ten, the smallest such step that gives at most
 /// `maxCount` intervals.

@@ -44,6 +44,11 @@ QPen PenOf(Family family, double unit)
 }
 
 const QColor kCloudColor(0x10, 0x28, 0x70);
+const QColor kComfortColor(0x2e, 0x9d, 0x57);
+// The user's zones take these in turn.
+const QColor kZoneColors[] = {QColor(0xe0, 0x8a, 0x00), QColor(0x00, 0x89, 0x7b), QColor(0xc2, 0x18, 0x5b),
+                              QColor(0x8d, 0x6e, 0x63), QColor(0x54, 0x6e, 0x7a)};
+constexpr float kZoneFillAlpha = 0.2f;
 const QColor kGridColor(0xd8, 0xd8, 0xd8);
 const QColor kFrameColor(0x40, 0x40, 0x40);
 const QColor kTextColor(0x20, 0x20, 0x20);
@@ -92,6 +97,42 @@ void PaintCloud(QPainter& painter, const std::vector<DataPoint>& cloud, const Ch
         }
     }
     painter.setBrush(Qt::NoBrush);
+}
+
+// The colour of each zone: green for comfort, the user's in turn.
+std::vector<QColor> ZoneColors(const std::vector<Zone>& zones)
+{
+    std::vector<QColor> colors;
+    std::size_t user = 0;
+    for (const Zone& zone : zones) {
+        if (zone.kind == Zone::Kind::Comfort)
+            colors.push_back(kComfortColor);
+        else
+            colors.push_back(kZoneColors[user++ % std::size(kZoneColors)]);
+    }
+    return colors;
+}
+
+// The zones beneath the curves: a translucent fill and a firm outline, inside
+// the plot.
+void PaintZones(QPainter& painter, const std::vector<Zone>& zones, const ChartLayout& layout)
+{
+    if (zones.empty())
+        return;
+    const std::vector<QColor> colors = ZoneColors(zones);
+    painter.save();
+    painter.setClipRect(layout.axes.plot());
+    for (std::size_t i = 0; i < zones.size(); ++i) {
+        QPolygonF outline;
+        for (const DataPoint& point : zones[i].outline)
+            outline << layout.axes.ToDevice(point);
+        QColor fill = colors[i];
+        fill.setAlphaF(kZoneFillAlpha);
+        painter.setPen(QPen(colors[i], std::max(0.8, 1.6 * layout.unit), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(fill);
+        painter.drawPolygon(outline);
+    }
+    painter.restore();
 }
 
 // The curves, saturation last so that it lies on top.
@@ -162,8 +203,24 @@ void PaintCurveLabels(QPainter& painter, const std::vector<Curve>& curves, const
     }
 }
 
-// A legend row's sample: a family's line, a marker, or three dots of the cloud.
-void PaintLegendSample(QPainter& painter, const LegendRow& row, const ChartLayout& layout)
+// A process line: its shaft, solid or dashed, and its head.
+void PaintArrow(QPainter& painter, const PlacedArrow& arrow, double unit)
+{
+    painter.setPen(QPen(ProcessColor(), std::max(1.0, 2.2 * unit), arrow.dashed ? Qt::DashLine : Qt::SolidLine,
+                        Qt::RoundCap, Qt::RoundJoin));
+    painter.drawLine(arrow.shaft);
+    if (arrow.head.isEmpty())
+        return;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ProcessColor());
+    painter.drawPolygon(arrow.head);
+    painter.setBrush(Qt::NoBrush);
+}
+
+// A legend row's sample: a family's line, a marker, three dots of the cloud,
+// an arrow or a square of a zone.
+void PaintLegendSample(QPainter& painter, const LegendRow& row, const ChartLayout& layout,
+                       const std::vector<QColor>& zoneColors)
 {
     const double unit = layout.unit;
     const double x = row.sample.x();
@@ -190,10 +247,29 @@ void PaintLegendSample(QPainter& painter, const LegendRow& row, const ChartLayou
         painter.setBrush(Qt::NoBrush);
         break;
     }
+    case LegendRow::Kind::Process: {
+        PlacedArrow arrow;
+        arrow.shaft = QLineF(x, middle, x + layout.legendSample, middle);
+        const double head = std::min(0.45 * layout.legendSample, std::max(7.0, 14.0 * unit));
+        arrow.head = ArrowHead(arrow.shaft.p1(), arrow.shaft.p2(), head);
+        arrow.shaft.setP2(QPointF(arrow.shaft.x2() - 0.6 * head, middle));
+        PaintArrow(painter, arrow, unit);
+        break;
+    }
+    case LegendRow::Kind::Zone: {
+        const double side = std::max(6.0, 14.0 * unit);
+        QColor fill = zoneColors[row.zone];
+        fill.setAlphaF(kZoneFillAlpha);
+        painter.setPen(QPen(zoneColors[row.zone], std::max(0.8, 1.6 * unit)));
+        painter.setBrush(fill);
+        painter.drawRect(QRectF(x + (layout.legendSample - side) / 2.0, middle - side / 2.0, side, side));
+        painter.setBrush(Qt::NoBrush);
+        break;
+    }
     }
 }
 
-void PaintLegend(QPainter& painter, const ChartLayout& layout)
+void PaintLegend(QPainter& painter, const ChartLayout& layout, const std::vector<Zone>& zones)
 {
     if (layout.legendInside) {
         painter.setPen(QPen(QColor(0xb0, 0xb0, 0xb0), std::max(0.5, 0.8 * layout.unit)));
@@ -201,8 +277,9 @@ void PaintLegend(QPainter& painter, const ChartLayout& layout)
         painter.drawRect(layout.legend);
         painter.setBrush(Qt::NoBrush);
     }
+    const std::vector<QColor> zoneColors = ZoneColors(zones);
     for (const LegendRow& row : layout.legendRows) {
-        PaintLegendSample(painter, row, layout);
+        PaintLegendSample(painter, row, layout, zoneColors);
         painter.setPen(kTextColor);
         painter.drawText(row.textBox, Qt::AlignLeft | Qt::AlignVCenter, row.text);
     }
@@ -240,6 +317,8 @@ void PaintMarkedStates(QPainter& painter, const std::vector<MarkedState>& marked
 
 QColor MarkerColor() { return {0xd6, 0x1f, 0x26}; }
 
+QColor ProcessColor() { return {0x1a, 0x1a, 0x1a}; }
+
 void PaintChart(QPainter& painter, const ChartContent& content, const ChartLayout& layout)
 {
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -247,10 +326,13 @@ void PaintChart(QPainter& painter, const ChartContent& content, const ChartLayou
     painter.fillRect(QRectF(QPointF(0.0, 0.0), layout.page), Qt::white);
     PaintGrid(painter, layout);
     PaintCloud(painter, content.cloud, layout);
+    PaintZones(painter, content.zones, layout);
     PaintCurves(painter, content.curves, layout);
     PaintAxes(painter, layout);
     PaintCurveLabels(painter, content.curves, layout);
-    PaintLegend(painter, layout);
+    PaintLegend(painter, layout, content.zones);
+    for (const PlacedArrow& arrow : layout.arrows)
+        PaintArrow(painter, arrow, layout.unit);
     PaintMarkedStates(painter, content.marked, layout);
 }
 

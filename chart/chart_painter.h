@@ -1,7 +1,8 @@
 // File: chart_painter.h
 // Paints a chart with a QPainter as its layout (chart_layout.h) places it:
-// grid, states from a table, curves, frame and ticks, titles, curve labels,
-// legend, and the marked states with their labels on top.
+// grid, states from a table, zones, curves, frame and ticks, titles, curve
+// labels, legend, process arrows, and the marked states with their labels on
+// top.
 #pragma once
 
 #include "chart_layout.h"
@@ -18,5 +19,8 @@ void PaintChart(QPainter& painter, const ChartContent& content, const ChartLayou
 
 /// The colour a marked state's dot is filled with.
 QColor MarkerColor();
+
+/// The colour of the process arrows, their heads filled with it.
+QColor ProcessColor();
 
 } // namespace humitrax::chart

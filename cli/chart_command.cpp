@@ -19,10 +19,12 @@
 #include "chart_file.h"
 #include "chart_model.h"
 #include "chart_painter.h"
+#include "process_json.h"
 
 #include "humitrax/property_result.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QGuiApplication>
 #include <QScopeGuard>
 #include <QtGlobal>
@@ -44,10 +46,12 @@
 namespace humitrax::cli {
 namespace {
 
-constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--pressure P | --altitude A] [--point DRYBULB,KIND=VALUE ...]
+constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model calculator|ashrae2017] [--pressure P | --altitude A]
+        [--point DRYBULB,KIND=VALUE ...]
         [--states FILE.csv|FILE.epw] [--input csv|epw] [--given COLUMN]
-        [--pressure-unit UNIT] [--range TMIN:TMAX] [--max-ratio W] [--size WxH]
-        -o FILE.svg|FILE.png|FILE.pdf
+        [--pressure-unit UNIT] [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]]
+        [--zone [NAME:]CORNER;CORNER;CORNER... ...]
+        [--range TMIN:TMAX] [--max-ratio W] [--size WxH] -o FILE.svg|FILE.png|FILE.pdf
       A psychrometric chart: dry bulb across, humidity ratio up, with the
       saturation curve and the lines of relative humidity (10 to 90 %), wet
       bulb (every 5 °C or 10 °F), enthalpy (every 10 kJ/kg or 5 Btu/lb) and
@@ -65,17 +69,33 @@ constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--pressure P 
       output), the humidity ratio places it unless --given names another.
       The title says the pressures of the states drawn. Rows that cannot be
       placed are left out and counted on standard error, and so are states
-      outside the drawn range. The file type follows the extension; the file
+      outside the drawn range. --process draws the states of a process as
+      `humitrax-cli process ... --format json` writes them (in the chart's
+      units), each labelled with its role (first, second, mixed, entering,
+      leaving), joined by arrows in the process's order, and a coil's
+      apparatus dew point on saturation at the end of a dashed line; repeat
+      it to chain processes, a state they share drawn once. --comfort shades
+      the comfort zone of ISO 7730 (PMV from -0.5 to 0.5, the mean radiant
+      temperature the dry bulb) for a metabolic rate in met, a clothing in clo
+      and an air speed v in m/s (0.1 when not given). --zone shades a region
+      by its corners in order, each DRYBULB,KIND=VALUE as for --point,
+      separated by ';': an edge between corners of the same condition and
+      value follows that curve, any other is straight; NAME names it in the
+      legend (else zone 1, zone 2 ...); repeat it for more. --model
+      ashrae2017 draws every curve and state by the 2017 Handbook's relations
+      (named in the title). The file type follows the extension; the file
       is written whole or not at all, through a temporary file beside it
       (beside the file a symbolic link names). A directory, pipe or device
       is not written over.
-      Exit status: 0 the chart is written; 1 a --point the engine cannot
-      compute or that lies above saturation, or the chart cannot be drawn;
-      2 a command line or states file that cannot be read (a range too
-      narrow for its tick labels among them); 3 the file cannot be written.
+      Exit status: 0 the chart is written; 1 a --point or a --zone corner the
+      engine cannot compute or that lies above saturation, or the chart
+      cannot be drawn; 2 a command line, states file or process file that
+      cannot be read (a range too narrow for its tick labels among them);
+      3 the file cannot be written.
       Nothing is written unless 0.
-      Example:
+      Examples:
         humitrax-cli chart --point 25,rh=50 --point 32,wb=22 -o chart.png
+        humitrax-cli chart --process coil.json --comfort met=1.1,clo=0.5 -o coil.png
 
 )";
 
@@ -96,8 +116,10 @@ int RunChart(std::span<const std::string_view>)
 namespace {
 
 constexpr std::string_view kUsage =
-    "humitrax-cli chart [--units si|ip] [--pressure P | --altitude A] [--point DRYBULB,KIND=VALUE ...]\n"
+    "humitrax-cli chart [--units si|ip] [--model calculator|ashrae2017] [--pressure P | --altitude A]\n"
+    "                   [--point DRYBULB,KIND=VALUE ...]\n"
     "                   [--states FILE [--input csv|epw] [--given COLUMN] [--pressure-unit UNIT]]\n"
+    "                   [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]] [--zone [NAME:]CORNERS ...]\n"
     "                   [--range TMIN:TMAX] [--max-ratio W] [--size WxH]\n"
     "                   -o FILE.svg|FILE.png|FILE.pdf\n";
 
@@ -116,7 +138,26 @@ struct PointOption {
     StateInput state;
 };
 
+// What --process, --comfort and --zone add to the chart.
+struct Overlays {
+    std::vector<std::string> processes; ///< the JSON files, in order
+    struct Comfort {
+        double met = 0.0;
+        double clo = 0.0;
+        double airSpeed = 0.1;
+        std::string text; ///< as given
+    };
+    std::optional<Comfort> comfort;
+    struct UserZone {
+        std::string name;
+        std::vector<StateInput> corners;
+    };
+    std::vector<UserZone> zones;
+};
+
 struct ChartOptions {
+    Overlays overlays;
+    Model model = Model::Calculator;
     bool si = true;
     Units units = Units::SI;
     std::optional<humitrax::Condition> given;
@@ -172,6 +213,68 @@ std::optional<StateInput> ParsePoint(std::string_view text)
     return StateInput{*dryBulb, *kind, *value, std::nullopt};
 }
 
+// --process, --comfort or --zone into `overlays`; the usage error, if any.
+std::optional<std::string> ReadOverlay(const std::string& name, const std::string& value, Overlays& overlays)
+{
+    if (name == "--process") {
+        if (value.empty())
+            return "--process needs a file name";
+        overlays.processes.push_back(value);
+        return std::nullopt;
+    }
+    if (name == "--comfort") {
+        if (overlays.comfort)
+            return "--comfort is given twice";
+        const std::string usage =
+            "--comfort takes met=M,clo=C[,v=V] with a metabolic rate above 0 met, a clothing and an air speed "
+            "of 0 or more (for example met=1.1,clo=0.5,v=0.1), not '" + value + "'";
+        std::optional<double> met;
+        std::optional<double> clo;
+        std::optional<double> airSpeed;
+        std::string_view rest = value;
+        while (!rest.empty()) {
+            const std::string_view item = rest.substr(0, rest.find(','));
+            rest = item.size() < rest.size() ? rest.substr(item.size() + 1) : std::string_view();
+            const std::size_t equals = item.find('=');
+            const std::string_view key = item.substr(0, equals);
+            std::optional<double>* target = key == "met" ? &met
+                                            : key == "clo" ? &clo
+                                            : key == "v"   ? &airSpeed
+                                                           : nullptr;
+            if (equals == std::string_view::npos || !target || target->has_value())
+                return usage;
+            *target = ParseDouble(item.substr(equals + 1));
+            if (!*target || !std::isfinite(**target) || **target < 0.0)
+                return usage;
+        }
+        if (!met || !clo || !(*met > 0.0))
+            return usage;
+        overlays.comfort = Overlays::Comfort{*met, *clo, airSpeed.value_or(0.1), value};
+        return std::nullopt;
+    }
+    // --zone [NAME:]CORNER;CORNER;CORNER...
+    const std::size_t colon = value.find(':');
+    Overlays::UserZone zone;
+    zone.name = colon == std::string::npos ? "zone " + std::to_string(overlays.zones.size() + 1)
+                                           : value.substr(0, colon);
+    std::string_view rest = colon == std::string::npos ? std::string_view(value)
+                                                       : std::string_view(value).substr(colon + 1);
+    while (!rest.empty()) {
+        const std::string_view corner = rest.substr(0, rest.find(';'));
+        rest = corner.size() < rest.size() ? rest.substr(corner.size() + 1) : std::string_view();
+        const std::optional<StateInput> state = ParsePoint(corner);
+        if (!state)
+            return "--zone takes [NAME:]CORNER;CORNER;... with each corner DRYBULB,KIND=VALUE as for --point, not '" +
+                   std::string(corner) + "' in '" + value + "'";
+        zone.corners.push_back(*state);
+    }
+    if (zone.corners.size() < 3 || zone.name.empty())
+        return "--zone takes a name if any and at least three corners ([NAME:]20,rh=30;26,rh=30;26,rh=60), not '" +
+               value + "'";
+    overlays.zones.push_back(std::move(zone));
+    return std::nullopt;
+}
+
 std::optional<std::pair<double, double>> ParseRange(std::string_view text)
 {
     const std::size_t colon = text.find(':');
@@ -200,8 +303,12 @@ std::optional<std::pair<int, int>> ParseSize(std::string_view text)
     return std::pair{static_cast<int>(*width), static_cast<int>(*height)};
 }
 
-constexpr std::array<OptionSpec, 12> kChartOptions{{
+constexpr std::array<OptionSpec, 16> kChartOptions{{
     {"--units"},
+    {"--model"},
+    {"--process", true, {}, true},
+    {"--comfort"},
+    {"--zone", true, {}, true},
     {"--pressure", true, "pressure"},
     {"--altitude", true, "pressure"},
     {"--point", true, {}, true},
@@ -254,6 +361,17 @@ std::variant<ChartOptions, int> ParseOptions(std::span<const std::string_view> a
         return UsageError(message);
     options.si = *units == Units::SI;
     options.units = *units;
+    const std::optional<Model> model = ReadModel(given, message);
+    if (!model)
+        return UsageError(message);
+    options.model = *model;
+    for (const std::string_view name : {"--process", "--comfort", "--zone"}) {
+        for (const std::string_view value : given.Values(name)) {
+            if (const std::optional<std::string> error =
+                    ReadOverlay(std::string(name), std::string(value), options.overlays))
+                return UsageError(*error);
+        }
+    }
     if (const std::optional<std::string_view> name = given.Chosen("pressure")) {
         const std::string_view value = *given.Value(*name);
         const std::optional<double> number = ParseDouble(value);
@@ -309,6 +427,7 @@ void QtErrorsOnly(QtMsgType type, const QMessageLogContext&, const QString& mess
 std::variant<chart::ChartSettings, std::string> SettingsFrom(const ChartOptions& options)
 {
     chart::ChartSettings settings = chart::DefaultSettings(options.si);
+    settings.model = options.model;
     const std::string pressureUnit = options.si ? "kPa" : "psia";
     const std::string temperatureUnit = options.si ? "°C" : "°F";
     if (options.pressure) {
@@ -318,7 +437,7 @@ std::variant<chart::ChartSettings, std::string> SettingsFrom(const ChartOptions&
     } else if (options.altitude) {
         double pressure = 0.0;
         try {
-            pressure = chart::PressureAtAltitude(*options.altitude, options.si);
+            pressure = chart::PressureAtAltitude(*options.altitude, options.si, options.model);
         } catch (const PropertyFailure& failure) {
             return "no pressure for the altitude " + Number(*options.altitude) + " (" +
                    std::string(CauseName(failure.cause())) + ")";
@@ -435,6 +554,63 @@ bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::
     return true;
 }
 
+// The largest process file read: its JSON is a few kilobytes.
+constexpr qint64 kLargestProcessFile = qint64{1} << 20;
+
+// The processes and zones of the options added to the chart; the exit status
+// when one cannot be, else 0.
+int AddOverlays(const Overlays& overlays, chart::ChartContent& content)
+{
+    const chart::ChartSettings& settings = content.settings;
+    const std::string pressureUnit = settings.si ? " kPa" : " psia";
+    if (const auto& comfort = overlays.comfort) {
+        std::vector<chart::DataPoint> outline;
+        try {
+            outline = chart::ComfortZoneOutline(settings, comfort->met, comfort->clo, comfort->airSpeed);
+        } catch (const PropertyFailure& failure) {
+            return Error("--comfort " + comfort->text + ": the comfort zone cannot be computed (" +
+                             std::string(CauseName(failure.cause())) + ")",
+                         kExitFailure);
+        }
+        if (outline.empty())
+            Warn("the comfort zone (--comfort " + comfort->text + ") lies outside the drawn range");
+        else
+            content.zones.push_back({chart::Zone::Kind::Comfort,
+                                     "comfort zone: PMV ±0.5, " + Number(comfort->met) + " met, " +
+                                         Number(comfort->clo) + " clo, " + Number(comfort->airSpeed) + " m/s",
+                                     std::move(outline)});
+    }
+    for (const Overlays::UserZone& zone : overlays.zones) {
+        auto outline = chart::ZoneOutline(zone.corners, settings);
+        if (const auto* reason = std::get_if<std::string>(&outline))
+            return Error("zone '" + zone.name + "': " + *reason, kExitFailure);
+        content.zones.push_back({chart::Zone::Kind::User, zone.name,
+                                 std::move(std::get<std::vector<chart::DataPoint>>(outline))});
+    }
+    std::vector<chart::ChartProcess> processes;
+    for (const std::string& path : overlays.processes) {
+        QFile file(QString::fromStdString(path));
+        if (!file.open(QIODevice::ReadOnly))
+            return Error("cannot read the process file '" + path + "': " + file.errorString().toStdString());
+        const QByteArray json = file.read(kLargestProcessFile + 1);
+        if (file.error() != QFileDevice::NoError)
+            return Error("cannot read the process file '" + path + "': " + file.errorString().toStdString());
+        if (json.size() > kLargestProcessFile)
+            return Error("process file '" + path + "' is larger than a process's JSON can be");
+        auto process = chart::ReadProcessJson(json, settings);
+        if (const auto* reason = std::get_if<std::string>(&process))
+            return Error("process file '" + path + "': " + *reason);
+        const chart::ChartProcess& read = std::get<chart::ChartProcess>(process);
+        if (std::fabs(read.pressure - settings.pressure) > 1e-9 * settings.pressure)
+            Warn("process file '" + path + "' is at " + Number(read.pressure) + pressureUnit + " and the chart at " +
+                 Number(settings.pressure) + pressureUnit + "; its states are placed by their humidity ratio");
+        processes.push_back(read);
+    }
+    for (const std::string& note : chart::AddProcesses(content, processes))
+        Warn("process state " + note);
+    return kExitOk;
+}
+
 int Chart(std::span<const std::string_view> args)
 {
     auto parsed = ParseOptions(args);
@@ -463,6 +639,8 @@ int Chart(std::span<const std::string_view> args)
         }
         content.marked.push_back({point.text, properties});
     }
+    if (const int status = AddOverlays(options.overlays, content))
+        return status;
     std::string pressureNote;
     if (options.states && !ReadStates(options, content, pressureNote))
         return kExitUsage;

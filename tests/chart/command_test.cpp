@@ -3,7 +3,11 @@
 // bad input (2), an output that cannot be written (3).
 #include "run_cli.h"
 
+#include "chart_painter.h"
+
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QImage>
 #include <QXmlStreamReader>
 
@@ -214,7 +218,23 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorRow{"StatesFileIsADirectory", {"--states", "folder", "-o", "OUT"}, "chart.svg", 2,
                  "cannot read the states file"},
         ErrorRow{"StatesHeaderWithoutDryBulb", {"--states", "bad.csv", "-o", "OUT"}, "chart.svg", 2,
-                 "no dry_bulb column"}),
+                 "no dry_bulb column"},
+        ErrorRow{"ProcessFileMissing", {"--process", "missing.json", "-o", "OUT"}, "chart.svg", 2,
+                 "cannot read the process file"},
+        ErrorRow{"ProcessFileIsADirectory", {"--process", "folder", "-o", "OUT"}, "chart.svg", 2,
+                 "cannot read the process file"},
+        ErrorRow{"ProcessFileNotJson", {"--process", "bad.json", "-o", "OUT"}, "chart.png", 2, "not JSON"},
+        ErrorRow{"ComfortWithoutClothing", {"--comfort", "met=1.1", "-o", "OUT"}, "chart.svg", 2, "--comfort takes"},
+        ErrorRow{"ComfortNegativeSpeed", {"--comfort", "met=1.1,clo=0.5,v=-1", "-o", "OUT"}, "chart.svg", 2,
+                 "--comfort takes"},
+        ErrorRow{"ComfortGivenTwice", {"--comfort", "met=1,clo=1", "--comfort", "met=1,clo=1", "-o", "OUT"},
+                 "chart.svg", 2, "--comfort is given twice"},
+        ErrorRow{"ZoneOfTwoCorners", {"--zone", "20,rh=30;26,rh=30", "-o", "OUT"}, "chart.svg", 2,
+                 "at least three corners"},
+        ErrorRow{"ZoneCornerUnreadable", {"--zone", "20,rh=30;26,xx=30;26,rh=60", "-o", "OUT"}, "chart.svg", 2,
+                 "--zone takes"},
+        ErrorRow{"ZoneCornerAboveSaturation", {"--zone", "office:20,rh=30;26,rh=130;20,rh=60", "-o", "OUT"},
+                 "chart.svg", 1, "zone 'office': corner 2"}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
 TEST_P(ErrorTest, ExitsWithAMessageAndNoFile)
@@ -228,13 +248,14 @@ TEST_P(ErrorTest, ExitsWithAMessageAndNoFile)
     }
     fs::create_directory(scratch / "folder");
     std::ofstream(scratch / "bad.csv") << "temperature,pressure,relative_humidity\n25,101.325,50\n";
+    std::ofstream(scratch / "bad.json") << "{\"process\":\"heat\",";
     const std::vector<std::string> before = scratch.Entries();
 
     std::vector<std::string> args{"chart"};
     for (const std::string& arg : row.args) {
         if (arg == "OUT")
             args.push_back(output);
-        else if (arg == "bad.csv" || arg == "missing.csv" || arg == "folder")
+        else if (arg == "bad.csv" || arg == "missing.csv" || arg == "folder" || arg.ends_with(".json"))
             args.push_back(scratch / arg);
         else
             args.push_back(arg);
@@ -371,6 +392,89 @@ TEST_P(StatesTest, PlotsTheTableAndCountsWhatIsLeftOut)
     EXPECT_NE(svg.find("<title>Psychrometric chart at 101.325 kPa, " + row.title + ", SI units</title>"),
               std::string::npos)
         << svg.substr(0, 600);
+}
+
+struct ProcessesRow {
+    std::string name;
+    /// `process` commands in order; "@ROLE" stands for that state of the
+    /// previous one's output, to every digit.
+    std::vector<std::vector<std::string>> processes;
+    int arrows;
+    std::string label; ///< a label the chart shows
+};
+
+// Test names and failure reports show the row by its name.
+void PrintTo(const ProcessesRow& row, std::ostream* out) { *out << row.name; }
+
+class ProcessesTest : public ::testing::TestWithParam<ProcessesRow> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, ProcessesTest,
+    ::testing::Values(
+        ProcessesRow{"Heat", {{"heat", "20,rh=50", "--flow", "1kg/s", "--to", "35"}}, 1, "leaving"},
+        ProcessesRow{"Mix", {{"mix", "32,wb=24", "--flow", "1kg/s", "24,rh=50", "--flow", "3kg/s"}}, 2, "mixed"},
+        // The dashed line on to the apparatus dew point has no head.
+        ProcessesRow{"CoilByApparatusDewPoint",
+                     {{"coil", "28,wb=21", "--flow", "2kg/s", "--adp", "10", "--bypass", "0.1"}},
+                     1,
+                     "apparatus dew point"},
+        ProcessesRow{"AirHandler",
+                     {{"mix", "32,wb=24", "--flow", "1kg/s", "24,rh=50", "--flow", "3kg/s"},
+                      {"coil", "@mixed", "--flow", "4kg/s", "--adp", "10", "--bypass", "0.15"},
+                      {"heat", "@leaving", "--flow", "4kg/s", "--to", "20"}},
+                     4,
+                     "mixed (mix) = entering (coil)"}),
+    [](const auto& rowInfo) { return rowInfo.param.name; });
+
+// Each step gets an arrow with a filled head, besides the one in the legend;
+// a state that two processes share is drawn once, with both roles.
+TEST_P(ProcessesTest, DrawAnArrowForEachStep)
+{
+    const ProcessesRow& row = GetParam();
+    const Scratch scratch;
+    std::vector<std::string> args{"chart"};
+    QJsonObject previous;
+    for (std::size_t i = 0; i < row.processes.size(); ++i) {
+        std::vector<std::string> process{"process"};
+        for (const std::string& arg : row.processes[i]) {
+            const QJsonObject state = previous.value(QString::fromStdString(arg.substr(1))).toObject();
+            process.push_back(arg.starts_with("@") ? QString::asprintf("%.17g,w=%.17g", state["dry_bulb"].toDouble(),
+                                                                       state["humidity_ratio"].toDouble())
+                                                         .toStdString()
+                                                   : arg);
+        }
+        process.insert(process.end(), {"--units", "si", "--pressure", "101.325", "--format", "json"});
+        const CliRun run = RunCli(process);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        previous = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+        const std::string json = scratch / ("process" + std::to_string(i) + ".json");
+        std::ofstream(json) << run.out;
+        args.insert(args.end(), {"--process", json});
+    }
+    const std::string output = scratch / "chart.svg";
+    args.insert(args.end(), {"-o", output});
+    const CliRun run = RunCli(args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::string svg = ReadAll(output);
+    const std::string head = "<g fill=\"" + ProcessColor().name().toStdString() + "\"";
+    int heads = 0;
+    for (std::size_t at = svg.find(head); at != std::string::npos; at = svg.find(head, at + 1))
+        ++heads;
+    EXPECT_EQ(heads, row.arrows + 1);
+    EXPECT_NE(svg.find(">" + row.label), std::string::npos);
+}
+
+TEST(Zones, AreNamedInTheLegend)
+{
+    const Scratch scratch;
+    const std::string output = scratch / "chart.svg";
+    const CliRun run = RunCli({"chart", "--comfort", "met=1.1,clo=0.5", "--zone", "office:20,rh=30;26,rh=30;26,rh=60",
+                               "--zone", "20,w=0.002;30,w=0.002;25,wb=15", "-o", output});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string svg = ReadAll(output);
+    for (const std::string text : {"comfort zone: PMV ±0.5, 1.1 met, 0.5 clo, 0.1 m/s", "office", "zone 2"})
+        EXPECT_NE(svg.find(">" + text + "<"), std::string::npos) << text;
 }
 
 TEST(Help, DescribesTheCommandWithAnExample)
