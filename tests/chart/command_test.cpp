@@ -95,7 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
                              {"--pressure", "90", "--point", "25,rh=50", "--point", "30,wb=20", "--point",
                               "10,dp=5", "--point", "40,w=0.01"},
                              "Psychrometric chart at 90 kPa, SI units"},
-                      SvgRow{"NarrowRange", {"--range", "15:35", "--max-ratio", "0.02"}, "Psychrometric chart"}),
+                      SvgRow{"NarrowRange", {"--range", "15:35", "--max-ratio", "0.02"}, "Psychrometric chart"},
+                      SvgRow{"HandbookModel",
+                             {"--model", "ashrae2017", "--altitude", "1000"},
+                             "Psychrometric chart at 1000 m altitude (89.875 kPa), SI units, ASHRAE 2017 relations"}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
 TEST_P(SvgTest, IsWellFormedXml)
