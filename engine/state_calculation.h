@@ -48,7 +48,8 @@ public:
 
     /// The same dry bulb, pressure and kept saturation pressure with another
     /// condition; the humidity ratio is formed anew.
-    [[nodiscard]] StateCalculation WithCondition(const std::int16_t& situation, const double& stateVar) const noexcept
+    [[nodiscard]] StateCalculation WithCondition(const std::int16_t& situation,
+                                                 const double& stateVar) const noexcept
     {
         StateCalculation other(units, T, p, situation, stateVar, m_sharing);
         other.m_dryBulbSaturation = m_dryBulbSaturation;

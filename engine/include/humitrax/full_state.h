@@ -30,8 +30,6 @@ struct PropertyOutcome {
             throw PropertyFailure(*failure);
         return result;
     }
-
-    friend bool operator==(const PropertyOutcome&, const PropertyOutcome&) = default;
 };
 
 /// The properties of one state (T, p, Situation, StateVar, UnitsSI as the
@@ -47,8 +45,6 @@ struct FullState {
     PropertyOutcome grains;             ///< Grains, inch-pound only: empty in SI
     PropertyOutcome saturationPressure; ///< SatPressure(T, UnitsSI)
     PropertyOutcome saturationRatio;    ///< HumidRatio(T, p, 3, 1.0, UnitsSI): saturated air
-
-    friend bool operator==(const FullState&, const FullState&) = default;
 };
 
 /// Every property of the state. Never throws.
