@@ -12,6 +12,7 @@
 // iteration, so that each time is the cost of one call.
 #include "humitrax/ashrae2017.h"
 #include "driver.h"
+#include "humitrax/full_state.h"
 #include "humitrax/psychrometrics.h"
 #include "units.h" // the wet-bulb relation, for counting the iteration's evaluations
 
@@ -596,6 +597,39 @@ void WholePress(benchmark::State& state, std::size_t index)
     Walk(state, [&](std::size_t i) { Keep(Calculate(presses[i].requests[index], conventions)); });
 }
 
+/// The five engine calls of a state for `situation`, in the calculator's order:
+/// the three humidity properties other than the given one, then enthalpy and
+/// volume.
+void SeparateCallsOfState(const State& s, std::int16_t situation)
+{
+    const double v = StateVar(s, situation);
+    if (situation != 1)
+        Keep(WetBulbSI(s.T, s.p, situation, v));
+    if (situation != 2)
+        Keep(DewPointSI(s.T, s.p, situation, v));
+    if (situation != 3)
+        Keep(HumiditySI(s.T, s.p, situation, v));
+    if (situation != 4)
+        Keep(HumidRatioSI(s.T, s.p, situation, v));
+    Keep(EnthalpySI(s.T, s.p, situation, v));
+    Keep(VolumeSI(s.T, s.p, situation, v));
+}
+void SeparateCalls(benchmark::State& state, std::int16_t situation)
+{
+    const auto& states = TheInputs().states;
+    Walk(state, [&](std::size_t i) { SeparateCallsOfState(states[i], situation); });
+}
+/// The same state, every property the full state gives (the five above, the
+/// given one, the saturation pressure and the saturation humidity ratio).
+void FullStateBench(benchmark::State& state, std::int16_t situation)
+{
+    const auto& states = TheInputs().states;
+    Walk(state, [&](std::size_t i) {
+        const State& s = states[i];
+        Keep(ComputeFullState(s.T, s.p, situation, StateVar(s, situation), 1));
+    });
+}
+
 /// A press that ends in "Out of range values." (a dry bulb of 52).
 void PressOutOfRange(benchmark::State& state)
 {
@@ -712,6 +746,11 @@ void RegisterAll()
             reg("SatPressureSI/points_of_WetBulbSI/" + std::to_string(situation) + "/chained",
                 [situation](benchmark::State& s) { WetBulbSatPoints(s, situation, true); });
         }
+    }
+    for (std::int16_t situation = 1; situation <= 4; ++situation) {
+        const std::string third = kThird[static_cast<std::size_t>(situation - 1)];
+        reg("full_state/" + third, [situation](benchmark::State& s) { FullStateBench(s, situation); });
+        reg("separate_calls_of_state/" + third, [situation](benchmark::State& s) { SeparateCalls(s, situation); });
     }
     for (std::size_t index = 0; index < 4; ++index) {
         reg(std::string("press/") + kThird[index], [index](benchmark::State& s) { WholePress(s, index); });
@@ -831,6 +870,18 @@ void PrintRatios(const CollectingReporter& r)
             chained > 0.0 ? profile.meanEvaluations * chained : -1.0);
         std::printf("%-32s %.2f evaluations per call%s; SatPressureSI %.1f ns, chained %.1f ns\n", "",
                     profile.meanEvaluations, profile.matchesEngine ? "" : " (COUNT UNVERIFIED)", sat, chained);
+    }
+
+    std::printf("\nOne full state (ComputeFullState, SI: every property) against the five separate\n"
+                "calls of a state, in the calculator's order. Speed-up target: 3.5 from the relative\n"
+                "humidity.\n");
+    std::printf("%-36s %8s %9s %8s\n", "benchmark", "time", "separate", "speed-up");
+    for (const char* third : kThird) {
+        const double full = r.Time(std::string("full_state/") + third);
+        const double separate = r.Time(std::string("separate_calls_of_state/") + third);
+        if (full > 0.0 && separate > 0.0)
+            std::printf("%-36s %8.1f %9.1f %8.2f\n", (std::string("full_state/") + third).c_str(), full, separate,
+                        separate / full);
     }
 
     std::printf("\nOne whole press (entries read, engine calls, report composed) against the engine\n"

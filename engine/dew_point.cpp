@@ -36,7 +36,7 @@ PropertyResult DewPointStep(StateCalculation& state)
         break;
     case kWetBulbGiven:
     case kRelativeHumidityGiven:
-        W = state.HumidityRatio().AsNumber();
+        W = state.HumidityRatio();
         break;
     default:
         return PropertyResult::Text(c.invalidSituation);

@@ -19,9 +19,9 @@ const detail::UnitSystem& SystemOf(std::int16_t UnitsSI) noexcept
     return UnitsSI != 0 ? detail::kSI : detail::kInchPound;
 }
 
-PropertyOutcome Run(PropertyResult (*step)(StateCalculation&), StateCalculation& state) noexcept
+void Run(PropertyOutcome& outcome, PropertyResult (*step)(StateCalculation&), StateCalculation& state) noexcept
 {
-    return detail::Capture([&] { return step(state); });
+    detail::CaptureInto(outcome, [&] { return step(state); });
 }
 
 } // namespace
@@ -29,12 +29,15 @@ PropertyOutcome Run(PropertyResult (*step)(StateCalculation&), StateCalculation&
 FullState BeginFullState(const double& T, const double& p, const std::int16_t& Situation,
                          const double& StateVar, const std::int16_t& UnitsSI) noexcept
 {
-    StateCalculation state(SystemOf(UnitsSI), T, p, Situation, StateVar, StateCalculation::Sharing::Many);
     FullState full;
-    full.saturationPressure = detail::Capture([&] { return state.DryBulbSaturation(); });
-    full.humidityRatio = detail::Capture([&] { return state.HumidityRatio(); });
-    StateCalculation saturated = state.WithCondition(kSaturatedSituation, kSaturatedFraction);
-    full.saturationRatio = detail::Capture([&] { return saturated.HumidityRatio(); });
+    const detail::UnitSystem& units = SystemOf(UnitsSI);
+    StateCalculation state(units, T, p, Situation, StateVar, StateCalculation::Sharing::Many);
+    state.KeepIn(full.saturationPressure, false, full.humidityRatio, false);
+    state.Form();
+    StateCalculation saturated(units, T, p, kSaturatedSituation, kSaturatedFraction,
+                               StateCalculation::Sharing::Many);
+    saturated.KeepIn(full.saturationPressure, true, full.saturationRatio, false);
+    saturated.Form();
     return full;
 }
 
@@ -42,14 +45,16 @@ void FinishFullState(FullState& full, const double& T, const double& p, const st
                      const double& StateVar, const std::int16_t& UnitsSI) noexcept
 {
     StateCalculation state(SystemOf(UnitsSI), T, p, Situation, StateVar, StateCalculation::Sharing::Many);
-    state.Share(full.saturationPressure, full.humidityRatio);
-    full.wetBulb = Run(detail::WetBulbStep, state);
-    full.dewPoint = Run(detail::DewPointStep, state);
-    full.relativeHumidity = Run(detail::RelativeHumidityStep, state);
-    full.enthalpy = Run(detail::EnthalpyStep, state);
-    full.volume = Run(detail::VolumeStep, state);
+    state.KeepIn(full.saturationPressure, true, full.humidityRatio, true);
+    // The dew point first: its library calls, independent of the wet bulb's
+    // secant, can then run while the secant starts.
+    Run(full.dewPoint, detail::DewPointStep, state);
+    Run(full.wetBulb, detail::WetBulbStep, state);
+    Run(full.relativeHumidity, detail::RelativeHumidityStep, state);
+    Run(full.enthalpy, detail::EnthalpyStep, state);
+    Run(full.volume, detail::VolumeStep, state);
     if (UnitsSI == 0)
-        full.grains = Run(detail::GrainsStep, state);
+        Run(full.grains, detail::GrainsStep, state);
 }
 
 FullState ComputeFullState(const double& T, const double& p, const std::int16_t& Situation,

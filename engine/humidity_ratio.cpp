@@ -17,7 +17,7 @@ PropertyResult HumidityRatioStep(StateCalculation& state)
     case kWetBulbGiven: {
         // The saturation pressure at the dry bulb is evaluated, and can fail,
         // although only the one at the wet bulb is used.
-        (void)state.DryBulbSaturation().AsNumber();
+        (void)state.DryBulbSaturation();
         const double pwsWetBulb = SaturationPressureIn(units, StateVar).AsNumber();
         const double WsStar = SaturationRatio(pwsWetBulb, p);
         return WetBulbRelation(units.wetBulb, T, StateVar, WsStar);
@@ -25,7 +25,7 @@ PropertyResult HumidityRatioStep(StateCalculation& state)
     case kDewPointGiven:
         return SaturationRatio(SaturationPressureIn(units, StateVar).AsNumber(), p);
     case kRelativeHumidityGiven: {
-        const Num pw = Num(state.DryBulbSaturation().AsNumber()) * StateVar;
+        const Num pw = Num(state.DryBulbSaturation()) * StateVar;
         return SaturationRatio(pw.v, p);
     }
     case kHumidityRatioGiven:

@@ -37,21 +37,21 @@ PropertyResult RelativeHumidity(StateCalculation& state)
     case kWetBulbGiven: {
         // The humidity ratio's own steps, in its order.
         reference = StateVar;
-        const double pws = state.DryBulbSaturation().AsNumber();
-        const double W = state.HumidityRatio().AsNumber();
+        const double pws = state.DryBulbSaturation();
+        const double W = state.HumidityRatio();
         result = FromHumidityRatio(W, pws, p);
         break;
     }
     case kDewPointGiven: {
-        const double W = state.HumidityRatio().AsNumber();
-        result = FromHumidityRatio(W, state.DryBulbSaturation().AsNumber(), p);
+        const double W = state.HumidityRatio();
+        result = FromHumidityRatio(W, state.DryBulbSaturation(), p);
         break;
     }
     case kRelativeHumidityGiven:
         result = StateVar;
         break;
     case kHumidityRatioGiven:
-        result = FromHumidityRatio(StateVar, state.DryBulbSaturation().AsNumber(), p);
+        result = FromHumidityRatio(StateVar, state.DryBulbSaturation(), p);
         break;
     default:
         break; // stays empty

@@ -3,40 +3,42 @@
 // from, the saturation pressure at the dry bulb and the humidity ratio, and
 // the property steps that take them. Each public function runs its step on a
 // calculation of its own; the full state runs every step on one calculation,
-// so that each value is computed once. A step asks for a value at the point
+// so that each value is formed once. A step asks for a value at the point
 // where the relation uses it, so a failure in forming it surfaces exactly
 // where it did when every function formed its own.
 // Implementation details, private to the engine.
 #pragma once
 
+#include "checked.h"
 #include "humitrax/full_state.h"
 #include "units.h"
 
 #include <cstdint>
-#include <optional>
 
 namespace humitrax::detail {
 
-/// The outcome of `compute()`: its result, or the cause of its failure.
+/// `compute()` into `outcome`: its result, or the cause of its failure.
 template <typename Compute>
-PropertyOutcome Capture(Compute&& compute) noexcept
+void CaptureInto(PropertyOutcome& outcome, Compute&& compute) noexcept
 {
     try {
-        return {compute(), std::nullopt};
+        outcome.result = compute();
     } catch (const PropertyFailure& failure) {
-        return {PropertyResult(), failure.cause()};
+        outcome.failure = failure.cause();
     }
 }
 
+class StateCalculation;
+PropertyResult HumidityRatioStep(StateCalculation& state);
+
 class StateCalculation {
 public:
-    /// How the shared values are kept.
+    /// How a value that cannot be formed is kept.
     enum class Sharing : std::uint8_t {
-        /// For a single property: a value is computed when first asked and
-        /// kept, and a failure in forming it passes straight through.
+        /// For a single property: its failure passes straight through.
         Single,
-        /// For many properties: a failure is kept too, and raised again for
-        /// every step that asks.
+        /// For many properties: its failure is kept, and raised again for
+        /// every step that asks for the value.
         Many,
     };
 
@@ -45,31 +47,38 @@ public:
         : units(system), T(dryBulb), p(pressure), Situation(situation), StateVar(stateVar), m_sharing(sharing)
     {
     }
+    StateCalculation(const StateCalculation&) = delete;
+    StateCalculation& operator=(const StateCalculation&) = delete;
 
-    /// The same dry bulb, pressure and kept saturation pressure with another
-    /// condition; the humidity ratio is formed anew.
-    [[nodiscard]] StateCalculation WithCondition(const std::int16_t& situation,
-                                                 const double& stateVar) const noexcept
+    /// Keeps the saturation pressure at the dry bulb in `saturation` and the
+    /// humidity ratio in `ratio` (a full state's outcomes) rather than in the
+    /// calculation; `saturationFormed` and `ratioFormed` say which already
+    /// hold their value, formed for these arguments.
+    void KeepIn(PropertyOutcome& saturation, bool saturationFormed, PropertyOutcome& ratio, bool ratioFormed) noexcept
     {
-        StateCalculation other(units, T, p, situation, stateVar, m_sharing);
-        other.m_dryBulbSaturation = m_dryBulbSaturation;
-        return other;
+        m_saturation = {&saturation, saturationFormed};
+        m_ratio = {&ratio, ratioFormed};
     }
 
-    /// Takes values already formed for these arguments.
-    void Share(const PropertyOutcome& dryBulbSaturation, const PropertyOutcome& humidityRatio) noexcept
+    /// Forms both values where they are not yet formed.
+    void Form()
     {
-        m_dryBulbSaturation = dryBulbSaturation;
-        m_humidityRatio = humidityRatio;
+        Form(m_saturation, [this] { return SaturationPressureIn(units, T); });
+        Form(m_ratio, [this] { return HumidityRatioStep(*this); });
     }
 
-    /// SaturationPressureIn(units, T).
-    PropertyResult DryBulbSaturation()
+    /// SaturationPressureIn(units, T) used as a number.
+    double DryBulbSaturation()
     {
-        return Shared(m_dryBulbSaturation, [this] { return SaturationPressureIn(units, T); });
+        Form(m_saturation, [this] { return SaturationPressureIn(units, T); });
+        return Number(*m_saturation.outcome);
     }
-    /// The humidity ratio, as HumidRatio gives it.
-    PropertyResult HumidityRatio();
+    /// The humidity ratio, as HumidRatio gives it, used as a number.
+    double HumidityRatio()
+    {
+        Form(m_ratio, [this] { return HumidityRatioStep(*this); });
+        return Number(*m_ratio.outcome);
+    }
 
     const UnitSystem& units;
     const double& T;
@@ -78,23 +87,35 @@ public:
     const double& StateVar;
 
 private:
+    struct Kept {
+        PropertyOutcome* outcome;
+        bool formed;
+    };
+
     template <typename Compute>
-    PropertyResult Shared(std::optional<PropertyOutcome>& kept, Compute&& compute)
+    void Form(Kept& kept, Compute&& compute)
     {
-        if (kept)
-            return kept->Get();
-        if (m_sharing == Sharing::Single) {
-            const PropertyResult result = compute(); // a failure passes on, nothing kept
-            kept = PropertyOutcome{result, std::nullopt};
-            return result;
-        }
-        kept = Capture(compute);
-        return kept->Get();
+        if (kept.formed)
+            return;
+        if (m_sharing == Sharing::Single)
+            kept.outcome->result = compute(); // a failure passes on, nothing formed
+        else
+            CaptureInto(*kept.outcome, compute);
+        kept.formed = true;
+    }
+
+    static double Number(const PropertyOutcome& outcome)
+    {
+        if (outcome.failure) [[unlikely]]
+            Fail(*outcome.failure);
+        return outcome.result.AsNumber();
     }
 
     Sharing m_sharing;
-    std::optional<PropertyOutcome> m_dryBulbSaturation;
-    std::optional<PropertyOutcome> m_humidityRatio;
+    PropertyOutcome m_ownSaturation;
+    PropertyOutcome m_ownRatio;
+    Kept m_saturation{&m_ownSaturation, false};
+    Kept m_ratio{&m_ownRatio, false};
 };
 
 // The property steps, one per public function, in the state's unit system.
@@ -113,11 +134,6 @@ PropertyResult VolumeStep(StateCalculation& state);
 PropertyResult EnthalpyStep(StateCalculation& state);
 /// Grains, for an inch-pound state.
 PropertyResult GrainsStep(StateCalculation& state);
-
-inline PropertyResult StateCalculation::HumidityRatio()
-{
-    return Shared(m_humidityRatio, [this] { return HumidityRatioStep(*this); });
-}
 
 /// One step on a calculation of its own, as a public function runs it.
 inline PropertyResult RunAlone(PropertyResult (*step)(StateCalculation&), const UnitSystem& units, const double& T,

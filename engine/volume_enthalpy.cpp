@@ -38,7 +38,7 @@ PropertyResult VolumeStep(StateCalculation& state)
     const ClosedFormConstants& c = ClosedFormIn(state.units);
     // The absolute temperature comes before the humidity ratio.
     const Num TA = Num(state.T) + c.absoluteOffset;
-    const Num W = state.HumidityRatio().AsNumber();
+    const Num W = state.HumidityRatio();
     return (((W * kVapourVolumeFactor + 1.0) * (TA * c.gasConstant)) /
             ((Num(state.p) * kMolarMassDryAir) * c.pressureFactor))
         .v;
@@ -47,13 +47,13 @@ PropertyResult VolumeStep(StateCalculation& state)
 PropertyResult EnthalpyStep(StateCalculation& state)
 {
     const ClosedFormConstants& c = ClosedFormIn(state.units);
-    const Num W = state.HumidityRatio().AsNumber();
+    const Num W = state.HumidityRatio();
     return ((Num(state.T) * c.vapourHeat + c.latentHeat) * W + Num(state.T) * c.dryAirHeat).v;
 }
 
 PropertyResult GrainsStep(StateCalculation& state)
 {
-    const Num W = state.HumidityRatio().AsNumber();
+    const Num W = state.HumidityRatio();
     return (W * static_cast<double>(kGrainsPerPound)).v;
 }
 

@@ -34,7 +34,7 @@ PropertyResult WetBulbStep(StateCalculation& state)
     default:
         return PropertyResult::Text(texts::kInvalidSituation);
     }
-    const Num W = state.HumidityRatio().AsNumber();
+    const Num W = state.HumidityRatio();
 
     // The humidity ratio the wet-bulb relation gives for a trial wet bulb,
     // from the saturation pressure there.
@@ -46,7 +46,7 @@ PropertyResult WetBulbStep(StateCalculation& state)
     Num t1 = T;
     Num t2 = Num(T) - kSecondStartBelow;
     // The first trial point is the dry bulb itself.
-    Num W1 = relationAt(t1, state.DryBulbSaturation().AsNumber());
+    Num W1 = relationAt(t1, state.DryBulbSaturation());
     double bestMiss = 0.0;
     double bestPoint = 0.0;
     for (int pass = 1; pass <= kMaxPasses; ++pass) {
