@@ -630,6 +630,51 @@ void FullStateBench(benchmark::State& state, std::int16_t situation)
     });
 }
 
+/// The library calls the full state from the relative humidity cannot avoid:
+/// the saturation pressure at the dry bulb once, at each further trial point
+/// of the wet bulb's secant, and the dew point's.
+struct FullStateCalls {
+    std::vector<SatCall> sat;
+    DewCall dew;
+};
+const std::vector<FullStateCalls>& TheFullStateCalls()
+{
+    static const std::vector<FullStateCalls> calls = [] {
+        std::vector<FullStateCalls> out;
+        for (const State& s : TheInputs().states) {
+            std::vector<double> points;
+            (void)CountWetBulb(s, 3, &points);
+            FullStateCalls c{{}, DewCallFor(s.W, s.p)};
+            // The first two points are the dry bulb, for the humidity ratio
+            // and as the first trial: the full state evaluates it once.
+            for (std::size_t k = 1; k < points.size(); ++k)
+                c.sat.push_back(SatCallAt(points[k]));
+            out.push_back(std::move(c));
+        }
+        return out;
+    }();
+    return calls;
+}
+/// Those calls made independently, or chained as the secant chains them
+/// (each saturation pressure waiting for the one before; the dew point
+/// independent).
+void FullStateFloor(benchmark::State& state, bool chained)
+{
+    const auto& calls = TheFullStateCalls();
+    Walk(state, [&](std::size_t i) {
+        const FullStateCalls& c = calls[i];
+        double previous = 0.0;
+        for (const SatCall& sat : c.sat) {
+            if (chained)
+                previous = SatFloorChained({sat.TA + 0.0 * previous, sat.s, sat.ice});
+            else
+                SatFloor(sat);
+        }
+        Keep(previous);
+        DewFloor(c.dew);
+    });
+}
+
 /// A press that ends in "Out of range values." (a dry bulb of 52).
 void PressOutOfRange(benchmark::State& state)
 {
@@ -752,6 +797,8 @@ void RegisterAll()
         reg("full_state/" + third, [situation](benchmark::State& s) { FullStateBench(s, situation); });
         reg("separate_calls_of_state/" + third, [situation](benchmark::State& s) { SeparateCalls(s, situation); });
     }
+    reg("floor/full_state/relative_humidity", [](benchmark::State& s) { FullStateFloor(s, false); });
+    reg("chained_floor/full_state/relative_humidity", [](benchmark::State& s) { FullStateFloor(s, true); });
     for (std::size_t index = 0; index < 4; ++index) {
         reg(std::string("press/") + kThird[index], [index](benchmark::State& s) { WholePress(s, index); });
         reg(std::string("engine_calls_of_press/") + kThird[index],
@@ -882,6 +929,13 @@ void PrintRatios(const CollectingReporter& r)
         if (full > 0.0 && separate > 0.0)
             std::printf("%-36s %8.1f %9.1f %8.2f\n", (std::string("full_state/") + third).c_str(), full, separate,
                         separate / full);
+    }
+    const double separate = r.Time("separate_calls_of_state/relative_humidity");
+    for (const char* floor : {"floor", "chained_floor"}) {
+        const double time = r.Time(std::string(floor) + "/full_state/relative_humidity");
+        if (time > 0.0 && separate > 0.0)
+            std::printf("%-36s %8.1f %9.1f %8.2f  (its library calls alone: the most a full state could gain)\n",
+                        (std::string(floor) + "/full_state/rh").c_str(), time, separate, separate / time);
     }
 
     std::printf("\nOne whole press (entries read, engine calls, report composed) against the engine\n"
