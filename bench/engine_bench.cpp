@@ -12,6 +12,7 @@
 // iteration, so that each time is the cost of one call.
 #include "humitrax/ashrae2017.h"
 #include "driver.h"
+#include "humitrax/full_state.h"
 #include "humitrax/psychrometrics.h"
 #include "units.h" // the wet-bulb relation, for counting the iteration's evaluations
 
@@ -596,6 +597,84 @@ void WholePress(benchmark::State& state, std::size_t index)
     Walk(state, [&](std::size_t i) { Keep(Calculate(presses[i].requests[index], conventions)); });
 }
 
+/// The five engine calls of a state for `situation`, in the calculator's order:
+/// the three humidity properties other than the given one, then enthalpy and
+/// volume.
+void SeparateCallsOfState(const State& s, std::int16_t situation)
+{
+    const double v = StateVar(s, situation);
+    if (situation != 1)
+        Keep(WetBulbSI(s.T, s.p, situation, v));
+    if (situation != 2)
+        Keep(DewPointSI(s.T, s.p, situation, v));
+    if (situation != 3)
+        Keep(HumiditySI(s.T, s.p, situation, v));
+    if (situation != 4)
+        Keep(HumidRatioSI(s.T, s.p, situation, v));
+    Keep(EnthalpySI(s.T, s.p, situation, v));
+    Keep(VolumeSI(s.T, s.p, situation, v));
+}
+void SeparateCalls(benchmark::State& state, std::int16_t situation)
+{
+    const auto& states = TheInputs().states;
+    Walk(state, [&](std::size_t i) { SeparateCallsOfState(states[i], situation); });
+}
+/// The same state, every property the full state gives (the five above, the
+/// given one, the saturation pressure and the saturation humidity ratio).
+void FullStateBench(benchmark::State& state, std::int16_t situation)
+{
+    const auto& states = TheInputs().states;
+    Walk(state, [&](std::size_t i) {
+        const State& s = states[i];
+        Keep(ComputeFullState(s.T, s.p, situation, StateVar(s, situation), 1));
+    });
+}
+
+/// The library calls the full state from the relative humidity cannot avoid:
+/// the saturation pressure at the dry bulb once, at each further trial point
+/// of the wet bulb's secant, and the dew point's.
+struct FullStateCalls {
+    std::vector<SatCall> sat;
+    DewCall dew;
+};
+const std::vector<FullStateCalls>& TheFullStateCalls()
+{
+    static const std::vector<FullStateCalls> calls = [] {
+        std::vector<FullStateCalls> out;
+        for (const State& s : TheInputs().states) {
+            std::vector<double> points;
+            (void)CountWetBulb(s, 3, &points);
+            FullStateCalls c{{}, DewCallFor(s.W, s.p)};
+            // The first two points are the dry bulb, for the humidity ratio
+            // and as the first trial: the full state evaluates it once.
+            for (std::size_t k = 1; k < points.size(); ++k)
+                c.sat.push_back(SatCallAt(points[k]));
+            out.push_back(std::move(c));
+        }
+        return out;
+    }();
+    return calls;
+}
+/// Those calls made independently, or chained as the secant chains them
+/// (each saturation pressure waiting for the one before; the dew point
+/// independent).
+void FullStateFloor(benchmark::State& state, bool chained)
+{
+    const auto& calls = TheFullStateCalls();
+    Walk(state, [&](std::size_t i) {
+        const FullStateCalls& c = calls[i];
+        double previous = 0.0;
+        for (const SatCall& sat : c.sat) {
+            if (chained)
+                previous = SatFloorChained({sat.TA + 0.0 * previous, sat.s, sat.ice});
+            else
+                SatFloor(sat);
+        }
+        Keep(previous);
+        DewFloor(c.dew);
+    });
+}
+
 /// A press that ends in "Out of range values." (a dry bulb of 52).
 void PressOutOfRange(benchmark::State& state)
 {
@@ -713,6 +792,13 @@ void RegisterAll()
                 [situation](benchmark::State& s) { WetBulbSatPoints(s, situation, true); });
         }
     }
+    for (std::int16_t situation = 1; situation <= 4; ++situation) {
+        const std::string third = kThird[static_cast<std::size_t>(situation - 1)];
+        reg("full_state/" + third, [situation](benchmark::State& s) { FullStateBench(s, situation); });
+        reg("separate_calls_of_state/" + third, [situation](benchmark::State& s) { SeparateCalls(s, situation); });
+    }
+    reg("floor/full_state/relative_humidity", [](benchmark::State& s) { FullStateFloor(s, false); });
+    reg("chained_floor/full_state/relative_humidity", [](benchmark::State& s) { FullStateFloor(s, true); });
     for (std::size_t index = 0; index < 4; ++index) {
         reg(std::string("press/") + kThird[index], [index](benchmark::State& s) { WholePress(s, index); });
         reg(std::string("engine_calls_of_press/") + kThird[index],
@@ -831,6 +917,25 @@ void PrintRatios(const CollectingReporter& r)
             chained > 0.0 ? profile.meanEvaluations * chained : -1.0);
         std::printf("%-32s %.2f evaluations per call%s; SatPressureSI %.1f ns, chained %.1f ns\n", "",
                     profile.meanEvaluations, profile.matchesEngine ? "" : " (COUNT UNVERIFIED)", sat, chained);
+    }
+
+    std::printf("\nOne full state (ComputeFullState, SI: every property) against the five separate\n"
+                "calls of a state, in the calculator's order. Speed-up target: 3.5 from the relative\n"
+                "humidity.\n");
+    std::printf("%-36s %8s %9s %8s\n", "benchmark", "time", "separate", "speed-up");
+    for (const char* third : kThird) {
+        const double full = r.Time(std::string("full_state/") + third);
+        const double separate = r.Time(std::string("separate_calls_of_state/") + third);
+        if (full > 0.0 && separate > 0.0)
+            std::printf("%-36s %8.1f %9.1f %8.2f\n", (std::string("full_state/") + third).c_str(), full, separate,
+                        separate / full);
+    }
+    const double separate = r.Time("separate_calls_of_state/relative_humidity");
+    for (const char* floor : {"floor", "chained_floor"}) {
+        const double time = r.Time(std::string(floor) + "/full_state/relative_humidity");
+        if (time > 0.0 && separate > 0.0)
+            std::printf("%-36s %8.1f %9.1f %8.2f  (its library calls alone: the most a full state could gain)\n",
+                        (std::string(floor) + "/full_state/rh").c_str(), time, separate, separate / time);
     }
 
     std::printf("\nOne whole press (entries read, engine calls, report composed) against the engine\n"

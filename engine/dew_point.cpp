@@ -2,6 +2,7 @@
 // above freezing, used for every humidity.
 #include "checked.h"
 #include "humitrax/psychrometrics.h"
+#include "state_calculation.h"
 #include "units.h"
 
 namespace humitrax {
@@ -20,19 +21,22 @@ constexpr DewPointConstants kDewPointInchPound{100.45, 33.193, 2.319, 0.17074, 1
 constexpr DewPointConstants kDewPointSI{6.54, 14.526, 0.7389, 0.09486, 0.4569,
                                         texts::kInvalidSituation};
 
-PropertyResult DewPointIn(const UnitSystem& units, const DewPointConstants& c, const double& T,
-                          const double& p, const std::int16_t& Situation, const double& StateVar)
+} // namespace
+
+PropertyResult DewPointStep(StateCalculation& state)
 {
+    const DewPointConstants& c = state.units.si ? kDewPointSI : kDewPointInchPound;
+    const double& p = state.p;
     double W = 0.0;
-    switch (Situation) {
+    switch (state.Situation) {
     case kDewPointGiven:
-        return StateVar;
+        return state.StateVar;
     case kHumidityRatioGiven:
-        W = StateVar;
+        W = state.StateVar;
         break;
     case kWetBulbGiven:
     case kRelativeHumidityGiven:
-        W = HumidityRatioIn(units, T, p, Situation, StateVar).AsNumber();
+        W = state.HumidityRatio();
         break;
     default:
         return PropertyResult::Text(c.invalidSituation);
@@ -44,7 +48,6 @@ PropertyResult DewPointIn(const UnitSystem& units, const DewPointConstants& c, c
     return td.v;
 }
 
-} // namespace
 } // namespace detail
 
 PropertyResult DewPoint(const double& T, const double& p, const std::int16_t& Situation,
@@ -52,13 +55,13 @@ PropertyResult DewPoint(const double& T, const double& p, const std::int16_t& Si
 {
     if (UnitsSI != 0)
         return DewPointSI(T, p, Situation, StateVar);
-    return detail::DewPointIn(detail::kInchPound, detail::kDewPointInchPound, T, p, Situation, StateVar);
+    return detail::RunAlone(detail::DewPointStep, detail::kInchPound, T, p, Situation, StateVar);
 }
 
 PropertyResult DewPointSI(const double& T, const double& p, const std::int16_t& Situation,
                           const double& StateVar)
 {
-    return detail::DewPointIn(detail::kSI, detail::kDewPointSI, T, p, Situation, StateVar);
+    return detail::RunAlone(detail::DewPointStep, detail::kSI, T, p, Situation, StateVar);
 }
 
 } // namespace humitrax

@@ -1,20 +1,23 @@
 // Humidity ratio from the dry bulb, the pressure and the second property.
 #include "checked.h"
 #include "humitrax/psychrometrics.h"
+#include "state_calculation.h"
 #include "units.h"
 
 namespace humitrax {
 namespace detail {
-namespace {
 
-PropertyResult HumidityRatio(const UnitSystem& units, const double& T, const double& p,
-                             const std::int16_t& Situation, const double& StateVar)
+PropertyResult HumidityRatioStep(StateCalculation& state)
 {
-    switch (Situation) {
+    const UnitSystem& units = state.units;
+    const double& T = state.T;
+    const double& p = state.p;
+    const double& StateVar = state.StateVar;
+    switch (state.Situation) {
     case kWetBulbGiven: {
         // The saturation pressure at the dry bulb is evaluated, and can fail,
         // although only the one at the wet bulb is used.
-        (void)SaturationPressureIn(units, T).AsNumber();
+        (void)state.DryBulbSaturation();
         const double pwsWetBulb = SaturationPressureIn(units, StateVar).AsNumber();
         const double WsStar = SaturationRatio(pwsWetBulb, p);
         return WetBulbRelation(units.wetBulb, T, StateVar, WsStar);
@@ -22,7 +25,7 @@ PropertyResult HumidityRatio(const UnitSystem& units, const double& T, const dou
     case kDewPointGiven:
         return SaturationRatio(SaturationPressureIn(units, StateVar).AsNumber(), p);
     case kRelativeHumidityGiven: {
-        const Num pw = Num(SaturationPressureIn(units, T).AsNumber()) * StateVar;
+        const Num pw = Num(state.DryBulbSaturation()) * StateVar;
         return SaturationRatio(pw.v, p);
     }
     case kHumidityRatioGiven:
@@ -30,16 +33,6 @@ PropertyResult HumidityRatio(const UnitSystem& units, const double& T, const dou
     default:
         return PropertyResult::Text(texts::kError);
     }
-}
-
-} // namespace
-
-PropertyResult HumidityRatioIn(const UnitSystem& units, const double& T, const double& p,
-                               const std::int16_t& Situation, const double& StateVar)
-{
-    static constexpr std::int16_t kInchPoundFlag = 0;
-    return units.si ? HumidRatioSI(T, p, Situation, StateVar)
-                    : HumidRatio(T, p, Situation, StateVar, kInchPoundFlag);
 }
 
 double WetBulbRelation(const WetBulbConstants& c, double T, double wetBulb, double WsStar)
@@ -58,13 +51,13 @@ PropertyResult HumidRatio(const double& T, const double& p, const std::int16_t& 
 {
     if (UnitsSI != 0)
         return HumidRatioSI(T, p, Situation, StateVar);
-    return detail::HumidityRatio(detail::kInchPound, T, p, Situation, StateVar);
+    return detail::RunAlone(detail::HumidityRatioStep, detail::kInchPound, T, p, Situation, StateVar);
 }
 
 PropertyResult HumidRatioSI(const double& T, const double& p, const std::int16_t& Situation,
                             const double& StateVar)
 {
-    return detail::HumidityRatio(detail::kSI, T, p, Situation, StateVar);
+    return detail::RunAlone(detail::HumidityRatioStep, detail::kSI, T, p, Situation, StateVar);
 }
 
 } // namespace humitrax

@@ -1,6 +1,7 @@
 // Relative humidity from the degree of saturation.
 #include "checked.h"
 #include "humitrax/psychrometrics.h"
+#include "state_calculation.h"
 #include "units.h"
 
 namespace humitrax {
@@ -24,36 +25,38 @@ double FromHumidityRatio(double W, double pws, double p)
     return (mu / (1.0 - (Num(pws) / p) * (1.0 - mu))).v;
 }
 
-PropertyResult RelativeHumidity(const UnitSystem& units, const double& T, const double& p,
-                                const std::int16_t& Situation, const double& StateVar)
+PropertyResult RelativeHumidity(StateCalculation& state)
 {
+    const UnitSystem& units = state.units;
+    const double& T = state.T;
+    const double& p = state.p;
+    const double& StateVar = state.StateVar;
     double reference = 0.0; // the dry bulb may not lie below it
     PropertyResult result;
-    switch (Situation) {
+    switch (state.Situation) {
     case kWetBulbGiven: {
+        // The humidity ratio's own steps, in its order.
         reference = StateVar;
-        const double pws = SaturationPressureIn(units, T).AsNumber();
-        const double pwsWetBulb = SaturationPressureIn(units, StateVar).AsNumber();
-        const double WsStar = SaturationRatio(pwsWetBulb, p);
-        const double W = WetBulbRelation(units.wetBulb, T, StateVar, WsStar);
+        const double pws = state.DryBulbSaturation();
+        const double W = state.HumidityRatio();
         result = FromHumidityRatio(W, pws, p);
         break;
     }
     case kDewPointGiven: {
-        const double W = HumidityRatioIn(units, T, p, Situation, StateVar).AsNumber();
-        result = FromHumidityRatio(W, SaturationPressureIn(units, T).AsNumber(), p);
+        const double W = state.HumidityRatio();
+        result = FromHumidityRatio(W, state.DryBulbSaturation(), p);
         break;
     }
     case kRelativeHumidityGiven:
         result = StateVar;
         break;
     case kHumidityRatioGiven:
-        result = FromHumidityRatio(StateVar, SaturationPressureIn(units, T).AsNumber(), p);
+        result = FromHumidityRatio(StateVar, state.DryBulbSaturation(), p);
         break;
     default:
         break; // stays empty
     }
-    if (Situation != kRelativeHumidityGiven && result.isNumber()) {
+    if (state.Situation != kRelativeHumidityGiven && result.isNumber()) {
         const double phi = result.AsNumber();
         if (phi > 1.0 && phi - 1.0 <= kSaturatedExcess)
             result = 1.0;
@@ -76,20 +79,23 @@ PropertyResult TestFraction(const PropertyResult& result)
 }
 
 } // namespace
+
+PropertyResult RelativeHumidityStep(StateCalculation& state) { return TestFraction(RelativeHumidity(state)); }
+
 } // namespace detail
 
 PropertyResult Humidity(const double& T, const double& p, const std::int16_t& Situation,
                         const double& StateVar, const std::int16_t& UnitsSI)
 {
     if (UnitsSI != 0)
-        return detail::TestFraction(HumiditySI(T, p, Situation, StateVar));
-    return detail::TestFraction(detail::RelativeHumidity(detail::kInchPound, T, p, Situation, StateVar));
+        return HumiditySI(T, p, Situation, StateVar);
+    return detail::RunAlone(detail::RelativeHumidityStep, detail::kInchPound, T, p, Situation, StateVar);
 }
 
 PropertyResult HumiditySI(const double& T, const double& p, const std::int16_t& Situation,
                           const double& StateVar)
 {
-    return detail::TestFraction(detail::RelativeHumidity(detail::kSI, T, p, Situation, StateVar));
+    return detail::RunAlone(detail::RelativeHumidityStep, detail::kSI, T, p, Situation, StateVar);
 }
 
 } // namespace humitrax

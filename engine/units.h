@@ -1,13 +1,10 @@
 // File: units.h
 // The constants of each unit system, named once, and the calls that let one
-// implementation of each relation serve both systems: inch-pound computations
-// go through the public functions with the unit flag zero, SI computations
-// through the SI companions. Implementation details, private to the engine.
+// implementation of each relation serve both systems. Implementation details,
+// private to the engine.
 #pragma once
 
 #include "humitrax/property_result.h"
-
-#include <cstdint>
 
 namespace humitrax::detail {
 
@@ -66,9 +63,6 @@ inline constexpr UnitSystem kSI{
 /// The saturation pressure in the given system: the public function with the
 /// flag zero for inch-pound, the SI companion for SI.
 PropertyResult SaturationPressureIn(const UnitSystem& units, const double& T);
-/// The humidity ratio in the given system, as SaturationPressureIn chooses.
-PropertyResult HumidityRatioIn(const UnitSystem& units, const double& T, const double& p,
-                               const std::int16_t& Situation, const double& StateVar);
 
 /// Ws = (0.62198 × pw) / (p − pw): numerator, then difference, then quotient.
 double SaturationRatio(double pws, double p);

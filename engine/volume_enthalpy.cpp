@@ -2,6 +2,7 @@
 // ratio (ideal-gas moist air).
 #include "checked.h"
 #include "humitrax/psychrometrics.h"
+#include "state_calculation.h"
 #include "units.h"
 
 namespace humitrax {
@@ -25,25 +26,37 @@ constexpr int kGrainsPerPound = 7000;
 constexpr ClosedFormConstants kClosedInchPound{459.67, 1545.32, 144.0, 0.24, 1061.0, 0.444};
 constexpr ClosedFormConstants kClosedSI{273.15, 8314.41, 1000.0, 1.006, 2501.0, 1.805};
 
-PropertyResult VolumeIn(const UnitSystem& units, const ClosedFormConstants& c, const double& T,
-                        const double& p, const std::int16_t& Situation, const double& StateVar)
+const ClosedFormConstants& ClosedFormIn(const UnitSystem& units)
 {
-    // The absolute temperature comes before the humidity ratio.
-    const Num TA = Num(T) + c.absoluteOffset;
-    const Num W = HumidityRatioIn(units, T, p, Situation, StateVar).AsNumber();
-    return (((W * kVapourVolumeFactor + 1.0) * (TA * c.gasConstant)) /
-            ((Num(p) * kMolarMassDryAir) * c.pressureFactor))
-        .v;
-}
-
-PropertyResult EnthalpyIn(const UnitSystem& units, const ClosedFormConstants& c, const double& T,
-                          const double& p, const std::int16_t& Situation, const double& StateVar)
-{
-    const Num W = HumidityRatioIn(units, T, p, Situation, StateVar).AsNumber();
-    return ((Num(T) * c.vapourHeat + c.latentHeat) * W + Num(T) * c.dryAirHeat).v;
+    return units.si ? kClosedSI : kClosedInchPound;
 }
 
 } // namespace
+
+PropertyResult VolumeStep(StateCalculation& state)
+{
+    const ClosedFormConstants& c = ClosedFormIn(state.units);
+    // The absolute temperature comes before the humidity ratio.
+    const Num TA = Num(state.T) + c.absoluteOffset;
+    const Num W = state.HumidityRatio();
+    return (((W * kVapourVolumeFactor + 1.0) * (TA * c.gasConstant)) /
+            ((Num(state.p) * kMolarMassDryAir) * c.pressureFactor))
+        .v;
+}
+
+PropertyResult EnthalpyStep(StateCalculation& state)
+{
+    const ClosedFormConstants& c = ClosedFormIn(state.units);
+    const Num W = state.HumidityRatio();
+    return ((Num(state.T) * c.vapourHeat + c.latentHeat) * W + Num(state.T) * c.dryAirHeat).v;
+}
+
+PropertyResult GrainsStep(StateCalculation& state)
+{
+    const Num W = state.HumidityRatio();
+    return (W * static_cast<double>(kGrainsPerPound)).v;
+}
+
 } // namespace detail
 
 PropertyResult Volume(const double& T, const double& p, const std::int16_t& Situation,
@@ -51,13 +64,13 @@ PropertyResult Volume(const double& T, const double& p, const std::int16_t& Situ
 {
     if (UnitsSI != 0)
         return VolumeSI(T, p, Situation, StateVar);
-    return detail::VolumeIn(detail::kInchPound, detail::kClosedInchPound, T, p, Situation, StateVar);
+    return detail::RunAlone(detail::VolumeStep, detail::kInchPound, T, p, Situation, StateVar);
 }
 
 PropertyResult VolumeSI(const double& T, const double& p, const std::int16_t& Situation,
                         const double& StateVar)
 {
-    return detail::VolumeIn(detail::kSI, detail::kClosedSI, T, p, Situation, StateVar);
+    return detail::RunAlone(detail::VolumeStep, detail::kSI, T, p, Situation, StateVar);
 }
 
 PropertyResult Enthalpy(const double& T, const double& p, const std::int16_t& Situation,
@@ -65,21 +78,19 @@ PropertyResult Enthalpy(const double& T, const double& p, const std::int16_t& Si
 {
     if (UnitsSI != 0)
         return EnthalpySI(T, p, Situation, StateVar);
-    return detail::EnthalpyIn(detail::kInchPound, detail::kClosedInchPound, T, p, Situation, StateVar);
+    return detail::RunAlone(detail::EnthalpyStep, detail::kInchPound, T, p, Situation, StateVar);
 }
 
 PropertyResult EnthalpySI(const double& T, const double& p, const std::int16_t& Situation,
                           const double& StateVar)
 {
-    return detail::EnthalpyIn(detail::kSI, detail::kClosedSI, T, p, Situation, StateVar);
+    return detail::RunAlone(detail::EnthalpyStep, detail::kSI, T, p, Situation, StateVar);
 }
 
 PropertyResult Grains(const double& T, const double& p, const std::int16_t& Situation,
                       const double& StateVar)
 {
-    static constexpr std::int16_t kInchPoundFlag = 0;
-    const detail::Num W = HumidRatio(T, p, Situation, StateVar, kInchPoundFlag).AsNumber();
-    return (W * static_cast<double>(detail::kGrainsPerPound)).v;
+    return detail::RunAlone(detail::GrainsStep, detail::kInchPound, T, p, Situation, StateVar);
 }
 
 } // namespace humitrax

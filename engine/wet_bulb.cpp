@@ -1,6 +1,7 @@
 // Thermodynamic wet bulb, by a secant iteration on the wet-bulb relation.
 #include "checked.h"
 #include "humitrax/psychrometrics.h"
+#include "state_calculation.h"
 #include "units.h"
 
 namespace humitrax {
@@ -16,12 +17,16 @@ constexpr double kTolerance = 1e-9;        ///< on the humidity ratio, absolute
 constexpr int kMaxPasses = 100;
 constexpr double kLooseTolerance = 1e-6;
 
-PropertyResult WetBulbIn(const UnitSystem& units, const double& T, const double& p,
-                         const std::int16_t& Situation, const double& StateVar)
+} // namespace
+
+PropertyResult WetBulbStep(StateCalculation& state)
 {
-    switch (Situation) {
+    const UnitSystem& units = state.units;
+    const double& T = state.T;
+    const double& p = state.p;
+    switch (state.Situation) {
     case kWetBulbGiven:
-        return StateVar;
+        return state.StateVar;
     case kDewPointGiven:
     case kRelativeHumidityGiven:
     case kHumidityRatioGiven:
@@ -29,17 +34,19 @@ PropertyResult WetBulbIn(const UnitSystem& units, const double& T, const double&
     default:
         return PropertyResult::Text(texts::kInvalidSituation);
     }
-    const Num W = HumidityRatioIn(units, T, p, Situation, StateVar).AsNumber();
+    const Num W = state.HumidityRatio();
 
-    // The humidity ratio the wet-bulb relation gives for a trial wet bulb.
-    auto ratioAt = [&](Num trial) {
-        const double pws = SaturationPressureIn(units, trial.v).AsNumber();
+    // The humidity ratio the wet-bulb relation gives for a trial wet bulb,
+    // from the saturation pressure there.
+    auto relationAt = [&](Num trial, double pws) {
         return Num(WetBulbRelation(units.wetBulb, T, trial.v, SaturationRatio(pws, p)));
     };
+    auto ratioAt = [&](Num trial) { return relationAt(trial, SaturationPressureIn(units, trial.v).AsNumber()); };
 
     Num t1 = T;
     Num t2 = Num(T) - kSecondStartBelow;
-    Num W1 = ratioAt(t1);
+    // The first trial point is the dry bulb itself.
+    Num W1 = relationAt(t1, state.DryBulbSaturation());
     double bestMiss = 0.0;
     double bestPoint = 0.0;
     for (int pass = 1; pass <= kMaxPasses; ++pass) {
@@ -64,7 +71,6 @@ PropertyResult WetBulbIn(const UnitSystem& units, const double& T, const double&
     Fail(FailureCause::NoConvergence);
 }
 
-} // namespace
 } // namespace detail
 
 PropertyResult WetBulb(const double& T, const double& p, const std::int16_t& Situation,
@@ -72,13 +78,13 @@ PropertyResult WetBulb(const double& T, const double& p, const std::int16_t& Sit
 {
     if (UnitsSI != 0)
         return WetBulbSI(T, p, Situation, StateVar);
-    return detail::WetBulbIn(detail::kInchPound, T, p, Situation, StateVar);
+    return detail::RunAlone(detail::WetBulbStep, detail::kInchPound, T, p, Situation, StateVar);
 }
 
 PropertyResult WetBulbSI(const double& T, const double& p, const std::int16_t& Situation,
                          const double& StateVar)
 {
-    return detail::WetBulbIn(detail::kSI, T, p, Situation, StateVar);
+    return detail::RunAlone(detail::WetBulbStep, detail::kSI, T, p, Situation, StateVar);
 }
 
 } // namespace humitrax

@@ -1,5 +1,6 @@
-// The calculator's model: every property by the engine's public functions,
-// called as the calculator window calls them, in its order.
+// The calculator's model: every property the engine's public function gives,
+// the one the calculator window calls for it, all of them computed in one
+// full state of the engine, which forms the values they share once.
 #include "cells.h"
 
 #include "humitrax/psychrometrics.h"
@@ -84,45 +85,54 @@ PropertyResult EngineProperty(Property property, Units units, const double& T, c
 }
 
 namespace detail {
+namespace {
 
-Cell CalculatorSaturationRatio(const StateInput& input) noexcept
+/// The engine's unit flag for the unit system.
+std::int16_t UnitsSIOf(Units units) noexcept { return units == Units::SI ? 1 : 0; }
+
+/// The full state's outcome for a property the calculator computes.
+const PropertyOutcome& OutcomeOf(const FullState& full, Property property) noexcept
 {
-    return Evaluate([&] {
-        return EngineProperty(Property::HumidityRatio, input.units, input.dryBulb, input.pressure,
-                              Condition::RelativeHumidity, 1.0);
-    });
+    switch (property) {
+    case Property::WetBulb: return full.wetBulb;
+    case Property::DewPoint: return full.dewPoint;
+    case Property::RelativeHumidity: return full.relativeHumidity;
+    case Property::HumidityRatio: return full.humidityRatio;
+    case Property::Enthalpy: return full.enthalpy;
+    case Property::SpecificVolume: return full.volume;
+    default: break;
+    }
+    static const PropertyOutcome kNone; // no engine call: empty
+    return kNone;
 }
 
-Cell CalculatorHumidityRatio(const StateInput& input) noexcept
+} // namespace
+
+CalculatorState::CalculatorState(const StateInput& input) noexcept
+    : m_input(input),
+      m_stateVar(StateVarOf(input)),
+      m_full(BeginFullState(input.dryBulb, input.pressure, static_cast<std::int16_t>(input.condition),
+                            m_stateVar, UnitsSIOf(input.units)))
 {
-    const double StateVar = StateVarOf(input);
-    return Evaluate([&] {
-        return EngineProperty(Property::HumidityRatio, input.units, input.dryBulb, input.pressure,
-                              input.condition, StateVar);
-    });
 }
 
-void CalculatorProperties(const StateInput& input, StateResult& result) noexcept
+Cell CalculatorState::SaturationRatio() const noexcept { return OutcomeCell(m_full.saturationRatio); }
+
+Cell CalculatorState::HumidityRatio() const noexcept { return OutcomeCell(m_full.humidityRatio); }
+
+void CalculatorState::Properties(StateResult& result) noexcept
 {
-    const double& T = input.dryBulb;
-    const double& p = input.pressure;
-    const double StateVar = StateVarOf(input);
-    for (Property property : CalculatorOrder(input.condition)) {
+    const double& T = m_input.dryBulb;
+    FinishFullState(m_full, T, m_input.pressure, static_cast<std::int16_t>(m_input.condition), m_stateVar,
+                    UnitsSIOf(m_input.units));
+    for (Property property : CalculatorOrder(m_input.condition)) {
         const double scale = property == Property::RelativeHumidity ? kPercent : 1.0;
-        result[property] = Evaluate(
-            [&] { return EngineProperty(property, input.units, T, p, input.condition, StateVar); },
-            scale);
+        result[property] = OutcomeCell(OutcomeOf(m_full, property), scale);
     }
-    if (input.units == Units::InchPound) {
-        result[Property::Grains] = Evaluate([&] {
-            return EngineProperty(Property::Grains, input.units, T, p, input.condition, StateVar);
-        });
-    }
-    result[Property::SaturationVapourPressure] = Evaluate([&] {
-        const std::int16_t UnitsSI = input.units == Units::SI ? 1 : 0;
-        return SatPressure(T, UnitsSI);
-    });
-    result[Property::SaturationHumidityRatio] = CalculatorSaturationRatio(input);
+    if (m_input.units == Units::InchPound)
+        result[Property::Grains] = OutcomeCell(m_full.grains);
+    result[Property::SaturationVapourPressure] = OutcomeCell(m_full.saturationPressure);
+    result[Property::SaturationHumidityRatio] = OutcomeCell(m_full.saturationRatio);
 
     // Reasons in a user's words where the engine's are terse.
     Cell& dew = result[Property::DewPoint];
@@ -130,10 +140,22 @@ void CalculatorProperties(const StateInput& input, StateResult& result) noexcept
         dew.reason = kDryAir;
     Cell& relative = result[Property::RelativeHumidity];
     if (!relative.present && relative.reason == texts::kOutOfRange) {
-        const std::string_view limit = BelowRelativeHumidityLimit(input.units, input.condition, T);
+        const std::string_view limit = BelowRelativeHumidityLimit(m_input.units, m_input.condition, T);
         if (!limit.empty())
             relative.reason = limit;
     }
+}
+
+Cell CalculatorSaturationRatio(const StateInput& input) noexcept
+{
+    return CalculatorState(input).SaturationRatio();
+}
+
+Cell CalculatorHumidityRatio(const StateInput& input) noexcept { return CalculatorState(input).HumidityRatio(); }
+
+void CalculatorProperties(const StateInput& input, StateResult& result) noexcept
+{
+    CalculatorState(input).Properties(result);
 }
 
 } // namespace detail

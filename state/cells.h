@@ -3,6 +3,7 @@
 // Private to the state layer.
 #pragma once
 
+#include "humitrax/full_state.h"
 #include "humitrax/state.h"
 
 #include <cmath>
@@ -30,23 +31,17 @@ inline Cell Value(double value) noexcept
     return cell;
 }
 
-/// One engine call as a cell: its number (times `scale`), its error text, or
-/// its failure.
-template <typename Call>
-Cell Evaluate(Call&& call, double scale = 1.0) noexcept
+/// What one engine call gave, as a cell: its number (times `scale`), its
+/// error text, or its failure.
+inline Cell OutcomeCell(const PropertyOutcome& outcome, double scale = 1.0) noexcept
 {
-    try {
-        const PropertyResult result = call();
-        if (result.isText())
-            return Failed(result.text());
-        if (result.isEmpty())
-            return Failed(kNoResult);
-        return Value(result.AsNumber() * scale);
-    } catch (const PropertyFailure& failure) {
-        return Failed(CausePhrase(failure.cause()));
-    } catch (...) {
+    if (outcome.failure)
+        return Failed(CausePhrase(*outcome.failure));
+    if (outcome.result.isText())
+        return Failed(outcome.result.text());
+    if (outcome.result.isEmpty())
         return Failed(kNoResult);
-    }
+    return Value(outcome.result.AsNumber() * scale);
 }
 
 /// One call that returns a double or throws PropertyFailure, as a cell.
@@ -61,6 +56,27 @@ Cell Attempt(Call&& call) noexcept
         return Failed(kNoResult);
     }
 }
+
+/// The calculator model's engine work for one state: the engine's full
+/// state, begun for the refusal rules (the humidity ratio and its value at
+/// saturation) and finished, when the state is not refused, for the
+/// properties, so that the two share every value.
+class CalculatorState {
+public:
+    explicit CalculatorState(const StateInput& input) noexcept;
+
+    /// The humidity ratio of saturated air at the dry bulb and pressure.
+    [[nodiscard]] Cell SaturationRatio() const noexcept;
+    /// The humidity ratio the given condition makes.
+    [[nodiscard]] Cell HumidityRatio() const noexcept;
+    /// Fills the cells of a state that is not refused.
+    void Properties(StateResult& result) noexcept;
+
+private:
+    const StateInput& m_input;
+    double m_stateVar; ///< as the engine takes it: the relative humidity as a fraction
+    FullState m_full;
+};
 
 /// The two models, each filling the cells of a state that is not refused,
 /// and answering the two questions the refusal rules ask.

@@ -30,10 +30,10 @@ double Divide(double a, double b)
     return Checked(a / b);
 }
 
-/// Why air with these given values cannot exist, or nothing.
-std::string_view Refusal(const StateInput& input) noexcept
+/// Why air with these given values cannot exist, by the rules that need no
+/// model, or nothing.
+std::string_view ValueRefusal(const StateInput& input) noexcept
 {
-    const bool calculator = input.model == Model::Calculator;
     if (!(input.pressure > 0.0))
         return "at or below 0";
     switch (input.condition) {
@@ -48,20 +48,33 @@ std::string_view Refusal(const StateInput& input) noexcept
         if (input.value > input.dryBulb)
             return "above the dry bulb";
         break;
-    case Condition::HumidityRatio: {
+    case Condition::HumidityRatio:
         if (input.value < 0.0)
             return "below 0";
-        const Cell saturated = calculator ? detail::CalculatorSaturationRatio(input)
-                                          : detail::Ashrae2017SaturationRatio(input);
-        if (saturated.present && input.value > saturated.value)
-            return "above saturation at the dry bulb and pressure";
+        break;
+    }
+    return {};
+}
+
+/// The humidity ratio the refusal rule of the model tests: of saturated air
+/// when a humidity ratio is given, else the one the given condition makes.
+bool TestsSaturation(const StateInput& input) noexcept
+{
+    return input.condition == Condition::HumidityRatio;
+}
+
+/// Why air that passes ValueRefusal cannot exist, from the model's humidity
+/// ratio that TestsSaturation names, or nothing.
+std::string_view RatioRefusal(const StateInput& input, const Cell& ratio) noexcept
+{
+    if (!ratio.present)
         return {};
-    }
-    }
-    const Cell ratio = calculator ? detail::CalculatorHumidityRatio(input)
-                                  : detail::Ashrae2017HumidityRatio(input);
-    if (ratio.present && ratio.value < 0.0)
+    if (TestsSaturation(input)) {
+        if (input.value > ratio.value)
+            return "above saturation at the dry bulb and pressure";
+    } else if (ratio.value < 0.0) {
         return "gives a negative humidity ratio";
+    }
     return {};
 }
 
@@ -105,15 +118,28 @@ StateResult ComputeState(const StateInput& input) noexcept
     result[Property::DryBulb] = detail::Value(input.dryBulb);
     result[Property::Pressure] = detail::Value(input.pressure);
     result[ConditionProperty(input.condition)] = detail::Value(input.value);
-    result.refusal = Refusal(input);
-    if (!result.refusal.empty()) {
-        result.refused = input.pressure > 0.0 ? ConditionProperty(input.condition) : Property::Pressure;
+    auto refused = [&](std::string_view refusal) {
+        result.refusal = refusal;
+        if (!refusal.empty())
+            result.refused = input.pressure > 0.0 ? ConditionProperty(input.condition) : Property::Pressure;
+        return !refusal.empty();
+    };
+    if (refused(ValueRefusal(input)))
         return result;
-    }
-    if (input.model == Model::Calculator)
-        detail::CalculatorProperties(input, result);
-    else
+    if (input.model == Model::Calculator) {
+        // One engine computation serves the refusal rule and the properties.
+        detail::CalculatorState engine(input);
+        const Cell ratio = TestsSaturation(input) ? engine.SaturationRatio() : engine.HumidityRatio();
+        if (refused(RatioRefusal(input, ratio)))
+            return result;
+        engine.Properties(result);
+    } else {
+        const Cell ratio = TestsSaturation(input) ? detail::Ashrae2017SaturationRatio(input)
+                                                  : detail::Ashrae2017HumidityRatio(input);
+        if (refused(RatioRefusal(input, ratio)))
+            return result;
         detail::Ashrae2017Properties(input, result);
+    }
     FormedProperties(input, result);
     return result;
 }

@@ -104,9 +104,12 @@ public:
     }
 
 private:
+    // Sixteen bytes, so that a result is returned in registers.
     Kind m_kind = Kind::Empty;
-    double m_number = 0.0;
-    const char* m_text = "";
+    union {
+        double m_number = 0.0; ///< a number; 0 when empty
+        const char* m_text;    ///< a text
+    };
 };
 
 } // namespace humitrax
