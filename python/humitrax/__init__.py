@@ -26,4 +26,4 @@ from ._frame import frame
 from ._humitrax import __version__
 from ._state import state
 
-__all__ = ["state", "frame", "engine", "PropertyFailure", "__version__"]
+__all__ = ["state", "frame", "engine", "PropertyFailure"]

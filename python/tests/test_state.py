@@ -17,37 +17,40 @@ SI_COLUMNS = ["dry_bulb", "pressure", "wet_bulb", "dew_point", "relative_humidit
               "degree_of_saturation", "specific_humidity", "density"]
 
 
-def random_states(units, place, condition, count=300, seed=0):
-    """Dry bulbs, pressures or altitudes and conditions over wide ranges (some
-    refused or failing), half at full precision and half typed to 2 decimals,
-    then edge states: saturated, dry, at the ends of the saturation range."""
-    rng = np.random.default_rng([seed, ["si", "ip"].index(units), ["pressure", "altitude"].index(place),
-                                 len(condition)])
-    si = units == "si"
-    dry = rng.uniform(*((-40, 60) if si else (-40, 140)), count)
-    second = rng.uniform(*{("si", "pressure"): (50, 110), ("si", "altitude"): (-500, 6000),
-                           ("ip", "pressure"): (7, 16), ("ip", "altitude"): (-1500, 20000)}[units, place],
-                         count)
-    spread = {"wet_bulb": 12, "dew_point": 40, "relative_humidity": 0, "humidity_ratio": 0}[condition]
+# Per condition, (dry bulb, value) at the edges: saturated, dry, freezing,
+# far below it, at and beyond the saturation range's upper end (in °C; in °F
+# the same numbers are ordinary states).
+EDGES = {"wet_bulb": [(25, 25), (25, 0), (0, 0), (-50, -50), (150, 20), (201, 20)],
+         "dew_point": [(25, 25), (25, 0), (0, 0), (-50, -50), (150, 20), (201, 20)],
+         "relative_humidity": [(25, 0), (25, 100), (0, 100), (-50, 50), (150, 20), (201, 20)],
+         "humidity_ratio": [(25, 0), (25, 0.02), (0, 0.003), (-50, 0), (150, 0.1), (201, 0)]}
+SECOND_RANGES = {("si", "pressure"): (50, 110), ("si", "altitude"): (-500, 6000),
+                 ("ip", "pressure"): (7, 16), ("ip", "altitude"): (-1500, 20000)}
+
+
+def random_states(units, place, condition, count=300):
+    """Wide ranges (some states refused or failing), half at full precision,
+    half typed to 2 decimals; then the edges at the standard atmosphere, and
+    one at an altitude beyond any atmosphere or at a pressure below 0."""
+    rng = np.random.default_rng([["si", "ip"].index(units), ["pressure", "altitude"].index(place),
+                                 list(EDGES).index(condition)])
+    scale = 1.0 if units == "si" else 1.8  # °C to °F differences
+    dry = rng.uniform(-40, 60, count) * scale + (0 if units == "si" else 32)
+    second = rng.uniform(*SECOND_RANGES[units, place], count)
     if condition in ("wet_bulb", "dew_point"):
-        value = dry - rng.uniform(-3, spread if si else 1.8 * spread, count)
+        value = dry - rng.uniform(-3, 12 if condition == "wet_bulb" else 40, count) * scale
     elif condition == "relative_humidity":
         value = rng.uniform(-5, 110, count)
     else:
         value = rng.uniform(-0.001, 0.03, count)
     for column in (dry, second, value):
         column[count // 2:] = np.round(column[count // 2:], 2)
-    edges = {"wet_bulb": [(25, 25), (25, 0), (0, 0), (-50, -50), (150, 20), (201, 20)],
-             "dew_point": [(25, 25), (25, 0), (0, 0), (-50, -50), (150, 20), (201, 20)],
-             "relative_humidity": [(25, 0), (25, 100), (0, 100), (-50, 50), (150, 20), (201, 20)],
-             "humidity_ratio": [(25, 0), (25, 0.02), (0, 0.003), (-50, 0), (150, 0.1), (201, 0)]}
-    standard = {"pressure": 101.325 if si else 14.696, "altitude": 0.0}[place]
-    edge_second = [standard] * len(edges[condition]) + ([1e200] if place == "altitude" else [-1.0])
-    edge_states = edges[condition] + [(20, edges[condition][0][1])]
-    dry = np.append(dry, [d for d, _ in edge_states])
-    second = np.append(second, edge_second)
-    value = np.append(value, [v for _, v in edge_states])
-    return dry, second, value
+    edges = EDGES[condition]
+    standard = {"pressure": 101.325 if units == "si" else 14.696, "altitude": 0.0}[place]
+    beyond = 1e200 if place == "altitude" else -1.0
+    return (np.append(dry, [d for d, _ in edges] + [20]),
+            np.append(second, [standard] * len(edges) + [beyond]),
+            np.append(value, [v for _, v in edges] + [edges[0][1]]))
 
 
 def run_batch(cli, tmp_path, units, header, columns):
