@@ -427,12 +427,6 @@ std::optional<UnitConversion> ColumnUnit(std::string_view column, std::string_vi
     return std::nullopt;
 }
 
-std::string_view ModelHint(std::string_view reason, Model model) noexcept
-{
-    if (model == Model::Calculator && reason.ends_with("by the calculator's relations"))
-        return " (--model ashrae2017 computes it)";
-    return {};
-}
 
 namespace {
 

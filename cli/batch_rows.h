@@ -132,9 +132,6 @@ void AppendCsvCells(std::string& out, const StateResult& state, Units units,
 void AppendJsonCells(std::string& out, const StateResult& state, Units units,
                      std::string_view status, const SourceTexts& sources = {});
 
-/// What is added to a failure's reason under `model`: a pointer to the
-/// Handbook's relations where the calculator's give no value.
-std::string_view ModelHint(std::string_view reason, Model model) noexcept;
 
 /// A row whose record could not be read: every cell empty (null), and `status`.
 void AppendFailedRow(const BatchLayout& layout, std::string_view status, std::string& out);

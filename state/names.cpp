@@ -82,6 +82,13 @@ std::string_view PropertyUnit(Property property, Units units) noexcept
     return "";
 }
 
+std::string_view ModelHint(std::string_view reason, Model model) noexcept
+{
+    if (model == Model::Calculator && reason.ends_with("by the calculator's relations"))
+        return " (--model ashrae2017 computes it)";
+    return {};
+}
+
 std::string_view AltitudeUnit(Units units) noexcept { return units == Units::SI ? "m" : "ft"; }
 
 std::string_view CausePhrase(FailureCause cause) noexcept

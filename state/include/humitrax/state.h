@@ -99,6 +99,11 @@ constexpr bool HasProperty(Property property, Units units) noexcept
     return property != Property::Grains || units == Units::InchPound;
 }
 
+/// What a status adds to a reason the other model would not have: under the
+/// calculator's model, " (--model ashrae2017 computes it)" after a reason
+/// ending "by the calculator's relations"; else nothing.
+std::string_view ModelHint(std::string_view reason, Model model) noexcept;
+
 /// A failure cause as words: "no convergence", "invalid logarithm" ...
 std::string_view CausePhrase(FailureCause cause) noexcept;
 

@@ -1,0 +1,141 @@
+#include "columns.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <iterator>
+#include <limits>
+#include <string_view>
+#include <thread>
+
+namespace humitrax::python {
+namespace {
+
+/// Fewer rows than this per thread are not worth a thread's start.
+constexpr std::size_t kMinRowsPerThread = 1024;
+
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
+/// "column: reason", after a "; " when the status holds a failure already.
+void AddFailure(std::string& status, std::string_view column, std::string_view reason)
+{
+    if (!status.empty())
+        status.append("; ");
+    status.append(column).append(": ").append(reason);
+}
+
+/// Notes a given value that is not finite; whether it is.
+bool CheckFinite(double value, std::string_view column, std::string& status)
+{
+    if (std::isfinite(value))
+        return true;
+    AddFailure(status, column, std::isnan(value) ? "not a number" : "not a finite number");
+    return false;
+}
+
+/// A given value as its cell; no value when it is not finite.
+Cell Given(double value) noexcept
+{
+    Cell cell;
+    if (std::isfinite(value)) {
+        cell.value = value;
+        cell.present = true;
+    }
+    return cell;
+}
+
+/// One row's state; its failures in `status` (cleared first).
+StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& status)
+{
+    status.clear();
+    const double dryBulb = given.dryBulb[row];
+    const double pressureOrAltitude = given.pressure[row];
+    const double value = given.value[row];
+    const Property conditionProperty = ConditionProperty(given.condition);
+
+    const bool dryBulbFinite = CheckFinite(dryBulb, PropertyColumn(Property::DryBulb), status);
+    const bool pressureFinite = CheckFinite(
+        pressureOrAltitude, given.altitude ? "altitude" : PropertyColumn(Property::Pressure), status);
+    const bool valueFinite = CheckFinite(value, PropertyColumn(conditionProperty), status);
+
+    Cell pressure = given.altitude ? Cell{} : Given(pressureOrAltitude);
+    if (dryBulbFinite && pressureFinite && valueFinite) {
+        if (given.altitude) {
+            pressure = PressureFromAltitude(given.units, pressureOrAltitude, given.model);
+            if (!pressure.present)
+                AddFailure(status, PropertyColumn(Property::Pressure), pressure.reason);
+        }
+        if (pressure.present) {
+            const StateResult state = ComputeState(
+                {given.units, dryBulb, pressure.value, given.condition, value, given.model});
+            ForEachFailure(state, given.units, kAllProperties, [&](Property property, std::string_view reason) {
+                AddFailure(status, PropertyColumn(property), std::string(reason) + std::string(ModelHint(reason, given.model)));
+            });
+            return state;
+        }
+    }
+    // Not computed: the given values stand, as batch writes them.
+    StateResult state;
+    state[Property::DryBulb] = Given(dryBulb);
+    state[Property::Pressure] = pressure;
+    state[conditionProperty] = Given(value);
+    return state;
+}
+
+} // namespace
+
+void ComputeRows(const GivenColumns& given, const PropertyColumns& out, std::size_t begin,
+                 std::size_t end, std::vector<RowStatus>& statuses)
+{
+    std::string status;
+    for (std::size_t row = begin; row < end; ++row) {
+        const StateResult state = ComputeRow(given, row, status);
+        for (std::size_t i = 0; i < kPropertyCount; ++i) {
+            if (out[i] != nullptr)
+                out[i][row] = state.cells[i].present ? state.cells[i].value : kNoValue;
+        }
+        if (!status.empty())
+            statuses.push_back({row, status});
+    }
+}
+
+std::vector<RowStatus> ComputeColumns(const GivenColumns& given, const PropertyColumns& out,
+                                      unsigned threads)
+{
+    if (threads == 0)
+        threads = std::max(1U, std::thread::hardware_concurrency());
+    const std::size_t chunks =
+        std::clamp<std::size_t>(given.rows / kMinRowsPerThread, 1, threads);
+    const auto chunkBegin = [&](std::size_t chunk) { return given.rows / chunks * chunk +
+                                                            std::min(chunk, given.rows % chunks); };
+
+    std::vector<std::vector<RowStatus>> parts(chunks);
+    std::vector<std::exception_ptr> failures(chunks);
+    const auto work = [&](std::size_t chunk) {
+        try {
+            ComputeRows(given, out, chunkBegin(chunk), chunkBegin(chunk + 1), parts[chunk]);
+        } catch (...) {
+            failures[chunk] = std::current_exception();
+        }
+    };
+    {
+        // Joined when the block ends, also when starting a thread fails.
+        std::vector<std::jthread> workers;
+        workers.reserve(chunks - 1);
+        for (std::size_t chunk = 1; chunk < chunks; ++chunk)
+            workers.emplace_back(work, chunk);
+        work(0);
+    }
+    for (const std::exception_ptr& failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+    std::vector<RowStatus> statuses = std::move(parts[0]);
+    for (std::size_t chunk = 1; chunk < chunks; ++chunk) {
+        statuses.insert(statuses.end(), std::make_move_iterator(parts[chunk].begin()),
+                        std::make_move_iterator(parts[chunk].end()));
+    }
+    return statuses;
+}
+
+} // namespace humitrax::python

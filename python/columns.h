@@ -1,0 +1,60 @@
+// File: columns.h
+// Many states at once, as the Python module computes them: rows of given
+// values in plain arrays, each row's properties into one array per property
+// and the failures of a row into its status text, the words of the batch
+// command. The rows are split into contiguous chunks, one per thread; every
+// row is computed alone, so the results do not depend on the split. Standard
+// C++ only: the module's Python side lives in module.cpp.
+#pragma once
+
+#include "humitrax/state.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace humitrax::python {
+
+/// The given values of `rows` states, one array of `rows` doubles each.
+struct GivenColumns {
+    Units units = Units::SI;
+    Model model = Model::Calculator;
+    Condition condition = Condition::RelativeHumidity;
+    bool altitude = false; ///< `pressure` holds altitudes (m or ft)
+    const double* dryBulb = nullptr;
+    const double* pressure = nullptr;
+    const double* value = nullptr; ///< the condition; relative humidity in percent
+    std::size_t rows = 0;
+};
+
+/// One array of `rows` doubles per property, in the order of kAllProperties;
+/// nullptr for a property that is not wanted. A property without a value is
+/// written as a quiet NaN.
+using PropertyColumns = std::array<double*, kPropertyCount>;
+
+/// The status of a row that is not whole: its failures as "column: reason",
+/// joined by "; ".
+struct RowStatus {
+    std::size_t row = 0;
+    std::string text;
+};
+
+/// Computes rows `begin` to `end` (excluded) and appends the status of each
+/// one that is not whole to `statuses`, in row order. A row's status is what
+/// humitrax-cli batch writes for it: a given value that is not finite
+/// ("dry_bulb: not a number"), a failed altitude conversion ("pressure:
+/// <reason>", and no properties), the refusal, or each failed column of the
+/// batch output. A property beyond those columns (vapour pressure, density
+/// ...) fails only with one of them; should one fail alone, it is named.
+void ComputeRows(const GivenColumns& given, const PropertyColumns& out, std::size_t begin,
+                 std::size_t end, std::vector<RowStatus>& statuses);
+
+/// Computes every row on `threads` threads (0: one per core), each a
+/// contiguous chunk, the calling thread taking the first; small inputs use
+/// fewer threads. The statuses in row order. Rethrows the first failure of
+/// a thread (memory) after every thread has ended.
+std::vector<RowStatus> ComputeColumns(const GivenColumns& given, const PropertyColumns& out,
+                                      unsigned threads);
+
+} // namespace humitrax::python

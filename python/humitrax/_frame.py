@@ -1,0 +1,124 @@
+"""humitrax.frame: the properties of the rows of a pandas DataFrame."""
+
+import numpy as np
+
+from ._state import CONDITIONS, _listed, state
+
+
+def _column(df, name, argument):
+    """A column of `df` as float64 values, NaN where missing."""
+    import pandas as pd
+
+    values = df[name]
+    if isinstance(values, pd.DataFrame):
+        raise ValueError(f"the frame has more than one column {name!r} ({argument})")
+    dtype = values.dtype
+    if not pd.api.types.is_numeric_dtype(dtype) or pd.api.types.is_bool_dtype(dtype):
+        raise TypeError(f"column {name!r} ({argument}) must be numeric, not of dtype {dtype}")
+    return values.to_numpy(dtype=np.float64, na_value=np.nan)
+
+
+def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
+          wet_bulb="wet_bulb", dew_point="dew_point", relative_humidity="relative_humidity",
+          humidity_ratio="humidity_ratio", given=None, units="si", model="calculator",
+          threads=None):
+    """The properties of each row of a pandas DataFrame, added to a copy of it.
+
+    The keyword arguments name the frame's columns. It needs the dry bulb,
+    exactly one of the pressure and altitude columns, and a condition column:
+    wet bulb, dew point, relative humidity (percent) or humidity ratio. When
+    it has several condition columns, ``given`` says which one is the
+    condition. Values are those of ``humitrax.state`` (see there for units,
+    models, threads and the status texts); a missing value (NaN, None, NA)
+    gives a status such as ``"dry_bulb: not a number"``.
+
+    Parameters
+    ----------
+    df : pandas.DataFrame
+        The rows; left unchanged.
+    dry_bulb, pressure, altitude, wet_bulb, dew_point, relative_humidity, humidity_ratio : str
+        The names of those columns in ``df`` (default: the names themselves).
+    given : str, optional
+        The condition, when ``df`` has more than one condition column: one
+        of "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio", or
+        the column name given for it.
+    units, model, threads
+        As for ``humitrax.state``.
+
+    Returns
+    -------
+    pandas.DataFrame
+        A copy of ``df``, same index: its own columns first, unchanged, then
+        every computed property whose name is not a column of ``df`` already
+        (the columns of ``humitrax.state``, in its order), then ``status``.
+
+    Raises
+    ------
+    ValueError
+        A missing dry-bulb column; neither or both of pressure and altitude;
+        no condition column, or several and no ``given``; a ``status``
+        column in ``df``; anything ``humitrax.state`` refuses.
+    TypeError
+        ``df`` not a DataFrame, or a used column that is not numeric.
+
+    Examples
+    --------
+    >>> weather = pandas.DataFrame({"time": ["06:00", "12:00"], "dry_bulb": [17.2, 29.5],
+    ...                             "pressure": [97.8, 97.6], "relative_humidity": [88, 41]})
+    >>> humitrax.frame(weather, threads=1)[["time", "wet_bulb", "dew_point"]]
+        time   wet_bulb  dew_point
+    0  06:00  15.910764  15.223344
+    1  12:00  19.743866  14.900346
+
+    With Dask, each partition on a worker: ``ddf.map_partitions(humitrax.frame,
+    threads=1, meta=humitrax.frame(ddf._meta))``.
+    """
+    import pandas as pd
+
+    if not isinstance(df, pd.DataFrame):
+        raise TypeError(f"df must be a pandas DataFrame, not {type(df).__name__}")
+    columns = df.columns
+    if dry_bulb not in columns:
+        raise ValueError(f"the frame has no dry bulb column {dry_bulb!r} (dry_bulb=)")
+    if "status" in columns:
+        raise ValueError("the frame has a column 'status', the name of the output's status; rename it")
+    if pressure in columns and altitude in columns:
+        raise ValueError(f"the frame has a pressure column {pressure!r} and an altitude column "
+                         f"{altitude!r}; give exactly one of them")
+    if pressure not in columns and altitude not in columns:
+        raise ValueError(f"the frame has neither a pressure column {pressure!r} nor an altitude "
+                         f"column {altitude!r}")
+    place = ("pressure", pressure) if pressure in columns else ("altitude", altitude)
+
+    names = dict(zip(CONDITIONS, (wet_bulb, dew_point, relative_humidity, humidity_ratio)))
+    present = [condition for condition in CONDITIONS if names[condition] in columns]
+    if given is not None:
+        chosen = [condition for condition in CONDITIONS if given in (condition, names[condition])]
+        if not chosen:
+            raise ValueError(f"given must be {_listed(CONDITIONS)} or its column name, not {given!r}")
+        condition = chosen[0]
+        if condition not in present:
+            raise ValueError(f"given={given!r}, but the frame has no column {names[condition]!r}")
+    elif not present:
+        raise ValueError("the frame has no condition column: "
+                         f"{_listed([names[condition] for condition in CONDITIONS])}")
+    elif len(present) > 1:
+        raise ValueError(f"the frame has several condition columns "
+                         f"({_listed([names[c] for c in present], 'and')}); say which with given=")
+    else:
+        condition = present[0]
+
+    inputs = {
+        "dry_bulb": _column(df, dry_bulb, "dry_bulb"),
+        place[0]: _column(df, place[1], place[0]),
+        condition: _column(df, names[condition], condition),
+    }
+    result = state(inputs.pop("dry_bulb"), **inputs, units=units, model=model, threads=threads)
+    out = df.copy()
+    for name, values in result.items():
+        if name not in columns:
+            out[name] = values
+    return out
+
+
+frame.__module__ = "humitrax"

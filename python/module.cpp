@@ -1,0 +1,129 @@
+// The compiled part of the Python package humitrax: the states of NumPy
+// arrays computed with the interpreter's lock released, the column names,
+// and the engine's functions (engine_functions.cpp). The package's Python
+// files check the arguments and shape the results; this module trusts
+// nothing it is given all the same.
+#include "columns.h"
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace py = pybind11;
+
+namespace humitrax::python {
+
+void DefineEngine(py::module_& engine);
+
+namespace {
+
+using InputArray = py::array_t<double, py::array::c_style>;
+
+constexpr std::string_view kSI = "si";
+constexpr std::string_view kInchPound = "ip";
+
+Units UnitsFromName(std::string_view name)
+{
+    if (name == kSI)
+        return Units::SI;
+    if (name == kInchPound)
+        return Units::InchPound;
+    throw py::value_error("units must be 'si' or 'ip', not '" + std::string(name) + "'");
+}
+
+/// The properties a unit system has, in column order.
+py::list Columns(std::string_view units)
+{
+    const Units system = UnitsFromName(units);
+    py::list names;
+    for (Property property : kAllProperties) {
+        if (HasProperty(property, system))
+            names.append(py::str(std::string(PropertyColumn(property))));
+    }
+    return names;
+}
+
+const double* RowsOf(const InputArray& array, std::size_t rows, const char* name)
+{
+    if (array.ndim() != 1 || static_cast<std::size_t>(array.shape(0)) != rows)
+        throw py::value_error(std::string(name) + " must be one-dimensional, as long as dry_bulb");
+    return array.data();
+}
+
+/// (columns, rows, texts): one array per property of the unit system, the
+/// failing rows and their status texts.
+py::tuple Compute(std::string_view units, std::string_view model, std::string_view condition,
+                  bool altitude, const InputArray& dryBulb, const InputArray& pressure,
+                  const InputArray& value, unsigned threads)
+{
+    GivenColumns given;
+    given.units = UnitsFromName(units);
+    const std::optional<Model> modelValue = ModelFromName(model);
+    if (!modelValue)
+        throw py::value_error("model must be 'calculator' or 'ashrae2017', not '" +
+                              std::string(model) + "'");
+    given.model = *modelValue;
+    const std::optional<Condition> conditionValue = ConditionFromColumn(condition);
+    if (!conditionValue)
+        throw py::value_error("no condition '" + std::string(condition) + "'");
+    given.condition = *conditionValue;
+    given.altitude = altitude;
+    if (dryBulb.ndim() != 1)
+        throw py::value_error("dry_bulb must be one-dimensional");
+    given.rows = static_cast<std::size_t>(dryBulb.shape(0));
+    given.dryBulb = RowsOf(dryBulb, given.rows, "dry_bulb");
+    given.pressure = RowsOf(pressure, given.rows, "pressure");
+    given.value = RowsOf(value, given.rows, "value");
+
+    py::list columns;
+    PropertyColumns out{};
+    for (std::size_t i = 0; i < kPropertyCount; ++i) {
+        if (!HasProperty(kAllProperties[i], given.units))
+            continue;
+        py::array_t<double> column(static_cast<py::ssize_t>(given.rows));
+        out[i] = column.mutable_data();
+        columns.append(column);
+    }
+
+    std::vector<RowStatus> statuses;
+    {
+        const py::gil_scoped_release released;
+        statuses = ComputeColumns(given, out, threads);
+    }
+
+    py::array_t<std::int64_t> rows(static_cast<py::ssize_t>(statuses.size()));
+    std::int64_t* row = rows.mutable_data();
+    py::list texts(statuses.size());
+    for (std::size_t i = 0; i < statuses.size(); ++i) {
+        row[i] = static_cast<std::int64_t>(statuses[i].row);
+        texts[i] = py::str(statuses[i].text);
+    }
+    return py::make_tuple(columns, rows, texts);
+}
+
+} // namespace
+} // namespace humitrax::python
+
+PYBIND11_MODULE(_humitrax, module)
+{
+    using namespace humitrax::python;
+    module.doc() = "The compiled part of humitrax; use the package's functions instead.";
+    module.attr("__version__") = HUMITRAX_VERSION_TEXT;
+    module.attr("MODELS") = py::make_tuple(std::string(ModelName(humitrax::Model::Calculator)),
+                                           std::string(ModelName(humitrax::Model::Ashrae2017)));
+    module.def("columns", &Columns, py::arg("units"),
+               "The property columns of a unit system ('si' or 'ip'), in order.");
+    module.def("compute", &Compute, py::arg("units"), py::arg("model"), py::arg("condition"),
+               py::arg("altitude"), py::arg("dry_bulb"), py::arg("pressure"), py::arg("value"),
+               py::arg("threads"),
+               "The states of one-dimensional float64 arrays of equal length: (columns, rows, "
+               "texts), one array per property of columns(units), then the indices of the rows "
+               "that are not whole and their status texts. threads 0: one per core.");
+    py::module_ engine = module.def_submodule("engine", "The property engine's functions.");
+    DefineEngine(engine);
+}

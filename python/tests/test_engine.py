@@ -1,0 +1,89 @@
+"""humitrax.engine: the engine's functions one to one, as humitrax-cli call answers them."""
+
+import itertools
+import pickle
+import subprocess
+
+import pytest
+
+import humitrax
+from humitrax import engine
+
+# The arguments after the name, by how many the function takes: ordinary
+# states, every Situation and an invalid one, and the failures (a dry bulb
+# outside the saturation range, humidity ratio 0, pressure 0).
+STATES = [(25, 101.325), (-10, 101.325), (77, 14.696), (300, 101.325), (25, 0), (-95, 101.325)]
+STATE_VALUES = [(1, 18), (2, 10), (3, 0.5), (4, 0.01), (4, 0), (7, 0.5)]
+STATE_ARGUMENTS = [state + value for state, value in itertools.product(STATES, STATE_VALUES)]
+ARGUMENTS = {
+    "interp": [(0,), (1500,), (-1000,), (1e200,), (float("nan"),)],
+    "SatPressure": [(t, u) for t in (20, -20, 68, 500) for u in (0, 1)],
+    "SatPressureSI": [(20,), (-20,), (0,), (200.5,)],
+    "Grains": STATE_ARGUMENTS,
+}
+WITH_UNITS = ["HumidRatio", "Humidity", "DewPoint", "WetBulb", "Volume", "Enthalpy"]
+for name in WITH_UNITS:
+    ARGUMENTS[name] = [a + (u,) for a in STATE_ARGUMENTS for u in (0, 1)]
+    ARGUMENTS[name + "SI"] = STATE_ARGUMENTS
+
+
+def python_answer(function, arguments):
+    """The answer in the words of humitrax-cli call."""
+    try:
+        result = function(*arguments)
+    except humitrax.PropertyFailure as failure:
+        return ("failure", failure.cause)
+    if result is None:
+        return ("empty",)
+    if isinstance(result, str):
+        return ("text", result)
+    return ("number", float(result).hex())
+
+
+def cli_answer(line):
+    kind, _, rest = line.partition(" ")
+    return ("number", float(rest).hex()) if kind == "number" else (kind, rest) if rest else (kind,)
+
+
+def test_every_function_answers_as_humitrax_cli_call(cli):
+    calls = [(name, arguments) for name, cases in ARGUMENTS.items() for arguments in cases]
+    lines = "".join(f"{name} {' '.join(repr(a) for a in arguments)}\n" for name, arguments in calls)
+    done = subprocess.run([cli, "call"], input=lines, capture_output=True, text=True, timeout=60)
+    answers = done.stdout.splitlines()
+    assert len(answers) == len(calls), done.stderr
+    assert len(ARGUMENTS) == 16 and set(ARGUMENTS) <= set(engine.__all__)
+    mismatches = [(name, arguments, answer) for (name, arguments), answer in zip(calls, answers)
+                  if python_answer(getattr(engine, name), arguments) != cli_answer(answer)]
+    assert mismatches == []
+    kinds = {cli_answer(answer)[0] for answer in answers}
+    assert kinds == {"number", "text", "empty", "failure"}
+
+
+@pytest.mark.parametrize("call, cause", [
+    (lambda: engine.DewPointSI(25, 101.325, 4, 0), "invalid-logarithm"),
+    (lambda: engine.HumidRatioSI(300, 101.325, 3, 0.5), "type-mismatch"),
+    (lambda: engine.VolumeSI(25, 0, 3, 0.5), "division-by-zero"),
+    (lambda: engine.interp(1e200), "overflow"),
+], ids=["dew_point_of_dry_air", "outside_the_saturation_range", "pressure_zero", "altitude_overflow"])
+def test_failures_raise_property_failure_with_its_cause(call, cause):
+    with pytest.raises(humitrax.PropertyFailure) as raised:
+        call()
+    assert raised.value.cause == str(raised.value) == cause
+    assert isinstance(raised.value, ArithmeticError)
+    assert pickle.loads(pickle.dumps(raised.value)).cause == cause
+
+
+@pytest.mark.parametrize("call, result", [
+    (lambda: engine.WetBulbSI(25, 101.325, 3, 0.5), 17.874858840028644),
+    (lambda: engine.SatPressureSI(500), "out of range"),
+    (lambda: engine.DewPoint(77, 14.696, 7, 0.5, 0), "ERROR: Situation must be 1,2,3 or 4"),
+    (lambda: engine.HumiditySI(25, 101.325, 7, 0.5), None),
+], ids=["number", "out_of_range_text", "situation_text", "empty"])
+def test_results_are_a_float_a_str_or_none(call, result):
+    assert call() == result and type(call()) is type(result)
+
+
+def test_property_failure_is_one_class_everywhere():
+    assert humitrax.PropertyFailure is engine.PropertyFailure
+    assert repr(humitrax.PropertyFailure("overflow")) == "PropertyFailure('overflow')"
+

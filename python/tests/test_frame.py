@@ -1,0 +1,91 @@
+"""humitrax.frame: the properties added to a copy of a pandas DataFrame."""
+
+import os
+import subprocess
+import sys
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import humitrax
+
+
+def weather():
+    return pd.DataFrame({
+        "station": ["roof", "roof", "yard", "yard"],
+        "dry_bulb": [17.2, 29.5, 31.0, 12.0],
+        "pressure": [97.8, 97.6, 97.5, 97.9],
+        "relative_humidity": [88.0, 41.0, np.nan, 130.0],
+    }, index=pd.Index(["06:00", "12:00", "18:00", "24:00"], name="time"))
+
+
+def test_frame_adds_the_properties_after_its_own_columns():
+    df = weather()
+    out = humitrax.frame(df, threads=1)
+    pd.testing.assert_frame_equal(df, weather())  # left unchanged
+    expected = humitrax.state(df["dry_bulb"], pressure=df["pressure"], relative_humidity=df["relative_humidity"])
+    assert list(out.columns) == list(df.columns) + [name for name in expected if name not in df.columns]
+    assert out.index.equals(df.index)
+    for name, values in expected.items():
+        np.testing.assert_array_equal(out[name].to_numpy(), values)
+    assert list(out["status"]) == ["", "", "relative_humidity: not a number", "relative_humidity: above 100 %"]
+
+
+def test_column_names_are_arguments_and_the_given_columns_are_kept():
+    df = pd.DataFrame({"T": [20.0, 25.0], "alt": [0, 1500], "dp": pd.array([10.0, None], dtype="Float64"),
+                       "relative_humidity": [1.0, 2.0]})
+    out = humitrax.frame(df, dry_bulb="T", altitude="alt", dew_point="dp", given="dew_point", units="si")
+    expected = humitrax.state([20.0, 25.0], altitude=[0, 1500], dew_point=[10.0, np.nan])
+    assert list(out.columns[:4]) == ["T", "alt", "dp", "relative_humidity"]
+    assert list(out["relative_humidity"]) == [1.0, 2.0]  # the frame's own, not computed
+    np.testing.assert_array_equal(out["wet_bulb"], expected["wet_bulb"])
+    np.testing.assert_array_equal(out["pressure"], expected["pressure"])
+    assert list(out["status"]) == ["", "dew_point: not a number"]
+
+
+@pytest.mark.parametrize("given", ["humidity_ratio", "W"])
+def test_given_picks_one_of_several_condition_columns(given):
+    df = pd.DataFrame({"dry_bulb": [25.0], "pressure": [101.325], "W": [0.01], "wet_bulb": [15.0]})
+    out = humitrax.frame(df, humidity_ratio="W", given=given)
+    assert out["relative_humidity"][0] == humitrax.state(25.0, pressure=101.325, humidity_ratio=0.01)["relative_humidity"]
+    assert out["wet_bulb"][0] == 15.0
+
+
+def test_an_empty_frame_gives_the_columns_and_dtypes_of_a_full_one():
+    empty, full = humitrax.frame(weather().iloc[:0]), humitrax.frame(weather())
+    assert list(empty.columns) == list(full.columns) and empty.dtypes.equals(full.dtypes)
+
+
+BASE = {"dry_bulb": [20.0], "pressure": [100.0], "relative_humidity": [50.0]}
+
+
+@pytest.mark.parametrize("columns, arguments, error, message", [
+    ({"pressure": [100.0], "relative_humidity": [50.0]}, {}, ValueError, "no dry bulb column 'dry_bulb'"),
+    ({**BASE, "altitude": [0.0]}, {}, ValueError, "pressure column 'pressure' and an altitude column"),
+    ({"dry_bulb": [20.0], "relative_humidity": [50.0]}, {}, ValueError, "neither a pressure column"),
+    ({"dry_bulb": [20.0], "pressure": [100.0]}, {}, ValueError, "no condition column"),
+    ({**BASE, "dew_point": [5.0]}, {}, ValueError, "several condition columns .*say which with given="),
+    (BASE, {"given": "rh"}, ValueError, "given must be .* not 'rh'"),
+    (BASE, {"given": "wet_bulb"}, ValueError, "no column 'wet_bulb'"),
+    ({**BASE, "status": ["x"]}, {}, ValueError, "column 'status'"),
+    ({**BASE, "dry_bulb": ["20"]}, {}, TypeError, "column 'dry_bulb' \\(dry_bulb\\) must be numeric"),
+    ({**BASE, "pressure": [True]}, {}, TypeError, "column 'pressure' \\(pressure\\) must be numeric"),
+    (BASE, {"units": "SI"}, ValueError, "units must be 'si' or 'ip', not 'SI'"),
+], ids=["no_dry_bulb", "pressure_and_altitude", "no_pressure", "no_condition", "several_conditions",
+        "unknown_given", "given_missing", "status_column", "text_column", "boolean_column", "bad_units"])
+def test_bad_frames_name_the_problem(columns, arguments, error, message):
+    with pytest.raises(error, match=message):
+        humitrax.frame(pd.DataFrame(columns), **arguments)
+
+
+def test_frame_needs_a_data_frame():
+    with pytest.raises(TypeError, match="df must be a pandas DataFrame, not dict"):
+        humitrax.frame(BASE)
+
+
+def test_importing_humitrax_does_not_import_pandas():
+    code = "import sys, humitrax; humitrax.state(20, pressure=100, dew_point=5); print('pandas' in sys.modules)"
+    done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=60,
+                          env=os.environ)
+    assert done.stdout.strip() == "False", done.stderr

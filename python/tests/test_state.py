@@ -1,0 +1,179 @@
+"""humitrax.state: the numbers of humitrax-cli batch, shapes, failures, threads."""
+
+import csv
+import io
+import math
+import subprocess
+
+import numpy as np
+import pytest
+
+import humitrax
+
+NAN = math.nan
+SI_COLUMNS = ["dry_bulb", "pressure", "wet_bulb", "dew_point", "relative_humidity",
+              "humidity_ratio", "enthalpy", "specific_volume", "vapour_pressure",
+              "saturation_vapour_pressure", "saturation_humidity_ratio",
+              "degree_of_saturation", "specific_humidity", "density"]
+
+
+# Per condition, (dry bulb, value) at the edges: saturated, dry, freezing,
+# far below it, at and beyond the saturation range's upper end (in °C; in °F
+# the same numbers are ordinary states).
+EDGES = {"wet_bulb": [(25, 25), (25, 0), (0, 0), (-50, -50), (150, 20), (201, 20)],
+         "dew_point": [(25, 25), (25, 0), (0, 0), (-50, -50), (150, 20), (201, 20)],
+         "relative_humidity": [(25, 0), (25, 100), (0, 100), (-50, 50), (150, 20), (201, 20)],
+         "humidity_ratio": [(25, 0), (25, 0.02), (0, 0.003), (-50, 0), (150, 0.1), (201, 0)]}
+SECOND_RANGES = {("si", "pressure"): (50, 110), ("si", "altitude"): (-500, 6000),
+                 ("ip", "pressure"): (7, 16), ("ip", "altitude"): (-1500, 20000)}
+
+
+def random_states(units, place, condition, count=300):
+    """Wide ranges (some states refused or failing), half at full precision,
+    half typed to 2 decimals; then the edges at the standard atmosphere, and
+    one at an altitude beyond any atmosphere or at a pressure below 0."""
+    rng = np.random.default_rng([["si", "ip"].index(units), ["pressure", "altitude"].index(place),
+                                 list(EDGES).index(condition)])
+    scale = 1.0 if units == "si" else 1.8  # °C to °F differences
+    dry = rng.uniform(-40, 60, count) * scale + (0 if units == "si" else 32)
+    second = rng.uniform(*SECOND_RANGES[units, place], count)
+    if condition in ("wet_bulb", "dew_point"):
+        value = dry - rng.uniform(-3, 12 if condition == "wet_bulb" else 40, count) * scale
+    elif condition == "relative_humidity":
+        value = rng.uniform(-5, 110, count)
+    else:
+        value = rng.uniform(-0.001, 0.03, count)
+    for column in (dry, second, value):
+        column[count // 2:] = np.round(column[count // 2:], 2)
+    edges = EDGES[condition]
+    standard = {"pressure": 101.325 if units == "si" else 14.696, "altitude": 0.0}[place]
+    beyond = 1e200 if place == "altitude" else -1.0
+    return (np.append(dry, [d for d, _ in edges] + [20]),
+            np.append(second, [standard] * len(edges) + [beyond]),
+            np.append(value, [v for _, v in edges] + [edges[0][1]]))
+
+
+def run_batch(cli, tmp_path, units, header, columns):
+    path = tmp_path / "states.csv"
+    lines = [",".join(header)] + [",".join(repr(float(x)) for x in row) for row in zip(*columns)]
+    path.write_text("\n".join(lines) + "\n")
+    done = subprocess.run([cli, "batch", "--units", units, "--jobs", "1", str(path)],
+                          capture_output=True, text=True, timeout=120)
+    assert done.returncode in (0, 1), done.stderr
+    return list(csv.DictReader(io.StringIO(done.stdout)))
+
+
+@pytest.mark.parametrize("units", ["si", "ip"])
+@pytest.mark.parametrize("place", ["pressure", "altitude"])
+@pytest.mark.parametrize("condition", ["wet_bulb", "dew_point", "relative_humidity", "humidity_ratio"])
+def test_values_and_status_are_batchs_bit_for_bit(cli, tmp_path, units, place, condition):
+    dry, second, value = random_states(units, place, condition)
+    rows = run_batch(cli, tmp_path, units, ["dry_bulb", place, condition], [dry, second, value])
+    result = humitrax.state(dry, **{place: second, condition: value}, units=units)
+    assert len(rows) == len(dry)
+    batch_columns = [name for name in rows[0] if name != "status"]
+    assert batch_columns == [name for name in result if name in batch_columns]
+    assert "grains" in batch_columns if units == "ip" else "grains" not in batch_columns
+    mismatches = []
+    for name in batch_columns:
+        for i, row in enumerate(rows):
+            got = float(result[name][i])
+            same = math.isnan(got) if row[name] == "" else float(row[name]).hex() == got.hex()
+            if not same:
+                mismatches.append((i, name, row[name], got))
+    assert mismatches == []
+    assert list(result["status"]) == [row["status"] for row in rows]
+    assert any(row["status"] for row in rows) and not all(row["status"] for row in rows)
+
+
+def same_bits(a, b):
+    return np.asarray(a, dtype=np.float64).tobytes() == np.asarray(b, dtype=np.float64).tobytes()
+
+
+def test_broadcast_arrays_give_each_state_its_scalar_result():
+    dry = np.array([[10.0], [20.0], [30.0]])
+    humidity = np.arange(0.0, 120.0, 15.0)[::2]  # strided: 0, 30, 60, 90
+    result = humitrax.state(dry, pressure=101.325, relative_humidity=humidity)
+    assert all(values.shape == (3, 4) for values in result.values())
+    assert all(result[name].dtype == np.float64 for name in SI_COLUMNS)
+    assert result["status"].dtype == object
+    for i, j in np.ndindex(3, 4):
+        one = humitrax.state(float(dry[i, 0]), pressure=101.325, relative_humidity=float(humidity[j]))
+        assert all(same_bits(result[name][i, j], one[name]) for name in SI_COLUMNS)
+        assert result["status"][i, j] == one["status"]
+
+
+@pytest.mark.parametrize("units, keys", [
+    ("si", SI_COLUMNS + ["status"]),
+    ("ip", SI_COLUMNS[:8] + ["grains"] + SI_COLUMNS[8:] + ["status"]),
+])
+def test_keys_are_the_unit_systems_properties_in_order(units, keys):
+    assert list(humitrax.state(70, pressure=14.696, wet_bulb=60, units=units)) == keys
+
+
+@pytest.mark.parametrize("dry_bulb", [25, 25.0, np.float64(25), np.array(25.0)], ids=repr)
+def test_scalars_give_floats_and_a_str(dry_bulb):
+    result = humitrax.state(dry_bulb, pressure=np.array(101.325), relative_humidity=50)
+    assert all(type(result[name]) is float for name in SI_COLUMNS)
+    assert result["status"] == "" and type(result["status"]) is str
+
+
+@pytest.mark.parametrize("shape", [(0,), (1,), (2, 0, 3)])
+def test_arrays_stay_arrays_whatever_their_size(shape):
+    result = humitrax.state(np.full(shape, 20.0), pressure=101.325, relative_humidity=[50.0])
+    assert all(values.shape == shape for values in result.values())
+
+
+# name, arguments, status, the columns that have a value (the others NaN)
+GIVEN = {"dry_bulb", "pressure", "relative_humidity"}
+FAILING = [
+    ("relative_humidity_above_100", dict(pressure=101.325, relative_humidity=150), "relative_humidity: above 100 %", GIVEN),
+    ("dry_air_has_no_dew_point", dict(pressure=101.325, humidity_ratio=0),
+     "dew_point: undefined for dry air (humidity ratio 0)", set(SI_COLUMNS) - {"dew_point"}),
+    ("pressure_at_zero", dict(pressure=0, relative_humidity=50), "pressure: at or below 0", GIVEN),
+    ("wet_bulb_above_dry_bulb", dict(pressure=101.325, wet_bulb=30), "wet_bulb: above the dry bulb",
+     {"dry_bulb", "pressure", "wet_bulb"}),
+    ("altitude_beyond_any_atmosphere", dict(altitude=1e200, relative_humidity=50), "pressure: overflow",
+     {"dry_bulb", "relative_humidity"}),
+    ("missing_condition", dict(pressure=101.325, relative_humidity=NAN), "relative_humidity: not a number",
+     {"dry_bulb", "pressure"}),
+    ("infinite_altitude", dict(altitude=math.inf, relative_humidity=50), "altitude: not a finite number",
+     {"dry_bulb", "relative_humidity"}),
+]
+
+
+@pytest.mark.parametrize("arguments, status, present", [row[1:] for row in FAILING],
+                         ids=[row[0] for row in FAILING])
+def test_failing_and_refused_states_give_nan_and_their_status(arguments, status, present):
+    for result in (humitrax.state(25, **arguments),
+                   {k: v[0] for k, v in humitrax.state([25], **arguments).items()}):
+        assert result["status"] == status
+        assert {name for name in SI_COLUMNS if not math.isnan(result[name])} == present
+
+
+def test_several_invalid_inputs_are_all_named():
+    result = humitrax.state(NAN, pressure=-math.inf, dew_point=5)
+    assert result["status"] == "dry_bulb: not a number; pressure: not a finite number"
+    assert result["dew_point"] == 5 and math.isnan(result["pressure"])
+
+
+def test_results_do_not_depend_on_the_thread_count():
+    rng = np.random.default_rng(7)
+    count = 30_000
+    dry = rng.uniform(-40, 60, count)
+    dry[::997] = NAN
+    arguments = dict(altitude=rng.uniform(-500, 5000, count), relative_humidity=rng.uniform(-5, 110, count))
+    one = humitrax.state(dry, **arguments, threads=1)
+    assert any(one["status"]) and not all(one["status"])
+    for threads in (2, 7):
+        other = humitrax.state(dry, **arguments, threads=threads)
+        assert all(same_bits(one[name], other[name]) for name in SI_COLUMNS)
+        assert list(one["status"]) == list(other["status"])
+
+
+def test_ashrae2017_dew_point_differs_from_the_calculators_below_freezing():
+    calculator = humitrax.state(-10, pressure=101.325, relative_humidity=50)
+    handbook = humitrax.state(-10, pressure=101.325, relative_humidity=50, model="ashrae2017")
+    assert calculator["status"] == handbook["status"] == ""
+    assert calculator["dew_point"] != handbook["dew_point"]
+    assert math.isfinite(calculator["dew_point"]) and math.isfinite(handbook["dew_point"])
