@@ -54,7 +54,8 @@ public:
     /// humidity ratio in `ratio` (a full state's outcomes) rather than in the
     /// calculation; `saturationFormed` and `ratioFormed` say which already
     /// hold their value, formed for these arguments.
-    void KeepIn(PropertyOutcome& saturation, bool saturationFormed, PropertyOutcome& ratio, bool ratioFormed) noexcept
+    void KeepIn(PropertyOutcome& saturation, bool saturationFormed, PropertyOutcome& ratio,
+                bool ratioFormed) noexcept
     {
         m_saturation = {&saturation, saturationFormed};
         m_ratio = {&ratio, ratioFormed};
