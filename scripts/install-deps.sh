@@ -9,6 +9,8 @@ packages=(
     qt6-base-dev qt6-svg-dev libgl-dev
     fonts-wine fonts-dejavu-core
     locales
+    # Manual pages from --help; the Debian package (dpkg-shlibdeps, file).
+    help2man dpkg-dev file
 )
 packages+=("$@")
 
