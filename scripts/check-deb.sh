@@ -31,13 +31,13 @@ for path in usr/bin/humitrax-cli usr/bin/humitrax \
 done
 
 as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends --reinstall "./$deb"
-trap 'as_root env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq humitrax' EXIT
+trap 'as_root env DEBIAN_FRONTEND=noninteractive apt-get remove --purge -y -qq humitrax' EXIT
 
 [ "$(command -v humitrax-cli)" = /usr/bin/humitrax-cli ] || { echo "check-deb.sh: humitrax-cli is not /usr/bin's" >&2; exit 1; }
 humitrax-cli --version
 humitrax-cli call WetBulbSI 25 101.325 3 0.5
 man -w humitrax-cli humitrax
-if dpkg -L humitrax | grep -q '/dist-packages/humitrax'; then
+if dpkg -L humitrax | grep '/dist-packages/humitrax' >/dev/null; then
     (cd / && python3 -c 'import humitrax; print("python3: import humitrax:", humitrax.__file__)')
 fi
 bash tests/package/check_install.sh --installed /usr "$build/tests/package_reference"
