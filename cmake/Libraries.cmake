@@ -24,6 +24,11 @@ function(humitrax_add_library name)
 
     add_library(${base}_objects OBJECT ${arg_SOURCES})
     set_target_properties(${base}_objects PROPERTIES POSITION_INDEPENDENT_CODE ON)
+    # Position-independent, yet the library's own calls stay direct and open to
+    # inlining, as in the programs: none of its functions is there to be
+    # interposed by another library.
+    target_compile_options(${base}_objects PRIVATE
+        $<$<CXX_COMPILER_ID:GNU,Clang>:-fno-semantic-interposition>)
     target_include_directories(${base}_objects
         PUBLIC $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>
         PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
