@@ -35,6 +35,7 @@ trap 'as_root env DEBIAN_FRONTEND=noninteractive apt-get remove --purge -y -qq h
 
 [ "$(command -v humitrax-cli)" = /usr/bin/humitrax-cli ] || { echo "check-deb.sh: humitrax-cli is not /usr/bin's" >&2; exit 1; }
 humitrax-cli --version
+humitrax --version
 humitrax-cli call WetBulbSI 25 101.325 3 0.5
 man -w humitrax-cli humitrax
 if dpkg -L humitrax | grep '/dist-packages/humitrax' >/dev/null; then
