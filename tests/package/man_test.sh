@@ -20,4 +20,5 @@ examples=$(sed -n '/^\.SH EXAMPLES/,/^\.SH/p' "$page")
 for command in $commands; do
     grep -q "humitrax-cli $command\b" <<<"$examples" || missing "example of $command"
 done
+! grep -q '@TQ@' "$page" || { echo "man_test.sh: $page keeps the @TQ@ mark" >&2; failed=1; }
 exit "$failed"
