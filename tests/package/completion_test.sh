@@ -38,9 +38,13 @@ expect "humitrax-cli chart -o $tmp/we" "$tmp/weather.csv"
 expect "humitrax-cli batch $tmp/w" "$tmp/weather.csv $tmp/wind.txt"
 expect "humitrax-cli batch --jobs " ""
 expect "humitrax-cli call WetB" "WetBulb WetBulbSI"
+expect "humitrax-cli process " "coil cool heat humidify mix"
+expect "humitrax-cli process coil 28,wb=21 --fl" "--flow"
+expect "humitrax-cli comfort 22,rh=60 --model " "ashrae2017 calculator"
 
 # Without the program, the lists in the file stand in.
 program=$(dirname "$1")/no-such-humitrax-cli
 expect "humitrax-cli bat" "batch"
-expect "humitrax-cli state --model " "ashrae2017 calculator"
+expect "humitrax-cli process h" "heat humidify"
+expect "humitrax-cli state --units " "ip si"
 exit "$failed"
