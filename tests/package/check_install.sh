@@ -67,6 +67,12 @@ if [[ -z $installed ]]; then
         fail "the exported targets carry the build's own flags or targets"
     fi
     grep -qx "prefix=$prefix" "$pc" || fail "humitrax.pc does not name the prefix $prefix"
+    # Each installed header stands on its own.
+    for header in "$prefix"/include/humitrax/*.h; do
+        echo "#include <humitrax/${header##*/}>" |
+            "${CXX:-c++}" -std=c++20 -fsyntax-only -I"$prefix/include" -x c++ - ||
+            fail "include/humitrax/${header##*/} does not compile on its own"
+    done
 fi
 
 expected=$("$reference") || fail "the reference program failed"
