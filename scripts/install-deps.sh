@@ -11,6 +11,8 @@ packages=(
     python3-pytest
     fonts-wine fonts-dejavu-core
     locales
+    # Manual pages from --help; the Debian package (dpkg-shlibdeps, file).
+    help2man dpkg-dev file
 )
 packages+=("$@")
 
