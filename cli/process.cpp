@@ -93,8 +93,9 @@ struct ProcessOptions {
 
 int Usage(std::string_view kind, const std::string& message)
 {
-    std::fprintf(stderr, "humitrax-cli: process%s%.*s: %s; try 'humitrax-cli process --help'\n",
-                 kind.empty() ? "" : " ", static_cast<int>(kind.size()), kind.data(), message.c_str());
+    const std::string name = kind.empty() ? std::string() : " " + std::string(kind);
+    std::fprintf(stderr, "humitrax-cli: process%s: %s; try 'humitrax-cli process --help'\n", name.c_str(),
+                 message.c_str());
     return kExitUsage;
 }
 
