@@ -5,7 +5,7 @@
 #   fuzz/run.sh [SECONDS] [HARNESS...]
 #
 # SECONDS per harness (default 60, or $FUZZ_SECONDS); HARNESS one or more of
-# engine, driver, call_lines (default all). Each harness starts from its
+# engine, driver, call_lines, csv (default all). Each harness starts from its
 # committed seeds in fuzz/corpus/<harness>/ and keeps what it finds in
 # build/fuzz/corpus/<harness>/, outside the repository. An input that breaks a
 # property, crashes, leaks, hangs (over 10 s) or trips a sanitizer stops its
@@ -21,7 +21,7 @@ if [[ $# -gt 0 && $1 =~ ^[0-9]+$ ]]; then
     shift
 fi
 harnesses=("$@")
-[[ ${#harnesses[@]} -gt 0 ]] || harnesses=(engine driver call_lines)
+[[ ${#harnesses[@]} -gt 0 ]] || harnesses=(engine driver call_lines csv)
 
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
 cxx=${FUZZ_CXX:-$(command -v clang++-14 || command -v clang++ || true)}
@@ -43,7 +43,7 @@ cmake --build "$build" --target "${targets[@]}" --parallel "${FUZZ_JOBS:-2}"
 
 # Longest input of each harness: the engine's calls are short; the driver
 # builds long entries from a few bytes; call lines are text.
-declare -A max_len=([engine]=64 [driver]=512 [call_lines]=4096)
+declare -A max_len=([engine]=64 [driver]=512 [call_lines]=4096 [csv]=4096)
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
