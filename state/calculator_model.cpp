@@ -102,7 +102,7 @@ const PropertyOutcome& OutcomeOf(const FullState& full, Property property) noexc
     case Property::SpecificVolume: return full.volume;
     default: break;
     }
-    static const PropertyOutcome kNone; // no engine call: empty
+    static const PropertyOutcome kNone{}; // no engine call: empty
     return kNone;
 }
 
