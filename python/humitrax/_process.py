@@ -134,8 +134,9 @@ def mix(*, a_dry_bulb=None, a_wet_bulb=None, a_dew_point=None, a_relative_humidi
     a_flow, b_flow : float or array_like
         The streams' flows, in ``a_flow_unit`` and ``b_flow_unit``:
         "kg/s" (default), "lb/min", "m3/s", "m3/h" or "cfm".
+    The parts are ``first``, ``second`` and ``mixed``; a mix has no loads.
+
     {shared}
-    The parts are ``first``, ``second`` and ``mixed``; no loads.
 
     Example
     -------
@@ -185,6 +186,9 @@ def cool(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
 
     Arguments as :func:`heat`. A ``to`` above the entering dry bulb, or
     below the entering dew point (that is the coil's work), is refused.
+
+    Parameters
+    ----------
     {shared}"""
     return _sensible("cool", locals())
 
@@ -203,6 +207,9 @@ def coil(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
     dew point and bypass factor are then worked out). Entering air and flow
     as :func:`heat`. An apparatus dew point above the entering dew point, a
     leaving state above saturation ... are refused.
+
+    Parameters
+    ----------
     {shared}"""
     given = locals()
     choices = {}
@@ -233,6 +240,9 @@ def humidify(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=
     ``adiabatic`` only, ``effectiveness`` (0 to 1 of the way to
     saturation). Entering air and flow as :func:`heat`. A target below the
     entering air's or above saturation is refused.
+
+    Parameters
+    ----------
     {shared}"""
     given = locals()
     if not isinstance(adiabatic, bool):
