@@ -19,6 +19,7 @@ namespace py = pybind11;
 namespace humitrax::python {
 
 void DefineEngine(py::module_& engine);
+void DefineProcess(py::module_& module);
 
 namespace {
 
@@ -124,6 +125,7 @@ PYBIND11_MODULE(_humitrax, module)
                "The states of one-dimensional float64 arrays of equal length: (columns, rows, "
                "texts), one array per property of columns(units), then the indices of the rows "
                "that are not whole and their status texts. threads 0: one per core.");
+    DefineProcess(module);
     py::module_ engine = module.def_submodule("engine", "The property engine's functions.");
     DefineEngine(engine);
 }

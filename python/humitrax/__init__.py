@@ -6,6 +6,9 @@
 - ``frame(df, ...)``: the same for the rows of a pandas DataFrame, added to
   a copy of it (and, with Dask, ``ddf.map_partitions(humitrax.frame, ...)``
   for frames spread over a cluster);
+- ``mix``, ``heat``, ``cool``, ``coil``, ``humidify``: the air-conditioning
+  processes of ``humitrax-cli process`` over arrays, their values named as
+  its csv names them (``"leaving.dry_bulb"``, ``"process.heat"``);
 - ``engine``: the property engine's sixteen functions one to one, raising
   ``PropertyFailure``.
 
@@ -24,6 +27,7 @@ from . import engine
 from ._failure import PropertyFailure
 from ._frame import frame
 from ._humitrax import __version__
+from ._process import coil, cool, heat, humidify, mix
 from ._state import state
 
-__all__ = ["state", "frame", "engine", "PropertyFailure"]
+__all__ = ["state", "frame", "mix", "heat", "cool", "coil", "humidify", "engine", "PropertyFailure"]

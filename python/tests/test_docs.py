@@ -17,7 +17,7 @@ def test_every_public_name_has_a_docstring():
 def test_the_docstring_examples_hold():
     runner = doctest.DocTestRunner()
     finder = doctest.DocTestFinder(recurse=False)
-    for documented in (humitrax, humitrax.state, humitrax.frame, engine):
+    for documented in (humitrax, humitrax.state, humitrax.frame, humitrax.mix, engine):
         for test in finder.find(documented, globs={"humitrax": humitrax, "pandas": pandas}):
             runner.run(test)
     assert runner.failures == 0 and runner.tries >= 8

@@ -1,0 +1,370 @@
+// The air-conditioning processes over NumPy arrays: one process per row of
+// equal-length float64 arrays, computed with the interpreter's lock released.
+// Each row's values are named as humitrax-cli process names them in its csv,
+// "part.quantity" ("leaving.dry_bulb", "process.heat"); a refused row has no
+// values and its refusal as its status, the words the command writes.
+#include "humitrax/process.h"
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <string_view>
+#include <vector>
+
+namespace py = pybind11;
+
+namespace humitrax::python {
+namespace {
+
+using InputArray = py::array_t<double, py::array::c_style>;
+
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
+enum class Kind : std::uint8_t { Mix, Heat, Cool, Coil, Humidify };
+
+Kind KindFromName(std::string_view name)
+{
+    if (name == "mix")
+        return Kind::Mix;
+    if (name == "heat")
+        return Kind::Heat;
+    if (name == "cool")
+        return Kind::Cool;
+    if (name == "coil")
+        return Kind::Coil;
+    if (name == "humidify")
+        return Kind::Humidify;
+    throw py::value_error("no process '" + std::string(name) + "'");
+}
+
+/// A part of the result: its name in the csv, its words in a refusal.
+struct Part {
+    std::string_view key;
+    std::string_view words;
+    const StateResult* state;
+    double dryAirFlow;
+};
+
+std::vector<Part> PartsOf(Kind kind, const ProcessResult& result)
+{
+    if (kind == Kind::Mix) {
+        return {{"first", "first stream", &result.entering, result.enteringDryAirFlow},
+                {"second", "second stream", &result.second, result.secondDryAirFlow},
+                {"mixed", "mixed air", &result.leaving, result.dryAirFlow}};
+    }
+    return {{"entering", "entering air", &result.entering, result.enteringDryAirFlow},
+            {"leaving", "leaving air", &result.leaving, result.dryAirFlow}};
+}
+
+/// Calls `use(part, quantity, value)` for every value of the process, in the
+/// order of the command's csv; NaN for a value that is missing.
+template <typename Use>
+void ForEachValue(Kind kind, const ProcessResult& r, Units units, Use&& use)
+{
+    const auto finite = [](double value) { return std::isfinite(value) ? value : kNoValue; };
+    for (const Part& part : PartsOf(kind, r)) {
+        for (Property property : kAllProperties) {
+            if (!HasProperty(property, units))
+                continue;
+            const Cell& cell = (*part.state)[property];
+            use(part.key, PropertyColumn(property), cell.present ? finite(cell.value) : kNoValue);
+        }
+        use(part.key, std::string_view("dry_air_flow"), finite(part.dryAirFlow));
+    }
+    if (kind == Kind::Mix)
+        return;
+    constexpr std::string_view process = "process";
+    use(process, std::string_view("heat"), finite(r.heat));
+    use(process, std::string_view("sensible_heat"), finite(r.sensible));
+    use(process, std::string_view("latent_heat"), finite(r.latent));
+    if (kind != Kind::Humidify)
+        use(process, std::string_view("sensible_heat_ratio"), finite(r.sensibleHeatRatio));
+    if (units == Units::InchPound && (kind == Kind::Cool || kind == Kind::Coil))
+        use(process, std::string_view("tons"), finite(r.tons));
+    if (kind == Kind::Coil || kind == Kind::Humidify) {
+        use(process, std::string_view("water"), finite(r.water));
+        use(process, std::string_view("water_temperature"), finite(r.waterTemperature));
+        use(process, std::string_view("water_enthalpy"), finite(r.waterEnthalpy));
+    }
+    if (kind == Kind::Coil) {
+        use(process, std::string_view("apparatus_dew_point"), finite(r.apparatusDewPoint));
+        use(process, std::string_view("bypass_factor"), finite(r.bypassFactor));
+    }
+}
+
+/// "entering: dew_point: reason; ..." for every cell of a computed process
+/// that has no value.
+std::string FailuresOf(Kind kind, const ProcessResult& result, Units units)
+{
+    std::string status;
+    for (const Part& part : PartsOf(kind, result)) {
+        ForEachFailure(*part.state, units, kAllProperties, [&](Property property, std::string_view reason) {
+            if (!status.empty())
+                status.append("; ");
+            status.append(part.key).append(": ").append(PropertyColumn(property)).append(": ").append(reason);
+        });
+    }
+    return status;
+}
+
+/// "refused (entering air): why", with the details the refused state holds.
+std::string RefusalText(Kind kind, const ProcessResult& result, Units units)
+{
+    const std::vector<Part> parts = PartsOf(kind, result);
+    const Part* part = nullptr;
+    switch (result.refusedPart) {
+    case ProcessPart::Process: break;
+    case ProcessPart::Entering: part = &parts.front(); break;
+    case ProcessPart::Second: part = &parts[1]; break;
+    case ProcessPart::Leaving: part = &parts.back(); break;
+    }
+    std::string text = "refused";
+    if (part)
+        text.append(" (").append(part->words).append(")");
+    text.append(": ").append(result.refusal);
+    if (part && (result.refusal == kMissingProperty || !part->state->refusal.empty())) {
+        std::string details;
+        ForEachFailure(*part->state, units, kAllProperties, [&](Property property, std::string_view reason) {
+            details.append(details.empty() ? " (" : "; ").append(PropertyColumn(property)).append(" ").append(reason);
+        });
+        if (!details.empty())
+            text.append(details).append(")");
+    }
+    return text;
+}
+
+/// The given arrays by key, each with the argument it came from.
+struct Given {
+    std::map<std::string, std::pair<std::string, const double*>> arrays;
+    std::map<std::string, std::string> choices;
+
+    [[nodiscard]] double At(const std::string& key, std::size_t row) const
+    {
+        const auto found = arrays.find(key);
+        if (found == arrays.end())
+            throw std::invalid_argument("no array '" + key + "'");
+        return found->second.second[row];
+    }
+    [[nodiscard]] const std::string& Choice(const std::string& key) const
+    {
+        const auto found = choices.find(key);
+        if (found == choices.end())
+            throw std::invalid_argument("no choice '" + key + "'");
+        return found->second;
+    }
+};
+
+Condition ConditionOf(const Given& given, const std::string& key)
+{
+    const std::optional<Condition> condition = ConditionFromColumn(given.Choice(key));
+    if (!condition)
+        throw std::invalid_argument("no condition '" + given.Choice(key) + "'");
+    return *condition;
+}
+
+FlowUnit FlowUnitOf(const Given& given, const std::string& key)
+{
+    const std::optional<FlowUnit> unit = FlowUnitFromName(given.Choice(key));
+    if (!unit)
+        throw std::invalid_argument("no flow unit '" + given.Choice(key) + "'");
+    return *unit;
+}
+
+/// The choices of a process that are the same in every row.
+struct Setup {
+    Kind kind = Kind::Mix;
+    Units units = Units::SI;
+    Model model = Model::Calculator;
+    bool altitude = false;
+    Condition condition = Condition::RelativeHumidity;
+    FlowUnit flowUnit = FlowUnit::KilogramsPerSecond;
+    Condition secondCondition = Condition::RelativeHumidity; ///< mix
+    FlowUnit secondFlowUnit = FlowUnit::KilogramsPerSecond;  ///< mix
+    CoilMode coilMode = CoilMode::ApparatusDewPoint;
+    Condition leavingCondition = Condition::RelativeHumidity; ///< coil by its leaving state
+    Humidifier humidifier = Humidifier::Steam;
+    HumidifyTarget target = HumidifyTarget::RelativeHumidity;
+};
+
+Setup SetupOf(Kind kind, Units units, Model model, bool altitude, const Given& given)
+{
+    Setup setup;
+    setup.kind = kind;
+    setup.units = units;
+    setup.model = model;
+    setup.altitude = altitude;
+    setup.condition = ConditionOf(given, "condition");
+    setup.flowUnit = FlowUnitOf(given, "flow_unit");
+    if (kind == Kind::Mix) {
+        setup.secondCondition = ConditionOf(given, "second_condition");
+        setup.secondFlowUnit = FlowUnitOf(given, "second_flow_unit");
+    }
+    if (kind == Kind::Coil) {
+        setup.coilMode = given.Choice("coil_mode") == "leaving" ? CoilMode::LeavingState : CoilMode::ApparatusDewPoint;
+        if (setup.coilMode == CoilMode::LeavingState)
+            setup.leavingCondition = ConditionOf(given, "leaving_condition");
+    }
+    if (kind == Kind::Humidify) {
+        setup.humidifier = given.Choice("humidifier") == "adiabatic" ? Humidifier::Adiabatic : Humidifier::Steam;
+        const std::string& target = given.Choice("target");
+        setup.target = target == "humidity_ratio"   ? HumidifyTarget::HumidityRatio
+                       : target == "effectiveness" ? HumidifyTarget::Effectiveness
+                                                   : HumidifyTarget::RelativeHumidity;
+    }
+    return setup;
+}
+
+/// One row's process; refused or failing before it, `status` says why.
+std::optional<ProcessResult> ComputeRow(const Setup& setup, const Given& given, std::size_t row,
+                                        std::string& status)
+{
+    status.clear();
+    for (const auto& [key, array] : given.arrays) {
+        const double value = array.second[row];
+        if (!std::isfinite(value)) {
+            status.append(status.empty() ? "" : "; ").append(array.first).append(": ");
+            status.append(std::isnan(value) ? "not a number" : "not a finite number");
+        }
+    }
+    if (!status.empty())
+        return std::nullopt;
+    Cell pressure;
+    if (setup.altitude) {
+        pressure = PressureFromAltitude(setup.units, given.At("pressure", row), setup.model);
+        if (!pressure.present) {
+            status.append("pressure: ").append(pressure.reason);
+            return std::nullopt;
+        }
+    } else {
+        pressure.value = given.At("pressure", row);
+    }
+    const ProcessBasis basis{setup.units, setup.model, pressure.value};
+    const AirState entering{given.At("dry_bulb", row), setup.condition, given.At("value", row)};
+    const Flow flow{given.At("flow", row), setup.flowUnit};
+    ProcessResult result;
+    switch (setup.kind) {
+    case Kind::Mix:
+        result = Mix({basis, entering, flow,
+                      {given.At("second_dry_bulb", row), setup.secondCondition, given.At("second_value", row)},
+                      {given.At("second_flow", row), setup.secondFlowUnit}});
+        break;
+    case Kind::Heat: result = Heat({basis, entering, flow, given.At("to", row)}); break;
+    case Kind::Cool: result = Cool({basis, entering, flow, given.At("to", row)}); break;
+    case Kind::Coil:
+        if (setup.coilMode == CoilMode::LeavingState) {
+            result = Coil({basis, entering, flow, CoilMode::LeavingState,
+                           {given.At("leaving_dry_bulb", row), setup.leavingCondition,
+                            given.At("leaving_value", row)}});
+        } else {
+            result = Coil({basis, entering, flow, CoilMode::ApparatusDewPoint, {}, given.At("adp", row),
+                           given.At("bypass", row)});
+        }
+        break;
+    case Kind::Humidify:
+        result = Humidify({basis, entering, flow, setup.humidifier,
+                           setup.humidifier == Humidifier::Steam ? given.At("steam", row) : 0.0, setup.target,
+                           given.At("target", row)});
+        break;
+    }
+    if (result.refused()) {
+        status = RefusalText(setup.kind, result, setup.units);
+        return std::nullopt;
+    }
+    status = FailuresOf(setup.kind, result, setup.units);
+    return result;
+}
+
+/// (names, columns, rows, texts): the value names, one array per name, the
+/// rows with a status and their status texts.
+py::tuple Process(std::string_view kindName, std::string_view unitsName, std::string_view modelName,
+                  bool altitude, const std::map<std::string, std::string>& choices,
+                  const std::vector<std::tuple<std::string, std::string, InputArray>>& arrays, std::size_t rows)
+{
+    const Kind kind = KindFromName(kindName);
+    if (unitsName != "si" && unitsName != "ip")
+        throw py::value_error("units must be 'si' or 'ip', not '" + std::string(unitsName) + "'");
+    const Units units = unitsName == "si" ? Units::SI : Units::InchPound;
+    const std::optional<Model> model = ModelFromName(modelName);
+    if (!model)
+        throw py::value_error("no model '" + std::string(modelName) + "'");
+    Given given;
+    given.choices = choices;
+    for (const auto& [key, argument, array] : arrays) {
+        if (array.ndim() != 1 || static_cast<std::size_t>(array.shape(0)) != rows)
+            throw py::value_error(argument + " must be one-dimensional, of " + std::to_string(rows) + " rows");
+        given.arrays[key] = {argument, array.data()};
+    }
+    Setup setup;
+    try {
+        setup = SetupOf(kind, units, *model, altitude, given);
+    } catch (const std::invalid_argument& error) {
+        throw py::value_error(error.what());
+    }
+
+    py::list names;
+    std::vector<double*> out;
+    py::list columns;
+    ForEachValue(kind, ProcessResult{}, units, [&](std::string_view part, std::string_view quantity, double) {
+        names.append(py::str(std::string(part) + "." + std::string(quantity)));
+        py::array_t<double> column(static_cast<py::ssize_t>(rows));
+        out.push_back(column.mutable_data());
+        columns.append(column);
+    });
+
+    std::vector<std::pair<std::size_t, std::string>> statuses;
+    std::string failure;
+    {
+        const py::gil_scoped_release released;
+        try {
+            std::string status;
+            for (std::size_t row = 0; row < rows; ++row) {
+                const std::optional<ProcessResult> result = ComputeRow(setup, given, row, status);
+                std::size_t j = 0;
+                if (result) {
+                    ForEachValue(kind, *result, units,
+                                 [&](std::string_view, std::string_view, double value) { out[j++][row] = value; });
+                } else {
+                    for (double* column : out)
+                        column[row] = kNoValue;
+                }
+                if (!status.empty())
+                    statuses.emplace_back(row, status);
+            }
+        } catch (const std::invalid_argument& error) {
+            failure = error.what();
+        }
+    }
+    if (!failure.empty())
+        throw py::value_error(failure);
+
+    py::array_t<std::int64_t> failing(static_cast<py::ssize_t>(statuses.size()));
+    std::int64_t* index = failing.mutable_data();
+    py::list texts(statuses.size());
+    for (std::size_t i = 0; i < statuses.size(); ++i) {
+        index[i] = static_cast<std::int64_t>(statuses[i].first);
+        texts[i] = py::str(statuses[i].second);
+    }
+    return py::make_tuple(names, columns, failing, texts);
+}
+
+} // namespace
+
+void DefineProcess(py::module_& module)
+{
+    module.def("process", &Process, py::arg("kind"), py::arg("units"), py::arg("model"), py::arg("altitude"),
+               py::arg("choices"), py::arg("arrays"), py::arg("rows"),
+               "One process per row: kind 'mix', 'heat', 'cool', 'coil' or 'humidify'; choices "
+               "(condition, flow units, coil mode, humidifier, target) by key; arrays as (key, "
+               "argument, float64 array of rows). Returns (names, columns, rows, texts).");
+}
+
+} // namespace humitrax::python

@@ -1,0 +1,132 @@
+"""humitrax.mix/heat/cool/coil/humidify: the numbers of humitrax-cli process, arrays, refusals."""
+
+import csv
+import io
+import math
+import subprocess
+
+import numpy as np
+import pytest
+
+import humitrax
+
+SI = dict(pressure=101.325, units="si")
+# (name, function, arguments, the same process on the command line)
+CASES = [
+    ("mix", humitrax.mix,
+     dict(a_dry_bulb=32, a_wet_bulb=24, a_flow=1.0, b_dry_bulb=24, b_relative_humidity=50,
+          b_flow=3.0, b_flow_unit="m3/s", **SI),
+     "mix 32,wb=24 --flow 1kg/s 24,rh=50 --flow 3m3/s --units si --pressure 101.325"),
+    ("heat altitude", humitrax.heat,
+     dict(dry_bulb=5, relative_humidity=80, flow=2, flow_unit="m3/s", to=35, altitude=400),
+     "heat 5,rh=80 --flow 2m3/s --to 35 --units si --altitude 400"),
+    ("cool ip", humitrax.cool,
+     dict(dry_bulb=95, relative_humidity=30, flow=2000, flow_unit="cfm", to=75,
+          pressure=14.696, units="ip"),
+     "cool 95,rh=30 --flow 2000cfm --to 75 --units ip --pressure 14.696"),
+    ("coil adp", humitrax.coil,
+     dict(dry_bulb=28, wet_bulb=21, flow=2, adp=10, bypass=0.1, **SI),
+     "coil 28,wb=21 --flow 2kg/s --adp 10 --bypass 0.1 --units si --pressure 101.325"),
+    ("coil leaving ashrae", humitrax.coil,
+     dict(dry_bulb=30, relative_humidity=50, flow=1.2, flow_unit="m3/s", leaving_dry_bulb=14,
+          leaving_relative_humidity=92, model="ashrae2017", **SI),
+     "coil 30,rh=50 --flow 1.2m3/s --leaving 14,rh=92 --units si --pressure 101.325 --model ashrae2017"),
+    ("humidify steam", humitrax.humidify,
+     dict(dry_bulb=22, relative_humidity=20, flow=1, steam=100, to_relative_humidity=50, **SI),
+     "humidify 22,rh=20 --flow 1kg/s --steam 100 --to rh=50 --units si --pressure 101.325"),
+    ("humidify adiabatic ip", humitrax.humidify,
+     dict(dry_bulb=95, relative_humidity=20, flow=5000, flow_unit="cfm", adiabatic=True,
+          effectiveness=0.8, altitude=3000, units="ip"),
+     "humidify 95,rh=20 --flow 5000cfm --adiabatic --effectiveness 0.8 --units ip --altitude 3000"),
+    ("humidify to w", humitrax.humidify,
+     dict(dry_bulb=20, dew_point=2, flow=0.5, adiabatic=True, to_humidity_ratio=0.006, **SI),
+     "humidify 20,dp=2 --flow 0.5kg/s --adiabatic --to w=0.006 --units si --pressure 101.325"),
+]
+
+
+def run_cli(cli, line):
+    return subprocess.run([cli, "process", *line.split(), "--format", "csv"],
+                          capture_output=True, text=True, check=False)
+
+
+def same(a, b):
+    """Bit for bit (the sign of a zero too), or both without a value."""
+    return (math.isnan(a) and math.isnan(b)) or float(a).hex() == float(b).hex()
+
+
+@pytest.mark.parametrize("function, arguments, line", [case[1:] for case in CASES],
+                         ids=[case[0] for case in CASES])
+def test_scalar_equals_cli(cli, function, arguments, line):
+    done = run_cli(cli, line)
+    assert done.returncode == 0, done.stderr
+    expected = {f"{row['part']}.{row['quantity']}": float(row["value"]) if row["value"] else math.nan
+                for row in csv.DictReader(io.StringIO(done.stdout))}
+    result = function(**arguments)
+    assert result.pop("status") == ""
+    assert list(result) == list(expected)
+    different = {name: (result[name], expected[name]) for name in expected
+                 if not same(result[name], expected[name])}
+    assert not different
+    assert all(isinstance(value, float) for value in result.values())
+
+
+def test_outdoor_array_mixed_with_one_return_state():
+    outdoor = dict(a_dry_bulb=[[30.0, 35.0, 38.0]], a_wet_bulb=[[22.0], [24.0]], a_flow=[1.0, 1.5, 40.0])
+    common = dict(b_dry_bulb=24, b_relative_humidity=50, b_flow=3.0, b_flow_unit="m3/s", **SI)
+    result = humitrax.mix(**outdoor, **common)
+    assert result["mixed.dry_bulb"].shape == (2, 3) and result["status"].shape == (2, 3)
+    for i, j in np.ndindex(2, 3):
+        one = humitrax.mix(a_dry_bulb=outdoor["a_dry_bulb"][0][j], a_wet_bulb=outdoor["a_wet_bulb"][i][0],
+                           a_flow=outdoor["a_flow"][j], **common)
+        assert one.pop("status") == result["status"][i, j]
+        for name, value in one.items():
+            assert same(value, result[name][i, j]), name
+
+
+@pytest.mark.parametrize("function, arguments, line", [
+    (humitrax.cool, dict(dry_bulb=30, dew_point=15, flow=1, to=12, **SI),
+     "cool 30,dp=15 --flow 1kg/s --to 12 --units si --pressure 101.325"),
+    (humitrax.coil, dict(dry_bulb=28, wet_bulb=21, flow=2, adp=20, bypass=0.1, **SI),
+     "coil 28,wb=21 --flow 2kg/s --adp 20 --bypass 0.1 --units si --pressure 101.325"),
+], ids=["cool below dew point", "coil adp above dew point"])
+def test_refused_gives_nan_and_the_cli_message(cli, function, arguments, line):
+    done = run_cli(cli, line)
+    assert done.returncode == 1
+    result = function(**arguments)
+    status = result.pop("status")
+    assert status.startswith("refused") and done.stderr.endswith(f": {status}\n")
+    assert all(math.isnan(value) for value in result.values())
+    # In an array, only the refused row is.
+    rows = function(**{**arguments, "flow": [1.0, math.nan, 2.0]})
+    assert list(rows["status"]) == [status, "flow: not a number", status]
+
+
+@pytest.mark.parametrize("function, arguments, error, name", [
+    (humitrax.heat, dict(relative_humidity=50, flow=1, to=30, **SI), ValueError, "dry_bulb"),
+    (humitrax.heat, dict(dry_bulb=20, flow=1, to=30, **SI), ValueError, "relative_humidity"),
+    (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, dew_point=10, flow=1, to=30, **SI), ValueError, "dew_point"),
+    (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=1, **SI), ValueError, "give to"),
+    (humitrax.heat, dict(dry_bulb="20", wet_bulb=15, flow=1, to=30, **SI), TypeError, "dry_bulb"),
+    (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=1, flow_unit="l/s", to=30, **SI), ValueError, "flow_unit"),
+    (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=1, to=30, units="si"), ValueError, "pressure"),
+    (humitrax.heat, dict(dry_bulb=[1, 2], wet_bulb=0, flow=[1, 2, 3], to=30, **SI), ValueError, "flow"),
+    (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=1, to=30, model="x", **SI), ValueError, "model"),
+    (humitrax.mix, dict(a_dry_bulb=20, a_wet_bulb=15, a_flow=1, b_dry_bulb=20, b_flow=1, **SI),
+     ValueError, "b_wet_bulb"),
+    (humitrax.coil, dict(dry_bulb=28, wet_bulb=21, flow=2, adp=10, **SI), ValueError, "bypass"),
+    (humitrax.coil, dict(dry_bulb=28, wet_bulb=21, flow=2, adp=10, bypass=0.1, leaving_dry_bulb=15,
+                         leaving_dew_point=10, **SI), ValueError, "leaving_dry_bulb"),
+    (humitrax.humidify, dict(dry_bulb=20, wet_bulb=15, flow=1, to_relative_humidity=50, **SI),
+     ValueError, "steam"),
+    (humitrax.humidify, dict(dry_bulb=20, wet_bulb=15, flow=1, steam=100, adiabatic="yes",
+                             to_relative_humidity=50, **SI), TypeError, "adiabatic"),
+    (humitrax.humidify, dict(dry_bulb=20, wet_bulb=15, flow=1, steam=100, **SI), ValueError, "to_relative_humidity"),
+])
+def test_bad_argument_is_named(function, arguments, error, name):
+    with pytest.raises(error, match=name):
+        function(**arguments)
+
+
+def test_help_documents_the_names():
+    for function in (humitrax.mix, humitrax.heat, humitrax.cool, humitrax.coil, humitrax.humidify):
+        assert "<part>.<quantity>" in function.__doc__ and "{shared}" not in function.__doc__
