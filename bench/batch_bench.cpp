@@ -119,6 +119,24 @@ void BM_ComputeState(benchmark::State& state)
     SetLabel(state);
 }
 
+/// The state computation under the 2017 Handbook's relations, beside the
+/// calculator's above: the same rows, every property.
+void BM_ComputeStateAshrae2017(benchmark::State& state)
+{
+    const Units units = UnitsOf(state);
+    const std::vector<Row> rows = MakeRows(units);
+    for (auto _ : state) {
+        for (const Row& row : rows) {
+            benchmark::DoNotOptimize(humitrax::ComputeState(
+                {units, row.dryBulb, row.pressure, Condition::RelativeHumidity,
+                 row.relativeHumidity, humitrax::Model::Ashrae2017}));
+        }
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(rows.size()));
+    SetLabel(state);
+}
+
 /// A block of CSV rows read, computed and written, as one batch worker does.
 void BlockBench(benchmark::State& state, OutputFormat format)
 {
@@ -228,6 +246,7 @@ void BM_ParseComputeFormatJson(benchmark::State& state) { BlockBench(state, Outp
 // Argument 0: SI, 1: inch-pound.
 BENCHMARK(BM_EngineCalls)->Arg(0)->Arg(1);
 BENCHMARK(BM_ComputeState)->Arg(0)->Arg(1);
+BENCHMARK(BM_ComputeStateAshrae2017)->Arg(0)->Arg(1);
 BENCHMARK(BM_ParseComputeFormatCsv)->Arg(0)->Arg(1);
 BENCHMARK(BM_ParseComputeFormatJson)->Arg(0)->Arg(1);
 BENCHMARK(BM_ReadWriteShare)->Arg(0)->Arg(1);
