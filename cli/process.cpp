@@ -7,6 +7,7 @@
 #include "output.h"
 
 #include "humitrax/process.h"
+#include "humitrax/process_report.h"
 
 #include <array>
 #include <cmath>
@@ -60,7 +61,7 @@ constexpr std::string_view kHelp = R"(  process mix|heat|cool|coil|humidify STAT
 
 )";
 
-enum class Kind : std::uint8_t { Mix, Heat, Cool, Coil, Humidify };
+using Kind = ProcessKind;
 
 struct KindName {
     std::string_view name;
@@ -284,61 +285,12 @@ ProcessResult Compute(const ProcessOptions& options, const ProcessBasis& basis)
 // ---------------------------------------------------------------------------
 // Writing the result.
 
-/// One state of the result, as the output names it.
-struct Part {
-    std::string_view key;   ///< "entering", "first" ...
-    std::string_view title; ///< "Entering", "First" ...
-    std::string_view words; ///< "entering air", "first stream" ...
-    const StateResult* state;
-    double dryAirFlow;
-};
+using Part = NamedState;
+using Quantity = NamedLoad;
 
-std::vector<Part> PartsOf(Kind kind, const ProcessResult& result)
-{
-    if (kind == Kind::Mix) {
-        return {{"first", "First", "first stream", &result.entering, result.enteringDryAirFlow},
-                {"second", "Second", "second stream", &result.second, result.secondDryAirFlow},
-                {"mixed", "Mixed", "mixed air", &result.leaving, result.dryAirFlow}};
-    }
-    return {{"entering", "Entering", "entering air", &result.entering, result.enteringDryAirFlow},
-            {"leaving", "Leaving", "leaving air", &result.leaving, result.dryAirFlow}};
-}
+std::vector<Part> PartsOf(Kind kind, const ProcessResult& result) { return ProcessStates(kind, result); }
 
-/// One of the loads: its key, its table label, its value and unit.
-struct Quantity {
-    std::string_view key;
-    std::string_view label;
-    double value;
-    std::string_view unit;
-};
-
-/// The loads a kind reports, signed as the process gives them.
-std::vector<Quantity> LoadsOf(Kind kind, const ProcessResult& r, Units units)
-{
-    const bool si = units == Units::SI;
-    const std::string_view energy = EnergyFlowUnit(units);
-    const std::string_view temperature = PropertyUnit(Property::DryBulb, units);
-    std::vector<Quantity> loads;
-    if (kind == Kind::Mix)
-        return loads;
-    loads.push_back({"heat", "Heat", r.heat, energy});
-    loads.push_back({"sensible_heat", "Sensible heat", r.sensible, energy});
-    loads.push_back({"latent_heat", "Latent heat", r.latent, energy});
-    if (kind != Kind::Humidify)
-        loads.push_back({"sensible_heat_ratio", "Sensible heat ratio", r.sensibleHeatRatio, "1"});
-    if (!si && (kind == Kind::Cool || kind == Kind::Coil))
-        loads.push_back({"tons", "Refrigeration", r.tons, "ton"});
-    if (kind == Kind::Coil || kind == Kind::Humidify) {
-        loads.push_back({"water", "Water", r.water, MassFlowUnit(units)});
-        loads.push_back({"water_temperature", "Water temperature", r.waterTemperature, temperature});
-        loads.push_back({"water_enthalpy", "Water enthalpy", r.waterEnthalpy, PropertyUnit(Property::Enthalpy, units)});
-    }
-    if (kind == Kind::Coil) {
-        loads.push_back({"apparatus_dew_point", "Apparatus dew point", r.apparatusDewPoint, temperature});
-        loads.push_back({"bypass_factor", "Bypass factor", r.bypassFactor, "1"});
-    }
-    return loads;
-}
+std::vector<Quantity> LoadsOf(Kind kind, const ProcessResult& r, Units units) { return ProcessLoads(kind, r, units); }
 
 /// The table's words for a load: what cool and coil take away reads as
 /// removed, the coil's water as condensate, a steam humidifier's as steam.
@@ -537,44 +489,14 @@ std::string Json(const ProcessOptions& options, const ProcessResult& result, con
     return out;
 }
 
-/// "entering air: dew_point: reason; ..." for every cell that failed.
 std::string FailuresOf(Kind kind, const ProcessResult& result, Units units)
 {
-    std::string status;
-    for (const Part& part : PartsOf(kind, result)) {
-        ForEachFailure(*part.state, units, kAllProperties, [&](Property property, std::string_view reason) {
-            if (!status.empty())
-                status.append("; ");
-            status.append(part.key).append(": ").append(PropertyColumn(property)).append(": ").append(reason);
-        });
-    }
-    return status;
+    return ProcessFailures(kind, result, units);
 }
 
-/// "refused (entering air): why", with the details the refused state holds.
 std::string RefusalText(Kind kind, const ProcessResult& result, Units units)
 {
-    const std::vector<Part> parts = PartsOf(kind, result);
-    const Part* part = nullptr;
-    switch (result.refusedPart) {
-    case ProcessPart::Process: break;
-    case ProcessPart::Entering: part = &parts.front(); break;
-    case ProcessPart::Second: part = &parts[1]; break;
-    case ProcessPart::Leaving: part = &parts.back(); break;
-    }
-    std::string text = "refused";
-    if (part)
-        text.append(" (").append(part->words).append(")");
-    text.append(": ").append(result.refusal);
-    if (part && (result.refusal == kMissingProperty || !part->state->refusal.empty())) {
-        std::string details;
-        ForEachFailure(*part->state, units, kAllProperties, [&](Property property, std::string_view reason) {
-            details.append(details.empty() ? " (" : "; ").append(PropertyColumn(property)).append(" ").append(reason);
-        });
-        if (!details.empty())
-            text.append(details).append(")");
-    }
-    return text;
+    return ProcessRefusal(kind, result, units);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // "part.quantity" ("leaving.dry_bulb", "process.heat"); a refused row has no
 // values and its refusal as its status, the words the command writes.
 #include "humitrax/process.h"
+#include "humitrax/process_report.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -29,40 +30,13 @@ using InputArray = py::array_t<double, py::array::c_style>;
 
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
-enum class Kind : std::uint8_t { Mix, Heat, Cool, Coil, Humidify };
+using Kind = ProcessKind;
 
 Kind KindFromName(std::string_view name)
 {
-    if (name == "mix")
-        return Kind::Mix;
-    if (name == "heat")
-        return Kind::Heat;
-    if (name == "cool")
-        return Kind::Cool;
-    if (name == "coil")
-        return Kind::Coil;
-    if (name == "humidify")
-        return Kind::Humidify;
+    if (const std::optional<Kind> kind = ProcessKindFromName(name))
+        return *kind;
     throw py::value_error("no process '" + std::string(name) + "'");
-}
-
-/// A part of the result: its name in the csv, its words in a refusal.
-struct Part {
-    std::string_view key;
-    std::string_view words;
-    const StateResult* state;
-    double dryAirFlow;
-};
-
-std::vector<Part> PartsOf(Kind kind, const ProcessResult& result)
-{
-    if (kind == Kind::Mix) {
-        return {{"first", "first stream", &result.entering, result.enteringDryAirFlow},
-                {"second", "second stream", &result.second, result.secondDryAirFlow},
-                {"mixed", "mixed air", &result.leaving, result.dryAirFlow}};
-    }
-    return {{"entering", "entering air", &result.entering, result.enteringDryAirFlow},
-            {"leaving", "leaving air", &result.leaving, result.dryAirFlow}};
 }
 
 /// Calls `use(part, quantity, value)` for every value of the process, in the
@@ -71,7 +45,7 @@ template <typename Use>
 void ForEachValue(Kind kind, const ProcessResult& r, Units units, Use&& use)
 {
     const auto finite = [](double value) { return std::isfinite(value) ? value : kNoValue; };
-    for (const Part& part : PartsOf(kind, r)) {
+    for (const NamedState& part : ProcessStates(kind, r)) {
         for (Property property : kAllProperties) {
             if (!HasProperty(property, units))
                 continue;
@@ -80,66 +54,9 @@ void ForEachValue(Kind kind, const ProcessResult& r, Units units, Use&& use)
         }
         use(part.key, std::string_view("dry_air_flow"), finite(part.dryAirFlow));
     }
-    if (kind == Kind::Mix)
-        return;
     constexpr std::string_view process = "process";
-    use(process, std::string_view("heat"), finite(r.heat));
-    use(process, std::string_view("sensible_heat"), finite(r.sensible));
-    use(process, std::string_view("latent_heat"), finite(r.latent));
-    if (kind != Kind::Humidify)
-        use(process, std::string_view("sensible_heat_ratio"), finite(r.sensibleHeatRatio));
-    if (units == Units::InchPound && (kind == Kind::Cool || kind == Kind::Coil))
-        use(process, std::string_view("tons"), finite(r.tons));
-    if (kind == Kind::Coil || kind == Kind::Humidify) {
-        use(process, std::string_view("water"), finite(r.water));
-        use(process, std::string_view("water_temperature"), finite(r.waterTemperature));
-        use(process, std::string_view("water_enthalpy"), finite(r.waterEnthalpy));
-    }
-    if (kind == Kind::Coil) {
-        use(process, std::string_view("apparatus_dew_point"), finite(r.apparatusDewPoint));
-        use(process, std::string_view("bypass_factor"), finite(r.bypassFactor));
-    }
-}
-
-/// "entering: dew_point: reason; ..." for every cell of a computed process
-/// that has no value.
-std::string FailuresOf(Kind kind, const ProcessResult& result, Units units)
-{
-    std::string status;
-    for (const Part& part : PartsOf(kind, result)) {
-        ForEachFailure(*part.state, units, kAllProperties, [&](Property property, std::string_view reason) {
-            if (!status.empty())
-                status.append("; ");
-            status.append(part.key).append(": ").append(PropertyColumn(property)).append(": ").append(reason);
-        });
-    }
-    return status;
-}
-
-/// "refused (entering air): why", with the details the refused state holds.
-std::string RefusalText(Kind kind, const ProcessResult& result, Units units)
-{
-    const std::vector<Part> parts = PartsOf(kind, result);
-    const Part* part = nullptr;
-    switch (result.refusedPart) {
-    case ProcessPart::Process: break;
-    case ProcessPart::Entering: part = &parts.front(); break;
-    case ProcessPart::Second: part = &parts[1]; break;
-    case ProcessPart::Leaving: part = &parts.back(); break;
-    }
-    std::string text = "refused";
-    if (part)
-        text.append(" (").append(part->words).append(")");
-    text.append(": ").append(result.refusal);
-    if (part && (result.refusal == kMissingProperty || !part->state->refusal.empty())) {
-        std::string details;
-        ForEachFailure(*part->state, units, kAllProperties, [&](Property property, std::string_view reason) {
-            details.append(details.empty() ? " (" : "; ").append(PropertyColumn(property)).append(" ").append(reason);
-        });
-        if (!details.empty())
-            text.append(details).append(")");
-    }
-    return text;
+    for (const NamedLoad& load : ProcessLoads(kind, r, units))
+        use(process, load.key, finite(load.value));
 }
 
 /// The given arrays by key, each with the argument it came from.
@@ -276,10 +193,10 @@ std::optional<ProcessResult> ComputeRow(const Setup& setup, const Given& given, 
         break;
     }
     if (result.refused()) {
-        status = RefusalText(setup.kind, result, setup.units);
+        status = ProcessRefusal(setup.kind, result, setup.units);
         return std::nullopt;
     }
-    status = FailuresOf(setup.kind, result, setup.units);
+    status = ProcessFailures(setup.kind, result, setup.units);
     return result;
 }
 
