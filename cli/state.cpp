@@ -1,5 +1,6 @@
 // The state command: one state of moist air, every property, in SI or
 // inch-pound units.
+#include "air_options.h"
 #include "batch_rows.h"
 #include "commands.h"
 #include "numbers.h"
@@ -75,28 +76,6 @@ int Usage(const std::string& message)
     std::fprintf(stderr, "humitrax-cli: state: %s; try 'humitrax-cli state --help'\n",
                  message.c_str());
     return kExitUsage;
-}
-
-std::string_view Label(Property property) noexcept
-{
-    switch (property) {
-    case Property::DryBulb: return "Dry bulb temperature";
-    case Property::Pressure: return "Barometric pressure";
-    case Property::WetBulb: return "Wet bulb temperature";
-    case Property::DewPoint: return "Dew point temperature";
-    case Property::RelativeHumidity: return "Relative humidity";
-    case Property::HumidityRatio: return "Humidity ratio";
-    case Property::Enthalpy: return "Specific enthalpy";
-    case Property::SpecificVolume: return "Specific volume";
-    case Property::Grains: return "Moisture content";
-    case Property::VapourPressure: return "Vapour pressure";
-    case Property::SaturationVapourPressure: return "Saturation vapour pressure";
-    case Property::SaturationHumidityRatio: return "Saturation humidity ratio";
-    case Property::DegreeOfSaturation: return "Degree of saturation";
-    case Property::SpecificHumidity: return "Specific humidity";
-    case Property::Density: return "Density";
-    }
-    return "";
 }
 
 /// The options shared by the commands that take one state.
@@ -257,13 +236,13 @@ std::string Table(const StateOptions& options, const StateResult& state, const C
                 altitude.present = true;
                 row("Altitude", altitude, AltitudeUnit(units), true,
                     [](double value) { return ShortestText(value); });
-                row(Label(property), pressure, PropertyUnit(property, units), false, text);
+                row(PropertyLabel(property), pressure, PropertyUnit(property, units), false, text);
             } else {
-                row(Label(property), state[property], PropertyUnit(property, units), true, text);
+                row(PropertyLabel(property), state[property], PropertyUnit(property, units), true, text);
             }
             continue;
         }
-        row(Label(property), state[property], PropertyUnit(property, units),
+        row(PropertyLabel(property), state[property], PropertyUnit(property, units),
             property == given || property == Property::DryBulb, text);
     }
     return out;

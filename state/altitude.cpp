@@ -1,5 +1,5 @@
 // The barometric pressure at an altitude, as the calculator converts one.
-#include "humitrax/state.h"
+#include "cells.h"
 
 #include "humitrax/ashrae2017.h"
 #include "humitrax/psychrometrics.h"
@@ -13,16 +13,7 @@ constexpr double kFeetPerMetre = 3.2808;
 constexpr double kStandardPsia = 14.697; // psia of the standard atmosphere
 constexpr double kStandardKpa = 101.325; // kPa of the standard atmosphere
 
-/// Tested as the engine tests its own arithmetic: a NaN is an invalid
-/// operation, an infinity an overflow.
-double Checked(double x)
-{
-    if (std::isnan(x))
-        throw PropertyFailure(FailureCause::InvalidOperation);
-    if (std::isinf(x))
-        throw PropertyFailure(FailureCause::Overflow);
-    return x;
-}
+using detail::Checked;
 
 } // namespace
 

@@ -12,23 +12,7 @@ namespace {
 /// relations (the 2017 model uses its own, 0.621945).
 constexpr double kCalculatorMolarMassRatio = 0.62198;
 
-/// x, tested like the engine's arithmetic.
-double Checked(double x)
-{
-    if (std::isnan(x))
-        throw PropertyFailure(FailureCause::InvalidOperation);
-    if (std::isinf(x))
-        throw PropertyFailure(FailureCause::Overflow);
-    return x;
-}
-
-double Divide(double a, double b)
-{
-    if (b == 0.0)
-        throw PropertyFailure(std::isnan(a) ? FailureCause::InvalidOperation
-                                            : FailureCause::DivisionByZero);
-    return Checked(a / b);
-}
+using detail::Checked;
 
 /// Why air with these given values cannot exist, by the rules that need no
 /// model, or nothing.
@@ -99,15 +83,15 @@ void FormedProperties(const StateInput& input, StateResult& result) noexcept
     const double& W = ratio.value;
     if (input.model == Model::Calculator) {
         result[Property::VapourPressure] = Formed({&ratio}, [&] {
-            return Divide(Checked(input.pressure * W), Checked(kCalculatorMolarMassRatio + W));
+            return detail::CheckedDivide(Checked(input.pressure * W), Checked(kCalculatorMolarMassRatio + W));
         });
     }
     result[Property::DegreeOfSaturation] =
-        Formed({&ratio, &saturated}, [&] { return Divide(W, saturated.value); });
+        Formed({&ratio, &saturated}, [&] { return detail::CheckedDivide(W, saturated.value); });
     result[Property::SpecificHumidity] =
-        Formed({&ratio}, [&] { return Divide(W, Checked(1.0 + W)); });
+        Formed({&ratio}, [&] { return detail::CheckedDivide(W, Checked(1.0 + W)); });
     result[Property::Density] =
-        Formed({&ratio, &volume}, [&] { return Divide(Checked(1.0 + W), volume.value); });
+        Formed({&ratio, &volume}, [&] { return detail::CheckedDivide(Checked(1.0 + W), volume.value); });
 }
 
 } // namespace
