@@ -25,48 +25,61 @@ Cell FromRatio(const Cell& ratio, Call&& call) noexcept
 
 } // namespace
 
-Cell Ashrae2017SaturationRatio(const StateInput& input) noexcept
-{
-    return Attempt([&] { return ashrae2017::SatHumidityRatio(input.dryBulb, input.pressure, IsSI(input)); });
-}
-
-Cell Ashrae2017HumidityRatio(const StateInput& input) noexcept
+Ashrae2017State::Ashrae2017State(const StateInput& input) noexcept : m_input(input)
 {
     const double& t = input.dryBulb;
     const double& p = input.pressure;
     const bool si = IsSI(input);
-    return Attempt([&] {
-        switch (input.condition) {
-        case Condition::WetBulb: return ashrae2017::HumidityRatioFromWetBulb(t, input.value, p, si);
-        case Condition::DewPoint:
-            return ashrae2017::HumidityRatioFromVapourPressure(
-                ashrae2017::SatPressure(input.value, si), p, si);
-        case Condition::RelativeHumidity:
-            return ashrae2017::HumidityRatioFromRelativeHumidity(t, p, input.value / kPercent, si);
-        case Condition::HumidityRatio: break;
-        }
-        return input.value;
+    m_saturationPressure = Attempt([&] { return ashrae2017::SatPressure(t, si); });
+    const double& pws = m_saturationPressure.value;
+    m_saturationRatio = FromRatio(m_saturationPressure, [&] {
+        return ashrae2017::HumidityRatioFromVapourPressure(pws, p, si);
     });
+    switch (input.condition) {
+    case Condition::WetBulb:
+        m_ratio = Attempt([&] { return ashrae2017::HumidityRatioFromWetBulb(t, input.value, p, si); });
+        break;
+    case Condition::DewPoint:
+        m_ratio = Attempt([&] {
+            return ashrae2017::HumidityRatioFromVapourPressure(ashrae2017::SatPressure(input.value, si), p, si);
+        });
+        break;
+    case Condition::RelativeHumidity:
+        // pw = φ·pws(t), as HumidityRatioFromRelativeHumidity forms it.
+        m_ratio = FromRatio(m_saturationPressure, [&] {
+            const double pw = Checked((input.value / kPercent) * pws);
+            return ashrae2017::HumidityRatioFromVapourPressure(pw, p, si);
+        });
+        break;
+    case Condition::HumidityRatio:
+        m_ratio = Value(input.value);
+        break;
+    }
 }
 
-void Ashrae2017Properties(const StateInput& input, StateResult& result) noexcept
+void Ashrae2017State::Properties(StateResult& result) const noexcept
 {
+    const StateInput& input = m_input;
     const double& t = input.dryBulb;
     const double& p = input.pressure;
     const bool si = IsSI(input);
-    const Cell ratio = Ashrae2017HumidityRatio(input);
+    const Cell& ratio = m_ratio;
     const double& W = ratio.value;
     result[Property::HumidityRatio] = ratio;
+    const Cell vapour =
+        FromRatio(ratio, [&] { return ashrae2017::VapourPressureFromHumidityRatio(W, p, si); });
+    result[Property::VapourPressure] = vapour;
     if (input.condition != Condition::RelativeHumidity) {
-        result[Property::RelativeHumidity] = FromRatio(ratio, [&] {
-            return ashrae2017::RelativeHumidityFromHumidityRatio(t, p, W, si) * kPercent;
-        });
+        // pw / pws(t), as RelativeHumidityFromHumidityRatio forms it.
+        result[Property::RelativeHumidity] =
+            !m_saturationPressure.present ? Failed(m_saturationPressure.reason)
+                                          : FromRatio(vapour, [&] {
+                                                return (vapour.value / m_saturationPressure.value) * kPercent;
+                                            });
     }
     if (input.condition != Condition::DewPoint) {
         Cell& dew = result[Property::DewPoint];
-        dew = FromRatio(ratio, [&] {
-            return ashrae2017::DewPoint(ashrae2017::VapourPressureFromHumidityRatio(W, p, si), si);
-        });
+        dew = FromRatio(vapour, [&] { return ashrae2017::DewPoint(vapour.value, si); });
         if (!dew.present && dew.reason == CausePhrase(FailureCause::InvalidLogarithm))
             dew.reason = kDryAir;
     }
@@ -83,11 +96,8 @@ void Ashrae2017Properties(const StateInput& input, StateResult& result) noexcept
         FromRatio(ratio, [&] { return ashrae2017::Volume(t, W, p, si); });
     if (!si)
         result[Property::Grains] = FromRatio(ratio, [&] { return W * kGrainsPerPound; });
-    result[Property::VapourPressure] =
-        FromRatio(ratio, [&] { return ashrae2017::VapourPressureFromHumidityRatio(W, p, si); });
-    result[Property::SaturationVapourPressure] =
-        Attempt([&] { return ashrae2017::SatPressure(t, si); });
-    result[Property::SaturationHumidityRatio] = Ashrae2017SaturationRatio(input);
+    result[Property::SaturationVapourPressure] = m_saturationPressure;
+    result[Property::SaturationHumidityRatio] = m_saturationRatio;
 }
 
 } // namespace humitrax::detail

@@ -97,18 +97,30 @@ private:
     FullState m_full;
 };
 
-/// The two models, each filling the cells of a state that is not refused,
+/// A state under the 2017 Handbook's relations, the saturation pressure at the
+/// dry bulb, the humidity ratio and its saturation value each formed once.
+class Ashrae2017State {
+public:
+    explicit Ashrae2017State(const StateInput& input) noexcept;
+
+    /// The humidity ratio of saturated air at the dry bulb and pressure.
+    [[nodiscard]] const Cell& SaturationRatio() const noexcept { return m_saturationRatio; }
+    /// The humidity ratio the given condition makes.
+    [[nodiscard]] const Cell& HumidityRatio() const noexcept { return m_ratio; }
+    /// Fills the cells of a state that is not refused.
+    void Properties(StateResult& result) const noexcept;
+
+private:
+    const StateInput& m_input;
+    Cell m_saturationPressure; ///< at the dry bulb
+    Cell m_saturationRatio;
+    Cell m_ratio;
+};
+
+/// The calculator's model filling the cells of a state that is not refused,
 /// and answering the two questions the refusal rules ask.
 void CalculatorProperties(const StateInput& input, StateResult& result) noexcept;
-void Ashrae2017Properties(const StateInput& input, StateResult& result) noexcept;
-
-/// The humidity ratio of saturated air at the dry bulb and pressure.
 Cell CalculatorSaturationRatio(const StateInput& input) noexcept;
-Cell Ashrae2017SaturationRatio(const StateInput& input) noexcept;
-
-/// The humidity ratio the given condition makes (wet bulb, dew point or
-/// relative humidity).
 Cell CalculatorHumidityRatio(const StateInput& input) noexcept;
-Cell Ashrae2017HumidityRatio(const StateInput& input) noexcept;
 
 } // namespace humitrax::detail

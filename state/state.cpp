@@ -118,11 +118,11 @@ StateResult ComputeState(const StateInput& input) noexcept
             return result;
         engine.Properties(result);
     } else {
-        const Cell ratio = TestsSaturation(input) ? detail::Ashrae2017SaturationRatio(input)
-                                                  : detail::Ashrae2017HumidityRatio(input);
+        const detail::Ashrae2017State model(input);
+        const Cell& ratio = TestsSaturation(input) ? model.SaturationRatio() : model.HumidityRatio();
         if (refused(RatioRefusal(input, ratio)))
             return result;
-        detail::Ashrae2017Properties(input, result);
+        model.Properties(result);
     }
     FormedProperties(input, result);
     return result;
