@@ -51,7 +51,8 @@ TEST(Calc, PrintsTheReportOneLinePerLine)
     EXPECT_EQ(run.err, "");
 }
 
-// Each option fills the window's entry and list selection it names.
+// Each option, "--name value" or "--name=value", fills the window's entry and
+// list selection it names.
 struct OptionRow {
     const char* name;
     std::vector<std::string> args;
@@ -76,20 +77,15 @@ const OptionRow kOptionRows[] = {
     // A negative number is a value, not an option.
     {"NegativeDryBulb", {"--dry-bulb", "-5", "--pressure", "101.325", "--relative-humidity", "50"}, 2,
      "Dry Bulb Temperature: -5 \u00b0C"},
-    {"Pressure", {"--dry-bulb", "20", "--pressure", "101.32549", "--relative-humidity", "50"}, 3,
-     "Barometric Pressure: 101.325 kPa"},
+    {"Pressure", {"--dry-bulb=20", "--pressure=101.32549", "--relative-humidity=50"}, 3, "Barometric Pressure: 101.325 kPa"},
     // interp(0) is 14.6965450413525 psia; / 14.697 * 101.325 = 101.32186... kPa.
-    {"Altitude", {"--dry-bulb", "20", "--altitude", "0", "--relative-humidity", "50"}, 3,
-     "Barometric Pressure: 101.322 kPa"},
-    {"WetBulb", {"--dry-bulb", "5", "--pressure", "101.325", "--wet-bulb", "0.25"}, 4,
-     "Wet Bulb Temperature: 0.2 \u00b0C"},
-    {"DewPoint", {"--dry-bulb", "25", "--pressure", "101.325", "--dew-point", "10.75"}, 5,
-     "Dew Point Temperature: 10.8 \u00b0C"},
-    {"RelativeHumidity", {"--dry-bulb", "25", "--pressure", "101.325", "--relative-humidity", "33.3"}, 6,
-     "Relative Humidity: 33.3 %"},
-    {"HumidityRatio", {"--dry-bulb", "25", "--pressure", "101.325", "--humidity-ratio", "0.005"}, 7,
+    {"Altitude", {"--dry-bulb=20", "--altitude=0", "--relative-humidity=50"}, 3, "Barometric Pressure: 101.322 kPa"},
+    {"WetBulb", {"--dry-bulb=5", "--pressure=101.325", "--wet-bulb=0.25"}, 4, "Wet Bulb Temperature: 0.2 \u00b0C"},
+    {"DewPoint", {"--dry-bulb=25", "--pressure=101.325", "--dew-point=10.75"}, 5, "Dew Point Temperature: 10.8 \u00b0C"},
+    {"RelativeHumidity", {"--dry-bulb=25", "--pressure=101.325", "--relative-humidity=33.3"}, 6, "Relative Humidity: 33.3 %"},
+    {"HumidityRatio", {"--dry-bulb=25", "--pressure=101.325", "--humidity-ratio=0.005"}, 7,
      " Absolute Humidity: 0.005 mass ratio"},
-    {"AnyOrderValuesAfterEqualsSigns", {"--humidity-ratio=0.005", "--pressure", "101.325", "--dry-bulb=25"}, 7,
+    {"AnyOrder", {"--humidity-ratio", "0.005", "--pressure", "101.325", "--dry-bulb", "25"}, 7,
      " Absolute Humidity: 0.005 mass ratio"},
 };
 
