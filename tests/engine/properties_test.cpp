@@ -91,10 +91,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Grains, AreSevenThousandTimesTheRatio)
 {
     EXPECT_EQ(Grains(77, kAtmIP, 4, 0.01).AsNumber(), 70.0);
-    EXPECT_EQ(Grains(-500, 0, 4, 0.002).AsNumber(), 0.002 * 7000.0); // T and p unused
-    // Computed through the inch-pound humidity ratio, not the SI one.
-    EXPECT_EQ(Grains(77, kAtmIP, 3, 0.5).AsNumber(),
-              HumidRatio(77, kAtmIP, 3, 0.5, kIP).AsNumber() * 7000.0);
+    EXPECT_EQ(Grains(-500, 0, 4, 0.002).AsNumber(), 14.0); // T and p unused
+    // Through the inch-pound humidity ratio (0.009882 at 77 °F and half
+    // saturation), not the SI one (77 °C).
+    EXPECT_NEAR(Grains(77, kAtmIP, 3, 0.5).AsNumber(), 69.174, 0.014);
 }
 
 TEST(RoundTrip, EachSecondPropertyLeadsBackToTheSameState)
