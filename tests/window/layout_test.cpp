@@ -147,9 +147,7 @@ void LayoutTest::appearance()
     RecordingToolkit toolkit;
     Psychrometric window(toolkit);
     auto& results = Find<QLabel>(window, "Label2");
-    QCOMPARE(results.frameShape(), QFrame::Box);
-    QCOMPARE(results.frameShadow(), QFrame::Plain);
-    QCOMPARE(results.lineWidth(), 1);
+    QCOMPARE(results.frameStyle(), QFrame::Box | QFrame::Plain);
     QCOMPARE(results.alignment(), Qt::AlignLeft | Qt::AlignTop);
     QVERIFY(!results.text().contains(QLatin1Char('\n'))); // a one-line notice
 
@@ -157,10 +155,10 @@ void LayoutTest::appearance()
     QVERIFY(support.alignment().testFlag(Qt::AlignRight));
     QCOMPARE(support.palette().color(QPalette::WindowText), QApplication::palette().color(QPalette::Highlight));
 
+    // The default button's face as painted, beside the caption: white, not the
+    // style's shade.
     auto& calculate = Find<QPushButton>(window, "calculate");
-    QCOMPARE(calculate.palette().color(QPalette::Button), QColor(0xFF, 0xFF, 0xFF));
     QVERIFY(calculate.isDefault());
-    // The face as painted, beside the caption: white, not the style's shade.
     const QImage face = calculate.grab().toImage();
     QCOMPARE(QColor(face.pixel(6, face.height() / 2)), QColor(0xFF, 0xFF, 0xFF));
 }
