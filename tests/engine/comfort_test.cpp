@@ -134,6 +134,15 @@ INSTANTIATE_TEST_SUITE_P(
                       ZoneRow{"heavy_work_warm_at_minus_10C", 1000, 4.0, 2.0, 0.1, 0.5, -10, 50, Zone::Empty}),
     RowName<ZoneRow>);
 
+TEST(ComfortZone, EndsAtPmvOneHaveAPpdOf26Percent)
+{
+    // ISO 7730 eq. (5) at a PMV of ±1: 100 - 95 exp(-0.03353 - 0.2179) = 26.11965 %.
+    const auto range = comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 1.0, -10, 50);
+    ASSERT_TRUE(range.has_value());
+    for (const double t : {range->first, range->second})
+        EXPECT_NEAR(Pmv({t, t, 0.1, 1200, 1.1, 0.5}).ppd, 26.11965, 1e-3) << "at " << t;
+}
+
 struct RangeRow {
     const char* name;
     double ComfortInput::*field;
