@@ -54,7 +54,7 @@ LIST
 restore_all() {
     for backup in "$build"/backup/*; do
         [ -e "$backup" ] || continue
-        cp -p "$backup" "$root/$(basename "$backup" | tr '@' '/')"
+        cp "$backup" "$root/$(basename "$backup" | tr '@' '/')"
         rm -f "$backup"
     done
 }
@@ -103,7 +103,9 @@ PY
         result="killed"
         killed=$((killed + 1))
     fi
-    cp -p "$backup" "$path"
+    # Restored with a new time stamp: with the old one the file would look older
+    # than the objects built from the fault, and the next build would keep them.
+    cp "$backup" "$path"
     rm -f "$backup"
     printf '%-32s %s\n' "$name" "$result"
 done <<< "$faults"
