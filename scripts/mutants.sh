@@ -27,12 +27,15 @@ engine.zero_over_zero | engine/checked.h | Fail(std::isnan(a.v) ? FailureCause::
 engine.altitude_polynomial | engine/saturation.cpp | kAltitude1 = -0.000531684897035687 | kAltitude1 = -0.000531684897035688
 engine.ashrae_water_constant | engine/ashrae2017_system.h | -5.8002206e3 | -5.8002207e3
 engine.comfort_ppd | engine/comfort.cpp | 0.2179 | 0.2180
+engine.comfort_metabolic_range | engine/comfort.cpp | within(input.metabolicRate, 0.8, 4.0) | within(input.metabolicRate, 0.8, 4.1)
 driver.dry_bulb_limit | driver/driver.cpp | kDryBulbLimit = 51.0 | kDryBulbLimit = 52.0
 driver.wet_bulb_above_dry_bulb | driver/driver.cpp | if (value > T) | if (value >= T)
 driver.absolute_zero | driver/driver.cpp | kAbsoluteZero = -273.15 | kAbsoluteZero = -373.15
 driver.pressure_places | driver/driver.cpp | w[Property::Pressure], 3, | w[Property::Pressure], 2,
+driver.relative_humidity_places | driver/driver.cpp | w[Property::RelativeHumidity], 1, | w[Property::RelativeHumidity], 2,
 driver.significant_digits | driver/number_text.cpp | kSignificantDigits = 15 | kSignificantDigits = 14
 driver.half_even_tie | driver/number_text.cpp | whole = error > 0.0 ? below + 1.0 : below; | whole = error > 0.0 ? below : below + 1.0;
+driver.multibyte_separator | driver/number_text.cpp | text.remove_prefix(separator.size()); | text.remove_prefix(1);
 state.relative_humidity_limit | state/state.cpp | if (input.value > 100.0) | if (input.value > 100.5)
 state.above_dry_bulb | state/state.cpp | if (input.value > input.dryBulb) | if (input.value >= input.dryBulb)
 state.feet_per_metre | state/altitude.cpp | kFeetPerMetre = 3.2808 | kFeetPerMetre = 3.28084
@@ -40,6 +43,8 @@ state.below_freezing_reason | state/calculator_model.cpp | return T < 0.0 ? "not
 state.vapour_pressure_ratio | state/state.cpp | kCalculatorMolarMassRatio = 0.62198 | kCalculatorMolarMassRatio = 0.621945
 window.font_pixels | window/psychrometric.cpp | kFontPixels = 13 | kFontPixels = 12
 window.white_face | window/psychrometric.cpp | if (element == PE_PanelButtonCommand && !pressed) | if (element == PE_PanelButtonCommand && pressed)
+window.key_filter_point | window/psychrometric.cpp | KeyAscii == '.' | KeyAscii == ','
+window.list_arrow_width | window/psychrometric.cpp | kArrowWidth = 16 | kArrowWidth = 40
 cli.exit_output | cli/commands.h | kExitOutput = 3 | kExitOutput = 1
 cli.echo_limit | cli/call_lines.cpp | kEchoLimit = 80 | kEchoLimit = 81
 cli.empty_line | cli/call_lines.cpp | answers += "error empty line\n"; | return;
@@ -54,7 +59,7 @@ LIST
 restore_all() {
     for backup in "$build"/backup/*; do
         [ -e "$backup" ] || continue
-        cp -p "$backup" "$root/$(basename "$backup" | tr '@' '/')"
+        cp "$backup" "$root/$(basename "$backup" | tr '@' '/')"
         rm -f "$backup"
     done
 }
@@ -103,7 +108,9 @@ PY
         result="killed"
         killed=$((killed + 1))
     fi
-    cp -p "$backup" "$path"
+    # Restored with a new time stamp: with the old one the file would look older
+    # than the objects built from the fault, and the next build would keep them.
+    cp "$backup" "$path"
     rm -f "$backup"
     printf '%-32s %s\n' "$name" "$result"
 done <<< "$faults"

@@ -18,6 +18,12 @@ const NumberConventions kPoint{"."};
 const NumberConventions kComma{","};
 const NumberConventions kArabic{"\u066b"}; // ARABIC DECIMAL SEPARATOR, two bytes in UTF-8
 
+template <typename Row>
+std::string RowName(const ::testing::TestParamInfo<Row>& info)
+{
+    return info.param.name;
+}
+
 // ---------------------------------------------------------------------------
 // EntryToNumber
 
@@ -44,12 +50,10 @@ TEST_P(EntryToNumberTest, Reads)
 
 const EntryRow kEntryRows[] = {
     {"Point", "25.5", kPoint, 25.5},
-    {"Whole", "101", kPoint, 101.0},
     {"LeadingPoint", ".25", kPoint, 0.25},
     {"TrailingPoint", "5.", kPoint, 5.0},
     {"PointInCommaLocale", "25.5", kComma, 25.5},
     {"CommaInCommaLocale", "25,5", kComma, 25.5},
-    {"LeadingCommaInCommaLocale", ",25", kComma, 0.25},
     // A comma locale's separator: "1,000" is one, not a thousand.
     {"CommaLocaleSeparatorNotGrouping", "1,000", kComma, 1.0},
     {"MultiByteSeparator", "0\u066b5", kArabic, 0.5},
@@ -59,44 +63,33 @@ const EntryRow kEntryRows[] = {
     {"GroupingInCommaLocale", "1.000,5", kComma, std::nullopt},
     {"GroupingPointFirstInCommaLocale", "1,000.5", kComma, std::nullopt},
     {"TwoPoints", "1.2.3", kPoint, std::nullopt},
-    {"BlanksAround", "  12.5  ", kPoint, 12.5},
-    {"TabsAround", "\t3\t", kPoint, 3.0},
+    {"BlanksAndTabsAround", " \t12.5\t ", kPoint, 12.5},
     {"BlankInside", "1 000", kPoint, std::nullopt},
     {"BlankAfterSign", "- 5", kPoint, std::nullopt},
     {"PlusSign", "+4", kPoint, 4.0},
     {"MinusSign", "-4.5", kPoint, -4.5},
     {"MinusZero", "-0", kPoint, -0.0},
-    {"BlanksAroundSigned", " -7 ", kPoint, -7.0},
-    {"TwoMinusSigns", "--4", kPoint, std::nullopt},
-    {"PlusMinus", "+-4", kPoint, std::nullopt},
+    {"TwoSigns", "+-4", kPoint, std::nullopt},
     {"SignOnly", "-", kPoint, std::nullopt},
     {"PointOnly", ".", kPoint, std::nullopt},
     {"Exponent", "1.5e3", kPoint, 1500.0},
-    {"CapitalExponent", "2E-2", kPoint, 0.02},
+    {"CapitalNegativeExponent", "2E-2", kPoint, 0.02},
     {"ExponentWithCommaSeparator", "1,5e3", kComma, 1500.0},
     {"ExponentWithoutDigits", "1e", kPoint, std::nullopt},
     {"Empty", "", kPoint, std::nullopt},
     {"Blanks", "   ", kPoint, std::nullopt},
-    {"Letters", "abc", kPoint, std::nullopt},
     {"TrailingLetters", "12abc", kPoint, std::nullopt},
     {"Infinity", "inf", kPoint, std::nullopt},
-    {"NegativeInfinity", "-inf", kPoint, std::nullopt},
-    {"InfinityWord", "Infinity", kPoint, std::nullopt},
     {"NotANumber", "nan", kPoint, std::nullopt},
     {"Hexadecimal", "0x1A", kPoint, std::nullopt},
-    {"HexadecimalFloat", "0x1p3", kPoint, std::nullopt},
     {"LargestDouble", "1.7976931348623157e308", kPoint, DBL_MAX},
     {"BeyondLargestDouble", "1e309", kPoint, std::nullopt},
-    {"BeyondLargestNegative", "-1e309", kPoint, std::nullopt},
     // Too small for any double but zero: outside the type's range as well.
     {"BelowSmallestDouble", "1e-400", kPoint, std::nullopt},
     {"Subnormal", "1e-310", kPoint, 1e-310},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, EntryToNumberTest, ::testing::ValuesIn(kEntryRows),
-                         [](const ::testing::TestParamInfo<EntryRow>& rowInfo) {
-                             return std::string(rowInfo.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Rows, EntryToNumberTest, ::testing::ValuesIn(kEntryRows), RowName<EntryRow>);
 
 // ---------------------------------------------------------------------------
 // RoundHalfEven
@@ -120,34 +113,21 @@ const RoundRow kRoundRows[] = {
     // Exactly halfway in binary: to the even digit.
     {"QuarterDown", 0.25, 1, 0.2},
     {"ThreeQuartersUp", 0.75, 1, 0.8},
-    {"EighthDown", 0.125, 2, 0.12},
     {"ThreeEighthsUp", 0.375, 2, 0.38},
-    {"FiveEighthsDown", 0.625, 2, 0.62},
     {"TwoAndAHalfDown", 2.5, 0, 2.0},
-    {"ThreeAndAHalfUp", 3.5, 0, 4.0},
     {"NegativeQuarter", -0.25, 1, -0.2},
-    {"NegativeThreeQuarters", -0.75, 1, -0.8},
     // Not halfway in binary, though the decimal text looks it.
     {"TwoSixSevenFiveIsBelowHalf", 2.675, 2, 2.67},    // 2.67499999999999982236431605997495353221893310546875
-    {"OnePointZeroZeroFiveIsBelowHalf", 1.005, 2, 1.0}, // 1.00499999999999989341858963598497211933135986328125
     {"ZeroPointThreeFiveIsBelowHalf", 0.35, 1, 0.3},    // 0.34999999999999997779553950749686919152736663818359375
     {"ZeroPointFourFiveIsAboveHalf", 0.45, 1, 0.5},     // 0.450000000000000011102230246251565404236316680908203125
     // Everything else to the nearest.
     {"Nearest", 2.676, 2, 2.68},
-    {"NearestNegative", -9.44, 1, -9.4},
-    {"WholePlaces", 123.456, 0, 123.0},
     {"FourPlaces", 0.00186543, 4, 0.0019},
-    {"ThreePlaces", 101.32186339491, 3, 101.322},
-    {"AlreadyRounded", 101.325, 3, 101.325},
-    {"Zero", 0.0, 2, 0.0},
     {"Huge", 1e300, 2, 1e300},
     {"TinyToZero", 1e-300, 2, 0.0},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, RoundHalfEvenTest, ::testing::ValuesIn(kRoundRows),
-                         [](const ::testing::TestParamInfo<RoundRow>& rowInfo) {
-                             return std::string(rowInfo.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Rows, RoundHalfEvenTest, ::testing::ValuesIn(kRoundRows), RowName<RoundRow>);
 
 TEST(RoundHalfEven, SmallNegativeRoundsToZeroThatIsShownWithoutSign)
 {
@@ -206,18 +186,13 @@ TEST_P(NumberToTextTest, Writes)
 
 const TextRow kTextRows[] = {
     {"WholeWithoutSeparator", 25.0, kPoint, "25"},
-    {"Fraction", 101.325, kPoint, "101.325"},
     {"LeadingZeroBelowOne", 0.0123, kPoint, "0.0123"},
-    {"Negative", -1.5, kPoint, "-1.5"},
-    {"NegativeBelowOne", -0.25, kPoint, "-0.25"},
     {"Zero", 0.0, kPoint, "0"},
     {"NegativeZero", -0.0, kPoint, "0"},
     // 0.1 + 0.2 is 0.3000000000000000444...: 15 digits hide the last bit.
     {"FifteenDigitsHideLastBit", 0.1 + 0.2, kPoint, "0.3"},
     {"OneThird", 1.0 / 3.0, kPoint, "0.333333333333333"},
-    {"TwoThirdsRoundsUp", 2.0 / 3.0, kPoint, "0.666666666666667"},
     {"RoundingCarriesToWhole", 9.999999999999999, kPoint, "10"},
-    {"FifteenDigitWhole", 123456789012345.0, kPoint, "123456789012345"},
     {"SixteenDigitsRounded", 1234567890123456.0, kPoint, "1234567890123460"},
     {"LargeWholeRounded", 123456789012345678.0, kPoint, "123456789012346000"},
     {"Tiny", 1e-20, kPoint, "0.00000000000000000001"},
@@ -228,15 +203,11 @@ const TextRow kTextRows[] = {
      "0." + std::string(323, '0') + "494065645841247"},
     {"CommaSeparator", 2.5, kComma, "2,5"},
     {"NoGrouping", 1234567.5, kComma, "1234567,5"},
-    {"NoGroupingPoint", 1234567.5, kPoint, "1234567.5"},
     {"CommaBelowOne", -0.0019, kComma, "-0,0019"},
     {"MultiByteSeparator", 0.5, kArabic, "0\u066b5"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, NumberToTextTest, ::testing::ValuesIn(kTextRows),
-                         [](const ::testing::TestParamInfo<TextRow>& rowInfo) {
-                             return std::string(rowInfo.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Rows, NumberToTextTest, ::testing::ValuesIn(kTextRows), RowName<TextRow>);
 
 } // namespace
 } // namespace humitrax

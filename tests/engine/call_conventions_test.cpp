@@ -4,7 +4,7 @@
 #include "engine_cases.h"
 
 #include <cmath>
-#include <vector>
+#include <tuple>
 
 namespace humitrax::testing {
 namespace {
@@ -55,14 +55,6 @@ TEST(Dispatch, SatPressureWithFlagUsesTheSIRange)
     EXPECT_TRUE(SatPressure(300, 0).isNumber());
 }
 
-TEST(Dispatch, InchPoundIsNotAConvertedSIResult)
-{
-    // The same air, 25 °C at 101.325 kPa, computed in each system.
-    const double siEnthalpy = EnthalpySI(25, 101.325, 4, 0.01).AsNumber();
-    const double ipEnthalpy = Enthalpy(77, 14.6959, 4, 0.01, kIP).AsNumber();
-    EXPECT_GT(std::fabs(siEnthalpy / 2.326 - ipEnthalpy), 1.0); // different reference temperatures
-}
-
 TEST(PropertyResult, UsedAsANumber)
 {
     EXPECT_EQ(PropertyResult(2.5).AsNumber(), 2.5);
@@ -76,24 +68,15 @@ TEST(PropertyResult, UsedAsANumber)
 
 TEST(Arguments, AreNeverWritten)
 {
-    double T = 25.0;
-    double p = 101.325;
-    std::int16_t situation = 3;
-    double stateVar = 0.5;
-    std::int16_t units = 0;
-    double X = 1000.0;
+    double T = 25.0, p = 101.325, stateVar = 0.5, X = 1000.0;
+    std::int16_t situation = 3, units = 0;
     (void)interp(X);
     (void)SatPressure(T, units);
     (void)Grains(T, p, situation, stateVar);
-    for (StateUnitsFunction f : {&HumidRatio, &Humidity, &DewPoint, &WetBulb, &Volume, &Enthalpy}) {
+    for (StateUnitsFunction f : {&HumidRatio, &Humidity, &DewPoint, &WetBulb, &Volume, &Enthalpy})
         (void)f(T, p, situation, stateVar, units);
-    }
-    EXPECT_EQ(T, 25.0);
-    EXPECT_EQ(p, 101.325);
-    EXPECT_EQ(situation, 3);
-    EXPECT_EQ(stateVar, 0.5);
-    EXPECT_EQ(units, 0);
-    EXPECT_EQ(X, 1000.0);
+    EXPECT_EQ(std::make_tuple(T, p, situation, stateVar, units, X),
+              std::make_tuple(25.0, 101.325, std::int16_t{3}, 0.5, std::int16_t{0}, 1000.0));
 }
 
 // The C library's pow, through a pointer the compiler cannot see through.

@@ -39,30 +39,26 @@ TEST_P(IsoTable, MatchesThePrintedValues)
 }
 
 // Row 7 (23.5 °C, 0.1 m/s, 1 clo) is left out: its printed values are not
-// known here reliably enough to test against.
+// known here reliably enough to test against. Rows 5, 10 and 13 only combine
+// changes the others make one at a time.
 INSTANTIATE_TEST_SUITE_P(
     Iso7730TableD1, IsoTable,
     ::testing::Values(IsoRow{"row1_22C", 22.0, 22.0, 0.1, 60, 1.2, 0.5, -0.75, 17},
                       IsoRow{"row2_27C", 27.0, 27.0, 0.1, 60, 1.2, 0.5, 0.77, 17},
                       IsoRow{"row3_27C_0p3ms", 27.0, 27.0, 0.3, 60, 1.2, 0.5, 0.44, 9},
                       IsoRow{"row4_radiant_25p5C", 23.5, 25.5, 0.1, 60, 1.2, 0.5, -0.01, 5},
-                      IsoRow{"row5_radiant_25p5C_0p3ms", 23.5, 25.5, 0.3, 60, 1.2, 0.5, -0.55, 11},
                       IsoRow{"row6_19C_1clo", 19.0, 19.0, 0.1, 40, 1.2, 1.0, -0.60, 13},
                       IsoRow{"row8_23p5C_1clo_0p3ms", 23.5, 23.5, 0.3, 40, 1.2, 1.0, 0.12, 5},
                       IsoRow{"row9_radiant_21C_1clo", 23.0, 21.0, 0.1, 40, 1.2, 1.0, 0.05, 5},
-                      IsoRow{"row10_radiant_21C_1clo_0p3ms", 23.0, 21.0, 0.3, 40, 1.2, 1.0, -0.16, 6},
                       IsoRow{"row11_22C_1p6met", 22.0, 22.0, 0.1, 60, 1.6, 0.5, 0.05, 5},
-                      IsoRow{"row12_27C_1p6met", 27.0, 27.0, 0.1, 60, 1.6, 0.5, 1.17, 34},
-                      IsoRow{"row13_27C_1p6met_0p3ms", 27.0, 27.0, 0.3, 60, 1.6, 0.5, 0.95, 24}),
+                      IsoRow{"row12_27C_1p6met", 27.0, 27.0, 0.1, 60, 1.6, 0.5, 1.17, 34}),
     RowName<IsoRow>);
-
-enum class Trend { Rises, Falls, Same };
 
 struct TrendRow {
     const char* name;
     double ComfortInput::*field;
     double from, to; ///< the field's value before and after, the rest as kOffice
-    Trend trend;     ///< of the PMV
+    int sign;        ///< of the PMV's change
 };
 
 class TrendTable : public ::testing::TestWithParam<TrendRow> {};
@@ -76,26 +72,18 @@ TEST_P(TrendTable, MovesThePmvThisWay)
     after.*row.field = row.to;
     const double a = Pmv(before).pmv;
     const double b = Pmv(after).pmv;
-    switch (row.trend) {
-    case Trend::Rises: EXPECT_GT(b, a); break;
-    case Trend::Falls: EXPECT_LT(b, a); break;
-    case Trend::Same: EXPECT_EQ(b, a); break;
-    }
+    EXPECT_EQ((b > a) - (b < a), row.sign) << a << " to " << b;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Physics, TrendTable,
     ::testing::Values(
-        TrendRow{"warmer_air", &ComfortInput::airTemperature, 22, 24, Trend::Rises},
-        TrendRow{"warmer_surfaces", &ComfortInput::meanRadiantTemperature, 22, 24, Trend::Rises},
-        TrendRow{"more_humid", &ComfortInput::vapourPressure, 1000, 2000, Trend::Rises},
-        TrendRow{"bare_to_clothed", &ComfortInput::clothing, 0, 0.5, Trend::Rises},
-        TrendRow{"more_clothing", &ComfortInput::clothing, 0.5, 1.0, Trend::Rises},
-        TrendRow{"harder_work", &ComfortInput::metabolicRate, 1.0, 1.6, Trend::Rises},
-        TrendRow{"external_work_leaves_less_heat", &ComfortInput::externalWork, 0, 0.2, Trend::Falls},
-        TrendRow{"faster_air_below_skin_temperature", &ComfortInput::airSpeed, 0.2, 0.5, Trend::Falls},
+        // What the ISO rows do not vary: humidity, bare skin, external work.
+        TrendRow{"more_humid", &ComfortInput::vapourPressure, 1000, 2000, +1},
+        TrendRow{"bare_to_clothed", &ComfortInput::clothing, 0, 0.5, +1},
+        TrendRow{"external_work_leaves_less_heat", &ComfortInput::externalWork, 0, 0.2, -1},
         // The larger of natural and forced convection counts, not their sum.
-        TrendRow{"natural_convection_outweighs_0p05ms", &ComfortInput::airSpeed, 0, 0.05, Trend::Same}),
+        TrendRow{"natural_convection_outweighs_0p05ms", &ComfortInput::airSpeed, 0, 0.05, 0}),
     RowName<TrendRow>);
 
 enum class Zone { Found, ClippedAtTmin, ClippedAtTmax, Empty };
@@ -139,13 +127,21 @@ TEST_P(ZoneTable, EndsAreTheCrossingsOfTheLimits)
 INSTANTIATE_TEST_SUITE_P(
     ComfortZone, ZoneTable,
     ::testing::Values(ZoneRow{"summer_0p5clo", 1200, 1.1, 0.5, 0.1, 0.5, -10, 50, Zone::Found},
-                      ZoneRow{"winter_1clo", 1200, 1.1, 1.0, 0.1, 0.5, -10, 50, Zone::Found},
                       ZoneRow{"limit_1", 1200, 1.1, 0.5, 0.1, 1.0, -10, 50, Zone::Found},
                       ZoneRow{"clipped_at_tmin_25C", 1200, 1.1, 0.5, 0.1, 0.5, 25, 50, Zone::ClippedAtTmin},
                       ZoneRow{"clipped_at_tmax_26C", 1200, 1.1, 0.5, 0.1, 0.5, -10, 26, Zone::ClippedAtTmax},
                       ZoneRow{"too_cold_up_to_20C", 1200, 1.1, 0.5, 0.1, 0.5, -10, 20, Zone::Empty},
                       ZoneRow{"heavy_work_warm_at_minus_10C", 1000, 4.0, 2.0, 0.1, 0.5, -10, 50, Zone::Empty}),
     RowName<ZoneRow>);
+
+TEST(ComfortZone, EndsAtPmvOneHaveAPpdOf26Percent)
+{
+    // ISO 7730 eq. (5) at a PMV of ±1: 100 - 95 exp(-0.03353 - 0.2179) = 26.11965 %.
+    const auto range = comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 1.0, -10, 50);
+    ASSERT_TRUE(range.has_value());
+    for (const double t : {range->first, range->second})
+        EXPECT_NEAR(Pmv({t, t, 0.1, 1200, 1.1, 0.5}).ppd, 26.11965, 1e-3) << "at " << t;
+}
 
 struct RangeRow {
     const char* name;
@@ -165,8 +161,7 @@ TEST_P(RangeTable, FollowsIso7730Section4p1)
 
 INSTANTIATE_TEST_SUITE_P(
     ApplicableRange, RangeTable,
-    ::testing::Values(RangeRow{"office", &ComfortInput::airTemperature, 22, true},
-                      RangeRow{"met_0p8_included", &ComfortInput::metabolicRate, 0.8, true},
+    ::testing::Values(RangeRow{"met_0p8_included", &ComfortInput::metabolicRate, 0.8, true},
                       RangeRow{"met_above_4", &ComfortInput::metabolicRate, 4.01, false},
                       RangeRow{"clo_above_2", &ComfortInput::clothing, 2.01, false},
                       RangeRow{"air_below_10C", &ComfortInput::airTemperature, 9.99, false},
@@ -226,8 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
                    [] { Pmv({1e8, 1e8, 0.1, 1000, 1.2, 0.5}); }, FailureCause::NoConvergence},
         RefusedRow{"zone_limit_zero", [] { comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 0); }, kInvalid},
         RefusedRow{"zone_tmin_above_tmax",
-                   [] { comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 0.5, 30, 20); }, kInvalid},
-        RefusedRow{"zone_negative_clothing", [] { comfort::ComfortDryBulbRange(1200, 1.1, -1, 0.1); }, kInvalid}),
+                   [] { comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 0.5, 30, 20); }, kInvalid}),
     RowName<RefusedRow>);
 
 } // namespace

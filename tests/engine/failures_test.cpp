@@ -66,11 +66,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureRow{"wet_bulb_above_dry_bulb", [] { return HumiditySI(25, kAtm, 1, 26); }, kOutOfRange},
         FailureRow{"ratio_above_saturation", [] { return HumiditySI(25, kAtm, 4, 0.03); }, kOutOfRange},
+        // 1e-10 above saturation is more than rounding: not saturated air.
+        FailureRow{"ratio_just_above_saturation",
+                   [] { return HumiditySI(25, kAtm, 4, HumidRatioSI(25, kAtm, 3, 1).AsNumber() * (1 + 1e-10)); },
+                   kOutOfRange},
         FailureRow{"SI_below_reference_0C", [] { return HumiditySI(-10, kAtm, 2, -15); }, kOutOfRange},
         FailureRow{"SI_ratio_below_reference_0C", [] { return HumiditySI(-10, kAtm, 4, 0.001); }, kOutOfRange},
-        FailureRow{"SI_below_minus_60", [] { return HumiditySI(-65, kAtm, 1, -70); }, kOutOfRange},
+        FailureRow{"SI_just_below_minus_60", [] { return HumiditySI(-60.001, kAtm, 1, -60.002); }, kOutOfRange},
         FailureRow{"negative_ratio_from_wet_bulb", [] { return HumiditySI(-59, kAtm, 1, -60); }, kOutOfRange},
-        FailureRow{"given_fraction_above_one", [] { return HumiditySI(25, kAtm, 3, 1.0000001); }, kOutOfRange},
         FailureRow{"given_fraction_tested_as_it_stands", [] { return HumiditySI(25, kAtm, 3, 1 + 1e-13); }, kOutOfRange},
         FailureRow{"SI_just_below_zero_in_situation_3", [] { return HumiditySI(-1, kAtm, 3, 0.5); }, kOutOfRange},
         FailureRow{"IP_31_9F_every_situation", [] { return Humidity(31.9, 14.696, 3, 0.5, kIP); }, kOutOfRange},

@@ -58,6 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         PropertyRow{"SI_given_fraction_passes_through", &Humidity, 25, kAtm, 3, 0.5, kSIFlag, 0.5, 0},
         PropertyRow{"SI_saturated_wet_bulb_is_exactly_one", &Humidity, 25, kAtm, 1, 25, kSIFlag, 1.0, 0},
         PropertyRow{"SI_saturated_wet_bulb_at_1C_is_exactly_one", &Humidity, 1, kAtm, 1, 1, kSIFlag, 1.0, 0},
+        PropertyRow{"SI_minus_60C_is_the_lower_limit", &Humidity, -60, kAtm, 1, -60, kSIFlag, 1.0, 0},
         PropertyRow{"SI_below_freezing_wet_bulb", &Humidity, -20, kAtm, 1, -21, kSIFlag, 0.2903, 1e-4},
         PropertyRow{"SI_no_upper_dry_bulb_in_situation_3", &Humidity, 500, kAtm, 3, 0.5, kSIFlag, 0.5, 0},
         PropertyRow{"IP_wet_bulb_64", &Humidity, 77, kAtmIP, 1, 64, kIP, 0.4933, 1e-4},
@@ -80,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
     VolumeEnthalpy, PropertyTable,
     ::testing::Values(
         PropertyRow{"SI_volume", &Volume, 25, kAtm, 4, 0.01, kSIFlag, 0.8582, 1e-4},
-        PropertyRow{"SI_enthalpy", &Enthalpy, 25, kAtm, 4, 0.01, kSIFlag, 50.611, 1e-3},
+        // 1.006 × 25 + 0.01 × (2501 + 1.805 × 25)
+        PropertyRow{"SI_enthalpy", &Enthalpy, 25, kAtm, 4, 0.01, kSIFlag, 50.61125, 1e-9},
         PropertyRow{"SI_dry_air_enthalpy_is_cp_times_T", &Enthalpy, 25, kAtm, 4, 0, kSIFlag, 25.15, 1e-12},
         PropertyRow{"SI_enthalpy_needs_no_pressure", &Enthalpy, 25, 0, 4, 0.01, kSIFlag, 50.611, 1e-3},
         PropertyRow{"IP_volume", &Volume, 77, kAtmIP, 4, 0.01, kIP, 13.748, 1e-3},
@@ -91,10 +93,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Grains, AreSevenThousandTimesTheRatio)
 {
     EXPECT_EQ(Grains(77, kAtmIP, 4, 0.01).AsNumber(), 70.0);
-    EXPECT_EQ(Grains(-500, 0, 4, 0.002).AsNumber(), 0.002 * 7000.0); // T and p unused
-    // Computed through the inch-pound humidity ratio, not the SI one.
-    EXPECT_EQ(Grains(77, kAtmIP, 3, 0.5).AsNumber(),
-              HumidRatio(77, kAtmIP, 3, 0.5, kIP).AsNumber() * 7000.0);
+    EXPECT_EQ(Grains(-500, 0, 4, 0.002).AsNumber(), 14.0); // T and p unused
+    // Through the inch-pound humidity ratio (0.009882 at 77 °F and half
+    // saturation), not the SI one (77 °C).
+    EXPECT_NEAR(Grains(77, kAtmIP, 3, 0.5).AsNumber(), 69.174, 0.014);
 }
 
 TEST(RoundTrip, EachSecondPropertyLeadsBackToTheSameState)

@@ -46,8 +46,6 @@ INSTANTIATE_TEST_SUITE_P(
         SaturationRow{"SI_just_above_highest_end", kNextAbove200, kSIFlag, std::nullopt, 0},
         SaturationRow{"SI_0C_over_ice", 0.0, kSIFlag, 0.611154, 1e-5},
         SaturationRow{"SI_001C_over_water", 0.01, kSIFlag, 0.611657, 1e-5},
-        SaturationRow{"SI_flag_1_selects_SI", 20.0, 1, 2.33880, 1e-4},
-        SaturationRow{"SI_300_is_out_of_SI_range", 300.0, kSIFlag, std::nullopt, 0},
         SaturationRow{"SI_not_a_number", std::numeric_limits<double>::quiet_NaN(), kSIFlag,
                       std::nullopt, 0},
         SaturationRow{"IP_32F_over_ice", 32.0, kIP, 0.0886403, 1e-6},

@@ -3,21 +3,13 @@
 #include "window_test_support.h"
 
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
-#include <QUrlQuery>
 #include <QWindow>
 
-#include <QRegularExpression>
-
-using humitrax::Answer;
-using humitrax::Psychrometric;
-using humitrax::testing::Entries;
-using humitrax::testing::Fill;
-using humitrax::testing::Find;
-using humitrax::testing::PressEnter;
-using humitrax::testing::RecordingToolkit;
-using humitrax::testing::ShowActive;
+using namespace humitrax;
+using namespace humitrax::testing;
 
 namespace {
 
@@ -47,7 +39,6 @@ class ClosingTest : public QObject {
 private slots:
     void closeRequest_data();
     void closeRequest();
-    void everyRequestAsks();
     void escapeClosesNothing_data();
     void escapeClosesNothing();
     void supportLine();
@@ -94,23 +85,16 @@ void ClosingTest::closeRequest()
         QCOMPARE(QApplication::exec(), 0);
     }
 
-    QCOMPARE(toolkit.questions, QStringList{QString::fromLatin1(humitrax::kQuitQuestion)});
+    QCOMPARE(toolkit.questions, QStringList{QString::fromLatin1(kQuitQuestion)});
     QCOMPARE(toolkit.owners.last(), &window);
     QCOMPARE(window.isVisible(), open);
     QCOMPARE(State(window), before);
-}
-
-void ClosingTest::everyRequestAsks()
-{
-    RecordingToolkit toolkit;
-    toolkit.answer = Answer::No;
-    Psychrometric window(toolkit);
-    QVERIFY(ShowActive(window));
-    window.close();
-    window.windowHandle()->close();
-    window.close();
-    QCOMPARE(toolkit.questions.size(), 3);
-    QVERIFY(window.isVisible());
+    if (open) {
+        // Every further request asks again.
+        request();
+        QCOMPARE(toolkit.questions.size(), 2);
+        QVERIFY(window.isVisible());
+    }
 }
 
 void ClosingTest::escapeClosesNothing_data()
@@ -147,16 +131,11 @@ void ClosingTest::supportLine()
 
     QCOMPARE(toolkit.opened.size(), 1);
     QCOMPARE(toolkit.owners, QList<QWidget*>{&window});
-    const QUrl address = toolkit.opened.first();
-    QCOMPARE(address.scheme(), QStringLiteral("http"));
-    QVERIFY(!address.host().isEmpty());
-    QCOMPARE(address.path(), QStringLiteral("/forums/viewforum.php"));
-    const QUrlQuery query(address);
-    QCOMPARE(query.queryItemValue(QStringLiteral("f")), QStringLiteral("23"));
-    QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$"))
-                .match(query.queryItemValue(QStringLiteral("sid")))
-                .hasMatch());
-    QVERIFY(address.query().startsWith(QStringLiteral("f=23&sid=")));
+    const QString address = toolkit.opened.first().toString();
+    QVERIFY2(QRegularExpression(QStringLiteral("^http://[^/]+/forums/viewforum\\.php\\?f=23&sid=[0-9a-f]{32}$"))
+                 .match(address)
+                 .hasMatch(),
+             qPrintable(address));
     // Nothing else happens.
     QVERIFY(toolkit.criticals.isEmpty());
     QVERIFY(toolkit.questions.isEmpty());

@@ -7,13 +7,8 @@
 #include <QLocale>
 #include <QTest>
 
-using humitrax::Psychrometric;
-using humitrax::testing::Entries;
-using humitrax::testing::Fill;
-using humitrax::testing::Find;
-using humitrax::testing::PressEnter;
-using humitrax::testing::RecordingToolkit;
-using humitrax::testing::ShowActive;
+using namespace humitrax;
+using namespace humitrax::testing;
 
 class CommaLocaleTest : public QObject {
     Q_OBJECT

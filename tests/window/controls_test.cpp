@@ -8,11 +8,8 @@
 #include <QLabel>
 #include <QTest>
 
-using humitrax::Psychrometric;
-using humitrax::testing::Choose;
-using humitrax::testing::Find;
-using humitrax::testing::RecordingToolkit;
-using humitrax::testing::ShowActive;
+using namespace humitrax;
+using namespace humitrax::testing;
 
 class ControlsTest : public QObject {
     Q_OBJECT
@@ -20,14 +17,10 @@ class ControlsTest : public QObject {
 private slots:
     void unitCaptions_data();
     void unitCaptions();
-    void leavingAListUpdatesAgain_data();
-    void leavingAListUpdatesAgain();
-    void typedCharacters_data();
-    void typedCharacters();
+    void typedKeys_data();
+    void typedKeys();
     void controlCharacters_data();
     void controlCharacters();
-    void editingKeys_data();
-    void editingKeys();
     void pasteIsNotFiltered_data();
     void pasteIsNotFiltered();
 };
@@ -35,100 +28,93 @@ private slots:
 void ControlsTest::unitCaptions_data()
 {
     QTest::addColumn<QString>("list");
-    QTest::addColumn<QList<int>>("choices");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QList<int>>("choices"); ///< -1: leave the list with Tab
     QTest::addColumn<QString>("expected");
-    QTest::newRow("altitude gives m") << "barocond" << QList<int>{1} << "unit" << "second" << "m";
-    QTest::newRow("pressure again gives kPa") << "barocond" << QList<int>{1, 0} << "unit" << "second" << "kPa";
-    QTest::newRow("dew point keeps degrees") << "thirdcond" << QList<int>{1} << "Label1" << "Text1"
-                                             << "\u00B0C";
-    QTest::newRow("relative humidity gives %") << "thirdcond" << QList<int>{2} << "Label1" << "Text1" << "%";
-    QTest::newRow("humidity ratio gives -") << "thirdcond" << QList<int>{3} << "Label1" << "Text1" << "-";
-    QTest::newRow("wet bulb again gives degrees") << "thirdcond" << QList<int>{3, 0} << "Label1" << "Text1"
-                                                  << "\u00B0C";
+    QTest::newRow("altitude gives m") << "barocond" << QList<int>{1} << "m";
+    QTest::newRow("pressure again gives kPa") << "barocond" << QList<int>{1, 0} << "kPa";
+    QTest::newRow("dew point keeps degrees") << "thirdcond" << QList<int>{1} << "\u00B0C";
+    QTest::newRow("relative humidity gives %") << "thirdcond" << QList<int>{2} << "%";
+    QTest::newRow("humidity ratio gives -") << "thirdcond" << QList<int>{3} << "-";
+    QTest::newRow("wet bulb again gives degrees") << "thirdcond" << QList<int>{3, 0} << "\u00B0C";
+    // A caption out of step shows that leaving a list sets it again.
+    QTest::newRow("leaving barocond") << "barocond" << QList<int>{-1} << "kPa";
+    QTest::newRow("leaving thirdcond") << "thirdcond" << QList<int>{-1} << "\u00B0C";
 }
 
 void ControlsTest::unitCaptions()
 {
     QFETCH(QString, list);
     QFETCH(QList<int>, choices);
-    QFETCH(QString, caption);
-    QFETCH(QString, entry);
     QFETCH(QString, expected);
     RecordingToolkit toolkit;
     Psychrometric window(toolkit);
     QVERIFY(ShowActive(window));
-    auto& box = Find<QLineEdit>(window, qPrintable(entry));
+    const bool pressure = list == QLatin1String("barocond");
+    auto& control = Find<QComboBox>(window, qPrintable(list));
+    auto& caption = Find<QLabel>(window, pressure ? "unit" : "Label1");
+    auto& box = Find<QLineEdit>(window, pressure ? "second" : "Text1");
     QTest::keyClicks(&box, QStringLiteral("123.5"));
-    for (const int index : choices)
-        Choose(Find<QComboBox>(window, qPrintable(list)), index);
-    QCOMPARE(Find<QLabel>(window, qPrintable(caption)).text(), expected);
+    for (const int index : choices) {
+        if (index >= 0) {
+            Choose(control, index);
+            continue;
+        }
+        control.setFocus();
+        caption.setText(QStringLiteral("?"));
+        QTest::keyClick(&control, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), &box); // and the focus moves on
+    }
+    QCOMPARE(caption.text(), expected);
     // The value typed beside the list is neither cleared nor converted.
     QCOMPARE(box.text(), QStringLiteral("123.5"));
 }
 
-void ControlsTest::leavingAListUpdatesAgain_data()
-{
-    QTest::addColumn<QString>("list");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("next");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("barocond") << "barocond" << "unit" << "second" << "kPa";
-    QTest::newRow("thirdcond") << "thirdcond" << "Label1" << "Text1" << "\u00B0C";
-}
-
-void ControlsTest::leavingAListUpdatesAgain()
-{
-    QFETCH(QString, list);
-    QFETCH(QString, caption);
-    QFETCH(QString, next);
-    QFETCH(QString, expected);
-    RecordingToolkit toolkit;
-    Psychrometric window(toolkit);
-    QVERIFY(ShowActive(window));
-    auto& control = Find<QComboBox>(window, qPrintable(list));
-    control.setFocus();
-    // A caption out of step shows that leaving the list sets it again.
-    Find<QLabel>(window, qPrintable(caption)).setText(QStringLiteral("?"));
-    QTest::keyClick(&control, Qt::Key_Tab);
-    QCOMPARE(Find<QLabel>(window, qPrintable(caption)).text(), expected);
-    // and the focus moves on.
-    QCOMPARE(QApplication::focusWidget()->objectName(), next);
-}
-
-void ControlsTest::typedCharacters_data()
+void ControlsTest::typedKeys_data()
 {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<QList<int>>("keys"); ///< pressed after the typed text
     QTest::addColumn<QString>("expected");
-    QTest::newRow("second takes 25.5") << "second" << "25.5" << "25.5";
-    QTest::newRow("Text1 takes 25.5") << "Text1" << "25.5" << "25.5";
-    QTest::newRow("DBT stops at 3 characters") << "DBT" << "25.5" << "25.";
-    QTest::newRow("second stops at 7 characters") << "second" << "101.3251" << "101.325";
-    QTest::newRow("Text1 stops at 7 characters") << "Text1" << "12345678" << "1234567";
-    QTest::newRow("all the digits") << "second" << "0123456789" << "0123456";
-    QTest::newRow("minus refused") << "DBT" << "-5" << "5";
-    QTest::newRow("plus refused") << "second" << "+5" << "5";
-    QTest::newRow("comma refused") << "Text1" << "1,5" << "15";
-    QTest::newRow("letter e refused") << "second" << "1e3" << "13";
-    QTest::newRow("space refused") << "Text1" << "1 5" << "15";
-    QTest::newRow("letters refused") << "DBT" << "abc" << "";
-    QTest::newRow("refused keys leave room under the limit") << "DBT" << "1-2-3-4" << "123";
+    QTest::addColumn<int>("cursor"); ///< -1: at the end
+    const QList<int> none;
+    QTest::newRow("Text1 takes 25.5") << "Text1" << "25.5" << none << "25.5" << -1;
+    QTest::newRow("DBT stops at 3 characters") << "DBT" << "25.5" << none << "25." << -1;
+    QTest::newRow("second stops at 7 characters") << "second" << "101.3251" << none << "101.325" << -1;
+    QTest::newRow("Text1 stops at 7 characters") << "Text1" << "12345678" << none << "1234567" << -1;
+    QTest::newRow("all the digits") << "second" << "0123456789" << none << "0123456" << -1;
+    QTest::newRow("minus refused") << "DBT" << "-5" << none << "5" << -1;
+    QTest::newRow("plus refused") << "second" << "+5" << none << "5" << -1;
+    QTest::newRow("comma refused") << "Text1" << "1,5" << none << "15" << -1;
+    QTest::newRow("letter e refused") << "second" << "1e3" << none << "13" << -1;
+    QTest::newRow("space refused") << "Text1" << "1 5" << none << "15" << -1;
+    QTest::newRow("letters refused") << "DBT" << "abc" << none << "" << -1;
+    QTest::newRow("refused keys leave room under the limit") << "DBT" << "1-2-3-4" << none << "123" << -1;
+    // The editing keys work.
+    QTest::newRow("backspace deletes") << "second" << "123" << QList<int>{Qt::Key_Backspace} << "12" << -1;
+    QTest::newRow("home then delete") << "DBT" << "123" << QList<int>{Qt::Key_Home, Qt::Key_Delete} << "23" << 0;
+    QTest::newRow("home, right, then a digit")
+        << "second" << "123" << QList<int>{Qt::Key_Home, Qt::Key_Right, Qt::Key_9} << "1923" << 2;
+    QTest::newRow("a refused key moves nothing")
+        << "Text1" << "123" << QList<int>{Qt::Key_Left, Qt::Key_Minus} << "123" << 2;
 }
 
-void ControlsTest::typedCharacters()
+void ControlsTest::typedKeys()
 {
     QFETCH(QString, box);
     QFETCH(QString, typed);
+    QFETCH(QList<int>, keys);
     QFETCH(QString, expected);
+    QFETCH(int, cursor);
     RecordingToolkit toolkit;
     Psychrometric window(toolkit);
     QVERIFY(ShowActive(window));
     auto& entry = Find<QLineEdit>(window, qPrintable(box));
     entry.setFocus();
     QTest::keyClicks(&entry, typed);
+    for (const int key : keys)
+        QTest::keyClick(&entry, Qt::Key(key));
     QCOMPARE(entry.text(), expected);
+    QCOMPARE(entry.cursorPosition(), cursor < 0 ? static_cast<int>(expected.size()) : cursor);
     QVERIFY(toolkit.criticals.isEmpty()); // refused without a message
 }
 
@@ -166,42 +152,6 @@ void ControlsTest::controlCharacters()
     QCOMPARE(entry.text(), expected);
     QVERIFY(toolkit.criticals.isEmpty());
     QVERIFY(window.isVisible());
-}
-
-void ControlsTest::editingKeys_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QList<int>>("keys");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<int>("cursor");
-    // Each row starts from "123" typed, the cursor at the end.
-    QTest::newRow("backspace deletes") << "second" << QList<int>{Qt::Key_Backspace} << "12" << 2;
-    QTest::newRow("left then backspace") << "Text1" << QList<int>{Qt::Key_Left, Qt::Key_Left, Qt::Key_Backspace}
-                                         << "23" << 0;
-    QTest::newRow("home then delete") << "DBT" << QList<int>{Qt::Key_Home, Qt::Key_Delete} << "23" << 0;
-    QTest::newRow("home, right, then a digit") << "second" << QList<int>{Qt::Key_Home, Qt::Key_Right, Qt::Key_9}
-                                               << "1923" << 2;
-    QTest::newRow("end after home") << "Text1" << QList<int>{Qt::Key_Home, Qt::Key_End} << "123" << 3;
-    QTest::newRow("a refused key moves nothing") << "Text1" << QList<int>{Qt::Key_Left, Qt::Key_Minus}
-                                                 << "123" << 2;
-}
-
-void ControlsTest::editingKeys()
-{
-    QFETCH(QString, box);
-    QFETCH(QList<int>, keys);
-    QFETCH(QString, expected);
-    QFETCH(int, cursor);
-    RecordingToolkit toolkit;
-    Psychrometric window(toolkit);
-    QVERIFY(ShowActive(window));
-    auto& entry = Find<QLineEdit>(window, qPrintable(box));
-    entry.setFocus();
-    QTest::keyClicks(&entry, QStringLiteral("123"));
-    for (const int key : keys)
-        QTest::keyClick(&entry, Qt::Key(key));
-    QCOMPARE(entry.text(), expected);
-    QCOMPARE(entry.cursorPosition(), cursor);
 }
 
 void ControlsTest::pasteIsNotFiltered_data()

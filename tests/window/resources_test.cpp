@@ -21,8 +21,7 @@ class ResourcesTest : public QObject {
 private slots:
     void initTestCase();
     void applicationDescription();
-    void iconHasSixImages();
-    void iconImagesDecode();
+    void icon();
     void picture();
 };
 
@@ -39,33 +38,26 @@ void ResourcesTest::applicationDescription()
     QVERIFY(!QGuiApplication::windowIcon().isNull());
 }
 
-void ResourcesTest::iconHasSixImages()
+void ResourcesTest::icon()
 {
+    // Six images: 16, 32 and 48 px, each in 256 colours and in 32-bit colour.
+    // The directory: width, height (0 would mean 256), ..., bits per pixel.
     QFile file(QStringLiteral(":/humitrax/humitrax.ico"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray data = file.readAll();
     const auto word = [&data](qsizetype at) { return qFromLittleEndian<quint16>(data.constData() + at); };
-    QVERIFY(data.size() > 6);
-    QCOMPARE(word(0), quint16(0)); // reserved
-    QCOMPARE(word(2), quint16(1)); // an icon, not a cursor
-    QCOMPARE(word(4), quint16(6));
-    // Directory entries: width, height (0 would mean 256), ..., bits per pixel.
+    QVERIFY(data.size() > 6 + 6 * 16);
+    QCOMPARE(QList<quint16>({word(0), word(2), word(4)}), QList<quint16>({0, 1, 6})); // reserved, an icon, six
     std::vector<std::pair<int, int>> images;
-    for (int i = 0; i < 6; ++i) {
-        const qsizetype entry = 6 + 16 * i;
-        const auto width = static_cast<unsigned char>(data.at(entry));
-        const auto height = static_cast<unsigned char>(data.at(entry + 1));
-        QCOMPARE(width, height);
-        images.emplace_back(width, word(entry + 6));
+    for (qsizetype entry = 6; entry < 6 + 6 * 16; entry += 16) {
+        QCOMPARE(data.at(entry), data.at(entry + 1));
+        images.emplace_back(static_cast<unsigned char>(data.at(entry)), word(entry + 6));
     }
     std::sort(images.begin(), images.end());
-    const std::vector<std::pair<int, int>> expected{{16, 8}, {16, 32}, {32, 8}, {32, 32}, {48, 8}, {48, 32}};
-    QCOMPARE(images, expected);
-}
+    QCOMPARE(images, (std::vector<std::pair<int, int>>{{16, 8}, {16, 32}, {32, 8}, {32, 32}, {48, 8}, {48, 32}}));
 
-void ResourcesTest::iconImagesDecode()
-{
-    QImageReader reader(QStringLiteral(":/humitrax/humitrax.ico"));
+    // Each decodes: transparent corners, an opaque middle.
+    QImageReader reader(file.fileName());
     QCOMPARE(reader.imageCount(), 6);
     QList<int> sizes;
     for (int i = 0; i < reader.imageCount(); ++i) {
@@ -74,7 +66,6 @@ void ResourcesTest::iconImagesDecode()
         QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
         QCOMPARE(image.width(), image.height());
         sizes << image.width();
-        // Transparent corners, an opaque middle.
         QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
         QCOMPARE(qAlpha(image.pixel(image.width() / 2, image.height() * 2 / 3)), 255);
     }

@@ -17,26 +17,18 @@
 
 namespace humitrax::testing {
 
-/// Records every message, question and address; answers questions with
-/// `answer`.
+/// Records every message, question and address and whom it was for; answers
+/// questions with `answer`.
 class RecordingToolkit final : public ToolkitSeam {
 public:
-    void showCritical(QWidget* owner, const QString& text) override
-    {
-        owners << owner;
-        criticals << text;
-    }
+    void showCritical(QWidget* owner, const QString& text) override { owners << owner; criticals << text; }
     Answer askYesNo(QWidget* owner, const QString& text) override
     {
         owners << owner;
         questions << text;
         return answer;
     }
-    void openUrl(QWidget* owner, const QUrl& address) override
-    {
-        owners << owner;
-        opened << address;
-    }
+    void openUrl(QWidget* owner, const QUrl& address) override { owners << owner; opened << address; }
 
     Answer answer = Answer::Yes;
     QStringList criticals;
