@@ -41,6 +41,7 @@ state.above_dry_bulb | state/state.cpp | if (input.value > input.dryBulb) | if (
 state.feet_per_metre | state/altitude.cpp | kFeetPerMetre = 3.2808 | kFeetPerMetre = 3.28084
 state.below_freezing_reason | state/calculator_model.cpp | return T < 0.0 ? "not defined below 0 °C | return T < -1.0 ? "not defined below 0 °C
 state.vapour_pressure_ratio | state/state.cpp | kCalculatorMolarMassRatio = 0.62198 | kCalculatorMolarMassRatio = 0.621945
+state.process_pound | state/process.cpp | kKilogramsPerPound = 0.45359237 | kKilogramsPerPound = 0.4535924
 window.font_pixels | window/psychrometric.cpp | kFontPixels = 13 | kFontPixels = 12
 window.white_face | window/psychrometric.cpp | if (element == PE_PanelButtonCommand && !pressed) | if (element == PE_PanelButtonCommand && pressed)
 window.key_filter_point | window/psychrometric.cpp | KeyAscii == '.' | KeyAscii == ','
@@ -51,6 +52,8 @@ cli.empty_line | cli/call_lines.cpp | answers += "error empty line\n"; | return;
 cli.csv_quote_comma | cli/csv.cpp | } else if (c == ',') { | } else if (c == ';') {
 cli.unchecked_write | cli/output.cpp | return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && | return std::fwrite(bytes.data(), 1, bytes.size(), stdout) >= 0 &&
 cli.option_twice | cli/options.cpp | if (earlier.spec == spec && !spec->repeatable) | if (earlier.spec == spec && spec->repeatable)
+cli.json_backslash_escape | cli/csv.cpp | if (byte >= 0x20 && c != '"' && c != '\\') | if (byte >= 0x20 && c != '"')
+cli.json_tab_escape | cli/csv.cpp | case '\t': *out++ = 't'; break; | case '\t': *out++ = 'T'; break;
 chart.samples | chart/chart_model.cpp | kSamples = 600 | kSamples = 599
 chart.most_curves | chart/chart_model.cpp | kMostCurvesPerFamily = 40 | kMostCurvesPerFamily = 4
 LIST

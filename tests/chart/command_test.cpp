@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -80,9 +78,6 @@ struct SvgRow {
     std::string title;
 };
 
-// Test names and failure reports show the row by its name.
-void PrintTo(const SvgRow& row, std::ostream* out) { *out << row.name; }
-
 class SvgTest : public ::testing::TestWithParam<SvgRow> {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -133,14 +128,10 @@ struct PngRow {
     QSize size;
 };
 
-// Test names and failure reports show the row by its name.
-void PrintTo(const PngRow& row, std::ostream* out) { *out << row.name; }
-
 class PngTest : public ::testing::TestWithParam<PngRow> {};
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PngTest,
                          ::testing::Values(PngRow{"Default", {}, QSize(1200, 800)},
-                                           PngRow{"Smaller", {"--size", "800x600"}, QSize(800, 600)},
                                            PngRow{"Wide", {"--size", "1920x1080"}, QSize(1920, 1080)},
                                            PngRow{"Smallest", {"--size", "400x400"}, QSize(400, 400)}),
                          [](const auto& rowInfo) { return rowInfo.param.name; });
@@ -179,9 +170,6 @@ struct ErrorRow {
     int status;                      ///< the exit status
     std::string message;             ///< part of the message on standard error
 };
-
-// Test names and failure reports show the row by its name.
-void PrintTo(const ErrorRow& row, std::ostream* out) { *out << row.name; }
 
 class ErrorTest : public ::testing::TestWithParam<ErrorRow> {};
 
@@ -343,9 +331,6 @@ struct StatesRow {
     std::string title;   ///< the pressures of the states, as the title gives them
 };
 
-// Test names and failure reports show the row by its name.
-void PrintTo(const StatesRow& row, std::ostream* out) { *out << row.name; }
-
 class StatesTest : public ::testing::TestWithParam<StatesRow> {};
 
 // Eight header lines, then hours of 1 January: 5 °C and 97.8 kPa, the last
@@ -405,9 +390,6 @@ struct ProcessesRow {
     int arrows;
     std::string label; ///< a label the chart shows
 };
-
-// Test names and failure reports show the row by its name.
-void PrintTo(const ProcessesRow& row, std::ostream* out) { *out << row.name; }
 
 class ProcessesTest : public ::testing::TestWithParam<ProcessesRow> {};
 

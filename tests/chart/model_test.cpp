@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -121,9 +119,6 @@ struct FamilyRow {
     std::vector<double> mustHave;
 };
 
-// Test names and failure reports show the row by its name.
-void PrintTo(const FamilyRow& row, std::ostream* out) { *out << row.name; }
-
 class FamilyValuesTest : public ::testing::TestWithParam<FamilyRow> {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -176,9 +171,6 @@ struct StateRow {
     StateInput state;
     std::string reason; ///< empty when the state is placed
 };
-
-// Test names and failure reports show the row by its name.
-void PrintTo(const StateRow& row, std::ostream* out) { *out << row.name; }
 
 class LocateStateTest : public ::testing::TestWithParam<StateRow> {};
 

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -43,8 +41,6 @@ struct ComfortRow {
     double airSpeed;
     bool empty; ///< no part of the zone in the drawn range
 };
-
-void PrintTo(const ComfortRow& row, std::ostream* out) { *out << row.name; }
 
 ChartSettings Modified(ChartSettings settings, Model model, double pressure, double tMin, double tMax)
 {
@@ -114,8 +110,6 @@ struct ZoneRow {
     double tolerance;
 };
 
-void PrintTo(const ZoneRow& row, std::ostream* out) { *out << row.name; }
-
 class UserZoneTest : public ::testing::TestWithParam<ZoneRow> {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -182,8 +176,6 @@ struct JsonRow {
     QByteArray json;
     std::string message;
 };
-
-void PrintTo(const JsonRow& row, std::ostream* out) { *out << row.name; }
 
 class ProcessJsonTest : public ::testing::TestWithParam<JsonRow> {};
 

@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -123,9 +121,6 @@ struct MarkedRow {
     StateInput state;
 };
 
-// Test names and failure reports show the row by its name.
-void PrintTo(const MarkedRow& row, std::ostream* out) { *out << row.name; }
-
 class StateDrawnTest : public ::testing::TestWithParam<MarkedRow> {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -176,9 +171,6 @@ struct LabelRow {
     QSize page;
     std::vector<StateInput> states;
 };
-
-// Test names and failure reports show the row by its name.
-void PrintTo(const LabelRow& row, std::ostream* out) { *out << row.name; }
 
 class LabelsTest : public ::testing::TestWithParam<LabelRow> {};
 

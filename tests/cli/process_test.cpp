@@ -70,8 +70,6 @@ struct BalanceRow {
     std::vector<std::string> args;
 };
 
-void PrintTo(const BalanceRow& row, std::ostream* out) { *out << row.name; }
-
 class ProcessBalance : public ::testing::TestWithParam<BalanceRow> {};
 
 TEST_P(ProcessBalance, OfWhatItPrints)
@@ -183,8 +181,6 @@ struct ExitRow {
     int exitCode;
     const char* says; ///< on standard error
 };
-
-void PrintTo(const ExitRow& row, std::ostream* out) { *out << row.name; }
 
 class ProcessExit : public ::testing::TestWithParam<ExitRow> {};
 

@@ -46,18 +46,6 @@ private:
     int m_output = -1;
 };
 
-/// Runs humitrax-cli with its standard output sent where the shell redirection
-/// `stdoutRedirection` says (">/dev/full", ">&-"); standard input is empty.
-/// The exit status and standard error.
-CliRun RunCliWithOutput(const std::vector<std::string>& args, const std::string& stdoutRedirection);
-
-/// Starts humitrax-cli with pipes, writes `input` and, keeping its standard
-/// input open, waits up to `seconds` for its first line of output: that line
-/// (without its line feed), or "" when none came in time. The program is
-/// then ended.
-std::string FirstLineWhileInputOpen(const std::vector<std::string>& args, const std::string& input,
-                                    int seconds);
-
 /// Splits text into its lines (without their line feeds).
 std::vector<std::string> Lines(const std::string& text);
 
