@@ -49,8 +49,8 @@ window.list_arrow_width | window/psychrometric.cpp | kArrowWidth = 16 | kArrowWi
 cli.exit_output | cli/commands.h | kExitOutput = 3 | kExitOutput = 1
 cli.echo_limit | cli/call_lines.cpp | kEchoLimit = 80 | kEchoLimit = 81
 cli.empty_line | cli/call_lines.cpp | answers += "error empty line\n"; | return;
-cli.csv_quote_comma | cli/csv.cpp | } else if (c == ',') { | } else if (c == ';') {
-cli.unchecked_write | cli/output.cpp | return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && | return std::fwrite(bytes.data(), 1, bytes.size(), stdout) >= 0 &&
+cli.csv_quote_opens_field | cli/csv.cpp | if (c == '"' && state == ScanState::FieldStart) | if (c == '"' && state != ScanState::FieldStart)
+cli.unchecked_write | cli/output.cpp | return Note(std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && | return Note(std::fwrite(bytes.data(), 1, bytes.size(), stdout) >= 0 &&
 cli.option_twice | cli/options.cpp | if (earlier.spec == spec && !spec->repeatable) | if (earlier.spec == spec && spec->repeatable)
 cli.json_backslash_escape | cli/csv.cpp | if (byte >= 0x20 && c != '"' && c != '\\') | if (byte >= 0x20 && c != '"')
 cli.json_tab_escape | cli/csv.cpp | case '\t': *out++ = 't'; break; | case '\t': *out++ = 'T'; break;

@@ -393,8 +393,10 @@ const BatchCase kBatchCases[] = {
      ""},
     {"RefusedRelativeHumidityAbove100", {}, kRest + "25,101.325,100.5\n", 1, kSiColumns,
      {{"25", "101.325", "", "", "100.5", "", "", "", "relative_humidity: above 100 %"}}, ""},
-    {"RefusedDewPointAboveDryBulb", {}, "dry_bulb,pressure,dew_point\n25,101.325,25.5\n", 1, kSiColumns,
-     {{"25", "101.325", "", "25.5", "", "", "", "", "dew_point: above the dry bulb"}}, ""},
+    // A dew point at the dry bulb is saturated air; just above it, none.
+    {"RefusedDewPointAboveDryBulb", {}, "dry_bulb,pressure,dew_point\n25,101.325,25.5\n25,101.325,25\n", 1, kSiColumns,
+     {{"25", "101.325", "", "25.5", "", "", "", "", "dew_point: above the dry bulb"},
+      {"25", "101.325", "*", "25", "*", "*", "*", "*", ""}}, ""},
     {"RefusedVapourPressureAbovePressure", {}, kRest + "25,3,100\n", 1, kSiColumns,
      {{"25", "3", "", "", "100", "", "", "", "relative_humidity: gives a negative humidity ratio"}}, ""},
     {"RefusedPressureFromHighAltitude", {}, "dry_bulb,altitude,relative_humidity\n0,30000,50\n", 1, kSiColumns,
