@@ -38,8 +38,10 @@ humitrax-cli --version
 humitrax --version
 humitrax-cli call WetBulbSI 25 101.325 3 0.5
 man -w humitrax-cli humitrax
+# Debian's python3, which reads /usr/lib/python3/dist-packages: another
+# python3 may come first on PATH.
 if dpkg -L humitrax | grep '/dist-packages/humitrax' >/dev/null; then
-    (cd / && python3 -c 'import humitrax; print("python3: import humitrax:", humitrax.__file__)')
+    (cd / && /usr/bin/python3 -c 'import humitrax; print("python3: import humitrax:", humitrax.__file__)')
 fi
 bash tests/package/check_install.sh --installed /usr "$build/tests/package_reference"
 echo "check-deb.sh: $deb installs and works"
