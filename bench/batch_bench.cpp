@@ -102,34 +102,18 @@ void BM_EngineCalls(benchmark::State& state)
     SetLabel(state);
 }
 
-/// The same calls through the state computation (cells, reasons).
+/// The same calls through the state computation (cells, reasons), under the
+/// calculator's relations (second argument 0) or the 2017 Handbook's (1).
 void BM_ComputeState(benchmark::State& state)
 {
     const Units units = UnitsOf(state);
+    const auto model = state.range(1) == 0 ? humitrax::Model::Calculator : humitrax::Model::Ashrae2017;
     const std::vector<Row> rows = MakeRows(units);
     for (auto _ : state) {
         for (const Row& row : rows) {
             benchmark::DoNotOptimize(humitrax::ComputeState(
                 {units, row.dryBulb, row.pressure, Condition::RelativeHumidity,
-                 row.relativeHumidity}));
-        }
-    }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(rows.size()));
-    SetLabel(state);
-}
-
-/// The state computation under the 2017 Handbook's relations, beside the
-/// calculator's above: the same rows, every property.
-void BM_ComputeStateAshrae2017(benchmark::State& state)
-{
-    const Units units = UnitsOf(state);
-    const std::vector<Row> rows = MakeRows(units);
-    for (auto _ : state) {
-        for (const Row& row : rows) {
-            benchmark::DoNotOptimize(humitrax::ComputeState(
-                {units, row.dryBulb, row.pressure, Condition::RelativeHumidity,
-                 row.relativeHumidity, humitrax::Model::Ashrae2017}));
+                 row.relativeHumidity, model}));
         }
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) *
@@ -245,8 +229,7 @@ void BM_ParseComputeFormatJson(benchmark::State& state) { BlockBench(state, Outp
 
 // Argument 0: SI, 1: inch-pound.
 BENCHMARK(BM_EngineCalls)->Arg(0)->Arg(1);
-BENCHMARK(BM_ComputeState)->Arg(0)->Arg(1);
-BENCHMARK(BM_ComputeStateAshrae2017)->Arg(0)->Arg(1);
+BENCHMARK(BM_ComputeState)->Args({0, 0})->Args({1, 0})->Args({0, 1})->Args({1, 1});
 BENCHMARK(BM_ParseComputeFormatCsv)->Arg(0)->Arg(1);
 BENCHMARK(BM_ParseComputeFormatJson)->Arg(0)->Arg(1);
 BENCHMARK(BM_ReadWriteShare)->Arg(0)->Arg(1);

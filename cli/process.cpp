@@ -288,10 +288,6 @@ ProcessResult Compute(const ProcessOptions& options, const ProcessBasis& basis)
 using Part = NamedState;
 using Quantity = NamedLoad;
 
-std::vector<Part> PartsOf(Kind kind, const ProcessResult& result) { return ProcessStates(kind, result); }
-
-std::vector<Quantity> LoadsOf(Kind kind, const ProcessResult& r, Units units) { return ProcessLoads(kind, r, units); }
-
 /// The table's words for a load: what cool and coil take away reads as
 /// removed, the coil's water as condensate, a steam humidifier's as steam.
 Quantity ForReading(Kind kind, bool steam, Quantity quantity)
@@ -361,7 +357,7 @@ std::string Table(const ProcessOptions& options, const ProcessResult& result, co
         out.append(AltitudeUnit(units)).append(")");
     }
     out.append("\n\n");
-    const std::vector<Part> parts = PartsOf(options.kind, result);
+    const std::vector<Part> parts = ProcessStates(options.kind, result);
     out.append("  ");
     AppendPadded(out, "", kLabelWidth);
     for (const Part& part : parts)
@@ -390,7 +386,7 @@ std::string Table(const ProcessOptions& options, const ProcessResult& result, co
             return cell;
         },
         MassFlowUnit(units));
-    const std::vector<Quantity> loads = LoadsOf(options.kind, result, units);
+    const std::vector<Quantity> loads = ProcessLoads(options.kind, result, units);
     if (!loads.empty())
         out.append("\n");
     for (const Quantity& load : loads) {
@@ -420,7 +416,7 @@ std::string Csv(const ProcessOptions& options, const ProcessResult& result)
 {
     const Units units = *options.air.units;
     std::string out = "part,quantity,value,unit\n";
-    for (const Part& part : PartsOf(options.kind, result)) {
+    for (const Part& part : ProcessStates(options.kind, result)) {
         for (Property property : kAllProperties) {
             if (!HasProperty(property, units))
                 continue;
@@ -430,7 +426,7 @@ std::string Csv(const ProcessOptions& options, const ProcessResult& result)
         }
         AppendCsvRow(out, part.key, "dry_air_flow", part.dryAirFlow, true, MassFlowUnit(units));
     }
-    for (const Quantity& load : LoadsOf(options.kind, result, units))
+    for (const Quantity& load : ProcessLoads(options.kind, result, units))
         AppendCsvRow(out, "process", load.key, load.value, true, load.unit);
     return out;
 }
@@ -456,7 +452,7 @@ std::string Json(const ProcessOptions& options, const ProcessResult& result, con
     AppendJsonString(out, ModelName(options.air.model));
     out.push_back(',');
     AppendJsonMember(out, "pressure", pressure.value, true);
-    for (const Part& part : PartsOf(options.kind, result)) {
+    for (const Part& part : ProcessStates(options.kind, result)) {
         out.push_back(',');
         AppendJsonString(out, part.key);
         out.append(":{");
@@ -470,7 +466,7 @@ std::string Json(const ProcessOptions& options, const ProcessResult& result, con
         }
         out.push_back('}');
     }
-    const std::vector<Quantity> loads = LoadsOf(options.kind, result, units);
+    const std::vector<Quantity> loads = ProcessLoads(options.kind, result, units);
     if (!loads.empty()) {
         out.append(",\"loads\":{");
         for (std::size_t i = 0; i < loads.size(); ++i) {
@@ -487,16 +483,6 @@ std::string Json(const ProcessOptions& options, const ProcessResult& result, con
         AppendJsonString(out, status);
     out.append("}\n");
     return out;
-}
-
-std::string FailuresOf(Kind kind, const ProcessResult& result, Units units)
-{
-    return ProcessFailures(kind, result, units);
-}
-
-std::string RefusalText(Kind kind, const ProcessResult& result, Units units)
-{
-    return ProcessRefusal(kind, result, units);
 }
 
 } // namespace
@@ -519,10 +505,10 @@ int RunProcess(std::span<const std::string_view> args)
     const ProcessResult result = Compute(options, {units, options.air.model, pressure.value});
     if (result.refused()) {
         std::fprintf(stderr, "humitrax-cli: process %s: %s\n", name.c_str(),
-                     RefusalText(options.kind, result, units).c_str());
+                     ProcessRefusal(options.kind, result, units).c_str());
         return kExitFailure;
     }
-    const std::string status = FailuresOf(options.kind, result, units);
+    const std::string status = ProcessFailures(options.kind, result, units);
     std::string out;
     switch (options.air.format) {
     case Format::Table: out = Table(options, result, pressure); break;
