@@ -1,10 +1,8 @@
-// What every engine function shares: the unit-flag dispatch, arguments read
-// and never written, the result type, and powers that are run-time calls of
-// the C library's pow.
+// What every engine function shares: the unit-flag dispatch, the result type,
+// and powers that are run-time calls of the C library's pow.
 #include "engine_cases.h"
 
 #include <cmath>
-#include <tuple>
 
 namespace humitrax::testing {
 namespace {
@@ -64,19 +62,6 @@ TEST(PropertyResult, UsedAsANumber)
     });
     EXPECT_EQ(std::get<FailureCause>(asNumber), FailureCause::TypeMismatch);
     EXPECT_STREQ(PropertyFailure(FailureCause::InvalidLogarithm).what(), "invalid-logarithm");
-}
-
-TEST(Arguments, AreNeverWritten)
-{
-    double T = 25.0, p = 101.325, stateVar = 0.5, X = 1000.0;
-    std::int16_t situation = 3, units = 0;
-    (void)interp(X);
-    (void)SatPressure(T, units);
-    (void)Grains(T, p, situation, stateVar);
-    for (StateUnitsFunction f : {&HumidRatio, &Humidity, &DewPoint, &WetBulb, &Volume, &Enthalpy})
-        (void)f(T, p, situation, stateVar, units);
-    EXPECT_EQ(std::make_tuple(T, p, situation, stateVar, units, X),
-              std::make_tuple(25.0, 101.325, std::int16_t{3}, 0.5, std::int16_t{0}, 1000.0));
 }
 
 // The C library's pow, through a pointer the compiler cannot see through.

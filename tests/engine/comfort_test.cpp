@@ -127,7 +127,6 @@ TEST_P(ZoneTable, EndsAreTheCrossingsOfTheLimits)
 INSTANTIATE_TEST_SUITE_P(
     ComfortZone, ZoneTable,
     ::testing::Values(ZoneRow{"summer_0p5clo", 1200, 1.1, 0.5, 0.1, 0.5, -10, 50, Zone::Found},
-                      ZoneRow{"limit_1", 1200, 1.1, 0.5, 0.1, 1.0, -10, 50, Zone::Found},
                       ZoneRow{"clipped_at_tmin_25C", 1200, 1.1, 0.5, 0.1, 0.5, 25, 50, Zone::ClippedAtTmin},
                       ZoneRow{"clipped_at_tmax_26C", 1200, 1.1, 0.5, 0.1, 0.5, -10, 26, Zone::ClippedAtTmax},
                       ZoneRow{"too_cold_up_to_20C", 1200, 1.1, 0.5, 0.1, 0.5, -10, 20, Zone::Empty},
@@ -163,13 +162,9 @@ INSTANTIATE_TEST_SUITE_P(
     ApplicableRange, RangeTable,
     ::testing::Values(RangeRow{"met_0p8_included", &ComfortInput::metabolicRate, 0.8, true},
                       RangeRow{"met_above_4", &ComfortInput::metabolicRate, 4.01, false},
-                      RangeRow{"clo_above_2", &ComfortInput::clothing, 2.01, false},
                       RangeRow{"air_below_10C", &ComfortInput::airTemperature, 9.99, false},
-                      RangeRow{"air_above_30C", &ComfortInput::airTemperature, 30.01, false},
                       RangeRow{"radiant_40C_included", &ComfortInput::meanRadiantTemperature, 40, true},
-                      RangeRow{"radiant_below_10C", &ComfortInput::meanRadiantTemperature, 9.99, false},
                       RangeRow{"air_speed_above_1", &ComfortInput::airSpeed, 1.01, false},
-                      RangeRow{"vapour_2700Pa_included", &ComfortInput::vapourPressure, 2700, true},
                       RangeRow{"vapour_above_2700Pa", &ComfortInput::vapourPressure, 2701, false},
                       RangeRow{"nan_air", &ComfortInput::airTemperature, std::nan(""), false}),
     RowName<RangeRow>);
@@ -208,12 +203,8 @@ INSTANTIATE_TEST_SUITE_P(
     Refused, RefusedTable,
     ::testing::Values(
         RefusedRow{"nan_air", PmvWith(&ComfortInput::airTemperature, kNaN), kInvalid},
-        RefusedRow{"infinite_radiant", PmvWith(&ComfortInput::meanRadiantTemperature, std::numeric_limits<double>::infinity()), kInvalid},
         RefusedRow{"below_absolute_zero", PmvWith(&ComfortInput::airTemperature, -273.5), kInvalid},
         RefusedRow{"negative_air_speed", PmvWith(&ComfortInput::airSpeed, -0.1), kInvalid},
-        RefusedRow{"negative_vapour_pressure", PmvWith(&ComfortInput::vapourPressure, -1), kInvalid},
-        RefusedRow{"negative_metabolic_rate", PmvWith(&ComfortInput::metabolicRate, -1), kInvalid},
-        RefusedRow{"negative_clothing", PmvWith(&ComfortInput::clothing, -0.1), kInvalid},
         RefusedRow{"negative_external_work", PmvWith(&ComfortInput::externalWork, -0.1), kInvalid},
         RefusedRow{"work_above_metabolic_rate", PmvWith(&ComfortInput::externalWork, 1.3), kInvalid},
         // Doubles near 1e8 lie 1.5e-8 apart: the 1e-9 K bracket cannot be met.

@@ -31,20 +31,14 @@ INSTANTIATE_TEST_SUITE_P(
     InvalidSituation, FailureTable,
     ::testing::Values(
         FailureRow{"HumidRatio_SI_0", [] { return HumidRatioSI(25, kAtm, 0, 0.5); }, "text 'error'"},
-        FailureRow{"HumidRatio_IP_5", [] { return HumidRatio(77, 14.696, 5, 0.5, kIP); }, "text 'error'"},
         FailureRow{"Humidity_SI_empty", [] { return HumiditySI(25, kAtm, 7, 0.5); }, "empty"},
         FailureRow{"Humidity_SI_below_reference", [] { return HumiditySI(-1, kAtm, 7, 0.5); }, kOutOfRange},
-        FailureRow{"Humidity_IP_empty", [] { return Humidity(77, 14.696, 7, 0.5, kIP); }, "empty"},
         FailureRow{"DewPoint_IP_text", [] { return DewPoint(77, 14.696, 0, 0.5, kIP); },
                    "text 'ERROR: Situation must be 1,2,3 or 4'"},
         FailureRow{"DewPoint_SI_flag_text", [] { return DewPoint(77, 14.696, -1, 0.5, kSIFlag); }, kInvalidSituation},
-        FailureRow{"DewPointSI_text", [] { return DewPointSI(25, kAtm, 5, 0.5); }, kInvalidSituation},
         FailureRow{"WetBulb_IP_same_text_as_SI", [] { return WetBulb(77, 14.696, 0, 0.5, kIP); }, kInvalidSituation},
-        FailureRow{"WetBulbSI_text", [] { return WetBulbSI(25, kAtm, 5, 0.5); }, kInvalidSituation},
         FailureRow{"Volume_SI_fails", [] { return VolumeSI(25, kAtm, 5, 0.5); }, kTypeMismatch},
-        FailureRow{"Volume_IP_fails", [] { return Volume(77, 14.696, 0, 0.5, kIP); }, kTypeMismatch},
         FailureRow{"Enthalpy_SI_fails", [] { return EnthalpySI(25, kAtm, 0, 0.5); }, kTypeMismatch},
-        FailureRow{"Enthalpy_IP_fails", [] { return Enthalpy(77, 14.696, 5, 0.5, kIP); }, kTypeMismatch},
         FailureRow{"Grains_fails", [] { return Grains(77, 14.696, 5, 0.5); }, kTypeMismatch}),
     RowName<FailureRow>);
 
@@ -52,8 +46,6 @@ INSTANTIATE_TEST_SUITE_P(
     TextsBecomeFailures, FailureTable,
     ::testing::Values(
         FailureRow{"wet_bulb_out_of_saturation_range", [] { return HumidRatioSI(25, kAtm, 1, 250); }, kTypeMismatch},
-        FailureRow{"dew_point_out_of_saturation_range", [] { return HumidRatioSI(25, kAtm, 2, 250); }, kTypeMismatch},
-        FailureRow{"IP_wet_bulb_400F", [] { return HumidRatio(77, 14.696, 1, 400, kIP); }, kTypeMismatch},
         FailureRow{"dry_bulb_out_of_range_with_wet_bulb", [] { return HumidRatioSI(250, kAtm, 1, 20); }, kTypeMismatch},
         FailureRow{"humidity_ratio_ignores_dry_bulb", [] { return HumidRatioSI(250, kAtm, 4, 0.01); }, "number 0.01"},
         FailureRow{"relative_humidity_fails_before_its_tests", [] { return HumiditySI(250, kAtm, 4, 0.01); }, kTypeMismatch},
@@ -71,13 +63,10 @@ INSTANTIATE_TEST_SUITE_P(
                    [] { return HumiditySI(25, kAtm, 4, HumidRatioSI(25, kAtm, 3, 1).AsNumber() * (1 + 1e-10)); },
                    kOutOfRange},
         FailureRow{"SI_below_reference_0C", [] { return HumiditySI(-10, kAtm, 2, -15); }, kOutOfRange},
-        FailureRow{"SI_ratio_below_reference_0C", [] { return HumiditySI(-10, kAtm, 4, 0.001); }, kOutOfRange},
         FailureRow{"SI_just_below_minus_60", [] { return HumiditySI(-60.001, kAtm, 1, -60.002); }, kOutOfRange},
         FailureRow{"negative_ratio_from_wet_bulb", [] { return HumiditySI(-59, kAtm, 1, -60); }, kOutOfRange},
         FailureRow{"given_fraction_tested_as_it_stands", [] { return HumiditySI(25, kAtm, 3, 1 + 1e-13); }, kOutOfRange},
-        FailureRow{"SI_just_below_zero_in_situation_3", [] { return HumiditySI(-1, kAtm, 3, 0.5); }, kOutOfRange},
-        FailureRow{"IP_31_9F_every_situation", [] { return Humidity(31.9, 14.696, 3, 0.5, kIP); }, kOutOfRange},
-        FailureRow{"IP_31_9F_with_wet_bulb", [] { return Humidity(31.9, 14.696, 1, 30, kIP); }, kOutOfRange}),
+        FailureRow{"IP_31_9F_every_situation", [] { return Humidity(31.9, 14.696, 3, 0.5, kIP); }, kOutOfRange}),
     RowName<FailureRow>);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -90,8 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"volume_at_zero_pressure", [] { return VolumeSI(25, 0, 4, 0.01); }, "failure division-by-zero"},
         FailureRow{"vapour_pressure_equal_to_pressure", [] { return HumidRatioSI(25, SatPressureSI(25).AsNumber(), 3, 1); },
                    "failure division-by-zero"},
-        FailureRow{"huge_pressure_overflows_volume", [] { return VolumeSI(25, 1e307, 4, 0.01); }, "failure overflow"},
-        FailureRow{"huge_ratio_overflows_enthalpy", [] { return EnthalpySI(25, kAtm, 4, 1e307); }, "failure overflow"}),
+        FailureRow{"huge_pressure_overflows_volume", [] { return VolumeSI(25, 1e307, 4, 0.01); }, "failure overflow"}),
     RowName<FailureRow>);
 
 } // namespace
