@@ -68,7 +68,10 @@ restore_all() {
 }
 trap restore_all EXIT INT TERM
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHUMITRAX_WERROR=OFF >/dev/null || exit 2
+# ccache, when installed, makes the rebuild after each restore nearly free.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHUMITRAX_WERROR=OFF "${launcher[@]}" >/dev/null || exit 2
 mkdir -p "$build/backup"
 echo "Building and testing the unchanged tree..."
 if ! cmake --build "$build" --parallel "$(nproc)" >/dev/null || ! ctest --test-dir "$build" --parallel "$(nproc)" --timeout 300 >/dev/null; then
