@@ -6,6 +6,7 @@
 #include "checked.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -36,15 +37,62 @@ constexpr double kSaturatedSlack = 1e-12;
 /// p·(1 − 10^−k), k = 1 … kBoilingSteps: the first where the relation exceeds W.
 constexpr int kBoilingSteps = 8;
 
-/// The dew point of pw, pw known to lie in the range's pressures.
-double InvertSaturation(const System& s, bool si, double pw)
+/// Nodes of the saturation curve, every 10 K (18 °F) over the range with the
+/// triple point added, and ln(pws) at each: the dew-point search starts from
+/// the chord between the two nodes around ln(pw), and the range's ends are
+/// tested against the outer nodes. Formed once per unit system.
+struct SaturationNodes {
+    static constexpr int kIceSteps = 10;   ///< lowest to freezing, ice throughout
+    static constexpr int kWaterSteps = 20; ///< freezing to highest
+    static constexpr int kCount = kIceSteps + 1 + 1 + kWaterSteps;
+    std::array<double, kCount> t{};
+    std::array<double, kCount> lnP{};
+    double lowestP = 0.0;
+    double highestP = 0.0;
+};
+
+SaturationNodes MakeNodes(const System& s, bool si)
 {
-    // SatPressure(lo) < pw < SatPressure(hi) throughout. ln(pws) is close to
-    // linear in 1/T, so each Newton step is taken in 1/T; a step that leaves
+    SaturationNodes nodes;
+    const double step = (s.freezing - s.lowest) / SaturationNodes::kIceSteps;
+    int i = 0;
+    for (int k = 0; k <= SaturationNodes::kIceSteps; ++k)
+        nodes.t[static_cast<std::size_t>(i++)] = s.lowest + k * step;
+    nodes.t[static_cast<std::size_t>(i++)] = s.triplePoint;
+    for (int k = 1; k <= SaturationNodes::kWaterSteps; ++k)
+        nodes.t[static_cast<std::size_t>(i++)] = s.freezing + k * step;
+    for (std::size_t j = 0; j < nodes.t.size(); ++j)
+        nodes.lnP[j] = std::log(SatPressure(nodes.t[j], si));
+    nodes.lowestP = SatPressure(s.lowest, si);
+    nodes.highestP = SatPressure(s.highest, si);
+    return nodes;
+}
+
+const SaturationNodes& NodesOf(bool si)
+{
+    static const SaturationNodes kSINodes = MakeNodes(kSI, true);
+    static const SaturationNodes kInchPoundNodes = MakeNodes(kInchPound, false);
+    return si ? kSINodes : kInchPoundNodes;
+}
+
+/// The dew point of pw, pw known to lie in the range's pressures, lnPw its log.
+double InvertSaturation(const System& s, bool si, double pw, double lnPw)
+{
+    // SatPressure(lo) <= pw <= SatPressure(hi) throughout. ln(pws) is close to
+    // linear in 1/T, so the start is the chord between the nodes around pw in
+    // (1/T, ln pws), and each Newton step is taken in 1/T; a step that leaves
     // the bracket is replaced by halving it.
-    double lo = s.lowest;
-    double hi = s.highest;
-    double t = s.triplePoint; // both branches meet here
+    const SaturationNodes& nodes = NodesOf(si);
+    const auto above = std::upper_bound(nodes.lnP.begin() + 1, nodes.lnP.end() - 1, lnPw);
+    const auto j = static_cast<std::size_t>(above - nodes.lnP.begin());
+    double lo = nodes.t[j - 1];
+    double hi = nodes.t[j];
+    const double inverseLo = 1.0 / (lo + s.offset);
+    const double inverseHi = 1.0 / (hi + s.offset);
+    const double share = (lnPw - nodes.lnP[j - 1]) / (nodes.lnP[j] - nodes.lnP[j - 1]);
+    double t = 1.0 / (inverseLo + share * (inverseHi - inverseLo)) - s.offset;
+    if (!(t >= lo && t <= hi))
+        t = lo + 0.5 * (hi - lo);
     for (int step = 0; step < kMaxDewPointSteps; ++step) {
         const double pws = SatPressure(t, si);
         if (pws == pw)
@@ -145,10 +193,12 @@ using detail::Num;
 double DewPoint(double pw, bool si)
 {
     const detail::System& s = detail::SystemOf(si);
-    (void)humitrax::detail::Log(pw); // not positive: InvalidLogarithm; NaN: InvalidOperation
-    if (!(pw >= SatPressure(s.lowest, si) && pw <= SatPressure(s.highest, si)))
+    // Not positive: InvalidLogarithm; NaN: InvalidOperation.
+    const double lnPw = humitrax::detail::Log(pw).v;
+    const detail::SaturationNodes& nodes = detail::NodesOf(si);
+    if (!(pw >= nodes.lowestP && pw <= nodes.highestP))
         humitrax::detail::Fail(FailureCause::TypeMismatch);
-    return detail::InvertSaturation(s, si, pw);
+    return detail::InvertSaturation(s, si, pw, lnPw);
 }
 
 double WetBulb(double t, double W, double p, bool si) { return WetBulb(t, W, p, si, std::nullopt); }
