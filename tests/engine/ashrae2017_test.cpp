@@ -166,6 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
     Ashrae2017, Ashrae2017RoundTrip,
     ::testing::Values(
         RoundTripRow{"dew_SI_minus90_frost", kSI, -90, kNaN, 0}, RoundTripRow{"dew_SI_195", kSI, 195, kNaN, 0},
+        RoundTripRow{"dew_SI_on_a_node", kSI, 30, kNaN, 0}, RoundTripRow{"dew_IP_highest", kIPUnits, 392, kNaN, 0},
         RoundTripRow{"dew_SI_below_triple_point", kSI, 0.0099, kNaN, 0},
         RoundTripRow{"dew_SI_triple_point", kSI, 0.01, kNaN, 0},
         RoundTripRow{"dew_IP_20_frost", kIPUnits, 20, kNaN, 0},
