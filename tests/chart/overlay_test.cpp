@@ -210,13 +210,16 @@ ChartProcess Read(const QByteArray& json)
 
 // An air handler: outdoor and return air mixed, cooled by a coil with its
 // apparatus dew point, reheated. The states the processes share are marked
-// once; one arrow per step, a dashed line to the apparatus dew point.
-TEST(Processes, ChainShareTheirStates)
+// once after the states marked already; one arrow per step, a dashed line to
+// the apparatus dew point. On a 1200 × 800 page their labels keep clear of
+// each other, of the curves' labels and of the arrows.
+TEST(Processes, ChainShareTheirStatesAndKeepTheirLabelsClear)
 {
-    const DataPoint outdoor{32.0, 0.0155}, room{24.0, 0.0093}, mixed{26.0, 0.0109}, coiled{12.4, 0.0081},
-        supply{20.0, 0.0081};
+    const DataPoint outdoor{32.0, 0.01552}, room{24.0, 0.0093}, mixed{26.02, 0.010853}, coiled{12.42, 0.00811},
+        supply{18.0, 0.00811};
     ChartContent content = ContentFor(DefaultSettings(true));
-    content.marked.push_back({"25,rh=50", {}});
+    content.marked.push_back({"5,rh=50", std::get<StateProperties>(DescribeState(
+                                             {5.0, Condition::RelativeHumidity, 50.0, {}}, content.settings))});
     const std::vector<std::string> notes = AddProcesses(
         content, {Read(ProcessJson("mix", {{"first", outdoor}, {"second", room}, {"mixed", mixed}})),
                   Read(ProcessJson("coil", {{"entering", mixed}, {"leaving", coiled}},
@@ -242,21 +245,9 @@ TEST(Processes, ChainShareTheirStates)
         lines.emplace_back(line.from, line.to, line.dashed);
     EXPECT_EQ(lines, (std::vector<std::tuple<std::size_t, std::size_t, bool>>{
                          {1, 3, false}, {2, 3, false}, {3, 4, false}, {4, 5, true}, {4, 6, false}}));
-}
 
-// On a 1200 × 800 page the air handler's labels keep clear of each other, of
-// the curves' labels and of the arrows.
-TEST(Processes, LabelsKeepClearOfEachOtherAndOfTheArrows)
-{
-    const DataPoint outdoor{32.0, 0.01552}, room{24.0, 0.0093}, mixed{26.02, 0.010853}, coiled{12.42, 0.00811},
-        supply{18.0, 0.00811};
-    ChartContent content = ContentFor(DefaultSettings(true));
-    AddProcesses(content, {Read(ProcessJson("mix", {{"first", outdoor}, {"second", room}, {"mixed", mixed}})),
-                           Read(ProcessJson("coil", {{"entering", mixed}, {"leaving", coiled}},
-                                            ",\"loads\":{\"apparatus_dew_point\":10}")),
-                           Read(ProcessJson("heat", {{"entering", coiled}, {"leaving", supply}}))});
     const ChartLayout layout = LayOutChart(content, QSizeF(1200.0, 800.0));
-    ASSERT_EQ(layout.stateLabels.size(), 6u);
+    ASSERT_EQ(layout.stateLabels.size(), 7u);
     ASSERT_EQ(layout.arrows.size(), 5u);
     std::vector<PlacedLabel> others = layout.curveLabels;
     for (const PlacedLabel& label : layout.stateLabels) {
