@@ -1,8 +1,11 @@
-// Charts the tests draw: both unit systems, sea level and altitude, default
-// and narrow ranges.
+// Charts the tests draw: both unit systems and both models, sea level and
+// altitude, default and narrow ranges; and a property of a point on them by
+// the state layer.
 #pragma once
 
 #include "chart_model.h"
+
+#include "humitrax/state.h"
 
 #include <ostream>
 #include <string>
@@ -21,9 +24,11 @@ inline void PrintTo(const SettingsRow& row, std::ostream* out) { *out << row.nam
 inline std::vector<SettingsRow> SettingsRows()
 {
     ChartSettings altitude = DefaultSettings(true);
+    altitude.model = Model::Ashrae2017;
     altitude.altitude = 2000.0;
-    altitude.pressure = PressureAtAltitude(2000.0, true);
+    altitude.pressure = PressureAtAltitude(2000.0, true, Model::Ashrae2017);
     ChartSettings hot = DefaultSettings(false);
+    hot.model = Model::Ashrae2017;
     hot.tMin = 60.0;
     hot.tMax = 110.0;
     hot.wMax = 0.05;
@@ -33,11 +38,24 @@ inline std::vector<SettingsRow> SettingsRows()
     cold.wMax = 0.008;
     return {{"SiSeaLevel", DefaultSettings(true)},
             {"InchPoundSeaLevel", DefaultSettings(false)},
-            {"SiAt2000Metres", altitude},
-            {"InchPoundHotAndHumid", hot},
+            {"SiAt2000MetresAshrae2017", altitude},
+            {"InchPoundHotAndHumidAshrae2017", hot},
             {"SiCold", cold}};
 }
 
 inline std::string RowName(const SettingsRow& row) { return row.name; }
+
+// A property of the state at `point` by the state layer, under the chart's
+// model and pressure; its reason when it has no value.
+inline Cell PropertyAt(const ChartSettings& settings, const DataPoint& point, Property property)
+{
+    return ComputeState({settings.si ? Units::SI : Units::InchPound, point.t, settings.pressure,
+                         Condition::HumidityRatio, point.w, settings.model})[property];
+}
+
+inline double SaturationAt(const ChartSettings& settings, double t)
+{
+    return PropertyAt(settings, {t, 0.0}, Property::SaturationHumidityRatio).value;
+}
 
 } // namespace humitrax::chart::testing

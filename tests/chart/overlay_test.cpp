@@ -1,6 +1,7 @@
 // What the chart draws over its curves: the comfort zone against ISO 7730's
 // vote, a user's zone against the curves its edges follow, and processes read
 // from their JSON and joined into marked states and arrows.
+#include "chart_settings_rows.h"
 #include "process_json.h"
 
 #include "humitrax/comfort.h"
@@ -19,19 +20,8 @@
 namespace humitrax::chart {
 namespace {
 
-// A property of the state at (t, w) by the state layer, under the chart's
-// model and pressure.
-double PropertyAt(const ChartSettings& settings, const DataPoint& point, Property property)
-{
-    const StateResult state = ComputeState({settings.si ? Units::SI : Units::InchPound, point.t, settings.pressure,
-                                            Condition::HumidityRatio, point.w, settings.model});
-    return state[property].value;
-}
-
-double SaturationAt(const ChartSettings& settings, double t)
-{
-    return PropertyAt(settings, {t, 0.0}, Property::SaturationHumidityRatio);
-}
+using testing::PropertyAt;
+using testing::SaturationAt;
 
 struct ComfortRow {
     std::string name;
@@ -91,7 +81,7 @@ TEST_P(ComfortZoneTest, OutlineHasAVoteOfHalfUnlessCut)
         if (point.w >= saturation * (1.0 - 1e-7) || point.t == settings.tMin || point.t == settings.tMax)
             continue;
         const double celsius = settings.si ? point.t : (point.t - 32.0) / 1.8;
-        const double pascals = PropertyAt(settings, point, Property::VapourPressure) *
+        const double pascals = PropertyAt(settings, point, Property::VapourPressure).value *
                                (settings.si ? 1000.0 : 6894.757293168361);
         const double pmv =
             comfort::Pmv({celsius, celsius, row.airSpeed, pascals, row.met, row.clo}).pmv;
@@ -148,7 +138,7 @@ TEST_P(UserZoneTest, CurvedEdgesLieOnTheirCurve)
                                         [&](const StateInput& c) { return c.dryBulb == point.t; });
         if (corner)
             continue;
-        const double value = PropertyAt(settings, point, row.along);
+        const double value = PropertyAt(settings, point, row.along).value;
         EXPECT_TRUE(std::any_of(row.values.begin(), row.values.end(),
                                 [&](double v) { return std::fabs(value - v) <= row.tolerance; }))
             << point.t << " has " << value;

@@ -4,7 +4,7 @@
 #include "chart_painter.h"
 #include "chart_settings_rows.h"
 
-#include "humitrax/psychrometrics.h"
+#include "humitrax/state.h"
 
 #include <QImage>
 #include <QPainter>
@@ -48,11 +48,6 @@ QColor DarkestAround(const QImage& image, const QPointF& at)
     return darkest;
 }
 
-double SaturationByEngine(const ChartSettings& settings, double t)
-{
-    return HumidRatio(t, settings.pressure, kRelativeHumidityGiven, 1.0, settings.unitsFlag()).AsNumber();
-}
-
 // Dry bulb from the plot's left edge to its right, humidity ratio from its
 // bottom edge up to its top, in proportion.
 TEST(Axes, MapTheRangeOntoThePlot)
@@ -81,7 +76,7 @@ TEST_P(SaturationDrawnTest, LineIsPaintedThroughTheEnginesPoints)
     int checked = 0;
     for (int k = 1; k <= 7; ++k) {
         const double t = settings.tMin + (settings.tMax - settings.tMin) * k / 8.0;
-        const double w = SaturationByEngine(settings, t);
+        const double w = testing::SaturationAt(settings, t);
         if (w > 0.95 * settings.wMax || w < 0.02 * settings.wMax)
             continue;
         const QColor color = DarkestAround(image, layout.axes.ToDevice({t, w}));
@@ -125,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 {25.0, Condition::RelativeHumidity, 55.0, {}}}}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
-// Each state is marked at the engine's humidity ratio for it; the labels
+// Each state is marked at the state layer's humidity ratio for it; the labels
 // neither overlap nor leave the plot.
 TEST_P(LabelsTest, MarkersAtTheEnginesPointsLabelsClear)
 {
@@ -136,13 +131,9 @@ TEST_P(LabelsTest, MarkersAtTheEnginesPointsLabelsClear)
         const auto described = DescribeState(state, settings);
         ASSERT_TRUE(std::holds_alternative<StateProperties>(described)) << std::get<std::string>(described);
         content.marked.push_back({"state", std::get<StateProperties>(described)});
-        const bool rh = state.condition == Condition::RelativeHumidity;
-        const std::int16_t situation = state.condition == Condition::WetBulb    ? kWetBulbGiven
-                                       : state.condition == Condition::DewPoint ? kDewPointGiven
-                                       : rh                                     ? kRelativeHumidityGiven
-                                                                                : kHumidityRatioGiven;
-        const double w = HumidRatio(state.dryBulb, settings.pressure, situation, rh ? state.value / 100.0 : state.value,
-                                    settings.unitsFlag()).AsNumber();
+        const double w = ComputeState({settings.si ? Units::SI : Units::InchPound, state.dryBulb, settings.pressure,
+                                       state.condition, state.value, settings.model})[Property::HumidityRatio]
+                             .value;
         EXPECT_EQ(content.marked.back().properties.at.t, state.dryBulb);
         EXPECT_NEAR(content.marked.back().properties.at.w, w, 1e-12) << state.dryBulb;
     }
