@@ -20,11 +20,13 @@ def weather():
     }, index=pd.Index(["06:00", "12:00", "18:00", "24:00"], name="time"))
 
 
-def test_frame_adds_the_properties_after_its_own_columns():
+@pytest.mark.parametrize("model", ["calculator", "ashrae2017"])
+def test_frame_adds_the_properties_after_its_own_columns(model):
     df = weather()
-    out = humitrax.frame(df, threads=1)
+    out = humitrax.frame(df, threads=1, model=model)
     pd.testing.assert_frame_equal(df, weather())  # left unchanged
-    expected = humitrax.state(df["dry_bulb"], pressure=df["pressure"], relative_humidity=df["relative_humidity"])
+    expected = humitrax.state(df["dry_bulb"], pressure=df["pressure"], relative_humidity=df["relative_humidity"],
+                              model=model)
     assert list(out.columns) == list(df.columns) + [name for name in expected if name not in df.columns]
     assert out.index.equals(df.index)
     for name, values in expected.items():
