@@ -23,24 +23,15 @@ inline void PrintTo(const SettingsRow& row, std::ostream* out) { *out << row.nam
 
 inline std::vector<SettingsRow> SettingsRows()
 {
-    ChartSettings altitude = DefaultSettings(true);
-    altitude.model = Model::Ashrae2017;
-    altitude.altitude = 2000.0;
-    altitude.pressure = PressureAtAltitude(2000.0, true, Model::Ashrae2017);
-    ChartSettings hot = DefaultSettings(false);
-    hot.model = Model::Ashrae2017;
-    hot.tMin = 60.0;
-    hot.tMax = 110.0;
-    hot.wMax = 0.05;
-    ChartSettings cold = DefaultSettings(true);
-    cold.tMin = -40.0;
-    cold.tMax = 10.0;
-    cold.wMax = 0.008;
     return {{"SiSeaLevel", DefaultSettings(true)},
             {"InchPoundSeaLevel", DefaultSettings(false)},
-            {"SiAt2000MetresAshrae2017", altitude},
-            {"InchPoundHotAndHumidAshrae2017", hot},
-            {"SiCold", cold}};
+            {"SiAt2000MetresAshrae2017",
+             {.model = Model::Ashrae2017, .pressure = PressureAtAltitude(2000.0, true, Model::Ashrae2017),
+              .altitude = 2000.0}},
+            {"InchPoundHotAndHumidAshrae2017",
+             {.si = false, .model = Model::Ashrae2017, .pressure = 14.696, .altitude = {}, .tMin = 60.0, .tMax = 110.0,
+              .wMax = 0.05}},
+            {"SiCold", {.altitude = {}, .tMin = -40.0, .tMax = 10.0, .wMax = 0.008}}};
 }
 
 inline std::string RowName(const SettingsRow& row) { return row.name; }

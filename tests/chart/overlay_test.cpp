@@ -32,15 +32,6 @@ struct ComfortRow {
     bool empty; ///< no part of the zone in the drawn range
 };
 
-ChartSettings Modified(ChartSettings settings, Model model, double pressure, double tMin, double tMax)
-{
-    settings.model = model;
-    settings.pressure = pressure;
-    settings.tMin = tMin;
-    settings.tMax = tMax;
-    return settings;
-}
-
 class ComfortZoneTest : public ::testing::TestWithParam<ComfortRow> {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -49,13 +40,11 @@ INSTANTIATE_TEST_SUITE_P(
         ComfortRow{"SiSummerOffice", DefaultSettings(true), 1.1, 0.5, 0.1, false},
         ComfortRow{"InchPoundWinter", DefaultSettings(false), 1.0, 1.0, 0.2, false},
         ComfortRow{"Ashrae2017At2000Metres",
-                   Modified(DefaultSettings(true), Model::Ashrae2017, PressureAtAltitude(2000.0, true), -10.0, 50.0),
+                   {.model = Model::Ashrae2017, .pressure = PressureAtAltitude(2000.0, true), .altitude = {}},
                    1.2, 0.6, 0.1, false},
         // The range's left end cuts the zone's cool side off.
-        ComfortRow{"CutByTheRange", Modified(DefaultSettings(true), Model::Calculator, 101.325, 25.0, 40.0), 1.1,
-                   0.5, 0.1, false},
-        ComfortRow{"OutOfRange", Modified(DefaultSettings(true), Model::Calculator, 101.325, 35.0, 50.0), 1.1, 0.5,
-                   0.1, true}),
+        ComfortRow{"CutByTheRange", {.altitude = {}, .tMin = 25.0, .tMax = 40.0}, 1.1, 0.5, 0.1, false},
+        ComfortRow{"OutOfRange", {.altitude = {}, .tMin = 35.0, .tMax = 50.0}, 1.1, 0.5, 0.1, true}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
 // Every point lies at or below saturation; where neither saturation nor the
