@@ -1,6 +1,7 @@
-// humitrax-cli chart as a user runs it: the files it writes, and what gets a
-// message, its exit status and no file: a point the engine cannot place (1),
-// bad input (2), an output that cannot be written (3).
+// humitrax-cli chart as a user runs it: the files it writes (whole or not at
+// all, through a link to the file it leads to), and what gets a message, its
+// exit status and no file: a point the engine cannot place (1), bad input
+// (2), an output that cannot be written (3).
 #include "run_cli.h"
 
 #include "chart_painter.h"
@@ -81,7 +82,6 @@ const std::string kWeatherFile =
 INSTANTIATE_TEST_SUITE_P(
     Charts, DrawnTest,
     ::testing::Values(
-        DrawnRow{"Default", {}, "", "", {kTitle + "101.325 kPa, SI units</title>"}},
         DrawnRow{"InchPoundAtAltitude", {"--units", "ip", "--altitude", "5000"}, "", "",
                  {kTitle + "5000 ft altitude"}},
         DrawnRow{"SiPressureWithPoints",

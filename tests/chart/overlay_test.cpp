@@ -93,24 +93,18 @@ class UserZoneTest : public ::testing::TestWithParam<ZoneRow> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Zones, UserZoneTest,
-    ::testing::Values(ZoneRow{"RelativeHumidityBand",
-                              true,
+    ::testing::Values(ZoneRow{"RelativeHumidityBand", true,
                               {{20.0, Condition::RelativeHumidity, 30.0, {}},
                                {26.0, Condition::RelativeHumidity, 30.0, {}},
                                {26.0, Condition::RelativeHumidity, 60.0, {}},
                                {20.0, Condition::RelativeHumidity, 60.0, {}}},
-                              Property::RelativeHumidity,
-                              {30.0, 60.0},
-                              1e-9},
+                              Property::RelativeHumidity, {30.0, 60.0}, 1e-9},
                       // The edge back from the dew-point corner is straight.
-                      ZoneRow{"InchPoundWetBulbEdge",
-                              false,
+                      ZoneRow{"InchPoundWetBulbEdge", false,
                               {{75.0, Condition::WetBulb, 60.0, {}},
                                {95.0, Condition::WetBulb, 60.0, {}},
                                {95.0, Condition::DewPoint, 40.0, {}}},
-                              Property::WetBulb,
-                              {60.0},
-                              1e-4}),
+                              Property::WetBulb, {60.0}, 1e-4}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
 // Between the corners, every point lies on the curve of its edge: the edges
