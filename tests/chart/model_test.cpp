@@ -22,23 +22,6 @@ class CurvesTest : public ::testing::TestWithParam<SettingsRow> {};
 INSTANTIATE_TEST_SUITE_P(Charts, CurvesTest, ::testing::ValuesIn(testing::SettingsRows()),
                          [](const auto& rowInfo) { return testing::RowName(rowInfo.param); });
 
-// The property each family's curves are drawn at, in its unit.
-Property PropertyOf(Family family)
-{
-    switch (family) {
-    case Family::Saturation:
-    case Family::RelativeHumidity:
-        return Property::RelativeHumidity;
-    case Family::WetBulb:
-        return Property::WetBulb;
-    case Family::Enthalpy:
-        return Property::Enthalpy;
-    case Family::Volume:
-        break;
-    }
-    return Property::SpecificVolume;
-}
-
 // Each point lies in the range, at or below saturation, and carries its
 // curve's value read back by the state layer under the chart's model. The
 // curves are smooth on any page: neighbouring points at most a 600th of the
@@ -56,7 +39,11 @@ TEST_P(CurvesTest, PointsLieOnTheirCurveInTheRange)
                                 curve.value == (settings.si ? 0.0 : 32.0);
         const bool humidity = curve.family == Family::Saturation || curve.family == Family::RelativeHumidity;
         const double value = humidity ? 100.0 * curve.value : curve.value;
-        const double tolerance = humidity                             ? 1e-7
+        const Property property = humidity                           ? Property::RelativeHumidity
+                                  : curve.family == Family::WetBulb  ? Property::WetBulb
+                                  : curve.family == Family::Enthalpy ? Property::Enthalpy
+                                                                     : Property::SpecificVolume;
+        const double tolerance = humidity                          ? 1e-7
                                  : curve.family == Family::WetBulb ? 1e-4
                                  : curve.family == Family::Volume  ? 1e-12
                                                                    : 1e-9;
@@ -69,7 +56,7 @@ TEST_P(CurvesTest, PointsLieOnTheirCurveInTheRange)
                 const double saturation = SaturationAt(settings, point.t);
                 EXPECT_LE(point.w, saturation + 1e-12 + 1e-9 * saturation) << "at " << point.t;
                 // The calculator's relative humidity is not defined below 0 °C or 32 °F.
-                const Cell cell = PropertyAt(settings, point, PropertyOf(curve.family));
+                const Cell cell = PropertyAt(settings, point, property);
                 if (!cell.present || iceOrWater)
                     continue;
                 EXPECT_NEAR(cell.value, value, tolerance) << static_cast<int>(curve.family) << " at " << point.t;
