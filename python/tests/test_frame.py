@@ -20,11 +20,13 @@ def weather():
     }, index=pd.Index(["06:00", "12:00", "18:00", "24:00"], name="time"))
 
 
-def test_frame_adds_the_properties_after_its_own_columns():
+@pytest.mark.parametrize("model", ["calculator", "ashrae2017"])
+def test_frame_adds_the_properties_after_its_own_columns(model):
     df = weather()
-    out = humitrax.frame(df, threads=1)
+    out = humitrax.frame(df, threads=1, model=model)
     pd.testing.assert_frame_equal(df, weather())  # left unchanged
-    expected = humitrax.state(df["dry_bulb"], pressure=df["pressure"], relative_humidity=df["relative_humidity"])
+    expected = humitrax.state(df["dry_bulb"], pressure=df["pressure"], relative_humidity=df["relative_humidity"],
+                              model=model)
     assert list(out.columns) == list(df.columns) + [name for name in expected if name not in df.columns]
     assert out.index.equals(df.index)
     for name, values in expected.items():
@@ -32,24 +34,18 @@ def test_frame_adds_the_properties_after_its_own_columns():
     assert list(out["status"]) == ["", "", "relative_humidity: not a number", "relative_humidity: above 100 %"]
 
 
-def test_column_names_are_arguments_and_the_given_columns_are_kept():
+# given names the property or its column.
+@pytest.mark.parametrize("given", ["dew_point", "dp"])
+def test_column_names_are_arguments_and_the_given_columns_are_kept(given):
     df = pd.DataFrame({"T": [20.0, 25.0], "alt": [0, 1500], "dp": pd.array([10.0, None], dtype="Float64"),
                        "relative_humidity": [1.0, 2.0]})
-    out = humitrax.frame(df, dry_bulb="T", altitude="alt", dew_point="dp", given="dew_point", units="si")
+    out = humitrax.frame(df, dry_bulb="T", altitude="alt", dew_point="dp", given=given, units="si")
     expected = humitrax.state([20.0, 25.0], altitude=[0, 1500], dew_point=[10.0, np.nan])
     assert list(out.columns[:4]) == ["T", "alt", "dp", "relative_humidity"]
     assert list(out["relative_humidity"]) == [1.0, 2.0]  # the frame's own, not computed
     np.testing.assert_array_equal(out["wet_bulb"], expected["wet_bulb"])
     np.testing.assert_array_equal(out["pressure"], expected["pressure"])
     assert list(out["status"]) == ["", "dew_point: not a number"]
-
-
-@pytest.mark.parametrize("given", ["humidity_ratio", "W"])
-def test_given_picks_one_of_several_condition_columns(given):
-    df = pd.DataFrame({"dry_bulb": [25.0], "pressure": [101.325], "W": [0.01], "wet_bulb": [15.0]})
-    out = humitrax.frame(df, humidity_ratio="W", given=given)
-    assert out["relative_humidity"][0] == humitrax.state(25.0, pressure=101.325, humidity_ratio=0.01)["relative_humidity"]
-    assert out["wet_bulb"][0] == 15.0
 
 
 def test_an_empty_frame_gives_the_columns_and_dtypes_of_a_full_one():

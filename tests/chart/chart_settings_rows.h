@@ -1,8 +1,11 @@
-// Charts the tests draw: both unit systems, sea level and altitude, default
-// and narrow ranges.
+// Charts the tests draw: both unit systems and both models, sea level and
+// altitude, default and narrow ranges; and a property of a point on them by
+// the state layer.
 #pragma once
 
 #include "chart_model.h"
+
+#include "humitrax/state.h"
 
 #include <ostream>
 #include <string>
@@ -20,24 +23,30 @@ inline void PrintTo(const SettingsRow& row, std::ostream* out) { *out << row.nam
 
 inline std::vector<SettingsRow> SettingsRows()
 {
-    ChartSettings altitude = DefaultSettings(true);
-    altitude.altitude = 2000.0;
-    altitude.pressure = PressureAtAltitude(2000.0, true);
-    ChartSettings hot = DefaultSettings(false);
-    hot.tMin = 60.0;
-    hot.tMax = 110.0;
-    hot.wMax = 0.05;
-    ChartSettings cold = DefaultSettings(true);
-    cold.tMin = -40.0;
-    cold.tMax = 10.0;
-    cold.wMax = 0.008;
     return {{"SiSeaLevel", DefaultSettings(true)},
             {"InchPoundSeaLevel", DefaultSettings(false)},
-            {"SiAt2000Metres", altitude},
-            {"InchPoundHotAndHumid", hot},
-            {"SiCold", cold}};
+            {"SiAt2000MetresAshrae2017",
+             {.model = Model::Ashrae2017, .pressure = PressureAtAltitude(2000.0, true, Model::Ashrae2017),
+              .altitude = 2000.0}},
+            {"InchPoundHotAndHumidAshrae2017",
+             {.si = false, .model = Model::Ashrae2017, .pressure = 14.696, .altitude = {}, .tMin = 60.0, .tMax = 110.0,
+              .wMax = 0.05}},
+            {"SiCold", {.altitude = {}, .tMin = -40.0, .tMax = 10.0, .wMax = 0.008}}};
 }
 
 inline std::string RowName(const SettingsRow& row) { return row.name; }
+
+// A property of the state at `point` by the state layer, under the chart's
+// model and pressure; its reason when it has no value.
+inline Cell PropertyAt(const ChartSettings& settings, const DataPoint& point, Property property)
+{
+    return ComputeState({settings.si ? Units::SI : Units::InchPound, point.t, settings.pressure,
+                         Condition::HumidityRatio, point.w, settings.model})[property];
+}
+
+inline double SaturationAt(const ChartSettings& settings, double t)
+{
+    return PropertyAt(settings, {t, 0.0}, Property::SaturationHumidityRatio).value;
+}
 
 } // namespace humitrax::chart::testing

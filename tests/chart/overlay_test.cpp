@@ -1,6 +1,7 @@
 // What the chart draws over its curves: the comfort zone against ISO 7730's
 // vote, a user's zone against the curves its edges follow, and processes read
 // from their JSON and joined into marked states and arrows.
+#include "chart_settings_rows.h"
 #include "process_json.h"
 
 #include "humitrax/comfort.h"
@@ -19,19 +20,8 @@
 namespace humitrax::chart {
 namespace {
 
-// A property of the state at (t, w) by the state layer, under the chart's
-// model and pressure.
-double PropertyAt(const ChartSettings& settings, const DataPoint& point, Property property)
-{
-    const StateResult state = ComputeState({settings.si ? Units::SI : Units::InchPound, point.t, settings.pressure,
-                                            Condition::HumidityRatio, point.w, settings.model});
-    return state[property].value;
-}
-
-double SaturationAt(const ChartSettings& settings, double t)
-{
-    return PropertyAt(settings, {t, 0.0}, Property::SaturationHumidityRatio);
-}
+using testing::PropertyAt;
+using testing::SaturationAt;
 
 struct ComfortRow {
     std::string name;
@@ -42,15 +32,6 @@ struct ComfortRow {
     bool empty; ///< no part of the zone in the drawn range
 };
 
-ChartSettings Modified(ChartSettings settings, Model model, double pressure, double tMin, double tMax)
-{
-    settings.model = model;
-    settings.pressure = pressure;
-    settings.tMin = tMin;
-    settings.tMax = tMax;
-    return settings;
-}
-
 class ComfortZoneTest : public ::testing::TestWithParam<ComfortRow> {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -59,13 +40,11 @@ INSTANTIATE_TEST_SUITE_P(
         ComfortRow{"SiSummerOffice", DefaultSettings(true), 1.1, 0.5, 0.1, false},
         ComfortRow{"InchPoundWinter", DefaultSettings(false), 1.0, 1.0, 0.2, false},
         ComfortRow{"Ashrae2017At2000Metres",
-                   Modified(DefaultSettings(true), Model::Ashrae2017, PressureAtAltitude(2000.0, true), -10.0, 50.0),
+                   {.model = Model::Ashrae2017, .pressure = PressureAtAltitude(2000.0, true), .altitude = {}},
                    1.2, 0.6, 0.1, false},
         // The range's left end cuts the zone's cool side off.
-        ComfortRow{"CutByTheRange", Modified(DefaultSettings(true), Model::Calculator, 101.325, 25.0, 40.0), 1.1,
-                   0.5, 0.1, false},
-        ComfortRow{"OutOfRange", Modified(DefaultSettings(true), Model::Calculator, 101.325, 35.0, 50.0), 1.1, 0.5,
-                   0.1, true}),
+        ComfortRow{"CutByTheRange", {.altitude = {}, .tMin = 25.0, .tMax = 40.0}, 1.1, 0.5, 0.1, false},
+        ComfortRow{"OutOfRange", {.altitude = {}, .tMin = 35.0, .tMax = 50.0}, 1.1, 0.5, 0.1, true}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
 // Every point lies at or below saturation; where neither saturation nor the
@@ -91,7 +70,7 @@ TEST_P(ComfortZoneTest, OutlineHasAVoteOfHalfUnlessCut)
         if (point.w >= saturation * (1.0 - 1e-7) || point.t == settings.tMin || point.t == settings.tMax)
             continue;
         const double celsius = settings.si ? point.t : (point.t - 32.0) / 1.8;
-        const double pascals = PropertyAt(settings, point, Property::VapourPressure) *
+        const double pascals = PropertyAt(settings, point, Property::VapourPressure).value *
                                (settings.si ? 1000.0 : 6894.757293168361);
         const double pmv =
             comfort::Pmv({celsius, celsius, row.airSpeed, pascals, row.met, row.clo}).pmv;
@@ -114,24 +93,18 @@ class UserZoneTest : public ::testing::TestWithParam<ZoneRow> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Zones, UserZoneTest,
-    ::testing::Values(ZoneRow{"RelativeHumidityBand",
-                              true,
+    ::testing::Values(ZoneRow{"RelativeHumidityBand", true,
                               {{20.0, Condition::RelativeHumidity, 30.0, {}},
                                {26.0, Condition::RelativeHumidity, 30.0, {}},
                                {26.0, Condition::RelativeHumidity, 60.0, {}},
                                {20.0, Condition::RelativeHumidity, 60.0, {}}},
-                              Property::RelativeHumidity,
-                              {30.0, 60.0},
-                              1e-9},
+                              Property::RelativeHumidity, {30.0, 60.0}, 1e-9},
                       // The edge back from the dew-point corner is straight.
-                      ZoneRow{"InchPoundWetBulbEdge",
-                              false,
+                      ZoneRow{"InchPoundWetBulbEdge", false,
                               {{75.0, Condition::WetBulb, 60.0, {}},
                                {95.0, Condition::WetBulb, 60.0, {}},
                                {95.0, Condition::DewPoint, 40.0, {}}},
-                              Property::WetBulb,
-                              {60.0},
-                              1e-4}),
+                              Property::WetBulb, {60.0}, 1e-4}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
 // Between the corners, every point lies on the curve of its edge: the edges
@@ -148,7 +121,7 @@ TEST_P(UserZoneTest, CurvedEdgesLieOnTheirCurve)
                                         [&](const StateInput& c) { return c.dryBulb == point.t; });
         if (corner)
             continue;
-        const double value = PropertyAt(settings, point, row.along);
+        const double value = PropertyAt(settings, point, row.along).value;
         EXPECT_TRUE(std::any_of(row.values.begin(), row.values.end(),
                                 [&](double v) { return std::fabs(value - v) <= row.tolerance; }))
             << point.t << " has " << value;
@@ -210,13 +183,16 @@ ChartProcess Read(const QByteArray& json)
 
 // An air handler: outdoor and return air mixed, cooled by a coil with its
 // apparatus dew point, reheated. The states the processes share are marked
-// once; one arrow per step, a dashed line to the apparatus dew point.
-TEST(Processes, ChainShareTheirStates)
+// once after the states marked already; one arrow per step, a dashed line to
+// the apparatus dew point. On a 1200 × 800 page their labels keep clear of
+// each other, of the curves' labels and of the arrows.
+TEST(Processes, ChainShareTheirStatesAndKeepTheirLabelsClear)
 {
-    const DataPoint outdoor{32.0, 0.0155}, room{24.0, 0.0093}, mixed{26.0, 0.0109}, coiled{12.4, 0.0081},
-        supply{20.0, 0.0081};
+    const DataPoint outdoor{32.0, 0.01552}, room{24.0, 0.0093}, mixed{26.02, 0.010853}, coiled{12.42, 0.00811},
+        supply{18.0, 0.00811};
     ChartContent content = ContentFor(DefaultSettings(true));
-    content.marked.push_back({"25,rh=50", {}});
+    content.marked.push_back({"5,rh=50", std::get<StateProperties>(DescribeState(
+                                             {5.0, Condition::RelativeHumidity, 50.0, {}}, content.settings))});
     const std::vector<std::string> notes = AddProcesses(
         content, {Read(ProcessJson("mix", {{"first", outdoor}, {"second", room}, {"mixed", mixed}})),
                   Read(ProcessJson("coil", {{"entering", mixed}, {"leaving", coiled}},
@@ -242,21 +218,9 @@ TEST(Processes, ChainShareTheirStates)
         lines.emplace_back(line.from, line.to, line.dashed);
     EXPECT_EQ(lines, (std::vector<std::tuple<std::size_t, std::size_t, bool>>{
                          {1, 3, false}, {2, 3, false}, {3, 4, false}, {4, 5, true}, {4, 6, false}}));
-}
 
-// On a 1200 × 800 page the air handler's labels keep clear of each other, of
-// the curves' labels and of the arrows.
-TEST(Processes, LabelsKeepClearOfEachOtherAndOfTheArrows)
-{
-    const DataPoint outdoor{32.0, 0.01552}, room{24.0, 0.0093}, mixed{26.02, 0.010853}, coiled{12.42, 0.00811},
-        supply{18.0, 0.00811};
-    ChartContent content = ContentFor(DefaultSettings(true));
-    AddProcesses(content, {Read(ProcessJson("mix", {{"first", outdoor}, {"second", room}, {"mixed", mixed}})),
-                           Read(ProcessJson("coil", {{"entering", mixed}, {"leaving", coiled}},
-                                            ",\"loads\":{\"apparatus_dew_point\":10}")),
-                           Read(ProcessJson("heat", {{"entering", coiled}, {"leaving", supply}}))});
     const ChartLayout layout = LayOutChart(content, QSizeF(1200.0, 800.0));
-    ASSERT_EQ(layout.stateLabels.size(), 6u);
+    ASSERT_EQ(layout.stateLabels.size(), 7u);
     ASSERT_EQ(layout.arrows.size(), 5u);
     std::vector<PlacedLabel> others = layout.curveLabels;
     for (const PlacedLabel& label : layout.stateLabels) {

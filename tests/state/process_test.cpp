@@ -108,164 +108,129 @@ TEST_P(Conservation, PhysicsAndBalanceOfDryAirWaterAndEnergy)
     }
 }
 
-// Each row asserts what its process must do to the air; the test then checks
-// that it balances.
-
 /// The relative tolerance of a quantity recomputed from a dry bulb that was
 /// recovered from an enthalpy.
 constexpr double kRounding = 1e-12;
 
+// Each row asserts what its process must do to the air; the test then checks
+// that it balances.
 INSTANTIATE_TEST_SUITE_P(
     Processes, Conservation,
     ::testing::Combine(
         ::testing::Values(
-            ProcessRow{"mix_outdoor_by_mass_and_return_by_volume",
-                       [](const Run& u) {
-                           return Mix({u.Basis(), u.Air(32, Condition::WetBulb, 24), KgPerSecond(1.0),
-                                       u.Rh(24, 50), M3PerSecond(3.0)});
-                       }},
-            ProcessRow{"mix_frosty_and_room",
-                       [](const Run& u) {
-                           return Mix({u.Basis(), u.Rh(-5, 80), M3PerSecond(0.5), u.Rh(22, 40), KgPerSecond(2.0)});
-                       }},
-            ProcessRow{"coil_by_adp_and_bypass",
-                       [](const Run& u) {
-                           return Coil({u.Basis(), u.Air(28, Condition::WetBulb, 21), KgPerSecond(2.0),
-                                        CoilMode::ApparatusDewPoint, {}, u.T(10), 0.1});
-                       }},
-            ProcessRow{"equal_dry_air_flows_mix_halfway_in_W_and_h",
-                       [](const Run& u) {
-                           const ProcessResult r = Mix({u.Basis(), u.Air(34, Condition::WetBulb, 25),
-                                                        KgPerSecond(1.5), u.Rh(21, 45), KgPerSecond(1.5)});
-                           EXPECT_NEAR(W(r.leaving), (W(r.entering) + W(r.second)) / 2, kRounding * W(r.leaving));
-                           EXPECT_NEAR(H(r.leaving), (H(r.entering) + H(r.second)) / 2, kRounding * H(r.leaving));
-                           return r;
-                       }},
+            ProcessRow{"equal_dry_air_flows_mix_halfway_in_W_and_h", [](const Run& u) {
+                const ProcessResult r = Mix({u.Basis(), u.Air(34, Condition::WetBulb, 25), KgPerSecond(1.5),
+                                             u.Rh(21, 45), KgPerSecond(1.5)});
+                EXPECT_NEAR(W(r.leaving), (W(r.entering) + W(r.second)) / 2, kRounding * W(r.leaving));
+                EXPECT_NEAR(H(r.leaving), (H(r.entering) + H(r.second)) / 2, kRounding * H(r.leaving));
+                return r;
+            }},
             // The colder stream is denser: at equal volumes it brings more dry air.
-            ProcessRow{"equal_volume_flows_lean_to_the_colder_stream",
-                       [](const Run& u) {
-                           const ProcessResult r = Mix({u.Basis(), u.Rh(0, 60), M3PerSecond(1.0),
-                                                        u.Rh(40, 20), M3PerSecond(1.0)});
-                           EXPECT_GT(r.enteringDryAirFlow, r.secondDryAirFlow * 1.1);
-                           const double halfway = (W(r.entering) + W(r.second)) / 2;
-                           EXPECT_LT(W(r.leaving), halfway);
-                           EXPECT_GT(W(r.leaving), W(r.entering));
-                           return r;
-                       }},
-            ProcessRow{"heating_adds_only_sensible_heat",
-                       [](const Run& u) {
-                           const ProcessResult r = Heat({u.Basis(), u.Rh(10, 70), KgPerSecond(1.0), u.T(30)});
-                           EXPECT_GT(r.heat, 0.0);
-                           EXPECT_EQ(r.latent, 0.0);
-                           EXPECT_EQ(r.sensibleHeatRatio, 1.0);
-                           EXPECT_EQ(W(r.leaving), W(r.entering));
-                           EXPECT_LT(r.leaving[Property::RelativeHumidity].value,
-                                     r.entering[Property::RelativeHumidity].value);
-                           return r;
-                       }},
-            ProcessRow{"cooling_to_the_dew_point_saturates",
-                       [](const Run& u) {
-                           const ProcessResult entering = Cool({u.Basis(), u.Rh(25, 40), KgPerSecond(1.0), u.T(25)});
-                           const double dewPoint = entering.entering[Property::DewPoint].value;
-                           const ProcessResult r = Cool({u.Basis(), u.Rh(25, 40), KgPerSecond(1.0), dewPoint});
-                           EXPECT_LT(r.heat, 0.0);
-                           // The calculator's dew point is a correlation in ln(pw), here
-                           // 0.04 K above its own saturation (0.25 % of relative humidity).
-                           EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 100.0,
-                                       u.model == Model::Calculator ? 0.3 : 1e-6);
-                           return r;
-                       }},
-            ProcessRow{"coil_without_bypass_leaves_at_its_apparatus_dew_point",
-                       [](const Run& u) {
-                           const ProcessResult r = Coil({u.Basis(), u.Rh(27, 50), KgPerSecond(1.0),
-                                                         CoilMode::ApparatusDewPoint, {}, u.T(9), 0.0});
-                           EXPECT_NEAR(r.leaving[Property::DryBulb].value, u.T(9), 1e-9);
-                           EXPECT_NEAR(W(r.leaving), r.leaving[Property::SaturationHumidityRatio].value,
-                                       kRounding * W(r.leaving));
-                           EXPECT_LT(r.heat, 0.0);
-                           EXPECT_LT(r.water, 0.0); // condensate
-                           EXPECT_GT(r.sensibleHeatRatio, 0.0);
-                           EXPECT_LT(r.sensibleHeatRatio, 1.0);
-                           return r;
-                       }},
-            ProcessRow{"coil_with_full_bypass_changes_nothing",
-                       [](const Run& u) {
-                           const ProcessResult r = Coil({u.Basis(), u.Rh(27, 50), KgPerSecond(1.0),
-                                                         CoilMode::ApparatusDewPoint, {}, u.T(9), 1.0});
-                           EXPECT_NEAR(r.leaving[Property::DryBulb].value, u.T(27), 1e-9);
-                           EXPECT_NEAR(W(r.leaving), W(r.entering), kRounding * W(r.leaving));
-                           return r;
-                       }},
+            ProcessRow{"equal_volume_flows_lean_to_the_colder_stream", [](const Run& u) {
+                const ProcessResult r =
+                    Mix({u.Basis(), u.Rh(0, 60), M3PerSecond(1.0), u.Rh(40, 20), M3PerSecond(1.0)});
+                EXPECT_GT(r.enteringDryAirFlow, r.secondDryAirFlow * 1.1);
+                EXPECT_LT(W(r.leaving), (W(r.entering) + W(r.second)) / 2);
+                EXPECT_GT(W(r.leaving), W(r.entering));
+                return r;
+            }},
+            ProcessRow{"heating_adds_only_sensible_heat", [](const Run& u) {
+                const ProcessResult r = Heat({u.Basis(), u.Rh(10, 70), KgPerSecond(1.0), u.T(30)});
+                EXPECT_GT(r.heat, 0.0);
+                EXPECT_EQ(r.latent, 0.0);
+                EXPECT_EQ(r.sensibleHeatRatio, 1.0);
+                EXPECT_EQ(W(r.leaving), W(r.entering));
+                EXPECT_LT(r.leaving[Property::RelativeHumidity].value, r.entering[Property::RelativeHumidity].value);
+                return r;
+            }},
+            ProcessRow{"cooling_to_the_dew_point_saturates", [](const Run& u) {
+                const ProcessResult entering = Cool({u.Basis(), u.Rh(25, 40), KgPerSecond(1.0), u.T(25)});
+                const double dewPoint = entering.entering[Property::DewPoint].value;
+                const ProcessResult r = Cool({u.Basis(), u.Rh(25, 40), KgPerSecond(1.0), dewPoint});
+                EXPECT_LT(r.heat, 0.0);
+                // The calculator's dew point is a correlation in ln(pw), here
+                // 0.04 K above its own saturation (0.25 % of relative humidity).
+                EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 100.0,
+                            u.model == Model::Calculator ? 0.3 : 1e-6);
+                return r;
+            }},
+            ProcessRow{"coil_without_bypass_leaves_at_its_apparatus_dew_point", [](const Run& u) {
+                const ProcessResult r = Coil(
+                    {u.Basis(), u.Rh(27, 50), KgPerSecond(1.0), CoilMode::ApparatusDewPoint, {}, u.T(9), 0.0});
+                EXPECT_NEAR(r.leaving[Property::DryBulb].value, u.T(9), 1e-9);
+                EXPECT_NEAR(W(r.leaving), r.leaving[Property::SaturationHumidityRatio].value,
+                            kRounding * W(r.leaving));
+                EXPECT_LT(r.heat, 0.0);
+                EXPECT_LT(r.water, 0.0); // condensate
+                EXPECT_GT(r.sensibleHeatRatio, 0.0);
+                EXPECT_LT(r.sensibleHeatRatio, 1.0);
+                return r;
+            }},
+            ProcessRow{"coil_with_full_bypass_changes_nothing", [](const Run& u) {
+                const ProcessResult r = Coil(
+                    {u.Basis(), u.Rh(27, 50), KgPerSecond(1.0), CoilMode::ApparatusDewPoint, {}, u.T(9), 1.0});
+                EXPECT_NEAR(r.leaving[Property::DryBulb].value, u.T(27), 1e-9);
+                EXPECT_NEAR(W(r.leaving), W(r.entering), kRounding * W(r.leaving));
+                return r;
+            }},
             // The leaving state that an apparatus dew point and bypass factor
             // make gives them back.
-            ProcessRow{"coil_leaving_state_recovers_its_apparatus_dew_point",
-                       [](const Run& u) {
-                           const AirState entering = u.Air(30, Condition::WetBulb, 22);
-                           const ProcessResult made = Coil({u.Basis(), entering, KgPerSecond(1.0),
-                                                            CoilMode::ApparatusDewPoint, {}, u.T(11), 0.2});
-                           const AirState leaving{made.leaving[Property::DryBulb].value, Condition::HumidityRatio,
-                                                  W(made.leaving)};
-                           const ProcessResult r =
-                               Coil({u.Basis(), entering, KgPerSecond(1.0), CoilMode::LeavingState, leaving});
-                           EXPECT_NEAR(r.apparatusDewPoint, u.T(11), 1e-6);
-                           EXPECT_NEAR(r.bypassFactor, 0.2, 1e-8);
-                           return r;
-                       }},
+            ProcessRow{"coil_leaving_state_recovers_its_apparatus_dew_point", [](const Run& u) {
+                const AirState entering = u.Air(30, Condition::WetBulb, 22);
+                const ProcessResult made = Coil(
+                    {u.Basis(), entering, KgPerSecond(1.0), CoilMode::ApparatusDewPoint, {}, u.T(11), 0.2});
+                const AirState leaving{made.leaving[Property::DryBulb].value, Condition::HumidityRatio,
+                                       W(made.leaving)};
+                const ProcessResult r = Coil({u.Basis(), entering, KgPerSecond(1.0), CoilMode::LeavingState, leaving});
+                EXPECT_NEAR(r.apparatusDewPoint, u.T(11), 1e-6);
+                EXPECT_NEAR(r.bypassFactor, 0.2, 1e-8);
+                return r;
+            }},
             // Steam at the dry bulb brings exactly the enthalpy its vapour has in the air.
-            ProcessRow{"steam_at_the_air_temperature_keeps_the_dry_bulb",
-                       [](const Run& u) {
-                           const ProcessResult r = Humidify({u.Basis(), u.Rh(21, 25), KgPerSecond(1.0),
-                                                             Humidifier::Steam, u.T(21),
-                                                             HumidifyTarget::RelativeHumidity, 55});
-                           EXPECT_NEAR(r.leaving[Property::DryBulb].value, u.T(21), 1e-9);
-                           EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 55.0, 1e-9);
-                           EXPECT_NEAR(r.sensible, 0.0, 1e-9 * std::fabs(r.latent));
-                           return r;
-                       }},
-            ProcessRow{"humidifying_to_the_entering_relative_humidity_adds_nothing",
-                       [](const Run& u) {
-                           const ProcessResult r = Humidify({u.Basis(), u.Rh(25, 50), KgPerSecond(1.0),
-                                                             Humidifier::Steam, u.T(100),
-                                                             HumidifyTarget::RelativeHumidity, 50});
-                           EXPECT_EQ(r.water, 0.0) << r.refusal;
-                           return r;
-                       }},
-            ProcessRow{"hotter_steam_warms_the_air_a_little",
-                       [](const Run& u) {
-                           const ProcessResult r = Humidify({u.Basis(), u.Rh(21, 25), KgPerSecond(1.0),
-                                                             Humidifier::Steam, u.T(120),
-                                                             HumidifyTarget::HumidityRatio, 0.01});
-                           const double rise = r.leaving[Property::DryBulb].value - u.T(21);
-                           EXPECT_GT(rise, 0.0);
-                           EXPECT_LT(rise, u.T(2) - u.T(0)); // 6 g/kg of steam 99 K hotter: about 1 K
-                           EXPECT_NEAR(W(r.leaving), 0.01, 1e-15);
-                           return r;
-                       }},
+            ProcessRow{"steam_at_the_air_temperature_keeps_the_dry_bulb", [](const Run& u) {
+                const ProcessResult r = Humidify({u.Basis(), u.Rh(21, 25), KgPerSecond(1.0), Humidifier::Steam,
+                                                  u.T(21), HumidifyTarget::RelativeHumidity, 55});
+                EXPECT_NEAR(r.leaving[Property::DryBulb].value, u.T(21), 1e-9);
+                EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 55.0, 1e-9);
+                EXPECT_NEAR(r.sensible, 0.0, 1e-9 * std::fabs(r.latent));
+                return r;
+            }},
+            ProcessRow{"humidifying_to_the_entering_relative_humidity_adds_nothing", [](const Run& u) {
+                const ProcessResult r = Humidify({u.Basis(), u.Rh(25, 50), KgPerSecond(1.0), Humidifier::Steam,
+                                                  u.T(100), HumidifyTarget::RelativeHumidity, 50});
+                EXPECT_EQ(r.water, 0.0) << r.refusal;
+                return r;
+            }},
+            ProcessRow{"hotter_steam_warms_the_air_a_little", [](const Run& u) {
+                const ProcessResult r = Humidify({u.Basis(), u.Rh(21, 25), KgPerSecond(1.0), Humidifier::Steam,
+                                                  u.T(120), HumidifyTarget::HumidityRatio, 0.01});
+                const double rise = r.leaving[Property::DryBulb].value - u.T(21);
+                EXPECT_GT(rise, 0.0);
+                EXPECT_LT(rise, u.T(2) - u.T(0)); // 6 g/kg of steam 99 K hotter: about 1 K
+                EXPECT_NEAR(W(r.leaving), 0.01, 1e-15);
+                return r;
+            }},
             // Full effectiveness ends saturated at the wet bulb; the
             // calculator's wet-bulb relation takes 1.0 for the dry air's heat
             // where its enthalpy takes 1.006, hence its looser tolerance.
-            ProcessRow{"full_effectiveness_saturates_at_the_wet_bulb",
-                       [](const Run& u) {
-                           const ProcessResult r = Humidify({u.Basis(), u.Rh(35, 20), KgPerSecond(1.0),
-                                                             Humidifier::Adiabatic, 0,
-                                                             HumidifyTarget::Effectiveness, 1.0});
-                           EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 100.0, 1e-6);
-                           EXPECT_NEAR(r.leaving[Property::DryBulb].value, r.entering[Property::WetBulb].value,
-                                       u.model == Model::Calculator ? 0.05 : 1e-6);
-                           EXPECT_NEAR(r.heat, 0.0, 0.0);
-                           return r;
-                       }},
-            ProcessRow{"evaporation_holds_the_wet_bulb",
-                       [](const Run& u) {
-                           const ProcessResult r = Humidify({u.Basis(), u.Rh(32, 30), KgPerSecond(1.0),
-                                                             Humidifier::Adiabatic, 0,
-                                                             HumidifyTarget::RelativeHumidity, 70});
-                           EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 70.0, 1e-9);
-                           EXPECT_NEAR(r.leaving[Property::WetBulb].value, r.entering[Property::WetBulb].value,
-                                       u.model == Model::Calculator ? 0.05 : 1e-6);
-                           EXPECT_LT(r.leaving[Property::DryBulb].value, u.T(32));
-                           return r;
-                       }}),
+            ProcessRow{"full_effectiveness_saturates_at_the_wet_bulb", [](const Run& u) {
+                const ProcessResult r = Humidify({u.Basis(), u.Rh(35, 20), KgPerSecond(1.0), Humidifier::Adiabatic,
+                                                  0, HumidifyTarget::Effectiveness, 1.0});
+                EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 100.0, 1e-6);
+                EXPECT_NEAR(r.leaving[Property::DryBulb].value, r.entering[Property::WetBulb].value,
+                            u.model == Model::Calculator ? 0.05 : 1e-6);
+                EXPECT_EQ(r.heat, 0.0);
+                return r;
+            }},
+            ProcessRow{"evaporation_holds_the_wet_bulb", [](const Run& u) {
+                const ProcessResult r = Humidify({u.Basis(), u.Rh(32, 30), KgPerSecond(1.0), Humidifier::Adiabatic,
+                                                  0, HumidifyTarget::RelativeHumidity, 70});
+                EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 70.0, 1e-9);
+                EXPECT_NEAR(r.leaving[Property::WetBulb].value, r.entering[Property::WetBulb].value,
+                            u.model == Model::Calculator ? 0.05 : 1e-6);
+                EXPECT_LT(r.leaving[Property::DryBulb].value, u.T(32));
+                return r;
+            }}),
         kModels, kUnits),
     RunName<RunParam>);
 
@@ -274,9 +239,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct RefusalRow {
     const char* name;
-    std::function<ProcessResult(const Run&)> process;
     ProcessPart part;
     const char* says; ///< a phrase of the message
+    std::function<ProcessResult(const Run&)> process;
 };
 
 using RefusalParam = std::tuple<RefusalRow, Model, Units>;
@@ -292,95 +257,67 @@ TEST_P(Refusals, NameTheirCause)
     EXPECT_EQ(r.refusedPart, row.part);
 }
 
-
 INSTANTIATE_TEST_SUITE_P(
     Processes, Refusals,
     ::testing::Combine(
         ::testing::Values(
-            RefusalRow{"negative_flow",
-                       [](const Run& u) {
-                           return Mix({u.Basis(), u.Rh(20, 50), KgPerSecond(1), u.Rh(30, 50), KgPerSecond(-1)});
-                       },
-                       ProcessPart::Second, "below 0"},
-            RefusalRow{"no_air_at_all",
-                       [](const Run& u) {
-                           return Mix({u.Basis(), u.Rh(20, 50), KgPerSecond(0), u.Rh(30, 50), M3PerSecond(0)});
-                       },
-                       ProcessPart::Process, "no air"},
+            RefusalRow{"negative_flow", ProcessPart::Second, "below 0", [](const Run& u) {
+                return Mix({u.Basis(), u.Rh(20, 50), KgPerSecond(1), u.Rh(30, 50), KgPerSecond(-1)});
+            }},
+            RefusalRow{"no_air_at_all", ProcessPart::Process, "no air", [](const Run& u) {
+                return Mix({u.Basis(), u.Rh(20, 50), KgPerSecond(0), u.Rh(30, 50), M3PerSecond(0)});
+            }},
             // Two saturated streams: the chord of the saturation curve lies above it.
-            RefusalRow{"mixing_into_fog",
-                       [](const Run& u) {
-                           return Mix({u.Basis(), u.Rh(2, 100), KgPerSecond(1), u.Rh(35, 95), KgPerSecond(1)});
-                       },
-                       ProcessPart::Leaving, "fog"},
-            RefusalRow{"air_that_cannot_exist",
-                       [](const Run& u) { return Heat({u.Basis(), u.Rh(20, 120), KgPerSecond(1), u.T(30)}); },
-                       ProcessPart::Entering, "cannot exist"},
-            RefusalRow{"heating_to_a_lower_dry_bulb",
-                       [](const Run& u) { return Heat({u.Basis(), u.Rh(20, 50), KgPerSecond(1), u.T(15)}); },
-                       ProcessPart::Process, "heating cannot lower"},
-            RefusalRow{"cooling_to_a_higher_dry_bulb",
-                       [](const Run& u) { return Cool({u.Basis(), u.Rh(20, 50), KgPerSecond(1), u.T(25)}); },
-                       ProcessPart::Process, "cooling cannot raise"},
-            RefusalRow{"sensible_cooling_below_the_dew_point",
-                       [](const Run& u) { return Cool({u.Basis(), u.Rh(30, 60), KgPerSecond(1), u.T(18)}); },
-                       ProcessPart::Leaving, "process coil"},
-            RefusalRow{"apparatus_dew_point_above_the_entering_dew_point",
-                       [](const Run& u) {
-                           return Coil({u.Basis(), u.Rh(25, 40), KgPerSecond(1), CoilMode::ApparatusDewPoint, {},
-                                        u.T(14), 0.1});
-                       },
-                       ProcessPart::Process, "above the entering dew point"},
-            RefusalRow{"bypass_factor_above_1",
-                       [](const Run& u) {
-                           return Coil({u.Basis(), u.Rh(25, 60), KgPerSecond(1), CoilMode::ApparatusDewPoint, {},
-                                        u.T(8), 1.2});
-                       },
-                       ProcessPart::Process, "bypass factor"},
-            RefusalRow{"coil_adding_water",
-                       [](const Run& u) {
-                           return Coil({u.Basis(), u.Rh(25, 40), KgPerSecond(1), CoilMode::LeavingState,
-                                        u.Rh(15, 95)});
-                       },
-                       ProcessPart::Leaving, "cannot add water"},
+            RefusalRow{"mixing_into_fog", ProcessPart::Leaving, "fog", [](const Run& u) {
+                return Mix({u.Basis(), u.Rh(2, 100), KgPerSecond(1), u.Rh(35, 95), KgPerSecond(1)});
+            }},
+            RefusalRow{"air_that_cannot_exist", ProcessPart::Entering, "cannot exist", [](const Run& u) {
+                return Heat({u.Basis(), u.Rh(20, 120), KgPerSecond(1), u.T(30)});
+            }},
+            RefusalRow{"heating_to_a_lower_dry_bulb", ProcessPart::Process, "heating cannot lower", [](const Run& u) {
+                return Heat({u.Basis(), u.Rh(20, 50), KgPerSecond(1), u.T(15)});
+            }},
+            RefusalRow{"cooling_to_a_higher_dry_bulb", ProcessPart::Process, "cooling cannot raise", [](const Run& u) {
+                return Cool({u.Basis(), u.Rh(20, 50), KgPerSecond(1), u.T(25)});
+            }},
+            RefusalRow{"sensible_cooling_below_the_dew_point", ProcessPart::Leaving, "process coil", [](const Run& u) {
+                return Cool({u.Basis(), u.Rh(30, 60), KgPerSecond(1), u.T(18)});
+            }},
+            RefusalRow{"apparatus_dew_point_above_the_entering_dew_point", ProcessPart::Process,
+                       "above the entering dew point", [](const Run& u) {
+                return Coil({u.Basis(), u.Rh(25, 40), KgPerSecond(1), CoilMode::ApparatusDewPoint, {}, u.T(14), 0.1});
+            }},
+            RefusalRow{"bypass_factor_above_1", ProcessPart::Process, "bypass factor", [](const Run& u) {
+                return Coil({u.Basis(), u.Rh(25, 60), KgPerSecond(1), CoilMode::ApparatusDewPoint, {}, u.T(8), 1.2});
+            }},
+            RefusalRow{"coil_adding_water", ProcessPart::Leaving, "cannot add water", [](const Run& u) {
+                return Coil({u.Basis(), u.Rh(25, 40), KgPerSecond(1), CoilMode::LeavingState, u.Rh(15, 95)});
+            }},
             // Nearly saturated air towards a far apparatus dew point: the chord passes above saturation.
-            RefusalRow{"fog_in_the_coil",
-                       [](const Run& u) {
-                           return Coil({u.Basis(), u.Rh(35, 98), KgPerSecond(1), CoilMode::ApparatusDewPoint, {},
-                                        u.T(2), 0.5});
-                       },
-                       ProcessPart::Leaving, "fog in the coil"},
+            RefusalRow{"fog_in_the_coil", ProcessPart::Leaving, "fog in the coil", [](const Run& u) {
+                return Coil({u.Basis(), u.Rh(35, 98), KgPerSecond(1), CoilMode::ApparatusDewPoint, {}, u.T(2), 0.5});
+            }},
             // Much drier but hardly cooler: the line runs to dry air before it meets saturation.
-            RefusalRow{"leaving_state_no_coil_makes",
-                       [](const Run& u) {
-                           return Coil({u.Basis(), u.Air(30, Condition::HumidityRatio, 0.012), KgPerSecond(1),
-                                        CoilMode::LeavingState, u.Air(29, Condition::HumidityRatio, 0.004)});
-                       },
-                       ProcessPart::Leaving, "never meets saturation"},
-            RefusalRow{"humidifying_to_a_drier_state",
-                       [](const Run& u) {
-                           return Humidify({u.Basis(), u.Rh(22, 50), KgPerSecond(1), Humidifier::Steam, u.T(100),
-                                            HumidifyTarget::RelativeHumidity, 30});
-                       },
-                       ProcessPart::Process, "cannot dry"},
-            RefusalRow{"humidifying_beyond_saturation",
-                       [](const Run& u) {
-                           return Humidify({u.Basis(), u.Rh(22, 50), KgPerSecond(1), Humidifier::Steam, u.T(100),
-                                            HumidifyTarget::HumidityRatio, 0.03});
-                       },
-                       ProcessPart::Leaving, "fog"},
-            RefusalRow{"evaporating_below_freezing",
-                       [](const Run& u) {
-                           return Humidify({u.Basis(), u.Rh(3, 20), KgPerSecond(1), Humidifier::Adiabatic, 0,
-                                            HumidifyTarget::Effectiveness, 0.5});
-                       },
-                       ProcessPart::Entering, "freeze"},
-            RefusalRow{"effectiveness_of_steam",
-                       [](const Run& u) {
-                           return Humidify({u.Basis(), u.Rh(22, 30), KgPerSecond(1), Humidifier::Steam, u.T(100),
-                                            HumidifyTarget::Effectiveness, 0.5});
-                       },
-                       ProcessPart::Process, "adiabatic"}),
+            RefusalRow{"leaving_state_no_coil_makes", ProcessPart::Leaving, "never meets saturation", [](const Run& u) {
+                return Coil({u.Basis(), u.Air(30, Condition::HumidityRatio, 0.012), KgPerSecond(1),
+                             CoilMode::LeavingState, u.Air(29, Condition::HumidityRatio, 0.004)});
+            }},
+            RefusalRow{"humidifying_to_a_drier_state", ProcessPart::Process, "cannot dry", [](const Run& u) {
+                return Humidify({u.Basis(), u.Rh(22, 50), KgPerSecond(1), Humidifier::Steam, u.T(100),
+                                 HumidifyTarget::RelativeHumidity, 30});
+            }},
+            RefusalRow{"humidifying_beyond_saturation", ProcessPart::Leaving, "fog", [](const Run& u) {
+                return Humidify({u.Basis(), u.Rh(22, 50), KgPerSecond(1), Humidifier::Steam, u.T(100),
+                                 HumidifyTarget::HumidityRatio, 0.03});
+            }},
+            RefusalRow{"evaporating_below_freezing", ProcessPart::Entering, "freeze", [](const Run& u) {
+                return Humidify({u.Basis(), u.Rh(3, 20), KgPerSecond(1), Humidifier::Adiabatic, 0,
+                                 HumidifyTarget::Effectiveness, 0.5});
+            }},
+            RefusalRow{"effectiveness_of_steam", ProcessPart::Process, "adiabatic", [](const Run& u) {
+                return Humidify({u.Basis(), u.Rh(22, 30), KgPerSecond(1), Humidifier::Steam, u.T(100),
+                                 HumidifyTarget::Effectiveness, 0.5});
+            }}),
         kModels, kUnits),
     RunName<RefusalParam>);
 
