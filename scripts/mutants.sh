@@ -57,6 +57,11 @@ cli.json_backslash_escape | cli/csv.cpp | if (byte >= 0x20 && c != '"' && c != '
 cli.json_tab_escape | cli/csv.cpp | case '\t': *out++ = 't'; break; | case '\t': *out++ = 'T'; break;
 chart.samples | chart/chart_model.cpp | kSamples = 600 | kSamples = 599
 chart.most_curves | chart/chart_model.cpp | kMostCurvesPerFamily = 40 | kMostCurvesPerFamily = 4
+chart.tick_intervals | chart/chart_layout.cpp | kTemperatureIntervals = 14 | kTemperatureIntervals = 7
+chart.link_hops | chart/chart_file.cpp | hop < kMostLinks | hop > kMostLinks
+chart.model_in_title | chart/chart_layout.cpp | ", ASHRAE 2017 relations" | ", ASHRAE 2013 relations"
+state.humidify_target_reached | state/process.cpp | if (excess(in.W) >= 0.0) | if (excess(in.W) > 0.0)
+state.cubic_foot | state/process.cpp | kCubicMetresPerCubicFoot = 0.3048 * 0.3048 * 0.3048 | kCubicMetresPerCubicFoot = 0.3048 * 0.3048 * 0.305
 LIST
 )
 
