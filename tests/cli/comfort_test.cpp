@@ -28,8 +28,6 @@ struct IsoRow {
     double ppd;
 };
 
-void PrintTo(const IsoRow& row, std::ostream* out) { *out << row.name; }
-
 class ComfortIso : public ::testing::TestWithParam<IsoRow> {};
 
 // Table D.1 prints PMV to 0.01 and PPD to 1 %; its program takes the vapour
@@ -59,9 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
         IsoRow{"row3_27C_0p3ms", {"27,rh=60", "--clo", "0.5", "--air-speed", "0.3", "--units", "si", "--altitude", "0"},
                0.44, 9},
         IsoRow{"row4_radiant_25p5C",
-               {"23.5,rh=60", "--clo", "0.5", "--radiant", "25.5", "--units", "si", "--pressure", "101.325"}, -0.01, 5},
-        IsoRow{"row6_19C_1clo", {"19,rh=40", "--clo", "1.0", "--units", "si", "--pressure", "101.325"}, -0.60, 13}),
-    [](const ::testing::TestParamInfo<IsoRow>& row) { return std::string(row.param.name); });
+               {"23.5,rh=60", "--clo", "0.5", "--radiant", "25.5", "--units", "si", "--pressure", "101.325"}, -0.01, 5}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 struct ExitRow {
     const char* name;
@@ -69,8 +66,6 @@ struct ExitRow {
     int exitCode;
     const char* says;
 };
-
-void PrintTo(const ExitRow& row, std::ostream* out) { *out << row.name; }
 
 class ComfortExit : public ::testing::TestWithParam<ExitRow> {};
 
@@ -88,17 +83,12 @@ INSTANTIATE_TEST_SUITE_P(
         ExitRow{"air_that_cannot_exist",
                 {"comfort", "22,rh=130", "--met", "1", "--clo", "1", "--units", "si", "--pressure", "101.325"}, 1,
                 "relative_humidity above 100 %"},
-        ExitRow{"negative_clothing",
-                {"comfort", "22,rh=50", "--met", "1", "--clo", "-1", "--units", "si", "--pressure", "101.325"}, 1,
-                "below 0"},
         ExitRow{"no_clothing_given", {"comfort", "22,rh=50", "--met", "1", "--units", "si", "--pressure", "101.325"},
                 2, "--met and --clo are needed"},
         ExitRow{"two_states",
                 {"comfort", "22,rh=50", "23,rh=50", "--met", "1", "--clo", "1", "--units", "si", "--pressure", "101"},
-                2, "unexpected argument '23,rh=50'"},
-        ExitRow{"no_pressure", {"comfort", "22,rh=50", "--met", "1", "--clo", "1"}, 2,
-                "--pressure or --altitude is needed"}),
-    [](const ::testing::TestParamInfo<ExitRow>& row) { return std::string(row.param.name); });
+                2, "unexpected argument '23,rh=50'"}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace humitrax
