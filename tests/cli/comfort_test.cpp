@@ -7,11 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace humitrax {
+namespace humitrax::testing {
 namespace {
-
-using testing::CliRun;
-using testing::RunCli;
 
 /// The number a flat JSON object gives for `key`.
 double JsonNumber(const std::string& json, const std::string& key)
@@ -60,35 +57,16 @@ INSTANTIATE_TEST_SUITE_P(
                {"23.5,rh=60", "--clo", "0.5", "--radiant", "25.5", "--units", "si", "--pressure", "101.325"}, -0.01, 5}),
     [](const auto& row) { return std::string(row.param.name); });
 
-struct ExitRow {
-    const char* name;
-    std::vector<std::string> args;
-    int exitCode;
-    const char* says;
+const SaysRow kSays[] = {
+    {"air_that_cannot_exist", {"comfort", "22,rh=130", "--met", "1", "--clo", "1", "--units", "si", "--altitude", "0"},
+     1, "", "relative_humidity above 100 %"},
+    {"no_clothing_given", {"comfort", "22,rh=50", "--met", "1", "--units", "si", "--pressure", "101.325"}, 2, "",
+     "--met and --clo are needed"},
+    {"two_states", {"comfort", "22,rh=50", "23,rh=50", "--met", "1", "--clo", "1", "--units", "si", "--altitude", "0"},
+     2, "", "unexpected argument '23,rh=50'"},
 };
 
-class ComfortExit : public ::testing::TestWithParam<ExitRow> {};
-
-TEST_P(ComfortExit, SaysWhy)
-{
-    const CliRun run = RunCli(GetParam().args);
-    EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.err;
-    EXPECT_NE(run.err.find(GetParam().says), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cli, ComfortExit,
-    ::testing::Values(
-        ExitRow{"air_that_cannot_exist",
-                {"comfort", "22,rh=130", "--met", "1", "--clo", "1", "--units", "si", "--pressure", "101.325"}, 1,
-                "relative_humidity above 100 %"},
-        ExitRow{"no_clothing_given", {"comfort", "22,rh=50", "--met", "1", "--units", "si", "--pressure", "101.325"},
-                2, "--met and --clo are needed"},
-        ExitRow{"two_states",
-                {"comfort", "22,rh=50", "23,rh=50", "--met", "1", "--clo", "1", "--units", "si", "--pressure", "101"},
-                2, "unexpected argument '23,rh=50'"}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Comfort, Says, ::testing::ValuesIn(kSays), RowName);
 
 } // namespace
-} // namespace humitrax
+} // namespace humitrax::testing

@@ -147,6 +147,21 @@ int CliProcess::Finish()
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Says);
+
+TEST_P(Says, ExitStatusAndOutput)
+{
+    const SaysRow& row = GetParam();
+    const CliRun run = RunCli(row.args, row.input, {"LC_ALL=C"}, row.outputFile);
+    EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+    if (row.out.empty()) {
+        EXPECT_EQ(run.out, "");
+    } else {
+        EXPECT_NE(run.out.find(row.out), std::string::npos) << run.out;
+    }
+    EXPECT_NE(run.err.find(row.err), std::string::npos) << run.err;
+}
+
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;

@@ -2,6 +2,8 @@
 // Runs humitrax-cli as a user would and collects what it printed.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,5 +50,25 @@ private:
 
 /// Splits text into its lines (without their line feeds).
 std::vector<std::string> Lines(const std::string& text);
+
+/// A run in the C locale and what it must say: its exit status, a fragment of
+/// its standard output (empty: nothing may be written there) and of its
+/// standard error. Instantiate the test suite Says with a table of them.
+struct SaysRow {
+    const char* name;
+    std::vector<std::string> args;
+    int exitCode;
+    std::string out;
+    std::string err;
+    std::string input = {};
+    std::string outputFile = {}; ///< see RunCli
+};
+
+class Says : public ::testing::TestWithParam<SaysRow> {};
+
+inline void PrintTo(const SaysRow& row, std::ostream* out) { *out << row.name; }
+
+/// The row's name as the test's.
+inline std::string RowName(const ::testing::TestParamInfo<SaysRow>& info) { return info.param.name; }
 
 } // namespace humitrax::testing
