@@ -96,10 +96,8 @@ INSTANTIATE_TEST_SUITE_P(Unwritable, Says, ::testing::ValuesIn(kUnwritable), Row
 // The help of each command, its examples and the exit statuses; the version.
 const SaysRow kHelp[] = {
     {"exit_statuses", {"--help"}, 0, "3  the output could not be written", ""},
-    {"call_example", {"--help"}, 0, "humitrax-cli call WetBulbSI", ""},
     {"call", Call({"--help"}), 0, "  call FUNCTION ARG...", ""},
     {"calc", {"calc", "--help"}, 0, "  calc --dry-bulb T (--pressure P | --altitude A)", ""},
-    {"state_example", {"--help"}, 0, "        humitrax-cli state --units si", ""},
     {"batch_example", {"--help"}, 0, "        humitrax-cli batch --units ip weather.csv", ""},
     {"process", {"--help"}, 0, "  process mix|heat|cool|coil|humidify", ""},
     {"version", {"--version"}, 0, "humitrax-cli " HUMITRAX_VERSION_TEXT "\n", ""},

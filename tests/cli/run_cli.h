@@ -1,4 +1,3 @@
-// File: run_cli.h
 // Runs humitrax-cli as a user would and collects what it printed.
 #pragma once
 
