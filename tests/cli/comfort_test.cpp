@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
                0.44, 9},
         IsoRow{"row4_radiant_25p5C",
                {"23.5,rh=60", "--clo", "0.5", "--radiant", "25.5", "--units", "si", "--pressure", "101.325"}, -0.01, 5}),
-    [](const auto& row) { return std::string(row.param.name); });
+    RowName);
 
 const SaysRow kSays[] = {
     {"air_that_cannot_exist", {"comfort", "22,rh=130", "--met", "1", "--clo", "1", "--units", "si", "--altitude", "0"},

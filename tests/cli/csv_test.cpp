@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         RecordRow{"quote_never_closed", "\"a,b\nc", ',', {"a,b\nc"}, 1, true},
         RecordRow{"semicolon_separator_keeps_commas", "25,5;\"x;y\"\n", ';', {"25,5", "x;y"}, 1, false},
         RecordRow{"trailing_separator_is_an_empty_field", "a,\n", ',', {"a", ""}, 1, false}),
-    [](const ::testing::TestParamInfo<RecordRow>& row) { return std::string(row.param.name); });
+    RowName);
 
 struct DecimalRow {
     const char* name;
@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DecimalRow{"exponent_is_not_plain", "1e3", false, 0.0, ""},
                       DecimalRow{"two_signs", "+-25", false, 0.0, ""},
                       DecimalRow{"sixteen_digits_are_not_plain", "0.1234567890123456", false, 0.0, ""}),
-    [](const ::testing::TestParamInfo<DecimalRow>& row) { return std::string(row.param.name); });
+    RowName);
 
 // Records across the batch reader's blocks: a quoted line break that lies
 // across the boundary, and a record longer than a block.

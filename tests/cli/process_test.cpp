@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
         BalanceRow{"steam", Si({"humidify", "22,rh=20", "--flow", "1kg/s", "--steam", "100", "--to", "rh=50"})},
         BalanceRow{"evaporative_ip", {"process", "humidify", "95,rh=20", "--flow", "5000cfm", "--adiabatic",
                                       "--effectiveness", "0.8", "--units", "ip", "--altitude", "3000"}}),
-    [](const auto& row) { return std::string(row.param.name); });
+    RowName);
 
 // ---------------------------------------------------------------------------
 // What it prints: on standard output when it succeeds, else on standard

@@ -67,7 +67,10 @@ class Says : public ::testing::TestWithParam<SaysRow> {};
 
 inline void PrintTo(const SaysRow& row, std::ostream* out) { *out << row.name; }
 
-/// The row's name as the test's.
-inline std::string RowName(const ::testing::TestParamInfo<SaysRow>& info) { return info.param.name; }
+/// A table row's name as its test's.
+inline constexpr struct {
+    template <typename Row>
+    std::string operator()(const ::testing::TestParamInfo<Row>& info) const { return info.param.name; }
+} RowName;
 
 } // namespace humitrax::testing

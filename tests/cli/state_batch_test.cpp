@@ -164,8 +164,7 @@ const StateCase kStateCases[] = {
     {"IpPressureHumidityRatio", false, false, 77, 14.696, 4, "--humidity-ratio", 0.01},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cli, StateMatchesEngine, ::testing::ValuesIn(kStateCases),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cli, StateMatchesEngine, ::testing::ValuesIn(kStateCases), RowName);
 
 // ---------------------------------------------------------------------------
 // Batch files: the cells of each row, its status, the exit status.
@@ -295,8 +294,7 @@ const BatchCase kBatchCases[] = {
     {"HeaderOnly", {}, kRest, 0, {}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cli, BatchFiles, ::testing::ValuesIn(kBatchCases),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cli, BatchFiles, ::testing::ValuesIn(kBatchCases), RowName);
 
 // ---------------------------------------------------------------------------
 // Refused: the exit status and the reason on standard error; a usage error
