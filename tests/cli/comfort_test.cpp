@@ -54,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
         IsoRow{"row3_27C_0p3ms", {"27,rh=60", "--clo", "0.5", "--air-speed", "0.3", "--units", "si", "--altitude", "0"},
                0.44, 9},
         IsoRow{"row4_radiant_25p5C",
-               {"23.5,rh=60", "--clo", "0.5", "--radiant", "25.5", "--units", "si", "--pressure", "101.325"}, -0.01, 5}),
+               {"23.5,rh=60", "--clo", "0.5", "--radiant", "25.5", "--units", "si", "--pressure", "101.325"}, -0.01,
+               5}),
     RowName);
 
 const SaysRow kSays[] = {
