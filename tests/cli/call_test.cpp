@@ -1,94 +1,55 @@
 // humitrax-cli call: one answer line per call, in each of its kinds, and the
 // exit status.
-#include "humitrax/psychrometrics.h"
 #include "run_cli.h"
 
 #include <gtest/gtest.h>
 
-#include <charconv>
 #include <string>
 #include <vector>
 
 namespace humitrax::testing {
 namespace {
 
-struct CallRow {
-    const char* name;
-    std::vector<std::string> args;
-    std::string answer;
-    int exitCode;
-};
-
-class CallTable : public ::testing::TestWithParam<CallRow> {};
-
-TEST_P(CallTable, AnswersOneLine)
+std::vector<std::string> Call(std::vector<std::string> args)
 {
-    const CallRow& row = GetParam();
-    std::vector<std::string> args{"call"};
-    args.insert(args.end(), row.args.begin(), row.args.end());
-    const CliRun run = RunCli(args);
-    EXPECT_EQ(run.out, row.answer + "\n");
-    EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+    args.insert(args.begin(), "call");
+    return args;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Call, CallTable,
-    ::testing::Values(
-        CallRow{"number_shortest_round_trip", {"interp", "0"}, "number 14.6965450413525", 0},
-        CallRow{"number_with_exponent_argument", {"HumidRatioSI", "2.5e1", "101.325", "4", "1e-2"}, "number 0.01", 0},
-        CallRow{"text", {"SatPressureSI", "250"}, "text out of range", 0},
-        CallRow{"text_with_blanks", {"DewPoint", "77", "14.696", "9", "0.5", "0"},
-                "text ERROR: Situation must be 1,2,3 or 4", 0},
-        CallRow{"empty", {"HumiditySI", "25", "101.325", "7", "0.5"}, "empty", 0},
-        CallRow{"failure", {"DewPointSI", "25", "101.325", "4", "0"}, "failure invalid-logarithm", 0},
-        CallRow{"failure_no_convergence", {"WetBulbSI", "-45", "-3", "3", "0.3"}, "failure no-convergence", 0},
-        CallRow{"unknown_function", {"Dewpoint", "1"}, "error unknown function 'Dewpoint'", 2},
-        CallRow{"too_few_arguments", {"Grains", "77", "14.696", "4"},
-                "error Grains takes 4 arguments (T p Situation StateVar), not 3", 2},
-        CallRow{"one_argument_singular", {"SatPressureSI"}, "error SatPressureSI takes 1 argument (T), not 0", 2},
-        CallRow{"long_token_echo_cut", {std::string(100, 'x')},
-                "error unknown function '" + std::string(80, 'x') + "...'", 2},
-        CallRow{"not_a_number", {"SatPressureSI", "2,5"}, "error argument 1 '2,5' is not a number", 2},
-        CallRow{"two_signs", {"SatPressureSI", "+-5"}, "error argument 1 '+-5' is not a number", 2},
-        CallRow{"plus_sign", {"HumidRatioSI", "+25", "101.325", "+4", "+0.5"}, "number 0.5", 0},
-        CallRow{"situation_not_whole", {"HumidRatioSI", "25", "101.325", "1.5", "18"},
-                "error argument 3 '1.5' is not a whole number from -32768 to 32767", 2}),
-    [](const ::testing::TestParamInfo<CallRow>& row) { return std::string(row.param.name); });
-
-TEST(Call, AnswersAreTheEnginesDoublesToTheBit)
-{
-    const CliRun run = RunCli({"call", "WetBulb", "77", "14.696", "3", "0.5", "0"});
-    ASSERT_EQ(run.out.rfind("number ", 0), 0U) << run.out;
-    const std::string text = run.out.substr(7, run.out.size() - 8);
-    double read = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), read);
-    EXPECT_EQ(read, WetBulb(77, 14.696, 3, 0.5, 0).AsNumber());
-}
-
-TEST(Call, ReadsOneCallPerLineAndGoesOnAfterABadOne)
-{
-    const CliRun run = RunCli({"call"}, "\xEF\xBB\xBFSatPressureSI 20\n \nnonsense 1 2\r\nGrains 77 14.696 4 0.01\nVolumeSI 25 0 4 0.01");
-    EXPECT_EQ(Lines(run.out), (std::vector<std::string>{
-                                  "number 2.3388036509173142",
-                                  "error empty line",
-                                  "error unknown function 'nonsense'",
-                                  "number 70",
-                                  "failure division-by-zero",
-                              }));
-    EXPECT_EQ(run.exitCode, 2);
-}
-
-TEST(Call, ManyLinesAnswerInOrder)
+/// HumidRatioSI calls whose answers count from 0.
+std::string ManyCalls(int count)
 {
     std::string input;
-    for (int i = 0; i < 5000; ++i)
+    for (int i = 0; i < count; ++i)
         input += "HumidRatioSI 25 101.325 4 " + std::to_string(i) + "\n";
-    const CliRun run = RunCli({"call"}, input);
-    const std::vector<std::string> lines = Lines(run.out);
-    ASSERT_EQ(lines.size(), 5000U);
-    EXPECT_EQ(lines[4321], "number 4321");
-    EXPECT_EQ(run.exitCode, 0);
+    return input;
 }
+
+const SaysRow kCalls[] = {
+    {"number_shortest_round_trip", Call({"interp", "0"}), 0, "number 14.6965450413525\n", ""},
+    {"number_with_exponent_argument", Call({"HumidRatioSI", "2.5e1", "101.325", "4", "1e-2"}), 0, "number 0.01\n", ""},
+    {"text", Call({"SatPressureSI", "250"}), 0, "text out of range\n", ""},
+    {"empty", Call({"HumiditySI", "25", "101.325", "7", "0.5"}), 0, "empty\n", ""},
+    {"failure", Call({"DewPointSI", "25", "101.325", "4", "0"}), 0, "failure invalid-logarithm\n", ""},
+    {"unknown_function", Call({"Dewpoint", "1"}), 2, "error unknown function 'Dewpoint'\n", ""},
+    {"too_few_arguments", Call({"Grains", "77", "14.696", "4"}), 2,
+     "error Grains takes 4 arguments (T p Situation StateVar), not 3\n", ""},
+    {"one_argument_singular", Call({"SatPressureSI"}), 2, "error SatPressureSI takes 1 argument (T), not 0\n", ""},
+    {"long_token_echo_cut", Call({std::string(100, 'x')}), 2,
+     "error unknown function '" + std::string(80, 'x') + "...'\n", ""},
+    {"not_a_number", Call({"SatPressureSI", "2,5"}), 2, "error argument 1 '2,5' is not a number\n", ""},
+    {"plus_sign", Call({"HumidRatioSI", "+25", "101.325", "+4", "+0.5"}), 0, "number 0.5\n", ""},
+    {"situation_not_whole", Call({"HumidRatioSI", "25", "101.325", "1.5", "18"}), 2,
+     "error argument 3 '1.5' is not a whole number from -32768 to 32767\n", ""},
+    // One call per line, an answer for each, a bad one no end.
+    {"lines", {"call"}, 2,
+     "number 2.3388036509173142\nerror empty line\nerror unknown function 'nonsense'\nnumber 70\n"
+     "failure division-by-zero\n",
+     "", "\xEF\xBB\xBFSatPressureSI 20\n \nnonsense 1 2\r\nGrains 77 14.696 4 0.01\nVolumeSI 25 0 4 0.01"},
+    {"many_lines_in_order", {"call"}, 0, "\nnumber 4320\nnumber 4321\nnumber 4322\n", "", ManyCalls(5000)},
+};
+
+INSTANTIATE_TEST_SUITE_P(Call, Says, ::testing::ValuesIn(kCalls), RowName);
 
 TEST(Call, AnswersWhileItsInputStaysOpen)
 {
@@ -97,45 +58,52 @@ TEST(Call, AnswersWhileItsInputStaysOpen)
     EXPECT_EQ(call.ReadLine(20), "number 2.3388036509173142");
 }
 
-struct OutputRow {
-    const char* name;
-    std::vector<std::string> args;
-    std::string output; ///< where standard output goes: a file, or "&-" for closed
+// Output that cannot be written, whether a write or the last flush finds it:
+// exit status 3 with a message.
+std::string BatchRows(int count)
+{
+    std::string rows = "dry_bulb,pressure,relative_humidity\n";
+    for (int i = 0; i < count; ++i)
+        rows += "25,101.325,50\n";
+    return rows;
+}
+
+const std::string kCannotWrite = "cannot write the output";
+
+const SaysRow kUnwritable[] = {
+    {"call_full_disk", Call({"SatPressureSI", "20"}), 3, "", kCannotWrite, "", "/dev/full"},
+    {"call_closed", Call({"SatPressureSI", "20"}), 3, "", kCannotWrite, "", "&-"},
+    {"calc_full_disk", {"calc", "--dry-bulb", "25", "--pressure", "101", "--wet-bulb", "20"}, 3, "", kCannotWrite, "",
+     "/dev/full"},
+    {"state_closed", {"state", "--units", "si", "--dry-bulb", "25", "--pressure", "101", "--wet-bulb", "20"}, 3, "",
+     kCannotWrite, "", "&-"},
+    {"help_full_disk", {"--help"}, 3, "", kCannotWrite, "", "/dev/full"},
+    {"process_json_full_disk",
+     {"process", "heat", "20,rh=50", "--flow", "1kg/s", "--to", "30", "--format", "json", "--units", "si",
+      "--pressure", "101.325"},
+     3, "", kCannotWrite, "", "/dev/full"},
+    {"comfort_closed",
+     {"comfort", "22,rh=60", "--met", "1.2", "--clo", "0.5", "--units", "si", "--pressure", "101.325"}, 3, "",
+     kCannotWrite, "", "&-"},
+    {"batch_one_row_at_the_last_flush", {"batch", "--jobs", "1"}, 3, "", kCannotWrite, BatchRows(1), "/dev/full"},
+    {"batch_many_rows_on_several_jobs", {"batch", "--jobs", "2"}, 3, "", kCannotWrite, BatchRows(20000), "/dev/full"},
 };
 
-class UnwritableOutput : public ::testing::TestWithParam<OutputRow> {};
+INSTANTIATE_TEST_SUITE_P(Unwritable, Says, ::testing::ValuesIn(kUnwritable), RowName);
 
-TEST_P(UnwritableOutput, ExitThreeWithAMessage)
-{
-    const CliRun run = RunCli(GetParam().args, {}, {}, GetParam().output);
-    EXPECT_EQ(run.exitCode, 3);
-    EXPECT_NE(run.err.find("cannot write the output"), std::string::npos) << run.err;
-}
+// The help of each command, its examples and the exit statuses; the version.
+const SaysRow kHelp[] = {
+    {"exit_statuses", {"--help"}, 0, "3  the output could not be written", ""},
+    {"call", Call({"--help"}), 0, "  call FUNCTION ARG...", ""},
+    {"calc", {"calc", "--help"}, 0, "  calc --dry-bulb T (--pressure P | --altitude A)", ""},
+    {"batch_example", {"--help"}, 0, "        humitrax-cli batch --units ip weather.csv", ""},
+    {"process", {"--help"}, 0, "  process mix|heat|cool|coil|humidify", ""},
+    {"version", {"--version"}, 0, "humitrax-cli " HUMITRAX_VERSION_TEXT "\n", ""},
+    {"unknown_command", {"frobnicate"}, 2, "", "frobnicate"},
+    {"no_command", {}, 2, "", ""},
+};
 
-INSTANTIATE_TEST_SUITE_P(
-    Cli, UnwritableOutput,
-    ::testing::Values(
-        OutputRow{"call_full_disk", {"call", "SatPressureSI", "20"}, "/dev/full"},
-        OutputRow{"call_closed", {"call", "SatPressureSI", "20"}, "&-"},
-        OutputRow{"calc_full_disk", {"calc", "--dry-bulb", "25", "--pressure", "101.325", "--relative-humidity", "50"}, "/dev/full"},
-        OutputRow{"state_closed", {"state", "--units", "si", "--dry-bulb", "25", "--pressure", "101.325", "--relative-humidity", "50"}, "&-"},
-        OutputRow{"help_full_disk", {"--help"}, "/dev/full"},
-        OutputRow{"process_json_full_disk", {"process", "heat", "20,rh=50", "--flow", "1kg/s", "--to", "30", "--format", "json", "--units", "si", "--pressure", "101.325"}, "/dev/full"},
-        OutputRow{"comfort_closed", {"comfort", "22,rh=60", "--met", "1.2", "--clo", "0.5", "--units", "si", "--pressure", "101.325"}, "&-"}),
-    [](const ::testing::TestParamInfo<OutputRow>& row) { return std::string(row.param.name); });
-
-TEST(Cli, HelpAndVersion)
-{
-    const CliRun help = RunCli({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("humitrax-cli call WetBulbSI"), std::string::npos);
-    EXPECT_NE(help.out.find("3  the output could not be written"), std::string::npos);
-    EXPECT_EQ(RunCli({"call", "--help"}).out.find("  call FUNCTION ARG..."), 0U);
-    const CliRun version = RunCli({"--version"});
-    EXPECT_EQ(version.out, "humitrax-cli " HUMITRAX_VERSION_TEXT "\n");
-    EXPECT_EQ(RunCli({"frobnicate"}).exitCode, 2);
-    EXPECT_EQ(RunCli({}).exitCode, 2);
-}
+INSTANTIATE_TEST_SUITE_P(Help, Says, ::testing::ValuesIn(kHelp), RowName);
 
 } // namespace
 } // namespace humitrax::testing

@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         RecordRow{"quote_never_closed", "\"a,b\nc", ',', {"a,b\nc"}, 1, true},
         RecordRow{"semicolon_separator_keeps_commas", "25,5;\"x;y\"\n", ';', {"25,5", "x;y"}, 1, false},
         RecordRow{"trailing_separator_is_an_empty_field", "a,\n", ',', {"a", ""}, 1, false}),
-    [](const ::testing::TestParamInfo<RecordRow>& row) { return std::string(row.param.name); });
+    RowName);
 
 struct DecimalRow {
     const char* name;
@@ -77,47 +77,33 @@ INSTANTIATE_TEST_SUITE_P(
                       DecimalRow{"exponent_is_not_plain", "1e3", false, 0.0, ""},
                       DecimalRow{"two_signs", "+-25", false, 0.0, ""},
                       DecimalRow{"sixteen_digits_are_not_plain", "0.1234567890123456", false, 0.0, ""}),
-    [](const ::testing::TestParamInfo<DecimalRow>& row) { return std::string(row.param.name); });
+    RowName);
 
-/// A table whose row `quotedRow` has a quoted note holding a line break that
-/// lies across byte `at` of the input; every other row is plain.
-std::string TableAcross(std::size_t at, std::size_t& quotedRow)
+// Records across the batch reader's blocks: a quoted line break that lies
+// across the boundary, and a record longer than a block.
+const std::string kHeader = "note,dry_bulb,pressure,relative_humidity\n";
+
+std::string QuotedLineBreakAt(std::size_t at)
 {
-    std::string input = "note,dry_bulb,pressure,relative_humidity\n";
-    const std::string plain = "-,25,101.325,50\n";
-    quotedRow = 0;
-    while (input.size() + plain.size() < at - 8) {
-        input += plain;
-        ++quotedRow;
-    }
+    std::string input = kHeader;
+    while (input.size() + 30 < at)
+        input += "-,25,101.325,50\n";
     input += "\"" + std::string(at - input.size() - 2, 'x') + "\n\nz\",25,101.325,50\n";
     for (int i = 0; i < 100; ++i)
-        input += plain;
+        input += "-,25,101.325,50\n";
     return input;
 }
 
-TEST(BatchBlocks, QuotedLineBreakAcrossTheBlockBoundary)
-{
-    std::size_t quotedRow = 0;
-    const std::string input = TableAcross(cli::kBlockBytes, quotedRow);
-    const CliRun run = RunCli({"batch", "--jobs", "2", "-"}, input);
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const std::vector<std::string> lines = Lines(run.out);
-    // The header, the rows before, the quoted row over three lines, 100 after.
-    ASSERT_EQ(lines.size(), 1 + quotedRow + 3 + 100);
-    EXPECT_EQ(lines[1 + quotedRow + 2].substr(0, 9), "z\",25,101");
-}
+const std::string kLongNote(cli::kBlockBytes + 12345, 'y');
 
-TEST(BatchBlocks, RecordLongerThanABlock)
-{
-    const std::string note(cli::kBlockBytes + 12345, 'y');
-    const std::string input = "note,dry_bulb,pressure,relative_humidity\n\"" + note + "\",25,101.325,50\n-,26,101.325,50\n";
-    const CliRun run = RunCli({"batch", "--max-record-bytes", std::to_string(4 * cli::kBlockBytes), "-"}, input);
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const std::vector<std::string> lines = Lines(run.out);
-    ASSERT_EQ(lines.size(), 3U);
-    EXPECT_EQ(lines[1].substr(0, note.size()), note);
-}
+const SaysRow kBlocks[] = {
+    {"quoted_line_break_across_the_boundary", {"batch", "--jobs", "2", "-"}, 0, "x\n\nz\",25,101.325,", "",
+     QuotedLineBreakAt(cli::kBlockBytes)},
+    {"record_longer_than_a_block", {"batch", "--max-record-bytes", std::to_string(4 * cli::kBlockBytes), "-"}, 0,
+     "\n" + kLongNote + ",25,101.325,", "", kHeader + "\"" + kLongNote + "\",25,101.325,50\n-,26,101.325,50\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Batch, Says, ::testing::ValuesIn(kBlocks), RowName);
 
 } // namespace
 } // namespace humitrax::testing

@@ -53,9 +53,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
     command += " " + Quote(HUMITRAX_CLI_PATH);
     for (const std::string& arg : args)
         command += " " + Quote(arg);
-    const std::string target = outputFile.empty() ? Quote((dir / "out").string())
-                               : outputFile == "&-"  ? outputFile
-                                                     : Quote(outputFile);
+    const std::string out = outputFile.empty() ? (dir / "out").string() : outputFile;
+    const std::string target = outputFile == "&-" ? outputFile : Quote(out);
     command += " <" + Quote((dir / "in").string()) + " >" + target + " 2>" +
                Quote((dir / "err").string());
     const int status = std::system(command.c_str());
@@ -104,8 +103,7 @@ CliProcess::~CliProcess()
 
 bool CliProcess::Write(const std::string& text)
 {
-    std::size_t done = 0;
-    while (done < text.size()) {
+    for (std::size_t done = 0; done < text.size();) {
         const ssize_t wrote = write(m_input, text.data() + done, text.size() - done);
         if (wrote <= 0)
             return false;
@@ -122,10 +120,8 @@ std::optional<std::string> CliProcess::ReadLine(int seconds)
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         pollfd ready{m_output, POLLIN, 0};
-        if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) != 1)
-            return std::nullopt;
         char c = 0;
-        if (read(m_output, &c, 1) != 1)
+        if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) != 1 || read(m_output, &c, 1) != 1)
             return std::nullopt;
         if (c == '\n')
             return line;
@@ -135,16 +131,28 @@ std::optional<std::string> CliProcess::ReadLine(int seconds)
 
 int CliProcess::Finish()
 {
-    if (m_input >= 0) {
+    if (m_input >= 0)
         close(m_input);
-        m_input = -1;
-    }
-    if (m_pid <= 0)
-        return -1;
+    m_input = -1;
     int status = 0;
-    waitpid(m_pid, &status, 0);
+    const bool ended = m_pid > 0 && waitpid(m_pid, &status, 0) == m_pid;
     m_pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Says);
+
+TEST_P(Says, ExitStatusAndOutput)
+{
+    const SaysRow& row = GetParam();
+    const CliRun run = RunCli(row.args, row.input, {"LC_ALL=C"}, row.outputFile);
+    EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+    if (row.out.empty()) {
+        EXPECT_EQ(run.out, "");
+    } else {
+        EXPECT_NE(run.out.find(row.out), std::string::npos) << run.out;
+    }
+    EXPECT_NE(run.err.find(row.err), std::string::npos) << run.err;
 }
 
 std::vector<std::string> Lines(const std::string& text)

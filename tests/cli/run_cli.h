@@ -1,6 +1,7 @@
-// File: run_cli.h
 // Runs humitrax-cli as a user would and collects what it printed.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
@@ -48,5 +49,28 @@ private:
 
 /// Splits text into its lines (without their line feeds).
 std::vector<std::string> Lines(const std::string& text);
+
+/// A run in the C locale and what it must say: its exit status, a fragment of
+/// its standard output (empty: nothing may be written there) and of its
+/// standard error. Instantiate the test suite Says with a table of them.
+struct SaysRow {
+    const char* name;
+    std::vector<std::string> args;
+    int exitCode;
+    std::string out;
+    std::string err;
+    std::string input = {};
+    std::string outputFile = {}; ///< see RunCli
+};
+
+class Says : public ::testing::TestWithParam<SaysRow> {};
+
+inline void PrintTo(const SaysRow& row, std::ostream* out) { *out << row.name; }
+
+/// A table row's name as its test's.
+inline constexpr struct {
+    template <typename Row>
+    std::string operator()(const ::testing::TestParamInfo<Row>& info) const { return info.param.name; }
+} RowName;
 
 } // namespace humitrax::testing

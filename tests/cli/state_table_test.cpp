@@ -30,64 +30,57 @@ std::optional<StateTable> Read(const std::string& text, std::string& message,
 struct TableRow {
     const char* name;
     std::string csv;
+    std::optional<Condition> given;
     std::size_t rows;
     std::size_t placed;
+    double lastPressure;      ///< of the last state placed
+    double lastHumidityRatio; ///< of the last state placed; 0: not checked
 };
 
 class StateTableRows : public ::testing::TestWithParam<TableRow> {};
 
 TEST_P(StateTableRows, CountsRowsPlacedAndLeftOut)
 {
+    const TableRow& row = GetParam();
     std::string message;
-    const std::optional<StateTable> table = Read(GetParam().csv, message);
+    const std::optional<StateTable> table = Read(row.csv, message, row.given);
     ASSERT_TRUE(table) << message;
-    EXPECT_EQ(table->rows, GetParam().rows);
-    EXPECT_EQ(table->points.size(), GetParam().placed);
-    EXPECT_EQ(table->failed, GetParam().rows - GetParam().placed);
+    EXPECT_EQ(table->rows, row.rows);
+    EXPECT_EQ(table->failed, row.rows - row.placed);
+    ASSERT_EQ(table->points.size(), row.placed);
+    EXPECT_EQ(table->points.back().pressure, row.lastPressure);
+    EXPECT_TRUE(row.lastHumidityRatio == 0.0 || table->points.back().humidityRatio == row.lastHumidityRatio);
 }
+
+const std::string kRh = "dry_bulb,pressure,relative_humidity\n";
+const double kHalfAt80 = HumidRatioSI(25.0, 80.0, kRelativeHumidityGiven, 0.5).AsNumber();
+const double kHalf = HumidRatioSI(25.0, 101.325, kRelativeHumidityGiven, 0.5).AsNumber();
 
 INSTANTIATE_TEST_SUITE_P(
     Chart, StateTableRows,
     ::testing::Values(
-        TableRow{"BadNumbersAndMissingCells", "dry_bulb,pressure,relative_humidity\n25,101.325,fifty\n25,101.325\n"
-                 "30,,20\n30,101.325,20\n", 4, 1},
+        TableRow{"BadNumbersAndMissingCells", kRh + "25,101.325,fifty\n25,101.325\n30,,20\n30,101.325,20\n", {}, 4, 1,
+                 101.325, 0},
         // Read as batch reads it: an upper-case name stands, a doubled sign does not.
         TableRow{"UpperCaseNameDoubledSign", "DRY_BULB,pressure,relative_humidity\n+-25,101.325,50\n25,101.325,50\n",
-                 2, 1},
-        TableRow{"RefusedAir", "dry_bulb,pressure,relative_humidity\n25,101.325,150\n25,101.325,100\n", 2, 1},
-        TableRow{"EngineCannotCompute", "dry_bulb,pressure,dew_point\n25,101.325,300\n25,101.325,10\n", 2, 1},
+                 {}, 2, 1, 101.325, kHalf},
+        TableRow{"RefusedAir", kRh + "25,101.325,150\n25,101.325,100\n", {}, 2, 1, 101.325, 0},
+        TableRow{"EngineCannotCompute", "dry_bulb,pressure,dew_point\n25,101.325,300\n25,101.325,10\n", {}, 2, 1,
+                 101.325, 0},
         TableRow{"OtherColumnsPassedOver", "\"sensor, name\",dry_bulb,enthalpy,pressure,wet_bulb,status\n"
-                 "\"a, \"\"b\"\"\",25,1,101.325,18,x\n", 1, 1},
+                 "\"a, \"\"b\"\"\",25,1,101.325,18,x\n", {}, 1, 1, 101.325, 0},
         TableRow{"BatchOutputPlacedByItsHumidityRatio",
                  "dry_bulb,pressure,wet_bulb,dew_point,relative_humidity,humidity_ratio,status\n"
-                 "25,101.325,17.9,13.9,50,0.00988,\n25,101.325,,,,,\"wet_bulb: out of range\"\n", 2, 1},
-        TableRow{"RecordLongerThanTheLimit", "dry_bulb,pressure,relative_humidity\n25,101.325,50" +
-                 std::string(std::size_t{1} << 21, ' ') + "\n25,101.325,50\n", 2, 1}),
+                 "25,101.325,17.9,13.9,50,0.00988,\n25,101.325,,,,,\"wet_bulb: out of range\"\n", {}, 2, 1, 101.325,
+                 0.00988},
+        TableRow{"RecordLongerThanTheLimit", kRh + "25,101.325,50" + std::string(std::size_t{1} << 21, ' ') +
+                 "\n25,101.325,50\n", {}, 2, 1, 101.325, kHalf},
+        TableRow{"EachRowAtItsOwnPressure", kRh + "25,101.325,50\n25,80,50\n", {}, 2, 2, 80.0, kHalfAt80},
+        TableRow{"ThePressureOfTheChartWhenNone", "dry_bulb,dew_point\n25,10\n", {}, 1, 1, 90.0, 0},
+        // The relative humidity, not the humidity ratio, places the state.
+        TableRow{"ByTheGivenCondition", "dry_bulb,pressure,relative_humidity,humidity_ratio\n25,101.325,50,0.001\n",
+                 Condition::RelativeHumidity, 1, 1, 101.325, kHalf}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST(StateTable, EachRowAtItsOwnPressureOrTheChartsAndByTheGivenCondition)
-{
-    std::string message;
-    const auto table = Read("dry_bulb,pressure,relative_humidity\n25,101.325,50\n25,80,50\n", message);
-    ASSERT_TRUE(table) << message;
-    ASSERT_EQ(table->points.size(), 2U);
-    EXPECT_EQ(table->points[1].pressure, 80.0);
-    EXPECT_EQ(table->points[1].humidityRatio,
-              HumidRatioSI(25.0, 80.0, kRelativeHumidityGiven, 0.5).AsNumber());
-
-    const auto noPressure = Read("dry_bulb,dew_point\n25,10\n", message);
-    ASSERT_TRUE(noPressure) << message;
-    ASSERT_EQ(noPressure->points.size(), 1U);
-    EXPECT_EQ(noPressure->points[0].pressure, 90.0);
-
-    // The relative humidity, not the humidity ratio, places the state.
-    const auto byHumidity = Read("dry_bulb,pressure,relative_humidity,humidity_ratio\n25,101.325,50,0.001\n",
-                                 message, Condition::RelativeHumidity);
-    ASSERT_TRUE(byHumidity) << message;
-    ASSERT_EQ(byHumidity->points.size(), 1U);
-    EXPECT_EQ(byHumidity->points[0].humidityRatio,
-              HumidRatioSI(25.0, 101.325, kRelativeHumidityGiven, 0.5).AsNumber());
-}
 
 TEST(StateTable, SeveralConditionsWithoutHumidityRatioNeedGiven)
 {
