@@ -1,7 +1,6 @@
 """The Dask pattern: humitrax.frame on each partition, on worker processes."""
 
 import logging
-import os
 
 import dask.dataframe as dd
 import numpy as np
@@ -25,15 +24,9 @@ def test_map_partitions_on_a_local_cluster_gives_the_frame_of_one_call():
     })
     expected = humitrax.frame(df)
     ddf = dd.from_pandas(df, npartitions=6)
-    # The workers are new processes: they import humitrax through the
-    # PYTHONPATH they inherit from this one.
     with LocalCluster(n_workers=2, processes=True, threads_per_worker=1, dashboard_address=None,
                       silence_logs=logging.ERROR) as cluster, Client(cluster, timeout=60) as client:
-        paths = client.run(os.getenv, "PYTHONPATH")
         computed = client.compute(ddf.map_partitions(humitrax.frame, threads=1, meta=humitrax.frame(ddf._meta)))
         result = computed.result(timeout=120)
-        pids = client.run(os.getpid)
-    assert len(set(pids.values()) - {os.getpid()}) == 2
-    assert set(paths.values()) == {os.getenv("PYTHONPATH")}
     pd.testing.assert_frame_equal(result, expected, check_exact=True)
     assert any(expected["status"]) and not all(expected["status"])

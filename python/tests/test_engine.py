@@ -21,23 +21,22 @@ ARGUMENTS = {
     "SatPressureSI": [(20,), (-20,), (0,), (200.5,)],
     "Grains": STATE_ARGUMENTS,
 }
-WITH_UNITS = ["HumidRatio", "Humidity", "DewPoint", "WetBulb", "Volume", "Enthalpy"]
-for name in WITH_UNITS:
+for name in ["HumidRatio", "Humidity", "DewPoint", "WetBulb", "Volume", "Enthalpy"]:
     ARGUMENTS[name] = [a + (u,) for a in STATE_ARGUMENTS for u in (0, 1)]
     ARGUMENTS[name + "SI"] = STATE_ARGUMENTS
 
 
 def python_answer(function, arguments):
-    """The answer in the words of humitrax-cli call."""
+    """The answer in the words of humitrax-cli call; a number must be a float, a text a str."""
     try:
         result = function(*arguments)
     except humitrax.PropertyFailure as failure:
         return ("failure", failure.cause)
     if result is None:
         return ("empty",)
-    if isinstance(result, str):
+    if type(result) is str:
         return ("text", result)
-    return ("number", float(result).hex())
+    return ("number", result.hex()) if type(result) is float else ("not a float", repr(result))
 
 
 def cli_answer(line):
@@ -55,30 +54,13 @@ def test_every_function_answers_as_humitrax_cli_call(cli):
     mismatches = [(name, arguments, answer) for (name, arguments), answer in zip(calls, answers)
                   if python_answer(getattr(engine, name), arguments) != cli_answer(answer)]
     assert mismatches == []
-    kinds = {cli_answer(answer)[0] for answer in answers}
-    assert kinds == {"number", "text", "empty", "failure"}
+    assert {cli_answer(answer)[0] for answer in answers} == {"number", "text", "empty", "failure"}
 
 
-@pytest.mark.parametrize("call, cause", [
-    (lambda: engine.DewPointSI(25, 101.325, 4, 0), "invalid-logarithm"),
-    (lambda: engine.HumidRatioSI(300, 101.325, 3, 0.5), "type-mismatch"),
-    (lambda: engine.VolumeSI(25, 0, 3, 0.5), "division-by-zero"),
-    (lambda: engine.interp(1e200), "overflow"),
-], ids=["dew_point_of_dry_air", "outside_the_saturation_range", "pressure_zero", "altitude_overflow"])
-def test_failures_raise_property_failure_with_its_cause(call, cause):
+def test_a_failure_raises_property_failure_with_its_cause():
     with pytest.raises(engine.PropertyFailure) as raised:
-        call()
+        engine.DewPointSI(25, 101.325, 4, 0)  # dry air
     assert type(raised.value) is humitrax.PropertyFailure and isinstance(raised.value, ArithmeticError)
-    assert raised.value.cause == str(raised.value) == cause
-    assert repr(raised.value) == f"PropertyFailure('{cause}')"
-    assert pickle.loads(pickle.dumps(raised.value)).cause == cause
-
-
-@pytest.mark.parametrize("call, result", [
-    (lambda: engine.WetBulbSI(25, 101.325, 3, 0.5), 17.874858840028644),
-    (lambda: engine.SatPressureSI(500), "out of range"),
-    (lambda: engine.DewPoint(77, 14.696, 7, 0.5, 0), "ERROR: Situation must be 1,2,3 or 4"),
-    (lambda: engine.HumiditySI(25, 101.325, 7, 0.5), None),
-], ids=["number", "out_of_range_text", "situation_text", "empty"])
-def test_results_are_a_float_a_str_or_none(call, result):
-    assert call() == result and type(call()) is type(result)
+    assert raised.value.cause == str(raised.value) == "invalid-logarithm"
+    assert repr(raised.value) == "PropertyFailure('invalid-logarithm')"
+    assert pickle.loads(pickle.dumps(raised.value)).cause == "invalid-logarithm"

@@ -38,9 +38,6 @@ CASES = [
      dict(dry_bulb=95, relative_humidity=20, flow=5000, flow_unit="cfm", adiabatic=True,
           effectiveness=0.8, altitude=3000, units="ip"),
      "humidify 95,rh=20 --flow 5000cfm --adiabatic --effectiveness 0.8 --units ip --altitude 3000"),
-    ("humidify to w", humitrax.humidify,
-     dict(dry_bulb=20, dew_point=2, flow=0.5, adiabatic=True, to_humidity_ratio=0.006, **SI),
-     "humidify 20,dp=2 --flow 0.5kg/s --adiabatic --to w=0.006 --units si --pressure 101.325"),
 ]
 
 
@@ -64,9 +61,7 @@ def test_scalar_equals_cli(cli, function, arguments, line):
     result = function(**arguments)
     assert result.pop("status") == ""
     assert list(result) == list(expected)
-    different = {name: (result[name], expected[name]) for name in expected
-                 if not same(result[name], expected[name])}
-    assert not different
+    assert [name for name in expected if not same(result[name], expected[name])] == []
     assert all(isinstance(value, float) for value in result.values())
 
 
@@ -79,35 +74,25 @@ def test_outdoor_array_mixed_with_one_return_state():
         one = humitrax.mix(a_dry_bulb=outdoor["a_dry_bulb"][0][j], a_wet_bulb=outdoor["a_wet_bulb"][i][0],
                            a_flow=outdoor["a_flow"][j], **common)
         assert one.pop("status") == result["status"][i, j]
-        for name, value in one.items():
-            assert same(value, result[name][i, j]), name
+        assert [name for name, value in one.items() if not same(value, result[name][i, j])] == []
 
 
-@pytest.mark.parametrize("function, arguments, line", [
-    (humitrax.cool, dict(dry_bulb=30, dew_point=15, flow=1, to=12, **SI),
-     "cool 30,dp=15 --flow 1kg/s --to 12 --units si --pressure 101.325"),
-    (humitrax.coil, dict(dry_bulb=28, wet_bulb=21, flow=2, adp=20, bypass=0.1, **SI),
-     "coil 28,wb=21 --flow 2kg/s --adp 20 --bypass 0.1 --units si --pressure 101.325"),
-], ids=["cool below dew point", "coil adp above dew point"])
-def test_refused_gives_nan_and_the_cli_message(cli, function, arguments, line):
-    done = run_cli(cli, line)
+def test_refused_gives_nan_and_the_cli_message(cli):
+    arguments = dict(dry_bulb=30, dew_point=15, flow=1, to=12, **SI)
+    done = run_cli(cli, "cool 30,dp=15 --flow 1kg/s --to 12 --units si --pressure 101.325")
     assert done.returncode == 1
-    result = function(**arguments)
+    result = humitrax.cool(**arguments)
     status = result.pop("status")
     assert status.startswith("refused") and done.stderr.endswith(f": {status}\n")
     assert all(math.isnan(value) for value in result.values())
-    # In an array, only the refused row is.
-    rows = function(**{**arguments, "flow": [1.0, math.nan, 2.0]})
+    rows = humitrax.cool(**{**arguments, "flow": [1.0, math.nan, 2.0]})
     assert list(rows["status"]) == [status, "flow: not a number", status]
 
 
 @pytest.mark.parametrize("function, arguments, error, name", [
     (humitrax.heat, dict(relative_humidity=50, flow=1, to=30, **SI), ValueError, "dry_bulb"),
-    (humitrax.heat, dict(dry_bulb=20, flow=1, to=30, **SI), ValueError, "relative_humidity"),
     (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=1, **SI), ValueError, "give to"),
     (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=1, flow_unit="l/s", to=30, **SI), ValueError, "flow_unit"),
-    (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=1, to=30, units="si"), ValueError, "pressure"),
-    (humitrax.heat, dict(dry_bulb=[1, 2], wet_bulb=0, flow=[1, 2, 3], to=30, **SI), ValueError, "flow"),
     (humitrax.mix, dict(a_dry_bulb=20, a_wet_bulb=15, a_flow=1, b_dry_bulb=20, b_flow=1, **SI),
      ValueError, "b_wet_bulb"),
     (humitrax.coil, dict(dry_bulb=28, wet_bulb=21, flow=2, adp=10, **SI), ValueError, "bypass"),
@@ -117,13 +102,7 @@ def test_refused_gives_nan_and_the_cli_message(cli, function, arguments, line):
      ValueError, "steam"),
     (humitrax.humidify, dict(dry_bulb=20, wet_bulb=15, flow=1, steam=100, adiabatic="yes",
                              to_relative_humidity=50, **SI), TypeError, "adiabatic"),
-    (humitrax.humidify, dict(dry_bulb=20, wet_bulb=15, flow=1, steam=100, **SI), ValueError, "to_relative_humidity"),
 ])
 def test_bad_argument_is_named(function, arguments, error, name):
     with pytest.raises(error, match=name):
         function(**arguments)
-
-
-def test_help_documents_the_names():
-    for function in (humitrax.mix, humitrax.heat, humitrax.cool, humitrax.coil, humitrax.humidify):
-        assert "<part>.<quantity>" in function.__doc__ and "{shared}" not in function.__doc__

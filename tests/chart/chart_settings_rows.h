@@ -18,7 +18,6 @@ struct SettingsRow {
     ChartSettings settings;
 };
 
-// Test names and failure reports show the row by its name.
 inline void PrintTo(const SettingsRow& row, std::ostream* out) { *out << row.name; }
 
 inline std::vector<SettingsRow> SettingsRows()
@@ -33,8 +32,6 @@ inline std::vector<SettingsRow> SettingsRows()
               .wMax = 0.05}},
             {"SiCold", {.altitude = {}, .tMin = -40.0, .tMax = 10.0, .wMax = 0.008}}};
 }
-
-inline std::string RowName(const SettingsRow& row) { return row.name; }
 
 // A property of the state at `point` by the state layer, under the chart's
 // model and pressure; its reason when it has no value.
