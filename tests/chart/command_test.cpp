@@ -5,6 +5,7 @@
 #include "run_cli.h"
 
 #include <QImage>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -123,6 +124,10 @@ TEST_P(DrawnTest, IsSvgWithItsTitleAndLegend)
     EXPECT_EQ(run.err.empty(), row.warning.empty()) << run.err;
     EXPECT_NE(run.err.find(row.warning), std::string::npos) << run.err;
     const std::string svg = ReadAll(output);
+    QXmlStreamReader xml(QByteArray::fromStdString(svg));
+    while (!xml.atEnd())
+        xml.readNext();
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString() << " at line " << xml.lineNumber();
     for (const std::string& text : row.texts)
         EXPECT_NE(svg.find(text), std::string::npos) << text << "\n" << svg.substr(0, 600);
 }
@@ -155,6 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorRow{"OutputIsADeviceBehindALink", {}, "null.svg", 3, "not a regular file"},
         ErrorRow{"UnknownExtension", {}, "chart.bmp", 2, "must end in .svg, .png or .pdf"},
         ErrorRow{"RangeReversed", {"--range", "30:10"}, "chart.svg", 2, "TMIN below TMAX"},
+        ErrorRow{"PressureAndAltitude", {"--pressure", "90", "--altitude", "100"}, "chart.svg", 2, "cannot both be given"},
         ErrorRow{"RangeBeyondTheEngine", {"--range", "-150:50"}, "chart.svg", 2, "-100 to 200"},
         ErrorRow{"RangeNotANumber", {"--range", "cold:hot"}, "chart.svg", 2, "--range takes"},
         // Ticks a millionth apart are the finest the labels show.
