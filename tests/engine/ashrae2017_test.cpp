@@ -49,9 +49,16 @@ INSTANTIATE_TEST_SUITE_P(
               0.000694925909655, 1e-14),
         // Table 2 includes the enhancement factor, which eqs. 20 and 6 leave out: 0.46 % apart.
         Near("SI_Table2_Ws_25C", [] { return a17::SatHumidityRatio(25, 101.325, kSI); }, 0.020173, 0.005 * 0.020173),
-        // Table 1.
-        Near("SI_pressure_1000m", [] { return a17::PressureFromAltitude(1000, kSI); }, 89.875, 0.001),
-        Near("IP_pressure_5000ft", [] { return a17::PressureFromAltitude(5000, kIPUnits); }, 12.228, 0.001)),
+        // Ice just below 0.01 °C lies 6e-9 below water at it: a pressure in between is the triple point.
+        Near("dew_point_in_the_triple_point_step", [] {
+            const double ice = a17::SatPressure(std::nextafter(0.01, 0.0), kSI);
+            return a17::DewPoint(0.5 * (ice + a17::SatPressure(0.01, kSI)), kSI);
+        }, 0.01, 1e-9),
+        Near("wet_bulb_rounding_above_saturation_is_saturated", [] {
+            return a17::WetBulb(25, a17::SatHumidityRatio(25, 101.325, kSI) * (1 + 1e-14), 101.325, kSI);
+        }, 25.0, 0),
+        Near("SI_Table1_pressure_1000m", [] { return a17::PressureFromAltitude(1000, kSI); }, 89.875, 0.001),
+        Near("IP_Table1_pressure_5000ft", [] { return a17::PressureFromAltitude(5000, kIPUnits); }, 12.228, 0.001)),
     RowName<CallRow>);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -131,22 +138,6 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTripRow{"wet_SI_ice_wick_warm_air", kSI, 5, -2, 101.325},
         RoundTripRow{"wet_IP_below_freezing", kIPUnits, 10, 5, 12}),
     RowName<RoundTripRow>);
-
-TEST(Ashrae2017DewPoint, VapourInTheStepAtTheTriplePointGivesTheTriplePoint)
-{
-    // Just below 0.01 °C ice gives 6e-9 less than water at it: no temperature
-    // has a pressure in between.
-    const double ice = a17::SatPressure(std::nextafter(0.01, 0.0), kSI);
-    const double water = a17::SatPressure(0.01, kSI);
-    ASSERT_LT(ice, water);
-    EXPECT_NEAR(a17::DewPoint(0.5 * (ice + water), kSI), 0.01, 1e-9);
-}
-
-TEST(Ashrae2017WetBulb, RoundingAboveSaturationIsSaturatedAir)
-{
-    const double Ws = a17::SatHumidityRatio(25, 101.325, kSI);
-    EXPECT_EQ(a17::WetBulb(25, Ws * (1 + 1e-14), 101.325, kSI), 25.0);
-}
 
 struct GridRow {
     const char* name;
