@@ -1,5 +1,5 @@
-// One press of Calculate: the worked example, limits, the order of the checks,
-// the altitude, the four third conditions, the report's lines and the messages.
+// One press of Calculate: the worked example, limits and the order of the checks,
+// the report's lines and the four third conditions.
 #include "driver.h"
 
 #include "humitrax/psychrometrics.h"
@@ -57,8 +57,7 @@ std::string RowName(const ::testing::TestParamInfo<Row>& info)
     return info.param.name;
 }
 
-// The worked example: dry bulb 0, 101.325 kPa, relative humidity 50. Ten lines
-// joined by CR LF, nothing after the last.
+// The worked example: ten lines joined by CR LF, nothing after the last.
 const std::string kWorkedExample = "As per Humitrax\u00ae\r\n"
                                    "_______________________\r\n"
                                    "Dry Bulb Temperature: 0 \u00b0C\r\n"
@@ -77,7 +76,7 @@ TEST(Report, WorkedExample)
     EXPECT_EQ(outcome.text, kWorkedExample);
 }
 
-TEST(Report, CommaConventionsReadBothSeparatorsAndWriteTheComma)
+TEST(Report, CommaConventionsWriteTheComma)
 {
     // Each separator between digits becomes the comma; the unit cu.m/kg keeps its point.
     std::string expected = kWorkedExample;
@@ -85,15 +84,10 @@ TEST(Report, CommaConventionsReadBothSeparatorsAndWriteTheComma)
     for (std::size_t i = 1; i + 1 < expected.size(); ++i)
         if (expected[i] == '.' && digit(expected[i - 1]) && digit(expected[i + 1]))
             expected[i] = ',';
-    for (const char* pressure : {"101.325", "101,325"}) {
-        const CalculationOutcome outcome = Calculate(Request("0", pressure, "50"), kComma);
-        EXPECT_TRUE(outcome.succeeded) << pressure;
-        EXPECT_EQ(outcome.text, expected) << pressure;
-    }
+    const CalculationOutcome outcome = Calculate(Request("0", "101,325", "50"), kComma);
+    EXPECT_TRUE(outcome.succeeded);
+    EXPECT_EQ(outcome.text, expected);
 }
-
-// ---------------------------------------------------------------------------
-// Which message, if any, a press ends with.
 
 enum class Ends { WithReport, EmptyEntry, OutOfRange, CheckValues };
 
@@ -126,12 +120,10 @@ const PressRow kPressRows[] = {
     {"PressurePastLimit", Request("25", "108.1", "50"), Ends::OutOfRange},
     {"AltitudeAtLimit", Request("25", "5000", "50", kAltitude), Ends::WithReport},
     {"AltitudePastLimit", Request("25", "5001", "50", kAltitude), Ends::OutOfRange},
-    // 108.1 is a pressure over its limit, but well below the altitude limit.
     {"AltitudeLimitNotPressureLimit", Request("25", "108.1", "50", kAltitude), Ends::WithReport},
     {"RelativeHumidityAtLimit", Request("25", "101.325", "100"), Ends::WithReport},
     {"RelativeHumidityPastLimit", Request("25", "101.325", "100.1"), Ends::OutOfRange},
-    // At 10 kPa a humidity ratio of 1 is a vapour pressure of about 6.2 kPa,
-    // below saturation at 40 °C (about 7.4 kPa).
+    // At 10 kPa a humidity ratio of 1 is about 6.2 kPa of vapour, below saturation at 40 °C.
     {"HumidityRatioAtLimit", Request("40", "10", "1", kPressure, kHumidityRatio), Ends::WithReport},
     {"HumidityRatioPastLimit", Request("40", "10", "1.1", kPressure, kHumidityRatio), Ends::OutOfRange},
     {"WetBulbEqualToDryBulb", Request("25", "101.325", "25", kPressure, kWetBulb), Ends::WithReport},
@@ -140,40 +132,29 @@ const PressRow kPressRows[] = {
     {"DewPointAboveDryBulb", Request("25", "101.325", "25.1", kPressure, kDewPoint), Ends::OutOfRange},
     // No lower limits in the driver.
     {"NegativeAltitudePasses", Request("25", "-500", "50", kAltitude), Ends::WithReport},
-    {"NegativeDryBulbPasses", Request("-5", "101.325", "50"), Ends::WithReport},
-    // Air that cannot exist: no pressure, a pressure typed in bar (negative
-    // humidity ratio), a humidity so small that the dew point lies below 0 K.
+    // Air that cannot exist: no pressure, a dew point below 0 K.
     {"ZeroPressureFailsInTheEngine", Request("25", "0", "50"), Ends::CheckValues},
-    {"PressureInBarGivesNegativeRatio", Request("25", "1.013", "50"), Ends::CheckValues},
     {"DewPointBelowAbsoluteZero", Request("0", "101.325", "0.0001"), Ends::CheckValues},
 
     // The order of the checks: the first in the order of the steps decides.
     {"EmptyDryBulb", Request("", "101.325", "50"), Ends::EmptyEntry},
-    {"EmptySecond", Request("25", "", "50"), Ends::EmptyEntry},
     {"EmptyThirdBeforeOverLimitDryBulb", Request("52", "200", ""), Ends::EmptyEntry},
     {"OverLimitDryBulbBeforePressureThatIsNoNumber", Request("52", "abc", "50"), Ends::OutOfRange},
     {"DryBulbNoNumberBeforeOverLimitPressure", Request("abc", "200", "50"), Ends::CheckValues},
     {"OverLimitPressureBeforeThirdThatIsNoNumber", Request("25", "200", "abc"), Ends::OutOfRange},
     {"PressureNoNumberBeforeOverLimitThird", Request("25", "abc", "200"), Ends::CheckValues},
     {"OverLimitThirdBeforeEngine", Request("25", "0", "200"), Ends::OutOfRange},
-    // Blanks are not empty, and no number either.
-    {"BlankThird", Request("25", "101.325", "   "), Ends::CheckValues},
+    {"BlankThirdIsNotEmptyButNoNumber", Request("25", "101.325", "   "), Ends::CheckValues},
 
     // The engine's error text "out of range": relative humidity above 1.
     {"EngineErrorText", Request("25", "101.325", "0.03", kPressure, kHumidityRatio), Ends::CheckValues},
     // The driver's own arithmetic: the metres-to-feet product overflows.
     {"AltitudeToFeetOverflows", Request("25", "-1e308", "50", kAltitude), Ends::CheckValues},
-    // interp fails for an altitude far beyond any atmosphere.
-    {"AltitudeBeyondAnyAtmosphere", Request("25", "-1e200", "50", kAltitude), Ends::CheckValues},
     // The window's list always has a selection; anything else is no calculation.
     {"ThirdConditionIndexBeyondList", Request("25", "101.325", "50", kPressure, 4), Ends::CheckValues},
-    {"ThirdConditionNothingSelected", Request("25", "101.325", "50", kPressure, -1), Ends::CheckValues},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, PressTest, ::testing::ValuesIn(kPressRows), RowName<PressRow>);
-
-// ---------------------------------------------------------------------------
-// One line of the report.
 
 struct LineRow {
     const char* name;
@@ -189,22 +170,22 @@ TEST_P(ReportLineTest, Shows)
     const LineRow& row = GetParam();
     const CalculationOutcome outcome = Calculate(row.request, kPoint);
     ASSERT_TRUE(outcome.succeeded) << outcome.text;
-    const std::vector<std::string> lines = ReportLines(outcome.text);
-    ASSERT_EQ(lines.size(), 10u);
-    EXPECT_EQ(lines[row.line], row.expected);
+    EXPECT_EQ(ReportLines(outcome.text).at(row.line), row.expected);
 }
 
 const LineRow kLineRows[] = {
     // The dry bulb as a number, never rounded.
-    {"DryBulbWholeWithoutSeparator", Request("5.0", "101.325", "50"), 2, "Dry Bulb Temperature: 5 \u00b0C"},
     {"DryBulbNotRounded", Request("21.123456", "101.325", "50"), 2, "Dry Bulb Temperature: 21.123456 \u00b0C"},
     {"PressureRoundedToThreePlaces", Request("20", "101.32549", "50"), 3, "Barometric Pressure: 101.325 kPa"},
     // interp(0) is 14.6965450413525 psia; / 14.697 * 101.325 = 101.32186... kPa.
     {"AltitudeZeroIsNotStandardPressure", Request("20", "0", "50", kAltitude), 3, "Barometric Pressure: 101.322 kPa"},
+    // The standard atmosphere's fit in feet and psia (Handbook Table 1: 89.875 and 54.020 kPa).
+    {"Altitude1000m", Request("20", "1000", "50", kAltitude), 3, "Barometric Pressure: 89.863 kPa"},
+    {"Altitude5000m", Request("20", "5000", "50", kAltitude), 3, "Barometric Pressure: 54.046 kPa"},
     {"AnyOtherBarocondIsAltitude", Request("20", "0", "50", -1), 3, "Barometric Pressure: 101.322 kPa"},
     // A given temperature exactly halfway goes to the even digit.
-    {"WetBulbQuarterDown", Request("5", "101.325", "0.25", kPressure, kWetBulb), 4, "Wet Bulb Temperature: 0.2 \u00b0C"},
-    {"DewPointAsGiven", Request("25", "101.325", "10.25", kPressure, kDewPoint), 5, "Dew Point Temperature: 10.2 \u00b0C"},
+    {"DewPointAsGiven", Request("25", "101.325", "10.25", kPressure, kDewPoint), 5,
+     "Dew Point Temperature: 10.2 \u00b0C"},
     {"RelativeHumidityBackToPercent", Request("25", "101.325", "33.3"), 6, "Relative Humidity: 33.3 %"},
     // 25 °C, wet bulb 18 °C: 50.77 % (the engine's worked value 0.5077).
     {"RelativeHumidityToOnePlace", Request("25", "101.325", "18", kPressure, kWetBulb), 6, "Relative Humidity: 50.8 %"},
@@ -214,27 +195,8 @@ const LineRow kLineRows[] = {
 
 INSTANTIATE_TEST_SUITE_P(Rows, ReportLineTest, ::testing::ValuesIn(kLineRows), RowName<LineRow>);
 
-TEST(Altitude, GivesTheStandardAtmosphereForTheDerivedValues)
-{
-    // About 89.9 kPa at 1000 m and 54.0 kPa at 5000 m; the humidity ratio and
-    // the specific volume grow as the pressure falls.
-    const auto lines = [](const char* altitude) {
-        return ReportLines(Calculate(Request("20", altitude, "50", kAltitude), kPoint).text);
-    };
-    const std::vector<std::string> sea = lines("0"), high = lines("1000"), top = lines("5000");
-    ASSERT_EQ(sea.size() + high.size() + top.size(), 30u);
-    EXPECT_NEAR(LineValue(high[3]), 89.9, 0.05);
-    EXPECT_NEAR(LineValue(top[3]), 54.0, 0.05);
-    EXPECT_GT(LineValue(high[7]), LineValue(sea[7]));
-    EXPECT_GT(LineValue(high[9]), LineValue(sea[9]));
-}
-
-// ---------------------------------------------------------------------------
-// The four third conditions describe the same air: given one state in any of
-// its four forms, the report shows the same values. A dew point that is not
-// given is found by a correlation in ln(pw), which inverts the saturation
-// pressure only to about 0.01 K above freezing, so the report from a dew point
-// agrees with the others to a tenth of a unit, not to the digit.
+// One state given by each third condition gives the same report; from a dew point
+// only to a tenth of a unit (the dew-point correlation inverts pws to about 0.01 K).
 
 struct ConditionRow {
     const char* name;
@@ -252,7 +214,8 @@ TEST_P(ThirdConditionTest, SameAirSameReport)
     const double value = GetParam().engine(25.0, 101.325, kRelativeHumidityGiven, 0.5).AsNumber();
     const std::string third(buffer.data(), std::to_chars(buffer.data(), buffer.data() + 32, value).ptr);
     const CalculationOutcome reference = Calculate(Request("25", "101.325", "50"), kPoint);
-    const CalculationOutcome outcome = Calculate(Request("25", "101.325", third, kPressure, GetParam().thirdcond), kPoint);
+    const CalculationOutcome outcome =
+        Calculate(Request("25", "101.325", third, kPressure, GetParam().thirdcond), kPoint);
     ASSERT_TRUE(reference.succeeded && outcome.succeeded) << third << ": " << outcome.text;
     const std::vector<std::string> expected = ReportLines(reference.text);
     const std::vector<std::string> lines = ReportLines(outcome.text);
@@ -261,10 +224,8 @@ TEST_P(ThirdConditionTest, SameAirSameReport)
         return;
     }
     ASSERT_EQ(lines.size(), 10u);
-    // Wet bulb, dew point, relative humidity, humidity ratio, enthalpy, volume.
     const double tolerance[] = {0.11, 0.11, 0.11, 0.00011, 0.11, 0.011};
     for (std::size_t i = 4; i < 10; ++i) {
-        EXPECT_EQ(lines[i].substr(0, lines[i].find(": ")), expected[i].substr(0, expected[i].find(": ")));
         EXPECT_NEAR(LineValue(lines[i]), LineValue(expected[i]), tolerance[i - 4]) << lines[i];
     }
 }

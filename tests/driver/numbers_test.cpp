@@ -1,5 +1,4 @@
-// The driver's number conversions: entry text to number, rounding to places,
-// number to report text.
+// The driver's number conversions: entry text to number, rounding, report text.
 #include "driver.h"
 
 #include <gtest/gtest.h>
@@ -24,9 +23,6 @@ std::string RowName(const ::testing::TestParamInfo<Row>& info)
     return info.param.name;
 }
 
-// ---------------------------------------------------------------------------
-// EntryToNumber
-
 struct EntryRow {
     const char* name;
     std::string text;
@@ -50,7 +46,6 @@ TEST_P(EntryToNumberTest, Reads)
 
 const EntryRow kEntryRows[] = {
     {"Point", "25.5", kPoint, 25.5},
-    {"LeadingPoint", ".25", kPoint, 0.25},
     {"PointInCommaLocale", "25.5", kComma, 25.5},
     {"CommaInCommaLocale", "25,5", kComma, 25.5},
     // A comma locale's separator: "1,000" is one, not a thousand.
@@ -59,21 +54,13 @@ const EntryRow kEntryRows[] = {
     {"CommaInPointLocale", "25,5", kPoint, std::nullopt},
     {"GroupingInPointLocale", "1,000", kPoint, std::nullopt},
     {"GroupingInCommaLocale", "1.000,5", kComma, std::nullopt},
-    {"TwoPoints", "1.2.3", kPoint, std::nullopt},
     {"BlanksAndTabsAround", " \t12.5\t ", kPoint, 12.5},
-    {"BlankInside", "1 000", kPoint, std::nullopt},
     {"PlusSign", "+4", kPoint, 4.0},
-    {"MinusSign", "-4.5", kPoint, -4.5},
     {"MinusZero", "-0", kPoint, -0.0},
     {"TwoSigns", "+-4", kPoint, std::nullopt},
-    {"PointOnly", ".", kPoint, std::nullopt},
-    {"Exponent", "1.5e3", kPoint, 1500.0},
     {"ExponentWithCommaSeparator", "1,5e3", kComma, 1500.0},
-    {"ExponentWithoutDigits", "1e", kPoint, std::nullopt},
     {"Empty", "", kPoint, std::nullopt},
-    {"TrailingLetters", "12abc", kPoint, std::nullopt},
     {"NotANumber", "nan", kPoint, std::nullopt},
-    {"LargestDouble", "1.7976931348623157e308", kPoint, DBL_MAX},
     {"BeyondLargestDouble", "1e309", kPoint, std::nullopt},
     // Too small for any double but zero: outside the type's range as well.
     {"BelowSmallestDouble", "1e-400", kPoint, std::nullopt},
@@ -81,9 +68,6 @@ const EntryRow kEntryRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, EntryToNumberTest, ::testing::ValuesIn(kEntryRows), RowName<EntryRow>);
-
-// ---------------------------------------------------------------------------
-// RoundHalfEven
 
 struct RoundRow {
     const char* name;
@@ -108,27 +92,17 @@ const RoundRow kRoundRows[] = {
     {"NegativeQuarter", -0.25, 1, -0.2},
     // Not halfway in binary, though the decimal text looks it.
     {"TwoSixSevenFiveIsBelowHalf", 2.675, 2, 2.67},    // 2.67499999999999982236431605997495353221893310546875
-    {"ZeroPointThreeFiveIsBelowHalf", 0.35, 1, 0.3},    // 0.34999999999999997779553950749686919152736663818359375
     {"ZeroPointFourFiveIsAboveHalf", 0.45, 1, 0.5},     // 0.450000000000000011102230246251565404236316680908203125
     // Everything else to the nearest.
-    {"Nearest", 2.676, 2, 2.68},
-    {"FourPlaces", 0.00186543, 4, 0.0019},
     {"Huge", 1e300, 2, 1e300},
     {"TinyToZero", 1e-300, 2, 0.0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, RoundHalfEvenTest, ::testing::ValuesIn(kRoundRows), RowName<RoundRow>);
 
-TEST(RoundHalfEven, SmallNegativeRoundsToZeroThatIsShownWithoutSign)
-{
-    EXPECT_EQ(NumberToText(RoundHalfEven(-0.04, 1), kPoint), "0");
-}
-
 TEST(ReportNumber, IsRoundingThenTextForEveryMagnitudeAndPlaces)
 {
-    // The report's quick path must write what rounding and then writing give:
-    // halves, negatives rounding to zero, magnitudes on both sides of its
-    // limit, and random values of every size.
+    // The report's quick path writes what rounding and then writing give.
     std::mt19937_64 random(20261206);
     std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
     std::uniform_int_distribution<int> exponent(-8, 12);
@@ -136,8 +110,7 @@ TEST(ReportNumber, IsRoundingThenTextForEveryMagnitudeAndPlaces)
                                1e9, -1e9, 123456789.123456, 0.00005, -0.00005, 1e-300};
     for (int i = 0; i < 50000; ++i)
         values.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
-    // Exact halves at every number of places (odd multiples of 2^-(places+1)),
-    // and their neighbours a unit in the last place away on either side.
+    // Exact halves at every number of places, and their neighbours either side.
     for (int places = 0; places <= 7; ++places) {
         for (int odd = 1; odd < 4000; odd += 2) {
             const double half = std::ldexp(odd, -(places + 1));
@@ -156,9 +129,6 @@ TEST(ReportNumber, IsRoundingThenTextForEveryMagnitudeAndPlaces)
     }
 }
 
-// ---------------------------------------------------------------------------
-// NumberToText
-
 struct TextRow {
     const char* name;
     double value;
@@ -176,16 +146,12 @@ TEST_P(NumberToTextTest, Writes)
 
 const TextRow kTextRows[] = {
     {"WholeWithoutSeparator", 25.0, kPoint, "25"},
-    {"LeadingZeroBelowOne", 0.0123, kPoint, "0.0123"},
     {"NegativeZero", -0.0, kPoint, "0"},
     // 0.1 + 0.2 is 0.3000000000000000444...: 15 digits hide the last bit.
     {"FifteenDigitsHideLastBit", 0.1 + 0.2, kPoint, "0.3"},
     {"OneThird", 1.0 / 3.0, kPoint, "0.333333333333333"},
     {"RoundingCarriesToWhole", 9.999999999999999, kPoint, "10"},
     {"SixteenDigitsRounded", 1234567890123456.0, kPoint, "1234567890123460"},
-    {"LargeWholeRounded", 123456789012345678.0, kPoint, "123456789012346000"},
-    {"Tiny", 1e-20, kPoint, "0.00000000000000000001"},
-    {"Huge", 1e300, kPoint, "1" + std::string(300, '0')},
     {"LargestDouble", DBL_MAX, kPoint, "179769313486232" + std::string(294, '0')},
     {"SmallestSubnormal", 4.9406564584124654e-324, kPoint,
      "0." + std::string(323, '0') + "494065645841247"},

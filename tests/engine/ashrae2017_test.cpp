@@ -1,15 +1,11 @@
-// The 2017 relations against the Handbook's tables, its worked Example 2 (30 °C
-// dry bulb, 25 °C wet bulb, 101.325 kPa; and 100 °F, 65 °F, 14.696 psia), round
-// trips through the two solvers, and their failures. Values not from a table
-// are the equations evaluated independently in 40-digit arithmetic (mpmath).
+// The 2017 relations against the Handbook's tables and worked Example 2, round
+// trips through the two solvers, and failures. Values not from a table are the
+// equations evaluated independently in 40-digit arithmetic (mpmath).
 #include "humitrax/ashrae2017.h"
 #include "engine_cases.h"
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
-#include <limits>
-#include <optional>
 #include <string>
 
 namespace humitrax::testing {
@@ -19,98 +15,66 @@ namespace a17 = humitrax::ashrae2017;
 constexpr bool kSI = true;
 constexpr bool kIPUnits = false;
 constexpr double kPsiInKPa = 6.894757;
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr auto kRange = FailureCause::TypeMismatch; // "temperature out of range"
 constexpr auto kNoSuchAir = FailureCause::NoConvergence;
 
-struct CallRow {
-    const char* name;
-    std::function<double()> call;
-    double expected, tolerance; ///< tolerance absolute
-    std::optional<FailureCause> failure;
-};
-
-class Ashrae2017Call : public ::testing::TestWithParam<CallRow> {};
-
-TEST_P(Ashrae2017Call, GivesValueOrFailure)
-{
-    const CallRow& r = GetParam();
-    const Outcome outcome = Evaluate(r.call);
-    if (r.failure) {
-        ASSERT_TRUE(std::holds_alternative<FailureCause>(outcome)) << Show(outcome);
-        EXPECT_EQ(std::get<FailureCause>(outcome), *r.failure);
-        return;
-    }
-    ASSERT_TRUE(std::holds_alternative<PropertyResult>(outcome)) << Show(outcome);
-    EXPECT_NEAR(std::get<PropertyResult>(outcome).AsNumber(), r.expected, r.tolerance);
-}
-
-CallRow Value(const char* name, std::function<double()> call, double expected, double tolerance)
-{
-    return {name, std::move(call), expected, tolerance, std::nullopt};
-}
-CallRow Fails(const char* name, std::function<double()> call, FailureCause cause)
-{
-    return {name, std::move(call), 0.0, 0.0, cause};
-}
 /// Table 3 in kPa, within 0.03 %; the inch-pound rows take its values converted.
 CallRow Table3(const char* name, double t, bool si, double kPa)
 {
     const double expected = si ? kPa : kPa / kPsiInKPa;
-    return Value(name, [=] { return a17::SatPressure(t, si); }, expected, 3e-4 * expected);
+    return Near(name, [=] { return a17::SatPressure(t, si); }, expected, 3e-4 * expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Ashrae2017Table3, Ashrae2017Call,
+    Ashrae2017Table3, CallTable,
     ::testing::Values(Table3("SI_25C", 25, kSI, 3.1697), Table3("SI_minus20C_ice", -20, kSI, 0.10324),
-                      Table3("SI_minus40C", -40, kSI, 0.012849), Table3("SI_100C", 100, kSI, 101.42),
-                      Table3("IP_77F", 77, kIPUnits, 3.1697), Table3("IP_minus4F_ice", -4, kIPUnits, 0.10324),
+                      Table3("SI_100C", 100, kSI, 101.42), Table3("IP_minus4F_ice", -4, kIPUnits, 0.10324),
                       Table3("IP_212F", 212, kIPUnits, 101.42)),
     RowName<CallRow>);
 
-// At 0 °C ice gives 0.611154 and water 0.611213 kPa: these rows catch a wrong
-// branch. Both ends of the range are included.
+// At 0 °C ice gives 0.611154 and water 0.611213 kPa. Both ends of the range are included.
 INSTANTIATE_TEST_SUITE_P(
-    Ashrae2017Values, Ashrae2017Call,
+    Ashrae2017Values, CallTable,
     ::testing::Values(
-        Value("SI_0C_is_ice", [] { return a17::SatPressure(0.0, kSI); }, 0.6111535709, 1e-9),
-        Value("SI_triple_point_is_water", [] { return a17::SatPressure(0.01, kSI); }, 0.6116570279, 1e-9),
-        Value("SI_lowest_end", [] { return a17::SatPressure(-100, kSI); }, 1.405102124e-6, 1e-14),
-        Value("SI_highest_end", [] { return a17::SatPressure(200, kSI); }, 1555.073746, 1e-5),
-        Value("IP_32F_is_ice", [] { return a17::SatPressure(32, kIPUnits); }, 0.08864026353, 1e-10),
-        Value("IP_triple_point_is_water", [] { return a17::SatPressure(32.018, kIPUnits); }, 0.08871331763, 1e-10),
+        Near("SI_0C_is_ice", [] { return a17::SatPressure(0.0, kSI); }, 0.6111535709, 1e-9),
+        Near("SI_triple_point_is_water", [] { return a17::SatPressure(0.01, kSI); }, 0.6116570279, 1e-9),
+        Near("SI_lowest_end", [] { return a17::SatPressure(-100, kSI); }, 1.405102124e-6, 1e-14),
+        Near("SI_highest_end", [] { return a17::SatPressure(200, kSI); }, 1555.073746, 1e-5),
+        Near("IP_32F_is_ice", [] { return a17::SatPressure(32, kIPUnits); }, 0.08864026353, 1e-10),
+        Near("IP_triple_point_is_water", [] { return a17::SatPressure(32.018, kIPUnits); }, 0.08871331763, 1e-10),
         // Eq. 35, ice on the wick (eq. 33 would give 0.00038 and 0.00057).
-        Value("SI_wet_bulb_below_freezing", [] { return a17::HumidityRatioFromWetBulb(5, -2, 101.325, kSI); },
+        Near("SI_wet_bulb_below_freezing", [] { return a17::HumidityRatioFromWetBulb(5, -2, 101.325, kSI); },
               0.000702977030054, 1e-14),
-        Value("IP_wet_bulb_below_freezing", [] { return a17::HumidityRatioFromWetBulb(20, 15, 14.696, kIPUnits); },
+        Near("IP_wet_bulb_below_freezing", [] { return a17::HumidityRatioFromWetBulb(20, 15, 14.696, kIPUnits); },
               0.000694925909655, 1e-14),
         // Table 2 includes the enhancement factor, which eqs. 20 and 6 leave out: 0.46 % apart.
-        Value("SI_Table2_Ws_25C", [] { return a17::SatHumidityRatio(25, 101.325, kSI); }, 0.020173, 0.005 * 0.020173),
-        // Table 1.
-        Value("SI_pressure_1000m", [] { return a17::PressureFromAltitude(1000, kSI); }, 89.875, 0.001),
-        Value("SI_pressure_minus500m", [] { return a17::PressureFromAltitude(-500, kSI); }, 107.478, 0.001),
-        Value("IP_pressure_5000ft", [] { return a17::PressureFromAltitude(5000, kIPUnits); }, 12.228, 0.001)),
+        Near("SI_Table2_Ws_25C", [] { return a17::SatHumidityRatio(25, 101.325, kSI); }, 0.020173, 0.005 * 0.020173),
+        // Ice just below 0.01 °C lies 6e-9 below water at it: a pressure in between is the triple point.
+        Near("dew_point_in_the_triple_point_step", [] {
+            const double ice = a17::SatPressure(std::nextafter(0.01, 0.0), kSI);
+            return a17::DewPoint(0.5 * (ice + a17::SatPressure(0.01, kSI)), kSI);
+        }, 0.01, 1e-9),
+        Near("wet_bulb_rounding_above_saturation_is_saturated", [] {
+            return a17::WetBulb(25, a17::SatHumidityRatio(25, 101.325, kSI) * (1 + 1e-14), 101.325, kSI);
+        }, 25.0, 0),
+        Near("SI_Table1_pressure_1000m", [] { return a17::PressureFromAltitude(1000, kSI); }, 89.875, 0.001),
+        Near("IP_Table1_pressure_5000ft", [] { return a17::PressureFromAltitude(5000, kIPUnits); }, 12.228, 0.001)),
     RowName<CallRow>);
 
 INSTANTIATE_TEST_SUITE_P(
-    Ashrae2017Failures, Ashrae2017Call,
+    Ashrae2017Failures, CallTable,
     ::testing::Values(
         Fails("SI_below_range", [] { return a17::SatPressure(std::nextafter(-100.0, -200.0), kSI); }, kRange),
         Fails("SI_above_range", [] { return a17::SatPressure(std::nextafter(200.0, 300.0), kSI); }, kRange),
-        Fails("IP_above_range", [] { return a17::SatPressure(392.001, kIPUnits); }, kRange),
         Fails("temperature_not_a_number", [] { return a17::SatPressure(kNaN, kSI); }, kRange),
         Fails("wet_bulb_out_of_range", [] { return a17::HumidityRatioFromWetBulb(25, 250, 101.325, kSI); }, kRange),
         Fails("solver_dry_bulb_out_of_range", [] { return a17::WetBulb(-101, 0, 101.325, kSI); }, kRange),
         Fails("dew_point_zero_vapour", [] { return a17::DewPoint(0, kSI); }, FailureCause::InvalidLogarithm),
-        Fails("dew_point_not_a_number", [] { return a17::DewPoint(kNaN, kSI); }, FailureCause::InvalidOperation),
         Fails("dew_point_below_range", [] { return a17::DewPoint(1.4e-6, kSI); }, kRange),
-        Fails("dew_point_above_range", [] { return a17::DewPoint(226, kIPUnits); }, kRange),
         Fails("wet_bulb_supersaturated", [] { return a17::WetBulb(25, 0.021, 101.325, kSI); }, kNoSuchAir),
         Fails("wet_bulb_zero_pressure", [] { return a17::WetBulb(25, 0.01, 0, kSI); }, FailureCause::InvalidOperation),
         Fails("vapour_pressure_is_pressure", [] { return a17::HumidityRatioFromVapourPressure(5, 5, kSI); },
               FailureCause::DivisionByZero),
-        Fails("volume_at_zero_pressure", [] { return a17::Volume(25, 0.01, 0, kSI); }, FailureCause::DivisionByZero),
-        Fails("enthalpy_overflows", [] { return a17::Enthalpy(25, 1e307, kSI); }, FailureCause::Overflow),
         Fails("SI_above_44km", [] { return a17::PressureFromAltitude(44400, kSI); }, FailureCause::InvalidOperation)),
     RowName<CallRow>);
 
@@ -165,32 +129,15 @@ TEST_P(Ashrae2017RoundTrip, ReturnsWhereItStarted)
 INSTANTIATE_TEST_SUITE_P(
     Ashrae2017, Ashrae2017RoundTrip,
     ::testing::Values(
-        RoundTripRow{"dew_SI_minus90_frost", kSI, -90, kNaN, 0}, RoundTripRow{"dew_SI_195", kSI, 195, kNaN, 0},
-        RoundTripRow{"dew_SI_on_a_node", kSI, 30, kNaN, 0}, RoundTripRow{"dew_IP_highest", kIPUnits, 392, kNaN, 0},
+        RoundTripRow{"dew_SI_minus90_frost", kSI, -90, kNaN, 0}, RoundTripRow{"dew_SI_on_a_node", kSI, 30, kNaN, 0},
+        RoundTripRow{"dew_IP_highest", kIPUnits, 392, kNaN, 0}, RoundTripRow{"dew_IP_20_frost", kIPUnits, 20, kNaN, 0},
         RoundTripRow{"dew_SI_below_triple_point", kSI, 0.0099, kNaN, 0},
         RoundTripRow{"dew_SI_triple_point", kSI, 0.01, kNaN, 0},
-        RoundTripRow{"dew_IP_20_frost", kIPUnits, 20, kNaN, 0},
         RoundTripRow{"wet_SI_above_freezing", kSI, 35, 20, 101.325}, RoundTripRow{"wet_SI_hot", kSI, 80, 45, 60},
         RoundTripRow{"wet_SI_below_freezing", kSI, -20, -21, 80},
         RoundTripRow{"wet_SI_ice_wick_warm_air", kSI, 5, -2, 101.325},
         RoundTripRow{"wet_IP_below_freezing", kIPUnits, 10, 5, 12}),
     RowName<RoundTripRow>);
-
-TEST(Ashrae2017DewPoint, VapourInTheStepAtTheTriplePointGivesTheTriplePoint)
-{
-    // Just below 0.01 °C ice gives 6e-9 less than water at it: no temperature
-    // has a pressure in between.
-    const double ice = a17::SatPressure(std::nextafter(0.01, 0.0), kSI);
-    const double water = a17::SatPressure(0.01, kSI);
-    ASSERT_LT(ice, water);
-    EXPECT_NEAR(a17::DewPoint(0.5 * (ice + water), kSI), 0.01, 1e-9);
-}
-
-TEST(Ashrae2017WetBulb, RoundingAboveSaturationIsSaturatedAir)
-{
-    const double Ws = a17::SatHumidityRatio(25, 101.325, kSI);
-    EXPECT_EQ(a17::WetBulb(25, Ws * (1 + 1e-14), 101.325, kSI), 25.0);
-}
 
 struct GridRow {
     const char* name;

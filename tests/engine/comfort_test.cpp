@@ -1,11 +1,9 @@
-// PMV and PPD: the worked table of ISO 7730, trends the model must show, the
-// chart's comfort zone, the applicable ranges and the inputs refused.
+// PMV and PPD: ISO 7730's table, trends, the chart's comfort zone, ranges and refusals.
 #include "humitrax/comfort.h"
 #include "engine_cases.h"
 
 #include <cmath>
 #include <functional>
-#include <limits>
 
 namespace humitrax::testing {
 namespace {
@@ -24,11 +22,8 @@ struct IsoRow {
 
 class IsoTable : public ::testing::TestWithParam<IsoRow> {};
 
-// ISO 7730:2005 Table D.1, produced by the standard's program, which forms the
-// vapour pressure from the relative humidity by exp(16.6536 − 4030.183/(t + 235))
-// kPa; so does this test. (Hyland-Wexler would move no PMV by more than 0.0003.)
-// The tolerance 0.01 covers the rounding and the program's own loose
-// iteration (it stops at 0.015 K on the clothing temperature).
+// ISO 7730:2005 Table D.1. Its program forms the vapour pressure by
+// exp(16.6536 − 4030.183/(t + 235)) kPa, as here; 0.01 covers its loose iteration.
 TEST_P(IsoTable, MatchesThePrintedValues)
 {
     const IsoRow& row = GetParam();
@@ -38,9 +33,7 @@ TEST_P(IsoTable, MatchesThePrintedValues)
     EXPECT_NEAR(result.ppd, row.ppd, 0.5);
 }
 
-// Row 7 (23.5 °C, 0.1 m/s, 1 clo) is left out: its printed values are not
-// known here reliably enough to test against. Rows 5, 10 and 13 only combine
-// changes the others make one at a time.
+// Row 7 is not known reliably here; rows 5, 10 and 13 only combine the others.
 INSTANTIATE_TEST_SUITE_P(
     Iso7730TableD1, IsoTable,
     ::testing::Values(IsoRow{"row1_22C", 22.0, 22.0, 0.1, 60, 1.2, 0.5, -0.75, 17},
@@ -66,13 +59,11 @@ class TrendTable : public ::testing::TestWithParam<TrendRow> {};
 TEST_P(TrendTable, MovesThePmvThisWay)
 {
     const TrendRow& row = GetParam();
-    ComfortInput before = kOffice;
-    ComfortInput after = kOffice;
+    ComfortInput before = kOffice, after = kOffice;
     before.*row.field = row.from;
     after.*row.field = row.to;
-    const double a = Pmv(before).pmv;
-    const double b = Pmv(after).pmv;
-    EXPECT_EQ((b > a) - (b < a), row.sign) << a << " to " << b;
+    const double change = Pmv(after).pmv - Pmv(before).pmv;
+    EXPECT_EQ((change > 0) - (change < 0), row.sign) << change;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -86,60 +77,24 @@ INSTANTIATE_TEST_SUITE_P(
         TrendRow{"natural_convection_outweighs_0p05ms", &ComfortInput::airSpeed, 0, 0.05, 0}),
     RowName<TrendRow>);
 
-enum class Zone { Found, ClippedAtTmin, ClippedAtTmax, Empty };
-
-struct ZoneRow {
-    const char* name;
-    double pa, met, clo, va, limit, tmin, tmax;
-    Zone zone;
-};
-
-class ZoneTable : public ::testing::TestWithParam<ZoneRow> {};
-
-// An end found by bisection has a PMV of ∓limit within 1e-6, lies inside the
-// zone, and 1e-6 K further out lies outside it.
-TEST_P(ZoneTable, EndsAreTheCrossingsOfTheLimits)
-{
-    const ZoneRow& r = GetParam();
-    const auto range = comfort::ComfortDryBulbRange(r.pa, r.met, r.clo, r.va, r.limit, r.tmin, r.tmax);
-    ASSERT_EQ(range.has_value(), r.zone != Zone::Empty);
-    if (!range)
-        return;
-    auto pmvAt = [&](double t) { return Pmv({t, t, r.va, r.pa, r.met, r.clo}).pmv; };
-    const auto [lower, upper] = *range;
-    if (r.zone == Zone::ClippedAtTmin) {
-        EXPECT_EQ(lower, r.tmin);
-    } else {
-        EXPECT_NEAR(pmvAt(lower), -r.limit, 1e-6);
-        EXPECT_GE(pmvAt(lower), -r.limit);
-        EXPECT_LT(pmvAt(lower - 1e-6), -r.limit);
-    }
-    if (r.zone == Zone::ClippedAtTmax) {
-        EXPECT_EQ(upper, r.tmax);
-    } else {
-        EXPECT_NEAR(pmvAt(upper), r.limit, 1e-6);
-        EXPECT_LE(pmvAt(upper), r.limit);
-        EXPECT_GT(pmvAt(upper + 1e-6), r.limit);
-    }
-}
-
-// The summer row's zone is 24.11 to 27.35 °C.
-INSTANTIATE_TEST_SUITE_P(
-    ComfortZone, ZoneTable,
-    ::testing::Values(ZoneRow{"summer_0p5clo", 1200, 1.1, 0.5, 0.1, 0.5, -10, 50, Zone::Found},
-                      ZoneRow{"clipped_at_tmin_25C", 1200, 1.1, 0.5, 0.1, 0.5, 25, 50, Zone::ClippedAtTmin},
-                      ZoneRow{"clipped_at_tmax_26C", 1200, 1.1, 0.5, 0.1, 0.5, -10, 26, Zone::ClippedAtTmax},
-                      ZoneRow{"too_cold_up_to_20C", 1200, 1.1, 0.5, 0.1, 0.5, -10, 20, Zone::Empty},
-                      ZoneRow{"heavy_work_warm_at_minus_10C", 1000, 4.0, 2.0, 0.1, 0.5, -10, 50, Zone::Empty}),
-    RowName<ZoneRow>);
-
-TEST(ComfortZone, EndsAtPmvOneHaveAPpdOf26Percent)
+TEST(ComfortZone, EndsAreThePmvCrossingsClippedToTheGivenRange)
 {
     // ISO 7730 eq. (5) at a PMV of ±1: 100 - 95 exp(-0.03353 - 0.2179) = 26.11965 %.
     const auto range = comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 1.0, -10, 50);
     ASSERT_TRUE(range.has_value());
-    for (const double t : {range->first, range->second})
-        EXPECT_NEAR(Pmv({t, t, 0.1, 1200, 1.1, 0.5}).ppd, 26.11965, 1e-3) << "at " << t;
+    const auto [lower, upper] = *range;
+    const auto pmvAt = [](double t) { return Pmv({t, t, 0.1, 1200, 1.1, 0.5}); };
+    for (const double t : {lower, upper}) {
+        EXPECT_NEAR(std::fabs(pmvAt(t).pmv), 1.0, 1e-6) << "at " << t;
+        EXPECT_NEAR(pmvAt(t).ppd, 26.11965, 1e-3) << "at " << t;
+    }
+    EXPECT_LT(pmvAt(lower - 1e-6).pmv, -1.0);
+    EXPECT_GT(pmvAt(upper + 1e-6).pmv, 1.0);
+    EXPECT_EQ(comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 1.0, lower + 1, upper - 1),
+              std::make_pair(lower + 1, upper - 1));
+    EXPECT_FALSE(comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 1.0, -10, lower - 1).has_value());
+    // Heavy work in warm clothing is too warm even at -10 °C.
+    EXPECT_FALSE(comfort::ComfortDryBulbRange(1000, 4.0, 2.0, 0.1, 0.5, -10, 50).has_value());
 }
 
 struct RangeRow {
@@ -163,8 +118,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(RangeRow{"met_0p8_included", &ComfortInput::metabolicRate, 0.8, true},
                       RangeRow{"met_above_4", &ComfortInput::metabolicRate, 4.01, false},
                       RangeRow{"air_below_10C", &ComfortInput::airTemperature, 9.99, false},
-                      RangeRow{"radiant_40C_included", &ComfortInput::meanRadiantTemperature, 40, true},
-                      RangeRow{"air_speed_above_1", &ComfortInput::airSpeed, 1.01, false},
                       RangeRow{"vapour_above_2700Pa", &ComfortInput::vapourPressure, 2701, false},
                       RangeRow{"nan_air", &ComfortInput::airTemperature, std::nan(""), false}),
     RowName<RangeRow>);
@@ -179,12 +132,11 @@ class RefusedTable : public ::testing::TestWithParam<RefusedRow> {};
 
 TEST_P(RefusedTable, FailsWithThisCause)
 {
-    try {
+    const Outcome outcome = Evaluate([this] {
         GetParam().call();
-        ADD_FAILURE() << "no failure";
-    } catch (const PropertyFailure& failure) {
-        EXPECT_EQ(CauseName(failure.cause()), CauseName(GetParam().cause));
-    }
+        return PropertyResult();
+    });
+    EXPECT_EQ(Show(outcome), "failure " + std::string(CauseName(GetParam().cause)));
 }
 
 std::function<void()> PmvWith(double ComfortInput::*field, double value)
@@ -197,7 +149,6 @@ std::function<void()> PmvWith(double ComfortInput::*field, double value)
 }
 
 constexpr auto kInvalid = FailureCause::InvalidOperation;
-const double kNaN = std::nan("");
 
 INSTANTIATE_TEST_SUITE_P(
     Refused, RefusedTable,
@@ -205,14 +156,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedRow{"nan_air", PmvWith(&ComfortInput::airTemperature, kNaN), kInvalid},
         RefusedRow{"below_absolute_zero", PmvWith(&ComfortInput::airTemperature, -273.5), kInvalid},
         RefusedRow{"negative_air_speed", PmvWith(&ComfortInput::airSpeed, -0.1), kInvalid},
-        RefusedRow{"negative_external_work", PmvWith(&ComfortInput::externalWork, -0.1), kInvalid},
         RefusedRow{"work_above_metabolic_rate", PmvWith(&ComfortInput::externalWork, 1.3), kInvalid},
         // Doubles near 1e8 lie 1.5e-8 apart: the 1e-9 K bracket cannot be met.
         RefusedRow{"millions_of_degrees",
                    [] { Pmv({1e8, 1e8, 0.1, 1000, 1.2, 0.5}); }, FailureCause::NoConvergence},
-        RefusedRow{"zone_limit_zero", [] { comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 0); }, kInvalid},
-        RefusedRow{"zone_tmin_above_tmax",
-                   [] { comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 0.5, 30, 20); }, kInvalid}),
+        RefusedRow{"zone_limit_zero", [] { comfort::ComfortDryBulbRange(1200, 1.1, 0.5, 0.1, 0); }, kInvalid}),
     RowName<RefusedRow>);
 
 } // namespace

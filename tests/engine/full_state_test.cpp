@@ -5,7 +5,6 @@
 
 #include <bit>
 #include <cmath>
-#include <limits>
 #include <random>
 
 namespace humitrax::testing {
@@ -76,27 +75,17 @@ TEST_P(FullStateTable, GivesWhatTheSeparateCallsGive)
     EXPECT_EQ(Differences(GetParam().args), "");
 }
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 INSTANTIATE_TEST_SUITE_P(
     Edges, FullStateTable,
     ::testing::Values(
-        FullStateRow{"SI_wet_bulb", {25, 101.325, 1, 18, 1}},
-        FullStateRow{"SI_wet_bulb_equals_dry_bulb_saturated", {20, 101.325, 1, 20, 1}},
         FullStateRow{"SI_dew_point_at_triple_point", {25, 101.325, 2, 0.0, 1}},
-        FullStateRow{"SI_relative_humidity", {25, 101.325, 3, 0.5, 1}},
         FullStateRow{"SI_humidity_ratio", {25, 101.325, 4, 0.01, 1}},
-        FullStateRow{"SI_negative_ratio_no_logarithm", {25, 101.325, 4, -0.001, 1}},
         FullStateRow{"SI_ratio_minus_epsilon_divides_by_zero", {25, 101.325, 4, -0.62198, 1}},
         FullStateRow{"SI_pressure_zero", {25, 0.0, 3, 0.5, 1}},
-        FullStateRow{"SI_dry_bulb_above_range", {250, 101.325, 3, 0.5, 1}},
         FullStateRow{"SI_second_trial_below_range", {-95, 101.325, 4, 1e-6, 1}},
-        FullStateRow{"SI_below_relative_humidity_limit", {-70, 101.325, 4, 1e-6, 1}},
-        FullStateRow{"SI_situation_0", {25, 101.325, 0, 0.5, 1}},
         FullStateRow{"SI_dry_bulb_NaN_volume_fails_first", {kNaN, 101.325, 4, 0.01, 1}},
-        FullStateRow{"IP_relative_humidity", {77, 14.696, 3, 0.5, 0}},
-        FullStateRow{"IP_below_32F", {20, 14.696, 3, 0.5, 0}},
-        FullStateRow{"IP_situation_5", {77, 14.696, 5, 0.5, 0}}),
+        FullStateRow{"IP_below_32F", {20, 14.696, 3, 0.5, 0}}),
     RowName<FullStateRow>);
 
 /// A value from [lo, hi], or now and then one of the special values.

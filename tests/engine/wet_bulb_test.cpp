@@ -1,7 +1,5 @@
-// The wet-bulb secant. The reference below runs the same secant on the public
-// humidity ratio (a wet bulb given, situation 1, evaluates the same relation),
-// recomputing both points in every pass, so it checks the engine's reuse of the
-// previous pass and that the answer is the tested point, not the new estimate.
+// The wet-bulb secant against the same secant on the public humidity ratio,
+// which recomputes both points every pass: the answer is the tested point.
 #include "engine_cases.h"
 
 #include <cmath>
@@ -55,6 +53,9 @@ TEST_P(WetBulbTable, ReturnsTheTestedPointOfTheSecant)
     ASSERT_TRUE(reference.has_value());
     const double result = WetBulb(row.T, row.p, row.situation, row.stateVar, row.units).AsNumber();
     EXPECT_EQ(result, reference->tested) << "the engine must return the tested point, to the bit";
+    if (row.passes > 2) { // then returning the newer estimate would be another answer
+        EXPECT_NE(result, reference->estimate);
+    }
     EXPECT_NEAR(result, row.about, 0.05);
     EXPECT_EQ(reference->passes, row.passes);
 }
@@ -63,30 +64,17 @@ INSTANTIATE_TEST_SUITE_P(
     WetBulb, WetBulbTable,
     ::testing::Values(
         WetBulbRow{"SI_ratio_001_five_passes", 25, 101.325, 4, 0.01, kSIFlag, 17.97, 5},
-        WetBulbRow{"SI_from_dew_point", 25, 101.325, 2, 14, kSIFlag, 17.96, 5},
         WetBulbRow{"SI_from_relative_humidity", 30, 101.325, 3, 0.4, kSIFlag, 20.05, 4},
         WetBulbRow{"SI_saturated_air_two_passes", 25, 101.325, 3, 1, kSIFlag, 25.0, 2},
         WetBulbRow{"SI_dry_air_needs_no_logarithm", 25, 101.325, 4, 0, kSIFlag, 8.23, 6},
-        WetBulbRow{"SI_high_altitude", 20, 54.0, 3, 0.5, kSIFlag, 12.32, 5},
         WetBulbRow{"SI_near_lower_end", -89, 101.325, 3, 0.5, kSIFlag, -89.0, 2},
         WetBulbRow{"IP_ratio_001_five_passes", 77, 14.696, 4, 0.01, kIP, 64.37, 5}),
     RowName<WetBulbRow>);
 
-TEST(WetBulb, TestedPointAndNewEstimateDiffer)
-{
-    // The two differ by about 1e-7 for the worked example: returning the
-    // estimate would be a different answer.
-    const auto reference = ReferenceSecant(25, 101.325, 4, 0.01, kSIFlag);
-    ASSERT_TRUE(reference.has_value());
-    EXPECT_NE(reference->tested, reference->estimate);
-    EXPECT_NEAR(reference->tested, reference->estimate, 1e-6);
-}
-
 TEST(WetBulb, StraddlingTheIceStepStopsAtTheBestTestedPoint)
 {
-    // The target lies inside the 97 ppm step of the saturation pressure at
-    // 0 °C, where no wet bulb meets the tolerance: the secant hops across the
-    // step until the bound and answers with its nearest point.
+    // No wet bulb meets the tolerance inside the 97 ppm step at 0 °C: the
+    // secant hops across it until the bound and answers with its nearest point.
     ASSERT_FALSE(ReferenceSecant(0.7, 101.325, 3, 0.88, kSIFlag).has_value());
     const double result = WetBulbSI(0.7, 101.325, 3, 0.88).AsNumber();
     EXPECT_NEAR(result, 0.0, 1e-3);
@@ -94,33 +82,15 @@ TEST(WetBulb, StraddlingTheIceStepStopsAtTheBestTestedPoint)
     EXPECT_LT(std::fabs(HumidRatioSI(0.7, 101.325, 1, result).AsNumber() - W), 1e-6);
 }
 
-struct WetBulbFailureRow {
-    const char* name;
-    double T, p;
-    std::int16_t situation;
-    double stateVar;
-    FailureCause cause;
-};
-
-class WetBulbFailureTable : public ::testing::TestWithParam<WetBulbFailureRow> {};
-
-TEST_P(WetBulbFailureTable, Fails)
-{
-    const WetBulbFailureRow& row = GetParam();
-    const Outcome outcome = Evaluate([&] { return WetBulbSI(row.T, row.p, row.situation, row.stateVar); });
-    ASSERT_TRUE(std::holds_alternative<FailureCause>(outcome)) << Show(outcome);
-    EXPECT_EQ(std::get<FailureCause>(outcome), row.cause);
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    WetBulb, WetBulbFailureTable,
+    WetBulbFailures, CallTable,
     ::testing::Values(
         // Estimates run to 158, −20, −71, then 620 °C, outside the range.
-        WetBulbFailureRow{"far_above_saturation_overshoots", 25, 101.325, 4, 0.2, FailureCause::TypeMismatch},
+        Fails("far_above_saturation", [] { return WetBulbSI(25, 101.325, 4, 0.2); }, FailureCause::TypeMismatch),
         // The second starting point, −101 °C, is out of range.
-        WetBulbFailureRow{"second_start_below_range", -91, 101.325, 3, 0.5, FailureCause::TypeMismatch},
-        WetBulbFailureRow{"negative_pressure_never_settles", -45, -3, 3, 0.3, FailureCause::NoConvergence}),
-    RowName<WetBulbFailureRow>);
+        Fails("second_start_below_range", [] { return WetBulbSI(-91, 101.325, 3, 0.5); }, FailureCause::TypeMismatch),
+        Fails("negative_pressure", [] { return WetBulbSI(-45, -3, 3, 0.3); }, FailureCause::NoConvergence)),
+    RowName<CallRow>);
 
 } // namespace
 } // namespace humitrax::testing
