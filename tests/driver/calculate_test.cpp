@@ -132,8 +132,10 @@ const PressRow kPressRows[] = {
     {"DewPointAboveDryBulb", Request("25", "101.325", "25.1", kPressure, kDewPoint), Ends::OutOfRange},
     // No lower limits in the driver.
     {"NegativeAltitudePasses", Request("25", "-500", "50", kAltitude), Ends::WithReport},
-    // Air that cannot exist: no pressure, a dew point below 0 K.
+    // Air that cannot exist: no pressure, a pressure typed in bar (a negative
+    // humidity ratio), a dew point below 0 K.
     {"ZeroPressureFailsInTheEngine", Request("25", "0", "50"), Ends::CheckValues},
+    {"PressureInBarGivesNegativeRatio", Request("25", "1.013", "50"), Ends::CheckValues},
     {"DewPointBelowAbsoluteZero", Request("0", "101.325", "0.0001"), Ends::CheckValues},
 
     // The order of the checks: the first in the order of the steps decides.
