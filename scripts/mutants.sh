@@ -31,7 +31,7 @@ engine.comfort_ppd | engine/comfort.cpp | 0.2179 | 0.2180
 engine.comfort_metabolic_range | engine/comfort.cpp | within(input.metabolicRate, 0.8, 4.0) | within(input.metabolicRate, 0.8, 4.1)
 driver.dry_bulb_limit | driver/driver.cpp | kDryBulbLimit = 51.0 | kDryBulbLimit = 52.0
 driver.wet_bulb_above_dry_bulb | driver/driver.cpp | if (value > T) | if (value >= T)
-driver.negative_humidity_ratio | driver/driver.cpp | if (w[Property::HumidityRatio] < 0.0 | if (w[Property::HumidityRatio] < -1.0
+driver.negative_humidity_ratio | driver/driver.cpp | w[Property::HumidityRatio] < 0.0 | w[Property::HumidityRatio] < -1e300
 driver.absolute_zero | driver/driver.cpp | kAbsoluteZero = -273.15 | kAbsoluteZero = -373.15
 driver.pressure_places | driver/driver.cpp | w[Property::Pressure], 3, | w[Property::Pressure], 2,
 driver.relative_humidity_places | driver/driver.cpp | w[Property::RelativeHumidity], 1, | w[Property::RelativeHumidity], 2,
