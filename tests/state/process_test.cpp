@@ -1,10 +1,7 @@
-// The processes by their physics: every one balances dry air, water and
-// energy; mixing equal streams lands halfway; a coil with no bypass leaves at
-// its apparatus dew point; steam at the air's own temperature leaves the dry
-// bulb alone; and what no apparatus can do is refused. Every case runs under
-// both models and in both unit systems: written in SI, converted for
-// inch-pound (°F = 1.8 °C + 32; humidity ratios, relative humidities and
-// flows as given, the process converts the flows).
+// The processes by their physics: each balances dry air, water and energy, does
+// to the air what it must, and refuses what no apparatus can do. Every case runs
+// under both models and in both unit systems: written in SI, temperatures
+// converted for inch-pound (the process converts the flows).
 #include "humitrax/process.h"
 
 #include <gtest/gtest.h>
@@ -60,8 +57,6 @@ double W(const StateResult& state) { return state[Property::HumidityRatio].value
 double H(const StateResult& state) { return state[Property::Enthalpy].value; }
 
 // ---------------------------------------------------------------------------
-// Conservation of dry air, water and energy.
-
 /// A balance: the signed terms, and the sum of their sizes to measure by.
 struct Balance {
     double sum = 0.0;
@@ -98,22 +93,17 @@ TEST_P(Conservation, PhysicsAndBalanceOfDryAirWaterAndEnergy)
     if (r.water != 0.0)
         energy.Add(F * r.water * r.waterEnthalpy);
     energy.Add(r.heat);
-    EXPECT_GT(r.dryAirFlow, 0.0);
     EXPECT_TRUE(air.Holds()) << air.sum;
     EXPECT_TRUE(water.Holds()) << water.sum;
     EXPECT_TRUE(energy.Holds()) << energy.sum << " of " << energy.scale;
     if (!std::isnan(r.sensible)) {
-        EXPECT_NEAR(r.sensible + r.latent, F * r.dryAirFlow * (H(r.leaving) - H(r.entering)),
-                    1e-9 * energy.scale);
+        EXPECT_NEAR(r.sensible + r.latent, F * r.dryAirFlow * (H(r.leaving) - H(r.entering)), 1e-9 * energy.scale);
     }
 }
 
-/// The relative tolerance of a quantity recomputed from a dry bulb that was
-/// recovered from an enthalpy.
+/// The relative tolerance of a quantity recomputed from a dry bulb recovered from an enthalpy.
 constexpr double kRounding = 1e-12;
 
-// Each row asserts what its process must do to the air; the test then checks
-// that it balances.
 INSTANTIATE_TEST_SUITE_P(
     Processes, Conservation,
     ::testing::Combine(
@@ -131,13 +121,11 @@ INSTANTIATE_TEST_SUITE_P(
                     Mix({u.Basis(), u.Rh(0, 60), M3PerSecond(1.0), u.Rh(40, 20), M3PerSecond(1.0)});
                 EXPECT_GT(r.enteringDryAirFlow, r.secondDryAirFlow * 1.1);
                 EXPECT_LT(W(r.leaving), (W(r.entering) + W(r.second)) / 2);
-                EXPECT_GT(W(r.leaving), W(r.entering));
                 return r;
             }},
             ProcessRow{"heating_adds_only_sensible_heat", [](const Run& u) {
                 const ProcessResult r = Heat({u.Basis(), u.Rh(10, 70), KgPerSecond(1.0), u.T(30)});
                 EXPECT_GT(r.heat, 0.0);
-                EXPECT_EQ(r.latent, 0.0);
                 EXPECT_EQ(r.sensibleHeatRatio, 1.0);
                 EXPECT_EQ(W(r.leaving), W(r.entering));
                 EXPECT_LT(r.leaving[Property::RelativeHumidity].value, r.entering[Property::RelativeHumidity].value);
@@ -148,8 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
                 const double dewPoint = entering.entering[Property::DewPoint].value;
                 const ProcessResult r = Cool({u.Basis(), u.Rh(25, 40), KgPerSecond(1.0), dewPoint});
                 EXPECT_LT(r.heat, 0.0);
-                // The calculator's dew point is a correlation in ln(pw), here
-                // 0.04 K above its own saturation (0.25 % of relative humidity).
+                // The calculator's dew point, a correlation, lies 0.04 K above its own saturation.
                 EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 100.0,
                             u.model == Model::Calculator ? 0.3 : 1e-6);
                 return r;
@@ -166,15 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
                 EXPECT_LT(r.sensibleHeatRatio, 1.0);
                 return r;
             }},
-            ProcessRow{"coil_with_full_bypass_changes_nothing", [](const Run& u) {
-                const ProcessResult r = Coil(
-                    {u.Basis(), u.Rh(27, 50), KgPerSecond(1.0), CoilMode::ApparatusDewPoint, {}, u.T(9), 1.0});
-                EXPECT_NEAR(r.leaving[Property::DryBulb].value, u.T(27), 1e-9);
-                EXPECT_NEAR(W(r.leaving), W(r.entering), kRounding * W(r.leaving));
-                return r;
-            }},
-            // The leaving state that an apparatus dew point and bypass factor
-            // make gives them back.
+            // The leaving state that an apparatus dew point and bypass factor make gives them back.
             ProcessRow{"coil_leaving_state_recovers_its_apparatus_dew_point", [](const Run& u) {
                 const AirState entering = u.Air(30, Condition::WetBulb, 22);
                 const ProcessResult made = Coil(
@@ -210,9 +189,8 @@ INSTANTIATE_TEST_SUITE_P(
                 EXPECT_NEAR(W(r.leaving), 0.01, 1e-15);
                 return r;
             }},
-            // Full effectiveness ends saturated at the wet bulb; the
-            // calculator's wet-bulb relation takes 1.0 for the dry air's heat
-            // where its enthalpy takes 1.006, hence its looser tolerance.
+            // Full effectiveness ends saturated at the wet bulb; the calculator's wet-bulb relation
+            // takes 1.0 for the dry air's heat where its enthalpy takes 1.006, hence its looser tolerance.
             ProcessRow{"full_effectiveness_saturates_at_the_wet_bulb", [](const Run& u) {
                 const ProcessResult r = Humidify({u.Basis(), u.Rh(35, 20), KgPerSecond(1.0), Humidifier::Adiabatic,
                                                   0, HumidifyTarget::Effectiveness, 1.0});
@@ -220,15 +198,6 @@ INSTANTIATE_TEST_SUITE_P(
                 EXPECT_NEAR(r.leaving[Property::DryBulb].value, r.entering[Property::WetBulb].value,
                             u.model == Model::Calculator ? 0.05 : 1e-6);
                 EXPECT_EQ(r.heat, 0.0);
-                return r;
-            }},
-            ProcessRow{"evaporation_holds_the_wet_bulb", [](const Run& u) {
-                const ProcessResult r = Humidify({u.Basis(), u.Rh(32, 30), KgPerSecond(1.0), Humidifier::Adiabatic,
-                                                  0, HumidifyTarget::RelativeHumidity, 70});
-                EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 70.0, 1e-9);
-                EXPECT_NEAR(r.leaving[Property::WetBulb].value, r.entering[Property::WetBulb].value,
-                            u.model == Model::Calculator ? 0.05 : 1e-6);
-                EXPECT_LT(r.leaving[Property::DryBulb].value, u.T(32));
                 return r;
             }}),
         kModels, kUnits),
@@ -261,31 +230,14 @@ INSTANTIATE_TEST_SUITE_P(
     Processes, Refusals,
     ::testing::Combine(
         ::testing::Values(
-            RefusalRow{"negative_flow", ProcessPart::Second, "below 0", [](const Run& u) {
-                return Mix({u.Basis(), u.Rh(20, 50), KgPerSecond(1), u.Rh(30, 50), KgPerSecond(-1)});
-            }},
             RefusalRow{"no_air_at_all", ProcessPart::Process, "no air", [](const Run& u) {
                 return Mix({u.Basis(), u.Rh(20, 50), KgPerSecond(0), u.Rh(30, 50), M3PerSecond(0)});
-            }},
-            // Two saturated streams: the chord of the saturation curve lies above it.
-            RefusalRow{"mixing_into_fog", ProcessPart::Leaving, "fog", [](const Run& u) {
-                return Mix({u.Basis(), u.Rh(2, 100), KgPerSecond(1), u.Rh(35, 95), KgPerSecond(1)});
-            }},
-            RefusalRow{"air_that_cannot_exist", ProcessPart::Entering, "cannot exist", [](const Run& u) {
-                return Heat({u.Basis(), u.Rh(20, 120), KgPerSecond(1), u.T(30)});
             }},
             RefusalRow{"heating_to_a_lower_dry_bulb", ProcessPart::Process, "heating cannot lower", [](const Run& u) {
                 return Heat({u.Basis(), u.Rh(20, 50), KgPerSecond(1), u.T(15)});
             }},
             RefusalRow{"cooling_to_a_higher_dry_bulb", ProcessPart::Process, "cooling cannot raise", [](const Run& u) {
                 return Cool({u.Basis(), u.Rh(20, 50), KgPerSecond(1), u.T(25)});
-            }},
-            RefusalRow{"sensible_cooling_below_the_dew_point", ProcessPart::Leaving, "process coil", [](const Run& u) {
-                return Cool({u.Basis(), u.Rh(30, 60), KgPerSecond(1), u.T(18)});
-            }},
-            RefusalRow{"apparatus_dew_point_above_the_entering_dew_point", ProcessPart::Process,
-                       "above the entering dew point", [](const Run& u) {
-                return Coil({u.Basis(), u.Rh(25, 40), KgPerSecond(1), CoilMode::ApparatusDewPoint, {}, u.T(14), 0.1});
             }},
             RefusalRow{"bypass_factor_above_1", ProcessPart::Process, "bypass factor", [](const Run& u) {
                 return Coil({u.Basis(), u.Rh(25, 60), KgPerSecond(1), CoilMode::ApparatusDewPoint, {}, u.T(8), 1.2});
@@ -321,9 +273,15 @@ INSTANTIATE_TEST_SUITE_P(
         kModels, kUnits),
     RunName<RefusalParam>);
 
+// The calculator's relative humidity stops at 0 °C, and just below says so.
+TEST(CalculatorState, RelativeHumidityBelowFreezingSaysWhy)
+{
+    const StateResult s = ComputeState({Units::SI, -0.5, 101.325, Condition::DewPoint, -10.0, Model::Calculator});
+    EXPECT_EQ(s[Property::RelativeHumidity].reason, "not defined below 0 °C by the calculator's relations");
+}
+
 // ---------------------------------------------------------------------------
-// Flows: the dry air of a flow in either system. Values by hand from
-// 1 lb = 0.45359237 kg and 1 ft = 0.3048 m.
+// Flows: the dry air of a flow in either system, by hand from 1 lb = 0.45359237 kg and 1 ft = 0.3048 m.
 
 struct FlowRow {
     const char* name;
@@ -333,29 +291,21 @@ struct FlowRow {
     double expected;
 };
 
-std::string FlowName(const ::testing::TestParamInfo<FlowRow>& info) { return info.param.name; }
-
-class DryAir : public ::testing::TestWithParam<FlowRow> {};
-
-TEST_P(DryAir, FromAFlow)
+TEST(DryAir, FromAFlow)
 {
-    const FlowRow& row = GetParam();
-    EXPECT_NEAR(DryAirFlow(row.flow, row.units, row.volume), row.expected, 1e-9 * row.expected);
+    const FlowRow rows[] = {
+        {"kg_per_s_in_SI", KgPerSecond(2.5), Units::SI, 0.85, 2.5},
+        {"kg_per_s_in_IP", KgPerSecond(2.5), Units::InchPound, 13.6, 330.69339327732},
+        {"lb_per_min_in_SI", {60, FlowUnit::PoundsPerMinute}, Units::SI, 0.85, 0.45359237},
+        {"m3_per_s_in_SI", M3PerSecond(1.7), Units::SI, 0.85, 2.0},
+        {"m3_per_h_in_SI", {3060, FlowUnit::CubicMetresPerHour}, Units::SI, 0.85, 1.0},
+        {"cfm_in_IP", {1360, FlowUnit::CubicFeetPerMinute}, Units::InchPound, 13.6, 100.0},
+        {"cfm_in_SI", {2000, FlowUnit::CubicFeetPerMinute}, Units::SI, 0.85, 0.94389488640 / 0.85},
+        {"m3_per_s_in_IP", M3PerSecond(1.0), Units::InchPound, 13.6, 2118.8800032893 / 13.6},
+    };
+    for (const FlowRow& row : rows)
+        EXPECT_NEAR(DryAirFlow(row.flow, row.units, row.volume), row.expected, 1e-9 * row.expected) << row.name;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Flows, DryAir,
-    ::testing::Values(FlowRow{"kg_per_s_in_SI", KgPerSecond(2.5), Units::SI, 0.85, 2.5},
-                      FlowRow{"kg_per_s_in_IP", KgPerSecond(2.5), Units::InchPound, 13.6, 330.69339327732},
-                      FlowRow{"lb_per_min_in_SI", {60, FlowUnit::PoundsPerMinute}, Units::SI, 0.85, 0.45359237},
-                      FlowRow{"m3_per_s_in_SI", M3PerSecond(1.7), Units::SI, 0.85, 2.0},
-                      FlowRow{"m3_per_h_in_SI", {3060, FlowUnit::CubicMetresPerHour}, Units::SI, 0.85, 1.0},
-                      FlowRow{"cfm_in_IP", {1360, FlowUnit::CubicFeetPerMinute}, Units::InchPound, 13.6, 100.0},
-                      FlowRow{"cfm_in_SI", {2000, FlowUnit::CubicFeetPerMinute}, Units::SI, 0.85,
-                              0.94389488640 / 0.85},
-                      FlowRow{"m3_per_s_in_IP", M3PerSecond(1.0), Units::InchPound, 13.6,
-                              2118.8800032893 / 13.6}),
-    FlowName);
 
 } // namespace
 } // namespace humitrax

@@ -1,8 +1,6 @@
-// Pressing Calculate: by Enter from any control and by Alt+C, exactly once.
-// What a press computes and says is the driver's (tests/driver); here, that
-// the window hands the driver its entries and shows all of the report, and
-// that a failed press shows its message through the toolkit and leaves the
-// results area as it was.
+// Pressing Calculate: by Enter from any control and by Alt+C, exactly once; the
+// window shows all of the driver's report, and a failed press its message
+// through the toolkit, leaving the results area as it was.
 #include "window_test_support.h"
 
 #include "driver.h"
@@ -99,7 +97,6 @@ void CalculateTest::reportOfEachChoice()
     PressEnter(window);
     QVERIFY2(toolkit.criticals.isEmpty(), qPrintable(toolkit.criticals.join(QLatin1Char('|'))));
     auto& results = Find<QLabel>(window, "Label2");
-    QVERIFY(results.text().startsWith(QStringLiteral("As per")));
     QCOMPARE(results.text(), DriverReport(entries));
     QVERIFY(results.heightForWidth(results.width()) <= results.height()); // all ten lines show
 }
@@ -109,7 +106,6 @@ void CalculateTest::messages_data()
     QTest::addColumn<Entries>("entries");
     QTest::addColumn<QString>("message");
     QTest::newRow("empty third condition") << Entries{"20", 0, "101.325", 2, ""} << Message(messages::kEmptyEntry);
-    QTest::newRow("dry bulb over 51") << Entries{"52", 0, "101.325", 2, "50"} << Message(messages::kOutOfRange);
     // The point is the one separator the boxes take.
     QTest::newRow("a lone point") << Entries{"20", 0, "101.325", 2, "."} << Message(messages::kCheckValues);
 }

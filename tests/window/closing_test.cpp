@@ -26,12 +26,9 @@ QStringList State(QWidget& window)
             Find<QLabel>(window, "Label2").text()};
 }
 
-enum class CloseBy { Widget, WindowSystem };
-
 } // namespace
 
 Q_DECLARE_METATYPE(Answer)
-Q_DECLARE_METATYPE(CloseBy)
 
 class ClosingTest : public QObject {
     Q_OBJECT
@@ -39,26 +36,21 @@ class ClosingTest : public QObject {
 private slots:
     void closeRequest_data();
     void closeRequest();
-    void escapeClosesNothing_data();
     void escapeClosesNothing();
     void supportLine();
 };
 
 void ClosingTest::closeRequest_data()
 {
-    QTest::addColumn<CloseBy>("by");
     QTest::addColumn<Answer>("answer");
     QTest::addColumn<bool>("open");
-    // The window system's request is what the close box and Alt+F4 send.
-    QTest::newRow("close box, No") << CloseBy::WindowSystem << Answer::No << true;
-    QTest::newRow("close box, Yes") << CloseBy::WindowSystem << Answer::Yes << false;
-    QTest::newRow("close(), No") << CloseBy::Widget << Answer::No << true;
-    QTest::newRow("close(), Yes") << CloseBy::Widget << Answer::Yes << false;
+    // The window system's request, as the close box and Alt+F4 send it.
+    QTest::newRow("close box, No") << Answer::No << true;
+    QTest::newRow("close box, Yes") << Answer::Yes << false;
 }
 
 void ClosingTest::closeRequest()
 {
-    QFETCH(CloseBy, by);
     QFETCH(Answer, answer);
     QFETCH(bool, open);
     RecordingToolkit toolkit;
@@ -68,12 +60,7 @@ void ClosingTest::closeRequest()
     Fill(window, Entries{"0", 1, "1000", 3, "0.002"});
     PressEnter(window);
     const QStringList before = State(window);
-    const auto request = [&window, by] {
-        if (by == CloseBy::Widget)
-            window.close();
-        else
-            window.windowHandle()->close();
-    };
+    const auto request = [&window] { window.windowHandle()->close(); };
 
     if (open) {
         request();
@@ -97,28 +84,20 @@ void ClosingTest::closeRequest()
     }
 }
 
-void ClosingTest::escapeClosesNothing_data()
-{
-    QTest::addColumn<QString>("focus");
-    for (const char* name : {"DBT", "barocond", "second", "thirdcond", "Text1", "calculate"})
-        QTest::newRow(name) << QString::fromLatin1(name);
-}
-
 void ClosingTest::escapeClosesNothing()
 {
-    QFETCH(QString, focus);
     RecordingToolkit toolkit;
     Psychrometric window(toolkit);
     QVERIFY(ShowActive(window));
     Fill(window, Entries{"20", 0, "101.325", 2, "50"});
     const QStringList before = State(window);
-    auto& control = Find<QWidget>(window, qPrintable(focus));
-    control.setFocus();
-    QTest::keyClick(&control, Qt::Key_Escape);
-    QVERIFY(window.isVisible());
-    QVERIFY(toolkit.questions.isEmpty());
-    QVERIFY(toolkit.criticals.isEmpty());
-    QCOMPARE(State(window), before);
+    for (const char* name : {"DBT", "barocond", "second", "thirdcond", "Text1", "calculate"}) {
+        auto& control = Find<QWidget>(window, name);
+        control.setFocus();
+        QTest::keyClick(&control, Qt::Key_Escape);
+        QVERIFY2(window.isVisible() && toolkit.questions.isEmpty() && toolkit.criticals.isEmpty(), name);
+        QCOMPARE(State(window), before);
+    }
 }
 
 void ClosingTest::supportLine()
@@ -136,12 +115,9 @@ void ClosingTest::supportLine()
                  .match(address)
                  .hasMatch(),
              qPrintable(address));
-    // Nothing else happens.
-    QVERIFY(toolkit.criticals.isEmpty());
-    QVERIFY(toolkit.questions.isEmpty());
+    // Nothing else happens, and a click on another label opens nothing.
+    QVERIFY(toolkit.criticals.isEmpty() && toolkit.questions.isEmpty());
     QCOMPARE(State(window), before);
-
-    // A click on another label opens nothing.
     QTest::mouseClick(&Find<QLabel>(window, "Label2"), Qt::LeftButton);
     QCOMPARE(toolkit.opened.size(), 1);
 }

