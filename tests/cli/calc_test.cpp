@@ -84,9 +84,6 @@ const SaysRow kCalcRows[] = {
      kUsage},
     {"SameOptionTwice", Args({"--dry-bulb", "52", "--dry-bulb", "20", "--pressure", "1", "--wet-bulb", "5"}), 2, "",
      kUsage},
-    {"UnknownOption", Args({"--dry-bulb", "52", "--pressure", "1", "--wet-bulb", "5", "--units", "si"}), 2, "",
-     kUsage},
-    {"StrayArgument", Args({"--dry-bulb", "52", "--pressure", "1", "--wet-bulb", "5", "extra"}), 2, "", kUsage},
     {"ValueMissing", Args({"--pressure", "101.325", "--wet-bulb", "5", "--dry-bulb"}), 2, "", "Usage: "},
 };
 

@@ -96,8 +96,6 @@ const SaysRow kHelp[] = {
     {"exit_statuses", {"--help"}, 0, "3  the output could not be written", ""},
     {"call", Call({"--help"}), 0, "  call FUNCTION ARG...", ""},
     {"calc", {"calc", "--help"}, 0, "  calc --dry-bulb T (--pressure P | --altitude A)", ""},
-    {"batch_example", {"--help"}, 0, "        humitrax-cli batch --units ip weather.csv", ""},
-    {"process", {"--help"}, 0, "  process mix|heat|cool|coil|humidify", ""},
     {"version", {"--version"}, 0, "humitrax-cli " HUMITRAX_VERSION_TEXT "\n", ""},
     {"unknown_command", {"frobnicate"}, 2, "", "frobnicate"},
     {"no_command", {}, 2, "", ""},

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <fstream>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -318,14 +317,11 @@ const SaysRow kRefused[] = {
      0, "Relative humidity           ", ""},
     {"StateNoDryBulb", {"state", "--units", "si", "--pressure", "101", "--wet-bulb", "18"}, 2, "", "--dry-bulb"},
     {"StatePressureAndAltitude", State({"--altitude", "0", "--wet-bulb", "18"}), 2, "", "not both"},
-    {"StateNoPressure", {"state", "--units", "si", "--dry-bulb", "25", "--wet-bulb", "18"}, 2, "", "--pressure"},
     {"StateTwoConditions", State({"--wet-bulb", "18", "--dew-point", "14"}), 2, "",
      "--wet-bulb and --dew-point cannot both be given"},
-    {"StateNoCondition", State({}), 2, "", "--wet-bulb"},
     {"StateNotANumber", {"state", "--units", "si", "--dry-bulb", "warm", "--pressure", "1", "--wet-bulb", "1"}, 2, "",
      "not a number"},
     {"StateBadFormat", State({"--wet-bulb", "18", "--format", "xml"}), 2, "", "table, csv or json"},
-    {"StateBadUnits", {"state", "--units", "metric", "--dry-bulb", "25"}, 2, "", "si or ip"},
     {"BatchUnknownUnit", Batch({}), 2, "", "'mmHg'", "dry_bulb,pressure [mmHg],relative_humidity\n"},
     {"BatchUnknownPressureUnitOption", Batch({"--pressure-unit", "atm"}), 2, "", "'atm'", kRest},
     {"BatchGivenColumnAbsent", Batch({"--given", "wet_bulb"}), 2, "", "no wet_bulb column", kRest},
@@ -354,19 +350,10 @@ INSTANTIATE_TEST_SUITE_P(Cli, Says, ::testing::ValuesIn(kRefused), RowName);
 
 TEST(BatchNumbers, GivenValuesAreWrittenAsTheirShortestText)
 {
-    // Decimals of every shape the quick reader accepts or hands on.
-    std::vector<std::string> texts = {"25.0", "+25", "025.50", "-0.0", ".5", "5.", "2.5E1", "0.00001",
-                                      "12345678901234567", "1.0000000000000002"};
-    std::mt19937_64 random(42);
-    for (int i = 0; i < 400; ++i) {
-        std::string text = random() % 3 == 0 ? "-" : "";
-        for (auto d = random() % 8; d > 0; --d)
-            text += static_cast<char>('0' + random() % 10);
-        text += '.';
-        for (auto d = 1 + random() % 12; d > 0; --d)
-            text += static_cast<char>('0' + (random() % 3 == 0 ? 0 : random() % 10));
-        texts.push_back(text);
-    }
+    // Decimals of every shape the quick reader accepts or hands on (the CSV
+    // fuzzer checks the quick reader's shortest text against to_chars).
+    const std::vector<std::string> texts = {"25.0", "+25", "025.50", "-0.0", ".5", "5.", "2.5E1", "0.00001",
+                                            "12345678901234567", "1.0000000000000002", "-1234.50000001"};
     std::string input = "dry_bulb,pressure,humidity_ratio\n";
     for (const std::string& text : texts)
         input += text + ",101.325,0.01\n";
@@ -404,11 +391,7 @@ const SaysRow kPassedThrough[] = {
     {"JsonSequenceCutShort", kJson, 0, "{\"v\":\"a" + kFffd + kFffd + "\",", "", "v," + kRest + "a\xE2\x82," + kRow},
     {"JsonRepeatedNameTakesAFreeSuffix", kJson, 0, "{\"site\":\"a\",\"site_3\":\"b\",\"site_2\":\"c\",", "",
      "site,site,site_2," + kRest + "a,b,c," + kRow},
-    {"JsonNamesEqualOnceRepaired", kJson, 0, "{\"Z" + kFffd + "\":\"1\",\"Z" + kFffd + "_2\":\"2\",", "",
-     "Z\xFC,Z\xFA," + kRest + "1,2," + kRow},
     {"CsvLatin1Unchanged", {"batch"}, 0, "Z\xFCrich,dry_bulb,", "", "Z\xFCrich," + kRest + "Z\xFCrich," + kRow},
-    {"CsvRepeatedNamesUnchanged", {"batch"}, 0, "site,site,site_2,dry_bulb,", "",
-     "site,site,site_2," + kRest + "a,b,c," + kRow},
     {"CsvQuotesAndTabRequoted", {"batch"}, 0, "\"a \"\"q\"\"\\p\tt\",25,", "",
      "name," + kRest + "\"a \"\"q\"\"\\p\tt\",25,101.325,50\n"},
 };
