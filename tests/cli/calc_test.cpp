@@ -18,15 +18,6 @@
 namespace humitrax::testing {
 namespace {
 
-// A locale whose decimal separator is the point, whatever the machine's own.
-const std::vector<std::string> kPointLocale = {"LC_ALL=C"};
-
-CliRun Calc(std::vector<std::string> args, const std::vector<std::string>& environment = kPointLocale)
-{
-    args.insert(args.begin(), "calc");
-    return RunCli(args, {}, environment);
-}
-
 // Each option, "--name value" or "--name=value", fills the window's entry and
 // list selection it names (a line of the report, exit status 0); a
 // calculation that ends in a message prints it alone on standard error
@@ -116,7 +107,8 @@ TEST(CalcLocale, DecimalCommaReadsBothSeparatorsAndWritesTheComma)
     for (const std::vector<std::string>& environment : environments) {
         for (const char* dryBulb : {"25.5", "25,5"}) {
             const CliRun run =
-                Calc({"--dry-bulb", dryBulb, "--pressure", "101,325", "--relative-humidity", "50"}, environment);
+                RunCli({"calc", "--dry-bulb", dryBulb, "--pressure", "101,325", "--relative-humidity", "50"}, {},
+                       environment);
             ASSERT_EQ(run.exitCode, 0) << environment.back() << " " << dryBulb << ": " << run.err;
             EXPECT_NE(run.out.find("\nDry Bulb Temperature: 25,5 \u00b0C\nBarometric Pressure: 101,325 kPa\n"),
                       std::string::npos)
