@@ -24,10 +24,15 @@ constexpr int kMaxPlaces = 1100;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+/// The locale's separator, or the point when it has none or one that holds a
+/// control character: a line break in it would split the report's lines.
 std::string_view Separator(const NumberConventions& conventions)
 {
-    return conventions.decimalSeparator.empty() ? std::string_view(".")
-                                                : std::string_view(conventions.decimalSeparator);
+    const std::string_view separator = conventions.decimalSeparator;
+    const bool usable = !separator.empty() && std::none_of(separator.begin(), separator.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == '\x7f';
+    });
+    return usable ? separator : std::string_view(".");
 }
 
 // Below 1e9 and with at most 6 places, a rounded value has at most 15

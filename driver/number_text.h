@@ -11,7 +11,8 @@ namespace humitrax {
 
 /// The user's number conventions.
 struct NumberConventions {
-    /// The locale's decimal separator, UTF-8 (usually "." or ",").
+    /// The locale's decimal separator, UTF-8 (usually "." or ","). The point
+    /// stands in for an empty one or one that holds a control character.
     std::string decimalSeparator = ".";
 };
 

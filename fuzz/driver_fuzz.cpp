@@ -124,9 +124,14 @@ void CheckReport(const CalculationRequest& request, const NumberConventions& con
     Require(lines[0] == "As per Humitrax\xc2\xae", "report first line", lines[0]);
     Require(lines[1] == std::string(23, '_'), "report second line", lines[1]);
     Require(request.thirdcond >= 0 && request.thirdcond <= 3, "report", "for a third condition outside 0 to 3");
-    const std::string_view separator = conventions.decimalSeparator.empty()
-                                           ? std::string_view(".")
-                                           : std::string_view(conventions.decimalSeparator);
+    // No separator, or one with a control character in it, is the point.
+    std::string_view separator = conventions.decimalSeparator;
+    for (char c : separator) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7f')
+            separator = {};
+    }
+    if (separator.empty())
+        separator = ".";
     // Only an ordinary separator lets the numbers be read back unambiguously.
     const bool readable = separator == "." || separator == ",";
     std::array<double, kValueLines.size()> values{};

@@ -158,6 +158,8 @@ const TextRow kTextRows[] = {
     {"CommaSeparator", 2.5, kComma, "2,5"},
     {"CommaBelowOne", -0.0019, kComma, "-0,0019"},
     {"MultiByteSeparator", 0.5, kArabic, "0\u066b5"},
+    // A separator that would break the report's lines is taken for none.
+    {"LineBreakSeparatorIsThePoint", 0.5, NumberConventions{"\r\n"}, "0.5"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, NumberToTextTest, ::testing::ValuesIn(kTextRows), RowName<TextRow>);
