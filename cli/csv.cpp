@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdint>
 #include <cstring>
 
@@ -331,11 +330,6 @@ char* WriteJsonString(char* out, std::string_view text) noexcept
     out = Copy(out, text.substr(plainStart));
     *out++ = '"';
     return out;
-}
-
-char* WriteNumber(char* out, double value) noexcept
-{
-    return std::to_chars(out, out + kMaxNumberLength, value).ptr;
 }
 
 bool ReadPlainDecimal(std::string_view text, PlainDecimal& decimal) noexcept

@@ -3,12 +3,14 @@
 // record by record, with ',' or ';' as the separator; ScanRecords ends its
 // complete records where the reference's records end; a field written by
 // WriteCsvField reads back as itself; ReadPlainDecimal agrees with
-// std::from_chars on every text it accepts.
+// std::from_chars on every text it accepts; WriteNumber writes any double as
+// std::to_chars does.
 #include "csv.h"
 #include "fuzz_input.h"
 
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -149,6 +151,23 @@ void CheckDecimal(std::string_view text)
             "shortest text", text);
 }
 
+/// The input's first eight bytes as a double (any bits: NaNs, infinities,
+/// subnormals), written both ways.
+void CheckNumber(std::string_view bytes)
+{
+    if (bytes.size() < sizeof(double))
+        return;
+    double value = 0.0;
+    std::memcpy(&value, bytes.data(), sizeof value);
+    char expected[32];
+    const auto end = std::to_chars(expected, expected + sizeof expected, value).ptr;
+    char written[cli::kMaxNumberLength];
+    const char* const writtenEnd = cli::WriteNumber(written, value);
+    Require(std::string_view(written, static_cast<std::size_t>(writtenEnd - written)) ==
+                std::string_view(expected, static_cast<std::size_t>(end - expected)),
+            "number text differs from to_chars", std::string_view(expected, static_cast<std::size_t>(end - expected)));
+}
+
 } // namespace
 } // namespace humitrax::fuzz
 
@@ -162,5 +181,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckRecords(input, separator);
     CheckFieldRoundTrip(input.substr(0, 64));
     CheckDecimal(input.substr(0, input.find('\n')));
+    CheckNumber(input);
     return 0;
 }

@@ -1,11 +1,18 @@
 // The CSV reader: records by the rules, plain decimals as from_chars reads
-// them, and records that cross the batch reader's blocks.
+// them, numbers written as to_chars writes them, and records that cross the
+// batch reader's blocks.
 #include "batch_reader.h"
 #include "csv.h"
 #include "run_cli.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -78,6 +85,57 @@ INSTANTIATE_TEST_SUITE_P(
                       DecimalRow{"two_signs", "+-25", false, 0.0, ""},
                       DecimalRow{"sixteen_digits_are_not_plain", "0.1234567890123456", false, 0.0, ""}),
     RowName);
+
+std::string ToChars(double value)
+{
+    char text[32];
+    return {text, std::to_chars(text, text + sizeof text, value).ptr};
+}
+
+std::string Written(double value)
+{
+    char text[cli::kMaxNumberLength];
+    return {text, cli::WriteNumber(text, value)};
+}
+
+struct NumberRow {
+    const char* name;
+    double value;
+};
+
+class NumberTextTable : public ::testing::TestWithParam<NumberRow> {};
+
+TEST_P(NumberTextTable, WritesAsToChars)
+{
+    EXPECT_EQ(Written(GetParam().value), ToChars(GetParam().value));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, NumberTextTable,
+    ::testing::Values(NumberRow{"fixed_and_scientific_tie_goes_to_fixed", 0.00012},
+                      NumberRow{"one_digit_scientific_is_shorter", 0.0001},
+                      NumberRow{"seventeen_digits_below_one", 0.0013802064059070804},
+                      NumberRow{"negative_with_whole_part", -14.30958725866894},
+                      NumberRow{"whole_number", 12345.0},
+                      NumberRow{"whole_number_with_trailing_zeros", 1200.0},
+                      NumberRow{"large_whole_number_written_exactly", 1.0192917962988227e19},
+                      NumberRow{"exponent_far_below", 5e-324},
+                      NumberRow{"largest", std::numeric_limits<double>::max()},
+                      NumberRow{"negative_zero", -0.0},
+                      NumberRow{"not_finite", std::numeric_limits<double>::infinity()}),
+    RowName);
+
+TEST(NumberText, RandomDoublesAsToChars)
+{
+    std::mt19937_64 bits(20261207);
+    std::uniform_real_distribution<double> state(-150.0, 150.0);
+    for (int i = 0; i < 200'000; ++i) {
+        const double any = std::bit_cast<double>(bits());
+        ASSERT_EQ(Written(any), ToChars(any)) << "bits " << std::bit_cast<std::uint64_t>(any);
+        const double near = state(bits) * std::pow(10.0, static_cast<double>(i % 9) - 6.0);
+        ASSERT_EQ(Written(near), ToChars(near));
+    }
+}
 
 // Records across the batch reader's blocks: a quoted line break that lies
 // across the boundary, and a record longer than a block.
