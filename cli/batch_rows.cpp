@@ -694,6 +694,13 @@ bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t 
 
 namespace {
 
+/// What `out` grows by beyond a row's room when it runs short: resizing zeroes
+/// the new bytes, so it grows by a few hundred rows at a time rather than
+/// doubling (its capacity still grows geometrically).
+constexpr std::size_t kOutputGrowth = 64 * 1024;
+/// The most input a block's output is reserved for at its start.
+constexpr std::size_t kReserveInputBytes = 4 * 1024 * 1024;
+
 /// Writes one output row into `out` beyond `used`, into room for the longest
 /// it can be; returns the new end of what is written.
 std::size_t WriteRow(const BatchLayout& layout, const CsvRecord& record, const StateResult& state,
@@ -706,7 +713,7 @@ std::size_t WriteRow(const BatchLayout& layout, const CsvRecord& record, const S
         bound += kMaxJsonExpansion * fieldSize + layout.jsonKeys[i].size() + 8;
     }
     if (out.size() < used + bound)
-        out.resize(std::max(2 * out.size(), used + bound));
+        out.resize(used + bound + kOutputGrowth);
     char* write = out.data() + used;
     if (layout.format == OutputFormat::Csv) {
         for (std::size_t column : layout.passThroughColumns) {
@@ -744,9 +751,13 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
     char* pos = data;
     char* const end = data + size;
     std::size_t line = firstLine;
-    // The rows are written into `out` beyond `used`; it grows by doubling and
-    // is cut to what was written at the end.
+    // The rows are written into `out` beyond `used`, and it is cut to what was
+    // written at the end. A CSV row of relative-humidity input comes out about
+    // eight times as long as it went in: room for that from the start spares
+    // copying the rows each time the string outgrows its capacity. (Only a
+    // hint: a block over a few MiB, one long record, gets no more than that.)
     std::size_t used = out.size();
+    out.reserve(used + 8 * std::min(size, kReserveInputBytes));
     while (pos < end) {
         const std::size_t recordLine = line;
         pos = ParseCsvRecord(pos, end, record, layout.separator);
