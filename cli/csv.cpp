@@ -1,7 +1,12 @@
 #include "csv.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -196,6 +201,60 @@ constexpr std::array<double, kMaxFraction + 1> kPowersOfTen = {
     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
 };
 
+/// The length of d.ddde±XX with `count` digits.
+constexpr std::size_t ScientificLength(std::size_t count) noexcept
+{
+    return count + (count > 1 ? 1 : 0) + 4;
+}
+
+constexpr std::array<std::uint64_t, 18> kWholePowersOfTen = {
+    1ULL, 10ULL, 100ULL, 1'000ULL, 10'000ULL, 100'000ULL, 1'000'000ULL, 10'000'000ULL,
+    100'000'000ULL, 1'000'000'000ULL, 10'000'000'000ULL, 100'000'000'000ULL,
+    1'000'000'000'000ULL, 10'000'000'000'000ULL, 100'000'000'000'000ULL,
+    1'000'000'000'000'000ULL, 10'000'000'000'000'000ULL, 100'000'000'000'000'000ULL};
+
+constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                               "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                               "8081828384858687888990919293949596979899";
+
+/// How many decimal digits `value` has (1 to 17: a double's shortest digits).
+std::size_t DigitCount(std::uint64_t value) noexcept
+{
+    // log10(2) ≈ 1233 / 4096 gives the count or one less.
+    const auto guess = static_cast<std::size_t>((std::bit_width(value) * 1233) >> 12);
+    return guess + (value >= kWholePowersOfTen[guess] ? 1 : 0);
+}
+
+void WritePair(char* out, std::uint32_t pair) noexcept
+{
+    std::memcpy(out, kDigitPairs + 2 * pair, 2);
+}
+
+/// The digits of `value`, ending just before `end`.
+void WriteDigits(char* end, std::uint64_t value) noexcept
+{
+    while (value >= 100'000'000) {
+        // Eight at a time, their four pairs independent of each other.
+        const auto low = static_cast<std::uint32_t>(value % 100'000'000);
+        value /= 100'000'000;
+        end -= 8;
+        WritePair(end, low / 1'000'000);
+        WritePair(end + 2, low / 10'000 % 100);
+        WritePair(end + 4, low / 100 % 100);
+        WritePair(end + 6, low % 100);
+    }
+    auto rest = static_cast<std::uint32_t>(value);
+    while (rest >= 100) {
+        end -= 2;
+        WritePair(end, rest % 100);
+        rest /= 100;
+    }
+    if (rest >= 10)
+        WritePair(end - 2, rest);
+    else
+        end[-1] = static_cast<char>('0' + rest);
+}
+
 /// d.ddde±XX, the digits given without their point.
 char* WriteScientific(char* out, std::string_view significant, char sign, std::size_t magnitude) noexcept
 {
@@ -332,6 +391,58 @@ char* WriteJsonString(char* out, std::string_view text) noexcept
     return out;
 }
 
+// WriteNumber finds the same digits as to_chars (the shortest that read back
+// as the same double, the nearest of them to it) with fmt's Dragonbox, in
+// about half the time libstdc++'s Ryu takes, and batch writes a dozen numbers
+// a row; the layout (fixed unless scientific is shorter, a tie going to fixed)
+// is to_chars's. Whole numbers with trailing zeros and exponents far from 1
+// are left to to_chars: it writes the former's exact value rather than its
+// shortest digits, and neither occurs in a psychrometric state.
+char* WriteNumber(char* out, double value) noexcept
+{
+    if (!std::isfinite(value) || value == 0.0)
+        return std::to_chars(out, out + kMaxNumberLength, value).ptr;
+    const auto decimal = fmt::detail::dragonbox::to_decimal(value);
+    const std::uint64_t digits = decimal.significand;
+    const int exponent = decimal.exponent; // value = digits × 10^exponent
+    const std::size_t count = DigitCount(digits);
+    const int point = exponent + static_cast<int>(count); // digits before the decimal point
+    if (exponent > 0 || point < -20 || point > 20)
+        return std::to_chars(out, out + kMaxNumberLength, value).ptr;
+
+    if (std::signbit(value))
+        *out++ = '-';
+    const std::size_t fixedLength = exponent == 0 ? count
+                                    : point > 0   ? count + 1
+                                                  : count + 2 + static_cast<std::size_t>(-point);
+    if (fixedLength > ScientificLength(count)) {
+        char significant[kMaxNumberLength];
+        WriteDigits(significant + count, digits);
+        const int power = point - 1;
+        return WriteScientific(out, std::string_view(significant, count), power < 0 ? '-' : '+',
+                               static_cast<std::size_t>(power < 0 ? -power : power));
+    }
+    if (point <= 0) {
+        *out++ = '0';
+        *out++ = '.';
+        for (int zero = 0; zero < -point; ++zero)
+            *out++ = '0';
+        WriteDigits(out + count, digits);
+        return out + count;
+    }
+    if (exponent == 0) {
+        WriteDigits(out + count, digits);
+        return out + count;
+    }
+    // The digits one place to the right, then the whole part moved back in
+    // front of the point.
+    WriteDigits(out + 1 + count, digits);
+    for (int i = 0; i < point; ++i)
+        out[i] = out[i + 1];
+    out[point] = '.';
+    return out + 1 + count;
+}
+
 bool ReadPlainDecimal(std::string_view text, PlainDecimal& decimal) noexcept
 {
     const char* const digits = text.data();
@@ -400,7 +511,7 @@ bool ReadPlainDecimal(std::string_view text, PlainDecimal& decimal) noexcept
             while (significant.back() == '0')
                 significant.remove_suffix(1);
             const std::size_t scientific =
-                significant.size() + (significant.size() > 1 ? 1 : 0) + 4;
+                ScientificLength(significant.size());
             out = integer.size() <= scientific
                       ? Copy(out, integer)
                       : WriteScientific(out, significant, '+', integer.size() - 1);
@@ -413,7 +524,7 @@ bool ReadPlainDecimal(std::string_view text, PlainDecimal& decimal) noexcept
             ++zeros;
         const std::string_view significant = fraction.substr(zeros);
         const std::size_t fixed = 2 + fraction.size();
-        const std::size_t scientific = significant.size() + (significant.size() > 1 ? 1 : 0) + 4;
+        const std::size_t scientific = ScientificLength(significant.size());
         if (fixed <= scientific) {
             out = Copy(out, "0.");
             out = Copy(out, fraction);

@@ -160,12 +160,11 @@ void CheckNumber(std::string_view bytes)
     double value = 0.0;
     std::memcpy(&value, bytes.data(), sizeof value);
     char expected[32];
-    const auto end = std::to_chars(expected, expected + sizeof expected, value).ptr;
+    const std::string_view expectedText(
+        expected, static_cast<std::size_t>(std::to_chars(expected, expected + sizeof expected, value).ptr - expected));
     char written[cli::kMaxNumberLength];
-    const char* const writtenEnd = cli::WriteNumber(written, value);
-    Require(std::string_view(written, static_cast<std::size_t>(writtenEnd - written)) ==
-                std::string_view(expected, static_cast<std::size_t>(end - expected)),
-            "number text differs from to_chars", std::string_view(expected, static_cast<std::size_t>(end - expected)));
+    const std::string_view writtenText(written, static_cast<std::size_t>(cli::WriteNumber(written, value) - written));
+    Require(writtenText == expectedText, "number text differs from to_chars", expectedText);
 }
 
 } // namespace

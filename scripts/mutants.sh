@@ -56,7 +56,7 @@ cli.unchecked_write | cli/output.cpp | return Note(std::fwrite(bytes.data(), 1, 
 cli.option_twice | cli/options.cpp | if (earlier.spec == spec && !spec->repeatable) | if (earlier.spec == spec && spec->repeatable)
 cli.json_backslash_escape | cli/csv.cpp | if (byte >= 0x20 && c != '"' && c != '\\') | if (byte >= 0x20 && c != '"')
 cli.json_tab_escape | cli/csv.cpp | case '\t': *out++ = 't'; break; | case '\t': *out++ = 'T'; break;
-cli.number_fixed_scientific_tie | cli/number_text.cpp | if (fixedLength <= scientificLength) { | if (fixedLength < scientificLength) {
+cli.number_fixed_scientific_tie | cli/csv.cpp | if (fixedLength > ScientificLength(count)) { | if (fixedLength >= ScientificLength(count)) {
 chart.samples | chart/chart_model.cpp | kSamples = 600 | kSamples = 599
 chart.most_curves | chart/chart_model.cpp | kMostCurvesPerFamily = 40 | kMostCurvesPerFamily = 4
 chart.tick_intervals | chart/chart_layout.cpp | kTemperatureIntervals = 14 | kTemperatureIntervals = 7
