@@ -114,13 +114,10 @@ INSTANTIATE_TEST_SUITE_P(
     Cli, NumberTextTable,
     ::testing::Values(NumberRow{"fixed_and_scientific_tie_goes_to_fixed", 0.00012},
                       NumberRow{"one_digit_scientific_is_shorter", 0.0001},
-                      NumberRow{"seventeen_digits_below_one", 0.0013802064059070804},
-                      NumberRow{"negative_with_whole_part", -14.30958725866894},
                       NumberRow{"whole_number", 12345.0},
                       NumberRow{"whole_number_with_trailing_zeros", 1200.0},
                       NumberRow{"large_whole_number_written_exactly", 1.0192917962988227e19},
                       NumberRow{"exponent_far_below", 5e-324},
-                      NumberRow{"largest", std::numeric_limits<double>::max()},
                       NumberRow{"negative_zero", -0.0},
                       NumberRow{"not_finite", std::numeric_limits<double>::infinity()}),
     RowName);
