@@ -68,7 +68,7 @@ std::int16_t EntryIndex(std::string_view option)
 
 int UsageError(std::string_view reason)
 {
-    std::fprintf(stderr, "humitrax-cli calc: %.*s\nUsage: %.*s", static_cast<int>(reason.size()),
+    std::fprintf(stderr, "humitrax-cli: calc: %.*s\nUsage: %.*s", static_cast<int>(reason.size()),
                  reason.data(), static_cast<int>(kUsage.size()), kUsage.data());
     return kExitUsage;
 }

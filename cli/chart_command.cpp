@@ -125,7 +125,7 @@ constexpr std::string_view kUsage =
 
 int UsageError(std::string_view reason)
 {
-    std::fprintf(stderr, "humitrax-cli chart: %.*s\nUsage: %.*s", static_cast<int>(reason.size()),
+    std::fprintf(stderr, "humitrax-cli: chart: %.*s\nUsage: %.*s", static_cast<int>(reason.size()),
                  reason.data(), static_cast<int>(kUsage.size()), kUsage.data());
     return kExitUsage;
 }
@@ -176,11 +176,11 @@ struct ChartOptions {
 
 int Error(const std::string& message, int status = kExitUsage)
 {
-    std::fprintf(stderr, "humitrax-cli chart: %s\n", message.c_str());
+    std::fprintf(stderr, "humitrax-cli: chart: %s\n", message.c_str());
     return status;
 }
 
-void Warn(const std::string& message) { std::fprintf(stderr, "humitrax-cli chart: warning: %s\n", message.c_str()); }
+void Warn(const std::string& message) { std::fprintf(stderr, "humitrax-cli: chart: warning: %s\n", message.c_str()); }
 
 std::optional<Condition> ConditionNamed(std::string_view kind)
 {
@@ -420,7 +420,7 @@ std::string Number(double value) { return ShortestText(value); }
 void QtErrorsOnly(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "humitrax-cli chart: %s\n", message.toLocal8Bit().constData());
+        std::fprintf(stderr, "humitrax-cli: chart: %s\n", message.toLocal8Bit().constData());
 }
 
 // The chart's settings from the options; the text says what is wrong.
@@ -673,9 +673,9 @@ int RunChart(std::span<const std::string_view> args)
     try {
         return Chart(args);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "humitrax-cli chart: the chart could not be drawn: %s\n", error.what());
+        std::fprintf(stderr, "humitrax-cli: chart: the chart could not be drawn: %s\n", error.what());
     } catch (...) {
-        std::fputs("humitrax-cli chart: the chart could not be drawn\n", stderr);
+        std::fputs("humitrax-cli: chart: the chart could not be drawn\n", stderr);
     }
     return kExitFailure;
 }

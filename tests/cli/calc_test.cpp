@@ -23,7 +23,7 @@ namespace {
 // calculation that ends in a message prints it alone on standard error
 // (status 1); a command line that cannot be read is explained with the usage
 // before any calculation (status 2; the over-limit dry bulbs would give 1).
-const std::string kUsage = "humitrax-cli calc: ";
+const std::string kUsage = "humitrax-cli: calc: ";
 
 std::vector<std::string> Args(std::vector<std::string> args)
 {
