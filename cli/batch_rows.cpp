@@ -748,9 +748,6 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
     CsvRecord record;
     RowScratch scratch;
     StateResult state;
-    char* pos = data;
-    char* const end = data + size;
-    std::size_t line = firstLine;
     // The rows are written into `out` beyond `used`, and it is cut to what was
     // written at the end. A CSV row of relative-humidity input comes out about
     // eight times as long as it went in: room for that from the start spares
@@ -758,18 +755,13 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
     // hint: a block over a few MiB, one long record, gets no more than that.)
     std::size_t used = out.size();
     out.reserve(used + 8 * std::min(size, kReserveInputBytes));
-    while (pos < end) {
-        const std::size_t recordLine = line;
-        pos = ParseCsvRecord(pos, end, record, layout.separator);
-        line += record.lineFeeds;
-        if (record.blank())
-            continue;
+    ForEachCsvRow(data, data + size, firstLine, record, layout.separator, [&](std::size_t line) {
         ++counts.rows;
-        ComputeRow(layout, record, recordLine, scratch, state);
+        ComputeRow(layout, record, line, scratch, state);
         used = WriteRow(layout, record, state, scratch, out, used);
         if (!scratch.status.empty())
             ++counts.failedRows;
-    }
+    });
     out.resize(used);
     return counts;
 }

@@ -41,6 +41,22 @@ struct CsvRecord {
 /// are kept and flagged. Fields are separated by `separator` (',' or ';').
 char* ParseCsvRecord(char* pos, char* end, CsvRecord& record, char separator = ',');
 
+/// Parses the records from `pos` to `end` one by one into `record` and calls
+/// `row(line)` for each that is not blank, `line` being the line it starts
+/// on, counted from `firstLine`.
+template <class Row>
+void ForEachCsvRow(char* pos, char* end, std::size_t firstLine, CsvRecord& record, char separator, Row&& row)
+{
+    std::size_t line = firstLine;
+    while (pos < end) {
+        const std::size_t recordLine = line;
+        pos = ParseCsvRecord(pos, end, record, separator);
+        line += record.lineFeeds;
+        if (!record.blank())
+            row(recordLine);
+    }
+}
+
 /// How much of a buffer holds whole records, none longer than a limit.
 struct RecordsScan {
     /// The complete records at the start: the offset just after the last one's

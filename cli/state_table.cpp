@@ -25,25 +25,19 @@ std::optional<StateTable> ReadStateTable(int fd, StateTableOptions options, std:
             ++table.failed;
             continue;
         }
-        char* pos = block.records.data();
-        char* const end = pos + block.records.size();
-        std::size_t line = block.firstLine;
-        while (pos < end) {
-            const std::size_t recordLine = line;
-            pos = ParseCsvRecord(pos, end, record, layout.separator);
-            line += record.lineFeeds;
-            if (record.blank())
-                continue;
-            ++table.rows;
-            const bool computed = ComputeRow(layout, record, recordLine, scratch, state);
-            const Cell& ratio = state[Property::HumidityRatio];
-            if (computed && state.refusal.empty() && ratio.present) {
-                table.points.push_back(
-                    {state[Property::DryBulb].value, ratio.value, state[Property::Pressure].value});
-            } else {
-                ++table.failed;
-            }
-        }
+        char* const begin = block.records.data();
+        ForEachCsvRow(begin, begin + block.records.size(), block.firstLine, record, layout.separator,
+                      [&](std::size_t line) {
+                          ++table.rows;
+                          const bool computed = ComputeRow(layout, record, line, scratch, state);
+                          const Cell& ratio = state[Property::HumidityRatio];
+                          if (computed && state.refusal.empty() && ratio.present) {
+                              table.points.push_back({state[Property::DryBulb].value, ratio.value,
+                                                      state[Property::Pressure].value});
+                          } else {
+                              ++table.failed;
+                          }
+                      });
     }
     if (reader.error() != 0) {
         message = "cannot read it to its end: " + std::string(std::strerror(reader.error()));
