@@ -23,7 +23,7 @@ the words of the command) or which of its values are missing.
 import numpy as np
 
 from . import _humitrax
-from ._state import CONDITIONS, MODELS, UNITS, _choice, _listed, as_numbers
+from ._state import CONDITIONS, MODELS, UNITS, _choice, _broadcast, _listed, _result
 
 FLOW_UNITS = ("kg/s", "lb/min", "m3/s", "m3/h", "cfm")
 
@@ -83,27 +83,12 @@ def _run(kind, numbers, choices, pressure, altitude, units, model):
         raise ValueError("give pressure or altitude, exactly one of them")
     place = ("pressure", pressure) if pressure is not None else ("altitude", altitude)
     numbers = [("pressure", place[0], place[1])] + numbers
-    arrays = [as_numbers(argument, value) for _, argument, value in numbers]
-    try:
-        shape = np.broadcast_shapes(*(array.shape for array in arrays))
-    except ValueError:
-        shapes = ", ".join(f"{argument} {array.shape}" for (_, argument, _), array in zip(numbers, arrays))
-        raise ValueError(f"the shapes do not broadcast together: {shapes}") from None
-    rows = [np.ascontiguousarray(np.broadcast_to(array, shape)).reshape(-1) for array in arrays]
+    shape, rows = _broadcast([(argument, value) for _, argument, value in numbers])
     count = int(np.prod(shape, dtype=np.int64))
     names, columns, failing, texts = _humitrax.process(
         kind, units, model, place[0] == "altitude", choices,
         [(key, argument, row) for (key, argument, _), row in zip(numbers, rows)], count)
-    status = np.full(count, "", dtype=object)
-    if texts:
-        status[failing] = np.array(texts, dtype=object)
-    if shape == ():
-        result = {name: float(column[0]) for name, column in zip(names, columns)}
-        result["status"] = str(status[0])
-        return result
-    result = {name: column.reshape(shape) for name, column in zip(names, columns)}
-    result["status"] = status.reshape(shape)
-    return result
+    return _result(names, columns, failing, texts, shape)
 
 
 def _stream(prefix, key, given, choices):

@@ -165,20 +165,31 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
         raise ValueError(f"give one condition, not {_listed([name for name, _ in conditions], 'and')}")
 
     given = [("dry_bulb", dry_bulb), place, conditions[0]]
-    arrays = [as_numbers(name, values) for name, values in given]
-    try:
-        shape = np.broadcast_shapes(*(array.shape for array in arrays))
-    except ValueError:
-        shapes = ", ".join(f"{name} {array.shape}" for (name, _), array in zip(given, arrays))
-        raise ValueError(f"the shapes do not broadcast together: {shapes}") from None
-    rows = [np.ascontiguousarray(np.broadcast_to(array, shape)).reshape(-1) for array in arrays]
+    shape, rows = _broadcast(given)
 
     columns, failing, texts = _humitrax.compute(units, model, conditions[0][0],
                                                 place[0] == "altitude", *rows, threads)
-    status = np.full(rows[0].size, "", dtype=object)
+    return _result(_humitrax.columns(units), columns, failing, texts, shape)
+
+
+def _broadcast(given):
+    """The broadcast shape of the (argument, values) pairs, and each as a flat
+    contiguous float64 array of that shape."""
+    arrays = [as_numbers(argument, values) for argument, values in given]
+    try:
+        shape = np.broadcast_shapes(*(array.shape for array in arrays))
+    except ValueError:
+        shapes = ", ".join(f"{argument} {array.shape}" for (argument, _), array in zip(given, arrays))
+        raise ValueError(f"the shapes do not broadcast together: {shapes}") from None
+    return shape, [np.ascontiguousarray(np.broadcast_to(array, shape)).reshape(-1) for array in arrays]
+
+
+def _result(names, columns, failing, texts, shape):
+    """The dict of named columns in `shape`, and "status" from the texts of
+    the failing cells; plain floats and a str when `shape` is a scalar's."""
+    status = np.full(int(np.prod(shape, dtype=np.int64)), "", dtype=object)
     if texts:
         status[failing] = np.array(texts, dtype=object)
-    names = _humitrax.columns(units)
     if shape == ():
         result = {name: float(column[0]) for name, column in zip(names, columns)}
         result["status"] = str(status[0])
