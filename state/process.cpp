@@ -249,6 +249,21 @@ double StreamFlow(const Flow& flow, Units units, const StateResult& state, Proce
     return Finite(DryAirFlow(flow, units, volume));
 }
 
+/// The entering stream of a one-stream process: its state (kept in the
+/// result), its point and its dry-air flow.
+struct Stream {
+    Point in;
+    double m;
+};
+
+template <class Input>
+Stream Enter(const Relations& relations, const Input& input, ProcessResult& result)
+{
+    result.entering = ComputeState(relations.Given(input.entering));
+    const Point in = PointOf(result.entering, ProcessPart::Entering);
+    return {in, StreamFlow(input.flow, input.basis.units, result.entering, ProcessPart::Entering)};
+}
+
 /// The state at (t, W), W taken down onto saturation when it lies above it by
 /// no more than rounding; refused with `aboveSaturation` when further.
 StateResult LeavingState(const Relations& relations, double t, double W, std::string_view aboveSaturation)
@@ -323,9 +338,7 @@ ProcessResult Sensible(const SensibleInput& input, bool heating) noexcept
 {
     return Run([&](ProcessResult& result) {
         const Relations relations(input.basis);
-        result.entering = ComputeState(relations.Given(input.entering));
-        const Point in = PointOf(result.entering, ProcessPart::Entering);
-        const double m = StreamFlow(input.flow, input.basis.units, result.entering, ProcessPart::Entering);
+        const auto [in, m] = Enter(relations, input, result);
         const double t = input.leavingDryBulb;
         if (!std::isfinite(t))
             throw Refusal{kNotFinite, ProcessPart::Process};
@@ -474,9 +487,7 @@ ProcessResult Coil(const CoilInput& input) noexcept
 {
     return Run([&](ProcessResult& result) {
         const Relations relations(input.basis);
-        result.entering = ComputeState(relations.Given(input.entering));
-        const Point in = PointOf(result.entering, ProcessPart::Entering);
-        const double m = StreamFlow(input.flow, input.basis.units, result.entering, ProcessPart::Entering);
+        const auto [in, m] = Enter(relations, input, result);
         if (input.mode == CoilMode::ApparatusDewPoint) {
             const double adp = input.apparatusDewPoint;
             const double bf = input.bypassFactor;
@@ -520,9 +531,7 @@ ProcessResult Humidify(const HumidifyInput& input) noexcept
 {
     return Run([&](ProcessResult& result) {
         const Relations relations(input.basis);
-        result.entering = ComputeState(relations.Given(input.entering));
-        const Point in = PointOf(result.entering, ProcessPart::Entering);
-        const double m = StreamFlow(input.flow, input.basis.units, result.entering, ProcessPart::Entering);
+        const auto [in, m] = Enter(relations, input, result);
         const bool steam = input.humidifier == Humidifier::Steam;
         double waterTemperature = 0.0;
         if (steam) {
@@ -536,7 +545,11 @@ ProcessResult Humidify(const HumidifyInput& input) noexcept
         }
         const double added = steam ? relations.VapourEnthalpy(waterTemperature)
                                    : relations.LiquidEnthalpy(waterTemperature);
-        const auto dryBulbAt = [&](double W) { return relations.DryBulb(in.h + (W - in.W) * added, W); };
+        // The entering point's values are copied in: clang before 16 refuses
+        // a lambda that captures a structured binding.
+        const auto dryBulbAt = [&, h = in.h, Win = in.W](double W) {
+            return relations.DryBulb(h + (W - Win) * added, W);
+        };
 
         const double target = input.targetValue;
         if (!std::isfinite(target))
