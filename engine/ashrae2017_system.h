@@ -6,12 +6,14 @@
 
 #include "checked.h"
 
+#include "humitrax/constants.h"
+
 namespace humitrax::ashrae2017::detail {
 
 using humitrax::detail::Num;
 
 /// Ratio of the molar masses of water vapour and dry air, both systems.
-inline constexpr double kMolarMassRatio = 0.621945;
+using humitrax::ashrae2017::kMolarMassRatio;
 
 /// Eqs. 33 and 35: W = ((latent − wickWetBulb·t*)·Ws* − dryAirHeat·(t − t*)) /
 /// (latent + vapourDryBulb·t − denominatorWetBulb·t*).
@@ -50,26 +52,26 @@ inline constexpr double kAltitudeExponent = 5.2559;
 
 /// °C, K, kPa (the correlations give Pa), kg/kg, kJ/kg, m.
 inline constexpr System kSI{
-    -100.0, 200.0, 273.15, 0.01, 1000.0,
+    kTemperatureRangeSI.lowest, kTemperatureRangeSI.highest, 273.15, 0.01, 1000.0,
     -5.6745359e3, 6.3925247, -9.677843e-3, 6.2215701e-7, 2.0747825e-9, -9.484024e-13, 4.1635019,
     -5.8002206e3, 1.3914993, -4.8640239e-2, 4.1764768e-5, -1.4452093e-8, 6.5459673,
     0.0,
     {2501.0, 2.326, 1.006, 1.86, 4.186},
     {2830.0, 0.24, 1.006, 1.86, 2.1},
-    1.006, 2501.0, 1.86,
+    kEnthalpySI.dryAir, kEnthalpySI.latent, kEnthalpySI.vapour,
     0.287042,
     101.325, 2.25577e-5,
 };
 
 /// °F, °R, psia, lb/lb, Btu/lb, ft. In eq. 33 t* has no factor: 1 changes no bit.
 inline constexpr System kInchPound{
-    -148.0, 392.0, 459.67, 32.018, 1.0,
+    kTemperatureRangeInchPound.lowest, kTemperatureRangeInchPound.highest, 459.67, 32.018, 1.0,
     -1.0214165e4, -4.8932428, -5.3765794e-3, 1.9202377e-7, 3.5575832e-10, -9.0344688e-14, 4.1635019,
     -1.0440397e4, -1.1294650e1, -2.7022355e-2, 1.2890360e-5, -2.4780681e-9, 6.5459673,
     32.0,
     {1093.0, 0.556, 0.240, 0.444, 1.0},
     {1220.0, 0.04, 0.240, 0.444, 0.48},
-    0.240, 1061.0, 0.444,
+    kEnthalpyInchPound.dryAir, kEnthalpyInchPound.latent, kEnthalpyInchPound.vapour,
     0.370486,
     14.696, 6.8754e-6,
 };

@@ -5,11 +5,12 @@
 #pragma once
 
 #include "humitrax/property_result.h"
+#include "humitrax/constants.h"
 
 namespace humitrax::detail {
 
 /// Ratio of the molar masses of water vapour and dry air, both systems.
-inline constexpr double kMolarMassRatio = 0.62198;
+inline constexpr double kMolarMassRatio = calculator::kMolarMassRatio;
 
 /// Saturation pressure by the Hyland-Wexler correlations (ASHRAE Handbook of
 /// Fundamentals): over ice ln(pws) = C1/TA + C2 + C3·TA + C4·TA² + C5·TA³ +
@@ -45,7 +46,7 @@ struct UnitSystem {
 /// °F, °R, psia, lb/lb.
 inline constexpr UnitSystem kInchPound{
     false,
-    {-148.0, 392.0, 459.67, 491.67,
+    {kTemperatureRangeInchPound.lowest, kTemperatureRangeInchPound.highest, 459.67, 491.67,
      -10214.165, -4.8932428, -0.0053765794, 1.9202377e-07, 3.5575832e-10, -9.0344688e-14, 4.1635019,
      -10440.397, -11.29465, -0.027022355, 1.289036e-05, -2.4780681e-09, 6.5459673},
     {1093.0, 0.556, 0.24, 0.444, 1.0},
@@ -54,7 +55,7 @@ inline constexpr UnitSystem kInchPound{
 /// °C, K, kPa, kg/kg.
 inline constexpr UnitSystem kSI{
     true,
-    {-100.0, 200.0, 273.15, 273.15,
+    {kTemperatureRangeSI.lowest, kTemperatureRangeSI.highest, 273.15, 273.15,
      -5674.5359, -0.51523058, -0.009677843, 6.2215701e-07, 2.0747825e-09, -9.484024e-13, 4.1635019,
      -5800.2206, -5.516256, -0.048640239, 4.1764768e-05, -1.4452093e-08, 6.5459673},
     {2501.0, 2.381, 1.0, 1.805, 4.186},

@@ -23,8 +23,11 @@ constexpr double kMolarMassDryAir = 28.9645;
 constexpr double kVapourVolumeFactor = 1.6078;
 constexpr int kGrainsPerPound = 7000;
 
-constexpr ClosedFormConstants kClosedInchPound{459.67, 1545.32, 144.0, 0.24, 1061.0, 0.444};
-constexpr ClosedFormConstants kClosedSI{273.15, 8314.41, 1000.0, 1.006, 2501.0, 1.805};
+constexpr ClosedFormConstants kClosedInchPound{459.67, 1545.32, 144.0, calculator::kEnthalpyInchPound.dryAir,
+                                               calculator::kEnthalpyInchPound.latent,
+                                               calculator::kEnthalpyInchPound.vapour};
+constexpr ClosedFormConstants kClosedSI{273.15, 8314.41, 1000.0, calculator::kEnthalpySI.dryAir,
+                                        calculator::kEnthalpySI.latent, calculator::kEnthalpySI.vapour};
 
 const ClosedFormConstants& ClosedFormIn(const UnitSystem& units)
 {
