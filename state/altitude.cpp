@@ -12,6 +12,30 @@ namespace {
 constexpr double kFeetPerMetre = 3.2808;
 constexpr double kStandardPsia = 14.697; // psia of the standard atmosphere
 constexpr double kStandardKpa = 101.325; // kPa of the standard atmosphere
+constexpr double kMetresPerFoot = 0.3048;
+
+/// The altitudes the standard atmosphere's relation is accurate for: the
+/// Handbook gives it from −5000 m to 11 000 m (the top of the troposphere).
+/// The calculator's polynomial fits the same atmosphere and is held to the
+/// same range.
+constexpr double kLowestMetres = -5000.0;
+constexpr double kHighestMetres = 11000.0;
+
+/// Why an altitude (m or ft) lies outside the range, or nothing.
+std::string_view AltitudeRefusal(Units units, double altitude) noexcept
+{
+    const bool si = units == Units::SI;
+    const double metres = si ? altitude : altitude * kMetresPerFoot;
+    if (std::isnan(metres))
+        return "the altitude is not a number";
+    if (metres < kLowestMetres)
+        return si ? "the altitude lies below -5000 m, the lowest the relations cover"
+                  : "the altitude lies below -16404 ft, the lowest the relations cover";
+    if (metres > kHighestMetres)
+        return si ? "the altitude lies above 11000 m, the highest the relations cover"
+                  : "the altitude lies above 36089 ft, the highest the relations cover";
+    return {};
+}
 
 using detail::Checked;
 
@@ -28,6 +52,9 @@ double AltitudePressureSI(double metres)
 Cell PressureFromAltitude(Units units, double altitude, Model model)
 {
     Cell cell;
+    cell.reason = AltitudeRefusal(units, altitude);
+    if (!cell.reason.empty())
+        return cell;
     try {
         if (model == Model::Ashrae2017)
             cell.value = ashrae2017::PressureFromAltitude(altitude, units == Units::SI);

@@ -1,8 +1,10 @@
 // The 2017 Handbook's model: the humidity ratio from the given condition,
 // every other property from it.
 #include "cells.h"
+#include "rules.h"
 
 #include "humitrax/ashrae2017.h"
+#include "humitrax/constants.h"
 
 namespace humitrax::detail {
 namespace {
@@ -82,6 +84,9 @@ void Ashrae2017State::Properties(StateResult& result) const noexcept
         dew = FromRatio(vapour, [&] { return ashrae2017::DewPoint(vapour.value, si); });
         if (!dew.present && dew.reason == CausePhrase(FailureCause::InvalidLogarithm))
             dew.reason = kDryAir;
+        else if (!dew.present && dew.reason == CausePhrase(FailureCause::TypeMismatch) && vapour.present &&
+                 vapour.value < ashrae2017::SatPressure(TemperatureRangeOf(si).lowest, si))
+            dew.reason = BelowRange(input.units);
     }
     if (input.condition != Condition::WetBulb) {
         // The dew point brackets the wet bulb from below: found once for both.

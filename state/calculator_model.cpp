@@ -116,6 +116,8 @@ CalculatorState::CalculatorState(const StateInput& input) noexcept
 {
 }
 
+Cell CalculatorState::SaturationPressure() const noexcept { return OutcomeCell(m_full.saturationPressure); }
+
 Cell CalculatorState::SaturationRatio() const noexcept { return OutcomeCell(m_full.saturationRatio); }
 
 Cell CalculatorState::HumidityRatio() const noexcept { return OutcomeCell(m_full.humidityRatio); }
@@ -144,18 +146,6 @@ void CalculatorState::Properties(StateResult& result) noexcept
         if (!limit.empty())
             relative.reason = limit;
     }
-}
-
-Cell CalculatorSaturationRatio(const StateInput& input) noexcept
-{
-    return CalculatorState(input).SaturationRatio();
-}
-
-Cell CalculatorHumidityRatio(const StateInput& input) noexcept { return CalculatorState(input).HumidityRatio(); }
-
-void CalculatorProperties(const StateInput& input, StateResult& result) noexcept
-{
-    CalculatorState(input).Properties(result);
 }
 
 } // namespace detail

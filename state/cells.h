@@ -84,6 +84,8 @@ class CalculatorState {
 public:
     explicit CalculatorState(const StateInput& input) noexcept;
 
+    /// The saturation pressure at the dry bulb.
+    [[nodiscard]] Cell SaturationPressure() const noexcept;
     /// The humidity ratio of saturated air at the dry bulb and pressure.
     [[nodiscard]] Cell SaturationRatio() const noexcept;
     /// The humidity ratio the given condition makes.
@@ -103,6 +105,8 @@ class Ashrae2017State {
 public:
     explicit Ashrae2017State(const StateInput& input) noexcept;
 
+    /// The saturation pressure at the dry bulb.
+    [[nodiscard]] const Cell& SaturationPressure() const noexcept { return m_saturationPressure; }
     /// The humidity ratio of saturated air at the dry bulb and pressure.
     [[nodiscard]] const Cell& SaturationRatio() const noexcept { return m_saturationRatio; }
     /// The humidity ratio the given condition makes.
@@ -117,10 +121,5 @@ private:
     Cell m_ratio;
 };
 
-/// The calculator's model filling the cells of a state that is not refused,
-/// and answering the two questions the refusal rules ask.
-void CalculatorProperties(const StateInput& input, StateResult& result) noexcept;
-Cell CalculatorSaturationRatio(const StateInput& input) noexcept;
-Cell CalculatorHumidityRatio(const StateInput& input) noexcept;
 
 } // namespace humitrax::detail

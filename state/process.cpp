@@ -3,11 +3,11 @@
 // that state like any other.
 #include "humitrax/process.h"
 
-#include "humitrax/ashrae2017.h"
-#include "humitrax/psychrometrics.h"
+#include "humitrax/relations.h"
 
 #include <array>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 namespace humitrax {
@@ -29,31 +29,6 @@ constexpr double kCubicMetresPerCubicFoot = 0.3048 * 0.3048 * 0.3048;
 constexpr double kSecondsPerMinute = 60.0;
 constexpr double kSecondsPerHour = 3600.0;
 
-/// h = dryAir·t + W (latent + vapour·t) per unit mass of dry air: the vapour
-/// term is the enthalpy of the water vapour, and of steam.
-struct EnthalpyRelation {
-    double dryAir;
-    double latent;
-    double vapour;
-};
-/// The calculator's, as its engine writes it (engine/volume_enthalpy.cpp).
-constexpr EnthalpyRelation kCalculatorSI{1.006, 2501.0, 1.805};
-constexpr EnthalpyRelation kCalculatorInchPound{0.24, 1061.0, 0.444};
-/// The 2017 Handbook's, eq. 32.
-constexpr EnthalpyRelation kAshraeSI{1.006, 2501.0, 1.86};
-constexpr EnthalpyRelation kAshraeInchPound{0.240, 1061.0, 0.444};
-
-/// Liquid water: h_w = heat·(t − freezing), 4.186 kJ/(kg·K) from 0 °C, 1 Btu/(lb·°F)
-/// from 32 °F, as in the Handbook's wet-bulb relation.
-constexpr double kWaterHeatSI = 4.186;
-constexpr double kWaterHeatInchPound = 1.0;
-constexpr double kFreezingSI = 0.0;
-constexpr double kFreezingInchPound = 32.0;
-
-/// The lowest temperature the saturation relations accept (both models).
-constexpr double kLowestSI = -100.0;
-constexpr double kLowestInchPound = -148.0;
-
 /// Tried temperatures while seeking the apparatus dew point: fine enough that
 /// a line cannot cross saturation twice between two of them unnoticed.
 constexpr double kAdpStepSI = 0.05;
@@ -61,6 +36,15 @@ constexpr double kAdpStepInchPound = 0.09;
 
 constexpr int kMostHalvings = 2000;
 constexpr int kMostSteps = 6000;
+
+/// Steps of the vapour pressure along a humidifier's path, from the entering
+/// air's to the barometric pressure.
+constexpr int kPathSteps = 1024;
+
+/// How close (as a fraction) a humidifier's leaving relative humidity lies to
+/// its target: the halving meets it to the last bit; the leaving state,
+/// computed afresh, may differ in the last bits of its own relations.
+constexpr double kTargetTolerance = 1e-9;
 
 // Refusals, in a user's words.
 constexpr std::string_view kAirCannotExist = "the air cannot exist";
@@ -97,6 +81,15 @@ constexpr std::string_view kEffectivenessRange = "an effectiveness outside 0 to 
 constexpr std::string_view kSteamEffectiveness = "an effectiveness is for an adiabatic humidifier, not "
                                                  "steam";
 constexpr std::string_view kNeverSaturates = "the humidifier's line never meets saturation";
+constexpr std::string_view kTargetOffPath = "the relative humidity never reaches the target along the humidifier's "
+                                            "path: the steam warms the air faster than it raises its relative "
+                                            "humidity";
+constexpr std::string_view kSteamAboveRangeSI = "steam above 200 °C, the highest temperature the relations cover";
+constexpr std::string_view kSteamAboveRangeInchPound = "steam above 392 °F, the highest temperature the relations "
+                                                       "cover";
+constexpr std::string_view kSteamBelowBoiling = "steam below its boiling point at the air's pressure: the water "
+                                                "would be liquid (evaporating water is an adiabatic humidifier's "
+                                                "work)";
 
 /// A refusal on its way to the result.
 struct Refusal {
@@ -113,109 +106,38 @@ double Finite(double x)
     return x;
 }
 
-/// The relations a process needs, by its model, in its units, at its pressure.
-/// Every one returns a number or throws PropertyFailure.
-class Relations {
-public:
-    explicit Relations(const ProcessBasis& basis) noexcept
-        : m_basis(basis), m_si(basis.units == Units::SI),
-          m_calculator(basis.model == Model::Calculator),
-          m_enthalpy(m_calculator ? (m_si ? kCalculatorSI : kCalculatorInchPound)
-                                  : (m_si ? kAshraeSI : kAshraeInchPound))
-    {
+Relations RelationsOf(const ProcessBasis& basis) noexcept
+{
+    return {basis.units, basis.model, basis.pressure};
+}
+
+StateInput Given(const Relations& relations, const AirState& state) noexcept
+{
+    return {relations.units(), state.dryBulb, relations.pressure(), state.condition, state.value, relations.model()};
+}
+
+StateInput At(const Relations& relations, double t, double W) noexcept
+{
+    return Given(relations, {t, Condition::HumidityRatio, W});
+}
+
+/// The temperature at or below `upper` at which air with humidity ratio W
+/// saturates (Ws(T) = W), by halving; the lowest temperature when even that
+/// saturates below W.
+double SaturationTemperature(const Relations& relations, double W, double upper)
+{
+    double low = relations.range().lowest;
+    double high = upper;
+    if (relations.SaturationRatio(low) >= W)
+        return low;
+    for (int i = 0; i < kMostHalvings; ++i) {
+        const double middle = low + (high - low) / 2.0;
+        if (middle == low || middle == high)
+            break;
+        (relations.SaturationRatio(middle) < W ? low : high) = middle;
     }
-
-    [[nodiscard]] bool si() const noexcept { return m_si; }
-
-    [[nodiscard]] StateInput Given(const AirState& state) const noexcept
-    {
-        return {m_basis.units, state.dryBulb, m_basis.pressure, state.condition, state.value, m_basis.model};
-    }
-    [[nodiscard]] StateInput At(double t, double W) const noexcept
-    {
-        return Given({t, Condition::HumidityRatio, W});
-    }
-
-    /// The model's enthalpy: the engine's own call under the calculator's model,
-    /// so that it is the state's enthalpy bit for bit.
-    [[nodiscard]] double Enthalpy(double t, double W) const
-    {
-        if (m_calculator)
-            return EngineProperty(Property::Enthalpy, m_basis.units, t, m_basis.pressure,
-                                  Condition::HumidityRatio, W)
-                .AsNumber();
-        return ashrae2017::Enthalpy(t, W, m_si);
-    }
-
-    /// The dry bulb of air with enthalpy h and humidity ratio W.
-    [[nodiscard]] double DryBulb(double h, double W) const
-    {
-        if (m_calculator)
-            return Finite((h - m_enthalpy.latent * W) / (m_enthalpy.dryAir + m_enthalpy.vapour * W));
-        return Finite(ashrae2017::DryBulbFromEnthalpy(h, W, m_si));
-    }
-
-    /// Ws(t) at the process's pressure.
-    [[nodiscard]] double SaturationRatio(double t) const
-    {
-        if (m_calculator)
-            return EngineProperty(Property::HumidityRatio, m_basis.units, t, m_basis.pressure,
-                                  Condition::RelativeHumidity, 1.0)
-                .AsNumber();
-        return ashrae2017::SatHumidityRatio(t, m_basis.pressure, m_si);
-    }
-
-    /// The relative humidity as a fraction, not limited to 0…1 (the
-    /// calculator's relation from the degree of saturation, at any dry bulb).
-    [[nodiscard]] double RelativeHumidity(double t, double W) const
-    {
-        if (!m_calculator)
-            return ashrae2017::RelativeHumidityFromHumidityRatio(t, m_basis.pressure, W, m_si);
-        const double pws = SatPressure(t, m_si ? 1 : 0).AsNumber();
-        const double mu = Finite(W / SaturationRatio(t));
-        return Finite(mu / (1.0 - (pws / m_basis.pressure) * (1.0 - mu)));
-    }
-
-    /// The enthalpy of water vapour (steam) at t, per unit mass of water.
-    [[nodiscard]] double VapourEnthalpy(double t) const
-    {
-        return Finite(m_enthalpy.latent + m_enthalpy.vapour * t);
-    }
-
-    /// The enthalpy of liquid water at t, per unit mass.
-    [[nodiscard]] double LiquidEnthalpy(double t) const
-    {
-        return m_si ? Finite(kWaterHeatSI * (t - kFreezingSI))
-                    : Finite(kWaterHeatInchPound * (t - kFreezingInchPound));
-    }
-
-    [[nodiscard]] double Freezing() const noexcept { return m_si ? kFreezingSI : kFreezingInchPound; }
-    [[nodiscard]] double Lowest() const noexcept { return m_si ? kLowestSI : kLowestInchPound; }
-
-    /// The temperature at or below `upper` at which air with humidity ratio W
-    /// saturates (Ws(T) = W), by halving; the lowest temperature when even
-    /// that saturates below W.
-    [[nodiscard]] double SaturationTemperature(double W, double upper) const
-    {
-        double low = Lowest();
-        double high = upper;
-        if (SaturationRatio(low) >= W)
-            return low;
-        for (int i = 0; i < kMostHalvings; ++i) {
-            const double middle = low + (high - low) / 2.0;
-            if (middle == low || middle == high)
-                break;
-            (SaturationRatio(middle) < W ? low : high) = middle;
-        }
-        return high;
-    }
-
-private:
-    ProcessBasis m_basis;
-    bool m_si;
-    bool m_calculator;
-    EnthalpyRelation m_enthalpy;
-};
+    return high;
+}
 
 /// One state's dry bulb, humidity ratio and enthalpy.
 struct Point {
@@ -259,7 +181,7 @@ struct Stream {
 template <class Input>
 Stream Enter(const Relations& relations, const Input& input, ProcessResult& result)
 {
-    result.entering = ComputeState(relations.Given(input.entering));
+    result.entering = ComputeState(Given(relations, input.entering));
     const Point in = PointOf(result.entering, ProcessPart::Entering);
     return {in, StreamFlow(input.flow, input.basis.units, result.entering, ProcessPart::Entering)};
 }
@@ -274,7 +196,7 @@ StateResult LeavingState(const Relations& relations, double t, double W, std::st
             throw Refusal{aboveSaturation, ProcessPart::Leaving};
         W = saturated;
     }
-    StateResult state = ComputeState(relations.At(t, W));
+    StateResult state = ComputeState(At(relations, t, W));
     if (!state.refusal.empty())
         throw Refusal{kAirCannotExist, ProcessPart::Leaving};
     return state;
@@ -289,13 +211,15 @@ void SetLoads(ProcessResult& result, const Relations& relations, Units units, do
     const double atEnteringRatio = relations.Enthalpy(out.t, in.W);
     result.enteringDryAirFlow = m;
     result.dryAirFlow = m;
-    result.sensible = F * (m * (atEnteringRatio - in.h));
-    result.latent = F * (m * (out.h - atEnteringRatio));
-    const double airSide = result.sensible + result.latent;
-    result.sensibleHeatRatio = airSide == 0.0 ? ProcessResult::kNone : result.sensible / airSide;
+    // A flow too large for its loads to be numbers overflows here, refused like
+    // any other failure rather than reported as a load without a value.
+    result.sensible = Finite(F * (m * (atEnteringRatio - in.h)));
+    result.latent = Finite(F * (m * (out.h - atEnteringRatio)));
+    const double airSide = Finite(result.sensible + result.latent);
+    result.sensibleHeatRatio = airSide == 0.0 ? ProcessResult::kNone : Finite(result.sensible / airSide);
     result.water = water;
     result.waterEnthalpy = waterEnthalpy;
-    result.heat = F * (m * (out.h - in.h) - water * waterEnthalpy);
+    result.heat = Finite(F * Finite(Finite(m * (out.h - in.h)) - Finite(water * waterEnthalpy)));
     if (units == Units::InchPound)
         result.tons = result.heat / kBtuPerHourPerTon;
 }
@@ -337,7 +261,7 @@ std::pair<double, double> Halve(Function&& f, double below, double atOrAbove)
 ProcessResult Sensible(const SensibleInput& input, bool heating) noexcept
 {
     return Run([&](ProcessResult& result) {
-        const Relations relations(input.basis);
+        const Relations relations = RelationsOf(input.basis);
         const auto [in, m] = Enter(relations, input, result);
         const double t = input.leavingDryBulb;
         if (!std::isfinite(t))
@@ -365,41 +289,85 @@ double ApparatusDewPoint(const Relations& relations, const Point& in, const Poin
         const double saturated = relations.SaturationRatio(T);
         return (saturated - out.W) * dh - (relations.Enthalpy(T, saturated) - out.h) * dW;
     };
-    const double start = relations.SaturationTemperature(out.W, out.t);
+    const double start = SaturationTemperature(relations, out.W, out.t);
     if (offLine(start) <= 0.0)
         return start;
     const double step = relations.si() ? kAdpStepSI : kAdpStepInchPound;
     double above = start;
     for (int i = 1; i <= kMostSteps; ++i) {
-        const double below = std::fmax(start - step * i, relations.Lowest());
+        const double below = std::fmax(start - step * i, relations.range().lowest);
         if (offLine(below) < 0.0)
             return Halve(offLine, below, above).second;
-        if (below == relations.Lowest())
+        if (below == relations.range().lowest)
             break;
         above = below;
     }
     throw Refusal{kNoApparatusDewPoint, ProcessPart::Leaving};
 }
 
-/// The humidity ratio at which a humidifier's line, h = in.h + (W − in.W)·added,
-/// meets saturation; just below it.
-double SaturatedEnd(const Relations& relations, const Point& in, double added)
-{
-    const auto beyond = [&](double W) {
-        const double t = relations.DryBulb(in.h + (W - in.W) * added, W);
-        return W - relations.SaturationRatio(t);
-    };
-    if (beyond(in.W) >= 0.0)
-        return in.W;
-    const double step = std::fmax((relations.SaturationRatio(in.t) - in.W) / 16.0, 1e-9);
-    double below = in.W;
-    for (int i = 1; i <= kMostSteps; ++i) {
-        const double W = in.W + step * i;
-        if (beyond(W) >= 0.0)
-            return Halve(beyond, below, W).first;
-        below = W;
+/// The air a humidifier makes from `in` as it takes up water (or steam) of
+/// enthalpy `added` per unit mass: h = in.h + (W − in.W)·added, its dry bulb
+/// from h and W. Along it the dry bulb moves monotonically towards the
+/// water's own temperature, where the vapour term of the enthalpy equals
+/// `added`.
+struct HumidifierPath {
+    const Relations& relations;
+    Point in;
+    double vapourPressure; ///< of the entering air
+    double added;
+
+    [[nodiscard]] double DryBulb(double W) const { return relations.DryBulb(in.h + (W - in.W) * added, W); }
+    [[nodiscard]] double RelativeHumidity(double W) const { return relations.RelativeHumidity(DryBulb(W), W); }
+
+    /// The least humidity ratio along the path at which the relative humidity
+    /// reaches `fraction`, to the last bit: the end at or above it (`atOrAbove`)
+    /// or just below it. Nothing when the relative humidity never gets there
+    /// before the path leaves the range: hot steam can warm the air faster than
+    /// it raises its relative humidity, which then rises to a peak and falls.
+    [[nodiscard]] std::optional<double> Reaching(double fraction, bool atOrAbove) const
+    {
+        const auto excess = [&](double W) { return RelativeHumidity(W) - fraction; };
+        if (excess(in.W) >= 0.0)
+            return in.W;
+        // The path is walked in even steps of the vapour pressure, from the
+        // entering air's up to the barometric pressure, which no air reaches:
+        // it covers every humidity ratio in a bounded number of steps, finest
+        // where air is found. The first step where the target is reached is
+        // halved down to its crossing.
+        const double p = relations.pressure();
+        double below = in.W;
+        for (int k = 1; k < kPathSteps; ++k) {
+            const double W = relations.RatioAtVapourPressure(vapourPressure + (p - vapourPressure) * k / kPathSteps);
+            double miss = 0.0;
+            try {
+                miss = excess(W);
+            } catch (const PropertyFailure&) {
+                return std::nullopt; // the dry bulb has left the range
+            }
+            if (miss >= 0.0) {
+                const auto [under, over] = Halve(excess, below, W);
+                return atOrAbove ? over : under;
+            }
+            below = W;
+        }
+        return std::nullopt;
     }
-    throw Refusal{kNeverSaturates, ProcessPart::Process};
+};
+
+/// Why steam at t cannot humidify air at the process's pressure, or nothing:
+/// the relations hold it up to the top of their range, and steam that flows
+/// into the air at its pressure is at or above its boiling point there;
+/// below it, the water would be liquid.
+std::string_view SteamRefusal(const Relations& relations, double t)
+{
+    if (!std::isfinite(t))
+        return kNotFinite;
+    if (t > relations.range().highest)
+        return relations.si() ? kSteamAboveRangeSI : kSteamAboveRangeInchPound;
+    const std::optional<double> boiling = relations.BoilingPoint();
+    if (!boiling || t < *boiling)
+        return kSteamBelowBoiling;
+    return {};
 }
 
 } // namespace
@@ -457,10 +425,10 @@ double DryAirFlow(const Flow& flow, Units units, double volume) noexcept
 ProcessResult Mix(const MixInput& input) noexcept
 {
     return Run([&](ProcessResult& result) {
-        const Relations relations(input.basis);
+        const Relations relations = RelationsOf(input.basis);
         const Units units = input.basis.units;
-        result.entering = ComputeState(relations.Given(input.first));
-        result.second = ComputeState(relations.Given(input.second));
+        result.entering = ComputeState(Given(relations, input.first));
+        result.second = ComputeState(Given(relations, input.second));
         const Point a = PointOf(result.entering, ProcessPart::Entering);
         const Point b = PointOf(result.second, ProcessPart::Second);
         const double ma = StreamFlow(input.firstFlow, units, result.entering, ProcessPart::Entering);
@@ -486,7 +454,7 @@ ProcessResult Cool(const SensibleInput& input) noexcept { return Sensible(input,
 ProcessResult Coil(const CoilInput& input) noexcept
 {
     return Run([&](ProcessResult& result) {
-        const Relations relations(input.basis);
+        const Relations relations = RelationsOf(input.basis);
         const auto [in, m] = Enter(relations, input, result);
         if (input.mode == CoilMode::ApparatusDewPoint) {
             const double adp = input.apparatusDewPoint;
@@ -505,7 +473,7 @@ ProcessResult Coil(const CoilInput& input) noexcept
             result.apparatusDewPoint = adp;
             result.bypassFactor = bf;
         } else {
-            result.leaving = ComputeState(relations.Given(input.leaving));
+            result.leaving = ComputeState(Given(relations, input.leaving));
             const Point out = PointOf(result.leaving, ProcessPart::Leaving);
             if (out.W > in.W)
                 throw Refusal{kCoilAddsWater, ProcessPart::Leaving};
@@ -530,14 +498,14 @@ ProcessResult Coil(const CoilInput& input) noexcept
 ProcessResult Humidify(const HumidifyInput& input) noexcept
 {
     return Run([&](ProcessResult& result) {
-        const Relations relations(input.basis);
+        const Relations relations = RelationsOf(input.basis);
         const auto [in, m] = Enter(relations, input, result);
         const bool steam = input.humidifier == Humidifier::Steam;
         double waterTemperature = 0.0;
         if (steam) {
             waterTemperature = input.steamTemperature;
-            if (!std::isfinite(waterTemperature))
-                throw Refusal{kNotFinite, ProcessPart::Process};
+            if (const std::string_view why = SteamRefusal(relations, waterTemperature); !why.empty())
+                throw Refusal{why, ProcessPart::Process};
         } else {
             waterTemperature = Need(result.entering, Property::WetBulb, ProcessPart::Entering);
             if (waterTemperature < relations.Freezing())
@@ -545,22 +513,25 @@ ProcessResult Humidify(const HumidifyInput& input) noexcept
         }
         const double added = steam ? relations.VapourEnthalpy(waterTemperature)
                                    : relations.LiquidEnthalpy(waterTemperature);
-        // The entering point's values are copied in: clang before 16 refuses
-        // a lambda that captures a structured binding.
-        const auto dryBulbAt = [&, h = in.h, Win = in.W](double W) {
-            return relations.DryBulb(h + (W - Win) * added, W);
-        };
+        const HumidifierPath path{relations, in, Need(result.entering, Property::VapourPressure, ProcessPart::Entering),
+                                  added};
 
         const double target = input.targetValue;
         if (!std::isfinite(target))
             throw Refusal{kNotFinite, ProcessPart::Process};
         double W = in.W;
         switch (input.target) {
-        case HumidifyTarget::HumidityRatio:
+        case HumidifyTarget::HumidityRatio: {
             if (target < in.W)
                 throw Refusal{kDrying, ProcessPart::Process};
+            // Air past the first saturation on the way is fog, even where the
+            // path comes out of it again further on.
+            const std::optional<double> saturated = path.Reaching(1.0, false);
+            if (saturated && target > *saturated)
+                throw Refusal{kHumidifierFog, ProcessPart::Leaving};
             W = target;
             break;
+        }
         case HumidifyTarget::RelativeHumidity: {
             const double phi = target / kPercent;
             if (phi > 1.0)
@@ -568,26 +539,29 @@ ProcessResult Humidify(const HumidifyInput& input) noexcept
             // The entering air's own relative humidity, recomputed, may differ in the last bits.
             if (phi < relations.RelativeHumidity(in.t, in.W) * (1.0 - kTargetRounding))
                 throw Refusal{kDrying, ProcessPart::Process};
-            const auto excess = [&](double ratio) {
-                return relations.RelativeHumidity(dryBulbAt(ratio), ratio) - phi;
-            };
-            const double end = SaturatedEnd(relations, in, added);
-            if (excess(in.W) >= 0.0)
-                W = in.W;
-            else
-                W = excess(end) < 0.0 ? end : Halve(excess, in.W, end).second;
+            const std::optional<double> reached = path.Reaching(phi, true);
+            if (!reached)
+                throw Refusal{kTargetOffPath, ProcessPart::Process};
+            W = *reached;
             break;
         }
-        case HumidifyTarget::Effectiveness:
+        case HumidifyTarget::Effectiveness: {
             if (steam)
                 throw Refusal{kSteamEffectiveness, ProcessPart::Process};
             if (target < 0.0 || target > 1.0)
                 throw Refusal{kEffectivenessRange, ProcessPart::Process};
-            W = in.W + target * (SaturatedEnd(relations, in, added) - in.W);
+            const std::optional<double> saturated = path.Reaching(1.0, false);
+            if (!saturated)
+                throw Refusal{kNeverSaturates, ProcessPart::Process};
+            W = in.W + target * (*saturated - in.W);
             break;
         }
-        result.leaving = LeavingState(relations, dryBulbAt(W), W, kHumidifierFog);
+        }
+        result.leaving = LeavingState(relations, path.DryBulb(W), W, kHumidifierFog);
         const Point out = PointOf(result.leaving, ProcessPart::Leaving);
+        if (input.target == HumidifyTarget::RelativeHumidity &&
+            std::fabs(result.leaving[Property::RelativeHumidity].value - target) > kTargetTolerance * kPercent)
+            throw Refusal{kTargetOffPath, ProcessPart::Process};
         result.waterTemperature = waterTemperature;
         SetLoads(result, relations, input.basis.units, m, in, out, Finite(m * (out.W - in.W)), added);
         result.heat = 0.0; // the water or steam brings the energy; no heat is added

@@ -1,6 +1,9 @@
 // One state: the refusal rules, the model's properties, and the properties
 // formed from them alike under both models.
 #include "cells.h"
+#include "rules.h"
+
+#include "humitrax/constants.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -8,59 +11,7 @@
 namespace humitrax {
 namespace {
 
-/// The ratio of the molar masses of water and dry air in the calculator's
-/// relations (the 2017 model uses its own, 0.621945).
-constexpr double kCalculatorMolarMassRatio = 0.62198;
-
 using detail::Checked;
-
-/// Why air with these given values cannot exist, by the rules that need no
-/// model, or nothing.
-std::string_view ValueRefusal(const StateInput& input) noexcept
-{
-    if (!(input.pressure > 0.0))
-        return "at or below 0";
-    switch (input.condition) {
-    case Condition::RelativeHumidity:
-        if (input.value < 0.0)
-            return "below 0 %";
-        if (input.value > 100.0)
-            return "above 100 %";
-        break;
-    case Condition::WetBulb:
-    case Condition::DewPoint:
-        if (input.value > input.dryBulb)
-            return "above the dry bulb";
-        break;
-    case Condition::HumidityRatio:
-        if (input.value < 0.0)
-            return "below 0";
-        break;
-    }
-    return {};
-}
-
-/// The humidity ratio the refusal rule of the model tests: of saturated air
-/// when a humidity ratio is given, else the one the given condition makes.
-bool TestsSaturation(const StateInput& input) noexcept
-{
-    return input.condition == Condition::HumidityRatio;
-}
-
-/// Why air that passes ValueRefusal cannot exist, from the model's humidity
-/// ratio that TestsSaturation names, or nothing.
-std::string_view RatioRefusal(const StateInput& input, const Cell& ratio) noexcept
-{
-    if (!ratio.present)
-        return {};
-    if (TestsSaturation(input)) {
-        if (input.value > ratio.value)
-            return "above saturation at the dry bulb and pressure";
-    } else if (ratio.value < 0.0) {
-        return "gives a negative humidity ratio";
-    }
-    return {};
-}
 
 /// A property formed from others: fails with the first missing one's reason.
 template <typename Call>
@@ -83,7 +34,7 @@ void FormedProperties(const StateInput& input, StateResult& result) noexcept
     const double& W = ratio.value;
     if (input.model == Model::Calculator) {
         result[Property::VapourPressure] = Formed({&ratio}, [&] {
-            return detail::CheckedDivide(Checked(input.pressure * W), Checked(kCalculatorMolarMassRatio + W));
+            return detail::CheckedDivide(Checked(input.pressure * W), Checked(calculator::kMolarMassRatio + W));
         });
     }
     result[Property::DegreeOfSaturation] =
@@ -102,29 +53,29 @@ StateResult ComputeState(const StateInput& input) noexcept
     result[Property::DryBulb] = detail::Value(input.dryBulb);
     result[Property::Pressure] = detail::Value(input.pressure);
     result[ConditionProperty(input.condition)] = detail::Value(input.value);
-    auto refused = [&](std::string_view refusal) {
-        result.refusal = refusal;
-        if (!refusal.empty())
-            result.refused = input.pressure > 0.0 ? ConditionProperty(input.condition) : Property::Pressure;
-        return !refusal.empty();
+    auto refused = [&](const detail::Refusal& refusal) {
+        result.refusal = refusal.reason;
+        result.refused = refusal.property;
+        return !refusal.reason.empty();
     };
-    if (refused(ValueRefusal(input)))
+    if (refused(detail::GivenRefusal(input)))
         return result;
     if (input.model == Model::Calculator) {
         // One engine computation serves the refusal rule and the properties.
         detail::CalculatorState engine(input);
-        const Cell ratio = TestsSaturation(input) ? engine.SaturationRatio() : engine.HumidityRatio();
-        if (refused(RatioRefusal(input, ratio)))
+        if (refused(detail::RatioRefusal(input, engine.SaturationPressure(), engine.SaturationRatio(),
+                                         engine.HumidityRatio())))
             return result;
         engine.Properties(result);
     } else {
         const detail::Ashrae2017State model(input);
-        const Cell& ratio = TestsSaturation(input) ? model.SaturationRatio() : model.HumidityRatio();
-        if (refused(RatioRefusal(input, ratio)))
+        if (refused(detail::RatioRefusal(input, model.SaturationPressure(), model.SaturationRatio(),
+                                         model.HumidityRatio())))
             return result;
         model.Properties(result);
     }
     FormedProperties(input, result);
+    detail::KeepPossibleValues(input, result);
     return result;
 }
 

@@ -22,6 +22,11 @@ struct Run {
     [[nodiscard]] bool si() const { return units == Units::SI; }
     [[nodiscard]] double T(double celsius) const { return si() ? celsius : celsius * 1.8 + 32.0; }
     [[nodiscard]] ProcessBasis Basis() const { return {units, model, si() ? 101.325 : 14.696}; }
+    /// The basis at a pressure in kPa.
+    [[nodiscard]] ProcessBasis At(double kilopascals) const
+    {
+        return {units, model, si() ? kilopascals : kilopascals / 6.894757293168361};
+    }
     [[nodiscard]] AirState Air(double celsius, Condition condition, double value) const
     {
         const bool temperature = condition == Condition::WetBulb || condition == Condition::DewPoint;
@@ -165,12 +170,13 @@ INSTANTIATE_TEST_SUITE_P(
                 EXPECT_NEAR(r.bypassFactor, 0.2, 1e-8);
                 return r;
             }},
-            // Steam at the dry bulb brings exactly the enthalpy its vapour has in the air.
+            // Steam at the dry bulb brings exactly the enthalpy its vapour has in the air (which,
+            // steam being at or above its boiling point, is hotter than that).
             ProcessRow{"steam_at_the_air_temperature_keeps_the_dry_bulb", [](const Run& u) {
-                const ProcessResult r = Humidify({u.Basis(), u.Rh(21, 25), KgPerSecond(1.0), Humidifier::Steam,
-                                                  u.T(21), HumidifyTarget::RelativeHumidity, 55});
-                EXPECT_NEAR(r.leaving[Property::DryBulb].value, u.T(21), 1e-9);
-                EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 55.0, 1e-9);
+                const ProcessResult r = Humidify({u.Basis(), u.Rh(120, 2), KgPerSecond(1.0), Humidifier::Steam,
+                                                  u.T(120), HumidifyTarget::RelativeHumidity, 10});
+                EXPECT_NEAR(r.leaving[Property::DryBulb].value, u.T(120), 1e-9);
+                EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 10.0, 1e-9);
                 EXPECT_NEAR(r.sensible, 0.0, 1e-9 * std::fabs(r.latent));
                 return r;
             }},
@@ -187,6 +193,24 @@ INSTANTIATE_TEST_SUITE_P(
                 EXPECT_GT(rise, 0.0);
                 EXPECT_LT(rise, u.T(2) - u.T(0)); // 6 g/kg of steam 99 K hotter: about 1 K
                 EXPECT_NEAR(W(r.leaving), 0.01, 1e-15);
+                return r;
+            }},
+            // Steam much hotter than the air warms it as it humidifies: the relative humidity
+            // rises to a peak and falls again; the target is met where it is first reached.
+            ProcessRow{"hot_steam_meets_its_target_before_the_peak", [](const Run& u) {
+                const ProcessResult r =
+                    Humidify({u.At(81.42), u.Air(28, Condition::HumidityRatio, 0.005873), KgPerSecond(1.0),
+                              Humidifier::Steam, u.T(170), HumidifyTarget::RelativeHumidity, 76.5});
+                EXPECT_NEAR(r.leaving[Property::RelativeHumidity].value, 76.5, 1e-9);
+                EXPECT_LT(r.leaving[Property::DryBulb].value, u.T(36)); // not the 94 °C past the peak
+                return r;
+            }},
+            // Above the boiling point no air saturates: the heated air exists, without a
+            // saturation humidity ratio.
+            ProcessRow{"heating_past_the_boiling_point", [](const Run& u) {
+                const ProcessResult r = Heat({u.Basis(), u.Rh(5, 80), KgPerSecond(2.0), u.T(100.5)});
+                EXPECT_FALSE(r.leaving[Property::SaturationHumidityRatio].present);
+                EXPECT_TRUE(r.leaving[Property::RelativeHumidity].present);
                 return r;
             }},
             // Full effectiveness ends saturated at the wet bulb; the calculator's wet-bulb relation
@@ -261,6 +285,26 @@ INSTANTIATE_TEST_SUITE_P(
             RefusalRow{"humidifying_beyond_saturation", ProcessPart::Leaving, "fog", [](const Run& u) {
                 return Humidify({u.Basis(), u.Rh(22, 50), KgPerSecond(1), Humidifier::Steam, u.T(100),
                                  HumidifyTarget::HumidityRatio, 0.03});
+            }},
+            RefusalRow{"evaporating_beyond_saturation", ProcessPart::Leaving, "fog", [](const Run& u) {
+                return Humidify({u.Basis(), u.Rh(22, 20), KgPerSecond(1), Humidifier::Adiabatic, 0,
+                                 HumidifyTarget::HumidityRatio, 0.5});
+            }},
+            RefusalRow{"a_target_past_the_steam_peak", ProcessPart::Process, "never reaches the target",
+                       [](const Run& u) {
+                return Humidify({u.At(81.42), u.Air(28, Condition::HumidityRatio, 0.005873), KgPerSecond(1),
+                                 Humidifier::Steam, u.T(200), HumidifyTarget::RelativeHumidity, 90});
+            }},
+            RefusalRow{"steam_below_its_boiling_point", ProcessPart::Process, "would be liquid", [](const Run& u) {
+                return Humidify({u.Basis(), u.Rh(22, 20), KgPerSecond(1), Humidifier::Steam, u.T(99.9),
+                                 HumidifyTarget::HumidityRatio, 0.01});
+            }},
+            RefusalRow{"steam_above_the_range", ProcessPart::Process, "highest temperature", [](const Run& u) {
+                return Humidify({u.Basis(), u.Rh(22, 20), KgPerSecond(1), Humidifier::Steam, u.T(200.1),
+                                 HumidifyTarget::HumidityRatio, 0.01});
+            }},
+            RefusalRow{"loads_too_large_for_a_number", ProcessPart::Process, "overflow", [](const Run& u) {
+                return Heat({u.Basis(), u.Rh(22, 20), KgPerSecond(1e308), u.T(30)});
             }},
             RefusalRow{"evaporating_below_freezing", ProcessPart::Entering, "freeze", [](const Run& u) {
                 return Humidify({u.Basis(), u.Rh(3, 20), KgPerSecond(1), Humidifier::Adiabatic, 0,

@@ -123,7 +123,9 @@ double AltitudePressureSI(double metres);
 /// The barometric pressure at an altitude (metres or feet). The calculator's
 /// model: SI metres by AltitudePressureSI, inch-pound feet straight to
 /// interp. The 2017 model: the standard atmosphere, 101.325 kPa (14.696 psia)
-/// at sea level. A failure is the cell's reason.
+/// at sea level. Altitudes outside −5000…11 000 m (−16 404…36 089 ft), where
+/// the standard atmosphere's relation holds, have no pressure: the cell's
+/// reason says so, as it says any failure.
 Cell PressureFromAltitude(Units units, double altitude, Model model = Model::Calculator);
 
 /// The properties the calculator computes for a given condition, in the order
@@ -171,11 +173,25 @@ struct StateResult {
 /// Computes every property of the state by its model. Dry bulb, pressure
 /// and the given condition are the input values themselves. Under the
 /// calculator's model every property the calculator shows is the engine's
-/// own number, bit for bit: the engine call the window makes for it. Refused
-/// under both models (see StateResult): a pressure at or below 0; a relative
-/// humidity below 0 or above 100 %; a wet bulb or dew point above the dry
-/// bulb; a humidity ratio below 0 or above saturation at the dry bulb and
-/// pressure; a given condition whose humidity ratio comes out below 0.
+/// own number, bit for bit: the engine call the window makes for it, but for
+/// a wet bulb or dew point that comes out above the dry bulb (the dew-point
+/// correlation overshoots by up to 0.031 K near saturation), which is the
+/// dry bulb.
+///
+/// Every value a state holds is one that air can have: temperatures within
+/// the range the relations cover (constants.h), dew point and wet bulb at
+/// most the dry bulb, relative humidity within 0…100 %, humidity ratio at
+/// least 0, vapour pressure below the pressure, volume and density above 0,
+/// degree of saturation within 0…1. A computed value outside these is an
+/// empty cell with the reason. Above the boiling point at the pressure no air
+/// saturates: the saturation humidity ratio and the degree of saturation are
+/// empty ("no saturation: ..."), and any humidity ratio is air.
+///
+/// Refused under both models (see StateResult): a pressure at or below 0; a
+/// dry bulb, wet bulb or dew point outside the range; a relative humidity
+/// below 0 or above 100 %; a wet bulb or dew point above the dry bulb; a
+/// humidity ratio below 0 or above saturation at the dry bulb and pressure;
+/// a given condition whose humidity ratio comes out below 0.
 /// Never throws; any thread may call it.
 StateResult ComputeState(const StateInput& input) noexcept;
 
