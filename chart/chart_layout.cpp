@@ -665,7 +665,7 @@ bool StartsOnSaturation(const Curve& curve, const ChartSettings& settings)
         return false;
     const DataPoint start = curve.runs.front().front();
     const std::optional<double> saturation = SaturationRatio(settings, start.t);
-    return saturation && std::fabs(*saturation - start.w) <= 1e-9 + 1e-6 * *saturation;
+    return saturation && std::isfinite(*saturation) && std::fabs(*saturation - start.w) <= 1e-9 + 1e-6 * *saturation;
 }
 
 // Labels: the marked states first, then one per curve where there is room.

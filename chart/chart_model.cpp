@@ -1,14 +1,13 @@
 #include "chart_model.h"
 
-#include "humitrax/ashrae2017.h"
 #include "humitrax/comfort.h"
-#include "humitrax/psychrometrics.h"
+#include "humitrax/constants.h"
+#include "humitrax/relations.h"
 #include "humitrax/state.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <sstream>
 
 namespace humitrax::chart {
 namespace {
@@ -37,20 +36,7 @@ constexpr double kPascalsPerPsi = 6894.757293168361; // 0.45359237 kg × 9.80665
 // lie and still count as on it (rounding where a wet-bulb line meets it).
 double SaturationTolerance(double saturation) { return 1e-15 + 1e-12 * std::fabs(saturation); }
 
-// The engine's result as a number, or nothing for a failure or a text.
-std::optional<double> Number(const std::function<PropertyResult()>& call)
-{
-    try {
-        const PropertyResult result = call();
-        if (!result.isNumber() || !std::isfinite(result.AsNumber()))
-            return std::nullopt;
-        return result.AsNumber();
-    } catch (const PropertyFailure&) {
-        return std::nullopt;
-    }
-}
-
-// A 2017-model relation's result, or nothing for a failure.
+// A relation's result, or nothing for a failure or a value that is not finite.
 template <typename Call>
 std::optional<double> Tried(Call&& call)
 {
@@ -64,58 +50,37 @@ std::optional<double> Tried(Call&& call)
     }
 }
 
+// The chart's model in its units at its pressure.
+Relations RelationsOf(const ChartSettings& settings)
+{
+    return {settings.si ? Units::SI : Units::InchPound, settings.model, settings.pressure};
+}
+
 // The curves' relations under the chart's model, in its units.
 std::optional<double> RatioAtRelativeHumidity(const ChartSettings& settings, double t, double fraction)
 {
-    if (settings.model == Model::Ashrae2017) {
-        return Tried([&] {
-            return ashrae2017::HumidityRatioFromRelativeHumidity(t, settings.pressure, fraction, settings.si);
-        });
-    }
-    return Number([&] {
-        return HumidRatio(t, settings.pressure, kRelativeHumidityGiven, fraction, settings.unitsFlag());
-    });
+    return Tried([&] { return RelationsOf(settings).RatioAtRelativeHumidity(t, fraction); });
 }
 
 std::optional<double> RatioAtWetBulb(const ChartSettings& settings, double t, double wet)
 {
-    if (settings.model == Model::Ashrae2017) {
-        return Tried([&] {
-            return ashrae2017::HumidityRatioFromWetBulb(t, wet, settings.pressure, settings.si);
-        });
-    }
-    return Number(
-        [&] { return HumidRatio(t, settings.pressure, kWetBulbGiven, wet, settings.unitsFlag()); });
+    return Tried([&] { return RelationsOf(settings).RatioAtWetBulb(t, wet); });
 }
 
 std::optional<double> EnthalpyAt(const ChartSettings& settings, double t, double w)
 {
-    if (settings.model == Model::Ashrae2017)
-        return Tried([&] { return ashrae2017::Enthalpy(t, w, settings.si); });
-    return Number(
-        [&] { return Enthalpy(t, settings.pressure, kHumidityRatioGiven, w, settings.unitsFlag()); });
+    return Tried([&] { return RelationsOf(settings).Enthalpy(t, w); });
 }
 
 std::optional<double> VolumeAt(const ChartSettings& settings, double t, double w)
 {
-    if (settings.model == Model::Ashrae2017)
-        return Tried([&] { return ashrae2017::Volume(t, w, settings.pressure, settings.si); });
-    return Number(
-        [&] { return Volume(t, settings.pressure, kHumidityRatioGiven, w, settings.unitsFlag()); });
+    return Tried([&] { return RelationsOf(settings).Volume(t, w); });
 }
 
 // Of water to dry air, in the model's humidity ratio of a vapour pressure.
 double MolarMassRatio(const ChartSettings& settings)
 {
-    return settings.model == Model::Ashrae2017 ? 0.621945 : 0.62198;
-}
-
-std::int16_t SituationOf(Condition condition) { return static_cast<std::int16_t>(condition); }
-
-// The engine's StateVar for a condition: relative humidity as a fraction.
-double StateVarOf(const StateInput& state)
-{
-    return state.condition == Condition::RelativeHumidity ? state.value / 100.0 : state.value;
+    return settings.model == Model::Ashrae2017 ? ashrae2017::kMolarMassRatio : calculator::kMolarMassRatio;
 }
 
 // The humidity ratio at which `property` (enthalpy or volume at dry bulb t and
@@ -229,13 +194,6 @@ void AddCurve(std::vector<Curve>& curves, const ChartSettings& settings, Family 
         curves.push_back(std::move(curve));
 }
 
-std::string Format(double value)
-{
-    std::ostringstream text;
-    text.precision(6);
-    text << value;
-    return text.str();
-}
 
 } // namespace
 
@@ -251,15 +209,8 @@ ChartSettings DefaultSettings(bool si)
     return settings;
 }
 
-double LowestTemperature(bool si) { return si ? -100.0 : -148.0; }
-double HighestTemperature(bool si) { return si ? 200.0 : 392.0; }
-
-double PressureAtAltitude(double altitude, bool si, Model model)
-{
-    if (model == Model::Ashrae2017)
-        return ashrae2017::PressureFromAltitude(altitude, si);
-    return si ? AltitudePressureSI(altitude) : interp(altitude);
-}
+double LowestTemperature(bool si) { return TemperatureRangeOf(si).lowest; }
+double HighestTemperature(bool si) { return TemperatureRangeOf(si).highest; }
 
 double FamilyStep(Family family, bool si)
 {
@@ -275,7 +226,11 @@ double FamilyStep(Family family, bool si)
 
 std::optional<double> SaturationRatio(const ChartSettings& settings, double t)
 {
-    return RatioAtRelativeHumidity(settings, t, 1.0);
+    try {
+        return RelationsOf(settings).SaturationRatio(t);
+    } catch (const PropertyFailure&) {
+        return std::nullopt;
+    }
 }
 
 std::vector<Curve> ComputeCurves(const ChartSettings& settings)
@@ -354,80 +309,27 @@ std::optional<double> CellValue(const StateResult& result, humitrax::Property pr
 
 std::variant<DataPoint, std::string> LocateState(const StateInput& state, const ChartSettings& settings)
 {
-    if (settings.model != Model::Calculator) {
-        auto computed = ComputedState(state, settings);
-        if (auto* reason = std::get_if<std::string>(&computed))
-            return std::move(*reason);
-        return DataPoint{state.dryBulb, std::get<StateResult>(computed)[humitrax::Property::HumidityRatio].value};
-    }
-    const double t = state.dryBulb;
-    const double p = state.pressure.value_or(settings.pressure);
-    const std::int16_t situation = SituationOf(state.condition);
-    const double stateVar = StateVarOf(state);
-    const std::int16_t units = settings.unitsFlag();
-    double w = 0.0;
-    double saturation = 0.0;
-    try {
-        w = HumidRatio(t, p, situation, stateVar, units).AsNumber();
-    } catch (const PropertyFailure& failure) {
-        return "the engine cannot compute its humidity ratio (" + std::string(CauseName(failure.cause())) + ")";
-    }
-    try {
-        saturation = HumidRatio(t, p, kRelativeHumidityGiven, 1.0, units).AsNumber();
-    } catch (const PropertyFailure& failure) {
-        return "the engine cannot compute saturated air at its dry bulb (" +
-               std::string(CauseName(failure.cause())) + ")";
-    }
-    if (!std::isfinite(w) || !std::isfinite(saturation))
-        return std::string("the engine cannot compute its humidity ratio");
-    if (w < 0.0)
-        return "its humidity ratio " + Format(w) + " is negative";
-    if (saturation < 0.0 || w > saturation + SaturationTolerance(saturation))
-        return "it lies above saturation (humidity ratio " + Format(w) + ", saturated air " +
-               Format(saturation) + ")";
-    return DataPoint{t, w};
+    auto computed = ComputedState(state, settings);
+    if (auto* reason = std::get_if<std::string>(&computed))
+        return std::move(*reason);
+    return DataPoint{state.dryBulb, std::get<StateResult>(computed)[humitrax::Property::HumidityRatio].value};
 }
 
 std::variant<StateProperties, std::string> DescribeState(const StateInput& state,
                                                          const ChartSettings& settings)
 {
-    if (settings.model != Model::Calculator) {
-        auto computed = ComputedState(state, settings);
-        if (auto* reason = std::get_if<std::string>(&computed))
-            return std::move(*reason);
-        const StateResult& result = std::get<StateResult>(computed);
-        using enum humitrax::Property;
-        StateProperties properties;
-        properties.at = {state.dryBulb, result[HumidityRatio].value};
-        properties.relativeHumidity = CellValue(result, RelativeHumidity);
-        properties.wetBulb = CellValue(result, WetBulb);
-        properties.dewPoint = CellValue(result, DewPoint);
-        properties.enthalpy = CellValue(result, Enthalpy);
-        properties.volume = CellValue(result, SpecificVolume);
-        return properties;
-    }
-    auto located = LocateState(state, settings);
-    if (auto* reason = std::get_if<std::string>(&located))
+    auto computed = ComputedState(state, settings);
+    if (auto* reason = std::get_if<std::string>(&computed))
         return std::move(*reason);
+    const StateResult& result = std::get<StateResult>(computed);
+    using enum humitrax::Property;
     StateProperties properties;
-    properties.at = std::get<DataPoint>(located);
-    const double t = state.dryBulb;
-    const double p = state.pressure.value_or(settings.pressure);
-    const std::int16_t situation = SituationOf(state.condition);
-    const double stateVar = StateVarOf(state);
-    const std::int16_t units = settings.unitsFlag();
-
-    // The relative-humidity function refuses dry bulbs below its own limits
-    // (0 °C, 32 °F) for most conditions; a given humidity is shown as given.
-    properties.relativeHumidity = Number([&] { return Humidity(t, p, situation, stateVar, units); });
-    if (properties.relativeHumidity)
-        *properties.relativeHumidity *= 100.0;
-    else if (state.condition == Condition::RelativeHumidity)
-        properties.relativeHumidity = state.value;
-    properties.wetBulb = Number([&] { return WetBulb(t, p, situation, stateVar, units); });
-    properties.dewPoint = Number([&] { return DewPoint(t, p, situation, stateVar, units); });
-    properties.enthalpy = Number([&] { return Enthalpy(t, p, situation, stateVar, units); });
-    properties.volume = Number([&] { return Volume(t, p, situation, stateVar, units); });
+    properties.at = {state.dryBulb, result[HumidityRatio].value};
+    properties.relativeHumidity = CellValue(result, RelativeHumidity);
+    properties.wetBulb = CellValue(result, WetBulb);
+    properties.dewPoint = CellValue(result, DewPoint);
+    properties.enthalpy = CellValue(result, Enthalpy);
+    properties.volume = CellValue(result, SpecificVolume);
     return properties;
 }
 

@@ -47,12 +47,6 @@ ChartSettings DefaultSettings(bool si);
 double LowestTemperature(bool si);
 double HighestTemperature(bool si);
 
-/// Barometric pressure (kPa or psia) of the standard atmosphere at an
-/// altitude in metres (SI) or feet (inch-pound), by the model's relation:
-/// the calculator's conversion (AltitudePressureSI, interp) or the 2017
-/// model's standard atmosphere. Throws PropertyFailure.
-double PressureAtAltitude(double altitude, bool si, Model model = Model::Calculator);
-
 /// The families of curves of constant property.
 enum class Family : std::uint8_t {
     Saturation,       ///< relative humidity 1

@@ -435,17 +435,12 @@ std::variant<chart::ChartSettings, std::string> SettingsFrom(const ChartOptions&
             return "the pressure must be above 0 " + pressureUnit + ", not " + Number(*options.pressure);
         settings.pressure = *options.pressure;
     } else if (options.altitude) {
-        double pressure = 0.0;
-        try {
-            pressure = chart::PressureAtAltitude(*options.altitude, options.si, options.model);
-        } catch (const PropertyFailure& failure) {
-            return "no pressure for the altitude " + Number(*options.altitude) + " (" +
-                   std::string(CauseName(failure.cause())) + ")";
-        }
-        if (!(pressure > 0.0) || !std::isfinite(pressure))
-            return "the altitude " + Number(*options.altitude) + " " + (options.si ? "m" : "ft") +
-                   " lies beyond the standard atmosphere (pressure " + Number(pressure) + " " + pressureUnit + ")";
-        settings.pressure = pressure;
+        const Cell pressure =
+            PressureFromAltitude(options.si ? Units::SI : Units::InchPound, *options.altitude, options.model);
+        if (!pressure.present)
+            return "no pressure for the altitude " + Number(*options.altitude) + " " + (options.si ? "m" : "ft") +
+                   ": " + std::string(pressure.reason);
+        settings.pressure = pressure.value;
         settings.altitude = *options.altitude;
     }
     if (options.range) {

@@ -25,7 +25,7 @@ inline std::vector<SettingsRow> SettingsRows()
     return {{"SiSeaLevel", DefaultSettings(true)},
             {"InchPoundSeaLevel", DefaultSettings(false)},
             {"SiAt2000MetresAshrae2017",
-             {.model = Model::Ashrae2017, .pressure = PressureAtAltitude(2000.0, true, Model::Ashrae2017),
+             {.model = Model::Ashrae2017, .pressure = PressureFromAltitude(Units::SI, 2000.0, Model::Ashrae2017).value,
               .altitude = 2000.0}},
             {"InchPoundHotAndHumidAshrae2017",
              {.si = false, .model = Model::Ashrae2017, .pressure = 14.696, .altitude = {}, .tMin = 60.0, .tMax = 110.0,

@@ -166,8 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Ticks a millionth apart are the finest the labels show.
         ErrorRow{"RangeTooNarrowToLabel", {"--range", "40:40.000007"}, "chart.svg", 2, "too narrow"},
         ErrorRow{"MaxRatioTooSmallToLabel", {"--max-ratio", "7.5e-6"}, "chart.svg", 2, "too small"},
-        ErrorRow{"PointEngineCannotCompute", {"--point", "25,rh=50", "--point", "25,dp=300"}, "chart.png", 1,
-                 "point '25,dp=300': the engine cannot compute"},
+        ErrorRow{"PointNoAirHas", {"--point", "25,rh=50", "--point", "25,dp=300"}, "chart.png", 1,
+                 "point '25,dp=300': dew_point above the dry bulb"},
         ErrorRow{"PointUnknownKind", {"--point", "25,xx=5"}, "chart.svg", 2, "KIND wb, dp, rh or w"},
         ErrorRow{"PressureZero", {"--pressure", "0"}, "chart.svg", 2, "pressure must be above 0"},
         ErrorRow{"AltitudeBeyondAtmosphere", {"--altitude", "1e9"}, "chart.svg", 2, "altitude"},

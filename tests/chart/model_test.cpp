@@ -121,12 +121,13 @@ INSTANTIATE_TEST_SUITE_P(
     Si, LocateStateTest,
     ::testing::Values(StateRow{"Saturated", {25.0, Condition::RelativeHumidity, 100.0, {}}, ""},
                       StateRow{"DryAir", {25.0, Condition::HumidityRatio, 0.0, {}}, ""},
-                      StateRow{"AboveSaturation", {25.0, Condition::RelativeHumidity, 150.0, {}}, "above saturation"},
-                      StateRow{"NegativeRatio", {25.0, Condition::HumidityRatio, -0.001, {}}, "negative"},
-                      StateRow{"DewPointOutOfEngineRange", {25.0, Condition::DewPoint, 300.0, {}},
-                               "cannot compute its humidity ratio (type-mismatch)"},
-                      StateRow{"DryBulbOutOfEngineRange", {250.0, Condition::HumidityRatio, 0.01, {}},
-                               "cannot compute saturated air"}),
+                      StateRow{"AboveSaturation", {25.0, Condition::HumidityRatio, 0.03, {}},
+                               "humidity_ratio above saturation"},
+                      StateRow{"NegativeRatio", {25.0, Condition::HumidityRatio, -0.001, {}}, "humidity_ratio below 0"},
+                      StateRow{"DewPointAboveTheDryBulb", {25.0, Condition::DewPoint, 30.0, {}},
+                               "dew_point above the dry bulb"},
+                      StateRow{"DryBulbOutOfRange", {250.0, Condition::HumidityRatio, 0.01, {}},
+                               "dry_bulb above 200 °C, the highest temperature the relations cover"}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
 TEST_P(LocateStateTest, PlacesOrSaysWhyNot)

@@ -25,13 +25,16 @@
 //     energy   F (Σ m_in h_in + water h_water) + heat = F m_out h_out
 //   to rounding (1e-12 of the terms).
 // - The leaving dry bulb is found from the leaving enthalpy and humidity ratio
-//   by the model's own enthalpy relation: the calculator's h = 1.006 t +
-//   W (2501 + 1.805 t) kJ/kg (0.240 t + W (1061 + 0.444 t) Btu/lb) inverted,
-//   or the 2017 Handbook's DryBulbFromEnthalpy.
+//   by the model's own enthalpy relation (Relations::DryBulb): the
+//   calculator's h = 1.006 t + W (2501 + 1.805 t) kJ/kg (0.240 t + W (1061 +
+//   0.444 t) Btu/lb) inverted, or the 2017 Handbook's DryBulbFromEnthalpy.
 // - A leaving state above saturation by no more than rounding (1e-12 of the
 //   saturation humidity ratio) is taken as saturated.
+// - Above the boiling point at the pressure no air saturates: any humidity
+//   ratio is air there, and heating or humidifying past it is computed.
 // - A request no air or apparatus can meet is refused whole: `refusal` says
-//   why (static storage), `refusedPart` which part of it. The functions never
+//   why (static storage), `refusedPart` which part of it. So is one whose
+//   loads are too large to be numbers ("overflow"). The functions never
 //   throw; any thread may call them.
 #pragma once
 
@@ -215,9 +218,14 @@ enum class HumidifyTarget : std::uint8_t {
     Effectiveness,
 };
 
-/// Humidifying to a target. Refused: a target below the entering air's (a
-/// humidifier cannot dry air), above saturation, or an effectiveness outside
-/// 0…1 or for steam.
+/// Humidifying to a target, along the humidifier's path h = h_in + (W −
+/// W_in) h_water. Steam much hotter than the air warms it as it humidifies:
+/// the relative humidity then rises to a peak and falls again, and a target
+/// is met where the path first reaches it. Refused: a target below the
+/// entering air's (a humidifier cannot dry air), above saturation, past the
+/// first saturation on the path (fog), or never reached on the path; an
+/// effectiveness outside 0…1 or for steam; steam above the top of the range,
+/// or below its boiling point at the air's pressure (it would be liquid).
 struct HumidifyInput {
     ProcessBasis basis;
     AirState entering;
