@@ -21,6 +21,7 @@
 #include "chart_painter.h"
 #include "process_json.h"
 
+#include "humitrax/comfort.h"
 #include "humitrax/property_result.h"
 
 #include <QByteArray>
@@ -244,11 +245,17 @@ std::optional<std::string> ReadOverlay(const std::string& name, const std::strin
             if (equals == std::string_view::npos || !target || target->has_value())
                 return usage;
             *target = ParseDouble(item.substr(equals + 1));
-            if (!*target || !std::isfinite(**target) || **target < 0.0)
+            if (!*target || !std::isfinite(**target))
                 return usage;
         }
-        if (!met || !clo || !(*met > 0.0))
+        if (!met || !clo)
             return usage;
+        comfort::ComfortInput input{};
+        input.metabolicRate = *met;
+        input.clothing = *clo;
+        input.airSpeed = airSpeed.value_or(0.1);
+        if (const std::optional<comfort::InputProblem> problem = comfort::InputRefusal(input))
+            return "--comfort " + value + ": " + std::string(problem->rule);
         overlays.comfort = Overlays::Comfort{*met, *clo, airSpeed.value_or(0.1), value};
         return std::nullopt;
     }

@@ -135,8 +135,8 @@ int RunComfort(std::span<const std::string_view> args)
     input.vapourPressure = vapour.value * (si ? kPascalsPerKilopascal : kPascalsPerPsi);
     input.metabolicRate = *options.met;
     input.clothing = *options.clo;
-    if (input.metabolicRate < 0.0 || input.clothing < 0.0 || input.airSpeed < 0.0)
-        return Failed("a metabolic rate, clothing or air speed below 0");
+    if (const std::optional<comfort::InputProblem> problem = comfort::InputRefusal(input))
+        return Failed(std::string(problem->rule) + ", not " + ReadableNumber(input.*(problem->input)));
     comfort::PmvPpd result{};
     try {
         result = comfort::Pmv(input);

@@ -29,15 +29,11 @@ constexpr double kDryBulbTolerance = 1e-6;
 
 bool IsNonNegative(double x) { return std::isfinite(x) && x >= 0.0; }
 
+bool IsTemperature(double t) { return std::isfinite(t) && t >= -kCelsiusToModel; }
+
 void Validate(const ComfortInput& in)
 {
-    const bool valid = IsNonNegative(in.airSpeed) && IsNonNegative(in.vapourPressure)
-                       && IsNonNegative(in.metabolicRate) && IsNonNegative(in.clothing)
-                       && IsNonNegative(in.externalWork) && in.externalWork <= in.metabolicRate
-                       && std::isfinite(in.airTemperature) && in.airTemperature >= -kCelsiusToModel
-                       && std::isfinite(in.meanRadiantTemperature)
-                       && in.meanRadiantTemperature >= -kCelsiusToModel;
-    if (!valid)
+    if (InputRefusal(in))
         Fail(FailureCause::InvalidOperation);
 }
 
@@ -56,6 +52,28 @@ Num ConvectionCoefficient(Num tcl, Num ta, Num forced)
 }
 
 } // namespace
+
+std::optional<InputProblem> InputRefusal(const ComfortInput& in) noexcept
+{
+    if (!(std::isfinite(in.metabolicRate) && in.metabolicRate > 0.0))
+        return InputProblem{&ComfortInput::metabolicRate, "the metabolic rate must be above 0 met"};
+    if (!IsNonNegative(in.clothing))
+        return InputProblem{&ComfortInput::clothing, "the clothing must be 0 clo or more"};
+    if (!IsNonNegative(in.airSpeed))
+        return InputProblem{&ComfortInput::airSpeed, "the air speed must be 0 or more"};
+    if (!IsNonNegative(in.vapourPressure))
+        return InputProblem{&ComfortInput::vapourPressure, "the water vapour pressure must be 0 or more"};
+    if (!IsNonNegative(in.externalWork) || in.externalWork > in.metabolicRate)
+        return InputProblem{&ComfortInput::externalWork,
+                            "the external work must lie between 0 and the metabolic rate"};
+    if (!IsTemperature(in.airTemperature))
+        return InputProblem{&ComfortInput::airTemperature,
+                            "the air temperature must be -273 °C or more, the model's absolute zero"};
+    if (!IsTemperature(in.meanRadiantTemperature))
+        return InputProblem{&ComfortInput::meanRadiantTemperature,
+                            "the mean radiant temperature must be -273 °C or more, the model's absolute zero"};
+    return std::nullopt;
+}
 
 PmvPpd Pmv(const ComfortInput& input)
 {

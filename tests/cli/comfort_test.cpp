@@ -63,6 +63,12 @@ const SaysRow kSays[] = {
      1, "", "relative_humidity above 100 %"},
     {"no_clothing_given", {"comfort", "22,rh=50", "--met", "1", "--units", "si", "--pressure", "101.325"}, 2, "",
      "--met and --clo are needed"},
+    // Once a PMV of -28.3 with exit 0.
+    {"no_metabolic_rate", {"comfort", "22,rh=50", "--met", "0", "--clo", "1", "--pressure", "101.325"}, 1, "",
+     "comfort: the metabolic rate must be above 0 met, not 0\n"},
+    {"radiant_below_absolute_zero",
+     {"comfort", "22,rh=50", "--met", "1", "--clo", "1", "--radiant", "-300", "--pressure", "101.325"}, 1, "",
+     "the mean radiant temperature must be -273 °C or more, the model's absolute zero, not -300"},
     {"two_states", {"comfort", "22,rh=50", "23,rh=50", "--met", "1", "--clo", "1", "--units", "si", "--altitude", "0"},
      2, "", "unexpected argument '23,rh=50'"},
 };

@@ -156,6 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedRow{"nan_air", PmvWith(&ComfortInput::airTemperature, kNaN), kInvalid},
         RefusedRow{"below_absolute_zero", PmvWith(&ComfortInput::airTemperature, -273.5), kInvalid},
         RefusedRow{"negative_air_speed", PmvWith(&ComfortInput::airSpeed, -0.1), kInvalid},
+        // No metabolic rate: no heat to balance (once a PMV of -28).
+        RefusedRow{"no_metabolic_rate", PmvWith(&ComfortInput::metabolicRate, 0.0), kInvalid},
         RefusedRow{"work_above_metabolic_rate", PmvWith(&ComfortInput::externalWork, 1.3), kInvalid},
         // Doubles near 1e8 lie 1.5e-8 apart: the 1e-9 K bracket cannot be met.
         RefusedRow{"millions_of_degrees",

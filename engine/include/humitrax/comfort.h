@@ -23,6 +23,7 @@
 #include "property_result.h"
 
 #include <optional>
+#include <string_view>
 #include <utility>
 
 namespace humitrax::comfort {
@@ -44,16 +45,26 @@ struct PmvPpd {
     double ppd; ///< 5 % at a PMV of 0, rising towards 100 % either side
 };
 
+/// Which input Pmv cannot take and the rule it breaks, naming the input and
+/// its limit, or nothing. Pmv needs every member
+/// finite; a metabolic rate above 0 (a body that makes no heat has no
+/// balance to vote on); air speed, vapour pressure, clothing and external
+/// work not negative; external work not above the metabolic rate; both
+/// temperatures not below −273 °C (the model's absolute zero: it adds 273 to
+/// form kelvins). Outside ISO 7730's ranges an input is taken all the same
+/// (InApplicableRange flags it).
+struct InputProblem {
+    double ComfortInput::*input; ///< the input refused
+    std::string_view rule;       ///< "the metabolic rate must be above 0 met"
+};
+std::optional<InputProblem> InputRefusal(const ComfortInput& input) noexcept;
+
 /// The predicted mean vote and percentage dissatisfied, ISO 7730:2005
 /// equations (1) to (5). The clothing surface temperature, which equation (2)
 /// gives only implicitly, is found by bisection to 1e-9 K within at most 100
 /// halvings.
 ///
-/// Preconditions: every member finite; air speed, vapour pressure, metabolic
-/// rate, clothing and external work not negative; external work not above the
-/// metabolic rate; both temperatures not below −273 °C (the model's absolute
-/// zero: it adds 273 to form kelvins). Otherwise throws
-/// PropertyFailure(InvalidOperation).
+/// Throws PropertyFailure(InvalidOperation) for an input InputRefusal refuses.
 /// Throws PropertyFailure(NoConvergence) when the clothing temperature cannot
 /// be resolved to 1e-9 K within the halvings allowed, which happens only for
 /// temperatures of millions of degrees, and Overflow for temperatures so large
