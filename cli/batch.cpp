@@ -61,9 +61,10 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model calculato
       saturation_vapour_pressure (kPa, psia), saturation_humidity_ratio,
       degree_of_saturation (W/Ws), specific_humidity (kg/kg, lb/lb), density
       (of the moist air, kg/m³, lb/ft³) and status, numbers at full
-      precision. A cell that cannot be computed stays empty and status says
-      why ("relative_humidity: out of range", "line 12: pressure is not a
-      number"). Lines that are empty or hold only spaces and tabs are
+      precision. A cell that cannot be computed, or whose value no air can
+      have (a dew point below -100 °C), stays empty and status says why
+      ("relative_humidity: out of range", "line 12: pressure is not a
+      number"); air that cannot exist is refused whole. Lines that are empty or hold only spaces and tabs are
       skipped. --format json writes one JSON object per line, always UTF-8 (a
       byte that is not becomes U+FFFD); a column name met before gets "_2",
       "_3"... there. --jobs N computes on N threads (default: every core),

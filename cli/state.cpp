@@ -41,8 +41,14 @@ constexpr std::string_view kHelp = R"(  state [--units si|ip] [--model calculato
       specific humidity to 6 significant digits, specific volume, density
       and degree of saturation to 0.0001, grains to 0.01; --precision full
       shows every digit. csv and json have the columns of the batch command,
-      always at full precision. A property that cannot be computed is
-      reported and the exit status is 1.
+      always at full precision. Every value shown is one air can have
+      (temperatures within -100 to 200 °C, -148 to 392 °F; dew point and wet
+      bulb at most the dry bulb; relative humidity 0 to 100 %; vapour
+      pressure below the pressure ...): a property that cannot be computed,
+      or would lie outside these, is reported with the reason and the exit
+      status is 1. Air that cannot exist (a relative humidity of 120 %, a
+      dew point above the dry bulb, an altitude outside -5000 to 11000 m) is
+      refused.
       Example:
         humitrax-cli state --units si --dry-bulb 25 --pressure 101.325 --relative-humidity 50
 

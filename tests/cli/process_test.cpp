@@ -106,6 +106,13 @@ const SaysRow kSays[] = {
      "(process coil)"},
     {"adp_above_the_dew_point", Si({"coil", "25,rh=40", "--flow", "1kg/s", "--adp", "14", "--bypass", "0"}), 1, "",
      "apparatus dew point lies above the entering dew point"},
+    // Once: heat null, status null, exit 0.
+    {"loads_that_overflow",
+     Si({"heat", "22,rh=20", "--flow", "1e308kg/s", "--to", "30", "--format", "json"}), 1, "", "refused: overflow"},
+    // Once: 99.97 °C at 15 % for a target of 50 %, exit 0.
+    {"steam_above_the_range",
+     Si({"humidify", "22,rh=20", "--flow", "1kg/s", "--steam", "500", "--to", "rh=50"}), 1, "",
+     "refused: steam above 200 °C, the highest temperature the relations cover"},
     {"flow_without_unit", Si({"heat", "20,rh=50", "--flow", "1", "--to", "30"}), 2, "", "needs a unit"},
     {"option_of_another_process", Si({"heat", "20,rh=50", "--flow", "1kg/s", "--adp", "3"}), 2, "",
      "unknown option '--adp' for process heat"},
