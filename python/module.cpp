@@ -4,6 +4,7 @@
 // files check the arguments and shape the results; this module trusts
 // nothing it is given all the same.
 #include "columns.h"
+#include "signals.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -91,11 +92,14 @@ py::tuple Compute(std::string_view units, std::string_view model, std::string_vi
         columns.append(column);
     }
 
-    std::vector<RowStatus> statuses;
+    std::optional<std::vector<RowStatus>> computed;
     {
         const py::gil_scoped_release released;
-        statuses = ComputeColumns(given, out, threads);
+        computed = ComputeColumns(given, out, threads, &NoSignalRaised);
     }
+    if (!computed)
+        throw py::error_already_set(); // KeyboardInterrupt
+    const std::vector<RowStatus>& statuses = *computed;
 
     py::array_t<std::int64_t> rows(static_cast<py::ssize_t>(statuses.size()));
     std::int64_t* row = rows.mutable_data();

@@ -3,6 +3,9 @@
 // Each row's values are named as humitrax-cli process names them in its csv,
 // "part.quantity" ("leaving.dry_bulb", "process.heat"); a refused row has no
 // values and its refusal as its status, the words the command writes.
+#include "columns.h"
+#include "signals.h"
+
 #include "humitrax/process.h"
 #include "humitrax/process_report.h"
 
@@ -12,6 +15,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <optional>
@@ -237,31 +241,42 @@ py::tuple Process(std::string_view kindName, std::string_view unitsName, std::st
         columns.append(column);
     });
 
-    std::vector<std::pair<std::size_t, std::string>> statuses;
+    // One thread, in blocks: Ctrl-C stops it between two.
+    const Blocks blocks = SplitRows(rows, 1);
+    std::vector<std::vector<std::pair<std::size_t, std::string>>> parts(blocks.count);
+    const auto work = [&](std::size_t block, std::size_t begin, std::size_t end) {
+        std::string status;
+        for (std::size_t row = begin; row < end; ++row) {
+            const std::optional<ProcessResult> result = ComputeRow(setup, given, row, status);
+            std::size_t j = 0;
+            if (result) {
+                ForEachValue(kind, *result, units,
+                             [&](std::string_view, std::string_view, double value) { out[j++][row] = value; });
+            } else {
+                for (double* column : out)
+                    column[row] = kNoValue;
+            }
+            if (!status.empty())
+                parts[block].emplace_back(row, status);
+        }
+    };
+    bool finished = false;
     std::string failure;
     {
         const py::gil_scoped_release released;
         try {
-            std::string status;
-            for (std::size_t row = 0; row < rows; ++row) {
-                const std::optional<ProcessResult> result = ComputeRow(setup, given, row, status);
-                std::size_t j = 0;
-                if (result) {
-                    ForEachValue(kind, *result, units,
-                                 [&](std::string_view, std::string_view, double value) { out[j++][row] = value; });
-                } else {
-                    for (double* column : out)
-                        column[row] = kNoValue;
-                }
-                if (!status.empty())
-                    statuses.emplace_back(row, status);
-            }
+            finished = ForEachBlock(blocks, work, &NoSignalRaised);
         } catch (const std::invalid_argument& error) {
             failure = error.what();
         }
     }
     if (!failure.empty())
         throw py::value_error(failure);
+    if (!finished)
+        throw py::error_already_set(); // KeyboardInterrupt
+    std::vector<std::pair<std::size_t, std::string>> statuses;
+    for (auto& part : parts)
+        statuses.insert(statuses.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
 
     py::array_t<std::int64_t> failing(static_cast<py::ssize_t>(statuses.size()));
     std::int64_t* index = failing.mutable_data();

@@ -98,9 +98,10 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
         chapter 1 (saturation over ice below the triple point, the standard
         atmosphere for an altitude).
     threads : int, optional
-        Threads to compute on, 1 to 256 (default: one per core), each taking
-        a contiguous chunk of the states. The results do not depend on it.
-        The interpreter's lock is released while they work.
+        Threads to compute on, 1 to 256 (default: one per core), taking
+        blocks of up to 65536 states in turn. The results do not depend on
+        it. The interpreter's lock is released while they work; Ctrl-C stops
+        them after the blocks under way (KeyboardInterrupt).
 
     Returns
     -------
