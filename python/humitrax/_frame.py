@@ -2,7 +2,7 @@
 
 import numpy as np
 
-from ._state import CONDITIONS, _listed, state
+from ._state import CONDITIONS, _listed, as_numbers, state
 
 
 def _column(df, name, argument):
@@ -13,6 +13,9 @@ def _column(df, name, argument):
     if isinstance(values, pd.DataFrame):
         raise ValueError(f"the frame has more than one column {name!r} ({argument})")
     dtype = values.dtype
+    if dtype == object:
+        # Python numbers, as humitrax.state takes them.
+        return as_numbers(f"column {name!r} ({argument})", values.to_numpy())
     if not pd.api.types.is_numeric_dtype(dtype) or pd.api.types.is_bool_dtype(dtype):
         raise TypeError(f"column {name!r} ({argument}) must be numeric, not of dtype {dtype}")
     return values.to_numpy(dtype=np.float64, na_value=np.nan)
@@ -59,7 +62,9 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
         no condition column, or several and no ``given``; a ``status``
         column in ``df``; anything ``humitrax.state`` refuses.
     TypeError
-        ``df`` not a DataFrame, or a used column that is not numeric.
+        ``df`` not a DataFrame, or a used column that is not numeric (a
+        column of dtype object may hold numbers, taken as
+        ``humitrax.state`` takes them).
 
     Examples
     --------

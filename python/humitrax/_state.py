@@ -58,6 +58,10 @@ def as_numbers(argument, values):
     if kind == "O" and not any(isinstance(item, (str, bytes)) for item in array.flat):
         try:
             return array.astype(np.float64)
+        except OverflowError:
+            # An int (or Fraction) beyond any float.
+            raise ValueError(f"{argument} has a number beyond the range of a float "
+                             f"(about ±1.8e308)") from None
         except (TypeError, ValueError):
             pass
     raise TypeError(f"{argument} must be numeric, not {_describe(array)}")
@@ -137,7 +141,8 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
     ValueError
         Neither or both of pressure and altitude; no condition or several;
         an unknown ``units`` or ``model``; shapes that do not broadcast;
-        ``threads`` out of range.
+        ``threads`` out of range; a number beyond the range of a float
+        (``10**400``).
     TypeError
         Data that is not numeric (text, booleans, None, complex numbers).
 

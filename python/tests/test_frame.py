@@ -59,8 +59,10 @@ BASE = {"dry_bulb": [20.0], "pressure": [100.0], "relative_humidity": [50.0]}
     (BASE, {"given": "wet_bulb"}, ValueError, "no column 'wet_bulb'"),
     ({**BASE, "status": ["x"]}, {}, ValueError, "column 'status'"),
     ({**BASE, "dry_bulb": ["20"]}, {}, TypeError, "column 'dry_bulb' \\(dry_bulb\\) must be numeric"),
+    ({**BASE, "pressure": np.array([10**400], dtype=object)}, {}, ValueError,
+     "column 'pressure' \\(pressure\\) has a number beyond the range of a float"),
 ], ids=["no_dry_bulb", "pressure_and_altitude", "no_pressure", "no_condition", "several_conditions",
-        "unknown_given", "given_missing", "status_column", "text_column"])
+        "unknown_given", "given_missing", "status_column", "text_column", "int_beyond_float"])
 def test_bad_frames_name_the_problem(columns, arguments, error, message):
     with pytest.raises(error, match=message):
         humitrax.frame(pd.DataFrame(columns), **arguments)

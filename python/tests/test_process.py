@@ -102,7 +102,10 @@ def test_refused_gives_nan_and_the_cli_message(cli):
      ValueError, "steam"),
     (humitrax.humidify, dict(dry_bulb=20, wet_bulb=15, flow=1, steam=100, adiabatic="yes",
                              to_relative_humidity=50, **SI), TypeError, "adiabatic"),
-])
+    (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=[1, 10**400], to=30, **SI), ValueError,
+     "flow has a number beyond the range of a float"),
+], ids=["no_dry_bulb", "no_to", "unknown_flow_unit", "no_second_condition", "no_bypass",
+        "adp_and_leaving_air", "no_steam", "adiabatic_not_bool", "int_beyond_float_flow"])
 def test_bad_argument_is_named(function, arguments, error, name):
     with pytest.raises(error, match=name):
         function(**arguments)
