@@ -27,9 +27,20 @@ void AddFailure(std::string& status, std::string_view column, std::string_view r
     status.append(column).append(": ").append(reason);
 }
 
-/// Notes a given value that is not finite; whether it is.
-bool CheckFinite(double value, std::string_view column, std::string& status)
+/// A given value of a row; NaN when it is missing.
+double ValueAt(const double* values, const bool* missing, std::size_t row) noexcept
 {
+    return missing != nullptr && missing[row] ? kNoValue : values[row];
+}
+
+/// Notes a given value that is missing or not finite; whether it is there.
+bool CheckGiven(double value, const bool* missing, std::size_t row, std::string_view column,
+                std::string& status)
+{
+    if (missing != nullptr && missing[row]) {
+        AddFailure(status, column, "missing");
+        return false;
+    }
     if (std::isfinite(value))
         return true;
     AddFailure(status, column, std::isnan(value) ? "not a number" : "not a finite number");
@@ -51,15 +62,18 @@ Cell Given(double value) noexcept
 StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& status)
 {
     status.clear();
-    const double dryBulb = given.dryBulb[row];
-    const double pressureOrAltitude = given.pressure[row];
-    const double value = given.value[row];
+    const double dryBulb = ValueAt(given.dryBulb, given.dryBulbMissing, row);
+    const double pressureOrAltitude = ValueAt(given.pressure, given.pressureMissing, row);
+    const double value = ValueAt(given.value, given.valueMissing, row);
     const Property conditionProperty = ConditionProperty(given.condition);
 
-    const bool dryBulbFinite = CheckFinite(dryBulb, PropertyColumn(Property::DryBulb), status);
-    const bool pressureFinite = CheckFinite(
-        pressureOrAltitude, given.altitude ? "altitude" : PropertyColumn(Property::Pressure), status);
-    const bool valueFinite = CheckFinite(value, PropertyColumn(conditionProperty), status);
+    const bool dryBulbFinite =
+        CheckGiven(dryBulb, given.dryBulbMissing, row, PropertyColumn(Property::DryBulb), status);
+    const bool pressureFinite =
+        CheckGiven(pressureOrAltitude, given.pressureMissing, row,
+                   given.altitude ? "altitude" : PropertyColumn(Property::Pressure), status);
+    const bool valueFinite =
+        CheckGiven(value, given.valueMissing, row, PropertyColumn(conditionProperty), status);
 
     Cell pressure = given.altitude ? Cell{} : Given(pressureOrAltitude);
     if (dryBulbFinite && pressureFinite && valueFinite) {

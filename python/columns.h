@@ -27,6 +27,11 @@ struct GivenColumns {
     const double* dryBulb = nullptr;
     const double* pressure = nullptr;
     const double* value = nullptr; ///< the condition; relative humidity in percent
+    /// For each array above, nullptr or a flag per row: a missing value (a
+    /// masked cell), whatever the array holds there.
+    const bool* dryBulbMissing = nullptr;
+    const bool* pressureMissing = nullptr;
+    const bool* valueMissing = nullptr;
     std::size_t rows = 0;
 };
 
@@ -44,8 +49,8 @@ struct RowStatus {
 
 /// Computes rows `begin` to `end` (excluded) and appends the status of each
 /// one that is not whole to `statuses`, in row order. A row's status is what
-/// humitrax-cli batch writes for it: a given value that is not finite
-/// ("dry_bulb: not a number"), a failed altitude conversion ("pressure:
+/// humitrax-cli batch writes for it: a given value that is missing
+/// ("dry_bulb: missing") or not finite ("dry_bulb: not a number"), a failed altitude conversion ("pressure:
 /// <reason>", and no properties), the refusal, or each failed column of the
 /// batch output. A property beyond those columns (vapour pressure, density
 /// ...) fails only with one of them; should one fail alone, it is named.

@@ -6,7 +6,8 @@ from ._state import CONDITIONS, _listed, as_numbers, state
 
 
 def _column(df, name, argument):
-    """A column of `df` as float64 values, NaN where missing."""
+    """A column of `df` as float64 values, NaN where missing; masked where
+    a nullable column has NA."""
     import pandas as pd
 
     values = df[name]
@@ -18,7 +19,11 @@ def _column(df, name, argument):
         return as_numbers(f"column {name!r} ({argument})", values.to_numpy())
     if not pd.api.types.is_numeric_dtype(dtype) or pd.api.types.is_bool_dtype(dtype):
         raise TypeError(f"column {name!r} ({argument}) must be numeric, not of dtype {dtype}")
-    return values.to_numpy(dtype=np.float64, na_value=np.nan)
+    numbers = values.to_numpy(dtype=np.float64, na_value=np.nan)
+    if isinstance(values.array, (pd.arrays.IntegerArray, pd.arrays.FloatingArray)):
+        # A nullable column is a masked array: its NA cells are missing values.
+        return np.ma.masked_array(numbers, mask=values.isna().to_numpy())
+    return numbers
 
 
 def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
@@ -32,8 +37,9 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     wet bulb, dew point, relative humidity (percent) or humidity ratio. When
     it has several condition columns, ``given`` says which one is the
     condition. Values are those of ``humitrax.state`` (see there for units,
-    models, threads and the status texts); a missing value (NaN, None, NA)
-    gives a status such as ``"dry_bulb: not a number"``.
+    models, threads and the status texts): a NaN gives a status such as
+    ``"dry_bulb: not a number"``, and an NA of a nullable column (Int64,
+    Float64: a masked array) ``"dry_bulb: missing"``.
 
     Parameters
     ----------

@@ -67,6 +67,21 @@ def as_numbers(argument, values):
     raise TypeError(f"{argument} must be numeric, not {_describe(array)}")
 
 
+def _with_missing(argument, values):
+    """`values` as a float64 array, and its missing values: None, or a bool
+    array of the same shape, true where a masked array (numpy.ma) masks a
+    cell. The data under the mask is not read; the array holds NaN there."""
+    if not np.ma.isMaskedArray(values):
+        return as_numbers(argument, values), None
+    missing = np.ma.getmaskarray(values)
+    data = np.ma.getdata(values)
+    if not missing.any():
+        return as_numbers(argument, data), None
+    if data.dtype == object:
+        data = np.where(missing, None, data)
+    return np.where(missing, np.nan, as_numbers(argument, data)), missing
+
+
 def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=None,
           relative_humidity=None, humidity_ratio=None, units="si", model="calculator",
           threads=None):
@@ -134,7 +149,9 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
     above saturation): only the given values stand. An altitude whose
     pressure cannot be formed gives ``"pressure: <reason>"``, and a NaN (or
     None in an array) or infinite input ``"dry_bulb: not a number"`` (or
-    ``"not a finite number"``); neither gives any other property.
+    ``"not a finite number"``); neither gives any other property. A masked
+    cell of a masked array (``numpy.ma``) is a missing value, whatever the
+    data under the mask: ``"dry_bulb: missing"``, and no other property.
 
     Raises
     ------
@@ -173,21 +190,27 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
     given = [("dry_bulb", dry_bulb), place, conditions[0]]
     shape, rows = _broadcast(given)
 
-    columns, failing, texts = _humitrax.compute(units, model, conditions[0][0],
-                                                place[0] == "altitude", *rows, threads)
+    columns, failing, texts = _humitrax.compute(units, model, conditions[0][0], place[0] == "altitude",
+                                                *(array for array, _ in rows),
+                                                tuple(missing for _, missing in rows), threads)
     return _result(_humitrax.columns(units), columns, failing, texts, shape)
 
 
 def _broadcast(given):
     """The broadcast shape of the (argument, values) pairs, and each as a flat
-    contiguous float64 array of that shape."""
-    arrays = [as_numbers(argument, values) for argument, values in given]
+    contiguous float64 array of that shape with its missing values (None, or
+    a flat bool array as long)."""
+    pairs = [_with_missing(argument, values) for argument, values in given]
     try:
-        shape = np.broadcast_shapes(*(array.shape for array in arrays))
+        shape = np.broadcast_shapes(*(array.shape for array, _ in pairs))
     except ValueError:
-        shapes = ", ".join(f"{argument} {array.shape}" for (argument, _), array in zip(given, arrays))
+        shapes = ", ".join(f"{argument} {array.shape}" for (argument, _), (array, _) in zip(given, pairs))
         raise ValueError(f"the shapes do not broadcast together: {shapes}") from None
-    return shape, [np.ascontiguousarray(np.broadcast_to(array, shape)).reshape(-1) for array in arrays]
+
+    def flat(array):
+        return None if array is None else np.ascontiguousarray(np.broadcast_to(array, shape)).reshape(-1)
+
+    return shape, [(flat(array), flat(missing)) for array, missing in pairs]
 
 
 def _result(names, columns, failing, texts, shape):

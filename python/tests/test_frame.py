@@ -43,7 +43,7 @@ def test_column_names_are_arguments_and_the_given_columns_are_kept(given):
     assert list(out["relative_humidity"]) == [1.0, 2.0]  # the frame's own, not computed
     np.testing.assert_array_equal(out["wet_bulb"], expected["wet_bulb"])
     np.testing.assert_array_equal(out["pressure"], expected["pressure"])
-    assert list(out["status"]) == ["", "dew_point: not a number"]
+    assert list(out["status"]) == ["", "dew_point: missing"]  # NA of a nullable column
 
 
 BASE = {"dry_bulb": [20.0], "pressure": [100.0], "relative_humidity": [50.0]}

@@ -127,6 +127,36 @@ def test_failing_and_refused_states_give_nan_and_their_status(arguments, status,
         assert {name for name in SI_COLUMNS if not math.isnan(result[name])} == present
 
 
+# A masked cell is a missing value, whatever lies under the mask (a value that would give a
+# whole state, an int, text).
+MASK = [False, True, False]
+MASKED = [
+    ("dry_bulb", "dry_bulb", dict(dry_bulb=np.ma.masked_array([20.0, 25.0, 30.0], MASK), pressure=101.325,
+                                  relative_humidity=50)),
+    ("pressure_of_ints", "pressure", dict(dry_bulb=25.0, pressure=np.ma.masked_array([100, 101, 102], MASK),
+                                          relative_humidity=50)),
+    ("condition_over_text", "relative_humidity",
+     dict(dry_bulb=25.0, pressure=101.325, relative_humidity=np.ma.masked_array([50, "x", 60], MASK, dtype=object))),
+    ("masked_constant_broadcast", "relative_humidity",
+     dict(dry_bulb=[20.0, 25.0], pressure=101.325, relative_humidity=np.ma.masked)),
+]
+
+
+@pytest.mark.parametrize("masked, arguments", [row[1:] for row in MASKED], ids=[row[0] for row in MASKED])
+def test_a_masked_cell_is_a_missing_value(masked, arguments):
+    result = humitrax.state(**arguments)
+    shape = result["status"].shape
+    mask = np.broadcast_to(np.ma.getmaskarray(arguments[masked]), shape)
+    assert list(result["status"]) == [f"{masked}: missing" if m else "" for m in mask]
+    given = {"dry_bulb", "pressure", "relative_humidity"} - {masked}
+    for row in np.flatnonzero(mask):
+        assert {name for name in SI_COLUMNS if not math.isnan(result[name][row])} == given
+    for row in np.flatnonzero(~mask):
+        one = humitrax.state(**{name: np.broadcast_to(np.ma.getdata(value), shape)[row]
+                                for name, value in arguments.items()})
+        assert all(bits(result[name][row]) == bits(one[name]) for name in SI_COLUMNS)
+
+
 def test_results_do_not_depend_on_the_thread_count():
     rng = np.random.default_rng(7)
     count = 30_000
