@@ -17,7 +17,8 @@ def _column(df, name, argument):
     if dtype == object:
         # Python numbers, as humitrax.state takes them.
         return as_numbers(f"column {name!r} ({argument})", values.to_numpy())
-    if not pd.api.types.is_numeric_dtype(dtype) or pd.api.types.is_bool_dtype(dtype):
+    if not pd.api.types.is_numeric_dtype(dtype) or pd.api.types.is_bool_dtype(dtype) or \
+            pd.api.types.is_complex_dtype(dtype):
         raise TypeError(f"column {name!r} ({argument}) must be numeric, not of dtype {dtype}")
     numbers = values.to_numpy(dtype=np.float64, na_value=np.nan)
     if isinstance(values.array, (pd.arrays.IntegerArray, pd.arrays.FloatingArray)):
@@ -68,9 +69,9 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
         no condition column, or several and no ``given``; a ``status``
         column in ``df``; anything ``humitrax.state`` refuses.
     TypeError
-        ``df`` not a DataFrame, or a used column that is not numeric (a
-        column of dtype object may hold numbers, taken as
-        ``humitrax.state`` takes them).
+        ``df`` not a DataFrame, or a used column that is not numeric:
+        booleans, complex numbers, text (a column of dtype object may hold
+        numbers, taken as ``humitrax.state`` takes them).
 
     Examples
     --------

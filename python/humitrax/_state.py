@@ -46,6 +46,15 @@ def _describe(array):
     return f"an array of dtype {array.dtype}"
 
 
+def _holds(array, types):
+    return any(isinstance(item, types) for item in array.flat)
+
+
+def _holds_bool(values):
+    # bool and numpy.bool_ have no subclasses: their types are looked for.
+    return not {bool, np.bool_}.isdisjoint(map(type, np.asarray(values, dtype=object).flat))
+
+
 def as_numbers(argument, values):
     """`values` as a float64 array; TypeError or ValueError naming `argument`."""
     try:
@@ -53,9 +62,12 @@ def as_numbers(argument, values):
     except (TypeError, ValueError) as error:
         raise ValueError(f"{argument} is neither a number nor a regular array of numbers ({error})") from None
     kind = array.dtype.kind
+    # NumPy reads True among numbers as 1: a list's items are looked at themselves.
+    if (kind == "O" or isinstance(values, (list, tuple)) and kind in "iuf") and _holds_bool(values):
+        raise TypeError(f"{argument} must be numeric, not bool (among its values)")
     if kind in "iuf":
         return array.astype(np.float64, copy=False)
-    if kind == "O" and not any(isinstance(item, (str, bytes)) for item in array.flat):
+    if kind == "O" and not _holds(array, (str, bytes)):
         try:
             return array.astype(np.float64)
         except OverflowError:

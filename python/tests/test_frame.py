@@ -61,8 +61,13 @@ BASE = {"dry_bulb": [20.0], "pressure": [100.0], "relative_humidity": [50.0]}
     ({**BASE, "dry_bulb": ["20"]}, {}, TypeError, "column 'dry_bulb' \\(dry_bulb\\) must be numeric"),
     ({**BASE, "pressure": np.array([10**400], dtype=object)}, {}, ValueError,
      "column 'pressure' \\(pressure\\) has a number beyond the range of a float"),
+    ({**BASE, "relative_humidity": [50 + 1j]}, {}, TypeError,
+     "column 'relative_humidity' \\(relative_humidity\\) must be numeric, not of dtype complex128"),
+    ({**BASE, "pressure": np.array([100.0, True], dtype=object), "dry_bulb": [20.0, 21.0],
+      "relative_humidity": [50.0, 60.0]}, {}, TypeError, "column 'pressure' \\(pressure\\) must be numeric, not bool"),
 ], ids=["no_dry_bulb", "pressure_and_altitude", "no_pressure", "no_condition", "several_conditions",
-        "unknown_given", "given_missing", "status_column", "text_column", "int_beyond_float"])
+        "unknown_given", "given_missing", "status_column", "text_column", "int_beyond_float",
+        "complex_column", "boolean_in_an_object_column"])
 def test_bad_frames_name_the_problem(columns, arguments, error, message):
     with pytest.raises(error, match=message):
         humitrax.frame(pd.DataFrame(columns), **arguments)

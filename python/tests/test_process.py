@@ -126,8 +126,11 @@ def test_a_masked_cell_is_a_missing_value(function, arguments, masked):
                              to_relative_humidity=50, **SI), TypeError, "adiabatic"),
     (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=[1, 10**400], to=30, **SI), ValueError,
      "flow has a number beyond the range of a float"),
+    (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=1, to=[30.0, True], **SI), TypeError,
+     "to must be numeric, not bool"),
 ], ids=["no_dry_bulb", "no_to", "unknown_flow_unit", "no_second_condition", "no_bypass",
-        "adp_and_leaving_air", "no_steam", "adiabatic_not_bool", "int_beyond_float_flow"])
+        "adp_and_leaving_air", "no_steam", "adiabatic_not_bool", "int_beyond_float_flow",
+        "boolean_among_numbers"])
 def test_bad_argument_is_named(function, arguments, error, name):
     with pytest.raises(error, match=name):
         function(**arguments)
