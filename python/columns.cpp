@@ -67,29 +67,28 @@ StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& 
     const double value = ValueAt(given.value, given.valueMissing, row);
     const Property conditionProperty = ConditionProperty(given.condition);
 
+    // In batch's order: the dry bulb, the pressure (an altitude's whatever
+    // the other values, as batch computes it), the condition.
     const bool dryBulbFinite =
         CheckGiven(dryBulb, given.dryBulbMissing, row, PropertyColumn(Property::DryBulb), status);
-    const bool pressureFinite =
-        CheckGiven(pressureOrAltitude, given.pressureMissing, row,
-                   given.altitude ? "altitude" : PropertyColumn(Property::Pressure), status);
+    Cell pressure;
+    if (CheckGiven(pressureOrAltitude, given.pressureMissing, row,
+                   given.altitude ? "altitude" : PropertyColumn(Property::Pressure), status)) {
+        pressure = given.altitude ? PressureFromAltitude(given.units, pressureOrAltitude, given.model)
+                                  : Given(pressureOrAltitude);
+        if (!pressure.present)
+            AddFailure(status, PropertyColumn(Property::Pressure), pressure.reason);
+    }
     const bool valueFinite =
         CheckGiven(value, given.valueMissing, row, PropertyColumn(conditionProperty), status);
 
-    Cell pressure = given.altitude ? Cell{} : Given(pressureOrAltitude);
-    if (dryBulbFinite && pressureFinite && valueFinite) {
-        if (given.altitude) {
-            pressure = PressureFromAltitude(given.units, pressureOrAltitude, given.model);
-            if (!pressure.present)
-                AddFailure(status, PropertyColumn(Property::Pressure), pressure.reason);
-        }
-        if (pressure.present) {
-            const StateResult state = ComputeState(
-                {given.units, dryBulb, pressure.value, given.condition, value, given.model});
-            ForEachFailure(state, given.units, kAllProperties, [&](Property property, std::string_view reason) {
-                AddFailure(status, PropertyColumn(property), std::string(reason) + std::string(ModelHint(reason, given.model)));
-            });
-            return state;
-        }
+    if (dryBulbFinite && pressure.present && valueFinite) {
+        const StateResult state =
+            ComputeState({given.units, dryBulb, pressure.value, given.condition, value, given.model});
+        ForEachFailure(state, given.units, kAllProperties, [&](Property property, std::string_view reason) {
+            AddFailure(status, PropertyColumn(property), std::string(reason) + std::string(ModelHint(reason, given.model)));
+        });
+        return state;
     }
     // Not computed: the given values stand, as batch writes them.
     StateResult state;

@@ -48,11 +48,14 @@ struct RowStatus {
 };
 
 /// Computes rows `begin` to `end` (excluded) and appends the status of each
-/// one that is not whole to `statuses`, in row order. A row's status is what
-/// humitrax-cli batch writes for it: a given value that is missing
-/// ("dry_bulb: missing") or not finite ("dry_bulb: not a number"), a failed altitude conversion ("pressure:
-/// <reason>", and no properties), the refusal, or each failed column of the
-/// batch output. A property beyond those columns (vapour pressure, density
+/// one that is not whole to `statuses`, in row order. A row's status names
+/// its failures as humitrax-cli batch does, in its order: a given value that
+/// is missing ("dry_bulb: missing") or not finite ("dry_bulb: not a number",
+/// where batch names the line of a cell it cannot read), a failed altitude
+/// conversion ("pressure: <reason>"), the refusal, or each failed column of
+/// the batch output. A row with a given value missing or no pressure has no
+/// properties but the given values there are, the pressure of an altitude
+/// among them. A property beyond batch's columns (vapour pressure, density
 /// ...) fails only with one of them; should one fail alone, it is named.
 void ComputeRows(const GivenColumns& given, const PropertyColumns& out, std::size_t begin,
                  std::size_t end, std::vector<RowStatus>& statuses);

@@ -148,9 +148,10 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
         state, else its failures as ``"column: reason"`` joined by ``"; "``,
         the texts of ``humitrax-cli batch`` (``"relative_humidity: above 100
         %"``, ``"dew_point: undefined for dry air (humidity ratio 0)"``).
-        The dry bulb, the pressure (computed, for an altitude) and the given
-        condition are the inputs themselves. When every input is a scalar,
-        each value is a float and the status a str.
+        The dry bulb, the pressure (computed, for an altitude, even when
+        another input is missing) and the given condition are the inputs
+        themselves. When every input is a scalar, each value is a float and
+        the status a str.
 
     Notes
     -----
@@ -161,9 +162,11 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
     above saturation): only the given values stand. An altitude whose
     pressure cannot be formed gives ``"pressure: <reason>"``, and a NaN (or
     None in an array) or infinite input ``"dry_bulb: not a number"`` (or
-    ``"not a finite number"``); neither gives any other property. A masked
-    cell of a masked array (``numpy.ma``) is a missing value, whatever the
-    data under the mask: ``"dry_bulb: missing"``, and no other property.
+    ``"not a finite number"``; batch, reading text, names the line instead:
+    ``"line 5: dry_bulb is not a finite number"``); neither gives any
+    property beyond the given values there are. A masked cell of a masked
+    array (``numpy.ma``) is a missing value, whatever the data under the
+    mask: ``"dry_bulb: missing"``, and no other property.
 
     Raises
     ------
