@@ -58,9 +58,14 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     Returns
     -------
     pandas.DataFrame
-        A copy of ``df``, same index: its own columns first, unchanged, then
-        every computed property whose name is not a column of ``df`` already
-        (the columns of ``humitrax.state``, in its order), then ``status``.
+        A copy of ``df``, same index: its own columns first, in their order,
+        then the other computed properties (the columns of
+        ``humitrax.state``, in its order) and ``status``. Only the given
+        columns (dry bulb, pressure or altitude, condition) are read and
+        left as they are; any other column named like a computed property
+        (``wet_bulb`` when the relative humidity is given, ``enthalpy``)
+        holds the computed values, as ``humitrax-cli batch --given`` writes
+        them.
 
     Raises
     ------
@@ -126,9 +131,12 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
         condition: _column(df, names[condition], condition),
     }
     result = state(inputs.pop("dry_bulb"), **inputs, units=units, model=model, threads=threads)
+    # Only the given columns are read: a column named like a computed property
+    # holds that property, as batch --given writes it.
+    given_columns = {dry_bulb, place[1], names[condition]}
     out = df.copy()
     for name, values in result.items():
-        if name not in columns:
+        if name not in given_columns:
             out[name] = values
     return out
 
