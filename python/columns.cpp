@@ -1,6 +1,7 @@
 #include "columns.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <exception>
 #include <iterator>
@@ -13,6 +14,8 @@ namespace {
 
 /// Fewer rows than this per thread are not worth a thread's start.
 constexpr std::size_t kMinRowsPerThread = 1024;
+/// The most rows of a block: the calling thread asks to go on between two.
+constexpr std::size_t kMaxBlockRows = 64 * 1024;
 
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
@@ -24,9 +27,20 @@ void AddFailure(std::string& status, std::string_view column, std::string_view r
     status.append(column).append(": ").append(reason);
 }
 
-/// Notes a given value that is not finite; whether it is.
-bool CheckFinite(double value, std::string_view column, std::string& status)
+/// A given value of a row; NaN when it is missing.
+double ValueAt(const double* values, const bool* missing, std::size_t row) noexcept
 {
+    return missing != nullptr && missing[row] ? kNoValue : values[row];
+}
+
+/// Notes a given value that is missing or not finite; whether it is there.
+bool CheckGiven(double value, const bool* missing, std::size_t row, std::string_view column,
+                std::string& status)
+{
+    if (missing != nullptr && missing[row]) {
+        AddFailure(status, column, "missing");
+        return false;
+    }
     if (std::isfinite(value))
         return true;
     AddFailure(status, column, std::isnan(value) ? "not a number" : "not a finite number");
@@ -48,31 +62,33 @@ Cell Given(double value) noexcept
 StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& status)
 {
     status.clear();
-    const double dryBulb = given.dryBulb[row];
-    const double pressureOrAltitude = given.pressure[row];
-    const double value = given.value[row];
+    const double dryBulb = ValueAt(given.dryBulb, given.dryBulbMissing, row);
+    const double pressureOrAltitude = ValueAt(given.pressure, given.pressureMissing, row);
+    const double value = ValueAt(given.value, given.valueMissing, row);
     const Property conditionProperty = ConditionProperty(given.condition);
 
-    const bool dryBulbFinite = CheckFinite(dryBulb, PropertyColumn(Property::DryBulb), status);
-    const bool pressureFinite = CheckFinite(
-        pressureOrAltitude, given.altitude ? "altitude" : PropertyColumn(Property::Pressure), status);
-    const bool valueFinite = CheckFinite(value, PropertyColumn(conditionProperty), status);
+    // In batch's order: the dry bulb, the pressure (an altitude's whatever
+    // the other values, as batch computes it), the condition.
+    const bool dryBulbFinite =
+        CheckGiven(dryBulb, given.dryBulbMissing, row, PropertyColumn(Property::DryBulb), status);
+    Cell pressure;
+    if (CheckGiven(pressureOrAltitude, given.pressureMissing, row,
+                   given.altitude ? "altitude" : PropertyColumn(Property::Pressure), status)) {
+        pressure = given.altitude ? PressureFromAltitude(given.units, pressureOrAltitude, given.model)
+                                  : Given(pressureOrAltitude);
+        if (!pressure.present)
+            AddFailure(status, PropertyColumn(Property::Pressure), pressure.reason);
+    }
+    const bool valueFinite =
+        CheckGiven(value, given.valueMissing, row, PropertyColumn(conditionProperty), status);
 
-    Cell pressure = given.altitude ? Cell{} : Given(pressureOrAltitude);
-    if (dryBulbFinite && pressureFinite && valueFinite) {
-        if (given.altitude) {
-            pressure = PressureFromAltitude(given.units, pressureOrAltitude, given.model);
-            if (!pressure.present)
-                AddFailure(status, PropertyColumn(Property::Pressure), pressure.reason);
-        }
-        if (pressure.present) {
-            const StateResult state = ComputeState(
-                {given.units, dryBulb, pressure.value, given.condition, value, given.model});
-            ForEachFailure(state, given.units, kAllProperties, [&](Property property, std::string_view reason) {
-                AddFailure(status, PropertyColumn(property), std::string(reason) + std::string(ModelHint(reason, given.model)));
-            });
-            return state;
-        }
+    if (dryBulbFinite && pressure.present && valueFinite) {
+        const StateResult state =
+            ComputeState({given.units, dryBulb, pressure.value, given.condition, value, given.model});
+        ForEachFailure(state, given.units, kAllProperties, [&](Property property, std::string_view reason) {
+            AddFailure(status, PropertyColumn(property), std::string(reason) + std::string(ModelHint(reason, given.model)));
+        });
+        return state;
     }
     // Not computed: the given values stand, as batch writes them.
     StateResult state;
@@ -99,41 +115,74 @@ void ComputeRows(const GivenColumns& given, const PropertyColumns& out, std::siz
     }
 }
 
-std::vector<RowStatus> ComputeColumns(const GivenColumns& given, const PropertyColumns& out,
-                                      unsigned threads)
+Blocks SplitRows(std::size_t rows, unsigned threads)
 {
     if (threads == 0)
         threads = std::max(1U, std::thread::hardware_concurrency());
-    const std::size_t chunks =
-        std::clamp<std::size_t>(given.rows / kMinRowsPerThread, 1, threads);
-    const auto chunkBegin = [&](std::size_t chunk) { return given.rows / chunks * chunk +
-                                                            std::min(chunk, given.rows % chunks); };
+    Blocks blocks;
+    blocks.rows = rows;
+    blocks.size = std::clamp<std::size_t>((rows + threads - 1) / threads, kMinRowsPerThread, kMaxBlockRows);
+    blocks.count = (rows + blocks.size - 1) / blocks.size;
+    blocks.threads = std::clamp<std::size_t>(blocks.count, 1, threads);
+    return blocks;
+}
 
-    std::vector<std::vector<RowStatus>> parts(chunks);
-    std::vector<std::exception_ptr> failures(chunks);
-    const auto work = [&](std::size_t chunk) {
+bool ForEachBlock(const Blocks& blocks,
+                  const std::function<void(std::size_t, std::size_t, std::size_t)>& work,
+                  const KeepGoing& keepGoing)
+{
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> stop{false};
+    bool interrupted = false; // by the calling thread only
+    std::vector<std::exception_ptr> failures(blocks.threads);
+    const auto run = [&](std::size_t thread) {
         try {
-            ComputeRows(given, out, chunkBegin(chunk), chunkBegin(chunk + 1), parts[chunk]);
+            while (!stop.load(std::memory_order_relaxed)) {
+                const std::size_t block = next.fetch_add(1, std::memory_order_relaxed);
+                if (block >= blocks.count)
+                    return;
+                const std::size_t begin = block * blocks.size;
+                work(block, begin, std::min(begin + blocks.size, blocks.rows));
+                if (thread == 0 && keepGoing && !keepGoing()) {
+                    interrupted = true;
+                    stop = true;
+                }
+            }
         } catch (...) {
-            failures[chunk] = std::current_exception();
+            failures[thread] = std::current_exception();
+            stop = true;
         }
     };
     {
         // Joined when the block ends, also when starting a thread fails.
         std::vector<std::jthread> workers;
-        workers.reserve(chunks - 1);
-        for (std::size_t chunk = 1; chunk < chunks; ++chunk)
-            workers.emplace_back(work, chunk);
-        work(0);
+        workers.reserve(blocks.threads - 1);
+        for (std::size_t thread = 1; thread < blocks.threads; ++thread)
+            workers.emplace_back(run, thread);
+        run(0);
     }
     for (const std::exception_ptr& failure : failures) {
         if (failure)
             std::rethrow_exception(failure);
     }
-    std::vector<RowStatus> statuses = std::move(parts[0]);
-    for (std::size_t chunk = 1; chunk < chunks; ++chunk) {
-        statuses.insert(statuses.end(), std::make_move_iterator(parts[chunk].begin()),
-                        std::make_move_iterator(parts[chunk].end()));
+    return !interrupted;
+}
+
+std::optional<std::vector<RowStatus>> ComputeColumns(const GivenColumns& given,
+                                                     const PropertyColumns& out, unsigned threads,
+                                                     const KeepGoing& keepGoing)
+{
+    const Blocks blocks = SplitRows(given.rows, threads);
+    std::vector<std::vector<RowStatus>> parts(blocks.count);
+    const auto work = [&](std::size_t block, std::size_t begin, std::size_t end) {
+        ComputeRows(given, out, begin, end, parts[block]);
+    };
+    if (!ForEachBlock(blocks, work, keepGoing))
+        return std::nullopt;
+    std::vector<RowStatus> statuses;
+    for (std::vector<RowStatus>& part : parts) {
+        statuses.insert(statuses.end(), std::make_move_iterator(part.begin()),
+                        std::make_move_iterator(part.end()));
     }
     return statuses;
 }

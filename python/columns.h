@@ -2,15 +2,17 @@
 // Many states at once, as the Python module computes them: rows of given
 // values in plain arrays, each row's properties into one array per property
 // and the failures of a row into its status text, the words of the batch
-// command. The rows are split into contiguous chunks, one per thread; every
-// row is computed alone, so the results do not depend on the split. Standard
-// C++ only: the module's Python side lives in module.cpp.
+// command. The rows are split into contiguous blocks that the threads take in
+// turn; every row is computed alone, so the results do not depend on the
+// split. Standard C++ only: the module's Python side lives in module.cpp.
 #pragma once
 
 #include "humitrax/state.h"
 
 #include <array>
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,11 @@ struct GivenColumns {
     const double* dryBulb = nullptr;
     const double* pressure = nullptr;
     const double* value = nullptr; ///< the condition; relative humidity in percent
+    /// For each array above, nullptr or a flag per row: a missing value (a
+    /// masked cell), whatever the array holds there.
+    const bool* dryBulbMissing = nullptr;
+    const bool* pressureMissing = nullptr;
+    const bool* valueMissing = nullptr;
     std::size_t rows = 0;
 };
 
@@ -41,20 +48,52 @@ struct RowStatus {
 };
 
 /// Computes rows `begin` to `end` (excluded) and appends the status of each
-/// one that is not whole to `statuses`, in row order. A row's status is what
-/// humitrax-cli batch writes for it: a given value that is not finite
-/// ("dry_bulb: not a number"), a failed altitude conversion ("pressure:
-/// <reason>", and no properties), the refusal, or each failed column of the
-/// batch output. A property beyond those columns (vapour pressure, density
+/// one that is not whole to `statuses`, in row order. A row's status names
+/// its failures as humitrax-cli batch does, in its order: a given value that
+/// is missing ("dry_bulb: missing") or not finite ("dry_bulb: not a number",
+/// where batch names the line of a cell it cannot read), a failed altitude
+/// conversion ("pressure: <reason>"), the refusal, or each failed column of
+/// the batch output. A row with a given value missing or no pressure has no
+/// properties but the given values there are, the pressure of an altitude
+/// among them. A property beyond batch's columns (vapour pressure, density
 /// ...) fails only with one of them; should one fail alone, it is named.
 void ComputeRows(const GivenColumns& given, const PropertyColumns& out, std::size_t begin,
                  std::size_t end, std::vector<RowStatus>& statuses);
 
-/// Computes every row on `threads` threads (0: one per core), each a
-/// contiguous chunk, the calling thread taking the first; small inputs use
-/// fewer threads. The statuses in row order. Rethrows the first failure of
-/// a thread (memory) after every thread has ended.
-std::vector<RowStatus> ComputeColumns(const GivenColumns& given, const PropertyColumns& out,
-                                      unsigned threads);
+/// Asked by the calling thread after each block it computes: whether to go
+/// on. The module checks the interpreter's signals there, Ctrl-C among them.
+using KeepGoing = std::function<bool()>;
+
+/// Rows 0 to `rows` cut into `count` contiguous blocks of `size` rows (the
+/// last may have fewer), computed on `threads` threads.
+struct Blocks {
+    std::size_t rows = 0;
+    std::size_t size = 1;
+    std::size_t count = 0;
+    std::size_t threads = 1;
+};
+
+/// The blocks of `rows` rows for `threads` threads (0: one per core): one
+/// block per thread, of at least 1024 rows (fewer threads for fewer rows),
+/// and at most 65536 rows, a fraction of a second's work, so that the
+/// calling thread asks to go on that often.
+Blocks SplitRows(std::size_t rows, unsigned threads);
+
+/// Calls work(block, begin, end) for every block, each thread taking the
+/// next block not yet taken, the calling thread among them; keepGoing, when
+/// given, after each block of the calling thread. When it says no, no block
+/// begins after the ones under way; returns false once those have ended.
+/// Rethrows the first failure of a block after every thread has ended.
+bool ForEachBlock(const Blocks& blocks,
+                  const std::function<void(std::size_t, std::size_t, std::size_t)>& work,
+                  const KeepGoing& keepGoing);
+
+/// Computes every row on `threads` threads (0: one per core), in the blocks
+/// of SplitRows. The statuses in row order; nothing when keepGoing said no.
+/// Rethrows the first failure of a thread (memory) after every thread has
+/// ended.
+std::optional<std::vector<RowStatus>> ComputeColumns(const GivenColumns& given,
+                                                     const PropertyColumns& out, unsigned threads,
+                                                     const KeepGoing& keepGoing);
 
 } // namespace humitrax::python

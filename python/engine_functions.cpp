@@ -1,7 +1,8 @@
 // humitrax.engine: the engine's sixteen public functions one to one, with
 // the engine's argument names. A result is a float, the engine's error text
 // as a str, or None when empty; an engine failure is raised as
-// humitrax.PropertyFailure, whose cause is the word CauseName gives.
+// humitrax.PropertyFailure, whose cause is the word CauseName gives. A bool
+// argument is a TypeError, as everywhere in the module.
 #include "humitrax/psychrometrics.h"
 
 #include <pybind11/pybind11.h>
@@ -16,6 +17,62 @@
 #include <variant>
 
 namespace py = pybind11;
+
+namespace humitrax::python {
+
+/// An argument the engine takes as a double: a float or an int (anything
+/// pybind11 reads as a double), never a bool.
+struct Real {
+    double value = 0.0;
+};
+
+/// An argument the engine takes as a short (Situation, UnitsSI): an int,
+/// never a bool.
+struct Whole {
+    std::int16_t value = 0;
+};
+
+namespace {
+
+/// numpy.bool_, set when the functions are defined. One reference held for
+/// the life of the process.
+PyObject* numpyBoolType = nullptr;
+
+/// Whether `object` is True or False, as Python's bool or NumPy's.
+bool IsBool(py::handle object)
+{
+    return PyBool_Check(object.ptr()) ||
+           (numpyBoolType != nullptr &&
+            PyObject_TypeCheck(object.ptr(), reinterpret_cast<PyTypeObject*>(numpyBoolType)));
+}
+
+} // namespace
+} // namespace humitrax::python
+
+namespace pybind11::detail {
+
+/// Reads an argument as pybind11 reads its `Number`, a bool refused: the call
+/// then raises TypeError.
+template <typename Argument, typename Number>
+struct NoBoolCaster {
+    PYBIND11_TYPE_CASTER(Argument, make_caster<Number>::name);
+
+    bool load(handle source, bool convert)
+    {
+        make_caster<Number> number;
+        if (humitrax::python::IsBool(source) || !number.load(source, convert))
+            return false;
+        value.value = cast_op<Number>(number);
+        return true;
+    }
+};
+
+template <>
+struct type_caster<humitrax::python::Real> : NoBoolCaster<humitrax::python::Real, double> {};
+template <>
+struct type_caster<humitrax::python::Whole> : NoBoolCaster<humitrax::python::Whole, std::int16_t> {};
+
+} // namespace pybind11::detail
 
 namespace humitrax::python {
 namespace {
@@ -58,28 +115,27 @@ using StateUnitsFunction = PropertyResult (*)(const double&, const double&, cons
                                               const double&, const std::int16_t&);
 
 template <TemperatureFunction function>
-Answer CallTemperature(double T)
+Answer CallTemperature(Real T)
 {
-    return ToPython(function(T));
+    return ToPython(function(T.value));
 }
 
 template <TemperatureUnitsFunction function>
-Answer CallTemperatureUnits(double T, std::int16_t UnitsSI)
+Answer CallTemperatureUnits(Real T, Whole UnitsSI)
 {
-    return ToPython(function(T, UnitsSI));
+    return ToPython(function(T.value, UnitsSI.value));
 }
 
 template <StateFunction function>
-Answer CallState(double T, double p, std::int16_t Situation, double StateVar)
+Answer CallState(Real T, Real p, Whole Situation, Real StateVar)
 {
-    return ToPython(function(T, p, Situation, StateVar));
+    return ToPython(function(T.value, p.value, Situation.value, StateVar.value));
 }
 
 template <StateUnitsFunction function>
-Answer CallStateUnits(double T, double p, std::int16_t Situation, double StateVar,
-                      std::int16_t UnitsSI)
+Answer CallStateUnits(Real T, Real p, Whole Situation, Real StateVar, Whole UnitsSI)
 {
-    return ToPython(function(T, p, Situation, StateVar, UnitsSI));
+    return ToPython(function(T.value, p.value, Situation.value, StateVar.value, UnitsSI.value));
 }
 
 /// Paragraphs wrapped for help(), at most 76 characters a line.
@@ -142,9 +198,10 @@ void DefineEngine(py::module_& engine)
         py::object(py::module_::import("humitrax._failure").attr("PropertyFailure")).release().ptr();
     engine.attr("PropertyFailure") = py::handle(failureClass);
     py::register_local_exception_translator(&TranslateFailure);
+    numpyBoolType = py::object(py::module_::import("numpy").attr("bool_")).release().ptr();
 
     engine.def(
-        "interp", [](double X) { return interp(X); }, py::arg("X"),
+        "interp", [](Real X) { return interp(X.value); }, py::arg("X"),
         Wrapped({"Barometric pressure of the standard atmosphere in psia at the altitude X in "
                  "feet (any value, negative included), by a polynomial of the sixth degree; "
                  "interp(0) is 14.6965450413525.",

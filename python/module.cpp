@@ -4,14 +4,17 @@
 // files check the arguments and shape the results; this module trusts
 // nothing it is given all the same.
 #include "columns.h"
+#include "signals.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace py = pybind11;
@@ -24,6 +27,7 @@ void DefineProcess(py::module_& module);
 namespace {
 
 using InputArray = py::array_t<double, py::array::c_style>;
+using MissingArray = py::array_t<bool, py::array::c_style>;
 
 constexpr std::string_view kSI = "si";
 constexpr std::string_view kInchPound = "ip";
@@ -49,18 +53,29 @@ py::list Columns(std::string_view units)
     return names;
 }
 
-const double* RowsOf(const InputArray& array, std::size_t rows, const char* name)
+template <typename Array>
+auto RowsOf(const Array& array, std::size_t rows, const char* name)
 {
     if (array.ndim() != 1 || static_cast<std::size_t>(array.shape(0)) != rows)
         throw py::value_error(std::string(name) + " must be one-dimensional, as long as dry_bulb");
     return array.data();
 }
 
+/// The flags of the missing values of a given array: nullptr for none.
+const bool* MissingOf(const std::optional<MissingArray>& missing, std::size_t rows, const char* name)
+{
+    return missing ? RowsOf(*missing, rows, name) : nullptr;
+}
+
 /// (columns, rows, texts): one array per property of the unit system, the
-/// failing rows and their status texts.
+/// failing rows and their status texts. `missing`: the flags of the missing
+/// values of the three given arrays, each None for none.
 py::tuple Compute(std::string_view units, std::string_view model, std::string_view condition,
                   bool altitude, const InputArray& dryBulb, const InputArray& pressure,
-                  const InputArray& value, unsigned threads)
+                  const InputArray& value,
+                  const std::tuple<std::optional<MissingArray>, std::optional<MissingArray>,
+                                   std::optional<MissingArray>>& missing,
+                  unsigned threads)
 {
     GivenColumns given;
     given.units = UnitsFromName(units);
@@ -80,6 +95,9 @@ py::tuple Compute(std::string_view units, std::string_view model, std::string_vi
     given.dryBulb = RowsOf(dryBulb, given.rows, "dry_bulb");
     given.pressure = RowsOf(pressure, given.rows, "pressure");
     given.value = RowsOf(value, given.rows, "value");
+    given.dryBulbMissing = MissingOf(std::get<0>(missing), given.rows, "dry_bulb's missing values");
+    given.pressureMissing = MissingOf(std::get<1>(missing), given.rows, "pressure's missing values");
+    given.valueMissing = MissingOf(std::get<2>(missing), given.rows, "value's missing values");
 
     py::list columns;
     PropertyColumns out{};
@@ -91,11 +109,14 @@ py::tuple Compute(std::string_view units, std::string_view model, std::string_vi
         columns.append(column);
     }
 
-    std::vector<RowStatus> statuses;
+    std::optional<std::vector<RowStatus>> computed;
     {
         const py::gil_scoped_release released;
-        statuses = ComputeColumns(given, out, threads);
+        computed = ComputeColumns(given, out, threads, &NoSignalRaised);
     }
+    if (!computed)
+        throw py::error_already_set(); // KeyboardInterrupt
+    const std::vector<RowStatus>& statuses = *computed;
 
     py::array_t<std::int64_t> rows(static_cast<py::ssize_t>(statuses.size()));
     std::int64_t* row = rows.mutable_data();
@@ -121,10 +142,12 @@ PYBIND11_MODULE(_humitrax, module)
                "The property columns of a unit system ('si' or 'ip'), in order.");
     module.def("compute", &Compute, py::arg("units"), py::arg("model"), py::arg("condition"),
                py::arg("altitude"), py::arg("dry_bulb"), py::arg("pressure"), py::arg("value"),
-               py::arg("threads"),
+               py::arg("missing"), py::arg("threads"),
                "The states of one-dimensional float64 arrays of equal length: (columns, rows, "
                "texts), one array per property of columns(units), then the indices of the rows "
-               "that are not whole and their status texts. threads 0: one per core.");
+               "that are not whole and their status texts. missing: for each of the three "
+               "arrays, None or a bool array as long, true for a missing value. threads 0: one "
+               "per core.");
     DefineProcess(module);
     py::module_ engine = module.def_submodule("engine", "The property engine's functions.");
     DefineEngine(engine);

@@ -3,6 +3,9 @@
 // Each row's values are named as humitrax-cli process names them in its csv,
 // "part.quantity" ("leaving.dry_bulb", "process.heat"); a refused row has no
 // values and its refusal as its status, the words the command writes.
+#include "columns.h"
+#include "signals.h"
+
 #include "humitrax/process.h"
 #include "humitrax/process_report.h"
 
@@ -12,6 +15,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <optional>
@@ -27,6 +31,7 @@ namespace humitrax::python {
 namespace {
 
 using InputArray = py::array_t<double, py::array::c_style>;
+using MissingArray = py::array_t<bool, py::array::c_style>;
 
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
@@ -59,9 +64,21 @@ void ForEachValue(Kind kind, const ProcessResult& r, Units units, Use&& use)
         use(process, load.key, finite(load.value));
 }
 
-/// The given arrays by key, each with the argument it came from.
+/// A given array and the argument it came from.
+struct GivenArray {
+    std::string argument;
+    const double* values = nullptr;
+    const bool* missing = nullptr; ///< nullptr, or true for a row's missing value
+
+    [[nodiscard]] double At(std::size_t row) const
+    {
+        return missing != nullptr && missing[row] ? kNoValue : values[row];
+    }
+};
+
+/// The given arrays by key.
 struct Given {
-    std::map<std::string, std::pair<std::string, const double*>> arrays;
+    std::map<std::string, GivenArray> arrays;
     std::map<std::string, std::string> choices;
 
     [[nodiscard]] double At(const std::string& key, std::size_t row) const
@@ -69,7 +86,7 @@ struct Given {
         const auto found = arrays.find(key);
         if (found == arrays.end())
             throw std::invalid_argument("no array '" + key + "'");
-        return found->second.second[row];
+        return found->second.At(row);
     }
     [[nodiscard]] const std::string& Choice(const std::string& key) const
     {
@@ -146,10 +163,12 @@ std::optional<ProcessResult> ComputeRow(const Setup& setup, const Given& given, 
 {
     status.clear();
     for (const auto& [key, array] : given.arrays) {
-        const double value = array.second[row];
+        const double value = array.At(row);
         if (!std::isfinite(value)) {
-            status.append(status.empty() ? "" : "; ").append(array.first).append(": ");
-            status.append(std::isnan(value) ? "not a number" : "not a finite number");
+            status.append(status.empty() ? "" : "; ").append(array.argument).append(": ");
+            status.append(array.missing != nullptr && array.missing[row] ? "missing"
+                          : std::isnan(value)                            ? "not a number"
+                                                                         : "not a finite number");
         }
     }
     if (!status.empty())
@@ -204,7 +223,8 @@ std::optional<ProcessResult> ComputeRow(const Setup& setup, const Given& given, 
 /// rows with a status and their status texts.
 py::tuple Process(std::string_view kindName, std::string_view unitsName, std::string_view modelName,
                   bool altitude, const std::map<std::string, std::string>& choices,
-                  const std::vector<std::tuple<std::string, std::string, InputArray>>& arrays, std::size_t rows)
+                  const std::vector<std::tuple<std::string, std::string, InputArray, std::optional<MissingArray>>>& arrays,
+                  std::size_t rows)
 {
     const Kind kind = KindFromName(kindName);
     if (unitsName != "si" && unitsName != "ip")
@@ -215,10 +235,14 @@ py::tuple Process(std::string_view kindName, std::string_view unitsName, std::st
         throw py::value_error("no model '" + std::string(modelName) + "'");
     Given given;
     given.choices = choices;
-    for (const auto& [key, argument, array] : arrays) {
+    const auto rowsOf = [rows](const auto& array, const std::string& name) {
         if (array.ndim() != 1 || static_cast<std::size_t>(array.shape(0)) != rows)
-            throw py::value_error(argument + " must be one-dimensional, of " + std::to_string(rows) + " rows");
-        given.arrays[key] = {argument, array.data()};
+            throw py::value_error(name + " must be one-dimensional, of " + std::to_string(rows) + " rows");
+        return array.data();
+    };
+    for (const auto& [key, argument, array, missing] : arrays) {
+        given.arrays[key] = {argument, rowsOf(array, argument),
+                             missing ? rowsOf(*missing, argument + "'s missing values") : nullptr};
     }
     Setup setup;
     try {
@@ -237,31 +261,42 @@ py::tuple Process(std::string_view kindName, std::string_view unitsName, std::st
         columns.append(column);
     });
 
-    std::vector<std::pair<std::size_t, std::string>> statuses;
+    // One thread, in blocks: Ctrl-C stops it between two.
+    const Blocks blocks = SplitRows(rows, 1);
+    std::vector<std::vector<std::pair<std::size_t, std::string>>> parts(blocks.count);
+    const auto work = [&](std::size_t block, std::size_t begin, std::size_t end) {
+        std::string status;
+        for (std::size_t row = begin; row < end; ++row) {
+            const std::optional<ProcessResult> result = ComputeRow(setup, given, row, status);
+            std::size_t j = 0;
+            if (result) {
+                ForEachValue(kind, *result, units,
+                             [&](std::string_view, std::string_view, double value) { out[j++][row] = value; });
+            } else {
+                for (double* column : out)
+                    column[row] = kNoValue;
+            }
+            if (!status.empty())
+                parts[block].emplace_back(row, status);
+        }
+    };
+    bool finished = false;
     std::string failure;
     {
         const py::gil_scoped_release released;
         try {
-            std::string status;
-            for (std::size_t row = 0; row < rows; ++row) {
-                const std::optional<ProcessResult> result = ComputeRow(setup, given, row, status);
-                std::size_t j = 0;
-                if (result) {
-                    ForEachValue(kind, *result, units,
-                                 [&](std::string_view, std::string_view, double value) { out[j++][row] = value; });
-                } else {
-                    for (double* column : out)
-                        column[row] = kNoValue;
-                }
-                if (!status.empty())
-                    statuses.emplace_back(row, status);
-            }
+            finished = ForEachBlock(blocks, work, &NoSignalRaised);
         } catch (const std::invalid_argument& error) {
             failure = error.what();
         }
     }
     if (!failure.empty())
         throw py::value_error(failure);
+    if (!finished)
+        throw py::error_already_set(); // KeyboardInterrupt
+    std::vector<std::pair<std::size_t, std::string>> statuses;
+    for (auto& part : parts)
+        statuses.insert(statuses.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
 
     py::array_t<std::int64_t> failing(static_cast<py::ssize_t>(statuses.size()));
     std::int64_t* index = failing.mutable_data();
@@ -281,7 +316,8 @@ void DefineProcess(py::module_& module)
                py::arg("choices"), py::arg("arrays"), py::arg("rows"),
                "One process per row: kind 'mix', 'heat', 'cool', 'coil' or 'humidify'; choices "
                "(condition, flow units, coil mode, humidifier, target) by key; arrays as (key, "
-               "argument, float64 array of rows). Returns (names, columns, rows, texts).");
+               "argument, float64 array of rows, None or a bool array true for a missing value). "
+               "Returns (names, columns, rows, texts).");
 }
 
 } // namespace humitrax::python

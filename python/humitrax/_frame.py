@@ -2,20 +2,29 @@
 
 import numpy as np
 
-from ._state import CONDITIONS, _listed, state
+from ._state import CONDITIONS, _listed, as_numbers, state
 
 
 def _column(df, name, argument):
-    """A column of `df` as float64 values, NaN where missing."""
+    """A column of `df` as float64 values, NaN where missing; masked where
+    a nullable column has NA."""
     import pandas as pd
 
     values = df[name]
     if isinstance(values, pd.DataFrame):
         raise ValueError(f"the frame has more than one column {name!r} ({argument})")
     dtype = values.dtype
-    if not pd.api.types.is_numeric_dtype(dtype) or pd.api.types.is_bool_dtype(dtype):
+    if dtype == object:
+        # Python numbers, as humitrax.state takes them.
+        return as_numbers(f"column {name!r} ({argument})", values.to_numpy())
+    if not pd.api.types.is_numeric_dtype(dtype) or pd.api.types.is_bool_dtype(dtype) or \
+            pd.api.types.is_complex_dtype(dtype):
         raise TypeError(f"column {name!r} ({argument}) must be numeric, not of dtype {dtype}")
-    return values.to_numpy(dtype=np.float64, na_value=np.nan)
+    numbers = values.to_numpy(dtype=np.float64, na_value=np.nan)
+    if isinstance(values.array, (pd.arrays.IntegerArray, pd.arrays.FloatingArray)):
+        # A nullable column is a masked array: its NA cells are missing values.
+        return np.ma.masked_array(numbers, mask=values.isna().to_numpy())
+    return numbers
 
 
 def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
@@ -29,8 +38,9 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     wet bulb, dew point, relative humidity (percent) or humidity ratio. When
     it has several condition columns, ``given`` says which one is the
     condition. Values are those of ``humitrax.state`` (see there for units,
-    models, threads and the status texts); a missing value (NaN, None, NA)
-    gives a status such as ``"dry_bulb: not a number"``.
+    models, threads and the status texts): a NaN gives a status such as
+    ``"dry_bulb: not a number"``, and an NA of a nullable column (Int64,
+    Float64: a masked array) ``"dry_bulb: missing"``.
 
     Parameters
     ----------
@@ -48,9 +58,14 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     Returns
     -------
     pandas.DataFrame
-        A copy of ``df``, same index: its own columns first, unchanged, then
-        every computed property whose name is not a column of ``df`` already
-        (the columns of ``humitrax.state``, in its order), then ``status``.
+        A copy of ``df``, same index: its own columns first, in their order,
+        then the other computed properties (the columns of
+        ``humitrax.state``, in its order) and ``status``. Only the given
+        columns (dry bulb, pressure or altitude, condition) are read and
+        left as they are; any other column named like a computed property
+        (``wet_bulb`` when the relative humidity is given, ``enthalpy``)
+        holds the computed values, as ``humitrax-cli batch --given`` writes
+        them.
 
     Raises
     ------
@@ -59,7 +74,9 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
         no condition column, or several and no ``given``; a ``status``
         column in ``df``; anything ``humitrax.state`` refuses.
     TypeError
-        ``df`` not a DataFrame, or a used column that is not numeric.
+        ``df`` not a DataFrame, or a used column that is not numeric:
+        booleans, complex numbers, text (a column of dtype object may hold
+        numbers, taken as ``humitrax.state`` takes them).
 
     Examples
     --------
@@ -114,9 +131,12 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
         condition: _column(df, names[condition], condition),
     }
     result = state(inputs.pop("dry_bulb"), **inputs, units=units, model=model, threads=threads)
+    # Only the given columns are read: a column named like a computed property
+    # holds that property, as batch --given writes it.
+    given_columns = {dry_bulb, place[1], names[condition]}
     out = df.copy()
     for name, values in result.items():
-        if name not in columns:
+        if name not in given_columns:
             out[name] = values
     return out
 

@@ -17,7 +17,9 @@ system (``leaving.dry_bulb``, ``leaving.enthalpy`` ...) and its
 ``dry_air_flow``; then the loads as ``process.<quantity>`` (``process.heat``,
 ``process.sensible_heat``, ``process.latent_heat``, ...). Then ``status``:
 ``""``, or why a process has no values (``"refused (leaving air): ..."``,
-the words of the command) or which of its values are missing.
+the words of the command; ``"flow: not a number"``; ``"flow: missing"`` for
+a masked cell of a masked array, ``numpy.ma``) or which of its values are
+missing.
 """
 
 import numpy as np
@@ -87,7 +89,8 @@ def _run(kind, numbers, choices, pressure, altitude, units, model):
     count = int(np.prod(shape, dtype=np.int64))
     names, columns, failing, texts = _humitrax.process(
         kind, units, model, place[0] == "altitude", choices,
-        [(key, argument, row) for (key, argument, _), row in zip(numbers, rows)], count)
+        [(key, argument, array, missing) for (key, argument, _), (array, missing) in zip(numbers, rows)],
+        count)
     return _result(names, columns, failing, texts, shape)
 
 

@@ -46,6 +46,15 @@ def _describe(array):
     return f"an array of dtype {array.dtype}"
 
 
+def _holds(array, types):
+    return any(isinstance(item, types) for item in array.flat)
+
+
+def _holds_bool(values):
+    # bool and numpy.bool_ have no subclasses: their types are looked for.
+    return not {bool, np.bool_}.isdisjoint(map(type, np.asarray(values, dtype=object).flat))
+
+
 def as_numbers(argument, values):
     """`values` as a float64 array; TypeError or ValueError naming `argument`."""
     try:
@@ -53,14 +62,36 @@ def as_numbers(argument, values):
     except (TypeError, ValueError) as error:
         raise ValueError(f"{argument} is neither a number nor a regular array of numbers ({error})") from None
     kind = array.dtype.kind
+    # NumPy reads True among numbers as 1: a list's items are looked at themselves.
+    if (kind == "O" or isinstance(values, (list, tuple)) and kind in "iuf") and _holds_bool(values):
+        raise TypeError(f"{argument} must be numeric, not bool (among its values)")
     if kind in "iuf":
         return array.astype(np.float64, copy=False)
-    if kind == "O" and not any(isinstance(item, (str, bytes)) for item in array.flat):
+    if kind == "O" and not _holds(array, (str, bytes)):
         try:
             return array.astype(np.float64)
+        except OverflowError:
+            # An int (or Fraction) beyond any float.
+            raise ValueError(f"{argument} has a number beyond the range of a float "
+                             f"(about ±1.8e308)") from None
         except (TypeError, ValueError):
             pass
     raise TypeError(f"{argument} must be numeric, not {_describe(array)}")
+
+
+def _with_missing(argument, values):
+    """`values` as a float64 array, and its missing values: None, or a bool
+    array of the same shape, true where a masked array (numpy.ma) masks a
+    cell. The data under the mask is not read; the array holds NaN there."""
+    if not np.ma.isMaskedArray(values):
+        return as_numbers(argument, values), None
+    missing = np.ma.getmaskarray(values)
+    data = np.ma.getdata(values)
+    if not missing.any():
+        return as_numbers(argument, data), None
+    if data.dtype == object:
+        data = np.where(missing, None, data)
+    return np.where(missing, np.nan, as_numbers(argument, data)), missing
 
 
 def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=None,
@@ -98,9 +129,10 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
         chapter 1 (saturation over ice below the triple point, the standard
         atmosphere for an altitude).
     threads : int, optional
-        Threads to compute on, 1 to 256 (default: one per core), each taking
-        a contiguous chunk of the states. The results do not depend on it.
-        The interpreter's lock is released while they work.
+        Threads to compute on, 1 to 256 (default: one per core), taking
+        blocks of up to 65536 states in turn. The results do not depend on
+        it. The interpreter's lock is released while they work; Ctrl-C stops
+        them after the blocks under way (KeyboardInterrupt).
 
     Returns
     -------
@@ -116,9 +148,10 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
         state, else its failures as ``"column: reason"`` joined by ``"; "``,
         the texts of ``humitrax-cli batch`` (``"relative_humidity: above 100
         %"``, ``"dew_point: undefined for dry air (humidity ratio 0)"``).
-        The dry bulb, the pressure (computed, for an altitude) and the given
-        condition are the inputs themselves. When every input is a scalar,
-        each value is a float and the status a str.
+        The dry bulb, the pressure (computed, for an altitude, even when
+        another input is missing) and the given condition are the inputs
+        themselves. When every input is a scalar, each value is a float and
+        the status a str.
 
     Notes
     -----
@@ -129,14 +162,19 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
     above saturation): only the given values stand. An altitude whose
     pressure cannot be formed gives ``"pressure: <reason>"``, and a NaN (or
     None in an array) or infinite input ``"dry_bulb: not a number"`` (or
-    ``"not a finite number"``); neither gives any other property.
+    ``"not a finite number"``; batch, reading text, names the line instead:
+    ``"line 5: dry_bulb is not a finite number"``); neither gives any
+    property beyond the given values there are. A masked cell of a masked
+    array (``numpy.ma``) is a missing value, whatever the data under the
+    mask: ``"dry_bulb: missing"``, and no other property.
 
     Raises
     ------
     ValueError
         Neither or both of pressure and altitude; no condition or several;
         an unknown ``units`` or ``model``; shapes that do not broadcast;
-        ``threads`` out of range.
+        ``threads`` out of range; a number beyond the range of a float
+        (``10**400``).
     TypeError
         Data that is not numeric (text, booleans, None, complex numbers).
 
@@ -167,21 +205,27 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
     given = [("dry_bulb", dry_bulb), place, conditions[0]]
     shape, rows = _broadcast(given)
 
-    columns, failing, texts = _humitrax.compute(units, model, conditions[0][0],
-                                                place[0] == "altitude", *rows, threads)
+    columns, failing, texts = _humitrax.compute(units, model, conditions[0][0], place[0] == "altitude",
+                                                *(array for array, _ in rows),
+                                                tuple(missing for _, missing in rows), threads)
     return _result(_humitrax.columns(units), columns, failing, texts, shape)
 
 
 def _broadcast(given):
     """The broadcast shape of the (argument, values) pairs, and each as a flat
-    contiguous float64 array of that shape."""
-    arrays = [as_numbers(argument, values) for argument, values in given]
+    contiguous float64 array of that shape with its missing values (None, or
+    a flat bool array as long)."""
+    pairs = [_with_missing(argument, values) for argument, values in given]
     try:
-        shape = np.broadcast_shapes(*(array.shape for array in arrays))
+        shape = np.broadcast_shapes(*(array.shape for array, _ in pairs))
     except ValueError:
-        shapes = ", ".join(f"{argument} {array.shape}" for (argument, _), array in zip(given, arrays))
+        shapes = ", ".join(f"{argument} {array.shape}" for (argument, _), (array, _) in zip(given, pairs))
         raise ValueError(f"the shapes do not broadcast together: {shapes}") from None
-    return shape, [np.ascontiguousarray(np.broadcast_to(array, shape)).reshape(-1) for array in arrays]
+
+    def flat(array):
+        return None if array is None else np.ascontiguousarray(np.broadcast_to(array, shape)).reshape(-1)
+
+    return shape, [(flat(array), flat(missing)) for array, missing in pairs]
 
 
 def _result(names, columns, failing, texts, shape):

@@ -4,6 +4,7 @@ import itertools
 import pickle
 import subprocess
 
+import numpy as np
 import pytest
 
 import humitrax
@@ -64,3 +65,17 @@ def test_a_failure_raises_property_failure_with_its_cause():
     assert raised.value.cause == str(raised.value) == "invalid-logarithm"
     assert repr(raised.value) == "PropertyFailure('invalid-logarithm')"
     assert pickle.loads(pickle.dumps(raised.value)).cause == "invalid-logarithm"
+
+
+# True is no number: every kind of argument refuses Python's and NumPy's bools.
+@pytest.mark.parametrize("function, arguments", [
+    (engine.SatPressureSI, (True,)),
+    (engine.interp, (np.True_,)),
+    (engine.SatPressure, (20, True)),
+    (engine.HumidRatioSI, (25, 101.325, True, 0.5)),
+    (engine.WetBulb, (25, 101.325, 3, np.False_, 1)),
+], ids=["temperature", "altitude_numpy_bool", "units", "situation", "state_variable_numpy_bool"])
+def test_a_bool_argument_is_a_type_error(function, arguments):
+    with pytest.raises(TypeError, match="incompatible function arguments"):
+        function(*arguments)
+

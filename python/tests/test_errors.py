@@ -1,5 +1,6 @@
 """Bad arguments to humitrax.state: the error's type and a message naming the argument."""
 
+import numpy as np
 import pytest
 
 import humitrax
@@ -19,12 +20,20 @@ STATE = dict(pressure=101.325, relative_humidity=50)
      r"do not broadcast together: dry_bulb \(3,\), pressure \(2,\), relative_humidity \(\)"),
     ("25", STATE, TypeError, "dry_bulb must be numeric, not str"),
     (25, dict(altitude=True, dew_point=5), TypeError, "altitude must be numeric, not bool"),
+    ([20, True], STATE, TypeError, "dry_bulb must be numeric, not bool"),
+    (25, dict(pressure=np.array([101.325, None, np.True_], dtype=object), relative_humidity=50), TypeError,
+     "pressure must be numeric, not bool"),
     ([[20, 25], [30]], STATE, ValueError, "dry_bulb is neither a number nor a regular array"),
     (25, dict(STATE, threads=0), ValueError, "threads must be from 1 to 256, not 0"),
     (25, dict(STATE, threads=2.0), TypeError, "threads must be a whole number, not float"),
+    (10**400, STATE, ValueError, "dry_bulb has a number beyond the range of a float"),
+    (25, dict(altitude=10**400, dew_point=5), ValueError, "altitude has a number beyond the range"),
+    (25, dict(pressure=101.325, relative_humidity=[50, 10**400]), ValueError,
+     "relative_humidity has a number beyond the range"),
 ], ids=["no_pressure", "pressure_and_altitude", "no_condition", "two_conditions", "unknown_units",
         "units_not_text", "unknown_model", "shapes_do_not_broadcast", "text_dry_bulb",
-        "boolean", "ragged", "zero_threads", "fractional_threads"])
+        "boolean", "boolean_among_numbers_in_a_list", "boolean_in_an_object_array", "ragged", "zero_threads", "fractional_threads", "int_beyond_float_dry_bulb",
+        "int_beyond_float_altitude", "int_beyond_float_in_a_condition_list"])
 def test_bad_arguments_raise_naming_the_argument(dry_bulb, arguments, error, message):
     with pytest.raises(error, match=message):
         humitrax.state(dry_bulb, **arguments)

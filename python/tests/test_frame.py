@@ -34,16 +34,17 @@ def test_frame_adds_the_properties_after_its_own_columns(model):
 
 # given names the property or its column.
 @pytest.mark.parametrize("given", ["dew_point", "dp"])
-def test_column_names_are_arguments_and_the_given_columns_are_kept(given):
+def test_given_columns_are_kept_and_columns_named_like_properties_recomputed(given):
     df = pd.DataFrame({"T": [20.0, 25.0], "alt": [0, 1500], "dp": pd.array([10.0, None], dtype="Float64"),
-                       "relative_humidity": [1.0, 2.0]})
+                       "relative_humidity": [1.0, 2.0], "wet_bulb": 99.0})
     out = humitrax.frame(df, dry_bulb="T", altitude="alt", dew_point="dp", given=given, units="si")
     expected = humitrax.state([20.0, 25.0], altitude=[0, 1500], dew_point=[10.0, np.nan])
-    assert list(out.columns[:4]) == ["T", "alt", "dp", "relative_humidity"]
-    assert list(out["relative_humidity"]) == [1.0, 2.0]  # the frame's own, not computed
-    np.testing.assert_array_equal(out["wet_bulb"], expected["wet_bulb"])
-    np.testing.assert_array_equal(out["pressure"], expected["pressure"])
-    assert list(out["status"]) == ["", "dew_point: not a number"]
+    assert list(out.columns[:6]) == ["T", "alt", "dp", "relative_humidity", "wet_bulb", "dry_bulb"]
+    assert out["dp"].equals(df["dp"])
+    # The stale columns named like properties hold the computed ones, as batch --given writes them.
+    for name in ["relative_humidity", "wet_bulb", "pressure", "enthalpy"]:
+        np.testing.assert_array_equal(out[name], expected[name])
+    assert list(out["status"]) == ["", "dew_point: missing"]  # NA of a nullable column
 
 
 BASE = {"dry_bulb": [20.0], "pressure": [100.0], "relative_humidity": [50.0]}
@@ -59,8 +60,15 @@ BASE = {"dry_bulb": [20.0], "pressure": [100.0], "relative_humidity": [50.0]}
     (BASE, {"given": "wet_bulb"}, ValueError, "no column 'wet_bulb'"),
     ({**BASE, "status": ["x"]}, {}, ValueError, "column 'status'"),
     ({**BASE, "dry_bulb": ["20"]}, {}, TypeError, "column 'dry_bulb' \\(dry_bulb\\) must be numeric"),
+    ({**BASE, "pressure": np.array([10**400], dtype=object)}, {}, ValueError,
+     "column 'pressure' \\(pressure\\) has a number beyond the range of a float"),
+    ({**BASE, "relative_humidity": [50 + 1j]}, {}, TypeError,
+     "column 'relative_humidity' \\(relative_humidity\\) must be numeric, not of dtype complex128"),
+    ({**BASE, "pressure": np.array([100.0, True], dtype=object), "dry_bulb": [20.0, 21.0],
+      "relative_humidity": [50.0, 60.0]}, {}, TypeError, "column 'pressure' \\(pressure\\) must be numeric, not bool"),
 ], ids=["no_dry_bulb", "pressure_and_altitude", "no_pressure", "no_condition", "several_conditions",
-        "unknown_given", "given_missing", "status_column", "text_column"])
+        "unknown_given", "given_missing", "status_column", "text_column", "int_beyond_float",
+        "complex_column", "boolean_in_an_object_column"])
 def test_bad_frames_name_the_problem(columns, arguments, error, message):
     with pytest.raises(error, match=message):
         humitrax.frame(pd.DataFrame(columns), **arguments)

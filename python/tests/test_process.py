@@ -51,6 +51,10 @@ def same(a, b):
     return (math.isnan(a) and math.isnan(b)) or float(a).hex() == float(b).hex()
 
 
+def bits_differ(a, b):
+    return not all(same(x, y) for x, y in zip(a, b, strict=True))
+
+
 @pytest.mark.parametrize("function, arguments, line", [case[1:] for case in CASES],
                          ids=[case[0] for case in CASES])
 def test_scalar_equals_cli(cli, function, arguments, line):
@@ -89,6 +93,24 @@ def test_refused_gives_nan_and_the_cli_message(cli):
     assert list(rows["status"]) == [status, "flow: not a number", status]
 
 
+# A masked cell (numpy.ma) is a missing value: no values, whatever lies under the mask.
+@pytest.mark.parametrize("function, arguments, masked", [
+    (humitrax.heat, dict(dry_bulb=20, relative_humidity=50, flow=np.ma.masked_array([1.0, 2.0], [False, True]),
+                         to=30, **SI), "flow"),
+    (humitrax.heat, dict(dry_bulb=20, relative_humidity=50, flow=1, to=30,
+                         altitude=np.ma.masked_array([0, 400], [True, False])), "altitude"),
+    (humitrax.mix, dict(a_dry_bulb=30, a_wet_bulb=24, a_flow=1.0, b_dry_bulb=np.ma.masked_array([24.0, 26.0], [True, False]),
+                        b_relative_humidity=50, b_flow=3.0, **SI), "b_dry_bulb"),
+], ids=["heat_flow", "heat_altitude_of_ints", "mix_second_dry_bulb"])
+def test_a_masked_cell_is_a_missing_value(function, arguments, masked):
+    result = function(**arguments)
+    plain = function(**{**arguments, masked: np.ma.getdata(arguments[masked])})
+    mask = np.ma.getmaskarray(arguments[masked])
+    assert list(result.pop("status")) == [f"{masked}: missing" if m else "" for m in mask]
+    assert all(np.isnan(result[name][mask]).all() for name in result)
+    assert [name for name in result if bits_differ(result[name][~mask], plain[name][~mask])] == []
+
+
 @pytest.mark.parametrize("function, arguments, error, name", [
     (humitrax.heat, dict(relative_humidity=50, flow=1, to=30, **SI), ValueError, "dry_bulb"),
     (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=1, **SI), ValueError, "give to"),
@@ -102,7 +124,13 @@ def test_refused_gives_nan_and_the_cli_message(cli):
      ValueError, "steam"),
     (humitrax.humidify, dict(dry_bulb=20, wet_bulb=15, flow=1, steam=100, adiabatic="yes",
                              to_relative_humidity=50, **SI), TypeError, "adiabatic"),
-])
+    (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=[1, 10**400], to=30, **SI), ValueError,
+     "flow has a number beyond the range of a float"),
+    (humitrax.heat, dict(dry_bulb=20, wet_bulb=15, flow=1, to=[30.0, True], **SI), TypeError,
+     "to must be numeric, not bool"),
+], ids=["no_dry_bulb", "no_to", "unknown_flow_unit", "no_second_condition", "no_bypass",
+        "adp_and_leaving_air", "no_steam", "adiabatic_not_bool", "int_beyond_float_flow",
+        "boolean_among_numbers"])
 def test_bad_argument_is_named(function, arguments, error, name):
     with pytest.raises(error, match=name):
         function(**arguments)

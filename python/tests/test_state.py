@@ -25,8 +25,9 @@ SECOND_RANGES = {("si", "pressure"): (50, 110), ("si", "altitude"): (-500, 6000)
 
 
 def random_states(units, place, condition, count=300):
-    """Wide ranges (some states refused or failing); then the edges at the standard
-    atmosphere, and one at an altitude beyond any atmosphere or at a pressure below 0."""
+    """Wide ranges (some states refused or failing, some given values NaN or infinite);
+    then the edges at the standard atmosphere, and two at an altitude beyond any
+    atmosphere or at a pressure below 0, one of them with a NaN dry bulb."""
     rng = np.random.default_rng([["si", "ip"].index(units), ["pressure", "altitude"].index(place),
                                  list(EDGES).index(condition)])
     scale = 1.0 if units == "si" else 1.8  # °C to °F differences
@@ -38,12 +39,15 @@ def random_states(units, place, condition, count=300):
         value = rng.uniform(-5, 110, count)
     else:
         value = rng.uniform(-0.001, 0.03, count)
+    dry[7::50] = NAN
+    second[13::100] = NAN
+    value[11::50] = math.inf
     edges = EDGES[condition]
     standard = {"pressure": 101.325 if units == "si" else 14.696, "altitude": 0.0}[place]
     beyond = 1e200 if place == "altitude" else -1.0
-    return (np.append(dry, [d for d, _ in edges] + [20]),
-            np.append(second, [standard] * len(edges) + [beyond]),
-            np.append(value, [v for _, v in edges] + [edges[0][1]]))
+    return (np.append(dry, [d for d, _ in edges] + [20, NAN]),
+            np.append(second, [standard] * len(edges) + [beyond, beyond]),
+            np.append(value, [v for _, v in edges] + [edges[0][1]] * 2))
 
 
 def run_batch(cli, tmp_path, units, model, header, columns):
@@ -74,7 +78,9 @@ def test_values_and_status_are_batchs_bit_for_bit(cli, tmp_path, units, place, c
     assert list(result) == list(rows[0])
     for name in (name for name in rows[0] if name != "status"):
         assert bits(result[name]) == bits([float(row[name]) if row[name] else NAN for row in rows]), name
-    assert list(result["status"]) == [row["status"] for row in rows]
+    # Batch names the line of a cell it cannot read ("line 9: dry_bulb is not a finite number").
+    read = np.isfinite(dry) & np.isfinite(second) & np.isfinite(value)
+    assert list(result["status"][read]) == [row["status"] for row, whole in zip(rows, read) if whole]
     assert any(row["status"] for row in rows) and not all(row["status"] for row in rows)
 
 
@@ -114,6 +120,8 @@ FAILING = [
      {"dry_bulb", "pressure"}),
     ("several_invalid_inputs_all_named", dict(dry_bulb=NAN, pressure=-math.inf, dew_point=5),
      "dry_bulb: not a number; pressure: not a finite number", {"dew_point"}),
+    ("missing_dry_bulb_beyond_any_atmosphere", dict(dry_bulb=NAN, altitude=1e200, relative_humidity=50),
+     "dry_bulb: not a number; pressure: overflow", {"relative_humidity"}),
 ]
 
 
@@ -126,6 +134,36 @@ def test_failing_and_refused_states_give_nan_and_their_status(arguments, status,
                    {k: v[0] for k, v in humitrax.state([dry_bulb], **arguments).items()}):
         assert result["status"] == status
         assert {name for name in SI_COLUMNS if not math.isnan(result[name])} == present
+
+
+# A masked cell is a missing value, whatever lies under the mask (a value that would give a
+# whole state, an int, text).
+MASK = [False, True, False]
+MASKED = [
+    ("dry_bulb", "dry_bulb", dict(dry_bulb=np.ma.masked_array([20.0, 25.0, 30.0], MASK), pressure=101.325,
+                                  relative_humidity=50)),
+    ("pressure_of_ints", "pressure", dict(dry_bulb=25.0, pressure=np.ma.masked_array([100, 101, 102], MASK),
+                                          relative_humidity=50)),
+    ("condition_over_text", "relative_humidity",
+     dict(dry_bulb=25.0, pressure=101.325, relative_humidity=np.ma.masked_array([50, "x", 60], MASK, dtype=object))),
+    ("masked_constant_broadcast", "relative_humidity",
+     dict(dry_bulb=[20.0, 25.0], pressure=101.325, relative_humidity=np.ma.masked)),
+]
+
+
+@pytest.mark.parametrize("masked, arguments", [row[1:] for row in MASKED], ids=[row[0] for row in MASKED])
+def test_a_masked_cell_is_a_missing_value(masked, arguments):
+    result = humitrax.state(**arguments)
+    shape = result["status"].shape
+    mask = np.broadcast_to(np.ma.getmaskarray(arguments[masked]), shape)
+    assert list(result["status"]) == [f"{masked}: missing" if m else "" for m in mask]
+    given = {"dry_bulb", "pressure", "relative_humidity"} - {masked}
+    for row in np.flatnonzero(mask):
+        assert {name for name in SI_COLUMNS if not math.isnan(result[name][row])} == given
+    for row in np.flatnonzero(~mask):
+        one = humitrax.state(**{name: np.broadcast_to(np.ma.getdata(value), shape)[row]
+                                for name, value in arguments.items()})
+        assert all(bits(result[name][row]) == bits(one[name]) for name in SI_COLUMNS)
 
 
 def test_results_do_not_depend_on_the_thread_count():
