@@ -206,20 +206,31 @@ void CallLineReader::Feed(std::string_view bytes, std::string& answers)
             m_atStart = false;
         }
     }
-    for (;;) {
+    while (!bytes.empty()) {
         const std::size_t end = bytes.find('\n');
-        if (end == std::string_view::npos)
-            break;
-        if (m_partial.empty()) {
-            AnswerLine(bytes.substr(0, end), answers);
+        const std::string_view piece = bytes.substr(0, end);
+        if (m_skipping) {
+            // The rest of a line that was too long: read and let go.
+        } else if (m_partial.size() + piece.size() > kMaxLineBytes) {
+            answers += "error the line is longer than 1 MiB (1048576 bytes); it is skipped\n";
+            m_allReadable = false;
+            m_partial.clear();
+            m_partial.shrink_to_fit();
+            m_skipping = true;
+        } else if (end == std::string_view::npos) {
+            m_partial.append(piece);
+        } else if (m_partial.empty()) {
+            AnswerLine(piece, answers);
         } else {
-            m_partial.append(bytes.substr(0, end));
+            m_partial.append(piece);
             AnswerLine(m_partial, answers);
             m_partial.clear();
         }
+        if (end == std::string_view::npos)
+            break;
+        m_skipping = false;
         bytes.remove_prefix(end + 1);
     }
-    m_partial.append(bytes);
 }
 
 void CallLineReader::Finish(std::string& answers)
@@ -229,6 +240,7 @@ void CallLineReader::Finish(std::string& answers)
     if (!m_partial.empty())
         AnswerLine(m_partial, answers);
     m_partial.clear();
+    m_skipping = false;
 }
 
 void CallLineReader::AnswerLine(std::string_view line, std::string& answers)

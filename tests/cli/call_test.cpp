@@ -46,6 +46,13 @@ const SaysRow kCalls[] = {
      "number 2.3388036509173142\nerror empty line\nerror unknown function 'nonsense'\nnumber 70\n"
      "failure division-by-zero\n",
      "", "\xEF\xBB\xBFSatPressureSI 20\n \nnonsense 1 2\r\nGrains 77 14.696 4 0.01\nVolumeSI 25 0 4 0.01"},
+    // A line past 1 MiB is answered once and passed over to its line feed;
+    // the line after it is answered as usual. One of exactly 1 MiB is read.
+    {"line_longer_than_1_MiB_skipped", {"call"}, 2,
+     "error the line is longer than 1 MiB (1048576 bytes); it is skipped\nnumber 2.3388036509173142\n"
+     "error unknown function 'yyy",
+     "", std::string((1 << 20) + 1, 'x') + std::string(3 << 20, 'x') + "\nSatPressureSI 20\n" +
+             std::string(1 << 20, 'y') + "\n"},
     {"many_lines_in_order", {"call"}, 0, "\nnumber 4320\nnumber 4321\nnumber 4322\n", "", ManyCalls(5000)},
 };
 
