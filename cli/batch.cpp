@@ -6,6 +6,7 @@
 #include "batch_reader.h"
 #include "batch_rows.h"
 #include "commands.h"
+#include "echo.h"
 #include "options.h"
 #include "output.h"
 
@@ -156,7 +157,7 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOpt
         const std::optional<std::size_t> count = ParseCount(*jobs, kMaxJobs);
         if (!count)
             return Usage("--jobs is a whole number from 1 to " + std::to_string(kMaxJobs) +
-                         ", not '" + std::string(*jobs) + "'");
+                         ", not " + Quoted(*jobs));
         options.jobs = static_cast<unsigned>(*count);
     }
     if (const std::optional<std::string_view> bytes = given.Value("--max-record-bytes")) {
@@ -240,7 +241,7 @@ int RunBatch(std::span<const std::string_view> args)
     if (options.file != "-") {
         input = ::open(options.file.c_str(), O_RDONLY | O_CLOEXEC);
         if (input < 0)
-            return Usage("cannot open '" + options.file + "': " + std::strerror(errno));
+            return Usage("cannot open " + Quoted(options.file) + ": " + std::strerror(errno));
     }
     int status = kExitFailure;
     try {

@@ -1,6 +1,7 @@
 #include "batch_rows.h"
 
 #include "csv.h"
+#include "echo.h"
 #include "numbers.h"
 
 #include <algorithm>
@@ -27,16 +28,6 @@ std::string_view Trim(std::string_view text) noexcept
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
     return text;
-}
-
-std::string Quoted(std::string_view name)
-{
-    std::string quoted;
-    quoted.reserve(name.size() + 2);
-    quoted.push_back('\'');
-    quoted.append(name);
-    quoted.push_back('\'');
-    return quoted;
 }
 
 void AppendJsonKey(std::string& out, std::string_view name)
@@ -466,7 +457,7 @@ std::optional<HeaderColumns> SortColumns(const std::vector<std::string_view>& he
         } else if (const std::optional<Condition> given = ConditionFromColumn(name)) {
             for (const NamedCondition& earlier : columns.conditions) {
                 if (earlier.condition == *given) {
-                    message = "the header names " + name + " twice";
+                    message = "the header names " + Echo(name) + " twice";
                     return std::nullopt;
                 }
             }
@@ -538,7 +529,7 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
         layout.passThroughColumns.push_back(column);
         layout.passThroughNames.emplace_back(header[column]);
         layout.passThroughLabels.push_back(
-            trimmed.empty() ? "column " + std::to_string(column + 1) : std::string(trimmed));
+            trimmed.empty() ? "column " + std::to_string(column + 1) : Echo(trimmed));
     }
     SetJsonKeys(layout);
     return layout;

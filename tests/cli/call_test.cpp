@@ -35,9 +35,10 @@ const SaysRow kCalls[] = {
     {"too_few_arguments", Call({"Grains", "77", "14.696", "4"}), 2,
      "error Grains takes 4 arguments (T p Situation StateVar), not 3\n", ""},
     {"one_argument_singular", Call({"SatPressureSI"}), 2, "error SatPressureSI takes 1 argument (T), not 0\n", ""},
-    {"long_token_echo_cut", Call({std::string(100, 'x')}), 2,
-     "error unknown function '" + std::string(80, 'x') + "...'\n", ""},
-    {"not_a_number", Call({"SatPressureSI", "2,5"}), 2, "error argument 1 '2,5' is not a number\n", ""},
+    // Echoes escape control bytes and broken UTF-8, and stop at 60 characters.
+    {"echo_escaped_and_cut", Call({"\x1b[31m" + std::string(100, 'x')}), 2,
+     "error unknown function '\\x1b[31m" + std::string(52, 'x') + "...'\n", ""},
+    {"not_a_number", Call({"SatPressureSI", "2,5\n\xff"}), 2, "error argument 1 '2,5\\n\\xff' is not a number\n", ""},
     {"plus_sign", Call({"HumidRatioSI", "+25", "101.325", "+4", "+0.5"}), 0, "number 0.5\n", ""},
     {"situation_not_whole", Call({"HumidRatioSI", "25", "101.325", "1.5", "18"}), 2,
      "error argument 3 '1.5' is not a whole number from -32768 to 32767\n", ""},

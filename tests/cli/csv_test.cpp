@@ -3,6 +3,7 @@
 // batch reader's blocks.
 #include "batch_reader.h"
 #include "csv.h"
+#include "echo.h"
 #include "run_cli.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,38 @@ INSTANTIATE_TEST_SUITE_P(
         RecordRow{"quote_never_closed", "\"a,b\nc", ',', {"a,b\nc"}, 1, true},
         RecordRow{"semicolon_separator_keeps_commas", "25,5;\"x;y\"\n", ';', {"25,5", "x;y"}, 1, false},
         RecordRow{"trailing_separator_is_an_empty_field", "a,\n", ',', {"a", ""}, 1, false}),
+    RowName);
+
+std::string Repeat(const std::string& text, int count)
+{
+    std::string repeated;
+    for (int i = 0; i < count; ++i)
+        repeated += text;
+    return repeated;
+}
+
+struct EchoRow {
+    const char* name;
+    std::string text;
+    std::string echo;
+};
+
+class EchoTable : public ::testing::TestWithParam<EchoRow> {};
+
+TEST_P(EchoTable, EscapesAndShortens) { EXPECT_EQ(cli::Echo(GetParam().text), GetParam().echo); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, EchoTable,
+    ::testing::Values(
+        EchoRow{"utf8_text_unchanged", "dry_bulb [\xC2\xB0" "C]", "dry_bulb [\xC2\xB0" "C]"},
+        EchoRow{"terminal_escape", "\x1b[31mred", "\\x1b[31mred"},
+        EchoRow{"line_feed_tab_carriage_return", "a\nb\tc\r", "a\\nb\\tc\\r"},
+        EchoRow{"backslash_doubled", "a\\x1b", "a\\\\x1b"},
+        EchoRow{"delete_and_c1_control", "\x7f\xC2\x9B", "\\x7f\\xc2\\x9b"},
+        EchoRow{"stray_and_cut_short_utf8", "\xff\xC3(\xE2\x82", "\\xff\\xc3(\\xe2\\x82"},
+        EchoRow{"sixty_characters_kept", std::string(60, 'a'), std::string(60, 'a')},
+        EchoRow{"cut_after_sixty_characters_not_bytes", Repeat("\xC3\xA9", 61), Repeat("\xC3\xA9", 60) + "..."},
+        EchoRow{"escape_never_cut", std::string(58, 'a') + "\x01", std::string(58, 'a') + "..."}),
     RowName);
 
 struct DecimalRow {

@@ -322,7 +322,7 @@ const SaysRow kRefused[] = {
     {"StateNotANumber", {"state", "--units", "si", "--dry-bulb", "warm", "--pressure", "1", "--wet-bulb", "1"}, 2, "",
      "not a number"},
     {"StateBadFormat", State({"--wet-bulb", "18", "--format", "xml"}), 2, "", "table, csv or json"},
-    {"BatchUnknownUnit", Batch({}), 2, "", "'mmHg'", "dry_bulb,pressure [mmHg],relative_humidity\n"},
+    {"BatchUnknownUnitEchoedEscaped", Batch({}), 2, "", "'mm\\x1bHg'", "dry_bulb,pressure [mm\x1bHg],relative_humidity\n"},
     {"BatchUnknownPressureUnitOption", Batch({"--pressure-unit", "atm"}), 2, "", "'atm'", kRest},
     {"BatchGivenColumnAbsent", Batch({"--given", "wet_bulb"}), 2, "", "no wet_bulb column", kRest},
     {"BatchGivenNotACondition", Batch({"--given", "enthalpy"}), 2, "", "--given is wet_bulb", kRest},
