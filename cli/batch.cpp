@@ -49,7 +49,9 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model calculato
       output holds them computed afresh, so batch reads its own output and
       writes the same numbers again. Without --given such a column is refused.
       --input epw (the default for a name ending in .epw) reads an
-      EnergyPlus weather file: its eight header lines are skipped; year,
+      EnergyPlus weather file: its eight header lines, LOCATION to DATA
+      PERIODS, are skipped; a data line of fewer than 35 fields is a failed
+      row. Year,
       month, day, hour and minute pass through; dry bulb (°C), dew point
       (°C; or relative humidity with --given relative_humidity) and
       pressure (Pa) are read. A missing-value code (99.9, 999, 999999)

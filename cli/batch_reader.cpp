@@ -1,5 +1,7 @@
 #include "batch_reader.h"
 
+#include "echo.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -136,6 +138,15 @@ std::optional<TableStart> ReadEpwStart(RecordReader& reader, const HeaderRules& 
             message = pending.empty() ? "the input is empty; an EnergyPlus weather file starts with LOCATION"
                                       : "this is no EnergyPlus weather file: its first line does not "
                                         "start with LOCATION";
+            return std::nullopt;
+        }
+        if (line == kEpwHeaderLines && !pending.empty() && !pending.starts_with("DATA PERIODS")) {
+            std::string_view held = pending.substr(0, *lineEnd);
+            if (held.ends_with('\r'))
+                held.remove_suffix(1);
+            message = "line 8 of the weather file holds " + Quoted(held) +
+                      " where the DATA PERIODS line belongs; an EnergyPlus weather file has eight "
+                      "header lines, LOCATION to DATA PERIODS";
             return std::nullopt;
         }
         if (*lineEnd == pending.size()) {

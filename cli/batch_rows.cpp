@@ -543,6 +543,7 @@ std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& 
     constexpr std::size_t kDewPoint = 7;
     constexpr std::size_t kRelativeHumidity = 8;
     constexpr std::size_t kPressure = 9;
+    constexpr std::size_t kDataFields = 35;
     if (rules.units != Units::SI) {
         message = "an EnergyPlus weather file is in SI units; --units ip cannot read it";
         return std::nullopt;
@@ -561,6 +562,7 @@ std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& 
     layout.model = rules.model;
     layout.format = rules.format;
     layout.columnCount = static_cast<std::size_t>(-1); // rows may end in further fields
+    layout.fewestFields = kDataFields;
     layout.dryBulb = {kDryBulb, {}, 99.9};
     layout.pressure = InputColumn{kPressure, Over(1000.0), 999999.0};
     layout.given = given;
@@ -637,6 +639,13 @@ bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t 
         status.AddInput(line, "", "has text after a closing quote");
     if (record.fields.size() > layout.columnCount)
         status.AddInput(line, "", "has more fields than the header; the extra ones are dropped");
+    if (record.fields.size() < layout.fewestFields) {
+        // A field lost in the middle would shift every later one: none is read.
+        status.AddInput(line, "", "has " + std::to_string(record.fields.size()) + " fields; a data line of an "
+                        "EnergyPlus weather file has " + std::to_string(layout.fewestFields));
+        state = StateResult{};
+        return false;
+    }
     for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
         if (layout.passThroughColumns[i] >= record.fields.size())
             status.AddInput(line, layout.passThroughLabels[i], "is missing");

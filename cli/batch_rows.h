@@ -57,6 +57,9 @@ struct BatchLayout {
     InputColumn condition;
     Condition given = Condition::RelativeHumidity;
     std::size_t columnCount = 0;                  ///< fields of the header
+    /// Fields a row must have, else it is a failed row and nothing is read
+    /// from it: the 35 of a weather file's data line (0 for a CSV table).
+    std::size_t fewestFields = 0;
     std::vector<std::size_t> passThroughColumns;  ///< in input order
     std::vector<std::string> passThroughNames;    ///< as the header has them
     std::vector<std::string> passThroughLabels;   ///< for the status: trimmed, or "column N"

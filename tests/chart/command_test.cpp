@@ -66,13 +66,15 @@ class DrawnTest : public ::testing::TestWithParam<DrawnRow> {};
 
 const std::string kTitle = "<title>Psychrometric chart at ";
 
-// Eight header lines, then hours of 1 January: 5 °C and 97.8 kPa, the last
-// one's dry bulb missing.
+// Eight header lines, then hours of 1 January in lines of 35 fields: 5 °C
+// and 97.8 kPa, the last one's dry bulb missing.
 const std::string kWeatherFile =
     "LOCATION,Basel,BS,CHE,IWEC,066010,47.55,7.58,1.0,316.0\nDESIGN CONDITIONS,0\nTYPICAL/EXTREME PERIODS,0\n"
     "GROUND TEMPERATURES,0\nHOLIDAYS/DAYLIGHT SAVINGS,No,0,0,0\nCOMMENTS 1,\nCOMMENTS 2,\n"
     "DATA PERIODS,1,1,Data,Sunday, 1/ 1,12/31\n"
-    "1995,1,1,1,60,A7,5,1,80,97800,0\n1995,1,1,24,60,A7,5,2,85,97840,0\n1995,1,1,24,60,A7,99.9,2,85,97800,0\n";
+    "1995,1,1,1,60,A7,5,1,80,97800,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n"
+    "1995,1,1,24,60,A7,5,2,85,97840,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n"
+    "1995,1,1,24,60,A7,99.9,2,85,97800,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Charts, DrawnTest,
