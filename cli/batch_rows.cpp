@@ -392,6 +392,9 @@ ColumnName ReadColumnName(std::string_view header)
             column.hasUnit = true;
             name = Trim(name.substr(0, open));
         }
+    } else if (const std::size_t open = name.rfind('[');
+               open != std::string_view::npos && name.find(']', open) == std::string_view::npos) {
+        column.beforeUnclosedBracket = ReadColumnName(name.substr(0, open)).name;
     }
     // Blanks and underscores between words become one underscore.
     bool gap = false;
@@ -440,6 +443,13 @@ std::optional<HeaderColumns> SortColumns(const std::vector<std::string_view>& he
     for (std::size_t column = 0; column < header.size(); ++column) {
         columns.names.push_back(ReadColumnName(header[column]));
         const std::string& name = columns.names.back().name;
+        if (const std::optional<std::string>& before = columns.names.back().beforeUnclosedBracket;
+            before && (*before == PropertyColumn(Property::DryBulb) || *before == kPressureColumn ||
+                       *before == kAltitudeColumn || ConditionFromColumn(*before))) {
+            message = "the column " + Quoted(Trim(header[column])) + " opens a unit bracket and never closes it (" +
+                      Quoted(std::string(Trim(header[column])) + "]") + " would)";
+            return std::nullopt;
+        }
         if (name == PropertyColumn(Property::DryBulb)) {
             if (columns.dryBulb) {
                 message = "the header names dry_bulb twice";

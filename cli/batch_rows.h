@@ -112,6 +112,9 @@ struct ColumnName {
     std::string name;
     std::string unit; ///< as written, trimmed; empty when none is given
     bool hasUnit = false;
+    /// A '[' with no ']' after it: the name before it ("dry_bulb" of
+    /// "dry_bulb [C"), which `name` does not take apart.
+    std::optional<std::string> beforeUnclosedBracket;
 };
 ColumnName ReadColumnName(std::string_view header);
 

@@ -288,20 +288,37 @@ std::optional<std::pair<double, double>> ParseRange(std::string_view text)
     return std::pair{*low, *high};
 }
 
-std::optional<std::pair<int, int>> ParseSize(std::string_view text)
+/// A side of --size: digits only, a whole number of pixels ("1e3" is no size).
+std::optional<int> ParseSide(std::string_view text)
+{
+    int side = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), side);
+    if (text.empty() || text.front() == '-' || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return side;
+}
+
+/// WIDTHxHEIGHT; nothing, with the reason in `message`, when it is no size or
+/// a side is out of range.
+std::optional<std::pair<int, int>> ParseSize(std::string_view text, std::string& message)
 {
     std::size_t x = text.find('x');
     if (x == std::string_view::npos)
         x = text.find('X');
-    if (x == std::string_view::npos)
+    const std::optional<int> width = x == std::string_view::npos ? std::nullopt : ParseSide(text.substr(0, x));
+    const std::optional<int> height = width ? ParseSide(text.substr(x + 1)) : std::nullopt;
+    if (!height) {
+        message = "--size takes WIDTHxHEIGHT in whole pixels, written as digits (for example 800x600), not " +
+                  Quoted(text);
         return std::nullopt;
-    const std::optional<double> width = ParseDouble(text.substr(0, x));
-    const std::optional<double> height = ParseDouble(text.substr(x + 1));
-    if (!width || !height || *width != std::floor(*width) || *height != std::floor(*height) ||
-        *width < chart::kSmallestSide || *width > chart::kLargestSide || *height < chart::kSmallestSide ||
-        *height > chart::kLargestSide)
+    }
+    if (*width < chart::kSmallestSide || *width > chart::kLargestSide || *height < chart::kSmallestSide ||
+        *height > chart::kLargestSide) {
+        message = "--size " + std::string(text) + ": each side is from " + std::to_string(chart::kSmallestSide) +
+                  " to " + std::to_string(chart::kLargestSide) + " pixels";
         return std::nullopt;
-    return std::pair{static_cast<int>(*width), static_cast<int>(*height)};
+    }
+    return std::pair{*width, *height};
 }
 
 constexpr std::array<OptionSpec, 16> kChartOptions{{
@@ -399,12 +416,9 @@ std::variant<ChartOptions, int> ParseOptions(std::span<const std::string_view> a
                               Quoted(*ratio));
     }
     if (const std::optional<std::string_view> sizeText = given.Value("--size")) {
-        const std::optional<std::pair<int, int>> size = ParseSize(*sizeText);
+        const std::optional<std::pair<int, int>> size = ParseSize(*sizeText, message);
         if (!size)
-            return UsageError("--size takes WIDTHxHEIGHT in whole pixels from " +
-                              std::to_string(chart::kSmallestSide) + " to " +
-                              std::to_string(chart::kLargestSide) + " (for example 1200x800), not " +
-                              Quoted(*sizeText));
+            return UsageError(message);
         options.width = size->first;
         options.height = size->second;
     }

@@ -330,6 +330,8 @@ const SaysRow kRefused[] = {
     {"BatchUnitsTwice", Batch({"--units", "si", "--units", "ip"}), 2, "", "--units is given twice", kRest},
     {"BatchEmptyFile", Batch({}), 2, "", "empty"},
     {"BatchHeaderWithoutDryBulb", Batch({}), 2, "", "no dry_bulb column", "temp,pressure,relative_humidity\n"},
+    {"BatchUnitBracketNeverClosed", Batch({}), 2, "", "the column 'dry_bulb [C' opens a unit bracket and never closes it",
+     "dry_bulb [C,pressure,relative_humidity,note [x\n"},
     {"BatchPressureAndAltitude", Batch({}), 2, "", "exactly one of pressure and altitude",
      "dry_bulb,pressure,altitude,relative_humidity\n"},
     {"BatchNeitherPressureNorAltitude", Batch({}), 2, "", "neither a pressure nor an altitude",
