@@ -671,6 +671,7 @@ int Chart(std::span<const std::string_view> args)
     char* argv[] = {name, nullptr};
     const QGuiApplication application(argc, argv);
 
+    chart::RemoveTemporaryFileOnSignals();
     const std::string failure =
         chart::WriteChartFile(options.output, *format, content, QSize(options.width, options.height),
                               pressureNote);

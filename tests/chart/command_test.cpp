@@ -20,12 +20,15 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/types.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace humitrax::chart {
 namespace {
 
 namespace fs = std::filesystem;
+using humitrax::testing::CliProcess;
 using humitrax::testing::CliRun;
 using humitrax::testing::RunCli;
 
@@ -213,6 +216,39 @@ TEST_P(ErrorTest, ExitsWithAMessageAndNoFile)
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(fs::status(output).type(), before);
     EXPECT_EQ(scratch.Count(), entries) << "a file was left behind";
+}
+
+// Ended by a signal while the chart is drawn (a large PNG takes seconds), the
+// program removes its temporary file beside the target, and still ends by
+// that signal. Writing starts with the temporary file: the test waits for it
+// to appear, within a minute, then signals.
+struct SignalRow {
+    std::string name;
+    int number;
+};
+
+class SignalTest : public ::testing::TestWithParam<SignalRow> {};
+
+INSTANTIATE_TEST_SUITE_P(Output, SignalTest,
+                         ::testing::Values(SignalRow{"Terminate", SIGTERM}, SignalRow{"HangUp", SIGHUP},
+                                           SignalRow{"Interrupt", SIGINT}),
+                         [](const auto& rowInfo) { return rowInfo.param.name; });
+
+TEST_P(SignalTest, LeavesNoTemporaryFile)
+{
+    const Scratch scratch;
+    CliProcess chart({"chart", "--size", "8000x8000", "-o", scratch / "chart.png"});
+    bool seen = false;
+    for (int poll = 0; poll < 60000 && !seen && !fs::exists(scratch / "chart.png"); ++poll) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(scratch.path))
+            seen = seen || entry.path().filename().string().starts_with("chart.png.");
+        if (!seen)
+            ::usleep(1000);
+    }
+    ASSERT_TRUE(seen) << "no temporary file appeared before the chart was written";
+    ASSERT_TRUE(chart.Signal(GetParam().number));
+    EXPECT_EQ(chart.Finish(), 128 + GetParam().number);
+    EXPECT_EQ(scratch.Count(), 0u) << "a file was left behind";
 }
 
 // Writing follows a link, replacing the file at its end and keeping the

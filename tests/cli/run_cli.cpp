@@ -82,7 +82,9 @@ CliProcess::CliProcess(const std::vector<std::string>& args)
     pointers.push_back(nullptr);
     m_pid = fork();
     if (m_pid == 0) {
-        std::signal(SIGPIPE, SIG_DFL);
+        // As from a terminal, whatever the test runner ignores.
+        for (const int number : {SIGPIPE, SIGINT, SIGHUP, SIGTERM})
+            std::signal(number, SIG_DFL);
         dup2(input[0], STDIN_FILENO);
         dup2(output[1], STDOUT_FILENO);
         execv(pointers[0], pointers.data());
@@ -129,6 +131,8 @@ std::optional<std::string> CliProcess::ReadLine(int seconds)
     }
 }
 
+bool CliProcess::Signal(int number) { return m_pid > 0 && kill(m_pid, number) == 0; }
+
 int CliProcess::Finish()
 {
     if (m_input >= 0)
@@ -137,6 +141,8 @@ int CliProcess::Finish()
     int status = 0;
     const bool ended = m_pid > 0 && waitpid(m_pid, &status, 0) == m_pid;
     m_pid = -1;
+    if (ended && WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
     return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

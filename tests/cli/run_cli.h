@@ -38,7 +38,10 @@ public:
     /// The next line of its output (without the line feed), or nothing when
     /// none is complete within `seconds`.
     std::optional<std::string> ReadLine(int seconds);
-    /// Closes its standard input and waits for it to end: its exit code.
+    /// Sends it the signal; false when it could not be sent.
+    bool Signal(int number);
+    /// Closes its standard input and waits for it to end: its exit code, or
+    /// 128 + the signal that ended it, as a shell reports it.
     int Finish();
 
 private:
