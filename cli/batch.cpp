@@ -72,7 +72,9 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model calculato
       "_3"... there. --jobs N computes on N threads (default: every core),
       output in input order. A record longer than --max-record-bytes
       (default 1048576; its line feed not counted) is one failed row, and
-      reading goes on after the first line feed past the limit. Rows are
+      reading goes on after the first line feed past the limit; so is a
+      record, or its output row, too large for the memory that can be had.
+      Memory peaks at about twice the longest record: read, and written. Rows are
       written as soon as the input pauses, so a program can feed rows
       through a pipe and read each answer.
       Exit status: 0 every row computed, 1 some rows failed, 2 the command

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <span>
 #include <unordered_map>
 #include <unordered_set>
@@ -710,6 +711,19 @@ namespace {
 constexpr std::size_t kOutputGrowth = 64 * 1024;
 /// The most input a block's output is reserved for at its start.
 constexpr std::size_t kReserveInputBytes = 4 * 1024 * 1024;
+/// A passed-through field longer than this gets room for exactly what it
+/// becomes, not for the most it could: a field of hundreds of megabytes is
+/// then held twice (read and written), not up to seven times.
+constexpr std::size_t kExactRoomAbove = 64 * 1024;
+
+/// Room for a passed-through field as the output writes it.
+std::size_t FieldRoom(std::string_view field, OutputFormat format) noexcept
+{
+    const bool json = format == OutputFormat::Json;
+    if (field.size() > kExactRoomAbove)
+        return json ? JsonStringLength(field) : CsvFieldLength(field);
+    return (json ? kMaxJsonExpansion : 2) * field.size() + 2;
+}
 
 /// Writes one output row into `out` beyond `used`, into room for the longest
 /// it can be; returns the new end of what is written.
@@ -719,8 +733,8 @@ std::size_t WriteRow(const BatchLayout& layout, const CsvRecord& record, const S
     std::size_t bound = CellsBound(scratch.status) + 4;
     for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
         const std::size_t column = layout.passThroughColumns[i];
-        const std::size_t fieldSize = column < record.fields.size() ? record.fields[column].size() : 0;
-        bound += kMaxJsonExpansion * fieldSize + layout.jsonKeys[i].size() + 8;
+        const std::string_view field = column < record.fields.size() ? record.fields[column] : std::string_view();
+        bound += FieldRoom(field, layout.format) + layout.jsonKeys[i].size() + 8;
     }
     if (out.size() < used + bound)
         out.resize(used + bound + kOutputGrowth);
@@ -765,10 +779,23 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
     // hint: a block over a few MiB, one long record, gets no more than that.)
     std::size_t used = out.size();
     out.reserve(used + 8 * std::min(size, kReserveInputBytes));
-    ForEachCsvRow(data, data + size, firstLine, record, layout.separator, [&](std::size_t line) {
+    ForEachCsvRow(data, data + size, firstLine, record, layout.separator, layout.keptFields(), [&](std::size_t line) {
         ++counts.rows;
-        ComputeRow(layout, record, line, scratch, state);
-        used = WriteRow(layout, record, state, scratch, out, used);
+        try {
+            ComputeRow(layout, record, line, scratch, state);
+            used = WriteRow(layout, record, state, scratch, out, used);
+        } catch (const std::bad_alloc&) {
+            // No room for this row's output (a field of hundreds of megabytes):
+            // its cells stay empty, and the rows after it go on.
+            out.resize(used);
+            AppendFailedRow(layout,
+                            "line " + std::to_string(line) +
+                                ": could not be held in memory (its output row needs more than could be had)",
+                            out);
+            used = out.size();
+            ++counts.failedRows;
+            return;
+        }
         if (!scratch.status.empty())
             ++counts.failedRows;
     });

@@ -66,6 +66,24 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
     return run;
 }
 
+CliRun RunScript(const std::string& script)
+{
+    namespace fs = std::filesystem;
+    static int counter = 0;
+    const fs::path dir = fs::temp_directory_path() /
+                         ("humitrax-cli-script-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+    fs::create_directories(dir);
+    const std::string command = "HUMITRAX_CLI=" + Quote(HUMITRAX_CLI_PATH) + " sh -c " + Quote(script) + " >" +
+                                Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string());
+    const int status = std::system(command.c_str());
+    CliRun run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadAll(dir / "out");
+    run.err = ReadAll(dir / "err");
+    fs::remove_all(dir);
+    return run;
+}
+
 CliProcess::CliProcess(const std::vector<std::string>& args)
 {
     int input[2] = {-1, -1};
