@@ -14,8 +14,11 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -34,6 +37,11 @@ constexpr int kDotsPerMetre = 3780; // 96 per inch
 // Links followed from the path before giving up; the system's own limit on
 // Linux is 40.
 constexpr int kMostLinks = 40;
+
+// The temporary file being written, where a signal handler may read it: plain
+// static storage, set while g_haveTemporary is 0.
+std::array<char, 4096> g_temporaryPath{};
+volatile std::sig_atomic_t g_haveTemporary = 0;
 
 std::string Lower(std::string_view text)
 {
@@ -191,6 +199,37 @@ std::variant<Target, std::string> ExamineTarget(const std::string& path)
     return target;
 }
 
+// Notes `path` as the temporary file a terminating signal removes, in the
+// static buffer (a path too long for it is not kept); an empty one forgets it.
+void NoteTemporaryFile(std::string_view path) noexcept
+{
+    g_haveTemporary = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (path.empty() || path.size() >= g_temporaryPath.size())
+        return;
+    std::memcpy(g_temporaryPath.data(), path.data(), path.size());
+    g_temporaryPath[path.size()] = '\0';
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    g_haveTemporary = 1;
+}
+
+// Removes the noted temporary file, if any, then raises the signal again with
+// its default action. Only async-signal-safe calls.
+void OnTerminatingSignal(int signalNumber) noexcept
+{
+    if (g_haveTemporary != 0) {
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        ::unlink(g_temporaryPath.data());
+    }
+    // With its default action again, the signal ends the program as soon as
+    // this handler returns and unblocks it.
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    ::sigaction(signalNumber, &byDefault, nullptr);
+    ::raise(signalNumber);
+}
+
 // A new file beside the target that replaces it once written whole, and is
 // removed if it does not.
 class TemporaryFile {
@@ -204,6 +243,7 @@ public:
             ::close(m_fd);
         if (!m_name.empty())
             ::unlink(m_name.c_str());
+        NoteTemporaryFile({});
     }
 
     /// Creates the file; the error number when it cannot, else 0.
@@ -213,8 +253,10 @@ public:
             m_name = target.path + "." + std::to_string(QRandomGenerator::global()->bounded(1000000u));
             // Until it has the permissions of the file it replaces, no one else may read it.
             m_fd = ::open(m_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, target.exists ? 0600 : 0666);
-            if (m_fd >= 0)
+            if (m_fd >= 0) {
+                NoteTemporaryFile(m_name);
                 return target.exists && ::fchmod(m_fd, target.permissions) != 0 ? errno : 0;
+            }
             if (errno != EEXIST)
                 break;
         }
@@ -238,8 +280,10 @@ public:
         m_fd = -1;
         if (failure == 0 && std::rename(m_name.c_str(), target.path.c_str()) != 0)
             failure = errno;
-        if (failure == 0)
+        if (failure == 0) {
             m_name.clear();
+            NoteTemporaryFile({});
+        }
         return failure;
     }
 
@@ -249,6 +293,21 @@ private:
 };
 
 } // namespace
+
+void RemoveTemporaryFileOnSignals()
+{
+    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+        struct sigaction current {};
+        if (::sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction handler {};
+        handler.sa_handler = &OnTerminatingSignal;
+        sigemptyset(&handler.sa_mask);
+        for (const int other : {SIGTERM, SIGHUP, SIGINT})
+            sigaddset(&handler.sa_mask, other); // one removal, not one inside another
+        ::sigaction(signalNumber, &handler, nullptr);
+    }
+}
 
 std::optional<FileFormat> FormatOfPath(std::string_view path)
 {

@@ -36,4 +36,9 @@ inline constexpr int kLargestSide = 8000;
 std::string WriteChartFile(const std::string& path, FileFormat format, const ChartContent& content,
                            const QSize& size, const std::string& titleNote = {});
 
+/// Makes SIGTERM, SIGHUP and SIGINT remove the temporary file of a chart
+/// being written before they end the program by their default action. A
+/// signal ignored when this is called stays ignored.
+void RemoveTemporaryFileOnSignals();
+
 } // namespace humitrax::chart

@@ -1,5 +1,6 @@
 #include "process_json.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
@@ -63,14 +64,34 @@ std::variant<ProcessState, std::string> StateIn(const QJsonObject& root, std::st
     return result;
 }
 
+/// What a bare JSON value is: "null", "number" ...
+std::string KindOf(const QJsonValue& value)
+{
+    switch (value.type()) {
+    case QJsonValue::Null: return "null";
+    case QJsonValue::Bool: return value.toBool() ? "true" : "false";
+    case QJsonValue::Double: return "a number";
+    case QJsonValue::String: return "a string";
+    default: return "a value";
+    }
+}
+
 } // namespace
 
 std::variant<ChartProcess, std::string> ReadProcessJson(const QByteArray& json, const ChartSettings& settings)
 {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError)
+    if (error.error != QJsonParseError::NoError) {
+        // Qt reads only an object or an array at the top; a bare value such
+        // as null is still JSON, just not a process.
+        QJsonParseError inArray{};
+        const QJsonDocument wrapped = QJsonDocument::fromJson("[" + json + "]", &inArray);
+        if (inArray.error == QJsonParseError::NoError && wrapped.array().size() == 1)
+            return "not a process file: it holds only " + KindOf(wrapped.array().at(0)) +
+                   ", where humitrax-cli process --format json writes one JSON object";
         return "not JSON: " + error.errorString().toStdString() + " at byte " + std::to_string(error.offset);
+    }
     if (!document.isObject())
         return std::string(kNotProcess) + "it is not an object";
     const QJsonObject root = document.object();

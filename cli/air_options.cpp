@@ -1,5 +1,6 @@
 #include "air_options.h"
 
+#include "echo.h"
 #include "numbers.h"
 
 #include <array>
@@ -19,8 +20,6 @@ constexpr std::array<ConditionKey, 4> kConditionKeys{{
     {"dp", Condition::DewPoint},
     {"w", Condition::HumidityRatio},
 }};
-
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 std::string_view Trimmed(std::string_view text) noexcept
 {

@@ -6,6 +6,7 @@
 #include "batch_reader.h"
 #include "batch_rows.h"
 #include "commands.h"
+#include "echo.h"
 #include "options.h"
 #include "output.h"
 
@@ -48,7 +49,9 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model calculato
       output holds them computed afresh, so batch reads its own output and
       writes the same numbers again. Without --given such a column is refused.
       --input epw (the default for a name ending in .epw) reads an
-      EnergyPlus weather file: its eight header lines are skipped; year,
+      EnergyPlus weather file: its eight header lines, LOCATION to DATA
+      PERIODS, are skipped; a data line of fewer than 35 fields is a failed
+      row. Year,
       month, day, hour and minute pass through; dry bulb (°C), dew point
       (°C; or relative humidity with --given relative_humidity) and
       pressure (Pa) are read. A missing-value code (99.9, 999, 999999)
@@ -70,7 +73,9 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model calculato
       "_3"... there. --jobs N computes on N threads (default: every core),
       output in input order. A record longer than --max-record-bytes
       (default 1048576; its line feed not counted) is one failed row, and
-      reading goes on after the first line feed past the limit. Rows are
+      reading goes on after the first line feed past the limit; so is a
+      record, or its output row, too large for the memory that can be had.
+      Memory peaks at about twice the longest record: read, and written. Rows are
       written as soon as the input pauses, so a program can feed rows
       through a pipe and read each answer.
       Exit status: 0 every row computed, 1 some rows failed, 2 the command
@@ -157,7 +162,7 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOpt
         const std::optional<std::size_t> count = ParseCount(*jobs, kMaxJobs);
         if (!count)
             return Usage("--jobs is a whole number from 1 to " + std::to_string(kMaxJobs) +
-                         ", not '" + std::string(*jobs) + "'");
+                         ", not " + Quoted(*jobs));
         options.jobs = static_cast<unsigned>(*count);
     }
     if (const std::optional<std::string_view> bytes = given.Value("--max-record-bytes")) {
@@ -241,7 +246,7 @@ int RunBatch(std::span<const std::string_view> args)
     if (options.file != "-") {
         input = ::open(options.file.c_str(), O_RDONLY | O_CLOEXEC);
         if (input < 0)
-            return Usage("cannot open '" + options.file + "': " + std::strerror(errno));
+            return Usage("cannot open " + Quoted(options.file) + ": " + std::strerror(errno));
     }
     int status = kExitFailure;
     try {

@@ -31,9 +31,22 @@ void Compute(const BatchLayout& layout, std::size_t maxRecordBytes, Block& block
         block.counts = {.rows = 1, .failedRows = 1};
         return;
     }
-    std::string& records = block.input.records;
-    block.counts =
-        ProcessBlock(layout, records.data(), records.size(), block.input.firstLine, block.output);
+    block.counts = ProcessBlock(layout, block.input.data(), block.input.size(), block.input.firstLine,
+                                block.output);
+}
+
+/// Whether a block holds a record too large to copy, whose memory should be
+/// let go of before the next such one is read.
+bool Heavy(const Block& block) noexcept { return block.input.size() >= kHandOverBytes; }
+
+/// Lets go of the memory of a block's long record once its rows are handed
+/// on, so that the next one is not read beside it.
+void Release(Block& block) noexcept
+{
+    if (!Heavy(block))
+        return;
+    block.input.Clear();
+    std::string().swap(block.output);
 }
 
 /// Worker threads taking blocks from a queue.
@@ -108,11 +121,13 @@ void StreamOnThisThread(BlockSource& source, const BatchLayout& layout, std::siz
         Compute(layout, maxRecordBytes, block);
         if (!sink.Take(block.output, block.counts))
             return;
+        Release(block);
     }
 }
 
 /// Worker threads, with enough blocks in flight to keep each busy while this
-/// thread hands the oldest on; memory stays bounded by their number.
+/// thread hands the oldest on; memory stays bounded by their number, and a
+/// block with a long record is handed on before anything more is read.
 void StreamOnWorkers(BlockSource& source, const BatchLayout& layout, std::size_t maxRecordBytes,
                      unsigned jobs, BlockSink& sink)
 {
@@ -122,9 +137,11 @@ void StreamOnWorkers(BlockSource& source, const BatchLayout& layout, std::size_t
     std::deque<std::future<void>> results;
     WorkerPool pool(layout, maxRecordBytes, jobs);
     bool taking = true;
+    std::size_t heavy = 0; // blocks in flight that hold a long record
     const auto handOnOldest = [&] {
         results.front().get(); // rethrows a worker's failure
         taking = taking && sink.Take(inFlight.front()->output, inFlight.front()->counts);
+        heavy -= Heavy(*inFlight.front()) ? 1U : 0U;
         results.pop_front();
         inFlight.pop_front();
     };
@@ -136,12 +153,13 @@ void StreamOnWorkers(BlockSource& source, const BatchLayout& layout, std::size_t
     };
     bool inputDone = false;
     for (;;) {
-        while (!inputDone && inFlight.size() < maxInFlight) {
+        while (!inputDone && inFlight.size() < maxInFlight && heavy == 0) {
             auto block = std::make_unique<Block>();
             if (!source.Fill(block->input, drain)) {
                 inputDone = true;
                 break;
             }
+            heavy += Heavy(*block) ? 1U : 0U;
             results.push_back(block->done.get_future());
             pool.Submit(block.get());
             inFlight.push_back(std::move(block));

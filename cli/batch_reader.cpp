@@ -1,9 +1,13 @@
 #include "batch_reader.h"
 
+#include "echo.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -138,6 +142,15 @@ std::optional<TableStart> ReadEpwStart(RecordReader& reader, const HeaderRules& 
                                         "start with LOCATION";
             return std::nullopt;
         }
+        if (line == kEpwHeaderLines && !pending.empty() && !pending.starts_with("DATA PERIODS")) {
+            std::string_view held = pending.substr(0, *lineEnd);
+            if (held.ends_with('\r'))
+                held.remove_suffix(1);
+            message = "line 8 of the weather file holds " + Quoted(held) +
+                      " where the DATA PERIODS line belongs; an EnergyPlus weather file has eight "
+                      "header lines, LOCATION to DATA PERIODS";
+            return std::nullopt;
+        }
         if (*lineEnd == pending.size()) {
             message = "the weather file ends within its " + std::to_string(kEpwHeaderLines) +
                       " header lines";
@@ -151,10 +164,24 @@ std::optional<TableStart> ReadEpwStart(RecordReader& reader, const HeaderRules& 
 
 } // namespace
 
+void FreeBytes::operator()(char* bytes) const noexcept { std::free(bytes); }
+
+void InputBlock::Clear() noexcept
+{
+    handed.reset();
+    handedOffset = handedSize = 0;
+    records.clear();
+    skipped.reset();
+}
+
 std::string SkippedStatus(std::size_t line, const SkippedRecord& skipped, std::size_t maxRecordBytes)
 {
-    std::string status = "line " + std::to_string(line) + ": is longer than " +
-                         std::to_string(maxRecordBytes) + " bytes, the limit of --max-record-bytes";
+    std::string status = "line " + std::to_string(line) + ": ";
+    if (skipped.noRoom)
+        status += "could not be held in memory (no more could be had after its first " +
+                  std::to_string(skipped.heldBytes) + " bytes)";
+    else
+        status += "is longer than " + std::to_string(maxRecordBytes) + " bytes, the limit of --max-record-bytes";
     if (skipped.openQuote)
         status += ", with a quoted field still open";
     const std::size_t last = line + skipped.lineFeeds - (skipped.endsInput ? 0 : 1);
@@ -169,25 +196,45 @@ RecordReader::RecordReader(int fd, std::size_t maxRecordBytes) : m_fd(fd), m_max
     m_mayWait = fstat(fd, &status) != 0 || !(S_ISREG(status.st_mode) || S_ISBLK(status.st_mode));
 }
 
-bool RecordReader::Next(std::string& block, std::optional<SkippedRecord>& skipped, const IdleHandler& idle)
+bool RecordReader::Next(InputBlock& block, const IdleHandler& idle)
 {
-    block.clear();
-    skipped.reset();
+    block.Clear();
     for (;;) {
+        if (m_noRoom) {
+            // The buffer could not grow: the complete records read go on,
+            // then the one that did not fit is passed over.
+            m_noRoom = false;
+            const RecordsScan scan = ScanRecords(Pending(), m_maxRecordBytes, false, m_separator);
+            if (scan.length > 0) {
+                block.records.assign(m_data.get() + m_start, scan.length);
+                Drop(scan.length);
+                return true;
+            }
+            SkippedRecord& skipped = block.skipped.emplace();
+            skipped.noRoom = true;
+            skipped.heldBytes = m_end - m_start;
+            m_want = kBlockBytes;
+            return Skip(skipped, skipped.heldBytes, idle);
+        }
         const std::size_t pending = m_end - m_start;
         const bool mayWait = MayWait();
         const bool enough = m_atEnd || pending >= m_want;
-        if (pending > 0 && (enough || mayWait)) {
+        if (pending > 0 && (enough || mayWait) && MayHoldRecordEnd()) {
             const RecordsScan scan = ScanRecords(Pending(), m_maxRecordBytes, m_atEnd, m_separator);
+            m_scannedBytes = scan.length > 0 ? 0 : pending;
             if (scan.length > 0) {
-                block.assign(m_data.get() + m_start, scan.length);
-                Drop(scan.length);
+                if (scan.length >= kHandOverBytes) {
+                    HandOver(block, scan.length);
+                } else {
+                    block.records.assign(m_data.get() + m_start, scan.length);
+                    Drop(scan.length);
+                }
                 m_want = kBlockBytes;
                 return true;
             }
             if (scan.tooLong) {
                 m_want = kBlockBytes;
-                return Skip(skipped.emplace(), idle);
+                return Skip(block.skipped.emplace(), m_maxRecordBytes, idle);
             }
             if (enough)
                 m_want = 2 * pending; // a record longer than a block
@@ -206,11 +253,32 @@ bool RecordReader::ReadMore()
         return false;
     const std::size_t before = m_end - m_start;
     Read();
+    if (m_noRoom) {
+        m_noRoom = false;
+        m_error = ENOMEM;
+        m_atEnd = true;
+    }
     return m_end - m_start > before;
+}
+
+/// Whether scanning the pending bytes again may find a record's end: a
+/// scan found none in the first m_scannedBytes, and a record ends only at a
+/// line feed (or the end of the input, or past the limit). Spares scanning
+/// a long record again after each read from a slow pipe.
+bool RecordReader::MayHoldRecordEnd() noexcept
+{
+    const std::size_t pending = m_end - m_start;
+    if (m_scannedBytes == 0 || m_atEnd || pending > m_maxRecordBytes)
+        return true;
+    if (std::memchr(m_data.get() + m_start + m_scannedBytes, '\n', pending - m_scannedBytes) != nullptr)
+        return true;
+    m_scannedBytes = pending; // no line feed in what was read since: still no record's end
+    return false;
 }
 
 void RecordReader::Drop(std::size_t size) noexcept
 {
+    m_scannedBytes = 0;
     m_start += size;
     if (m_start == m_end)
         m_start = m_end = 0;
@@ -226,24 +294,28 @@ bool RecordReader::MayWait()
     return ::poll(&ready, 1, 0) <= 0;
 }
 
-/// One read after the pending bytes, moving them to the front or into a
-/// larger buffer first where the room is short.
+/// One read after the pending bytes, moving them to the front and growing
+/// the buffer first where the room is short. Where it cannot grow, nothing is
+/// read and m_noRoom is set.
 void RecordReader::Read()
 {
     if (m_capacity - m_end < kReadBytes) {
         const std::size_t pending = m_end - m_start;
-        if (m_capacity - pending < kReadBytes) {
-            const std::size_t capacity = std::max(2 * m_capacity, pending + kReadBytes);
-            auto data = std::make_unique_for_overwrite<char[]>(capacity);
-            if (pending > 0)
-                std::memcpy(data.get(), m_data.get() + m_start, pending);
-            m_data = std::move(data);
-            m_capacity = capacity;
-        } else if (pending > 0) {
+        if (pending > 0 && m_start > 0)
             std::memmove(m_data.get(), m_data.get() + m_start, pending);
-        }
         m_start = 0;
         m_end = pending;
+        if (m_capacity - pending < kReadBytes) {
+            const std::size_t capacity = std::max(2 * m_capacity, pending + kReadBytes);
+            void* grown = std::realloc(m_data.get(), capacity);
+            if (grown == nullptr) {
+                m_noRoom = true;
+                return;
+            }
+            (void)m_data.release(); // realloc has taken it
+            m_data.reset(static_cast<char*>(grown));
+            m_capacity = capacity;
+        }
     }
     for (;;) {
         const ssize_t got = ::read(m_fd, m_data.get() + m_end, kReadBytes);
@@ -268,13 +340,35 @@ void RecordReader::Read()
     }
 }
 
-/// Passes over the record at the front, longer than the limit: reading
-/// goes on after the first line feed beyond its first m_maxRecordBytes
-/// bytes, wherever quotes stand. Only what is read is held.
-bool RecordReader::Skip(SkippedRecord& skipped, const IdleHandler& idle)
+/// Hands on the first `size` pending bytes in the buffer itself, and takes a
+/// new buffer for the bytes after them.
+void RecordReader::HandOver(InputBlock& block, std::size_t size)
 {
-    const std::string_view record = Pending().substr(0, m_maxRecordBytes);
-    skipped.openQuote = InsideQuotes(Pending(), m_maxRecordBytes, m_separator);
+    const std::size_t rest = m_end - m_start - size;
+    const std::size_t capacity = rest + kReadBytes;
+    HeldBytes data(static_cast<char*>(std::malloc(capacity)));
+    if (!data)
+        throw std::bad_alloc();
+    if (rest > 0)
+        std::memcpy(data.get(), m_data.get() + m_start + size, rest);
+    m_scannedBytes = 0;
+    block.handed = std::move(m_data);
+    block.handedOffset = m_start;
+    block.handedSize = size;
+    m_data = std::move(data);
+    m_capacity = capacity;
+    m_start = 0;
+    m_end = rest;
+}
+
+/// Passes over the record at the front, of which the first `held` bytes
+/// are read (longer than the limit, or more than memory could be had for):
+/// reading goes on after the first line feed beyond them, wherever quotes
+/// stand. Only what is read is held.
+bool RecordReader::Skip(SkippedRecord& skipped, std::size_t held, const IdleHandler& idle)
+{
+    const std::string_view record = Pending().substr(0, held);
+    skipped.openQuote = InsideQuotes(Pending(), held, m_separator);
     skipped.lineFeeds = static_cast<std::size_t>(std::count(record.begin(), record.end(), '\n'));
     Drop(record.size());
     for (;;) {
@@ -285,6 +379,11 @@ bool RecordReader::Skip(SkippedRecord& skipped, const IdleHandler& idle)
             return true;
         }
         Drop(rest.size());
+        if (m_capacity > 2 * kHandOverBytes) {
+            // What held the long record is not needed to pass over the rest.
+            m_data.reset();
+            m_capacity = 0;
+        }
         if (m_atEnd) {
             skipped.endsInput = true;
             return true;
@@ -292,6 +391,11 @@ bool RecordReader::Skip(SkippedRecord& skipped, const IdleHandler& idle)
         if (MayWait() && !idle())
             return false;
         Read();
+        if (m_noRoom) { // not even a read's worth of memory: the input cannot go on
+            m_noRoom = false;
+            m_error = ENOMEM;
+            m_atEnd = true;
+        }
     }
 }
 
@@ -330,12 +434,12 @@ std::optional<TableStart> ReadTableStart(RecordReader& reader, InputKind kind, H
 
 bool BlockSource::Fill(InputBlock& block, const IdleHandler& idle)
 {
-    if (!m_reader.Next(block.records, block.skipped, idle))
+    if (!m_reader.Next(block, idle))
         return false;
     block.firstLine = m_line;
+    const char* const records = block.data();
     m_line += block.skipped ? block.skipped->lineFeeds
-                            : static_cast<std::size_t>(
-                                  std::count(block.records.begin(), block.records.end(), '\n'));
+                            : static_cast<std::size_t>(std::count(records, records + block.size(), '\n'));
     return true;
 }
 

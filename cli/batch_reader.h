@@ -25,15 +25,48 @@ namespace humitrax::cli {
 /// per job.
 inline constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 
-/// A record longer than the limit, passed over.
+/// A block at least this large (one long record, in practice) is handed on
+/// in the reader's own buffer rather than copied, so that the record is held
+/// once.
+inline constexpr std::size_t kHandOverBytes = 4 * kBlockBytes;
+
+/// Bytes from malloc, so that a buffer can grow by realloc: a large one then
+/// grows by remapping its pages, never held twice.
+struct FreeBytes {
+    void operator()(char* bytes) const noexcept;
+};
+using HeldBytes = std::unique_ptr<char[], FreeBytes>;
+
+/// A record passed over: longer than the limit, or larger than the memory
+/// that could be had for it.
 struct SkippedRecord {
     std::size_t lineFeeds = 0; ///< the ones inside it and the one where reading goes on
     bool endsInput = false;    ///< the input ended before such a line feed
-    bool openQuote = false;    ///< the limit fell inside a quoted field
+    bool openQuote = false;    ///< where reading stopped, a quoted field was open
+    bool noRoom = false;       ///< not too long, but memory for it could not be had
+    std::size_t heldBytes = 0; ///< with noRoom: the bytes of it that could be held
 };
 
-/// "line 2: is longer than 64 bytes, ...; lines 2 to 9 skipped"
+/// "line 2: is longer than 64 bytes, ...; lines 2 to 9 skipped", or "line 2:
+/// could not be held in memory ..."
 std::string SkippedStatus(std::size_t line, const SkippedRecord& skipped, std::size_t maxRecordBytes);
+
+/// A block of input records, with the line it starts on.
+struct InputBlock {
+    std::string records; ///< copied from the reader's buffer
+    /// Instead, for a block of kHandOverBytes or more: the reader's buffer
+    /// itself, the records `handedSize` bytes from `handedOffset`.
+    HeldBytes handed;
+    std::size_t handedOffset = 0;
+    std::size_t handedSize = 0;
+    std::optional<SkippedRecord> skipped; ///< instead of records: a record that could not be read
+    std::size_t firstLine = 0;
+
+    [[nodiscard]] char* data() noexcept { return handed ? handed.get() + handedOffset : records.data(); }
+    [[nodiscard]] std::size_t size() const noexcept { return handed ? handedSize : records.size(); }
+    /// Lets go of the records, and of memory held for a large block.
+    void Clear() noexcept;
+};
 
 /// Called before a read that may wait for its input: everything handed on
 /// should then be written out. False stops the reading.
@@ -49,10 +82,12 @@ public:
     /// The separator of the records (',' until told otherwise).
     void SetSeparator(char separator) noexcept { m_separator = separator; }
 
-    /// The next block of complete records; or, where a record is longer than
-    /// the limit, an empty block and `skipped` set. False at the end of the
-    /// input, on a read error and when `idle` says to stop.
-    bool Next(std::string& block, std::optional<SkippedRecord>& skipped, const IdleHandler& idle);
+    /// The next block of complete records (its records and `skipped` set;
+    /// the line is the caller's); or, where a record is longer than the limit
+    /// or more than memory can be had for, no records and `skipped` set.
+    /// False at the end of the input, on a read error and when `idle` says to
+    /// stop.
+    bool Next(InputBlock& block, const IdleHandler& idle);
 
     /// The bytes read and not yet handed on.
     [[nodiscard]] std::string_view Pending() const noexcept
@@ -60,7 +95,8 @@ public:
         return {m_data.get() + m_start, m_end - m_start};
     }
     /// Reads once more after the pending bytes (waiting for them); false at
-    /// the end of the input or on a read error.
+    /// the end of the input or on a read error (ENOMEM when the bytes could
+    /// not be held).
     bool ReadMore();
     /// Hands on the first `size` pending bytes.
     void Drop(std::size_t size) noexcept;
@@ -71,19 +107,23 @@ public:
 
 private:
     bool MayWait();
+    [[nodiscard]] bool MayHoldRecordEnd() noexcept;
     void Read();
-    bool Skip(SkippedRecord& skipped, const IdleHandler& idle);
+    void HandOver(InputBlock& block, std::size_t size);
+    bool Skip(SkippedRecord& skipped, std::size_t held, const IdleHandler& idle);
 
     int m_fd;
     std::size_t m_maxRecordBytes;
     char m_separator = ',';
-    std::unique_ptr<char[]> m_data;
+    HeldBytes m_data;
     std::size_t m_capacity = 0;
     std::size_t m_start = 0; ///< of the pending bytes in m_data
     std::size_t m_end = 0;
     std::size_t m_want = kBlockBytes;
     bool m_mayWait = false; ///< the input is no file, so a read may wait for it
     bool m_atEnd = false;
+    bool m_noRoom = false; ///< the buffer could not grow for the next read
+    std::size_t m_scannedBytes = 0; ///< pending bytes a scan found no record's end in
     int m_error = 0;
 };
 
@@ -107,13 +147,6 @@ struct TableStart {
 /// the table cannot be read, with the reason in `message`.
 std::optional<TableStart> ReadTableStart(RecordReader& reader, InputKind kind, HeaderRules rules,
                                          std::string& message);
-
-/// A block of input records, with the line it starts on.
-struct InputBlock {
-    std::string records;
-    std::optional<SkippedRecord> skipped; ///< instead of records: a record too long to read
-    std::size_t firstLine = 0;
-};
 
 /// The blocks of a table's rows, their lines counted.
 class BlockSource {

@@ -1,6 +1,7 @@
 #include "batch_rows.h"
 
 #include "csv.h"
+#include "echo.h"
 #include "numbers.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <span>
 #include <unordered_map>
 #include <unordered_set>
@@ -27,16 +29,6 @@ std::string_view Trim(std::string_view text) noexcept
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
     return text;
-}
-
-std::string Quoted(std::string_view name)
-{
-    std::string quoted;
-    quoted.reserve(name.size() + 2);
-    quoted.push_back('\'');
-    quoted.append(name);
-    quoted.push_back('\'');
-    return quoted;
 }
 
 void AppendJsonKey(std::string& out, std::string_view name)
@@ -401,6 +393,9 @@ ColumnName ReadColumnName(std::string_view header)
             column.hasUnit = true;
             name = Trim(name.substr(0, open));
         }
+    } else if (const std::size_t open = name.rfind('[');
+               open != std::string_view::npos && name.find(']', open) == std::string_view::npos) {
+        column.beforeUnclosedBracket = ReadColumnName(name.substr(0, open)).name;
     }
     // Blanks and underscores between words become one underscore.
     bool gap = false;
@@ -449,6 +444,13 @@ std::optional<HeaderColumns> SortColumns(const std::vector<std::string_view>& he
     for (std::size_t column = 0; column < header.size(); ++column) {
         columns.names.push_back(ReadColumnName(header[column]));
         const std::string& name = columns.names.back().name;
+        if (const std::optional<std::string>& before = columns.names.back().beforeUnclosedBracket;
+            before && (*before == PropertyColumn(Property::DryBulb) || *before == kPressureColumn ||
+                       *before == kAltitudeColumn || ConditionFromColumn(*before))) {
+            message = "the column " + Quoted(Trim(header[column])) + " opens a unit bracket and never closes it (" +
+                      Quoted(std::string(Trim(header[column])) + "]") + " would)";
+            return std::nullopt;
+        }
         if (name == PropertyColumn(Property::DryBulb)) {
             if (columns.dryBulb) {
                 message = "the header names dry_bulb twice";
@@ -466,7 +468,7 @@ std::optional<HeaderColumns> SortColumns(const std::vector<std::string_view>& he
         } else if (const std::optional<Condition> given = ConditionFromColumn(name)) {
             for (const NamedCondition& earlier : columns.conditions) {
                 if (earlier.condition == *given) {
-                    message = "the header names " + name + " twice";
+                    message = "the header names " + Echo(name) + " twice";
                     return std::nullopt;
                 }
             }
@@ -538,7 +540,7 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
         layout.passThroughColumns.push_back(column);
         layout.passThroughNames.emplace_back(header[column]);
         layout.passThroughLabels.push_back(
-            trimmed.empty() ? "column " + std::to_string(column + 1) : std::string(trimmed));
+            trimmed.empty() ? "column " + std::to_string(column + 1) : Echo(trimmed));
     }
     SetJsonKeys(layout);
     return layout;
@@ -552,6 +554,7 @@ std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& 
     constexpr std::size_t kDewPoint = 7;
     constexpr std::size_t kRelativeHumidity = 8;
     constexpr std::size_t kPressure = 9;
+    constexpr std::size_t kDataFields = 35;
     if (rules.units != Units::SI) {
         message = "an EnergyPlus weather file is in SI units; --units ip cannot read it";
         return std::nullopt;
@@ -570,6 +573,7 @@ std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& 
     layout.model = rules.model;
     layout.format = rules.format;
     layout.columnCount = static_cast<std::size_t>(-1); // rows may end in further fields
+    layout.fewestFields = kDataFields;
     layout.dryBulb = {kDryBulb, {}, 99.9};
     layout.pressure = InputColumn{kPressure, Over(1000.0), 999999.0};
     layout.given = given;
@@ -646,6 +650,13 @@ bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t 
         status.AddInput(line, "", "has text after a closing quote");
     if (record.fields.size() > layout.columnCount)
         status.AddInput(line, "", "has more fields than the header; the extra ones are dropped");
+    if (record.fields.size() < layout.fewestFields) {
+        // A field lost in the middle would shift every later one: none is read.
+        status.AddInput(line, "", "has " + std::to_string(record.fields.size()) + " fields; a data line of an "
+                        "EnergyPlus weather file has " + std::to_string(layout.fewestFields));
+        state = StateResult{};
+        return false;
+    }
     for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
         if (layout.passThroughColumns[i] >= record.fields.size())
             status.AddInput(line, layout.passThroughLabels[i], "is missing");
@@ -700,6 +711,19 @@ namespace {
 constexpr std::size_t kOutputGrowth = 64 * 1024;
 /// The most input a block's output is reserved for at its start.
 constexpr std::size_t kReserveInputBytes = 4 * 1024 * 1024;
+/// A passed-through field longer than this gets room for exactly what it
+/// becomes, not for the most it could: a field of hundreds of megabytes is
+/// then held twice (read and written), not up to seven times.
+constexpr std::size_t kExactRoomAbove = 64 * 1024;
+
+/// Room for a passed-through field as the output writes it.
+std::size_t FieldRoom(std::string_view field, OutputFormat format) noexcept
+{
+    const bool json = format == OutputFormat::Json;
+    if (field.size() > kExactRoomAbove)
+        return json ? JsonStringLength(field) : CsvFieldLength(field);
+    return (json ? kMaxJsonExpansion : 2) * field.size() + 2;
+}
 
 /// Writes one output row into `out` beyond `used`, into room for the longest
 /// it can be; returns the new end of what is written.
@@ -709,8 +733,8 @@ std::size_t WriteRow(const BatchLayout& layout, const CsvRecord& record, const S
     std::size_t bound = CellsBound(scratch.status) + 4;
     for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
         const std::size_t column = layout.passThroughColumns[i];
-        const std::size_t fieldSize = column < record.fields.size() ? record.fields[column].size() : 0;
-        bound += kMaxJsonExpansion * fieldSize + layout.jsonKeys[i].size() + 8;
+        const std::string_view field = column < record.fields.size() ? record.fields[column] : std::string_view();
+        bound += FieldRoom(field, layout.format) + layout.jsonKeys[i].size() + 8;
     }
     if (out.size() < used + bound)
         out.resize(used + bound + kOutputGrowth);
@@ -755,10 +779,23 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
     // hint: a block over a few MiB, one long record, gets no more than that.)
     std::size_t used = out.size();
     out.reserve(used + 8 * std::min(size, kReserveInputBytes));
-    ForEachCsvRow(data, data + size, firstLine, record, layout.separator, [&](std::size_t line) {
+    ForEachCsvRow(data, data + size, firstLine, record, layout.separator, layout.keptFields(), [&](std::size_t line) {
         ++counts.rows;
-        ComputeRow(layout, record, line, scratch, state);
-        used = WriteRow(layout, record, state, scratch, out, used);
+        try {
+            ComputeRow(layout, record, line, scratch, state);
+            used = WriteRow(layout, record, state, scratch, out, used);
+        } catch (const std::bad_alloc&) {
+            // No room for this row's output (a field of hundreds of megabytes):
+            // its cells stay empty, and the rows after it go on.
+            out.resize(used);
+            AppendFailedRow(layout,
+                            "line " + std::to_string(line) +
+                                ": could not be held in memory (its output row needs more than could be had)",
+                            out);
+            used = out.size();
+            ++counts.failedRows;
+            return;
+        }
         if (!scratch.status.empty())
             ++counts.failedRows;
     });

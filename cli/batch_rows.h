@@ -57,6 +57,16 @@ struct BatchLayout {
     InputColumn condition;
     Condition given = Condition::RelativeHumidity;
     std::size_t columnCount = 0;                  ///< fields of the header
+    /// Fields a row must have, else it is a failed row and nothing is read
+    /// from it: the 35 of a weather file's data line (0 for a CSV table).
+    std::size_t fewestFields = 0;
+
+    /// The fields of a record worth keeping: one more than the header's, so
+    /// that a longer record is noticed, or a weather file's data line.
+    [[nodiscard]] std::size_t keptFields() const noexcept
+    {
+        return fewestFields > 0 ? fewestFields : columnCount + 1;
+    }
     std::vector<std::size_t> passThroughColumns;  ///< in input order
     std::vector<std::string> passThroughNames;    ///< as the header has them
     std::vector<std::string> passThroughLabels;   ///< for the status: trimmed, or "column N"
@@ -109,6 +119,9 @@ struct ColumnName {
     std::string name;
     std::string unit; ///< as written, trimmed; empty when none is given
     bool hasUnit = false;
+    /// A '[' with no ']' after it: the name before it ("dry_bulb" of
+    /// "dry_bulb [C"), which `name` does not take apart.
+    std::optional<std::string> beforeUnclosedBracket;
 };
 ColumnName ReadColumnName(std::string_view header);
 
@@ -157,7 +170,8 @@ struct BlockCounts {
 
 /// Computes the complete records in `data` (changed in place by the parser),
 /// the first starting on line `firstLine` of the input, and appends their
-/// output rows to `out` in the same order.
+/// output rows to `out` in the same order. A row whose output cannot be held
+/// in memory is written with empty cells and a status that says so.
 BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size,
                          std::size_t firstLine, std::string& out);
 

@@ -78,7 +78,8 @@ std::string_view CallHelp()
       "failure CAUSE" (type-mismatch, division-by-zero, overflow,
       invalid-operation, invalid-logarithm, no-convergence), or "error WHAT"
       for a call that cannot be read (a blank line is answered
-      "error empty line", so that answer N is always for line N); the exit
+      "error empty line", so that answer N is always for line N; a line
+      longer than 1 MiB is answered with one error and skipped); the exit
       status is then 2, else 0. Each answer is written as soon as no more
       input is waiting, so call can serve a program as a coprocess.
       Examples:

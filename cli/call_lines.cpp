@@ -1,6 +1,7 @@
 // Answers to engine calls given as text, for the call command.
 #include "call_lines.h"
 
+#include "echo.h"
 #include "numbers.h"
 #include "humitrax/psychrometrics.h"
 
@@ -87,21 +88,6 @@ std::string Describe(const PropertyResult& result)
     return "empty";
 }
 
-/// A word of the call as its answer echoes it: at most kEchoLimit bytes, cut
-/// before a character that would not fit whole, then "...".
-constexpr std::size_t kEchoLimit = 80;
-
-std::string Echo(std::string_view word)
-{
-    if (word.size() <= kEchoLimit)
-        return std::string(word);
-    std::size_t cut = kEchoLimit;
-    // Back up over UTF-8 continuation bytes so that no character is split.
-    while (cut > 0 && (static_cast<unsigned char>(word[cut]) & 0xC0U) == 0x80U)
-        --cut;
-    return std::string(word.substr(0, cut)) + "...";
-}
-
 /// Reads the arguments and calls the function; the answer line without its
 /// line feed. `readable` is cleared when the arguments could not be read.
 std::string AnswerWords(std::span<const std::string_view> words, bool& readable)
@@ -115,7 +101,7 @@ std::string AnswerWords(std::span<const std::string_view> words, bool& readable)
             function = &candidate;
     }
     if (function == nullptr)
-        return "error unknown function '" + Echo(words.front()) + "'";
+        return "error unknown function " + Quoted(words.front());
     const std::span<const std::string_view> args = words.subspan(1);
     const std::size_t wanted = ArgumentCount(function->signature);
     if (args.size() != wanted) {
@@ -135,14 +121,14 @@ std::string AnswerWords(std::span<const std::string_view> words, bool& readable)
         if (isSituation || isUnits) {
             const auto value = ParseInt16(args[i]);
             if (!value)
-                return "error argument " + std::to_string(i + 1) + " '" + Echo(args[i]) +
-                       "' is not a whole number from -32768 to 32767";
+                return "error argument " + std::to_string(i + 1) + " " + Quoted(args[i]) +
+                       " is not a whole number from -32768 to 32767";
             (isSituation ? situation : unitsSI) = *value;
         } else {
             const auto value = ParseDouble(args[i]);
             if (!value)
-                return "error argument " + std::to_string(i + 1) + " '" + Echo(args[i]) +
-                       "' is not a number";
+                return "error argument " + std::to_string(i + 1) + " " + Quoted(args[i]) +
+                       " is not a number";
             numbers[i < 2 ? i : 3] = *value;
         }
     }
@@ -206,20 +192,31 @@ void CallLineReader::Feed(std::string_view bytes, std::string& answers)
             m_atStart = false;
         }
     }
-    for (;;) {
+    while (!bytes.empty()) {
         const std::size_t end = bytes.find('\n');
-        if (end == std::string_view::npos)
-            break;
-        if (m_partial.empty()) {
-            AnswerLine(bytes.substr(0, end), answers);
+        const std::string_view piece = bytes.substr(0, end);
+        if (m_skipping) {
+            // The rest of a line that was too long: read and let go.
+        } else if (m_partial.size() + piece.size() > kMaxLineBytes) {
+            answers += "error the line is longer than 1 MiB (1048576 bytes); it is skipped\n";
+            m_allReadable = false;
+            m_partial.clear();
+            m_partial.shrink_to_fit();
+            m_skipping = true;
+        } else if (end == std::string_view::npos) {
+            m_partial.append(piece);
+        } else if (m_partial.empty()) {
+            AnswerLine(piece, answers);
         } else {
-            m_partial.append(bytes.substr(0, end));
+            m_partial.append(piece);
             AnswerLine(m_partial, answers);
             m_partial.clear();
         }
+        if (end == std::string_view::npos)
+            break;
+        m_skipping = false;
         bytes.remove_prefix(end + 1);
     }
-    m_partial.append(bytes);
 }
 
 void CallLineReader::Finish(std::string& answers)
@@ -229,6 +226,7 @@ void CallLineReader::Finish(std::string& answers)
     if (!m_partial.empty())
         AnswerLine(m_partial, answers);
     m_partial.clear();
+    m_skipping = false;
 }
 
 void CallLineReader::AnswerLine(std::string_view line, std::string& answers)

@@ -20,9 +20,14 @@ std::string AnswerCall(std::span<const std::string_view> words, bool& readable);
 /// Calls read from a stream, one per line. A line ends at a line feed; blanks,
 /// tabs and carriage returns separate its words; a line without words is
 /// answered "error empty line", so that answer N is always for line N. A
-/// byte-order mark at the very start is skipped.
+/// byte-order mark at the very start is skipped. A line longer than
+/// kMaxLineBytes is answered with one error as soon as it grows past the
+/// limit, and its further bytes are passed over, not held, up to its line feed.
 class CallLineReader {
 public:
+    /// The longest line read, its line feed not counted: 1 MiB.
+    static constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;
+
     /// Reads the next bytes of the stream, which may end inside a line, and
     /// appends the answer to every line they complete, each with a line feed.
     void Feed(std::string_view bytes, std::string& answers);
@@ -36,6 +41,7 @@ private:
 
     std::string m_partial; ///< the start of a line that has no line feed yet
     bool m_atStart = true; ///< still inside a possible byte-order mark
+    bool m_skipping = false; ///< inside a line that went past kMaxLineBytes
     bool m_allReadable = true;
 };
 

@@ -1,6 +1,7 @@
 // The chart command: a psychrometric chart at one pressure, with marked
 // states and the states of a CSV table, written as SVG, PNG or PDF.
 #include "commands.h"
+#include "echo.h"
 
 #include "batch_reader.h"
 #include "numbers.h"
@@ -228,7 +229,7 @@ std::optional<std::string> ReadOverlay(const std::string& name, const std::strin
             return "--comfort is given twice";
         const std::string usage =
             "--comfort takes met=M,clo=C[,v=V] with a metabolic rate above 0 met, a clothing and an air speed "
-            "of 0 or more (for example met=1.1,clo=0.5,v=0.1), not '" + value + "'";
+            "of 0 or more (for example met=1.1,clo=0.5,v=0.1), not " + Quoted(value);
         std::optional<double> met;
         std::optional<double> clo;
         std::optional<double> airSpeed;
@@ -271,13 +272,13 @@ std::optional<std::string> ReadOverlay(const std::string& name, const std::strin
         rest = corner.size() < rest.size() ? rest.substr(corner.size() + 1) : std::string_view();
         const std::optional<StateInput> state = ParsePoint(corner);
         if (!state)
-            return "--zone takes [NAME:]CORNER;CORNER;... with each corner DRYBULB,KIND=VALUE as for --point, not '" +
-                   std::string(corner) + "' in '" + value + "'";
+            return "--zone takes [NAME:]CORNER;CORNER;... with each corner DRYBULB,KIND=VALUE as for --point, not " +
+                   Quoted(corner) + " in " + Quoted(value);
         zone.corners.push_back(*state);
     }
     if (zone.corners.size() < 3 || zone.name.empty())
-        return "--zone takes a name if any and at least three corners ([NAME:]20,rh=30;26,rh=30;26,rh=60), not '" +
-               value + "'";
+        return "--zone takes a name if any and at least three corners ([NAME:]20,rh=30;26,rh=30;26,rh=60), not " +
+               Quoted(value);
     overlays.zones.push_back(std::move(zone));
     return std::nullopt;
 }
@@ -294,20 +295,37 @@ std::optional<std::pair<double, double>> ParseRange(std::string_view text)
     return std::pair{*low, *high};
 }
 
-std::optional<std::pair<int, int>> ParseSize(std::string_view text)
+/// A side of --size: digits only, a whole number of pixels ("1e3" is no size).
+std::optional<int> ParseSide(std::string_view text)
+{
+    int side = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), side);
+    if (text.empty() || text.front() == '-' || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return side;
+}
+
+/// WIDTHxHEIGHT; nothing, with the reason in `message`, when it is no size or
+/// a side is out of range.
+std::optional<std::pair<int, int>> ParseSize(std::string_view text, std::string& message)
 {
     std::size_t x = text.find('x');
     if (x == std::string_view::npos)
         x = text.find('X');
-    if (x == std::string_view::npos)
+    const std::optional<int> width = x == std::string_view::npos ? std::nullopt : ParseSide(text.substr(0, x));
+    const std::optional<int> height = width ? ParseSide(text.substr(x + 1)) : std::nullopt;
+    if (!height) {
+        message = "--size takes WIDTHxHEIGHT in whole pixels, written as digits (for example 800x600), not " +
+                  Quoted(text);
         return std::nullopt;
-    const std::optional<double> width = ParseDouble(text.substr(0, x));
-    const std::optional<double> height = ParseDouble(text.substr(x + 1));
-    if (!width || !height || *width != std::floor(*width) || *height != std::floor(*height) ||
-        *width < chart::kSmallestSide || *width > chart::kLargestSide || *height < chart::kSmallestSide ||
-        *height > chart::kLargestSide)
+    }
+    if (*width < chart::kSmallestSide || *width > chart::kLargestSide || *height < chart::kSmallestSide ||
+        *height > chart::kLargestSide) {
+        message = "--size " + std::string(text) + ": each side is from " + std::to_string(chart::kSmallestSide) +
+                  " to " + std::to_string(chart::kLargestSide) + " pixels";
         return std::nullopt;
-    return std::pair{static_cast<int>(*width), static_cast<int>(*height)};
+    }
+    return std::pair{*width, *height};
 }
 
 constexpr std::array<OptionSpec, 16> kChartOptions{{
@@ -383,34 +401,31 @@ std::variant<ChartOptions, int> ParseOptions(std::span<const std::string_view> a
         const std::string_view value = *given.Value(*name);
         const std::optional<double> number = ParseDouble(value);
         if (!number || !std::isfinite(*number))
-            return UsageError(std::string(*name) + " takes a number, not '" + std::string(value) + "'");
+            return UsageError(std::string(*name) + " takes a number, not " + Quoted(value));
         (*name == "--pressure" ? options.pressure : options.altitude) = *number;
     }
     for (const std::string_view value : given.Values("--point")) {
         const std::optional<StateInput> state = ParsePoint(value);
         if (!state)
             return UsageError("--point takes DRYBULB,KIND=VALUE with KIND wb, dp, rh or w (for example "
-                              "25,rh=50), not '" + std::string(value) + "'");
+                              "25,rh=50), not " + Quoted(value));
         options.points.push_back({std::string(value), *state});
     }
     if (const std::optional<std::string_view> range = given.Value("--range")) {
         options.range = ParseRange(*range);
         if (!options.range)
-            return UsageError("--range takes TMIN:TMAX (for example -10:50), not '" + std::string(*range) + "'");
+            return UsageError("--range takes TMIN:TMAX (for example -10:50), not " + Quoted(*range));
     }
     if (const std::optional<std::string_view> ratio = given.Value("--max-ratio")) {
         options.maxRatio = ParseDouble(*ratio);
         if (!options.maxRatio || !(*options.maxRatio > 0.0) || *options.maxRatio > 1.0)
-            return UsageError("--max-ratio takes a humidity ratio above 0 and at most 1, not '" +
-                              std::string(*ratio) + "'");
+            return UsageError("--max-ratio takes a humidity ratio above 0 and at most 1, not " +
+                              Quoted(*ratio));
     }
     if (const std::optional<std::string_view> sizeText = given.Value("--size")) {
-        const std::optional<std::pair<int, int>> size = ParseSize(*sizeText);
+        const std::optional<std::pair<int, int>> size = ParseSize(*sizeText, message);
         if (!size)
-            return UsageError("--size takes WIDTHxHEIGHT in whole pixels from " +
-                              std::to_string(chart::kSmallestSide) + " to " +
-                              std::to_string(chart::kLargestSide) + " (for example 1200x800), not '" +
-                              std::string(*sizeText) + "'");
+            return UsageError(message);
         options.width = size->first;
         options.height = size->second;
     }
@@ -508,7 +523,7 @@ bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::
     if (path != "-") {
         input = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (input < 0) {
-            Error("cannot read the states file '" + path + "': " + std::strerror(errno));
+            Error("cannot read the states file " + Quoted(path) + ": " + std::strerror(errno));
             return false;
         }
     }
@@ -524,17 +539,17 @@ bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::
     if (input != STDIN_FILENO)
         ::close(input);
     if (!table) {
-        const std::string name = path == "-" ? "the states from standard input" : "the states file '" + path + "'";
+        const std::string name = path == "-" ? "the states from standard input" : "the states file " + Quoted(path);
         // "cannot read the input: why" names what could not be read.
         if (message.starts_with("cannot read"))
             Error("cannot read " + name + message.substr(message.find(':')));
         else
-            Error((path == "-" ? "states from standard input" : "states file '" + path + "'") + ": " + message);
+            Error((path == "-" ? "states from standard input" : "states file " + Quoted(path)) + ": " + message);
         return false;
     }
     if (table->failed > 0) {
-        Warn(std::to_string(table->failed) + " of " + std::to_string(table->rows) + " rows of '" + path +
-             "' left out: a number is missing or bad, or the state cannot be placed");
+        Warn(std::to_string(table->failed) + " of " + std::to_string(table->rows) + " rows of " + Quoted(path) +
+             " left out: a number is missing or bad, or the state cannot be placed");
     }
     std::size_t outside = 0;
     std::vector<double> pressures;
@@ -548,8 +563,8 @@ bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::
         pressures.push_back(row.pressure);
     }
     if (outside > 0) {
-        Warn(std::to_string(outside) + " of " + std::to_string(table->rows) + " rows of '" + path +
-             "' lie outside the drawn range and are left out");
+        Warn(std::to_string(outside) + " of " + std::to_string(table->rows) + " rows of " + Quoted(path) +
+             " lie outside the drawn range and are left out");
     }
     content.cloudName = path == "-" ? "standard input" : std::filesystem::path(path).filename().string();
     pressureNote = PressureNote(pressures, options.si);
@@ -570,12 +585,12 @@ int AddOverlays(const Overlays& overlays, chart::ChartContent& content)
         try {
             outline = chart::ComfortZoneOutline(settings, comfort->met, comfort->clo, comfort->airSpeed);
         } catch (const PropertyFailure& failure) {
-            return Error("--comfort " + comfort->text + ": the comfort zone cannot be computed (" +
+            return Error("--comfort " + Echo(comfort->text) + ": the comfort zone cannot be computed (" +
                              std::string(CauseName(failure.cause())) + ")",
                          kExitFailure);
         }
         if (outline.empty())
-            Warn("the comfort zone (--comfort " + comfort->text + ") lies outside the drawn range");
+            Warn("the comfort zone (--comfort " + Echo(comfort->text) + ") lies outside the drawn range");
         else
             content.zones.push_back({chart::Zone::Kind::Comfort,
                                      "comfort zone: PMV ±0.5, " + Number(comfort->met) + " met, " +
@@ -585,7 +600,7 @@ int AddOverlays(const Overlays& overlays, chart::ChartContent& content)
     for (const Overlays::UserZone& zone : overlays.zones) {
         auto outline = chart::ZoneOutline(zone.corners, settings);
         if (const auto* reason = std::get_if<std::string>(&outline))
-            return Error("zone '" + zone.name + "': " + *reason, kExitFailure);
+            return Error("zone " + Quoted(zone.name) + ": " + *reason, kExitFailure);
         content.zones.push_back({chart::Zone::Kind::User, zone.name,
                                  std::move(std::get<std::vector<chart::DataPoint>>(outline))});
     }
@@ -593,18 +608,18 @@ int AddOverlays(const Overlays& overlays, chart::ChartContent& content)
     for (const std::string& path : overlays.processes) {
         QFile file(QString::fromStdString(path));
         if (!file.open(QIODevice::ReadOnly))
-            return Error("cannot read the process file '" + path + "': " + file.errorString().toStdString());
+            return Error("cannot read the process file " + Quoted(path) + ": " + file.errorString().toStdString());
         const QByteArray json = file.read(kLargestProcessFile + 1);
         if (file.error() != QFileDevice::NoError)
-            return Error("cannot read the process file '" + path + "': " + file.errorString().toStdString());
+            return Error("cannot read the process file " + Quoted(path) + ": " + file.errorString().toStdString());
         if (json.size() > kLargestProcessFile)
-            return Error("process file '" + path + "' is larger than a process's JSON can be");
+            return Error("process file " + Quoted(path) + " is larger than a process's JSON can be");
         auto process = chart::ReadProcessJson(json, settings);
         if (const auto* reason = std::get_if<std::string>(&process))
-            return Error("process file '" + path + "': " + *reason);
+            return Error("process file " + Quoted(path) + ": " + *reason);
         const chart::ChartProcess& read = std::get<chart::ChartProcess>(process);
         if (std::fabs(read.pressure - settings.pressure) > 1e-9 * settings.pressure)
-            Warn("process file '" + path + "' is at " + Number(read.pressure) + pressureUnit + " and the chart at " +
+            Warn("process file " + Quoted(path) + " is at " + Number(read.pressure) + pressureUnit + " and the chart at " +
                  Number(settings.pressure) + pressureUnit + "; its states are placed by their humidity ratio");
         processes.push_back(read);
     }
@@ -622,7 +637,7 @@ int Chart(std::span<const std::string_view> args)
 
     const std::optional<chart::FileFormat> format = chart::FormatOfPath(options.output);
     if (!format)
-        return Error("cannot tell the file type of '" + options.output + "': the name must end in .svg, .png or .pdf");
+        return Error("cannot tell the file type of " + Quoted(options.output) + ": the name must end in .svg, .png or .pdf");
     auto settings = SettingsFrom(options);
     if (const auto* reason = std::get_if<std::string>(&settings))
         return Error(*reason);
@@ -632,10 +647,10 @@ int Chart(std::span<const std::string_view> args)
     for (const PointOption& point : options.points) {
         auto described = chart::DescribeState(point.state, content.settings);
         if (const auto* reason = std::get_if<std::string>(&described))
-            return Error("point '" + point.text + "': " + *reason, kExitFailure);
+            return Error("point " + Quoted(point.text) + ": " + *reason, kExitFailure);
         const chart::StateProperties& properties = std::get<chart::StateProperties>(described);
         if (!chart::InRange(properties.at, content.settings)) {
-            Warn("point '" + point.text + "' (" + Describe(properties.at, options.si) +
+            Warn("point " + Quoted(point.text) + " (" + Describe(properties.at, options.si) +
                  ") lies outside the drawn range and is left out");
             continue;
         }
@@ -658,6 +673,7 @@ int Chart(std::span<const std::string_view> args)
     char* argv[] = {name, nullptr};
     const QGuiApplication application(argc, argv);
 
+    chart::RemoveTemporaryFileOnSignals();
     const std::string failure =
         chart::WriteChartFile(options.output, *format, content, QSize(options.width, options.height),
                               pressureNote);

@@ -24,7 +24,7 @@ char* StripCarriageReturn(char* fieldStart, char* fieldEnd, char* pos, char* end
 
 } // namespace
 
-char* ParseCsvRecord(char* pos, char* end, CsvRecord& record, char separator)
+char* ParseCsvRecord(char* pos, char* end, CsvRecord& record, char separator, std::size_t keptFields)
 {
     record.fields.clear();
     record.lineFeeds = 0;
@@ -58,7 +58,8 @@ char* ParseCsvRecord(char* pos, char* end, CsvRecord& record, char separator)
             }
             if (!closed) {
                 record.unterminated = true;
-                record.fields.emplace_back(start, static_cast<std::size_t>(write - start));
+                if (record.fields.size() < keptFields)
+                    record.fields.emplace_back(start, static_cast<std::size_t>(write - start));
                 return end;
             }
             // Anything up to the separator is kept, but flagged; a CR before
@@ -78,7 +79,8 @@ char* ParseCsvRecord(char* pos, char* end, CsvRecord& record, char separator)
                 ++pos;
             fieldEnd = StripCarriageReturn(start, pos, pos, end);
         }
-        record.fields.emplace_back(start, static_cast<std::size_t>(fieldEnd - start));
+        if (record.fields.size() < keptFields)
+            record.fields.emplace_back(start, static_cast<std::size_t>(fieldEnd - start));
         if (pos == end)
             return end;
         if (*pos == '\n') {
@@ -293,6 +295,17 @@ char* WriteCsvField(char* out, std::string_view field) noexcept
     return out;
 }
 
+std::size_t CsvFieldLength(std::string_view field) noexcept
+{
+    std::size_t quotes = 0;
+    bool plain = true;
+    for (char c : field) {
+        quotes += c == '"' ? 1 : 0;
+        plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
+    }
+    return plain ? field.size() : field.size() + quotes + 2;
+}
+
 std::size_t Utf8SequenceLength(std::string_view text) noexcept
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
@@ -389,6 +402,27 @@ char* WriteJsonString(char* out, std::string_view text) noexcept
     out = Copy(out, text.substr(plainStart));
     *out++ = '"';
     return out;
+}
+
+std::size_t JsonStringLength(std::string_view text) noexcept
+{
+    std::size_t length = 2; // the quotes
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            const std::size_t sequence = Utf8SequenceLength(text.substr(i));
+            length += sequence > 0 ? sequence : kReplacementCharacter.size();
+            i += sequence > 0 ? sequence - 1 : 0;
+        } else if (byte >= 0x20 && c != '"' && c != '\\') {
+            ++length;
+        } else {
+            const bool shortEscape = c == '"' || c == '\\' || c == '\b' || c == '\f' || c == '\n' ||
+                                     c == '\r' || c == '\t';
+            length += shortEscape ? 2 : 6;
+        }
+    }
+    return length;
 }
 
 // WriteNumber finds the same digits as to_chars (the shortest that read back

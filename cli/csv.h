@@ -39,18 +39,22 @@ struct CsvRecord {
 /// buffer is changed and `record.fields` point into it. A quote inside an
 /// unquoted field is an ordinary character; characters after a closing quote
 /// are kept and flagged. Fields are separated by `separator` (',' or ';').
-char* ParseCsvRecord(char* pos, char* end, CsvRecord& record, char separator = ',');
+/// Only the first `keptFields` fields are kept in `record.fields`; the others
+/// are read past (a record of millions of separators then holds no more).
+char* ParseCsvRecord(char* pos, char* end, CsvRecord& record, char separator = ',',
+                     std::size_t keptFields = static_cast<std::size_t>(-1));
 
 /// Parses the records from `pos` to `end` one by one into `record` and calls
 /// `row(line)` for each that is not blank, `line` being the line it starts
-/// on, counted from `firstLine`.
+/// on, counted from `firstLine`; each keeps at most `keptFields` fields.
 template <class Row>
-void ForEachCsvRow(char* pos, char* end, std::size_t firstLine, CsvRecord& record, char separator, Row&& row)
+void ForEachCsvRow(char* pos, char* end, std::size_t firstLine, CsvRecord& record, char separator,
+                   std::size_t keptFields, Row&& row)
 {
     std::size_t line = firstLine;
     while (pos < end) {
         const std::size_t recordLine = line;
-        pos = ParseCsvRecord(pos, end, record, separator);
+        pos = ParseCsvRecord(pos, end, record, separator, keptFields);
         line += record.lineFeeds;
         if (!record.blank())
             row(recordLine);
@@ -105,12 +109,16 @@ std::string ValidUtf8(std::string_view text);
 /// A field, quoted when it holds a comma, a quote or a line break; at most
 /// 2 × size + 2 characters.
 char* WriteCsvField(char* out, std::string_view field) noexcept;
+/// The characters WriteCsvField writes for `field`, exactly.
+std::size_t CsvFieldLength(std::string_view field) noexcept;
 
 /// Text as a JSON string, quotes included, escaping quotes, backslashes and
 /// control characters, and always valid UTF-8: each byte that is not part of a
 /// well-formed sequence becomes U+FFFD; other bytes pass unchanged. At most
 /// kMaxJsonExpansion × size + 2 characters.
 char* WriteJsonString(char* out, std::string_view text) noexcept;
+/// The characters WriteJsonString writes for `text`, exactly.
+std::size_t JsonStringLength(std::string_view text) noexcept;
 
 /// The shortest text that reads back as the same double ("0.1", "1e-05"),
 /// as std::to_chars writes it; a valid JSON number for every finite value.

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "echo.h"
 #include "numbers.h"
 
 #include <array>
@@ -26,9 +27,9 @@ std::optional<std::string> Options::Read(std::span<const std::string_view> args,
             const bool number = arg.size() > 1 && (std::isdigit(static_cast<unsigned char>(arg[1])) != 0 ||
                                                    arg[1] == '.');
             if (arg.starts_with("-") && arg != "-" && !number && !optionsEnded)
-                return "unknown option '" + std::string(arg) + "'";
+                return "unknown option " + Quoted(arg);
             if (m_positional.size() >= positionals)
-                return "unexpected argument '" + std::string(arg) + "'";
+                return "unexpected argument " + Quoted(arg);
             m_positional.push_back(arg);
             m_items.push_back({{}, arg});
             continue;
@@ -46,7 +47,7 @@ std::optional<std::string> Options::Read(std::span<const std::string_view> args,
                 spec = &candidate;
         }
         if (spec == nullptr)
-            return "unknown option '" + std::string(arg) + "'";
+            return "unknown option " + Quoted(arg);
         if (spec->takesValue && !hasValue) {
             if (i + 1 >= args.size())
                 return std::string(arg) + " needs a value";
@@ -119,7 +120,7 @@ std::optional<std::size_t> ReadChoice(std::string_view name, std::string_view te
             message += i + 1 == choices.size() ? " or " : ", ";
         message += choices[i];
     }
-    message += ", not '" + std::string(text) + "'";
+    message += ", not " + Quoted(text);
     return std::nullopt;
 }
 
@@ -142,7 +143,7 @@ std::optional<Model> ReadModel(const Options& options, std::string& message)
         return Model::Calculator;
     const std::optional<Model> model = ModelFromName(*text);
     if (!model)
-        message = "--model is calculator or ashrae2017, not '" + std::string(*text) + "'";
+        message = "--model is calculator or ashrae2017, not " + Quoted(*text);
     return model;
 }
 
@@ -165,11 +166,11 @@ std::optional<double> ReadFiniteNumber(std::string_view name, std::string_view t
 {
     const std::optional<double> value = ParseDouble(text);
     if (!value) {
-        message = std::string(name) + ": '" + std::string(text) + "' is not a number";
+        message = std::string(name) + ": " + Quoted(text) + " is not a number";
         return std::nullopt;
     }
     if (!std::isfinite(*value)) {
-        message = std::string(name) + ": '" + std::string(text) + "' is not a finite number";
+        message = std::string(name) + ": " + Quoted(text) + " is not a finite number";
         return std::nullopt;
     }
     return value;

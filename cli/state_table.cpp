@@ -25,8 +25,8 @@ std::optional<StateTable> ReadStateTable(int fd, StateTableOptions options, std:
             ++table.failed;
             continue;
         }
-        char* const begin = block.records.data();
-        ForEachCsvRow(begin, begin + block.records.size(), block.firstLine, record, layout.separator,
+        char* const begin = block.data();
+        ForEachCsvRow(begin, begin + block.size(), block.firstLine, record, layout.separator, layout.keptFields(),
                       [&](std::size_t line) {
                           ++table.rows;
                           const bool computed = ComputeRow(layout, record, line, scratch, state);

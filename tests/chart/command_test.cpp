@@ -20,12 +20,15 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/types.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace humitrax::chart {
 namespace {
 
 namespace fs = std::filesystem;
+using humitrax::testing::CliProcess;
 using humitrax::testing::CliRun;
 using humitrax::testing::RunCli;
 
@@ -66,13 +69,15 @@ class DrawnTest : public ::testing::TestWithParam<DrawnRow> {};
 
 const std::string kTitle = "<title>Psychrometric chart at ";
 
-// Eight header lines, then hours of 1 January: 5 °C and 97.8 kPa, the last
-// one's dry bulb missing.
+// Eight header lines, then hours of 1 January in lines of 35 fields: 5 °C
+// and 97.8 kPa, the last one's dry bulb missing.
 const std::string kWeatherFile =
     "LOCATION,Basel,BS,CHE,IWEC,066010,47.55,7.58,1.0,316.0\nDESIGN CONDITIONS,0\nTYPICAL/EXTREME PERIODS,0\n"
     "GROUND TEMPERATURES,0\nHOLIDAYS/DAYLIGHT SAVINGS,No,0,0,0\nCOMMENTS 1,\nCOMMENTS 2,\n"
     "DATA PERIODS,1,1,Data,Sunday, 1/ 1,12/31\n"
-    "1995,1,1,1,60,A7,5,1,80,97800,0\n1995,1,1,24,60,A7,5,2,85,97840,0\n1995,1,1,24,60,A7,99.9,2,85,97800,0\n";
+    "1995,1,1,1,60,A7,5,1,80,97800,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n"
+    "1995,1,1,24,60,A7,5,2,85,97840,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n"
+    "1995,1,1,24,60,A7,99.9,2,85,97800,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Charts, DrawnTest,
@@ -171,7 +176,9 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorRow{"PointUnknownKind", {"--point", "25,xx=5"}, "chart.svg", 2, "KIND wb, dp, rh or w"},
         ErrorRow{"PressureZero", {"--pressure", "0"}, "chart.svg", 2, "pressure must be above 0"},
         ErrorRow{"AltitudeBeyondAtmosphere", {"--altitude", "1e9"}, "chart.svg", 2, "altitude"},
-        ErrorRow{"SizeTooSmall", {"--size", "10x10"}, "chart.png", 2, "--size takes"},
+        ErrorRow{"SizeTooSmall", {"--size", "10x10"}, "chart.png", 2, "--size 10x10: each side is from 400 to 8000 pixels"},
+        ErrorRow{"SizeWithAnExponent", {"--size", "1e3x1e3"}, "chart.png", 2,
+                 "WIDTHxHEIGHT in whole pixels, written as digits (for example 800x600), not '1e3x1e3'"},
         ErrorRow{"NoOutput", {"--point", "25,rh=50"}, "", 2, "an output file is needed"},
         ErrorRow{"StatesFileMissing", {"--states", "@missing.csv"}, "chart.svg", 2, "cannot read the states file"},
         ErrorRow{"StatesHeaderWithoutDryBulb", {"--states", "@bad.csv"}, "chart.svg", 2, "no dry_bulb column"},
@@ -209,6 +216,39 @@ TEST_P(ErrorTest, ExitsWithAMessageAndNoFile)
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(fs::status(output).type(), before);
     EXPECT_EQ(scratch.Count(), entries) << "a file was left behind";
+}
+
+// Ended by a signal while the chart is drawn (a large PNG takes seconds), the
+// program removes its temporary file beside the target, and still ends by
+// that signal. Writing starts with the temporary file: the test waits for it
+// to appear, within a minute, then signals.
+struct SignalRow {
+    std::string name;
+    int number;
+};
+
+class SignalTest : public ::testing::TestWithParam<SignalRow> {};
+
+INSTANTIATE_TEST_SUITE_P(Output, SignalTest,
+                         ::testing::Values(SignalRow{"Terminate", SIGTERM}, SignalRow{"HangUp", SIGHUP},
+                                           SignalRow{"Interrupt", SIGINT}),
+                         [](const auto& rowInfo) { return rowInfo.param.name; });
+
+TEST_P(SignalTest, LeavesNoTemporaryFile)
+{
+    const Scratch scratch;
+    CliProcess chart({"chart", "--size", "8000x8000", "-o", scratch / "chart.png"});
+    bool seen = false;
+    for (int poll = 0; poll < 60000 && !seen && !fs::exists(scratch / "chart.png"); ++poll) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(scratch.path))
+            seen = seen || entry.path().filename().string().starts_with("chart.png.");
+        if (!seen)
+            ::usleep(1000);
+    }
+    ASSERT_TRUE(seen) << "no temporary file appeared before the chart was written";
+    ASSERT_TRUE(chart.Signal(GetParam().number));
+    EXPECT_EQ(chart.Finish(), 128 + GetParam().number);
+    EXPECT_EQ(scratch.Count(), 0u) << "a file was left behind";
 }
 
 // Writing follows a link, replacing the file at its end and keeping the

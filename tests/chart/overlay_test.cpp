@@ -151,6 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
     Refused, ProcessJsonTest,
     ::testing::Values(
         JsonRow{"NotAnObject", "[1, 2]", "not an object"},
+        JsonRow{"BareNull", " null\n", "not a process file: it holds only null"},
         JsonRow{"UnknownKind", ProcessJson("dry", {{"entering", {20, 0.01}}, {"leaving", {25, 0.01}}}), "\"process\""},
         JsonRow{"NoLeavingState", ProcessJson("heat", {{"entering", {20, 0.01}}}), "\"leaving\""},
         JsonRow{"StateWithoutRatio", "{\"process\":\"cool\",\"units\":\"si\",\"model\":\"calculator\",\"pressure\":"

@@ -35,9 +35,10 @@ const SaysRow kCalls[] = {
     {"too_few_arguments", Call({"Grains", "77", "14.696", "4"}), 2,
      "error Grains takes 4 arguments (T p Situation StateVar), not 3\n", ""},
     {"one_argument_singular", Call({"SatPressureSI"}), 2, "error SatPressureSI takes 1 argument (T), not 0\n", ""},
-    {"long_token_echo_cut", Call({std::string(100, 'x')}), 2,
-     "error unknown function '" + std::string(80, 'x') + "...'\n", ""},
-    {"not_a_number", Call({"SatPressureSI", "2,5"}), 2, "error argument 1 '2,5' is not a number\n", ""},
+    // Echoes escape control bytes and broken UTF-8, and stop at 60 characters.
+    {"echo_escaped_and_cut", Call({"\x1b[31m" + std::string(100, 'x')}), 2,
+     "error unknown function '\\x1b[31m" + std::string(52, 'x') + "...'\n", ""},
+    {"not_a_number", Call({"SatPressureSI", "2,5\n\xff"}), 2, "error argument 1 '2,5\\n\\xff' is not a number\n", ""},
     {"plus_sign", Call({"HumidRatioSI", "+25", "101.325", "+4", "+0.5"}), 0, "number 0.5\n", ""},
     {"situation_not_whole", Call({"HumidRatioSI", "25", "101.325", "1.5", "18"}), 2,
      "error argument 3 '1.5' is not a whole number from -32768 to 32767\n", ""},
@@ -46,6 +47,13 @@ const SaysRow kCalls[] = {
      "number 2.3388036509173142\nerror empty line\nerror unknown function 'nonsense'\nnumber 70\n"
      "failure division-by-zero\n",
      "", "\xEF\xBB\xBFSatPressureSI 20\n \nnonsense 1 2\r\nGrains 77 14.696 4 0.01\nVolumeSI 25 0 4 0.01"},
+    // A line past 1 MiB is answered once and passed over to its line feed;
+    // the line after it is answered as usual. One of exactly 1 MiB is read.
+    {"line_longer_than_1_MiB_skipped", {"call"}, 2,
+     "error the line is longer than 1 MiB (1048576 bytes); it is skipped\nnumber 2.3388036509173142\n"
+     "error unknown function 'yyy",
+     "", std::string((1 << 20) + 1, 'x') + std::string(3 << 20, 'x') + "\nSatPressureSI 20\n" +
+             std::string(1 << 20, 'y') + "\n"},
     {"many_lines_in_order", {"call"}, 0, "\nnumber 4320\nnumber 4321\nnumber 4322\n", "", ManyCalls(5000)},
 };
 

@@ -66,6 +66,24 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
     return run;
 }
 
+CliRun RunScript(const std::string& script)
+{
+    namespace fs = std::filesystem;
+    static int counter = 0;
+    const fs::path dir = fs::temp_directory_path() /
+                         ("humitrax-cli-script-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+    fs::create_directories(dir);
+    const std::string command = "HUMITRAX_CLI=" + Quote(HUMITRAX_CLI_PATH) + " sh -c " + Quote(script) + " >" +
+                                Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string());
+    const int status = std::system(command.c_str());
+    CliRun run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadAll(dir / "out");
+    run.err = ReadAll(dir / "err");
+    fs::remove_all(dir);
+    return run;
+}
+
 CliProcess::CliProcess(const std::vector<std::string>& args)
 {
     int input[2] = {-1, -1};
@@ -82,7 +100,9 @@ CliProcess::CliProcess(const std::vector<std::string>& args)
     pointers.push_back(nullptr);
     m_pid = fork();
     if (m_pid == 0) {
-        std::signal(SIGPIPE, SIG_DFL);
+        // As from a terminal, whatever the test runner ignores.
+        for (const int number : {SIGPIPE, SIGINT, SIGHUP, SIGTERM})
+            std::signal(number, SIG_DFL);
         dup2(input[0], STDIN_FILENO);
         dup2(output[1], STDOUT_FILENO);
         execv(pointers[0], pointers.data());
@@ -129,6 +149,8 @@ std::optional<std::string> CliProcess::ReadLine(int seconds)
     }
 }
 
+bool CliProcess::Signal(int number) { return m_pid > 0 && kill(m_pid, number) == 0; }
+
 int CliProcess::Finish()
 {
     if (m_input >= 0)
@@ -137,6 +159,8 @@ int CliProcess::Finish()
     int status = 0;
     const bool ended = m_pid > 0 && waitpid(m_pid, &status, 0) == m_pid;
     m_pid = -1;
+    if (ended && WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
     return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -23,6 +23,11 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input = {
               const std::vector<std::string>& environment = {},
               const std::string& outputFile = {});
 
+/// Runs `script` with sh, where $HUMITRAX_CLI names the humitrax-cli built
+/// beside the tests: for input made by a pipeline, or limits set by ulimit.
+/// The exit status is the script's.
+CliRun RunScript(const std::string& script);
+
 /// humitrax-cli running beside the test, its standard input and output
 /// pipes held by the test, for a conversation line by line. The destructor
 /// closes both pipes and waits for it.
@@ -38,7 +43,10 @@ public:
     /// The next line of its output (without the line feed), or nothing when
     /// none is complete within `seconds`.
     std::optional<std::string> ReadLine(int seconds);
-    /// Closes its standard input and waits for it to end: its exit code.
+    /// Sends it the signal; false when it could not be sent.
+    bool Signal(int number);
+    /// Closes its standard input and waits for it to end: its exit code, or
+    /// 128 + the signal that ended it, as a shell reports it.
     int Finish();
 
 private:

@@ -320,7 +320,7 @@ const SaysRow kRefused[] = {
     {"StateNotANumber", {"state", "--units", "si", "--dry-bulb", "warm", "--pressure", "1", "--wet-bulb", "1"}, 2, "",
      "not a number"},
     {"StateBadFormat", State({"--wet-bulb", "18", "--format", "xml"}), 2, "", "table, csv or json"},
-    {"BatchUnknownUnit", Batch({}), 2, "", "'mmHg'", "dry_bulb,pressure [mmHg],relative_humidity\n"},
+    {"BatchUnknownUnitEchoedEscaped", Batch({}), 2, "", "'mm\\x1bHg'", "dry_bulb,pressure [mm\x1bHg],relative_humidity\n"},
     {"BatchUnknownPressureUnitOption", Batch({"--pressure-unit", "atm"}), 2, "", "'atm'", kRest},
     {"BatchGivenColumnAbsent", Batch({"--given", "wet_bulb"}), 2, "", "no wet_bulb column", kRest},
     {"BatchGivenNotACondition", Batch({"--given", "enthalpy"}), 2, "", "--given is wet_bulb", kRest},
@@ -328,6 +328,8 @@ const SaysRow kRefused[] = {
     {"BatchUnitsTwice", Batch({"--units", "si", "--units", "ip"}), 2, "", "--units is given twice", kRest},
     {"BatchEmptyFile", Batch({}), 2, "", "empty"},
     {"BatchHeaderWithoutDryBulb", Batch({}), 2, "", "no dry_bulb column", "temp,pressure,relative_humidity\n"},
+    {"BatchUnitBracketNeverClosed", Batch({}), 2, "", "the column 'dry_bulb [C' opens a unit bracket and never closes it",
+     "dry_bulb [C,pressure,relative_humidity,note [x\n"},
     {"BatchPressureAndAltitude", Batch({}), 2, "", "exactly one of pressure and altitude",
      "dry_bulb,pressure,altitude,relative_humidity\n"},
     {"BatchNeitherPressureNorAltitude", Batch({}), 2, "", "neither a pressure nor an altitude",
@@ -438,24 +440,42 @@ TEST(BatchJobs, OutputOrderEqualsInputOrder)
 // EnergyPlus weather files: eight header lines, then fixed fields; missing
 // codes leave a row without properties.
 
-/// Three days, hours 1 to 24; day 2, hour 5 lacks its dry bulb and pressure,
-/// day 3, hour 24 its relative humidity.
+const std::string kWeatherHeader =
+    "LOCATION,Basel,BS,CHE,IWEC,066010,47.55,7.58,1.0,316.0\nDESIGN CONDITIONS,0\n"
+    "TYPICAL/EXTREME PERIODS,0\nGROUND TEMPERATURES,0\nHOLIDAYS/DAYLIGHT SAVINGS,No,0,0,0\n"
+    "COMMENTS 1,\"a, b\"\nCOMMENTS 2,\nDATA PERIODS,1,1,Data,Sunday, 1/ 1,12/31\n";
+
+/// Three days, hours 1 to 24, lines of 35 fields; day 2, hour 5 lacks its dry
+/// bulb and pressure, day 3, hour 24 its relative humidity; day 3, hour 12
+/// (line 68) stops after the pressure.
 std::string WeatherFile()
 {
-    std::string text = "LOCATION,Basel,BS,CHE,IWEC,066010,47.55,7.58,1.0,316.0\nDESIGN CONDITIONS,0\n"
-                       "TYPICAL/EXTREME PERIODS,0\nGROUND TEMPERATURES,0\nHOLIDAYS/DAYLIGHT SAVINGS,No,0,0,0\n"
-                       "COMMENTS 1,\"a, b\"\nCOMMENTS 2,\nDATA PERIODS,1,1,Data,Sunday, 1/ 1,12/31\n";
+    std::string text = kWeatherHeader;
     for (int day = 1; day <= 3; ++day) {
         for (int hour = 1; hour <= 24; ++hour) {
             const bool gap = day == 2 && hour == 5;
             text += "1995,1," + std::to_string(day) + "," + std::to_string(hour) + ",60,A7A7E8E8*0," +
                     (gap ? "99.9" : std::to_string(day * 5 + hour / 2)) + "," + std::to_string(day * 3) + "," +
-                    (day == 3 && hour == 24 ? "999" : "60") + "," + (gap ? "999999" : "97800") +
-                    ",0,0,282,0,0,0,0,0,0,0,270,2.1,10\n";
+                    (day == 3 && hour == 24 ? "999" : "60") + "," + (gap ? "999999" : "97800");
+            text += day == 3 && hour == 12 ? "\n" : ",0,0,282,0,0,0,0,0,0,0,270,2.1,10,77777,9,999999999,0,0.1,0,88,0,0,0,0,0\n";
         }
     }
     return text;
 }
+
+// The first hour taken for the eighth header line: refused, the line shown.
+const SaysRow kWeatherRefused[] = {
+    {"SevenHeaderLines", Batch({"--input", "epw"}), 2, "",
+     "line 8 of the weather file holds '1995,1,1,1,60,A7A7E8E8*0,5,3,60,97800,0,0,282,0,0,0,0,0,0,0,...' "
+     "where the DATA PERIODS line belongs",
+     [] {
+         std::string file = WeatherFile();
+         const std::size_t at = file.find("DATA PERIODS");
+         return file.erase(at, file.find('\n', at) + 1 - at);
+     }()},
+};
+
+INSTANTIATE_TEST_SUITE_P(WeatherFile, Says, ::testing::ValuesIn(kWeatherRefused), RowName);
 
 TEST(BatchWeatherFile, FieldsMissingCodesAndTheGivenCondition)
 {
@@ -474,6 +494,8 @@ TEST(BatchWeatherFile, FieldsMissingCodesAndTheGivenCondition)
     EXPECT_EQ(rows[24 + 4].at("status"), "dry_bulb: missing; pressure: missing");
     EXPECT_EQ(rows[24 + 4].at("wet_bulb"), "");
     EXPECT_EQ(rows[71].at("status"), "") << "the humidity is not read";
+    EXPECT_EQ(rows[48 + 11].at("status"), "line 68: has 10 fields; a data line of an EnergyPlus weather file has 35");
+    EXPECT_EQ(rows[48 + 11].at("hour") + "/" + rows[48 + 11].at("dry_bulb"), "12/");
 
     const auto byHumidity =
         CsvRows(RunCli({"batch", "--input", "epw", "--given", "relative_humidity", "-"}, WeatherFile()).out);
