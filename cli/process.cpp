@@ -2,6 +2,7 @@
 // humidifier, from the entering air to the leaving air, with the loads.
 #include "air_options.h"
 #include "csv.h"
+#include "echo.h"
 #include "commands.h"
 #include "numbers.h"
 #include "output.h"
@@ -143,7 +144,7 @@ bool ReadProcessOption(std::string_view name, std::string_view value, ProcessOpt
         return true;
     }
     if (!Takes(options.kind, name)) {
-        message = "unknown option '" + std::string(name) + "' for process " + std::string(options.kindName);
+        message = "unknown option " + Quoted(name) + " for process " + std::string(options.kindName);
         return false;
     }
     const auto number = [&](std::optional<double>& target) {
@@ -181,7 +182,7 @@ bool ReadProcessOption(std::string_view name, std::string_view value, ProcessOpt
         options.target = HumidifyTarget::HumidityRatio;
         text.remove_prefix(2);
     } else {
-        message = "--to is rh=V or w=V for process humidify, not '" + std::string(value) + "'";
+        message = "--to is rh=V or w=V for process humidify, not " + Quoted(value);
         return false;
     }
     const std::optional<double> read = ParseFinite(name, text, message);
@@ -235,7 +236,7 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, ProcessO
         }
     }
     if (!known)
-        return Usage({}, "unknown process '" + std::string(words.front()) + "'; give mix, heat, cool, coil or humidify");
+        return Usage({}, "unknown process " + Quoted(words.front()) + "; give mix, heat, cool, coil or humidify");
     std::string message;
     if (!ReadAirOptions(given, options.air, message))
         return Usage(options.kindName, message);
