@@ -19,6 +19,7 @@
 #include <cctype>
 #include <cerrno>
 #include <csignal>
+#include <pthread.h>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -199,6 +200,9 @@ std::variant<Target, std::string> ExamineTarget(const std::string& path)
     return target;
 }
 
+// The signals that end the program and remove its temporary file first.
+constexpr std::array<int, 3> kTerminatingSignals{SIGTERM, SIGHUP, SIGINT};
+
 // Notes `path` as the temporary file a terminating signal removes, in the
 // static buffer (a path too long for it is not kept); an empty one forgets it.
 void NoteTemporaryFile(std::string_view path) noexcept
@@ -252,13 +256,25 @@ public:
         for (int attempt = 0; attempt < 100; ++attempt) {
             m_name = target.path + "." + std::to_string(QRandomGenerator::global()->bounded(1000000u));
             // Until it has the permissions of the file it replaces, no one else may read it.
+            // A terminating signal waits while the file is made and noted, so that the
+            // handler knows of every file there is.
+            sigset_t terminating;
+            sigset_t previous;
+            sigemptyset(&terminating);
+            for (const int signalNumber : kTerminatingSignals)
+                sigaddset(&terminating, signalNumber);
+            ::pthread_sigmask(SIG_BLOCK, &terminating, &previous);
             m_fd = ::open(m_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, target.exists ? 0600 : 0666);
-            if (m_fd >= 0) {
+            const int openFailure = errno;
+            if (m_fd >= 0)
                 NoteTemporaryFile(m_name);
+            ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+            if (m_fd >= 0)
                 return target.exists && ::fchmod(m_fd, target.permissions) != 0 ? errno : 0;
-            }
-            if (errno != EEXIST)
+            if (openFailure != EEXIST) {
+                errno = openFailure;
                 break;
+            }
         }
         const int failure = errno;
         m_name.clear();
@@ -296,7 +312,7 @@ private:
 
 void RemoveTemporaryFileOnSignals()
 {
-    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+    for (const int signalNumber : kTerminatingSignals) {
         struct sigaction current {};
         if (::sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
             continue;
