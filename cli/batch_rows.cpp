@@ -37,59 +37,35 @@ void AppendJsonKey(std::string& out, std::string_view name)
     out.push_back(':');
 }
 
-/// The status of one row: failures joined by "; ".
-class Status {
-public:
-    explicit Status(std::string& text) : m_text(text) { m_text.clear(); }
-
-    /// "line N: column what"
-    void AddInput(std::size_t line, std::string_view column, std::string_view what)
-    {
-        Separate();
-        std::array<char, 24> digits{};
-        const auto [ptr, ec] = std::to_chars(digits.data(), digits.data() + digits.size(), line);
-        (void)ec; // 24 characters hold every size_t
-        m_text.append("line ").append(digits.data(), ptr).append(": ");
-        m_text.append(column);
-        if (!column.empty())
-            m_text.push_back(' ');
-        m_text.append(what);
-    }
-
-    /// "column: reason", and any hint after it
-    void AddCell(std::string_view column, std::string_view reason, std::string_view hint = {})
-    {
-        Separate();
-        m_text.append(column).append(": ").append(reason).append(hint);
-    }
-
-    [[nodiscard]] bool empty() const noexcept { return m_text.empty(); }
-
-private:
-    void Separate()
-    {
-        if (!m_text.empty())
-            m_text.append("; ");
-    }
-
-    std::string& m_text;
-};
+/// "line N: column what", in the status of a row.
+void AddInput(StatusText& status, std::size_t line, std::string_view column, std::string_view what)
+{
+    std::string& text = status.Next();
+    std::array<char, 24> digits{};
+    const auto [ptr, ec] = std::to_chars(digits.data(), digits.data() + digits.size(), line);
+    (void)ec; // 24 characters hold every size_t
+    text.append("line ").append(digits.data(), ptr).append(": ");
+    text.append(column);
+    if (!column.empty())
+        text.push_back(' ');
+    text.append(what);
+}
 
 /// Reads the number in a column of the record, converted to the unit
 /// system's unit; a missing, empty, unreadable or "not measured" one is noted
 /// in the status. A plain decimal taken as it is leaves its shortest text in
 /// `decimal`, and `shortest` pointing at it.
 std::optional<double> ReadNumber(const CsvRecord& record, const InputColumn& column,
-                                 std::string_view name, std::size_t line, Status& status,
+                                 std::string_view name, std::size_t line, StatusText& status,
                                  PlainDecimal& decimal, std::string_view& shortest)
 {
     if (column.index >= record.fields.size()) {
-        status.AddInput(line, name, "is missing");
+        AddInput(status, line, name, "is missing");
         return std::nullopt;
     }
     const std::string_view text = Trim(record.fields[column.index]);
     if (text.empty()) {
-        status.AddInput(line, name, "is empty");
+        AddInput(status, line, name, "is empty");
         return std::nullopt;
     }
     std::optional<double> value;
@@ -100,16 +76,16 @@ std::optional<double> ReadNumber(const CsvRecord& record, const InputColumn& col
     } else {
         value = ParseDouble(text);
         if (!value) {
-            status.AddInput(line, name, "is not a number");
+            AddInput(status, line, name, "is not a number");
             return std::nullopt;
         }
         if (!std::isfinite(*value)) {
-            status.AddInput(line, name, "is not a finite number");
+            AddInput(status, line, name, "is not a finite number");
             return std::nullopt;
         }
     }
     if (column.missingCode && *value == *column.missingCode) {
-        status.AddCell(name, "missing");
+        status.Add(name, "missing");
         return std::nullopt;
     }
     if (column.unit.identity) {
@@ -118,7 +94,7 @@ std::optional<double> ReadNumber(const CsvRecord& record, const InputColumn& col
     }
     const double converted = column.unit.Apply(*value);
     if (!std::isfinite(converted)) {
-        status.AddInput(line, name, "is too large for the unit system's unit");
+        AddInput(status, line, name, "is too large for the unit system's unit");
         return std::nullopt;
     }
     return converted;
@@ -181,16 +157,6 @@ char* WriteJsonCells(char* out, const StateResult& state, Units units, std::stri
     if (status.empty())
         return Copy(out, "null");
     return WriteJsonString(out, status);
-}
-
-Cell Given(const std::optional<double>& value) noexcept
-{
-    Cell cell;
-    if (value) {
-        cell.value = *value;
-        cell.present = true;
-    }
-    return cell;
 }
 
 std::string Lower(std::string_view text)
@@ -643,64 +609,46 @@ void AppendFailedRow(const BatchLayout& layout, std::string_view status, std::st
 bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t line,
                 RowScratch& scratch, StateResult& state)
 {
-    Status status(scratch.status);
+    StatusText status(scratch.status);
     if (record.unterminated)
-        status.AddInput(line, "", "has a quoted field that is never closed");
+        AddInput(status, line, "", "has a quoted field that is never closed");
     if (record.textAfterQuote)
-        status.AddInput(line, "", "has text after a closing quote");
+        AddInput(status, line, "", "has text after a closing quote");
     if (record.fields.size() > layout.columnCount)
-        status.AddInput(line, "", "has more fields than the header; the extra ones are dropped");
+        AddInput(status, line, "", "has more fields than the header; the extra ones are dropped");
     if (record.fields.size() < layout.fewestFields) {
         // A field lost in the middle would shift every later one: none is read.
-        status.AddInput(line, "", "has " + std::to_string(record.fields.size()) + " fields; a data line of an "
+        AddInput(status, line, "", "has " + std::to_string(record.fields.size()) + " fields; a data line of an "
                         "EnergyPlus weather file has " + std::to_string(layout.fewestFields));
         state = StateResult{};
         return false;
     }
     for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
         if (layout.passThroughColumns[i] >= record.fields.size())
-            status.AddInput(line, layout.passThroughLabels[i], "is missing");
+            AddInput(status, line, layout.passThroughLabels[i], "is missing");
     }
 
     SourceTexts& sources = scratch.sources;
     sources = {};
-    const Property given = ConditionProperty(layout.given);
-    const std::optional<double> dryBulb =
-        ReadNumber(record, layout.dryBulb, PropertyColumn(Property::DryBulb), line, status,
-                   scratch.decimals[0], sources[static_cast<std::size_t>(Property::DryBulb)]);
-    Cell pressure;
-    if (layout.pressure) {
-        std::string_view altitudeText;
-        const std::optional<double> value = ReadNumber(
-            record, *layout.pressure, layout.altitude ? kAltitudeColumn : kPressureColumn, line,
-            status, scratch.decimals[1],
-            layout.altitude ? altitudeText : sources[static_cast<std::size_t>(Property::Pressure)]);
-        if (layout.altitude && value) {
-            pressure = PressureFromAltitude(layout.units, *value, layout.model);
-            if (!pressure.present)
-                status.AddCell(kPressureColumn, pressure.reason);
-        } else {
-            pressure = Given(value);
+    const GivenBasis basis{layout.units, layout.model, layout.altitude, layout.given};
+    const auto read = [&](GivenValue which, std::string_view column) -> std::optional<double> {
+        switch (which) {
+        case GivenValue::DryBulb:
+            return ReadNumber(record, layout.dryBulb, column, line, status, scratch.decimals[0],
+                              sources[static_cast<std::size_t>(Property::DryBulb)]);
+        case GivenValue::Second: {
+            if (!layout.pressure)
+                return layout.defaultPressure;
+            std::string_view altitudeText;
+            return ReadNumber(record, *layout.pressure, column, line, status, scratch.decimals[1],
+                              layout.altitude ? altitudeText : sources[static_cast<std::size_t>(Property::Pressure)]);
         }
-    } else {
-        pressure = Given(layout.defaultPressure);
-    }
-    const std::optional<double> value =
-        ReadNumber(record, layout.condition, PropertyColumn(given), line, status,
-                   scratch.decimals[2], sources[static_cast<std::size_t>(given)]);
-
-    if (!dryBulb || !pressure.present || !value) {
-        state = StateResult{};
-        state[Property::DryBulb] = Given(dryBulb);
-        state[Property::Pressure] = pressure;
-        state[given] = Given(value);
-        return false;
-    }
-    state = ComputeState({layout.units, *dryBulb, pressure.value, layout.given, *value, layout.model});
-    ForEachFailure(state, layout.units, kAllProperties, [&](Property property, std::string_view reason) {
-        status.AddCell(PropertyColumn(property), reason, ModelHint(reason, layout.model));
-    });
-    return true;
+        case GivenValue::Condition: break;
+        }
+        return ReadNumber(record, layout.condition, column, line, status, scratch.decimals[2],
+                          sources[static_cast<std::size_t>(ConditionProperty(layout.given))]);
+    };
+    return ComputeGivenState(basis, read, status, state);
 }
 
 namespace {

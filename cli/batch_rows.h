@@ -9,6 +9,7 @@
 
 #include "csv.h"
 
+#include "humitrax/given.h"
 #include "humitrax/state.h"
 
 #include <array>

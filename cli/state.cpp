@@ -7,6 +7,7 @@
 #include "options.h"
 #include "output.h"
 
+#include "humitrax/given.h"
 #include "humitrax/state.h"
 
 #include <algorithm>
@@ -265,34 +266,22 @@ int RunState(std::span<const std::string_view> args)
         return *status;
     const Units units = *options.units;
 
-    Cell pressure;
-    if (options.altitude) {
-        pressure = PressureFromAltitude(units, *options.altitude, options.model);
-    } else {
-        pressure.value = *options.pressure;
-        pressure.present = true;
-    }
+    const GivenBasis basis{units, options.model, options.altitude.has_value(), *options.condition};
     StateResult state;
     std::string status;
-    const auto fail = [&](Property property, std::string_view reason) {
-        if (!status.empty())
-            status.append("; ");
-        status.append(PropertyColumn(property)).append(": ").append(reason).append(
-            ModelHint(reason, options.model));
-    };
-    if (pressure.present) {
-        state = ComputeState({units, *options.dryBulb, pressure.value, *options.condition,
-                              options.value, options.model});
-        ForEachFailure(state, units, kAllProperties, fail);
-    } else {
-        state[Property::DryBulb].value = *options.dryBulb;
-        state[Property::DryBulb].present = true;
-        state[Property::Pressure] = pressure;
-        Cell& given = state[ConditionProperty(*options.condition)];
-        given.value = options.value;
-        given.present = true;
-        fail(Property::Pressure, pressure.reason);
-    }
+    StatusText statusText(status);
+    ComputeGivenState(
+        basis,
+        [&](GivenValue which, std::string_view) -> std::optional<double> {
+            switch (which) {
+            case GivenValue::DryBulb: return options.dryBulb;
+            case GivenValue::Second: return options.altitude ? options.altitude : options.pressure;
+            case GivenValue::Condition: break;
+            }
+            return options.value;
+        },
+        statusText, state);
+    const Cell& pressure = state[Property::Pressure];
 
     std::string out;
     switch (options.format) {

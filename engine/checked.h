@@ -8,6 +8,7 @@
 // Implementation details, private to the engine.
 #pragma once
 
+#include "humitrax/checked.h"
 #include "humitrax/property_result.h"
 
 #include <cmath>
@@ -16,16 +17,7 @@ namespace humitrax::detail {
 
 [[noreturn]] void Fail(FailureCause cause);
 
-/// The cause a non-finite result stands for.
-[[noreturn]] void FailNonFinite(double result);
-
-/// x, or a failure when x is NaN or infinite.
-inline double Checked(double x)
-{
-    if (!std::isfinite(x)) [[unlikely]]
-        FailNonFinite(x);
-    return x;
-}
+using humitrax::Checked;
 
 /// A double whose every operation is tested as it is done.
 struct Num {

@@ -1,5 +1,7 @@
 #include "columns.h"
 
+#include "humitrax/given.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -19,82 +21,30 @@ constexpr std::size_t kMaxBlockRows = 64 * 1024;
 
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
-/// "column: reason", after a "; " when the status holds a failure already.
-void AddFailure(std::string& status, std::string_view column, std::string_view reason)
+/// One row's state; its failures in `status` (cleared first), in batch's
+/// words and order.
+StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& statusText)
 {
-    if (!status.empty())
-        status.append("; ");
-    status.append(column).append(": ").append(reason);
-}
-
-/// A given value of a row; NaN when it is missing.
-double ValueAt(const double* values, const bool* missing, std::size_t row) noexcept
-{
-    return missing != nullptr && missing[row] ? kNoValue : values[row];
-}
-
-/// Notes a given value that is missing or not finite; whether it is there.
-bool CheckGiven(double value, const bool* missing, std::size_t row, std::string_view column,
-                std::string& status)
-{
-    if (missing != nullptr && missing[row]) {
-        AddFailure(status, column, "missing");
-        return false;
-    }
-    if (std::isfinite(value))
-        return true;
-    AddFailure(status, column, std::isnan(value) ? "not a number" : "not a finite number");
-    return false;
-}
-
-/// A given value as its cell; no value when it is not finite.
-Cell Given(double value) noexcept
-{
-    Cell cell;
-    if (std::isfinite(value)) {
-        cell.value = value;
-        cell.present = true;
-    }
-    return cell;
-}
-
-/// One row's state; its failures in `status` (cleared first).
-StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& status)
-{
-    status.clear();
-    const double dryBulb = ValueAt(given.dryBulb, given.dryBulbMissing, row);
-    const double pressureOrAltitude = ValueAt(given.pressure, given.pressureMissing, row);
-    const double value = ValueAt(given.value, given.valueMissing, row);
-    const Property conditionProperty = ConditionProperty(given.condition);
-
-    // In batch's order: the dry bulb, the pressure (an altitude's whatever
-    // the other values, as batch computes it), the condition.
-    const bool dryBulbFinite =
-        CheckGiven(dryBulb, given.dryBulbMissing, row, PropertyColumn(Property::DryBulb), status);
-    Cell pressure;
-    if (CheckGiven(pressureOrAltitude, given.pressureMissing, row,
-                   given.altitude ? "altitude" : PropertyColumn(Property::Pressure), status)) {
-        pressure = given.altitude ? PressureFromAltitude(given.units, pressureOrAltitude, given.model)
-                                  : Given(pressureOrAltitude);
-        if (!pressure.present)
-            AddFailure(status, PropertyColumn(Property::Pressure), pressure.reason);
-    }
-    const bool valueFinite =
-        CheckGiven(value, given.valueMissing, row, PropertyColumn(conditionProperty), status);
-
-    if (dryBulbFinite && pressure.present && valueFinite) {
-        const StateResult state =
-            ComputeState({given.units, dryBulb, pressure.value, given.condition, value, given.model});
-        ForEachFailure(state, given.units, kAllProperties, [&](Property property, std::string_view reason) {
-            AddFailure(status, PropertyColumn(property), std::string(reason) + std::string(ModelHint(reason, given.model)));
-        });
-        return state;
-    }
-    // Not computed: the given values stand, as batch writes them.
+    StatusText status(statusText);
+    const GivenBasis basis{given.units, given.model, given.altitude, given.condition};
+    const auto read = [&](GivenValue which, std::string_view column) -> std::optional<double> {
+        const double* values = given.value;
+        const bool* missing = given.valueMissing;
+        if (which == GivenValue::DryBulb) {
+            values = given.dryBulb;
+            missing = given.dryBulbMissing;
+        } else if (which == GivenValue::Second) {
+            values = given.pressure;
+            missing = given.pressureMissing;
+        }
+        if (missing != nullptr && missing[row]) {
+            status.Add(column, "missing");
+            return std::nullopt;
+        }
+        return values[row];
+    };
     StateResult state;
-    state[Property::DryBulb] = Given(dryBulb);
-    state[Property::Pressure] = pressure;
-    state[conditionProperty] = Given(value);
+    ComputeGivenState(basis, read, status, state);
     return state;
 }
 

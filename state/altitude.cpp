@@ -37,7 +37,6 @@ std::string_view AltitudeRefusal(Units units, double altitude) noexcept
     return {};
 }
 
-using detail::Checked;
 
 } // namespace
 

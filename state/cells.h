@@ -3,6 +3,7 @@
 // Private to the state layer.
 #pragma once
 
+#include "humitrax/checked.h"
 #include "humitrax/full_state.h"
 #include "humitrax/state.h"
 
@@ -17,25 +18,6 @@ inline Cell Failed(std::string_view reason) noexcept
     Cell cell;
     cell.reason = reason;
     return cell;
-}
-
-/// x, tested as the engine tests its own arithmetic: a NaN is an invalid
-/// operation, an infinity an overflow.
-inline double Checked(double x)
-{
-    if (std::isnan(x))
-        throw PropertyFailure(FailureCause::InvalidOperation);
-    if (std::isinf(x))
-        throw PropertyFailure(FailureCause::Overflow);
-    return x;
-}
-
-/// a / b, tested: any division by zero is one, unless a is a NaN.
-inline double CheckedDivide(double a, double b)
-{
-    if (b == 0.0)
-        throw PropertyFailure(std::isnan(a) ? FailureCause::InvalidOperation : FailureCause::DivisionByZero);
-    return Checked(a / b);
 }
 
 /// A number as a cell: a NaN is an invalid operation, an infinity an overflow.

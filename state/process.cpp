@@ -3,6 +3,7 @@
 // that state like any other.
 #include "humitrax/process.h"
 
+#include "humitrax/checked.h"
 #include "humitrax/relations.h"
 
 #include <array>
@@ -97,14 +98,6 @@ struct Refusal {
     ProcessPart part;
 };
 
-double Finite(double x)
-{
-    if (std::isnan(x))
-        throw PropertyFailure(FailureCause::InvalidOperation);
-    if (std::isinf(x))
-        throw PropertyFailure(FailureCause::Overflow);
-    return x;
-}
 
 Relations RelationsOf(const ProcessBasis& basis) noexcept
 {
@@ -168,7 +161,7 @@ double StreamFlow(const Flow& flow, Units units, const StateResult& state, Proce
         throw Refusal{kNegativeFlow, part};
     const bool byVolume = flow.unit != FlowUnit::KilogramsPerSecond && flow.unit != FlowUnit::PoundsPerMinute;
     const double volume = byVolume ? Need(state, Property::SpecificVolume, part) : 0.0;
-    return Finite(DryAirFlow(flow, units, volume));
+    return Checked(DryAirFlow(flow, units, volume));
 }
 
 /// The entering stream of a one-stream process: its state (kept in the
@@ -213,13 +206,13 @@ void SetLoads(ProcessResult& result, const Relations& relations, Units units, do
     result.dryAirFlow = m;
     // A flow too large for its loads to be numbers overflows here, refused like
     // any other failure rather than reported as a load without a value.
-    result.sensible = Finite(F * (m * (atEnteringRatio - in.h)));
-    result.latent = Finite(F * (m * (out.h - atEnteringRatio)));
-    const double airSide = Finite(result.sensible + result.latent);
-    result.sensibleHeatRatio = airSide == 0.0 ? ProcessResult::kNone : Finite(result.sensible / airSide);
+    result.sensible = Checked(F * (m * (atEnteringRatio - in.h)));
+    result.latent = Checked(F * (m * (out.h - atEnteringRatio)));
+    const double airSide = Checked(result.sensible + result.latent);
+    result.sensibleHeatRatio = airSide == 0.0 ? ProcessResult::kNone : Checked(result.sensible / airSide);
     result.water = water;
     result.waterEnthalpy = waterEnthalpy;
-    result.heat = Finite(F * Finite(Finite(m * (out.h - in.h)) - Finite(water * waterEnthalpy)));
+    result.heat = Checked(F * Checked(Checked(m * (out.h - in.h)) - Checked(water * waterEnthalpy)));
     if (units == Units::InchPound)
         result.tons = result.heat / kBtuPerHourPerTon;
 }
@@ -433,11 +426,11 @@ ProcessResult Mix(const MixInput& input) noexcept
         const Point b = PointOf(result.second, ProcessPart::Second);
         const double ma = StreamFlow(input.firstFlow, units, result.entering, ProcessPart::Entering);
         const double mb = StreamFlow(input.secondFlow, units, result.second, ProcessPart::Second);
-        const double m = Finite(ma + mb);
+        const double m = Checked(ma + mb);
         if (m == 0.0)
             throw Refusal{kNoAir, ProcessPart::Process};
-        const double W = Finite((ma * a.W + mb * b.W) / m);
-        const double h = Finite((ma * a.h + mb * b.h) / m);
+        const double W = Checked((ma * a.W + mb * b.W) / m);
+        const double h = Checked((ma * a.h + mb * b.h) / m);
         result.leaving = LeavingState(relations, relations.DryBulb(h, W), W, kFog);
         result.enteringDryAirFlow = ma;
         result.secondDryAirFlow = mb;
@@ -467,8 +460,8 @@ ProcessResult Coil(const CoilInput& input) noexcept
             if (Wadp > in.W)
                 throw Refusal{kAdpAboveDewPoint, ProcessPart::Process};
             const double hadp = relations.Enthalpy(adp, Wadp);
-            const double W = Finite(Wadp + bf * (in.W - Wadp));
-            const double h = Finite(hadp + bf * (in.h - hadp));
+            const double W = Checked(Wadp + bf * (in.W - Wadp));
+            const double h = Checked(hadp + bf * (in.h - hadp));
             result.leaving = LeavingState(relations, relations.DryBulb(h, W), W, kCoilFog);
             result.apparatusDewPoint = adp;
             result.bypassFactor = bf;
@@ -485,12 +478,12 @@ ProcessResult Coil(const CoilInput& input) noexcept
                 const double adp = ApparatusDewPoint(relations, in, out);
                 const double hadp = relations.Enthalpy(adp, relations.SaturationRatio(adp));
                 result.apparatusDewPoint = adp;
-                result.bypassFactor = Finite((out.h - hadp) / (in.h - hadp));
+                result.bypassFactor = Checked((out.h - hadp) / (in.h - hadp));
             }
         }
         const Point out = PointOf(result.leaving, ProcessPart::Leaving);
         result.waterTemperature = Need(result.leaving, Property::DewPoint, ProcessPart::Leaving);
-        SetLoads(result, relations, input.basis.units, m, in, out, Finite(m * (out.W - in.W)),
+        SetLoads(result, relations, input.basis.units, m, in, out, Checked(m * (out.W - in.W)),
                  relations.LiquidEnthalpy(result.waterTemperature));
     });
 }
@@ -563,7 +556,7 @@ ProcessResult Humidify(const HumidifyInput& input) noexcept
             std::fabs(result.leaving[Property::RelativeHumidity].value - target) > kTargetTolerance * kPercent)
             throw Refusal{kTargetOffPath, ProcessPart::Process};
         result.waterTemperature = waterTemperature;
-        SetLoads(result, relations, input.basis.units, m, in, out, Finite(m * (out.W - in.W)), added);
+        SetLoads(result, relations, input.basis.units, m, in, out, Checked(m * (out.W - in.W)), added);
         result.heat = 0.0; // the water or steam brings the energy; no heat is added
         if (input.basis.units == Units::InchPound)
             result.tons = 0.0;

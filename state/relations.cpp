@@ -11,8 +11,6 @@
 namespace humitrax {
 namespace {
 
-using detail::Checked;
-using detail::CheckedDivide;
 
 /// Liquid water: h_w = heat·(t − freezing).
 constexpr double kWaterHeatSI = 4.186;

@@ -11,7 +11,6 @@
 namespace humitrax {
 namespace {
 
-using detail::Checked;
 
 /// A property formed from others: fails with the first missing one's reason.
 template <typename Call>
@@ -34,15 +33,15 @@ void FormedProperties(const StateInput& input, StateResult& result) noexcept
     const double& W = ratio.value;
     if (input.model == Model::Calculator) {
         result[Property::VapourPressure] = Formed({&ratio}, [&] {
-            return detail::CheckedDivide(Checked(input.pressure * W), Checked(calculator::kMolarMassRatio + W));
+            return CheckedDivide(Checked(input.pressure * W), Checked(calculator::kMolarMassRatio + W));
         });
     }
     result[Property::DegreeOfSaturation] =
-        Formed({&ratio, &saturated}, [&] { return detail::CheckedDivide(W, saturated.value); });
+        Formed({&ratio, &saturated}, [&] { return CheckedDivide(W, saturated.value); });
     result[Property::SpecificHumidity] =
-        Formed({&ratio}, [&] { return detail::CheckedDivide(W, Checked(1.0 + W)); });
+        Formed({&ratio}, [&] { return CheckedDivide(W, Checked(1.0 + W)); });
     result[Property::Density] =
-        Formed({&ratio, &volume}, [&] { return detail::CheckedDivide(Checked(1.0 + W), volume.value); });
+        Formed({&ratio, &volume}, [&] { return CheckedDivide(Checked(1.0 + W), volume.value); });
 }
 
 } // namespace

@@ -1,0 +1,76 @@
+// A row's state from its given values, and its status.
+#include "humitrax/given.h"
+
+#include <cmath>
+
+namespace humitrax {
+namespace {
+
+Cell Given(std::optional<double> value) noexcept
+{
+    Cell cell;
+    if (value) {
+        cell.value = *value;
+        cell.present = true;
+    }
+    return cell;
+}
+
+} // namespace
+
+void StatusText::Add(std::string_view column, std::string_view reason, std::string_view hint)
+{
+    Next().append(column).append(": ").append(reason).append(hint);
+}
+
+std::string& StatusText::Next()
+{
+    if (!m_text.empty())
+        m_text.append("; ");
+    return m_text;
+}
+
+std::string_view SecondColumn(const GivenBasis& basis) noexcept
+{
+    return basis.altitude ? "altitude" : PropertyColumn(Property::Pressure);
+}
+
+namespace detail {
+
+std::optional<double> FiniteGiven(std::optional<double> value, std::string_view column, StatusText& status)
+{
+    if (!value || std::isfinite(*value))
+        return value;
+    status.Add(column, std::isnan(*value) ? "not a number" : "not a finite number");
+    return std::nullopt;
+}
+
+Cell GivenPressure(const GivenBasis& basis, std::optional<double> value, StatusText& status)
+{
+    if (!value || !basis.altitude)
+        return Given(value);
+    Cell pressure = PressureFromAltitude(basis.units, *value, basis.model);
+    if (!pressure.present)
+        status.Add(PropertyColumn(Property::Pressure), pressure.reason);
+    return pressure;
+}
+
+bool FinishGivenState(const GivenBasis& basis, std::optional<double> dryBulb, const Cell& pressure,
+                      std::optional<double> value, StatusText& status, StateResult& state)
+{
+    if (!dryBulb || !pressure.present || !value) {
+        state = StateResult{};
+        state[Property::DryBulb] = Given(dryBulb);
+        state[Property::Pressure] = pressure;
+        state[ConditionProperty(basis.condition)] = Given(value);
+        return false;
+    }
+    state = ComputeState({basis.units, *dryBulb, pressure.value, basis.condition, *value, basis.model});
+    ForEachFailure(state, basis.units, kAllProperties, [&](Property property, std::string_view reason) {
+        status.Add(PropertyColumn(property), reason, ModelHint(reason, basis.model));
+    });
+    return true;
+}
+
+} // namespace detail
+} // namespace humitrax
