@@ -4,7 +4,7 @@
 #include "humitrax/ashrae2017.h"
 
 #include "ashrae2017_system.h"
-#include "checked.h"
+#include "num.h"
 
 namespace humitrax::ashrae2017 {
 namespace detail {

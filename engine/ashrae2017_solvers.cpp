@@ -3,7 +3,7 @@
 #include "humitrax/ashrae2017.h"
 
 #include "ashrae2017_system.h"
-#include "checked.h"
+#include "num.h"
 
 #include <algorithm>
 #include <array>

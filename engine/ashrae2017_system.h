@@ -4,7 +4,7 @@
 // private to the engine.
 #pragma once
 
-#include "checked.h"
+#include "num.h"
 
 #include "humitrax/constants.h"
 

@@ -1,7 +1,7 @@
 // PMV and PPD of ISO 7730:2005, section 4, and the comfort zone of a chart.
 #include "humitrax/comfort.h"
 
-#include "checked.h"
+#include "num.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 // Dew point by the ASHRAE correlation in ln(pw), its form for dew points at or
 // above freezing, used for every humidity.
-#include "checked.h"
+#include "num.h"
 #include "humitrax/psychrometrics.h"
 #include "state_calculation.h"
 #include "units.h"

@@ -1,5 +1,5 @@
 // Humidity ratio from the dry bulb, the pressure and the second property.
-#include "checked.h"
+#include "num.h"
 #include "humitrax/psychrometrics.h"
 #include "state_calculation.h"
 #include "units.h"

@@ -1,4 +1,4 @@
-#include "checked.h"
+#include "num.h"
 #include "humitrax/property_result.h"
 
 #include <cmath>

@@ -1,5 +1,5 @@
 // Relative humidity from the degree of saturation.
-#include "checked.h"
+#include "num.h"
 #include "humitrax/psychrometrics.h"
 #include "state_calculation.h"
 #include "units.h"

@@ -1,5 +1,5 @@
 // Saturation pressure of water vapour and pressure of the standard atmosphere.
-#include "checked.h"
+#include "num.h"
 #include "humitrax/psychrometrics.h"
 #include "units.h"
 

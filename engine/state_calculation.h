@@ -9,7 +9,7 @@
 // Implementation details, private to the engine.
 #pragma once
 
-#include "checked.h"
+#include "num.h"
 #include "humitrax/full_state.h"
 #include "units.h"
 

@@ -1,6 +1,6 @@
 // Specific volume, specific enthalpy and grains: closed forms in the humidity
 // ratio (ideal-gas moist air).
-#include "checked.h"
+#include "num.h"
 #include "humitrax/psychrometrics.h"
 #include "state_calculation.h"
 #include "units.h"

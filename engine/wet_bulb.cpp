@@ -1,5 +1,5 @@
 // Thermodynamic wet bulb, by a secant iteration on the wet-bulb relation.
-#include "checked.h"
+#include "num.h"
 #include "humitrax/psychrometrics.h"
 #include "state_calculation.h"
 #include "units.h"

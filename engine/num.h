@@ -1,4 +1,4 @@
-// File: checked.h
+// File: num.h
 // Checked arithmetic for the engine. Every operation is the plain IEEE double
 // operation, evaluated where it is written; its result is then tested: a NaN is
 // an invalid operation, an infinity an overflow, and any division by zero a
