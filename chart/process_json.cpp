@@ -1,5 +1,7 @@
 #include "process_json.h"
 
+#include "humitrax/process_report.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,15 +22,6 @@ constexpr double kSameState = 1e-9;
 
 constexpr std::string_view kNotProcess = "not the JSON of humitrax-cli process --format json: ";
 
-// The roles of a kind's states as the JSON names them, the leaving one last.
-std::optional<std::vector<std::string_view>> RolesOf(std::string_view kind)
-{
-    if (kind == "mix")
-        return std::vector<std::string_view>{"first", "second", "mixed"};
-    if (kind == "heat" || kind == "cool" || kind == "coil" || kind == "humidify")
-        return std::vector<std::string_view>{"entering", "leaving"};
-    return std::nullopt;
-}
 
 QString Key(std::string_view key) { return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())); }
 
@@ -47,8 +40,9 @@ std::variant<ProcessState, std::string> StateIn(const QJsonObject& root, std::st
     if (!value.isObject())
         return std::string(kNotProcess) + "it has no \"" + name + "\" state";
     const QJsonObject state = value.toObject();
-    const std::optional<double> dryBulb = NumberIn(state, "dry_bulb");
-    const std::optional<double> ratio = NumberIn(state, "humidity_ratio");
+    using enum humitrax::Property;
+    const std::optional<double> dryBulb = NumberIn(state, PropertyColumn(DryBulb));
+    const std::optional<double> ratio = NumberIn(state, PropertyColumn(HumidityRatio));
     if (!dryBulb || !ratio)
         return "its \"" + name + "\" state has no dry_bulb or humidity_ratio number";
     if (*ratio < 0.0)
@@ -56,11 +50,11 @@ std::variant<ProcessState, std::string> StateIn(const QJsonObject& root, std::st
     ProcessState result;
     result.role = name;
     result.properties.at = {*dryBulb, *ratio};
-    result.properties.relativeHumidity = NumberIn(state, "relative_humidity");
-    result.properties.wetBulb = NumberIn(state, "wet_bulb");
-    result.properties.dewPoint = NumberIn(state, "dew_point");
-    result.properties.enthalpy = NumberIn(state, "enthalpy");
-    result.properties.volume = NumberIn(state, "specific_volume");
+    result.properties.relativeHumidity = NumberIn(state, PropertyColumn(RelativeHumidity));
+    result.properties.wetBulb = NumberIn(state, PropertyColumn(WetBulb));
+    result.properties.dewPoint = NumberIn(state, PropertyColumn(DewPoint));
+    result.properties.enthalpy = NumberIn(state, PropertyColumn(Enthalpy));
+    result.properties.volume = NumberIn(state, PropertyColumn(SpecificVolume));
     return result;
 }
 
@@ -97,9 +91,10 @@ std::variant<ChartProcess, std::string> ReadProcessJson(const QByteArray& json, 
     const QJsonObject root = document.object();
     ChartProcess process;
     process.kind = root.value(QStringLiteral("process")).toString().toStdString();
-    const std::optional<std::vector<std::string_view>> roles = RolesOf(process.kind);
-    if (!roles)
+    const std::optional<ProcessKind> kind = ProcessKindFromName(process.kind);
+    if (!kind)
         return std::string(kNotProcess) + "its \"process\" is not mix, heat, cool, coil or humidify";
+    const std::span<const ProcessPartName> roles = ProcessParts(*kind);
     const QString units = root.value(QStringLiteral("units")).toString();
     if (units != QStringLiteral("si") && units != QStringLiteral("ip"))
         return std::string(kNotProcess) + "its \"units\" are not si or ip";
@@ -115,15 +110,15 @@ std::variant<ChartProcess, std::string> ReadProcessJson(const QByteArray& json, 
     if (!pressure || !(*pressure > 0.0))
         return std::string(kNotProcess) + "it has no pressure above 0";
     process.pressure = *pressure;
-    for (std::size_t i = 0; i < roles->size(); ++i) {
-        auto state = StateIn(root, (*roles)[i]);
+    for (std::size_t i = 0; i < roles.size(); ++i) {
+        auto state = StateIn(root, roles[i].key);
         if (auto* reason = std::get_if<std::string>(&state))
             return std::move(*reason);
-        (i + 1 < roles->size() ? process.entering.emplace_back() : process.leaving) =
+        (i + 1 < roles.size() ? process.entering.emplace_back() : process.leaving) =
             std::move(std::get<ProcessState>(state));
     }
-    if (process.kind == "coil")
-        process.apparatusDewPoint = NumberIn(root.value(QStringLiteral("loads")).toObject(), "apparatus_dew_point");
+    if (*kind == ProcessKind::Coil)
+        process.apparatusDewPoint = NumberIn(root.value(Key(kLoadsKey)).toObject(), kApparatusDewPointKey);
     return process;
 }
 

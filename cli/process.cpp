@@ -64,19 +64,6 @@ constexpr std::string_view kHelp = R"(  process mix|heat|cool|coil|humidify STAT
 
 using Kind = ProcessKind;
 
-struct KindName {
-    std::string_view name;
-    Kind kind;
-    std::string_view title;
-};
-constexpr std::array<KindName, 5> kKinds{{
-    {"mix", Kind::Mix, "Mixing of two streams"},
-    {"heat", Kind::Heat, "Sensible heating"},
-    {"cool", Kind::Cool, "Sensible cooling"},
-    {"coil", Kind::Coil, "Cooling and dehumidifying coil"},
-    {"humidify", Kind::Humidify, "Humidifying"},
-}};
-
 struct ProcessOptions {
     AirOptions air;
     Kind kind = Kind::Mix;
@@ -227,16 +214,11 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, ProcessO
     const std::vector<std::string_view>& words = given.positional();
     if (words.empty())
         return Usage({}, "mix, heat, cool, coil or humidify is needed");
-    bool known = false;
-    for (const KindName& kind : kKinds) {
-        if (words.front() == kind.name) {
-            options.kind = kind.kind;
-            options.kindName = kind.name;
-            known = true;
-        }
-    }
-    if (!known)
+    const std::optional<Kind> kind = ProcessKindFromName(words.front());
+    if (!kind)
         return Usage({}, "unknown process " + Quoted(words.front()) + "; give mix, heat, cool, coil or humidify");
+    options.kind = *kind;
+    options.kindName = ProcessKindName(*kind);
     std::string message;
     if (!ReadAirOptions(given, options.air, message))
         return Usage(options.kindName, message);
@@ -332,15 +314,10 @@ Quantity ForReading(Kind kind, bool steam, Quantity quantity)
 
 std::string TitleOf(const ProcessOptions& options)
 {
-    for (const KindName& kind : kKinds) {
-        if (kind.kind == options.kind) {
-            std::string title(kind.title);
-            if (options.kind == Kind::Humidify)
-                title += options.adiabatic ? " by evaporating water" : " by steam";
-            return title;
-        }
-    }
-    return {};
+    std::string title(ProcessKindTitle(options.kind));
+    if (options.kind == Kind::Humidify)
+        title += options.adiabatic ? " by evaporating water" : " by steam";
+    return title;
 }
 
 std::string Table(const ProcessOptions& options, const ProcessResult& result, const Cell& pressure)
@@ -401,42 +378,27 @@ std::string Table(const ProcessOptions& options, const ProcessResult& result, co
     return WithoutTrailingBlanks(out);
 }
 
-void AppendCsvRow(std::string& out, std::string_view part, std::string_view quantity, double value,
-                  bool present, std::string_view unit)
-{
-    out.append(part).push_back(',');
-    out.append(quantity).push_back(',');
-    if (present && std::isfinite(value))
-        AppendNumber(out, value);
-    out.push_back(',');
-    AppendCsvField(out, unit);
-    out.push_back('\n');
-}
-
 std::string Csv(const ProcessOptions& options, const ProcessResult& result)
 {
-    const Units units = *options.air.units;
     std::string out = "part,quantity,value,unit\n";
-    for (const Part& part : ProcessStates(options.kind, result)) {
-        for (Property property : kAllProperties) {
-            if (!HasProperty(property, units))
-                continue;
-            const Cell& cell = (*part.state)[property];
-            AppendCsvRow(out, part.key, PropertyColumn(property), cell.value, cell.present,
-                         PropertyUnit(property, units));
-        }
-        AppendCsvRow(out, part.key, "dry_air_flow", part.dryAirFlow, true, MassFlowUnit(units));
-    }
-    for (const Quantity& load : ProcessLoads(options.kind, result, units))
-        AppendCsvRow(out, "process", load.key, load.value, true, load.unit);
+    ForEachProcessValue(options.kind, result, *options.air.units,
+                        [&](std::string_view part, std::string_view quantity, double value, std::string_view unit) {
+                            out.append(part).push_back(',');
+                            out.append(quantity).push_back(',');
+                            if (std::isfinite(value))
+                                AppendNumber(out, value);
+                            out.push_back(',');
+                            AppendCsvField(out, unit);
+                            out.push_back('\n');
+                        });
     return out;
 }
 
-void AppendJsonMember(std::string& out, std::string_view key, double value, bool present)
+void AppendJsonMember(std::string& out, std::string_view key, double value)
 {
     AppendJsonString(out, key);
     out.push_back(':');
-    if (present && std::isfinite(value))
+    if (std::isfinite(value))
         AppendNumber(out, value);
     else
         out.append("null");
@@ -452,31 +414,35 @@ std::string Json(const ProcessOptions& options, const ProcessResult& result, con
     out.append(",\"model\":");
     AppendJsonString(out, ModelName(options.air.model));
     out.push_back(',');
-    AppendJsonMember(out, "pressure", pressure.value, true);
-    for (const Part& part : ProcessStates(options.kind, result)) {
-        out.push_back(',');
-        AppendJsonString(out, part.key);
-        out.append(":{");
-        AppendJsonMember(out, "dry_air_flow", part.dryAirFlow, true);
-        for (Property property : kAllProperties) {
-            if (!HasProperty(property, units))
-                continue;
-            out.push_back(',');
-            const Cell& cell = (*part.state)[property];
-            AppendJsonMember(out, PropertyColumn(property), cell.value, cell.present);
-        }
+    AppendJsonMember(out, "pressure", pressure.value);
+    // Each part is an object whose dry-air flow comes first; the walk gives
+    // the flow after the part's properties, so these wait for it.
+    std::string properties;
+    bool loads = false;
+    ForEachProcessValue(options.kind, result, units,
+                        [&](std::string_view part, std::string_view quantity, double value, std::string_view) {
+                            if (part == kLoadsPartKey) {
+                                out.push_back(',');
+                                if (!loads) {
+                                    AppendJsonString(out, kLoadsKey);
+                                    out.append(":{");
+                                }
+                                loads = true;
+                                AppendJsonMember(out, quantity, value);
+                            } else if (quantity == kDryAirFlowKey) {
+                                out.push_back(',');
+                                AppendJsonString(out, part);
+                                out.append(":{");
+                                AppendJsonMember(out, quantity, value);
+                                out.append(properties).push_back('}');
+                                properties.clear();
+                            } else {
+                                properties.push_back(',');
+                                AppendJsonMember(properties, quantity, value);
+                            }
+                        });
+    if (loads)
         out.push_back('}');
-    }
-    const std::vector<Quantity> loads = ProcessLoads(options.kind, result, units);
-    if (!loads.empty()) {
-        out.append(",\"loads\":{");
-        for (std::size_t i = 0; i < loads.size(); ++i) {
-            if (i > 0)
-                out.push_back(',');
-            AppendJsonMember(out, loads[i].key, loads[i].value, true);
-        }
-        out.push_back('}');
-    }
     out.append(",\"status\":");
     if (status.empty())
         out.append("null");

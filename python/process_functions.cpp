@@ -44,26 +44,6 @@ Kind KindFromName(std::string_view name)
     throw py::value_error("no process '" + std::string(name) + "'");
 }
 
-/// Calls `use(part, quantity, value)` for every value of the process, in the
-/// order of the command's csv; NaN for a value that is missing.
-template <typename Use>
-void ForEachValue(Kind kind, const ProcessResult& r, Units units, Use&& use)
-{
-    const auto finite = [](double value) { return std::isfinite(value) ? value : kNoValue; };
-    for (const NamedState& part : ProcessStates(kind, r)) {
-        for (Property property : kAllProperties) {
-            if (!HasProperty(property, units))
-                continue;
-            const Cell& cell = (*part.state)[property];
-            use(part.key, PropertyColumn(property), cell.present ? finite(cell.value) : kNoValue);
-        }
-        use(part.key, std::string_view("dry_air_flow"), finite(part.dryAirFlow));
-    }
-    constexpr std::string_view process = "process";
-    for (const NamedLoad& load : ProcessLoads(kind, r, units))
-        use(process, load.key, finite(load.value));
-}
-
 /// A given array and the argument it came from.
 struct GivenArray {
     std::string argument;
@@ -254,7 +234,8 @@ py::tuple Process(std::string_view kindName, std::string_view unitsName, std::st
     py::list names;
     std::vector<double*> out;
     py::list columns;
-    ForEachValue(kind, ProcessResult{}, units, [&](std::string_view part, std::string_view quantity, double) {
+    ForEachProcessValue(kind, ProcessResult{}, units,
+                        [&](std::string_view part, std::string_view quantity, double, std::string_view) {
         names.append(py::str(std::string(part) + "." + std::string(quantity)));
         py::array_t<double> column(static_cast<py::ssize_t>(rows));
         out.push_back(column.mutable_data());
@@ -270,8 +251,10 @@ py::tuple Process(std::string_view kindName, std::string_view unitsName, std::st
             const std::optional<ProcessResult> result = ComputeRow(setup, given, row, status);
             std::size_t j = 0;
             if (result) {
-                ForEachValue(kind, *result, units,
-                             [&](std::string_view, std::string_view, double value) { out[j++][row] = value; });
+                ForEachProcessValue(kind, *result, units,
+                                    [&](std::string_view, std::string_view, double value, std::string_view) {
+                                        out[j++][row] = std::isfinite(value) ? value : kNoValue;
+                                    });
             } else {
                 for (double* column : out)
                     column[row] = kNoValue;

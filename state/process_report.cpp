@@ -4,33 +4,60 @@
 
 namespace humitrax {
 
+std::string_view ProcessKindName(ProcessKind kind) noexcept
+{
+    switch (kind) {
+    case ProcessKind::Mix: return "mix";
+    case ProcessKind::Heat: return "heat";
+    case ProcessKind::Cool: return "cool";
+    case ProcessKind::Coil: return "coil";
+    case ProcessKind::Humidify: return "humidify";
+    }
+    return "";
+}
+
 std::optional<ProcessKind> ProcessKindFromName(std::string_view name) noexcept
 {
-    struct Named {
-        std::string_view name;
-        ProcessKind kind;
-    };
-    static constexpr std::array<Named, 5> kKinds{{{"mix", ProcessKind::Mix},
-                                                 {"heat", ProcessKind::Heat},
-                                                 {"cool", ProcessKind::Cool},
-                                                 {"coil", ProcessKind::Coil},
-                                                 {"humidify", ProcessKind::Humidify}}};
-    for (const Named& named : kKinds) {
-        if (named.name == name)
-            return named.kind;
+    for (ProcessKind kind : kProcessKinds) {
+        if (ProcessKindName(kind) == name)
+            return kind;
     }
     return std::nullopt;
 }
 
+std::string_view ProcessKindTitle(ProcessKind kind) noexcept
+{
+    switch (kind) {
+    case ProcessKind::Mix: return "Mixing of two streams";
+    case ProcessKind::Heat: return "Sensible heating";
+    case ProcessKind::Cool: return "Sensible cooling";
+    case ProcessKind::Coil: return "Cooling and dehumidifying coil";
+    case ProcessKind::Humidify: return "Humidifying";
+    }
+    return "";
+}
+
+std::span<const ProcessPartName> ProcessParts(ProcessKind kind) noexcept
+{
+    static constexpr std::array<ProcessPartName, 3> kMixParts{{{"first", "First", "first stream"},
+                                                               {"second", "Second", "second stream"},
+                                                               {"mixed", "Mixed", "mixed air"}}};
+    static constexpr std::array<ProcessPartName, 2> kParts{{{"entering", "Entering", "entering air"},
+                                                            {"leaving", "Leaving", "leaving air"}}};
+    if (kind == ProcessKind::Mix)
+        return kMixParts;
+    return kParts;
+}
+
 std::vector<NamedState> ProcessStates(ProcessKind kind, const ProcessResult& result)
 {
+    const std::span<const ProcessPartName> parts = ProcessParts(kind);
     if (kind == ProcessKind::Mix) {
-        return {{"first", "First", "first stream", &result.entering, result.enteringDryAirFlow},
-                {"second", "Second", "second stream", &result.second, result.secondDryAirFlow},
-                {"mixed", "Mixed", "mixed air", &result.leaving, result.dryAirFlow}};
+        return {{parts[0], &result.entering, result.enteringDryAirFlow},
+                {parts[1], &result.second, result.secondDryAirFlow},
+                {parts[2], &result.leaving, result.dryAirFlow}};
     }
-    return {{"entering", "Entering", "entering air", &result.entering, result.enteringDryAirFlow},
-            {"leaving", "Leaving", "leaving air", &result.leaving, result.dryAirFlow}};
+    return {{parts[0], &result.entering, result.enteringDryAirFlow}, {parts[1], &result.leaving, result.dryAirFlow}};
 }
 
 std::vector<NamedLoad> ProcessLoads(ProcessKind kind, const ProcessResult& r, Units units)
@@ -54,7 +81,7 @@ std::vector<NamedLoad> ProcessLoads(ProcessKind kind, const ProcessResult& r, Un
         loads.push_back({"water_enthalpy", "Water enthalpy", r.waterEnthalpy, PropertyUnit(Property::Enthalpy, units)});
     }
     if (kind == ProcessKind::Coil) {
-        loads.push_back({"apparatus_dew_point", "Apparatus dew point", r.apparatusDewPoint, temperature});
+        loads.push_back({kApparatusDewPointKey, "Apparatus dew point", r.apparatusDewPoint, temperature});
         loads.push_back({"bypass_factor", "Bypass factor", r.bypassFactor, "1"});
     }
     return loads;
