@@ -13,6 +13,7 @@
 #include "humitrax/ashrae2017.h"
 #include "driver.h"
 #include "humitrax/full_state.h"
+#include "humitrax/functions.h"
 #include "humitrax/psychrometrics.h"
 #include "units.h" // the wet-bulb relation, for counting the iteration's evaluations
 
@@ -113,8 +114,10 @@ bool Computable(const State& s)
                              : situation == 2 ? s.dewPoint
                              : situation == 3 ? s.rh
                                               : s.W;
-            for (auto f : {&HumidRatioSI, &HumiditySI, &DewPointSI, &WetBulbSI, &VolumeSI, &EnthalpySI})
-                (void)f(s.T, s.p, situation, v).AsNumber();
+            for (const EngineFunction& f : kEngineFunctions) {
+                if (f.signature == Signature::State && f.name != "Grains")
+                    (void)f.state(s.T, s.p, situation, v).AsNumber();
+            }
         }
         return true;
     } catch (const PropertyFailure&) {
@@ -350,7 +353,20 @@ struct FloorCalls {
     DewCall dewCall{};
 };
 
-enum class Fn : std::uint8_t { HumidRatio, Humidity, DewPoint, Volume, Enthalpy };
+/// A closed-form function of a state in SI, from the engine's list: every one
+/// but the wet bulb (an iteration, measured on its own) and grains
+/// (inch-pound only).
+using Fn = const EngineFunction*;
+
+std::vector<Fn> ClosedFormFunctions()
+{
+    std::vector<Fn> functions;
+    for (const EngineFunction& f : kEngineFunctions) {
+        if (f.signature == Signature::State && f.name != "WetBulbSI" && f.name != "Grains")
+            functions.push_back(&f);
+    }
+    return functions;
+}
 
 FloorCalls FloorFor(Fn fn, std::int16_t situation, const State& s)
 {
@@ -365,8 +381,7 @@ FloorCalls FloorFor(Fn fn, std::int16_t situation, const State& s)
         default: break;
         }
     };
-    switch (fn) {
-    case Fn::Humidity:
+    if (fn->name == "HumiditySI") {
         // Its own wet-bulb relation (1), the humidity ratio then the dry bulb
         // (2), nothing (3), the dry bulb (4).
         if (situation == 1) {
@@ -378,44 +393,17 @@ FloorCalls FloorFor(Fn fn, std::int16_t situation, const State& s)
         } else if (situation == 4) {
             sat(s.T);
         }
-        break;
-    case Fn::DewPoint:
+    } else if (fn->name == "DewPointSI") {
         if (situation == 2)
-            break; // the dew point given is returned as it is
+            return calls; // the dew point given is returned as it is
         if (situation != 4)
             ratio();
         calls.dew = true;
         calls.dewCall = DewCallFor(s.W, s.p);
-        break;
-    default: ratio(); break;
+    } else {
+        ratio();
     }
     return calls;
-}
-
-using StateFn = PropertyResult (*)(const double&, const double&, const std::int16_t&, const double&);
-
-StateFn Function(Fn fn)
-{
-    switch (fn) {
-    case Fn::HumidRatio: return &HumidRatioSI;
-    case Fn::Humidity: return &HumiditySI;
-    case Fn::DewPoint: return &DewPointSI;
-    case Fn::Volume: return &VolumeSI;
-    case Fn::Enthalpy: return &EnthalpySI;
-    }
-    return &HumidRatioSI;
-}
-
-const char* Name(Fn fn)
-{
-    switch (fn) {
-    case Fn::HumidRatio: return "HumidRatioSI";
-    case Fn::Humidity: return "HumiditySI";
-    case Fn::DewPoint: return "DewPointSI";
-    case Fn::Volume: return "VolumeSI";
-    case Fn::Enthalpy: return "EnthalpySI";
-    }
-    return "";
 }
 
 // The floor, call by call, on the arguments of SatPressureSI over water
@@ -493,9 +481,9 @@ void SatPressureUntestedBench(benchmark::State& state, bool ice)
     Walk(state, [&](std::size_t i) { Keep(SatPressureUntested(t[i])); });
 }
 
-void StateFunction(benchmark::State& state, Fn fn, std::int16_t situation)
+void StateFunctionBench(benchmark::State& state, Fn fn, std::int16_t situation)
 {
-    const StateFn f = Function(fn);
+    const humitrax::StateFunction f = fn->state;
     const auto& states = TheInputs().states;
     std::vector<double> v;
     for (const State& s : states) v.push_back(StateVar(s, situation));
@@ -771,10 +759,10 @@ void RegisterAll()
         reg("floor/SatPressureSI/" + where, [ice](benchmark::State& s) { SatPressureFloor(s, ice, false); });
         reg("chained_floor/SatPressureSI/" + where, [ice](benchmark::State& s) { SatPressureFloor(s, ice, true); });
     }
-    for (Fn fn : {Fn::HumidRatio, Fn::Humidity, Fn::DewPoint, Fn::Volume, Fn::Enthalpy}) {
+    for (Fn fn : ClosedFormFunctions()) {
         for (std::int16_t situation = 1; situation <= 4; ++situation) {
-            const std::string suffix = std::string(Name(fn)) + "/" + std::to_string(situation);
-            reg(suffix, [fn, situation](benchmark::State& s) { StateFunction(s, fn, situation); });
+            const std::string suffix = std::string(fn->name) + "/" + std::to_string(situation);
+            reg(suffix, [fn, situation](benchmark::State& s) { StateFunctionBench(s, fn, situation); });
             const FloorCalls calls = FloorFor(fn, situation, TheInputs().states[0]);
             if (calls.satCount == 0 && !calls.dew)
                 continue; // no library call: no floor
@@ -887,9 +875,9 @@ void PrintRatios(const CollectingReporter& r)
         const std::string name = std::string("SatPressureSI/") + where;
         Row(name, r.Time(name), r.Time("floor/" + name), kClosedForm, r.Time("chained_floor/" + name));
     }
-    for (Fn fn : {Fn::HumidRatio, Fn::Humidity, Fn::DewPoint, Fn::Volume, Fn::Enthalpy}) {
+    for (Fn fn : ClosedFormFunctions()) {
         for (int situation = 1; situation <= 4; ++situation) {
-            const std::string name = std::string(Name(fn)) + "/" + std::to_string(situation);
+            const std::string name = std::string(fn->name) + "/" + std::to_string(situation);
             const FloorCalls calls = FloorFor(fn, static_cast<std::int16_t>(situation), TheInputs().states[0]);
             if (calls.satCount == 0 && !calls.dew) {
                 if (r.Time(name) >= 0.0)

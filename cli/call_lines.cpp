@@ -3,7 +3,7 @@
 
 #include "echo.h"
 #include "numbers.h"
-#include "humitrax/psychrometrics.h"
+#include "humitrax/functions.h"
 
 #include <algorithm>
 #include <array>
@@ -13,70 +13,6 @@
 
 namespace humitrax::cli {
 namespace {
-
-/// How an engine function takes its arguments after T or X.
-enum class Signature : std::uint8_t {
-    Altitude,         ///< X
-    Temperature,      ///< T
-    TemperatureUnits, ///< T UnitsSI
-    State,            ///< T p Situation StateVar
-    StateUnits,       ///< T p Situation StateVar UnitsSI
-};
-
-using StateFunction = PropertyResult (*)(const double&, const double&, const std::int16_t&,
-                                         const double&);
-using StateUnitsFunction = PropertyResult (*)(const double&, const double&, const std::int16_t&,
-                                              const double&, const std::int16_t&);
-
-struct Function {
-    std::string_view name;
-    Signature signature;
-    StateFunction state = nullptr;
-    StateUnitsFunction stateUnits = nullptr;
-};
-
-constexpr std::array kFunctions{
-    Function{"interp", Signature::Altitude},
-    Function{"SatPressure", Signature::TemperatureUnits},
-    Function{"SatPressureSI", Signature::Temperature},
-    Function{"HumidRatio", Signature::StateUnits, nullptr, &HumidRatio},
-    Function{"HumidRatioSI", Signature::State, &HumidRatioSI},
-    Function{"Humidity", Signature::StateUnits, nullptr, &Humidity},
-    Function{"HumiditySI", Signature::State, &HumiditySI},
-    Function{"DewPoint", Signature::StateUnits, nullptr, &DewPoint},
-    Function{"DewPointSI", Signature::State, &DewPointSI},
-    Function{"WetBulb", Signature::StateUnits, nullptr, &WetBulb},
-    Function{"WetBulbSI", Signature::State, &WetBulbSI},
-    Function{"Volume", Signature::StateUnits, nullptr, &Volume},
-    Function{"VolumeSI", Signature::State, &VolumeSI},
-    Function{"Grains", Signature::State, &Grains},
-    Function{"Enthalpy", Signature::StateUnits, nullptr, &Enthalpy},
-    Function{"EnthalpySI", Signature::State, &EnthalpySI},
-};
-
-std::size_t ArgumentCount(Signature signature)
-{
-    switch (signature) {
-    case Signature::Altitude:
-    case Signature::Temperature: return 1;
-    case Signature::TemperatureUnits: return 2;
-    case Signature::State: return 4;
-    case Signature::StateUnits: return 5;
-    }
-    return 0;
-}
-
-std::string_view ArgumentNames(Signature signature)
-{
-    switch (signature) {
-    case Signature::Altitude: return "X";
-    case Signature::Temperature: return "T";
-    case Signature::TemperatureUnits: return "T UnitsSI";
-    case Signature::State: return "T p Situation StateVar";
-    case Signature::StateUnits: return "T p Situation StateVar UnitsSI";
-    }
-    return "";
-}
 
 std::string Describe(const PropertyResult& result)
 {
@@ -95,11 +31,7 @@ std::string AnswerWords(std::span<const std::string_view> words, bool& readable)
     readable = false;
     if (words.empty())
         return "error no function named";
-    const Function* function = nullptr;
-    for (const Function& candidate : kFunctions) {
-        if (candidate.name == words.front())
-            function = &candidate;
-    }
+    const EngineFunction* function = FindEngineFunction(words.front());
     if (function == nullptr)
         return "error unknown function " + Quoted(words.front());
     const std::span<const std::string_view> args = words.subspan(1);
@@ -138,9 +70,9 @@ std::string AnswerWords(std::span<const std::string_view> words, bool& readable)
     const double& stateVar = numbers[3];
     try {
         switch (function->signature) {
-        case Signature::Altitude: return "number " + ShortestText(interp(numbers[0]));
-        case Signature::Temperature: return Describe(SatPressureSI(T));
-        case Signature::TemperatureUnits: return Describe(SatPressure(T, unitsSI));
+        case Signature::Altitude: return "number " + ShortestText(function->altitude(numbers[0]));
+        case Signature::Temperature: return Describe(function->temperature(T));
+        case Signature::TemperatureUnits: return Describe(function->temperatureUnits(T, unitsSI));
         case Signature::State: return Describe(function->state(T, p, situation, stateVar));
         case Signature::StateUnits:
             return Describe(function->stateUnits(T, p, situation, stateVar, unitsSI));

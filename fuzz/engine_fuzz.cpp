@@ -4,7 +4,7 @@
 // it, or a PropertyFailure of a cause the function can raise; nothing else may
 // escape. A public function with the flag nonzero must equal its SI companion.
 #include "fuzz_input.h"
-#include "humitrax/psychrometrics.h"
+#include "humitrax/functions.h"
 
 #include <bit>
 #include <cmath>
@@ -180,22 +180,6 @@ void CheckState(std::string_view function, const Outcome& outcome, bool si, doub
     }
 }
 
-using StateSI = PropertyResult (*)(const double&, const double&, const std::int16_t&, const double&);
-using StateUnits = PropertyResult (*)(const double&, const double&, const std::int16_t&,
-                                      const double&, const std::int16_t&);
-
-struct StateFunction {
-    std::string_view name;
-    StateUnits publicFunction;
-    StateSI siCompanion;
-};
-
-constexpr StateFunction kStateFunctions[] = {
-    {"HumidRatio", &HumidRatio, &HumidRatioSI}, {"Humidity", &Humidity, &HumiditySI},
-    {"DewPoint", &DewPoint, &DewPointSI},       {"WetBulb", &WetBulb, &WetBulbSI},
-    {"Volume", &Volume, &VolumeSI},             {"Enthalpy", &Enthalpy, &EnthalpySI},
-};
-
 } // namespace
 } // namespace humitrax::fuzz
 
@@ -235,14 +219,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(Run("SatPressure", [&] { return SatPressure(T, unitsSI); }) == satSI, "SatPressure",
                 "flag nonzero differs from SatPressureSI");
 
-    for (const StateFunction& f : kStateFunctions) {
-        const Outcome si = Run(f.name, [&] { return f.siCompanion(T, p, situation, stateVar); });
+    // Each public function of a state, and its SI companion.
+    for (const EngineFunction& f : kEngineFunctions) {
+        if (f.signature != Signature::StateUnits)
+            continue;
+        const StateFunction siCompanion = FindEngineFunction(f.siCompanion)->state;
+        const Outcome si = Run(f.name, [&] { return siCompanion(T, p, situation, stateVar); });
         CheckState(f.name, si, true, T, situation, stateVar);
-        const Outcome ip =
-            Run(f.name, [&] { return f.publicFunction(T, p, situation, stateVar, inchPound); });
+        const Outcome ip = Run(f.name, [&] { return f.stateUnits(T, p, situation, stateVar, inchPound); });
         CheckState(f.name, ip, false, T, situation, stateVar);
         if (unitsSI != 0)
-            Require(Run(f.name, [&] { return f.publicFunction(T, p, situation, stateVar, unitsSI); }) == si,
+            Require(Run(f.name, [&] { return f.stateUnits(T, p, situation, stateVar, unitsSI); }) == si,
                     f.name, "flag nonzero differs from the SI companion");
     }
     const Outcome grains = Run("Grains", [&] { return Grains(T, p, situation, stateVar); });
