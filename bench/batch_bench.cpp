@@ -2,8 +2,8 @@
 // engine calls of one row alone, the same through the state computation, and
 // the whole block work (parse the CSV, compute, write CSV or JSON lines). The
 // difference between the first and the last is what reading and writing add.
-#include "batch_rows.h"
-#include "csv.h"
+#include "table/rows.h"
+#include "table/csv.h"
 #include "humitrax/psychrometrics.h"
 #include "humitrax/state.h"
 
@@ -20,7 +20,7 @@ namespace {
 
 using humitrax::cli::BatchLayout;
 using humitrax::Condition;
-using humitrax::cli::OutputFormat;
+using humitrax::cli::Format;
 using humitrax::Units;
 
 constexpr std::size_t kRows = 4096;
@@ -122,7 +122,7 @@ void BM_ComputeState(benchmark::State& state)
 }
 
 /// A block of CSV rows read, computed and written, as one batch worker does.
-void BlockBench(benchmark::State& state, OutputFormat format)
+void BlockBench(benchmark::State& state, Format format)
 {
     const Units units = UnitsOf(state);
     const std::vector<Row> rows = MakeRows(units);
@@ -222,8 +222,8 @@ void BM_ReadWriteShare(benchmark::State& state)
     SetLabel(state);
 }
 
-void BM_ParseComputeFormatCsv(benchmark::State& state) { BlockBench(state, OutputFormat::Csv); }
-void BM_ParseComputeFormatJson(benchmark::State& state) { BlockBench(state, OutputFormat::Json); }
+void BM_ParseComputeFormatCsv(benchmark::State& state) { BlockBench(state, Format::Csv); }
+void BM_ParseComputeFormatJson(benchmark::State& state) { BlockBench(state, Format::Json); }
 
 } // namespace
 

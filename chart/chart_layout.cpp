@@ -106,12 +106,12 @@ QString StateText(const StateProperties& state, bool si)
 
 QString TitleOf(const ChartSettings& settings)
 {
-    const Units units = UnitsOf(settings.si);
+    const Units units = UnitsOf(settings.si());
     QString pressure = Fixed(settings.pressure, 3);
     while (pressure.contains(QLatin1Char('.')) && (pressure.endsWith(QLatin1Char('0')) || pressure.endsWith(QLatin1Char('.'))))
         pressure.chop(1);
     pressure += QStringLiteral(" ") + units.pressure;
-    QString system = settings.si ? QStringLiteral("SI units") : QStringLiteral("inch-pound units");
+    QString system = settings.si() ? QStringLiteral("SI units") : QStringLiteral("inch-pound units");
     // The calculator's relations are the default and go unnamed.
     if (settings.model == Model::Ashrae2017)
         system += QStringLiteral(", ASHRAE 2017 relations");
@@ -132,7 +132,7 @@ std::vector<LegendRow> LegendEntries(const ChartContent& content)
         const bool drawn = std::any_of(content.curves.begin(), content.curves.end(),
                                        [&](const Curve& curve) { return curve.family == family; });
         if (drawn)
-            entries.push_back({LegendRow::Kind::Curve, family, FamilyName(family, content.settings.si), {}, {}});
+            entries.push_back({LegendRow::Kind::Curve, family, FamilyName(family, content.settings.si()), {}, {}});
     }
     // The states of processes are named by their labels and the arrows'
     // row; "marked states" are those the user marked.
@@ -517,7 +517,7 @@ struct Margins {
 // scale.
 void SetFontsAndTitles(ChartLayout& layout, const ChartSettings& settings)
 {
-    const Units units = UnitsOf(settings.si);
+    const Units units = UnitsOf(settings.si());
     const double unit = layout.unit;
     layout.titleFont = MakeFont(std::max(12.0, 20.0 * unit), true);
     layout.axisFont = MakeFont(std::max(10.0, 14.0 * unit));
@@ -682,13 +682,13 @@ bool ArrangeLabels(const ChartContent& content, const QFontMetricsF& label, Char
     bool allFree = true;
     for (std::size_t i = 0; i < content.marked.size(); ++i) {
         bool free = false;
-        layout.stateLabels.push_back(PlaceStateLabel(content.marked[i], i, axes, settings.si, label, layout.unit,
+        layout.stateLabels.push_back(PlaceStateLabel(content.marked[i], i, axes, settings.si(), label, layout.unit,
                                                      layout.markerRadius, reach, occupancy, free));
         allFree = allFree && free;
     }
     for (std::size_t i = 0; i < content.curves.size(); ++i) {
         const Curve& curve = content.curves[i];
-        if (auto placed = PlaceCurveLabel(curve, i, DevicePolylines(curve, axes), settings.si, label, layout.unit,
+        if (auto placed = PlaceCurveLabel(curve, i, DevicePolylines(curve, axes), settings.si(), label, layout.unit,
                                           StartsOnSaturation(curve, settings), occupancy))
             layout.curveLabels.push_back(std::move(*placed));
     }

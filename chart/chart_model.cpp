@@ -53,7 +53,7 @@ std::optional<double> Tried(Call&& call)
 // The chart's model in its units at its pressure.
 Relations RelationsOf(const ChartSettings& settings)
 {
-    return {settings.si ? Units::SI : Units::InchPound, settings.model, settings.pressure};
+    return {settings.units, settings.model, settings.pressure};
 }
 
 // The curves' relations under the chart's model, in its units.
@@ -197,11 +197,11 @@ void AddCurve(std::vector<Curve>& curves, const ChartSettings& settings, Family 
 
 } // namespace
 
-ChartSettings DefaultSettings(bool si)
+ChartSettings DefaultSettings(Units units)
 {
     ChartSettings settings;
-    settings.si = si;
-    if (!si) {
+    settings.units = units;
+    if (units == Units::InchPound) {
         settings.pressure = 14.696;
         settings.tMin = 14.0;
         settings.tMax = 122.0;
@@ -209,8 +209,6 @@ ChartSettings DefaultSettings(bool si)
     return settings;
 }
 
-double LowestTemperature(bool si) { return TemperatureRangeOf(si).lowest; }
-double HighestTemperature(bool si) { return TemperatureRangeOf(si).highest; }
 
 double FamilyStep(Family family, bool si)
 {
@@ -235,7 +233,7 @@ std::optional<double> SaturationRatio(const ChartSettings& settings, double t)
 
 std::vector<Curve> ComputeCurves(const ChartSettings& settings)
 {
-    const bool si = settings.si;
+    const bool si = settings.si();
     std::vector<Curve> curves;
 
     AddCurve(curves, settings, Family::Saturation, 1.0,
@@ -249,7 +247,7 @@ std::vector<Curve> ComputeCurves(const ChartSettings& settings)
 
     // A wet-bulb line starts on the saturation curve at its own temperature and
     // falls to the right; lines from below the axis can still cross the chart.
-    const double wetLow = std::max(LowestTemperature(si), settings.tMin - (settings.tMax - settings.tMin));
+    const double wetLow = std::max(TemperatureRangeOf(si).lowest, settings.tMin - (settings.tMax - settings.tMin));
     for (double wet : FamilyValues(wetLow, settings.tMax, FamilyStep(Family::WetBulb, si))) {
         AddCurve(curves, settings, Family::WetBulb, wet,
                  [&](double t) { return RatioAtWetBulb(settings, t, wet); });
@@ -285,11 +283,11 @@ namespace {
 
 /// A state by the state layer under the chart's model: its properties, or why
 /// it cannot be placed.
-std::variant<StateResult, std::string> ComputedState(const StateInput& state,
+std::variant<StateResult, std::string> ComputedState(const AirState& state,
                                                      const ChartSettings& settings)
 {
-    const StateResult result = ComputeState({settings.si ? Units::SI : Units::InchPound,
-                                             state.dryBulb, state.pressure.value_or(settings.pressure),
+    const StateResult result = ComputeState({settings.units,
+                                             state.dryBulb, settings.pressure,
                                              state.condition, state.value, settings.model});
     if (!result.refusal.empty())
         return std::string(PropertyColumn(result.refused)) + " " + std::string(result.refusal);
@@ -307,7 +305,7 @@ std::optional<double> CellValue(const StateResult& result, humitrax::Property pr
 
 } // namespace
 
-std::variant<DataPoint, std::string> LocateState(const StateInput& state, const ChartSettings& settings)
+std::variant<DataPoint, std::string> LocateState(const AirState& state, const ChartSettings& settings)
 {
     auto computed = ComputedState(state, settings);
     if (auto* reason = std::get_if<std::string>(&computed))
@@ -315,7 +313,7 @@ std::variant<DataPoint, std::string> LocateState(const StateInput& state, const 
     return DataPoint{state.dryBulb, std::get<StateResult>(computed)[humitrax::Property::HumidityRatio].value};
 }
 
-std::variant<StateProperties, std::string> DescribeState(const StateInput& state,
+std::variant<StateProperties, std::string> DescribeState(const AirState& state,
                                                          const ChartSettings& settings)
 {
     auto computed = ComputedState(state, settings);
@@ -386,10 +384,10 @@ double RatioAtVapourPressure(const ChartSettings& settings, double vapourPressur
 
 namespace {
 
-double Celsius(const ChartSettings& settings, double t) { return settings.si ? t : (t - 32.0) / 1.8; }
+double Celsius(const ChartSettings& settings, double t) { return settings.si() ? t : (t - 32.0) / 1.8; }
 double ChartTemperature(const ChartSettings& settings, double celsius)
 {
-    return settings.si ? celsius : celsius * 1.8 + 32.0;
+    return settings.si() ? celsius : celsius * 1.8 + 32.0;
 }
 
 // The lowest dry bulb in the drawn range at which air of humidity ratio w is
@@ -440,7 +438,7 @@ public:
         const double w = RatioAtVapourPressure(s, pa);
         if (!(w >= 0.0) || w > s.wMax)
             return std::nullopt;
-        const double pascals = pa * (s.si ? kPascalsPerKilopascal : kPascalsPerPsi);
+        const double pascals = pa * (s.si() ? kPascalsPerKilopascal : kPascalsPerPsi);
         const auto range = comfort::ComfortDryBulbRange(pascals, m_met, m_clo, m_airSpeed, kComfortVote,
                                                         Celsius(s, s.tMin), Celsius(s, s.tMax));
         const std::optional<double> saturated = SaturationDryBulb(s, w);
@@ -516,7 +514,7 @@ std::vector<DataPoint> ComfortZoneOutline(const ChartSettings& settings, double 
     return outline;
 }
 
-std::variant<std::vector<DataPoint>, std::string> ZoneOutline(const std::vector<StateInput>& corners,
+std::variant<std::vector<DataPoint>, std::string> ZoneOutline(const std::vector<AirState>& corners,
                                                               const ChartSettings& settings)
 {
     std::vector<DataPoint> placed;
@@ -528,14 +526,14 @@ std::variant<std::vector<DataPoint>, std::string> ZoneOutline(const std::vector<
     }
     std::vector<DataPoint> outline;
     for (std::size_t i = 0; i < corners.size(); ++i) {
-        const StateInput& from = corners[i];
-        const StateInput& to = corners[(i + 1) % corners.size()];
+        const AirState& from = corners[i];
+        const AirState& to = corners[(i + 1) % corners.size()];
         outline.push_back(placed[i]);
-        if (from.condition != to.condition || from.value != to.value || from.pressure != to.pressure ||
+        if (from.condition != to.condition || from.value != to.value ||
             from.dryBulb == to.dryBulb)
             continue;
         for (int k = 1; k < kEdgeSamples; ++k) {
-            StateInput along = from;
+            AirState along = from;
             along.dryBulb = from.dryBulb + (to.dryBulb - from.dryBulb) * k / kEdgeSamples;
             // A point the engine cannot place leaves the edge straight there.
             const auto located = LocateState(along, settings);

@@ -23,7 +23,7 @@ struct DataPoint {
 
 /// The chart's unit system, pressure and drawn range.
 struct ChartSettings {
-    bool si = true;
+    Units units = Units::SI;
     /// The relations every curve and state is computed by.
     Model model = Model::Calculator;
     /// Barometric pressure of every curve, kPa (SI) or psia (inch-pound).
@@ -34,18 +34,13 @@ struct ChartSettings {
     double tMax = 50.0;  ///< right end of the dry-bulb axis
     double wMax = 0.030; ///< top of the humidity-ratio axis (the bottom is 0)
 
-    /// The unit flag of the engine's public functions.
-    [[nodiscard]] std::int16_t unitsFlag() const { return si ? std::int16_t{1} : std::int16_t{0}; }
+    [[nodiscard]] bool si() const noexcept { return units == Units::SI; }
 };
 
 /// The settings that a chart gets with no options: standard pressure at sea
 /// level, −10 to 50 °C (14 to 122 °F), 0 to 0.030 of humidity ratio.
-ChartSettings DefaultSettings(bool si);
+ChartSettings DefaultSettings(Units units);
 
-/// Lowest and highest dry bulb the engine accepts for a saturation pressure:
-/// −100…200 °C or −148…392 °F.
-double LowestTemperature(bool si);
-double HighestTemperature(bool si);
 
 /// The families of curves of constant property.
 enum class Family : std::uint8_t {
@@ -84,16 +79,6 @@ std::vector<Curve> ComputeCurves(const ChartSettings& settings);
 std::optional<double> SaturationRatio(const ChartSettings& settings, double t);
 
 
-/// A state as the user gives it: a dry bulb and one condition, in the chart's
-/// units, relative humidity in percent.
-struct StateInput {
-    double dryBulb = 0.0;
-    Condition condition = Condition::RelativeHumidity;
-    double value = 0.0;
-    /// Pressure of the state (kPa or psia); the chart's when not given.
-    std::optional<double> pressure;
-};
-
 /// A state placed on the chart, with the properties the engine gives for it.
 struct StateProperties {
     DataPoint at;                         ///< dry bulb and humidity ratio
@@ -107,12 +92,12 @@ struct StateProperties {
 /// Where a state lies: its humidity ratio by the engine. The text says why
 /// there is none: the engine could not compute it, or the humidity ratio is
 /// negative or above saturation at the dry bulb.
-std::variant<DataPoint, std::string> LocateState(const StateInput& state,
+std::variant<DataPoint, std::string> LocateState(const AirState& state,
                                                  const ChartSettings& settings);
 
 /// LocateState and every further property the engine gives for the state
 /// (those it cannot give stay empty).
-std::variant<StateProperties, std::string> DescribeState(const StateInput& state,
+std::variant<StateProperties, std::string> DescribeState(const AirState& state,
                                                          const ChartSettings& settings);
 
 /// True when the point lies inside the drawn range.
@@ -157,7 +142,7 @@ std::vector<DataPoint> ComfortZoneOutline(const ChartSettings& settings, double 
 /// other edge is straight on the chart (one of constant dry bulb is so
 /// anyway). Each edge starts at its corner; the last returns to the first.
 /// The text names the corner the engine cannot place ("corner 2: ...").
-std::variant<std::vector<DataPoint>, std::string> ZoneOutline(const std::vector<StateInput>& corners,
+std::variant<std::vector<DataPoint>, std::string> ZoneOutline(const std::vector<AirState>& corners,
                                                               const ChartSettings& settings);
 
 /// Round values for the ticks of an axis from `low` to `high`: multiples of 1,

@@ -98,8 +98,8 @@ std::variant<ChartProcess, std::string> ReadProcessJson(const QByteArray& json, 
     const QString units = root.value(QStringLiteral("units")).toString();
     if (units != QStringLiteral("si") && units != QStringLiteral("ip"))
         return std::string(kNotProcess) + "its \"units\" are not si or ip";
-    if ((units == QStringLiteral("si")) != settings.si) {
-        return settings.si ? "its states are in inch-pound units and the chart in SI (--units ip draws them)"
+    if ((units == QStringLiteral("si")) != settings.si()) {
+        return settings.si() ? "its states are in inch-pound units and the chart in SI (--units ip draws them)"
                            : "its states are in SI units and the chart in inch-pound (--units si draws them)";
     }
     const std::optional<Model> model = ModelFromName(root.value(QStringLiteral("model")).toString().toStdString());
@@ -177,9 +177,7 @@ std::vector<std::string> AddProcesses(ChartContent& content, const std::vector<C
         basis.model = process.model;
         basis.pressure = process.pressure;
         const std::string name = "apparatus dew point" + suffix;
-        auto described = DescribeState({*process.apparatusDewPoint, Condition::RelativeHumidity, 100.0,
-                                        process.pressure},
-                                       basis);
+        auto described = DescribeState({*process.apparatusDewPoint, Condition::RelativeHumidity, 100.0}, basis);
         if (const auto* reason = std::get_if<std::string>(&described)) {
             notes.push_back("'" + name + "' cannot be placed and is left out: " + *reason);
             continue;

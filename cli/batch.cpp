@@ -1,14 +1,14 @@
 // The batch command: every property for each row of a CSV file or an
 // EnergyPlus weather file, streamed in blocks of complete records and
 // written in input order.
-#include "batch_pool.h"
-#include "batch_progress.h"
-#include "batch_reader.h"
-#include "batch_rows.h"
+#include "table/pool.h"
+#include "table/progress.h"
+#include "table/reader.h"
+#include "table/rows.h"
 #include "commands.h"
-#include "echo.h"
-#include "options.h"
-#include "output.h"
+#include "kit/echo.h"
+#include "kit/options.h"
+#include "kit/output.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -103,12 +103,7 @@ constexpr std::array<OptionSpec, 8> kBatchOptions{{
     {"--pressure-unit"},
 }};
 
-int Usage(const std::string& message)
-{
-    std::fprintf(stderr, "humitrax-cli: batch: %s; try 'humitrax-cli batch --help'\n",
-                 message.c_str());
-    return kExitUsage;
-}
+constexpr Messages kSay{"batch"};
 
 struct BatchOptions {
     HeaderRules rules;
@@ -134,7 +129,7 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOpt
     Options given;
     std::string message;
     if (std::optional<std::string> error = given.Read(args, kBatchOptions, 1))
-        return Usage(*error);
+        return kSay.Usage(*error);
     if (given.help())
         return WriteOut(kHelp) && FlushOut() ? kExitOk : OutputFailed();
     if (!given.positional().empty())
@@ -144,31 +139,30 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOpt
     const std::optional<Model> model = units ? ReadModel(given, message) : std::nullopt;
     const std::optional<InputKind> input = model ? ReadInputKind(given, options.file, message) : std::nullopt;
     if (!input || !ReadGiven(given, rules.given, message))
-        return Usage(message);
+        return kSay.Usage(message);
     rules.units = *units;
     rules.model = *model;
     rules.pressureUnit = given.Value("--pressure-unit");
     options.input = *input;
-    if (const std::optional<std::string_view> format = given.Value("--format")) {
-        static constexpr std::array<std::string_view, 2> kFormats{"csv", "json"};
-        const std::optional<std::size_t> choice = ReadChoice("--format", *format, kFormats, message);
-        if (!choice)
-            return Usage(message);
-        rules.format = static_cast<OutputFormat>(*choice);
+    static constexpr std::array<Format, 2> kFormats{Format::Csv, Format::Json};
+    if (const std::optional<Format> format = ReadFormat(given, Format::Csv, kFormats, message)) {
+        rules.format = *format;
+    } else {
+        return kSay.Usage(message);
     }
     const unsigned cores = std::thread::hardware_concurrency();
     options.jobs = cores == 0 ? 1 : std::min(cores, kMaxJobs);
     if (const std::optional<std::string_view> jobs = given.Value("--jobs")) {
         const std::optional<std::size_t> count = ParseCount(*jobs, kMaxJobs);
         if (!count)
-            return Usage("--jobs is a whole number from 1 to " + std::to_string(kMaxJobs) +
+            return kSay.Usage("--jobs is a whole number from 1 to " + std::to_string(kMaxJobs) +
                          ", not " + Quoted(*jobs));
         options.jobs = static_cast<unsigned>(*count);
     }
     if (const std::optional<std::string_view> bytes = given.Value("--max-record-bytes")) {
         const std::optional<std::size_t> limit = ParseCount(*bytes, kLargestMaxRecordBytes);
         if (!limit)
-            return Usage("--max-record-bytes needs a whole number from 1 to " +
+            return kSay.Usage("--max-record-bytes needs a whole number from 1 to " +
                          std::to_string(kLargestMaxRecordBytes));
         options.maxRecordBytes = *limit;
     }
@@ -215,7 +209,7 @@ int Stream(int input, const BatchOptions& options)
         if (options.input == InputKind::Csv && message.starts_with("the header"))
             message += " (needed: dry_bulb, pressure or altitude, and one of wet_bulb, dew_point, "
                        "relative_humidity, humidity_ratio)";
-        return Usage(message);
+        return kSay.Usage(message);
     }
     RowWriter writer;
     if (!writer.Write(OutputHeader(start->layout)))
@@ -224,9 +218,8 @@ int Stream(int input, const BatchOptions& options)
     StreamBlocks(source, start->layout, options.maxRecordBytes, options.jobs, writer);
     writer.Finish();
     if (reader.error() != 0) {
-        std::fprintf(stderr, "humitrax-cli: batch: cannot read the input to its end: %s\n",
-                     std::strerror(reader.error()));
-        return kExitUsage;
+        return kSay.Fail("cannot read the input to its end: " + std::string(std::strerror(reader.error())),
+                         kExitUsage);
     }
     if (!writer.Close())
         return OutputFailed();
@@ -246,13 +239,13 @@ int RunBatch(std::span<const std::string_view> args)
     if (options.file != "-") {
         input = ::open(options.file.c_str(), O_RDONLY | O_CLOEXEC);
         if (input < 0)
-            return Usage("cannot open " + Quoted(options.file) + ": " + std::strerror(errno));
+            return kSay.Usage("cannot open " + Quoted(options.file) + ": " + std::strerror(errno));
     }
     int status = kExitFailure;
     try {
         status = Stream(input, options);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "humitrax-cli: batch: %s\n", error.what());
+        kSay.Fail(error.what());
     }
     if (input != STDIN_FILENO)
         ::close(input);

@@ -3,8 +3,8 @@
 #include "commands.h"
 
 #include "driver.h"
-#include "options.h"
-#include "output.h"
+#include "kit/options.h"
+#include "kit/output.h"
 
 #include <array>
 #include <clocale>
@@ -66,12 +66,7 @@ std::int16_t EntryIndex(std::string_view option)
     return 0; // --pressure, --wet-bulb
 }
 
-int UsageError(std::string_view reason)
-{
-    std::fprintf(stderr, "humitrax-cli: calc: %.*s\nUsage: %.*s", static_cast<int>(reason.size()),
-                 reason.data(), static_cast<int>(kUsage.size()), kUsage.data());
-    return kExitUsage;
-}
+constexpr Messages kSay{"calc", {}, kUsage};
 
 /// The user's decimal separator, from LC_ALL, LC_NUMERIC or LANG.
 NumberConventions ConventionsFromEnvironment()
@@ -106,17 +101,17 @@ int RunCalc(std::span<const std::string_view> args)
 {
     Options given;
     if (std::optional<std::string> error = given.Read(args, kOptions))
-        return UsageError(*error);
+        return kSay.Usage(*error);
     if (given.help())
         return WriteOut(kHelpText) ? kExitOk : OutputFailed();
     if (!given.Has("--dry-bulb"))
-        return UsageError("--dry-bulb is needed");
+        return kSay.Usage("--dry-bulb is needed");
     const std::optional<std::string_view> second = given.Chosen("second");
     if (!second)
-        return UsageError("one of --pressure and --altitude is needed");
+        return kSay.Usage("one of --pressure and --altitude is needed");
     const std::optional<std::string_view> third = given.Chosen("third");
     if (!third)
-        return UsageError(
+        return kSay.Usage(
             "one of --wet-bulb, --dew-point, --relative-humidity and --humidity-ratio is needed");
 
     CalculationRequest request;

@@ -1,7 +1,7 @@
 // The call command: one engine function, by name, with its arguments as text.
-#include "call_lines.h"
+#include "kit/call_lines.h"
 #include "commands.h"
-#include "output.h"
+#include "kit/output.h"
 
 #include <array>
 #include <cerrno>
@@ -38,9 +38,7 @@ int RunLines()
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            std::fprintf(stderr, "humitrax-cli: call: cannot read the input: %s\n",
-                         std::strerror(errno));
-            return kExitUsage;
+            return Messages("call").Fail("cannot read the input: " + std::string(std::strerror(errno)), kExitUsage);
         }
         if (got == 0)
             break;

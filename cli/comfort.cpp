@@ -1,10 +1,12 @@
 // The comfort command: the predicted mean vote and percentage dissatisfied
 // (ISO 7730) of people in air of a given state.
-#include "air_options.h"
-#include "csv.h"
+#include "kit/state_text.h"
+#include "table/csv.h"
 #include "commands.h"
-#include "numbers.h"
-#include "output.h"
+#include "kit/numbers.h"
+#include "kit/options.h"
+#include "kit/readable.h"
+#include "kit/output.h"
 
 #include "humitrax/comfort.h"
 #include "humitrax/state.h"
@@ -48,17 +50,7 @@ struct ComfortOptions {
     std::optional<double> radiant;
 };
 
-int Usage(const std::string& message)
-{
-    std::fprintf(stderr, "humitrax-cli: comfort: %s; try 'humitrax-cli comfort --help'\n", message.c_str());
-    return kExitUsage;
-}
-
-int Failed(const std::string& message)
-{
-    std::fprintf(stderr, "humitrax-cli: comfort: %s\n", message.c_str());
-    return kExitFailure;
-}
+constexpr Messages kSay{"comfort"};
 
 constexpr std::array<OptionSpec, 9> kComfortOptions{{
     kAirOptionSpecs[0],
@@ -76,28 +68,28 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, ComfortO
 {
     Options given;
     if (std::optional<std::string> error = given.Read(args, kComfortOptions, 1))
-        return Usage(*error);
+        return kSay.Usage(*error);
     if (given.help())
         return WriteOut(kHelp) ? kExitOk : OutputFailed();
     std::string message;
     if (given.positional().empty())
-        return Usage("a state is needed (22,rh=60)");
+        return kSay.Usage("a state is needed (22,rh=60)");
     options.state = ParseAirState(given.positional().front(), message);
     if (!options.state)
-        return Usage(message);
+        return kSay.Usage(message);
     for (const auto& [name, target] : {std::pair{"--met", &options.met}, std::pair{"--clo", &options.clo},
                                        std::pair{"--air-speed", &options.airSpeed},
                                        std::pair{"--radiant", &options.radiant}}) {
         if (const std::optional<std::string_view> text = given.Value(name)) {
-            *target = ParseFinite(name, *text, message);
+            *target = ReadFiniteNumber(name, *text, message);
             if (!*target)
-                return Usage(message);
+                return kSay.Usage(message);
         }
     }
     if (!options.met || !options.clo)
-        return Usage("--met and --clo are needed");
+        return kSay.Usage("--met and --clo are needed");
     if (!ReadAirOptions(given, options.air, message))
-        return Usage(message);
+        return kSay.Usage(message);
     return std::nullopt;
 }
 
@@ -112,21 +104,21 @@ int RunComfort(std::span<const std::string_view> args)
     ComfortOptions options;
     if (const std::optional<int> status = ParseOptions(args, options))
         return *status;
-    const Units units = *options.air.units;
+    const Units units = options.air.units;
     const bool si = units == Units::SI;
     const Cell pressure = PressureOf(options.air);
     if (!pressure.present)
-        return Failed("pressure: " + std::string(pressure.reason));
+        return kSay.Fail("pressure: " + std::string(pressure.reason));
     const AirState& given = *options.state;
     const StateResult state = ComputeState(
         {units, given.dryBulb, pressure.value, given.condition, given.value, options.air.model});
     if (!state.refusal.empty()) {
-        return Failed("the air cannot exist: " + std::string(PropertyColumn(state.refused)) + " " +
+        return kSay.Fail("the air cannot exist: " + std::string(PropertyColumn(state.refused)) + " " +
                       std::string(state.refusal));
     }
     const Cell& vapour = state[Property::VapourPressure];
     if (!vapour.present)
-        return Failed("vapour_pressure: " + std::string(vapour.reason));
+        return kSay.Fail("vapour_pressure: " + std::string(vapour.reason));
 
     comfort::ComfortInput input{};
     input.airTemperature = Celsius(given.dryBulb, units);
@@ -136,12 +128,12 @@ int RunComfort(std::span<const std::string_view> args)
     input.metabolicRate = *options.met;
     input.clothing = *options.clo;
     if (const std::optional<comfort::InputProblem> problem = comfort::InputRefusal(input))
-        return Failed(std::string(problem->rule) + ", not " + ReadableNumber(input.*(problem->input)));
+        return kSay.Fail(std::string(problem->rule) + ", not " + ReadableNumber(input.*(problem->input)));
     comfort::PmvPpd result{};
     try {
         result = comfort::Pmv(input);
     } catch (const PropertyFailure& failure) {
-        return Failed("PMV: " + std::string(CausePhrase(failure.cause())));
+        return kSay.Fail("PMV: " + std::string(CausePhrase(failure.cause())));
     }
     const bool applicable = comfort::InApplicableRange(input);
 

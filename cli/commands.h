@@ -3,6 +3,8 @@
 // and returns the process exit status.
 #pragma once
 
+#include "kit/output.h"
+
 #include <span>
 #include <string_view>
 
@@ -31,11 +33,5 @@ std::string_view BatchHelp();
 std::string_view ChartHelp();
 std::string_view ProcessHelp();
 std::string_view ComfortHelp();
-
-/// Exit statuses shared by the commands.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1; ///< the calculation or some rows failed (a message says why)
-inline constexpr int kExitUsage = 2;   ///< the command line or the input could not be read
-inline constexpr int kExitOutput = 3;  ///< the output could not be written
 
 } // namespace humitrax::cli

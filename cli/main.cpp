@@ -1,8 +1,11 @@
 // humitrax-cli: the property engine and the calculator's calculation for
 // scripts, batch work, air-conditioning processes, comfort and charts.
 #include "commands.h"
-#include "output.h"
+#include "kit/output.h"
 
+#include "kit/echo.h"
+
+#include <array>
 #include <cstdio>
 #include <exception>
 #include <initializer_list>
@@ -34,6 +37,24 @@ Exit status, the same for every command:
 
 namespace {
 
+/// A command: its name, what runs it, and its section of --help.
+struct Command {
+    std::string_view name;
+    int (*run)(std::span<const std::string_view> args);
+    std::string_view (*help)();
+};
+
+/// Every command, in the order --help shows them.
+constexpr std::array<Command, 7> kCommands{{
+    {"call", &humitrax::cli::RunCall, &humitrax::cli::CallHelp},
+    {"calc", &humitrax::cli::RunCalc, &humitrax::cli::CalcHelp},
+    {"state", &humitrax::cli::RunState, &humitrax::cli::StateHelp},
+    {"batch", &humitrax::cli::RunBatch, &humitrax::cli::BatchHelp},
+    {"process", &humitrax::cli::RunProcess, &humitrax::cli::ProcessHelp},
+    {"comfort", &humitrax::cli::RunComfort, &humitrax::cli::ComfortHelp},
+    {"chart", &humitrax::cli::RunChart, &humitrax::cli::ChartHelp},
+}};
+
 int RunCommand(std::span<const std::string_view> args)
 {
     using namespace humitrax::cli;
@@ -41,34 +62,23 @@ int RunCommand(std::span<const std::string_view> args)
         std::fputs("humitrax-cli: a command is needed; try 'humitrax-cli --help'\n", stderr);
         return kExitUsage;
     }
-    const std::string_view command = args.front();
-    const std::span<const std::string_view> rest = args.subspan(1);
-    if (command == "--help" || command == "-h" || command == "help") {
-        for (std::string_view part : {kHelp, CallHelp(), CalcHelp(), StateHelp(), BatchHelp(),
-                                      ProcessHelp(), ComfortHelp(), ChartHelp(), kHelpEnd}) {
-            if (!WriteOut(part))
+    const std::string_view name = args.front();
+    if (name == "--help" || name == "-h" || name == "help") {
+        if (!WriteOut(kHelp))
+            return OutputFailed();
+        for (const Command& command : kCommands) {
+            if (!WriteOut(command.help()))
                 return OutputFailed();
         }
-        return kExitOk;
+        return WriteOut(kHelpEnd) ? kExitOk : OutputFailed();
     }
-    if (command == "--version")
+    if (name == "--version")
         return WriteOut("humitrax-cli " HUMITRAX_VERSION_TEXT "\n") ? kExitOk : OutputFailed();
-    if (command == "call")
-        return RunCall(rest);
-    if (command == "calc")
-        return RunCalc(rest);
-    if (command == "state")
-        return RunState(rest);
-    if (command == "batch")
-        return RunBatch(rest);
-    if (command == "process")
-        return RunProcess(rest);
-    if (command == "comfort")
-        return RunComfort(rest);
-    if (command == "chart")
-        return RunChart(rest);
-    std::fprintf(stderr, "humitrax-cli: unknown command '%.*s'; try 'humitrax-cli --help'\n",
-                 static_cast<int>(command.size()), command.data());
+    for (const Command& command : kCommands) {
+        if (command.name == name)
+            return command.run(args.subspan(1));
+    }
+    std::fprintf(stderr, "humitrax-cli: unknown command %s; try 'humitrax-cli --help'\n", Quoted(name).c_str());
     return kExitUsage;
 }
 

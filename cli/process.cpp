@@ -1,11 +1,13 @@
 // The process command: mixing, heating, cooling, a cooling coil or a
 // humidifier, from the entering air to the leaving air, with the loads.
-#include "air_options.h"
-#include "csv.h"
-#include "echo.h"
+#include "kit/state_text.h"
+#include "table/csv.h"
+#include "kit/echo.h"
 #include "commands.h"
-#include "numbers.h"
-#include "output.h"
+#include "kit/numbers.h"
+#include "kit/options.h"
+#include "kit/readable.h"
+#include "kit/output.h"
 
 #include "humitrax/process.h"
 #include "humitrax/process_report.h"
@@ -80,13 +82,20 @@ struct ProcessOptions {
     bool adiabatic = false;                    ///< humidify
 };
 
-int Usage(std::string_view kind, const std::string& message)
+/// The messages of a process: "process" until its kind is known, then
+/// "process heat" and so on.
+Messages Say(std::string_view kindName)
 {
-    const std::string name = kind.empty() ? std::string() : " " + std::string(kind);
-    std::fprintf(stderr, "humitrax-cli: process%s: %s; try 'humitrax-cli process --help'\n", name.c_str(),
-                 message.c_str());
-    return kExitUsage;
+    static constexpr std::array<std::string_view, kProcessKinds.size()> kNames{
+        "process mix", "process heat", "process cool", "process coil", "process humidify"};
+    for (ProcessKind kind : kProcessKinds) {
+        if (ProcessKindName(kind) == kindName)
+            return Messages(kNames[static_cast<std::size_t>(kind)], "process");
+    }
+    return Messages("process");
 }
+
+int Usage(std::string_view kindName, const std::string& message) { return Say(kindName).Usage(message); }
 
 /// Which options each kind takes, beyond the shared ones and --flow.
 bool Takes(Kind kind, std::string_view option)
@@ -135,7 +144,7 @@ bool ReadProcessOption(std::string_view name, std::string_view value, ProcessOpt
         return false;
     }
     const auto number = [&](std::optional<double>& target) {
-        target = ParseFinite(name, value, message);
+        target = ReadFiniteNumber(name, value, message);
         return target.has_value();
     };
     if (name == "--adiabatic") {
@@ -172,7 +181,7 @@ bool ReadProcessOption(std::string_view name, std::string_view value, ProcessOpt
         message = "--to is rh=V or w=V for process humidify, not " + Quoted(value);
         return false;
     }
-    const std::optional<double> read = ParseFinite(name, text, message);
+    const std::optional<double> read = ReadFiniteNumber(name, text, message);
     options.targetValue = read.value_or(0.0);
     return read.has_value();
 }
@@ -322,7 +331,7 @@ std::string TitleOf(const ProcessOptions& options)
 
 std::string Table(const ProcessOptions& options, const ProcessResult& result, const Cell& pressure)
 {
-    const Units units = *options.air.units;
+    const Units units = options.air.units;
     constexpr std::size_t kLabelWidth = 28;
     constexpr std::size_t kValueWidth = 14;
     std::string out = TitleOf(options);
@@ -381,7 +390,7 @@ std::string Table(const ProcessOptions& options, const ProcessResult& result, co
 std::string Csv(const ProcessOptions& options, const ProcessResult& result)
 {
     std::string out = "part,quantity,value,unit\n";
-    ForEachProcessValue(options.kind, result, *options.air.units,
+    ForEachProcessValue(options.kind, result, options.air.units,
                         [&](std::string_view part, std::string_view quantity, double value, std::string_view unit) {
                             out.append(part).push_back(',');
                             out.append(quantity).push_back(',');
@@ -407,7 +416,7 @@ void AppendJsonMember(std::string& out, std::string_view key, double value)
 std::string Json(const ProcessOptions& options, const ProcessResult& result, const Cell& pressure,
                  std::string_view status)
 {
-    const Units units = *options.air.units;
+    const Units units = options.air.units;
     std::string out = "{\"process\":";
     AppendJsonString(out, options.kindName);
     out.append(",\"units\":").append(units == Units::SI ? "\"si\"" : "\"ip\"");
@@ -461,20 +470,14 @@ int RunProcess(std::span<const std::string_view> args)
     ProcessOptions options;
     if (const std::optional<int> status = ParseOptions(args, options))
         return *status;
-    const Units units = *options.air.units;
-    const std::string name(options.kindName);
+    const Units units = options.air.units;
+    const Messages say = Say(options.kindName);
     const Cell pressure = PressureOf(options.air);
-    if (!pressure.present) {
-        std::fprintf(stderr, "humitrax-cli: process %s: pressure: %.*s\n", name.c_str(),
-                     static_cast<int>(pressure.reason.size()), pressure.reason.data());
-        return kExitFailure;
-    }
+    if (!pressure.present)
+        return say.Fail("pressure: " + std::string(pressure.reason));
     const ProcessResult result = Compute(options, {units, options.air.model, pressure.value});
-    if (result.refused()) {
-        std::fprintf(stderr, "humitrax-cli: process %s: %s\n", name.c_str(),
-                     ProcessRefusal(options.kind, result, units).c_str());
-        return kExitFailure;
-    }
+    if (result.refused())
+        return say.Fail(ProcessRefusal(options.kind, result, units));
     const std::string status = ProcessFailures(options.kind, result, units);
     std::string out;
     switch (options.air.format) {
@@ -484,11 +487,7 @@ int RunProcess(std::span<const std::string_view> args)
     }
     if (!WriteOut(out))
         return OutputFailed();
-    if (!status.empty()) {
-        std::fprintf(stderr, "humitrax-cli: process %s: %s\n", name.c_str(), status.c_str());
-        return kExitFailure;
-    }
-    return kExitOk;
+    return status.empty() ? kExitOk : say.Fail(status);
 }
 
 } // namespace humitrax::cli

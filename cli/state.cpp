@@ -1,11 +1,11 @@
 // The state command: one state of moist air, every property, in SI or
 // inch-pound units.
-#include "air_options.h"
-#include "batch_rows.h"
+#include "kit/readable.h"
+#include "table/rows.h"
 #include "commands.h"
-#include "numbers.h"
-#include "options.h"
-#include "output.h"
+#include "kit/numbers.h"
+#include "kit/options.h"
+#include "kit/output.h"
 
 #include "humitrax/given.h"
 #include "humitrax/state.h"
@@ -55,17 +55,11 @@ constexpr std::string_view kHelp = R"(  state [--units si|ip] [--model calculato
 
 )";
 
-enum class StateFormat : std::uint8_t { Table, Csv, Json };
-
 struct StateOptions {
-    std::optional<Units> units;
-    Model model = Model::Calculator;
+    AirOptions air;
     std::optional<double> dryBulb;
-    std::optional<double> pressure;
-    std::optional<double> altitude;
     std::optional<Condition> condition;
     double value = 0.0;
-    StateFormat format = StateFormat::Table;
     bool fullPrecision = false;
 };
 
@@ -78,22 +72,16 @@ std::string OptionColumn(std::string_view option)
     return column;
 }
 
-int Usage(const std::string& message)
-{
-    std::fprintf(stderr, "humitrax-cli: state: %s; try 'humitrax-cli state --help'\n",
-                 message.c_str());
-    return kExitUsage;
-}
+constexpr Messages kSay{"state"};
 
-/// The options shared by the commands that take one state.
 constexpr std::array<OptionSpec, 11> kStateOptions{{
-    {"--units"},
+    kAirOptionSpecs[0],
+    kAirOptionSpecs[1],
+    kAirOptionSpecs[2],
+    kAirOptionSpecs[3],
+    kAirOptionSpecs[4],
     {"--precision"},
-    {"--model"},
-    {"--format"},
     {"--dry-bulb"},
-    {"--pressure", true, "pressure"},
-    {"--altitude", true, "pressure"},
     {"--wet-bulb", true, "condition"},
     {"--dew-point", true, "condition"},
     {"--relative-humidity", true, "condition"},
@@ -106,59 +94,32 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, StateOpt
     Options given;
     std::string message;
     if (std::optional<std::string> error = given.Read(args, kStateOptions))
-        return Usage(*error);
+        return kSay.Usage(*error);
     if (given.help())
         return WriteOut(kHelp) ? kExitOk : OutputFailed();
-    options.units = ReadUnits(given, message);
-    if (!options.units)
-        return Usage(message);
-    const std::optional<Model> model = ReadModel(given, message);
-    if (!model)
-        return Usage(message);
-    options.model = *model;
-    if (const std::optional<std::string_view> format = given.Value("--format")) {
-        static constexpr std::array<std::string_view, 3> kFormats{"table", "csv", "json"};
-        const std::optional<std::size_t> choice = ReadChoice("--format", *format, kFormats, message);
-        if (!choice)
-            return Usage(message);
-        options.format = static_cast<StateFormat>(*choice);
-    }
+    if (!ReadAirOptions(given, options.air, message))
+        return kSay.Usage(message);
     if (const std::optional<std::string_view> precision = given.Value("--precision")) {
         static constexpr std::array<std::string_view, 2> kPrecisions{"engineering", "full"};
-        const std::optional<std::size_t> choice =
-            ReadChoice("--precision", *precision, kPrecisions, message);
+        const std::optional<std::size_t> choice = ReadChoice("--precision", *precision, kPrecisions, message);
         if (!choice)
-            return Usage(message);
+            return kSay.Usage(message);
         options.fullPrecision = *choice == 1;
     }
     const std::optional<std::string_view> dryBulb = given.Value("--dry-bulb");
     if (!dryBulb)
-        return Usage("--dry-bulb is needed");
+        return kSay.Usage("--dry-bulb is needed");
     if (!(options.dryBulb = ReadFiniteNumber("--dry-bulb", *dryBulb, message)))
-        return Usage(message);
-    const std::optional<std::string_view> second = given.Chosen("pressure");
-    if (!second)
-        return Usage("--pressure or --altitude is needed");
-    std::optional<double>& target = *second == "--pressure" ? options.pressure : options.altitude;
-    if (!(target = ReadFiniteNumber(*second, *given.Value(*second), message)))
-        return Usage(message);
+        return kSay.Usage(message);
     const std::optional<std::string_view> condition = given.Chosen("condition");
     if (!condition)
-        return Usage("one of --wet-bulb, --dew-point, --relative-humidity, --humidity-ratio "
-                     "is needed");
+        return kSay.Usage("one of --wet-bulb, --dew-point, --relative-humidity, --humidity-ratio is needed");
     const std::optional<double> value = ReadFiniteNumber(*condition, *given.Value(*condition), message);
     if (!value)
-        return Usage(message);
+        return kSay.Usage(message);
     options.condition = ConditionFromColumn(OptionColumn(*condition));
     options.value = *value;
     return std::nullopt;
-}
-
-void AppendPadded(std::string& out, std::string_view text, std::size_t width)
-{
-    out.append(text);
-    if (text.size() < width)
-        out.append(width - text.size(), ' ');
 }
 
 /// A value as the table shows it, rounded to what an engineer reads.
@@ -206,7 +167,7 @@ std::string EngineeringText(Property property, Units units, double value)
 
 std::string Table(const StateOptions& options, const StateResult& state, const Cell& pressure)
 {
-    const Units units = *options.units;
+    const Units units = options.air.units;
     constexpr std::size_t kLabelWidth = 28;
     constexpr std::size_t kValueWidth = 24;
     std::string out = units == Units::SI ? "Moist air, SI units\n" : "Moist air, inch-pound units\n";
@@ -224,7 +185,7 @@ std::string Table(const StateOptions& options, const StateResult& state, const C
             if (isGiven)
                 out.append(" (given)");
         } else if (!cell.reason.empty()) {
-            out.append("(failed: ").append(cell.reason).append(ModelHint(cell.reason, options.model)).append(")");
+            out.append("(failed: ").append(cell.reason).append(ModelHint(cell.reason, options.air.model)).append(")");
         } else {
             out.append("(not computed)");
         }
@@ -237,9 +198,9 @@ std::string Table(const StateOptions& options, const StateResult& state, const C
             return options.fullPrecision ? ShortestText(value) : EngineeringText(property, units, value);
         };
         if (property == Property::Pressure) {
-            if (options.altitude) {
+            if (options.air.altitude) {
                 Cell altitude;
-                altitude.value = *options.altitude;
+                altitude.value = *options.air.altitude;
                 altitude.present = true;
                 row("Altitude", altitude, AltitudeUnit(units), true,
                     [](double value) { return ShortestText(value); });
@@ -264,9 +225,9 @@ int RunState(std::span<const std::string_view> args)
     StateOptions options;
     if (const std::optional<int> status = ParseOptions(args, options))
         return *status;
-    const Units units = *options.units;
+    const Units units = options.air.units;
 
-    const GivenBasis basis{units, options.model, options.altitude.has_value(), *options.condition};
+    const GivenBasis basis{units, options.air.model, options.air.altitude.has_value(), *options.condition};
     StateResult state;
     std::string status;
     StatusText statusText(status);
@@ -275,7 +236,7 @@ int RunState(std::span<const std::string_view> args)
         [&](GivenValue which, std::string_view) -> std::optional<double> {
             switch (which) {
             case GivenValue::DryBulb: return options.dryBulb;
-            case GivenValue::Second: return options.altitude ? options.altitude : options.pressure;
+            case GivenValue::Second: return options.air.altitude ? options.air.altitude : options.air.pressure;
             case GivenValue::Condition: break;
             }
             return options.value;
@@ -284,18 +245,18 @@ int RunState(std::span<const std::string_view> args)
     const Cell& pressure = state[Property::Pressure];
 
     std::string out;
-    switch (options.format) {
-    case StateFormat::Table:
+    switch (options.air.format) {
+    case Format::Table:
         out = Table(options, state, pressure);
         break;
-    case StateFormat::Csv: {
+    case Format::Csv: {
         BatchLayout layout;
         layout.units = units;
         out = OutputHeader(layout);
         AppendCsvCells(out, state, units, status);
         break;
     }
-    case StateFormat::Json:
+    case Format::Json:
         out = "{";
         AppendJsonCells(out, state, units, status);
         out.append("}\n");
@@ -304,8 +265,7 @@ int RunState(std::span<const std::string_view> args)
     if (!WriteOut(out))
         return OutputFailed();
     if (!status.empty()) {
-        std::fprintf(stderr, "humitrax-cli: state: %s\n", status.c_str());
-        return kExitFailure;
+        return kSay.Fail(status);
     }
     return kExitOk;
 }

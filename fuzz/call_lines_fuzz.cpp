@@ -2,7 +2,7 @@
 // or not, gets exactly one answer line of one of the five kinds, whatever the
 // bytes; the answers do not depend on how the stream is cut into reads; the
 // exit status follows the "error" answers.
-#include "call_lines.h"
+#include "kit/call_lines.h"
 #include "fuzz_input.h"
 #include "humitrax/psychrometrics.h"
 

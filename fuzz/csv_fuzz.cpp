@@ -5,7 +5,7 @@
 // WriteCsvField reads back as itself; ReadPlainDecimal agrees with
 // std::from_chars on every text it accepts; WriteNumber writes any double as
 // std::to_chars does.
-#include "csv.h"
+#include "table/csv.h"
 #include "fuzz_input.h"
 
 #include <charconv>

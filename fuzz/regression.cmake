@@ -22,7 +22,7 @@ humitrax_fuzz_replay(driver ${HUMITRAX_FUZZ_DIR}/driver_fuzz.cpp)
 target_link_libraries(humitrax_fuzz_replay_driver PRIVATE humitrax::driver)
 
 humitrax_fuzz_replay(call_lines ${HUMITRAX_FUZZ_DIR}/call_lines_fuzz.cpp)
-target_link_libraries(humitrax_fuzz_replay_call_lines PRIVATE humitrax::cli_core)
+target_link_libraries(humitrax_fuzz_replay_call_lines PRIVATE humitrax::cli_kit)
 
 humitrax_fuzz_replay(csv ${HUMITRAX_FUZZ_DIR}/csv_fuzz.cpp)
-target_link_libraries(humitrax_fuzz_replay_csv PRIVATE humitrax::cli_core)
+target_link_libraries(humitrax_fuzz_replay_csv PRIVATE humitrax::cli_table)

@@ -22,13 +22,13 @@ inline void PrintTo(const SettingsRow& row, std::ostream* out) { *out << row.nam
 
 inline std::vector<SettingsRow> SettingsRows()
 {
-    return {{"SiSeaLevel", DefaultSettings(true)},
-            {"InchPoundSeaLevel", DefaultSettings(false)},
+    return {{"SiSeaLevel", DefaultSettings(Units::SI)},
+            {"InchPoundSeaLevel", DefaultSettings(Units::InchPound)},
             {"SiAt2000MetresAshrae2017",
              {.model = Model::Ashrae2017, .pressure = PressureFromAltitude(Units::SI, 2000.0, Model::Ashrae2017).value,
               .altitude = 2000.0}},
             {"InchPoundHotAndHumidAshrae2017",
-             {.si = false, .model = Model::Ashrae2017, .pressure = 14.696, .altitude = {}, .tMin = 60.0, .tMax = 110.0,
+             {.units = Units::InchPound, .model = Model::Ashrae2017, .pressure = 14.696, .altitude = {}, .tMin = 60.0, .tMax = 110.0,
               .wMax = 0.05}},
             {"SiCold", {.altitude = {}, .tMin = -40.0, .tMax = 10.0, .wMax = 0.008}}};
 }
@@ -37,7 +37,7 @@ inline std::vector<SettingsRow> SettingsRows()
 // model and pressure; its reason when it has no value.
 inline Cell PropertyAt(const ChartSettings& settings, const DataPoint& point, Property property)
 {
-    return ComputeState({settings.si ? Units::SI : Units::InchPound, point.t, settings.pressure,
+    return ComputeState({settings.units, point.t, settings.pressure,
                          Condition::HumidityRatio, point.w, settings.model})[property];
 }
 

@@ -37,7 +37,7 @@ TEST_P(CurvesTest, PointsLieOnTheirCurveInTheRange)
         // water and over ice: the line is drawn over water, the state layer
         // reads its points a little below 0.
         const bool iceOrWater = settings.model == Model::Ashrae2017 && curve.family == Family::WetBulb &&
-                                curve.value == (settings.si ? 0.0 : 32.0);
+                                curve.value == (settings.si() ? 0.0 : 32.0);
         const bool humidity = curve.family == Family::Saturation || curve.family == Family::RelativeHumidity;
         const double value = humidity ? 100.0 * curve.value : curve.value;
         const Property property = humidity                           ? Property::RelativeHumidity
@@ -98,7 +98,7 @@ TEST_P(FamilyValuesTest, AtTheirStep)
 {
     const FamilyRow& row = GetParam();
     std::vector<double> values;
-    for (const Curve& curve : ComputeCurves(DefaultSettings(row.si))) {
+    for (const Curve& curve : ComputeCurves(DefaultSettings(row.si ? Units::SI : Units::InchPound))) {
         if (curve.family == row.family)
             values.push_back(curve.value);
     }
@@ -111,7 +111,7 @@ TEST_P(FamilyValuesTest, AtTheirStep)
 
 struct StateRow {
     std::string name;
-    StateInput state;
+    AirState state;
     std::string reason; ///< empty when the state is placed
 };
 
@@ -119,21 +119,21 @@ class LocateStateTest : public ::testing::TestWithParam<StateRow> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Si, LocateStateTest,
-    ::testing::Values(StateRow{"Saturated", {25.0, Condition::RelativeHumidity, 100.0, {}}, ""},
-                      StateRow{"DryAir", {25.0, Condition::HumidityRatio, 0.0, {}}, ""},
-                      StateRow{"AboveSaturation", {25.0, Condition::HumidityRatio, 0.03, {}},
+    ::testing::Values(StateRow{"Saturated", {25.0, Condition::RelativeHumidity, 100.0}, ""},
+                      StateRow{"DryAir", {25.0, Condition::HumidityRatio, 0.0}, ""},
+                      StateRow{"AboveSaturation", {25.0, Condition::HumidityRatio, 0.03},
                                "humidity_ratio above saturation"},
-                      StateRow{"NegativeRatio", {25.0, Condition::HumidityRatio, -0.001, {}}, "humidity_ratio below 0"},
-                      StateRow{"DewPointAboveTheDryBulb", {25.0, Condition::DewPoint, 30.0, {}},
+                      StateRow{"NegativeRatio", {25.0, Condition::HumidityRatio, -0.001}, "humidity_ratio below 0"},
+                      StateRow{"DewPointAboveTheDryBulb", {25.0, Condition::DewPoint, 30.0},
                                "dew_point above the dry bulb"},
-                      StateRow{"DryBulbOutOfRange", {250.0, Condition::HumidityRatio, 0.01, {}},
+                      StateRow{"DryBulbOutOfRange", {250.0, Condition::HumidityRatio, 0.01},
                                "dry_bulb above 200 °C, the highest temperature the relations cover"}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
 TEST_P(LocateStateTest, PlacesOrSaysWhyNot)
 {
     const StateRow& row = GetParam();
-    const auto located = LocateState(row.state, DefaultSettings(true));
+    const auto located = LocateState(row.state, DefaultSettings(Units::SI));
     const std::string reason = std::holds_alternative<std::string>(located) ? std::get<std::string>(located) : "";
     EXPECT_EQ(reason.empty(), row.reason.empty()) << reason;
     EXPECT_NE(reason.find(row.reason), std::string::npos) << reason;

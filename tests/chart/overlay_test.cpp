@@ -37,8 +37,8 @@ class ComfortZoneTest : public ::testing::TestWithParam<ComfortRow> {};
 INSTANTIATE_TEST_SUITE_P(
     Zones, ComfortZoneTest,
     ::testing::Values(
-        ComfortRow{"SiSummerOffice", DefaultSettings(true), 1.1, 0.5, 0.1, false},
-        ComfortRow{"InchPoundWinter", DefaultSettings(false), 1.0, 1.0, 0.2, false},
+        ComfortRow{"SiSummerOffice", DefaultSettings(Units::SI), 1.1, 0.5, 0.1, false},
+        ComfortRow{"InchPoundWinter", DefaultSettings(Units::InchPound), 1.0, 1.0, 0.2, false},
         ComfortRow{"OutOfRange", {.altitude = {}, .tMin = 35.0, .tMax = 50.0}, 1.1, 0.5, 0.1, true}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
@@ -64,9 +64,9 @@ TEST_P(ComfortZoneTest, OutlineHasAVoteOfHalfUnlessCut)
         ASSERT_LE(point.t, settings.tMax);
         if (point.w >= saturation * (1.0 - 1e-7) || point.t == settings.tMin || point.t == settings.tMax)
             continue;
-        const double celsius = settings.si ? point.t : (point.t - 32.0) / 1.8;
+        const double celsius = settings.si() ? point.t : (point.t - 32.0) / 1.8;
         const double pascals = PropertyAt(settings, point, Property::VapourPressure).value *
-                               (settings.si ? 1000.0 : 6894.757293168361);
+                               (settings.si() ? 1000.0 : 6894.757293168361);
         const double pmv =
             comfort::Pmv({celsius, celsius, row.airSpeed, pascals, row.met, row.clo}).pmv;
         EXPECT_NEAR(pmv, i < outline.size() / 2 ? -0.5 : 0.5, 1e-6) << "point " << i << " at " << point.t;
@@ -78,7 +78,7 @@ TEST_P(ComfortZoneTest, OutlineHasAVoteOfHalfUnlessCut)
 struct ZoneRow {
     std::string name;
     bool si;
-    std::vector<StateInput> corners;
+    std::vector<AirState> corners;
     Property along;             ///< the property of the curved edges
     std::vector<double> values; ///< its value on each
     double tolerance;
@@ -89,16 +89,16 @@ class UserZoneTest : public ::testing::TestWithParam<ZoneRow> {};
 INSTANTIATE_TEST_SUITE_P(
     Zones, UserZoneTest,
     ::testing::Values(ZoneRow{"RelativeHumidityBand", true,
-                              {{20.0, Condition::RelativeHumidity, 30.0, {}},
-                               {26.0, Condition::RelativeHumidity, 30.0, {}},
-                               {26.0, Condition::RelativeHumidity, 60.0, {}},
-                               {20.0, Condition::RelativeHumidity, 60.0, {}}},
+                              {{20.0, Condition::RelativeHumidity, 30.0},
+                               {26.0, Condition::RelativeHumidity, 30.0},
+                               {26.0, Condition::RelativeHumidity, 60.0},
+                               {20.0, Condition::RelativeHumidity, 60.0}},
                               Property::RelativeHumidity, {30.0, 60.0}, 1e-9},
                       // The edge back from the dew-point corner is straight.
                       ZoneRow{"InchPoundWetBulbEdge", false,
-                              {{75.0, Condition::WetBulb, 60.0, {}},
-                               {95.0, Condition::WetBulb, 60.0, {}},
-                               {95.0, Condition::DewPoint, 40.0, {}}},
+                              {{75.0, Condition::WetBulb, 60.0},
+                               {95.0, Condition::WetBulb, 60.0},
+                               {95.0, Condition::DewPoint, 40.0}},
                               Property::WetBulb, {60.0}, 1e-4}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
@@ -107,13 +107,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_P(UserZoneTest, CurvedEdgesLieOnTheirCurve)
 {
     const ZoneRow& row = GetParam();
-    const ChartSettings settings = DefaultSettings(row.si);
+    const ChartSettings settings = DefaultSettings(row.si ? Units::SI : Units::InchPound);
     auto outline = ZoneOutline(row.corners, settings);
     ASSERT_TRUE(std::holds_alternative<std::vector<DataPoint>>(outline)) << std::get<std::string>(outline);
     int between = 0;
     for (const DataPoint& point : std::get<std::vector<DataPoint>>(outline)) {
         const bool corner = std::any_of(row.corners.begin(), row.corners.end(),
-                                        [&](const StateInput& c) { return c.dryBulb == point.t; });
+                                        [&](const AirState& c) { return c.dryBulb == point.t; });
         if (corner)
             continue;
         const double value = PropertyAt(settings, point, row.along).value;
@@ -163,14 +163,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_P(ProcessJsonTest, SaysWhatIsWrong)
 {
-    auto read = ReadProcessJson(GetParam().json, DefaultSettings(true));
+    auto read = ReadProcessJson(GetParam().json, DefaultSettings(Units::SI));
     ASSERT_TRUE(std::holds_alternative<std::string>(read));
     EXPECT_NE(std::get<std::string>(read).find(GetParam().message), std::string::npos) << std::get<std::string>(read);
 }
 
 ChartProcess Read(const QByteArray& json)
 {
-    auto read = ReadProcessJson(json, DefaultSettings(true));
+    auto read = ReadProcessJson(json, DefaultSettings(Units::SI));
     if (const auto* reason = std::get_if<std::string>(&read))
         ADD_FAILURE() << *reason;
     return std::get<ChartProcess>(read);
@@ -185,9 +185,9 @@ TEST(Processes, ChainShareTheirStatesAndKeepTheirLabelsClear)
 {
     const DataPoint outdoor{32.0, 0.01552}, room{24.0, 0.0093}, mixed{26.02, 0.010853}, coiled{12.42, 0.00811},
         supply{18.0, 0.00811};
-    ChartContent content = ContentFor(DefaultSettings(true));
+    ChartContent content = ContentFor(DefaultSettings(Units::SI));
     content.marked.push_back({"5,rh=50", std::get<StateProperties>(DescribeState(
-                                             {5.0, Condition::RelativeHumidity, 50.0, {}}, content.settings))});
+                                             {5.0, Condition::RelativeHumidity, 50.0}, content.settings))});
     const std::vector<std::string> notes = AddProcesses(
         content, {Read(ProcessJson("mix", {{"first", outdoor}, {"second", room}, {"mixed", mixed}})),
                   Read(ProcessJson("coil", {{"entering", mixed}, {"leaving", coiled}},

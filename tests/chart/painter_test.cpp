@@ -48,7 +48,7 @@ struct LabelRow {
     std::string name;
     bool si;
     QSize page;
-    std::vector<StateInput> states;
+    std::vector<AirState> states;
 };
 
 class LabelsTest : public ::testing::TestWithParam<LabelRow> {};
@@ -56,14 +56,14 @@ class LabelsTest : public ::testing::TestWithParam<LabelRow> {};
 INSTANTIATE_TEST_SUITE_P(
     Pages, LabelsTest,
     ::testing::Values(LabelRow{"SiEachCondition", true, QSize(1200, 800),
-                               {{25.0, Condition::RelativeHumidity, 50.0, {}},
-                                {32.0, Condition::WetBulb, 22.0, {}},
-                                {10.0, Condition::DewPoint, 5.0, {}},
-                                {40.0, Condition::HumidityRatio, 0.015, {}},
-                                {-5.0, Condition::RelativeHumidity, 60.0, {}}}},
+                               {{25.0, Condition::RelativeHumidity, 50.0},
+                                {32.0, Condition::WetBulb, 22.0},
+                                {10.0, Condition::DewPoint, 5.0},
+                                {40.0, Condition::HumidityRatio, 0.015},
+                                {-5.0, Condition::RelativeHumidity, 60.0}}},
                       LabelRow{"InchPoundTwoStates", false, QSize(1200, 800),
-                               {{77.0, Condition::RelativeHumidity, 50.0, {}}, {90.0, Condition::WetBulb, 70.0, {}}}},
-                      LabelRow{"SmallPage", true, QSize(600, 400), {{20.0, Condition::RelativeHumidity, 40.0, {}}}}),
+                               {{77.0, Condition::RelativeHumidity, 50.0}, {90.0, Condition::WetBulb, 70.0}}},
+                      LabelRow{"SmallPage", true, QSize(600, 400), {{20.0, Condition::RelativeHumidity, 40.0}}}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
 // Read off the pixels: the dark saturation line passes through the state
@@ -72,13 +72,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_P(LabelsTest, LinesAndMarkersWhereTheyBelongLabelsClear)
 {
     const LabelRow& row = GetParam();
-    ChartContent content = ContentFor(DefaultSettings(row.si));
+    ChartContent content = ContentFor(DefaultSettings(row.si ? Units::SI : Units::InchPound));
     const ChartSettings& settings = content.settings;
-    for (const StateInput& state : row.states) {
+    for (const AirState& state : row.states) {
         const auto described = DescribeState(state, settings);
         ASSERT_TRUE(std::holds_alternative<StateProperties>(described)) << std::get<std::string>(described);
         content.marked.push_back({"state", std::get<StateProperties>(described)});
-        const double w = ComputeState({settings.si ? Units::SI : Units::InchPound, state.dryBulb, settings.pressure,
+        const double w = ComputeState({settings.units, state.dryBulb, settings.pressure,
                                        state.condition, state.value, settings.model})[Property::HumidityRatio]
                              .value;
         EXPECT_EQ(content.marked.back().properties.at.t, state.dryBulb);

@@ -1,9 +1,9 @@
 // The CSV reader: records by the rules, plain decimals as from_chars reads
 // them, numbers written as to_chars writes them, fields' written lengths,
 // and records that cross the batch reader's blocks or outgrow the memory.
-#include "batch_reader.h"
-#include "csv.h"
-#include "echo.h"
+#include "table/reader.h"
+#include "table/csv.h"
+#include "kit/echo.h"
 #include "run_cli.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The states of a table as the chart reads them: batch's reader and header
 // rules, each row placed by ComputeState at its own pressure.
-#include "state_table.h"
+#include "table/state_table.h"
 
 #include "humitrax/psychrometrics.h"
 

@@ -54,14 +54,6 @@ struct ProcessBasis {
     double pressure = 0.0; ///< kPa or psia
 };
 
-/// A state given at the process's pressure: the dry bulb and one condition
-/// (relative humidity in percent).
-struct AirState {
-    double dryBulb = 0.0;
-    Condition condition = Condition::RelativeHumidity;
-    double value = 0.0;
-};
-
 /// The unit a flow is given in. The first two are dry-air mass flows, the
 /// others volume flows of the moist air at its own state.
 enum class FlowUnit : std::uint8_t {

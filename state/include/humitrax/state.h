@@ -140,6 +140,15 @@ std::span<const Property> CalculatorOrder(Condition condition) noexcept;
 PropertyResult EngineProperty(Property property, Units units, const double& T, const double& p,
                               Condition condition, const double& StateVar);
 
+/// A state given where its pressure, model and units are known (a process's,
+/// a chart's): the dry bulb and one condition, relative humidity in percent;
+/// the state text "25,rh=50".
+struct AirState {
+    double dryBulb = 0.0;
+    Condition condition = Condition::RelativeHumidity;
+    double value = 0.0;
+};
+
 /// The given values of a state, in the units of the call; relative humidity
 /// in percent.
 struct StateInput {

@@ -1,7 +1,7 @@
-#include "options.h"
+#include "kit/options.h"
 
-#include "echo.h"
-#include "numbers.h"
+#include "kit/echo.h"
+#include "kit/numbers.h"
 
 #include <array>
 #include <cctype>
@@ -174,6 +174,67 @@ std::optional<double> ReadFiniteNumber(std::string_view name, std::string_view t
         return std::nullopt;
     }
     return value;
+}
+
+std::optional<Format> ReadFormat(const Options& options, Format fallback, std::span<const Format> choices,
+                                 std::string& message)
+{
+    const std::optional<std::string_view> text = options.Value("--format");
+    if (!text)
+        return fallback;
+    static constexpr std::array<std::string_view, 3> kNames{"table", "csv", "json"};
+    std::vector<std::string_view> names;
+    for (Format format : choices)
+        names.push_back(kNames[static_cast<std::size_t>(format)]);
+    const std::optional<std::size_t> choice = ReadChoice("--format", *text, names, message);
+    if (!choice)
+        return std::nullopt;
+    return choices[*choice];
+}
+
+bool IsAirOption(std::string_view name) noexcept
+{
+    for (const OptionSpec& spec : kAirOptionSpecs) {
+        if (spec.name == name)
+            return true;
+    }
+    return false;
+}
+
+bool ReadAirOptions(const Options& given, AirOptions& options, std::string& message, bool pressureNeeded)
+{
+    const std::optional<Units> units = ReadUnits(given, message);
+    if (!units)
+        return false;
+    options.units = *units;
+    const std::optional<Model> model = ReadModel(given, message);
+    if (!model)
+        return false;
+    options.model = *model;
+    static constexpr std::array<Format, 3> kFormats{Format::Table, Format::Csv, Format::Json};
+    const std::optional<Format> format = ReadFormat(given, Format::Table, kFormats, message);
+    if (!format)
+        return false;
+    options.format = *format;
+    const std::optional<std::string_view> second = given.Chosen("pressure");
+    if (!second) {
+        if (pressureNeeded)
+            message = "--pressure or --altitude is needed";
+        return !pressureNeeded;
+    }
+    std::optional<double>& target = *second == "--pressure" ? options.pressure : options.altitude;
+    target = ReadFiniteNumber(*second, *given.Value(*second), message);
+    return target.has_value();
+}
+
+Cell PressureOf(const AirOptions& options)
+{
+    if (options.altitude)
+        return PressureFromAltitude(options.units, *options.altitude, options.model);
+    Cell cell;
+    cell.value = options.pressure.value_or(0.0);
+    cell.present = true;
+    return cell;
 }
 
 } // namespace humitrax::cli

@@ -1,6 +1,6 @@
-#include "batch_reader.h"
+#include "table/reader.h"
 
-#include "echo.h"
+#include "kit/echo.h"
 
 #include <algorithm>
 #include <array>

@@ -5,9 +5,9 @@
 // and then its rows, each block with the line it starts on.
 #pragma once
 
-#include "batch_rows.h"
-#include "csv.h"
-#include "options.h"
+#include "table/rows.h"
+#include "table/csv.h"
+#include "kit/options.h"
 
 #include <cstddef>
 #include <cstdint>

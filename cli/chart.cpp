@@ -1,13 +1,14 @@
 // The chart command: a psychrometric chart at one pressure, with marked
 // states and the states of a CSV table, written as SVG, PNG or PDF.
 #include "commands.h"
-#include "echo.h"
+#include "kit/echo.h"
 
-#include "batch_reader.h"
-#include "numbers.h"
-#include "options.h"
-#include "output.h"
-#include "state_table.h"
+#include "table/reader.h"
+#include "kit/state_text.h"
+#include "kit/numbers.h"
+#include "kit/options.h"
+#include "kit/output.h"
+#include "table/state_table.h"
 
 #include <cstdio>
 #include <optional>
@@ -23,6 +24,7 @@
 #include "process_json.h"
 
 #include "humitrax/comfort.h"
+#include "humitrax/constants.h"
 #include "humitrax/property_result.h"
 
 #include <QByteArray>
@@ -125,19 +127,13 @@ constexpr std::string_view kUsage =
     "                   [--range TMIN:TMAX] [--max-ratio W] [--size WxH]\n"
     "                   -o FILE.svg|FILE.png|FILE.pdf\n";
 
-int UsageError(std::string_view reason)
-{
-    std::fprintf(stderr, "humitrax-cli: chart: %.*s\nUsage: %.*s", static_cast<int>(reason.size()),
-                 reason.data(), static_cast<int>(kUsage.size()), kUsage.data());
-    return kExitUsage;
-}
+constexpr Messages kSay{"chart", {}, kUsage};
 
 using humitrax::Condition;
-using chart::StateInput;
 
 struct PointOption {
     std::string text; ///< as given, for messages and the label
-    StateInput state;
+    AirState state;
 };
 
 // What --process, --comfort and --zone add to the chart.
@@ -152,21 +148,17 @@ struct Overlays {
     std::optional<Comfort> comfort;
     struct UserZone {
         std::string name;
-        std::vector<StateInput> corners;
+        std::vector<AirState> corners;
     };
     std::vector<UserZone> zones;
 };
 
 struct ChartOptions {
     Overlays overlays;
-    Model model = Model::Calculator;
-    bool si = true;
-    Units units = Units::SI;
+    AirOptions air; ///< a pressure or altitude may be given; standard sea level when not
     std::optional<humitrax::Condition> given;
     std::optional<std::string_view> pressureUnit;
     InputKind statesKind = InputKind::Csv;
-    std::optional<double> pressure;
-    std::optional<double> altitude;
     std::vector<PointOption> points;
     std::optional<std::string> states;
     std::optional<std::pair<double, double>> range;
@@ -176,43 +168,15 @@ struct ChartOptions {
     int height = 800;
 };
 
-int Error(const std::string& message, int status = kExitUsage)
-{
-    std::fprintf(stderr, "humitrax-cli: chart: %s\n", message.c_str());
-    return status;
-}
+int Error(const std::string& message, int status = kExitUsage) { return kSay.Fail(message, status); }
 
-void Warn(const std::string& message) { std::fprintf(stderr, "humitrax-cli: chart: warning: %s\n", message.c_str()); }
-
-std::optional<Condition> ConditionNamed(std::string_view kind)
-{
-    if (kind == "wb")
-        return Condition::WetBulb;
-    if (kind == "dp")
-        return Condition::DewPoint;
-    if (kind == "rh")
-        return Condition::RelativeHumidity;
-    if (kind == "w")
-        return Condition::HumidityRatio;
-    return std::nullopt;
-}
+void Warn(const std::string& message) { kSay.Warn(message); }
 
 // "25,rh=50": the dry bulb, then the condition.
-std::optional<StateInput> ParsePoint(std::string_view text)
+std::optional<AirState> ParsePoint(std::string_view text)
 {
-    const std::size_t comma = text.find(',');
-    if (comma == std::string_view::npos)
-        return std::nullopt;
-    const std::string_view condition = text.substr(comma + 1);
-    const std::size_t equals = condition.find('=');
-    if (equals == std::string_view::npos)
-        return std::nullopt;
-    const std::optional<double> dryBulb = ParseDouble(text.substr(0, comma));
-    const std::optional<Condition> kind = ConditionNamed(condition.substr(0, equals));
-    const std::optional<double> value = ParseDouble(condition.substr(equals + 1));
-    if (!dryBulb || !kind || !value || !std::isfinite(*dryBulb) || !std::isfinite(*value))
-        return std::nullopt;
-    return StateInput{*dryBulb, *kind, *value, std::nullopt};
+    std::string message; // each option says what it takes instead
+    return ParseAirState(text, message);
 }
 
 // --process, --comfort or --zone into `overlays`; the usage error, if any.
@@ -270,7 +234,7 @@ std::optional<std::string> ReadOverlay(const std::string& name, const std::strin
     while (!rest.empty()) {
         const std::string_view corner = rest.substr(0, rest.find(';'));
         rest = corner.size() < rest.size() ? rest.substr(corner.size() + 1) : std::string_view();
-        const std::optional<StateInput> state = ParsePoint(corner);
+        const std::optional<AirState> state = ParsePoint(corner);
         if (!state)
             return "--zone takes [NAME:]CORNER;CORNER;... with each corner DRYBULB,KIND=VALUE as for --point, not " +
                    Quoted(corner) + " in " + Quoted(value);
@@ -376,62 +340,48 @@ std::variant<ChartOptions, int> ParseOptions(std::span<const std::string_view> a
     }
     Options given;
     if (const std::optional<std::string> error = given.Read(named, kChartOptions))
-        return UsageError(*error);
+        return kSay.Usage(*error);
     if (given.help())
         return WriteOut(kHelpText) && FlushOut() ? kExitOk : OutputFailed();
     ChartOptions options;
     std::string message;
-    const std::optional<Units> units = ReadUnits(given, message);
-    if (!units || !ReadStatesOptions(given, options, message))
-        return UsageError(message);
-    options.si = *units == Units::SI;
-    options.units = *units;
-    const std::optional<Model> model = ReadModel(given, message);
-    if (!model)
-        return UsageError(message);
-    options.model = *model;
+    if (!ReadAirOptions(given, options.air, message, false) || !ReadStatesOptions(given, options, message))
+        return kSay.Usage(message);
     for (const std::string_view name : {"--process", "--comfort", "--zone"}) {
         for (const std::string_view value : given.Values(name)) {
             if (const std::optional<std::string> error =
                     ReadOverlay(std::string(name), std::string(value), options.overlays))
-                return UsageError(*error);
+                return kSay.Usage(*error);
         }
     }
-    if (const std::optional<std::string_view> name = given.Chosen("pressure")) {
-        const std::string_view value = *given.Value(*name);
-        const std::optional<double> number = ParseDouble(value);
-        if (!number || !std::isfinite(*number))
-            return UsageError(std::string(*name) + " takes a number, not " + Quoted(value));
-        (*name == "--pressure" ? options.pressure : options.altitude) = *number;
-    }
     for (const std::string_view value : given.Values("--point")) {
-        const std::optional<StateInput> state = ParsePoint(value);
+        const std::optional<AirState> state = ParsePoint(value);
         if (!state)
-            return UsageError("--point takes DRYBULB,KIND=VALUE with KIND wb, dp, rh or w (for example "
+            return kSay.Usage("--point takes DRYBULB,KIND=VALUE with KIND wb, dp, rh or w (for example "
                               "25,rh=50), not " + Quoted(value));
         options.points.push_back({std::string(value), *state});
     }
     if (const std::optional<std::string_view> range = given.Value("--range")) {
         options.range = ParseRange(*range);
         if (!options.range)
-            return UsageError("--range takes TMIN:TMAX (for example -10:50), not " + Quoted(*range));
+            return kSay.Usage("--range takes TMIN:TMAX (for example -10:50), not " + Quoted(*range));
     }
     if (const std::optional<std::string_view> ratio = given.Value("--max-ratio")) {
         options.maxRatio = ParseDouble(*ratio);
         if (!options.maxRatio || !(*options.maxRatio > 0.0) || *options.maxRatio > 1.0)
-            return UsageError("--max-ratio takes a humidity ratio above 0 and at most 1, not " +
+            return kSay.Usage("--max-ratio takes a humidity ratio above 0 and at most 1, not " +
                               Quoted(*ratio));
     }
     if (const std::optional<std::string_view> sizeText = given.Value("--size")) {
         const std::optional<std::pair<int, int>> size = ParseSize(*sizeText, message);
         if (!size)
-            return UsageError(message);
+            return kSay.Usage(message);
         options.width = size->first;
         options.height = size->second;
     }
     options.output = std::string(given.Value("--output").value_or(""));
     if (options.output.empty())
-        return UsageError("an output file is needed (-o chart.svg, chart.png or chart.pdf)");
+        return kSay.Usage("an output file is needed (-o chart.svg, chart.png or chart.pdf)");
     return options;
 }
 
@@ -448,29 +398,31 @@ void QtErrorsOnly(QtMsgType type, const QMessageLogContext&, const QString& mess
 // The chart's settings from the options; the text says what is wrong.
 std::variant<chart::ChartSettings, std::string> SettingsFrom(const ChartOptions& options)
 {
-    chart::ChartSettings settings = chart::DefaultSettings(options.si);
-    settings.model = options.model;
-    const std::string pressureUnit = options.si ? "kPa" : "psia";
-    const std::string temperatureUnit = options.si ? "°C" : "°F";
-    if (options.pressure) {
-        if (!(*options.pressure > 0.0))
-            return "the pressure must be above 0 " + pressureUnit + ", not " + Number(*options.pressure);
-        settings.pressure = *options.pressure;
-    } else if (options.altitude) {
+    const AirOptions& air = options.air;
+    chart::ChartSettings settings = chart::DefaultSettings(air.units);
+    settings.model = air.model;
+    const bool si = air.units == Units::SI;
+    const std::string pressureUnit(PropertyUnit(Property::Pressure, air.units));
+    const std::string temperatureUnit(PropertyUnit(Property::DryBulb, air.units));
+    if (air.pressure) {
+        if (!(*air.pressure > 0.0))
+            return "the pressure must be above 0 " + pressureUnit + ", not " + Number(*air.pressure);
+        settings.pressure = *air.pressure;
+    } else if (air.altitude) {
         const Cell pressure =
-            PressureFromAltitude(options.si ? Units::SI : Units::InchPound, *options.altitude, options.model);
+            PressureFromAltitude(air.units, *air.altitude, air.model);
         if (!pressure.present)
-            return "no pressure for the altitude " + Number(*options.altitude) + " " + (options.si ? "m" : "ft") +
+            return "no pressure for the altitude " + Number(*air.altitude) + " " + (si ? "m" : "ft") +
                    ": " + std::string(pressure.reason);
         settings.pressure = pressure.value;
-        settings.altitude = *options.altitude;
+        settings.altitude = *air.altitude;
     }
     if (options.range) {
         const auto [low, high] = *options.range;
         if (!(low < high))
             return "the range " + Number(low) + ":" + Number(high) + " needs TMIN below TMAX";
-        const double lowest = chart::LowestTemperature(options.si);
-        const double highest = chart::HighestTemperature(options.si);
+        const double lowest = TemperatureRangeOf(si).lowest;
+        const double highest = TemperatureRangeOf(si).highest;
         if (low < lowest || high > highest)
             return "the range must lie within the engine's temperatures, " + Number(lowest) + " to " +
                    Number(highest) + " " + temperatureUnit;
@@ -529,7 +481,7 @@ bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::
     }
     StateTableOptions reading;
     reading.kind = options.statesKind;
-    reading.rules.units = options.units;
+    reading.rules.units = options.air.units;
     reading.rules.model = content.settings.model;
     reading.rules.given = options.given;
     reading.rules.pressureUnit = options.pressureUnit;
@@ -567,7 +519,7 @@ bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::
              " lie outside the drawn range and are left out");
     }
     content.cloudName = path == "-" ? "standard input" : std::filesystem::path(path).filename().string();
-    pressureNote = PressureNote(pressures, options.si);
+    pressureNote = PressureNote(pressures, options.air.units == Units::SI);
     return true;
 }
 
@@ -579,7 +531,7 @@ constexpr qint64 kLargestProcessFile = qint64{1} << 20;
 int AddOverlays(const Overlays& overlays, chart::ChartContent& content)
 {
     const chart::ChartSettings& settings = content.settings;
-    const std::string pressureUnit = settings.si ? " kPa" : " psia";
+    const std::string pressureUnit = settings.si() ? " kPa" : " psia";
     if (const auto& comfort = overlays.comfort) {
         std::vector<chart::DataPoint> outline;
         try {
@@ -650,7 +602,7 @@ int Chart(std::span<const std::string_view> args)
             return Error("point " + Quoted(point.text) + ": " + *reason, kExitFailure);
         const chart::StateProperties& properties = std::get<chart::StateProperties>(described);
         if (!chart::InRange(properties.at, content.settings)) {
-            Warn("point " + Quoted(point.text) + " (" + Describe(properties.at, options.si) +
+            Warn("point " + Quoted(point.text) + " (" + Describe(properties.at, options.air.units == Units::SI) +
                  ") lies outside the drawn range and is left out");
             continue;
         }

@@ -1,4 +1,4 @@
-#include "batch_progress.h"
+#include "table/progress.h"
 
 #include <cstdio>
 #include <unistd.h>

@@ -1,8 +1,8 @@
 // Answers to engine calls given as text, for the call command.
-#include "call_lines.h"
+#include "kit/call_lines.h"
 
-#include "echo.h"
-#include "numbers.h"
+#include "kit/echo.h"
+#include "kit/numbers.h"
 #include "humitrax/functions.h"
 
 #include <algorithm>

@@ -5,6 +5,8 @@
 // shortest text of a number, for the JSON-lines output.
 #pragma once
 
+#include "kit/echo.h"
+
 #include <array>
 #include <cstddef>
 #include <string>
@@ -96,11 +98,6 @@ inline constexpr std::size_t kMaxJsonExpansion = 6;
 
 /// U+FFFD, the replacement character, in UTF-8.
 inline constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-
-/// The length of the UTF-8 sequence at the front of `text` (1 for ASCII), or
-/// 0 when it is not well-formed: a stray continuation byte, an overlong form,
-/// a surrogate, a value above U+10FFFF or a sequence cut short.
-std::size_t Utf8SequenceLength(std::string_view text) noexcept;
 
 /// `text` with each byte that is not part of a well-formed UTF-8 sequence
 /// replaced by U+FFFD.

@@ -1,4 +1,4 @@
-#include "batch_pool.h"
+#include "table/pool.h"
 
 #include <condition_variable>
 #include <deque>

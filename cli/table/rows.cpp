@@ -1,8 +1,8 @@
-#include "batch_rows.h"
+#include "table/rows.h"
 
-#include "csv.h"
-#include "echo.h"
-#include "numbers.h"
+#include "table/csv.h"
+#include "kit/echo.h"
+#include "kit/numbers.h"
 
 #include <algorithm>
 #include <array>
@@ -558,7 +558,7 @@ std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& 
 
 std::string OutputHeader(const BatchLayout& layout)
 {
-    if (layout.format == OutputFormat::Json)
+    if (layout.format == Format::Json)
         return {};
     std::string out;
     for (const std::string& name : layout.passThroughNames) {
@@ -594,7 +594,7 @@ void AppendJsonCells(std::string& out, const StateResult& state, Units units,
 void AppendFailedRow(const BatchLayout& layout, std::string_view status, std::string& out)
 {
     const StateResult nothing{};
-    if (layout.format == OutputFormat::Csv) {
+    if (layout.format == Format::Csv) {
         out.append(layout.passThroughColumns.size(), ',');
         AppendCsvCells(out, nothing, layout.units, status);
         return;
@@ -665,9 +665,9 @@ constexpr std::size_t kReserveInputBytes = 4 * 1024 * 1024;
 constexpr std::size_t kExactRoomAbove = 64 * 1024;
 
 /// Room for a passed-through field as the output writes it.
-std::size_t FieldRoom(std::string_view field, OutputFormat format) noexcept
+std::size_t FieldRoom(std::string_view field, Format format) noexcept
 {
-    const bool json = format == OutputFormat::Json;
+    const bool json = format == Format::Json;
     if (field.size() > kExactRoomAbove)
         return json ? JsonStringLength(field) : CsvFieldLength(field);
     return (json ? kMaxJsonExpansion : 2) * field.size() + 2;
@@ -687,7 +687,7 @@ std::size_t WriteRow(const BatchLayout& layout, const CsvRecord& record, const S
     if (out.size() < used + bound)
         out.resize(used + bound + kOutputGrowth);
     char* write = out.data() + used;
-    if (layout.format == OutputFormat::Csv) {
+    if (layout.format == Format::Csv) {
         for (std::size_t column : layout.passThroughColumns) {
             if (column < record.fields.size())
                 write = WriteCsvField(write, record.fields[column]);

@@ -1,4 +1,4 @@
-#include "state_table.h"
+#include "table/state_table.h"
 
 #include <cstring>
 

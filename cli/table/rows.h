@@ -7,7 +7,8 @@
 // same rules.
 #pragma once
 
-#include "csv.h"
+#include "table/csv.h"
+#include "kit/options.h"
 
 #include "humitrax/given.h"
 #include "humitrax/state.h"
@@ -22,7 +23,6 @@
 
 namespace humitrax::cli {
 
-enum class OutputFormat : std::uint8_t { Csv, Json };
 
 /// A linear change of unit: ((value + before) × factor ÷ divisor) + after.
 struct UnitConversion {
@@ -49,7 +49,7 @@ struct InputColumn {
 struct BatchLayout {
     Units units = Units::SI;
     Model model = Model::Calculator;
-    OutputFormat format = OutputFormat::Csv;
+    Format format = Format::Csv;
     char separator = ',';
     InputColumn dryBulb;
     std::optional<InputColumn> pressure; ///< the pressure or the altitude; none: defaultPressure
@@ -80,7 +80,7 @@ struct BatchLayout {
 struct HeaderRules {
     Units units = Units::SI;
     Model model = Model::Calculator;
-    OutputFormat format = OutputFormat::Csv;
+    Format format = Format::Csv;
     char separator = ',';
     /// The condition to read (--given); needed when the header names several.
     std::optional<Condition> given;

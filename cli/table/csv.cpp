@@ -1,4 +1,4 @@
-#include "csv.h"
+#include "table/csv.h"
 
 #include <fmt/format.h>
 
@@ -304,44 +304,6 @@ std::size_t CsvFieldLength(std::string_view field) noexcept
         plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
     }
     return plain ? field.size() : field.size() + quotes + 2;
-}
-
-std::size_t Utf8SequenceLength(std::string_view text) noexcept
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const auto continuation = [&](std::size_t i) {
-        return i < text.size() && (byte(i) & 0xC0) == 0x80;
-    };
-    if (text.empty())
-        return 0;
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    // The second byte's range depends on the lead: it rules out overlong
-    // forms (E0, F0), surrogates (ED) and values above U+10FFFF (F4).
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    std::size_t length = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (text.size() < 2 || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!continuation(i))
-            return 0;
-    }
-    return length;
 }
 
 std::string ValidUtf8(std::string_view text)

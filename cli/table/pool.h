@@ -6,8 +6,8 @@
 // each answer.
 #pragma once
 
-#include "batch_reader.h"
-#include "batch_rows.h"
+#include "table/reader.h"
+#include "table/rows.h"
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,4 @@
-#include "output.h"
-
-#include "commands.h"
+#include "kit/output.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -65,6 +63,33 @@ int OutputFailed()
             std::fputs("humitrax-cli: cannot write the output\n", stderr);
     }
     return kExitOutput;
+}
+
+int Messages::Usage(std::string_view message) const
+{
+    if (!m_synopsis.empty()) {
+        std::fprintf(stderr, "humitrax-cli: %.*s: %.*s\nUsage: %.*s", static_cast<int>(m_name.size()), m_name.data(),
+                     static_cast<int>(message.size()), message.data(), static_cast<int>(m_synopsis.size()),
+                     m_synopsis.data());
+    } else {
+        std::fprintf(stderr, "humitrax-cli: %.*s: %.*s; try 'humitrax-cli %.*s --help'\n",
+                     static_cast<int>(m_name.size()), m_name.data(), static_cast<int>(message.size()),
+                     message.data(), static_cast<int>(m_helpCommand.size()), m_helpCommand.data());
+    }
+    return kExitUsage;
+}
+
+int Messages::Fail(std::string_view message, int status) const
+{
+    std::fprintf(stderr, "humitrax-cli: %.*s: %.*s\n", static_cast<int>(m_name.size()), m_name.data(),
+                 static_cast<int>(message.size()), message.data());
+    return status;
+}
+
+void Messages::Warn(std::string_view message) const
+{
+    std::fprintf(stderr, "humitrax-cli: %.*s: warning: %.*s\n", static_cast<int>(m_name.size()), m_name.data(),
+                 static_cast<int>(message.size()), message.data());
 }
 
 } // namespace humitrax::cli

@@ -1,4 +1,4 @@
-#include "numbers.h"
+#include "kit/numbers.h"
 
 #include <array>
 #include <charconv>

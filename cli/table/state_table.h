@@ -7,8 +7,8 @@
 // otherwise.
 #pragma once
 
-#include "batch_reader.h"
-#include "batch_rows.h"
+#include "table/reader.h"
+#include "table/rows.h"
 
 #include <cstddef>
 #include <optional>

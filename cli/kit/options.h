@@ -7,6 +7,9 @@
 
 #include "humitrax/state.h"
 
+#include <array>
+#include <cstdint>
+
 #include <optional>
 #include <span>
 #include <string>
@@ -69,6 +72,14 @@ private:
 /// Readers of the values the commands share; each gives the usage message
 /// in `message` when the value cannot be used.
 
+/// How a command writes its result.
+enum class Format : std::uint8_t { Table, Csv, Json };
+
+/// `--format`, one of `choices` (in the order of Format, "table" first when
+/// it is one); `fallback` when not given.
+std::optional<Format> ReadFormat(const Options& options, Format fallback, std::span<const Format> choices,
+                                 std::string& message);
+
 /// `--units si|ip`; SI when not given.
 std::optional<Units> ReadUnits(const Options& options, std::string& message);
 /// `--model calculator|ashrae2017`; the calculator's when not given.
@@ -76,12 +87,44 @@ std::optional<Model> ReadModel(const Options& options, std::string& message);
 /// `--given wet_bulb|dew_point|relative_humidity|humidity_ratio`: the
 /// condition in `given` when the option is given; false for another value.
 bool ReadGiven(const Options& options, std::optional<Condition>& given, std::string& message);
-/// A finite number for an option: "--x: 'abc' is not a number".
+/// A finite number for an option (or any name): "--x: 'abc' is not a
+/// number", "--x: 'inf' is not a finite number".
 std::optional<double> ReadFiniteNumber(std::string_view name, std::string_view text,
                                        std::string& message);
 /// One of `choices` for an option: "--format is table, csv or json, not 'x'".
 std::optional<std::size_t> ReadChoice(std::string_view name, std::string_view text,
                                       std::span<const std::string_view> choices,
                                       std::string& message);
+
+/// The options every state of a command shares: the unit system, the model,
+/// the format, and the pressure or the altitude.
+struct AirOptions {
+    Units units = Units::SI;
+    Model model = Model::Calculator;
+    Format format = Format::Table;
+    std::optional<double> pressure;
+    std::optional<double> altitude;
+};
+
+/// The specs of AirOptions, for a command's own list of specs.
+inline constexpr std::array<OptionSpec, 5> kAirOptionSpecs{{
+    {"--units"},
+    {"--model"},
+    {"--format"},
+    {"--pressure", true, "pressure"},
+    {"--altitude", true, "pressure"},
+}};
+
+/// Whether `name` is one of kAirOptionSpecs.
+bool IsAirOption(std::string_view name) noexcept;
+
+/// Reads the shared options (--units si, --model calculator and --format
+/// table by default); one of --pressure and --altitude is needed when
+/// `pressureNeeded`. False with the reason in `message`.
+bool ReadAirOptions(const Options& given, AirOptions& options, std::string& message, bool pressureNeeded = true);
+
+/// The pressure the options give: --pressure itself, or the model's pressure
+/// at --altitude (a failure is the cell's reason).
+Cell PressureOf(const AirOptions& options);
 
 } // namespace humitrax::cli

@@ -23,6 +23,11 @@ inline constexpr std::size_t kEchoLimit = 60;
 /// **Example**: Echo("dry\x1b[31m") is "dry\\x1b[31m".
 std::string Echo(std::string_view text);
 
+/// The length of the UTF-8 sequence at the front of `text` (1 for ASCII), or
+/// 0 when it is not well-formed: a stray continuation byte, an overlong form,
+/// a surrogate, a value above U+10FFFF or a sequence cut short.
+std::size_t Utf8SequenceLength(std::string_view text) noexcept;
+
 /// Echo(text) in single quotes: "'dry_bulb [C'".
 std::string Quoted(std::string_view text);
 

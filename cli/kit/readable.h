@@ -1,0 +1,27 @@
+// File: readable.h
+// What the commands' tables are made of: a property's name for reading,
+// numbers rounded for reading, and columns padded to a width.
+#pragma once
+
+#include "humitrax/state.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace humitrax::cli {
+
+/// A property's name for a table: "Dry bulb temperature" ...
+std::string_view PropertyLabel(Property property) noexcept;
+
+/// A number for reading: six significant digits ("25.4871", "0.00987654").
+std::string ReadableNumber(double value);
+
+/// The text without the blanks that padding leaves at the ends of its lines.
+std::string WithoutTrailingBlanks(std::string_view text);
+
+/// `text` padded with blanks to `width` characters (counting UTF-8
+/// characters, so that "°C" takes two).
+void AppendPadded(std::string& out, std::string_view text, std::size_t width);
+
+} // namespace humitrax::cli
