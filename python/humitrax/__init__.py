@@ -43,8 +43,9 @@ that of the ASHRAE Handbook—Fundamentals 2017, chapter 1 [1]_. The two
 differ most below freezing. The 2017 relations take the saturation
 pressure over ice below the triple point, the dew point as the frost
 point and the wet bulb over ice. The calculator's relations give no
-relative humidity below 0 °C (0 °F), and take the dew point from one
-correlation at every humidity. Each function's Notes list its relations.
+relative humidity below 0 °C or 32 °F (with the wet bulb given in SI,
+below -60 °C), and take the dew point from one correlation at every
+humidity. Each function's Notes list its relations.
 
 Air that cannot exist, or a value the relations cannot form, is no
 exception, so that one bad row does not stop an array: the result holds

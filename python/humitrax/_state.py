@@ -211,10 +211,11 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
       water on the wick, used at every temperature: W = ((2501 - 2.381 t*)
       Ws(t*) - (t - t*))/(2501 + 1.805 t - 4.186 t*).
     - Relative humidity φ = μ/(1 - (1 - μ) pws(t)/p), μ = W/Ws(t) the
-      degree of saturation. None for a dry bulb below 0 °C (0 °F) when
-      the dew point or humidity ratio is given, below -60 °C (32 °F) when
-      the wet bulb is: the status says ``"not defined below 0 °C by the
-      calculator's relations"``.
+      degree of saturation. None for a dry bulb below 0 °C when the dew
+      point or humidity ratio is given, below -60 °C when the wet bulb is,
+      and in inch-pound units below 32 °F whatever is given; the status
+      says so (``"not defined below 0 °C by the calculator's
+      relations"``).
     - Dew point: one correlation in α = ln pw at every humidity, its form
       for dew points at or above freezing: td = 6.54 + 14.526 α + 0.7389 α²
       + 0.09486 α³ + 0.4569 pw^0.1984 (pw in kPa), so that below freezing
