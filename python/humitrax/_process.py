@@ -90,13 +90,15 @@ _DOC_PARTS = {
           lb/min].
 """,
     "status": """
-        - ``"status"`` : ``""`` for a whole process; else the refusal, in
-          the words of ``humitrax-cli process``, with every value NaN
-          (``"refused (entering air): a flow below 0"``); ``"flow: not a
-          number"`` or ``"flow: missing"`` (a masked cell of a masked
-          array, ``numpy.ma``), every value NaN; or the values that are
-          missing, NaN each, as ``"leaving: relative_humidity: <reason>"``
-          joined by ``"; "``.
+        - ``"status"`` : ``""`` for a whole process. Else, with every
+          value NaN: the refusal, in the words of ``humitrax-cli process``
+          (``"refused (entering air): a flow below 0"``); an argument that
+          cannot be used (``"flow: not a number"``, ``"to: not a finite
+          number"``, ``"flow: missing"`` for a masked cell of a masked
+          array, ``numpy.ma``); or ``"pressure: <reason>"`` for an
+          altitude with no pressure. Or, with only those values NaN, the
+          values that are missing, as ``"leaving: relative_humidity:
+          <reason>"`` joined by ``"; "``.
 
         Arrays of the broadcast shape, or floats and a str when every
         argument is a scalar. Every value of a state is one that air can
