@@ -83,9 +83,9 @@ _DOC_PARTS = {
 """,
     "states": """
         - ``"<part>.<property>"``: every property of each state, as the
-          columns of ``humitrax.state`` (``"leaving.dry_bulb"`` [°C or °F],
-          ``"leaving.humidity_ratio"`` [kg/kg or lb/lb],
-          ``"leaving.enthalpy"`` [kJ/kg or Btu/lb] ...), then
+          columns of ``humitrax.state`` (``"<part>.dry_bulb"`` [°C or °F],
+          ``"<part>.humidity_ratio"`` [kg/kg or lb/lb],
+          ``"<part>.enthalpy"`` [kJ/kg or Btu/lb] ...), then
           ``"<part>.dry_air_flow"``, its dry-air mass flow [kg/s or
           lb/min].
 """,
