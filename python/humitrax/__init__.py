@@ -1,26 +1,79 @@
-"""Psychrometric properties of moist air: the Humitrax state layer in Python.
+"""Psychrometric properties of moist air, over NumPy arrays and pandas frames.
 
-- ``state(dry_bulb, pressure=... | altitude=..., <one condition>=...)``:
-  every property of one state or of NumPy arrays of states, computed in C++
-  on several threads, the values ``humitrax-cli batch`` gives bit for bit;
-- ``frame(df, ...)``: the same for the rows of a pandas DataFrame, added to
-  a copy of it (and, with Dask, ``ddf.map_partitions(humitrax.frame, ...)``
-  for frames spread over a cluster);
-- ``mix``, ``heat``, ``cool``, ``coil``, ``humidify``: the air-conditioning
-  processes of ``humitrax-cli process`` over arrays, their values named as
-  its csv names them (``"leaving.dry_bulb"``, ``"process.heat"``);
-- ``engine``: the property engine's sixteen functions one to one, raising
-  ``PropertyFailure``.
+The Humitrax state layer in Python: every property of moist air from its dry
+bulb, its barometric pressure (or altitude) and one further condition, and
+the air-conditioning processes between states, computed in C++ on several
+threads. The numbers and status texts are those ``humitrax-cli batch`` and
+``humitrax-cli process`` write, bit for bit.
 
-Units are SI (``units="si"``: °C, kPa, m) or inch-pound (``"ip"``: °F,
-psia, ft); relative humidity is in percent.
+See Also
+--------
+state : Every property of one state, or of NumPy arrays of states.
+frame : The same for the rows of a pandas DataFrame, added to a copy of it.
+mix, heat, cool, coil, humidify : The air-conditioning processes of
+    ``humitrax-cli process`` over arrays.
+engine : The property engine's sixteen functions, one to one.
+PropertyFailure : The exception the engine's functions raise.
 
-Example::
+Notes
+-----
+Units follow ``units=``:
 
-    >>> import humitrax
-    >>> s = humitrax.state(25.0, pressure=101.325, relative_humidity=50.0)
-    >>> round(s["dew_point"], 2), round(s["enthalpy"], 2), s["status"]
-    (13.89, 50.31, '')
+=====================  ===========  ===========
+quantity               ``"si"``     ``"ip"``
+=====================  ===========  ===========
+temperature            [°C]         [°F]
+pressure               [kPa]        [psia]
+altitude               [m]          [ft]
+humidity ratio         [kg/kg]      [lb/lb]
+specific enthalpy      [kJ/kg]      [Btu/lb]
+specific volume        [m³/kg]      [ft³/lb]
+density                [kg/m³]      [lb/ft³]
+dry-air or water flow  [kg/s]       [lb/min]
+energy flow            [kW]         [Btu/h]
+relative humidity      [%]          [%]
+=====================  ===========  ===========
+
+Enthalpy and specific volume are per unit mass of dry air.
+
+The relations follow ``model=``. ``"calculator"`` (the default) is the
+calculator's own: the engine's functions as the calculator window calls
+them, with the Hyland-Wexler saturation pressure [2]_. ``"ashrae2017"`` is
+that of the ASHRAE Handbook—Fundamentals 2017, chapter 1 [1]_. The two
+differ most below freezing. The 2017 relations take the saturation
+pressure over ice below the triple point, the dew point as the frost
+point and the wet bulb over ice. The calculator's relations give no
+relative humidity below 0 °C or 32 °F (with the wet bulb given in SI,
+below -60 °C), and take the dew point from one correlation at every
+humidity. Each function's Notes list its relations.
+
+Air that cannot exist, or a value the relations cannot form, is no
+exception, so that one bad row does not stop an array: the result holds
+NaN there and its ``status`` says why (``"relative_humidity: above 100
+%"``). Every value given back is one that air can have. Only arguments a
+call cannot use at all (a missing condition, text for a number) raise
+ValueError or TypeError.
+
+References
+----------
+.. [1] ASHRAE, 2017. *ASHRAE Handbook—Fundamentals*, chapter 1,
+   Psychrometrics. Atlanta: ASHRAE.
+.. [2] Hyland, R. W. and Wexler, A., 1983. Formulations for the
+   thermodynamic properties of the saturated phases of H2O from 173.15 K
+   to 473.15 K. *ASHRAE Transactions* 89(2A), 500-519.
+
+Examples
+--------
+>>> import humitrax
+>>> s = humitrax.state(25.0, pressure=101.325, relative_humidity=50.0)
+>>> round(s["dew_point"], 2), round(s["enthalpy"], 2), s["status"]
+(13.89, 50.31, '')
+
+Below freezing, the 2017 relations give the frost point:
+
+>>> s = humitrax.state(-10.0, pressure=101.325, relative_humidity=50.0, model="ashrae2017")
+>>> round(s["dew_point"], 2)
+-17.58
 """
 
 from . import engine

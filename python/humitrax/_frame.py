@@ -34,49 +34,99 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     """The properties of each row of a pandas DataFrame, added to a copy of it.
 
     The keyword arguments name the frame's columns. It needs the dry bulb,
-    exactly one of the pressure and altitude columns, and a condition column:
-    wet bulb, dew point, relative humidity (percent) or humidity ratio. When
+    exactly one of the pressure and altitude columns, and a condition
+    column: wet bulb, dew point, relative humidity or humidity ratio. When
     it has several condition columns, ``given`` says which one is the
-    condition. Values are those of ``humitrax.state`` (see there for units,
-    models, threads and the status texts): a NaN gives a status such as
-    ``"dry_bulb: not a number"``, and an NA of a nullable column (Int64,
-    Float64: a masked array) ``"dry_bulb: missing"``.
+    condition. Each row is one state, computed as ``humitrax.state``
+    computes it.
 
     Parameters
     ----------
     df : pandas.DataFrame
-        The rows; left unchanged.
-    dry_bulb, pressure, altitude, wet_bulb, dew_point, relative_humidity, humidity_ratio : str
-        The names of those columns in ``df`` (default: the names themselves).
+        The rows; left unchanged. The columns used hold numbers: float or
+        integer dtypes, nullable ones (Int64, Float64) included, or dtype
+        object holding Python numbers.
+    dry_bulb : str, default "dry_bulb"
+        The column of the dry-bulb temperature, -100 to 200 °C (-148 to
+        392 °F). [°C or °F]
+    pressure : str, default "pressure"
+        The column of the barometric pressure, above 0. [kPa or psia]
+    altitude : str, default "altitude"
+        The column of the altitude above sea level, -5000 to 11000 m
+        (-16404 to 36089 ft); used when the frame has no pressure column.
+        [m or ft]
+    wet_bulb : str, default "wet_bulb"
+        The column of the thermodynamic wet-bulb temperature, at most the
+        dry bulb. [°C or °F]
+    dew_point : str, default "dew_point"
+        The column of the dew-point temperature, at most the dry bulb.
+        [°C or °F]
+    relative_humidity : str, default "relative_humidity"
+        The column of the relative humidity, 0 to 100. [%]
+    humidity_ratio : str, default "humidity_ratio"
+        The column of the humidity ratio, from 0 to saturation.
+        [kg/kg or lb/lb]
     given : str, optional
         The condition, when ``df`` has more than one condition column: one
-        of "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio", or
-        the column name given for it.
-    units, model, threads
-        As for ``humitrax.state``.
+        of "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio",
+        or the column name given for it.
+    units : {"si", "ip"}, default "si"
+        The unit system of the columns read and written: SI or inch-pound.
+    model : {"calculator", "ashrae2017"}, default "calculator"
+        The relations: the calculator's own, or those of the ASHRAE
+        Handbook—Fundamentals 2017, chapter 1 [1]_ (see
+        ``humitrax.state``).
+    threads : int, optional
+        Threads to compute on, 1 to 256 (default: one per core). The
+        results do not depend on it.
 
     Returns
     -------
     pandas.DataFrame
-        A copy of ``df``, same index: its own columns first, in their order,
-        then the other computed properties (the columns of
-        ``humitrax.state``, in its order) and ``status``. Only the given
-        columns (dry bulb, pressure or altitude, condition) are read and
-        left as they are; any other column named like a computed property
-        (``wet_bulb`` when the relative humidity is given, ``enthalpy``)
-        holds the computed values, as ``humitrax-cli batch --given`` writes
-        them.
+        A copy of ``df``, same index: its own columns first, in their
+        order, then the other computed properties (the columns of
+        ``humitrax.state``, in its order and units: ``wet_bulb`` [°C or
+        °F], ``enthalpy`` [kJ/kg or Btu/lb] ...), NaN where a row has no
+        value, and ``status`` (str: ``""`` for a whole row, else why its
+        values are NaN). Only the given columns (dry bulb, pressure or
+        altitude, condition) are read and left as they are; any other
+        column named like a computed property (``wet_bulb`` when the
+        relative humidity is given, ``enthalpy``) holds the computed
+        values, as ``humitrax-cli batch --given`` writes them.
 
     Raises
     ------
     ValueError
-        A missing dry-bulb column; neither or both of pressure and altitude;
-        no condition column, or several and no ``given``; a ``status``
-        column in ``df``; anything ``humitrax.state`` refuses.
+        A missing dry-bulb column; neither or both of pressure and
+        altitude; no condition column, or several and no ``given``; a
+        ``status`` column in ``df``; anything ``humitrax.state`` refuses.
     TypeError
         ``df`` not a DataFrame, or a used column that is not numeric:
         booleans, complex numbers, text (a column of dtype object may hold
         numbers, taken as ``humitrax.state`` takes them).
+
+    See Also
+    --------
+    state : The relations, the status texts and the rule that every value
+        is one air can have.
+
+    Notes
+    -----
+    Values are those of ``humitrax.state`` bit for bit, and so those of
+    ``humitrax-cli batch``. A row that cannot be computed stops no other:
+    it holds NaN for the values it cannot have, and its status says why.
+    A NaN gives ``"dry_bulb: not a number"``, an NA of a nullable column
+    (Int64, Float64: a masked array) ``"dry_bulb: missing"``, and air that
+    cannot exist names the refused value (``"relative_humidity: above 100
+    %"``).
+
+    With Dask, each partition on a worker: ``ddf.map_partitions(
+    humitrax.frame, threads=1, meta=humitrax.frame(ddf._meta))``.
+
+    References
+    ----------
+    .. [1] ASHRAE, 2017. *ASHRAE Handbook—Fundamentals*, chapter 1,
+       Psychrometrics. Atlanta: ASHRAE.
 
     Examples
     --------
@@ -87,8 +137,13 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     0  06:00  15.910764  15.223344
     1  12:00  19.743866  14.900346
 
-    With Dask, each partition on a worker: ``ddf.map_partitions(humitrax.frame,
-    threads=1, meta=humitrax.frame(ddf._meta))``.
+    A row that cannot be computed holds NaN and says why:
+
+    >>> rows = pandas.DataFrame({"dry_bulb": [20.0, 20.0], "altitude": [300.0, 300.0],
+    ...                          "dew_point": [12.0, 25.0]})
+    >>> out = humitrax.frame(rows, threads=1)
+    >>> out["enthalpy"].round(2).tolist(), out["status"].tolist()
+    ([43.09, nan], ['', 'dew_point: above the dry bulb'])
     """
     import pandas as pd
 

@@ -2,7 +2,7 @@
 
 Every function takes keyword arguments only. A state of air is its dry bulb
 and exactly one condition, named after a prefix: ``dry_bulb`` with one of
-``wet_bulb``, ``dew_point``, ``relative_humidity`` (%) or ``humidity_ratio``
+``wet_bulb``, ``dew_point``, ``relative_humidity`` [%] or ``humidity_ratio``
 (mix: ``a_dry_bulb``, ``a_wet_bulb`` ... and ``b_dry_bulb`` ...; coil:
 ``leaving_dry_bulb``, ``leaving_relative_humidity`` ...). A flow is a number
 and its unit: ``"kg/s"``, ``"lb/min"`` (dry-air mass flows), ``"m3/s"``,
@@ -20,6 +20,17 @@ system (``leaving.dry_bulb``, ``leaving.enthalpy`` ...) and its
 the words of the command; ``"flow: not a number"``; ``"flow: missing"`` for
 a masked cell of a masked array, ``numpy.ma``) or which of its values are
 missing.
+
+Each process is a steady flow at one barometric pressure, balanced in dry
+air, water and energy by the model's relations, with m the dry-air flows,
+W the humidity ratios, h the enthalpies per unit mass of dry air and F = 1
+(kg/s × kJ/kg = kW) or 60 (lb/min × Btu/lb × 60 = Btu/h)::
+
+    dry air  Σ m_in = m_out
+    water    Σ m_in W_in + water = m_out W_out
+    energy   F (Σ m_in h_in + water h_water) + heat = F m_out h_out
+
+to rounding; ``heat`` and ``water`` are what the apparatus adds to the air.
 """
 
 import numpy as np
@@ -29,31 +40,107 @@ from ._state import CONDITIONS, MODELS, UNITS, _choice, _broadcast, _listed, _re
 
 FLOW_UNITS = ("kg/s", "lb/min", "m3/s", "m3/h", "cfm")
 
-_SHARED_DOC = """
-    pressure, altitude : float or array_like
-        Exactly one: the barometric pressure (kPa or psia), or the altitude
-        (m or ft) the model's relation turns into it.
-    units : {"si", "ip"}
-        °C, kPa, kg/s, kW (si) or °F, psia, lb/min, Btu/h (ip).
-    model : {"calculator", "ashrae2017"}
-        The property relations, as ``humitrax-cli --model``.
+# Parts shared by the processes' docstrings, put in for "{name}" below.
+_DOC_PARTS = {
+    "air": """
+    dry_bulb : float or array_like
+        Dry-bulb temperature of the entering air, -100 to 200 °C (-148 to
+        392 °F). [°C or °F]
+    wet_bulb, dew_point : float or array_like, optional
+        Wet-bulb or dew-point temperature of the entering air, at most its
+        dry bulb. [°C or °F]
+    relative_humidity : float or array_like, optional
+        Relative humidity of the entering air, 0 to 100. [%]
+    humidity_ratio : float or array_like, optional
+        Humidity ratio of the entering air, from 0 to saturation. Exactly
+        one of ``wet_bulb``, ``dew_point``, ``relative_humidity`` and
+        ``humidity_ratio`` is given. [kg/kg or lb/lb]
+    flow : float or array_like
+        The entering air's flow, at least 0, in ``flow_unit``.
+    flow_unit : {"kg/s", "lb/min", "m3/s", "m3/h", "cfm"}, default "kg/s"
+        The unit of ``flow``, in either unit system: a mass flow of dry air
+        ("kg/s", "lb/min"), or a volume flow of the moist air at its own
+        state ("m3/s", "m3/h", "cfm"), which its specific volume turns into
+        a dry-air flow.
+""",
+    "basis": """
+    pressure : float or array_like, optional
+        Barometric pressure of every state of the process, above 0.
+        [kPa or psia]
+    altitude : float or array_like, optional
+        Altitude above sea level, -5000 to 11000 m (-16404 to 36089 ft),
+        whose pressure the model's relation gives, as for
+        ``humitrax.state``. Exactly one of ``pressure`` and ``altitude`` is
+        given. [m or ft]
+    units : {"si", "ip"}, default "si"
+        SI: temperatures [°C], pressures [kPa], altitudes [m], flows of dry
+        air and water [kg/s], heat [kW]. Inch-pound: [°F], [psia], [ft],
+        [lb/min], [Btu/h].
+    model : {"calculator", "ashrae2017"}, default "calculator"
+        The property relations of every state and of the balances: the
+        calculator's own, or those of the ASHRAE Handbook—Fundamentals
+        2017, chapter 1 (see ``humitrax.state``).
+""",
+    "states": """
+        - ``"<part>.<property>"``: every property of each state, as the
+          columns of ``humitrax.state`` (``"<part>.dry_bulb"`` [°C or °F],
+          ``"<part>.humidity_ratio"`` [kg/kg or lb/lb],
+          ``"<part>.enthalpy"`` [kJ/kg or Btu/lb] ...), then
+          ``"<part>.dry_air_flow"``, its dry-air mass flow [kg/s or
+          lb/min].
+""",
+    "status": """
+        - ``"status"`` : ``""`` for a whole process. Else, with every
+          value NaN: the refusal, in the words of ``humitrax-cli process``
+          (``"refused (entering air): a flow below 0"``); an argument that
+          cannot be used (``"flow: not a number"``, ``"to: not a finite
+          number"``, ``"flow: missing"`` for a masked cell of a masked
+          array, ``numpy.ma``); or ``"pressure: <reason>"`` for an
+          altitude with no pressure. Or, with only those values NaN, the
+          values that are missing, as ``"leaving: relative_humidity:
+          <reason>"`` joined by ``"; "``.
 
-    Returns
-    -------
-    dict
-        float64 arrays (floats when every argument is a scalar) named as
-        ``humitrax-cli process --format csv`` names its rows,
-        ``"<part>.<quantity>"``, NaN where there is no value, and
-        ``"status"``: ``""``, or the refusal (every value NaN) or the
-        missing values. Heat and water are what the apparatus adds to the
-        air, negative when it takes them away. See ``help(humitrax._process)``.
-
+        Arrays of the broadcast shape, or floats and a str when every
+        argument is a scalar. Every value of a state is one that air can
+        have.
+""",
+    "loads": """
+        - ``"process.heat"`` : heat the apparatus adds to the air, negative
+          when it takes heat away [kW or Btu/h]
+        - ``"process.sensible_heat"``, ``"process.latent_heat"`` : the
+          parts of the air's enthalpy flow change due to its dry bulb and
+          to its humidity ratio [kW or Btu/h]
+""",
+    "sensible": """
+    The leaving air has the entering humidity ratio W_in at the dry bulb
+    ``to``. With m the dry-air flow, h the model's enthalpy per unit mass
+    of dry air and F = 1 (SI) or 60 (inch-pound), the energy balance gives
+    heat = F m (h_out - h_in); sensible_heat = F m (h(t_out, W_in) -
+    h_in) is all of it, latent_heat = F m (h_out - h(t_out, W_in)) is 0,
+    and the sensible heat ratio is 1 (NaN when ``to`` is the entering dry
+    bulb) [1]_.
+""",
+    "raises": """
     Raises
     ------
-    ValueError, TypeError
-        A missing, doubled or unknown argument, a non-numeric value or
-        shapes that do not broadcast; the message names the argument.
-"""
+    ValueError
+        A missing or doubled argument (no condition, or two; neither or
+        both of ``pressure`` and ``altitude``), an unknown ``units``,
+        ``model`` or flow unit, shapes that do not broadcast, a number
+        beyond the range of a float; the message names the argument.
+    TypeError
+        A value that is not numeric (text, booleans, None, complex
+        numbers); a choice that is not a str; an ``adiabatic`` that is not
+        True or False.
+""",
+    "references": """
+    References
+    ----------
+    .. [1] ASHRAE, 2017. *ASHRAE Handbook—Fundamentals*, chapter 1,
+       Psychrometrics, section "Typical Air-Conditioning Processes".
+       Atlanta: ASHRAE.
+""",
+}
 
 
 def _air(prefix, given):
@@ -111,28 +198,78 @@ def mix(*, a_dry_bulb=None, a_wet_bulb=None, a_dew_point=None, a_relative_humidi
         pressure=None, altitude=None, units="si", model="calculator"):
     """Two streams of air mixed adiabatically (``humitrax-cli process mix``).
 
+    The mixed air's humidity ratio and enthalpy are the means of the
+    streams' weighted by their dry-air flows; its dry bulb follows from
+    them.
+
     Parameters
     ----------
     a_dry_bulb, b_dry_bulb : float or array_like
-        The dry bulbs of the first and second streams, °C or °F.
-    a_wet_bulb, a_dew_point, a_relative_humidity, a_humidity_ratio : optional
-        Exactly one: the first stream's condition (relative humidity in %).
+        Dry-bulb temperatures of the first and second streams, -100 to
+        200 °C (-148 to 392 °F). [°C or °F]
+    a_wet_bulb, a_dew_point : float or array_like, optional
+        The first stream's wet-bulb or dew-point temperature, at most its
+        dry bulb. [°C or °F]
+    a_relative_humidity : float or array_like, optional
+        The first stream's relative humidity, 0 to 100. [%]
+    a_humidity_ratio : float or array_like, optional
+        The first stream's humidity ratio, from 0 to saturation. Exactly
+        one of the four ``a_`` conditions is given. [kg/kg or lb/lb]
+    a_flow : float or array_like
+        The first stream's flow, at least 0, in ``a_flow_unit``.
+    a_flow_unit : {"kg/s", "lb/min", "m3/s", "m3/h", "cfm"}, default "kg/s"
+        The unit of ``a_flow``: a mass flow of dry air, or a volume flow of
+        the stream at its own state.
     b_wet_bulb, b_dew_point, b_relative_humidity, b_humidity_ratio : optional
-        Exactly one: the second stream's condition.
-    a_flow, b_flow : float or array_like
-        The streams' flows, in ``a_flow_unit`` and ``b_flow_unit``:
-        "kg/s" (default), "lb/min", "m3/s", "m3/h" or "cfm".
-    The parts are ``first``, ``second`` and ``mixed``; a mix has no loads.
+        Exactly one: the second stream's condition, as for the first.
+    b_flow : float or array_like
+        The second stream's flow, at least 0, in ``b_flow_unit``.
+    b_flow_unit : {"kg/s", "lb/min", "m3/s", "m3/h", "cfm"}, default "kg/s"
+        The unit of ``b_flow``.
+    {basis}
 
-    {shared}
-
-    Example
+    Returns
     -------
+    dict
+        The states ``first``, ``second`` and ``mixed`` (a mix has no
+        loads), NaN where there is no value:
+
+        {states}
+        {status}
+
+    {raises}
+
+    See Also
+    --------
+    humitrax.state : The properties of one state, the relations of the
+        models.
+
+    Notes
+    -----
+    With m_a and m_b the streams' dry-air flows, W their humidity ratios
+    and h their enthalpies, the balances of dry air, water and energy give
+    the mixed air: m = m_a + m_b, W = (m_a W_a + m_b W_b)/m, h = (m_a h_a +
+    m_b h_b)/m, and its dry bulb by the model's enthalpy relation inverted
+    (the calculator's h = 1.006 t + W (2501 + 1.805 t), the 2017
+    Handbook's 1.006 t + W (2501 + 1.86 t) kJ/kg; 0.240 t + W (1061 +
+    0.444 t) Btu/lb). No heat or water is added, and the mixing is at the
+    one pressure [1]_.
+
+    Refused, every value NaN: a flow below 0 or not finite; both flows 0;
+    a stream of air that cannot exist; mixed air above saturation (the
+    streams would form fog).
+
+    {references}
+
+    Examples
+    --------
     >>> r = humitrax.mix(a_dry_bulb=[30.0, 35.0], a_wet_bulb=24.0, a_flow=1.0,
     ...                  b_dry_bulb=24.0, b_relative_humidity=50.0, b_flow=3.0,
     ...                  b_flow_unit="m3/s", pressure=101.325)
-    >>> r["mixed.dry_bulb"].shape
-    (2,)
+    >>> r["mixed.dry_bulb"].round(2), r["mixed.humidity_ratio"].round(5)
+    (array([25.34, 26.45]), array([0.01086, 0.0104 ]))
+    >>> r["mixed.dry_air_flow"].round(4), list(r["status"])
+    (array([4.5112, 4.5112]), ['', ''])
     """
     given = locals()
     choices = {}
@@ -152,18 +289,53 @@ def heat(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
          pressure=None, altitude=None, units="si", model="calculator"):
     """Sensible heating to the leaving dry bulb ``to`` (``humitrax-cli process heat``).
 
+    The air is heated at a constant humidity ratio.
+
     Parameters
     ----------
-    dry_bulb : float or array_like
-        The entering dry bulb, °C or °F.
-    wet_bulb, dew_point, relative_humidity, humidity_ratio : optional
-        Exactly one: the entering air's condition (relative humidity in %).
-    flow : float or array_like
-        The flow, in ``flow_unit``: "kg/s" (default), "lb/min", "m3/s",
-        "m3/h" or "cfm".
+    {air}
     to : float or array_like
-        The leaving dry bulb; below the entering one is refused.
-    {shared}"""
+        The leaving dry bulb, at least the entering one and at most 200 °C
+        (392 °F). [°C or °F]
+    {basis}
+
+    Returns
+    -------
+    dict
+        The states ``entering`` and ``leaving`` and the loads, NaN where
+        there is no value:
+
+        {states}
+        {loads}
+        - ``"process.sensible_heat_ratio"`` : sensible over sensible plus
+          latent, 1 here; NaN when both are 0 [1]
+        {status}
+
+    {raises}
+
+    See Also
+    --------
+    cool : Sensible cooling.
+    humitrax.state : The properties of one state, the relations of the
+        models.
+
+    Notes
+    -----
+    {sensible}
+
+    Refused, every value NaN: a ``to`` below the entering dry bulb, or
+    not finite; entering air that cannot exist; a flow below 0 or not
+    finite.
+
+    {references}
+
+    Examples
+    --------
+    >>> r = humitrax.heat(dry_bulb=5.0, relative_humidity=80.0, flow=2.0, flow_unit="m3/s",
+    ...                   to=35.0, altitude=400.0)
+    >>> round(r["process.heat"], 2), round(r["leaving.relative_humidity"], 1)
+    (73.09, 12.4)
+    """
     return _sensible("heat", locals())
 
 
@@ -172,12 +344,58 @@ def cool(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
          pressure=None, altitude=None, units="si", model="calculator"):
     """Sensible cooling to the leaving dry bulb ``to`` (``humitrax-cli process cool``).
 
-    Arguments as :func:`heat`. A ``to`` above the entering dry bulb, or
-    below the entering dew point (that is the coil's work), is refused.
+    The air is cooled at a constant humidity ratio, so not below its dew
+    point: cooling that condenses water is the coil's work (``coil``).
 
     Parameters
     ----------
-    {shared}"""
+    {air}
+    to : float or array_like
+        The leaving dry bulb, at most the entering one and at least the
+        entering dew point. [°C or °F]
+    {basis}
+
+    Returns
+    -------
+    dict
+        The states ``entering`` and ``leaving`` and the loads, NaN where
+        there is no value:
+
+        {states}
+        {loads}
+        - ``"process.sensible_heat_ratio"`` : sensible over sensible plus
+          latent, 1 here; NaN when both are 0 [1]
+        - ``"process.tons"`` : ``units="ip"`` only, the heat in tons of
+          refrigeration (12000 Btu/h), negative [ton]
+        {status}
+
+    {raises}
+
+    See Also
+    --------
+    heat : Sensible heating.
+    coil : Cooling and dehumidifying.
+
+    Notes
+    -----
+    {sensible}
+
+    Refused, every value NaN: a ``to`` above the entering dry bulb, below
+    the entering dew point (the air would condense), or not finite;
+    entering air that cannot exist; a flow below 0 or not finite.
+
+    {references}
+
+    Examples
+    --------
+    >>> r = humitrax.cool(dry_bulb=95.0, relative_humidity=30.0, flow=2000.0, flow_unit="cfm",
+    ...                   to=75.0, pressure=14.696, units="ip")
+    >>> round(r["process.heat"]), round(r["process.tons"], 2), round(r["leaving.relative_humidity"], 1)
+    (-41294, -3.44, 56.9)
+    >>> r = humitrax.cool(dry_bulb=30.0, dew_point=15.0, flow=1.0, to=12.0, pressure=101.325)
+    >>> print(r["status"])  # doctest: +ELLIPSIS
+    refused (leaving air): the leaving dry bulb lies below the entering dew point: ...
+    """
     return _sensible("cool", locals())
 
 
@@ -189,16 +407,103 @@ def coil(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
     """A cooling and dehumidifying coil (``humitrax-cli process coil``).
 
     Give either ``adp`` and ``bypass`` (the apparatus dew point and the
-    bypass factor, 0 to 1), or the leaving air: ``leaving_dry_bulb`` and one
-    of ``leaving_wet_bulb``, ``leaving_dew_point``,
-    ``leaving_relative_humidity``, ``leaving_humidity_ratio`` (the apparatus
-    dew point and bypass factor are then worked out). Entering air and flow
-    as :func:`heat`. An apparatus dew point above the entering dew point, a
-    leaving state above saturation ... are refused.
+    bypass factor), or the leaving air: ``leaving_dry_bulb`` and one of
+    ``leaving_wet_bulb``, ``leaving_dew_point``,
+    ``leaving_relative_humidity``, ``leaving_humidity_ratio`` (the
+    apparatus dew point and bypass factor are then worked out).
 
     Parameters
     ----------
-    {shared}"""
+    {air}
+    adp : float or array_like, optional
+        Apparatus dew point, the coil surface's effective temperature, at
+        most the entering dew point. [°C or °F]
+    bypass : float or array_like, optional
+        Bypass factor, 0 to 1: the part of the air that leaves as it
+        entered, the rest leaving saturated at ``adp``. [1]
+    leaving_dry_bulb : float or array_like, optional
+        The leaving dry bulb, at most the entering one. [°C or °F]
+    leaving_wet_bulb, leaving_dew_point : float or array_like, optional
+        The leaving wet bulb or dew point, at most the leaving dry bulb.
+        [°C or °F]
+    leaving_relative_humidity : float or array_like, optional
+        The leaving relative humidity, 0 to 100. [%]
+    leaving_humidity_ratio : float or array_like, optional
+        The leaving humidity ratio, at most the entering one. [kg/kg or
+        lb/lb]
+    {basis}
+
+    Returns
+    -------
+    dict
+        The states ``entering`` and ``leaving`` and the loads, NaN where
+        there is no value:
+
+        {states}
+        {loads}
+        - ``"process.sensible_heat_ratio"`` : sensible over sensible plus
+          latent, NaN when both are 0 [1]
+        - ``"process.tons"`` : ``units="ip"`` only, the heat in tons of
+          refrigeration (12000 Btu/h), negative [ton]
+        - ``"process.water"`` : water added to the air, negative: the
+          condensate [kg/s or lb/min]
+        - ``"process.water_temperature"`` : the condensate's, the leaving
+          dew point [°C or °F]
+        - ``"process.water_enthalpy"`` : the condensate's, per unit mass of
+          water [kJ/kg or Btu/lb]
+        - ``"process.apparatus_dew_point"`` : [°C or °F]; NaN for a coil
+          given a leaving state equal to the entering one
+        - ``"process.bypass_factor"`` : [1]
+        {status}
+
+    {raises}
+
+    See Also
+    --------
+    cool : Sensible cooling, above the dew point.
+
+    Notes
+    -----
+    The saturated air at the apparatus dew point has W_adp = Ws(t_adp) and
+    h_adp = h(t_adp, W_adp). Given ``adp`` and ``bypass`` BF, the leaving
+    air is W_out = W_adp + BF (W_in - W_adp), h_out = h_adp + BF (h_in -
+    h_adp), its dry bulb by the model's enthalpy relation inverted. Given
+    the leaving air, the apparatus dew point is where the straight line
+    from the entering through the leaving state (in W and h) meets
+    saturation, and BF = (h_out - h_adp)/(h_in - h_adp).
+
+    The condensate, water = m (W_out - W_in), leaves at the leaving dew
+    point t_w as liquid water: h_w = 4.186 t_w kJ/kg, or t_w - 32 Btu/lb.
+    The energy balance gives heat = F (m (h_out - h_in) - water h_w), F = 1
+    (SI) or 60 (inch-pound); sensible_heat = F m (h(t_out, W_in) - h_in),
+    latent_heat = F m (h_out - h(t_out, W_in)) [1]_.
+
+    Refused, every value NaN: a bypass factor outside 0 to 1; an
+    apparatus dew point above the entering dew point (the coil would not
+    dehumidify); a leaving humidity ratio or dry bulb above the entering
+    one; a leaving state above saturation (fog in the coil); a leaving
+    state whose line from the entering one never meets saturation; a value
+    that is not finite; air that cannot exist; a flow below 0.
+
+    {references}
+
+    Examples
+    --------
+    >>> r = humitrax.coil(dry_bulb=28.0, wet_bulb=21.0, flow=2.0, adp=[10.0, 20.0], bypass=0.1,
+    ...                   pressure=101.325)
+    >>> r["leaving.dry_bulb"].round(2), r["process.heat"].round(2), r["process.water"].round(5)
+    (array([11.81,   nan]), array([-56.05,    nan]), array([-0.00918,      nan]))
+    >>> r["status"][1]
+    'refused: the apparatus dew point lies above the entering dew point: the coil would not dehumidify'
+
+    Given the leaving air instead:
+
+    >>> r = humitrax.coil(dry_bulb=30.0, relative_humidity=50.0, flow=1.2, flow_unit="m3/s",
+    ...                   leaving_dry_bulb=14.0, leaving_relative_humidity=92.0,
+    ...                   pressure=101.325, model="ashrae2017")
+    >>> round(r["process.apparatus_dew_point"], 2), round(r["process.bypass_factor"], 3)
+    (11.74, 0.123)
+    """
     given = locals()
     choices = {}
     numbers = _stream("", "", given, choices)
@@ -222,16 +527,93 @@ def humidify(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=
              pressure=None, altitude=None, units="si", model="calculator"):
     """Humidifying by steam or by evaporating water (``humitrax-cli process humidify``).
 
-    Give either ``steam`` (the steam's temperature, °C or °F) or
-    ``adiabatic=True`` (water evaporated at the entering wet bulb), and one
-    target: ``to_relative_humidity`` (%), ``to_humidity_ratio``, or, for
-    ``adiabatic`` only, ``effectiveness`` (0 to 1 of the way to
-    saturation). Entering air and flow as :func:`heat`. A target below the
-    entering air's or above saturation is refused.
+    Give either ``steam`` (the steam's temperature) or ``adiabatic=True``
+    (water evaporated at the entering wet bulb), and one target:
+    ``to_relative_humidity``, ``to_humidity_ratio``, or, for ``adiabatic``
+    only, ``effectiveness``.
 
     Parameters
     ----------
-    {shared}"""
+    {air}
+    steam : float or array_like, optional
+        Temperature of the steam, at least its boiling point at the air's
+        pressure and at most 200 °C (392 °F). [°C or °F]
+    adiabatic : bool, default False
+        True for water evaporated into the air, supplied at the entering
+        wet bulb (which must not lie below freezing).
+    to_relative_humidity : float or array_like, optional
+        The leaving relative humidity, from the entering one to 100. [%]
+    to_humidity_ratio : float or array_like, optional
+        The leaving humidity ratio, from the entering one to saturation on
+        the humidifier's path. [kg/kg or lb/lb]
+    effectiveness : float or array_like, optional
+        ``adiabatic`` only: how far the air goes towards saturation along
+        its path, 0 to 1. [1]
+    {basis}
+
+    Returns
+    -------
+    dict
+        The states ``entering`` and ``leaving`` and the loads, NaN where
+        there is no value:
+
+        {states}
+        {loads}
+        - ``"process.water"`` : the water or steam the air takes up
+          [kg/s or lb/min]
+        - ``"process.water_temperature"`` : the steam's, or the entering
+          wet bulb [°C or °F]
+        - ``"process.water_enthalpy"`` : per unit mass of water [kJ/kg or
+          Btu/lb]
+        {status}
+
+    {raises}
+
+    See Also
+    --------
+    humitrax.state : The properties of one state, the relations of the
+        models.
+
+    Notes
+    -----
+    The air takes up water of enthalpy h_w per unit mass, and nothing else:
+    ``process.heat`` is 0, and along the humidifier's path h = h_in + (W -
+    W_in) h_w, the dry bulb following from h and W by the model's enthalpy
+    relation inverted. For steam at t_s, h_w is the vapour term of that
+    relation: 2501 + 1.805 t_s kJ/kg (calculator) or 2501 + 1.86 t_s
+    (2017 Handbook), 1061 + 0.444 t_s Btu/lb; the dry bulb is nearly held.
+    Water evaporated at the wet bulb t* has h_w = 4.186 t* kJ/kg (t* - 32
+    Btu/lb): the air follows its line of nearly constant wet bulb [1]_.
+
+    ``to_humidity_ratio`` gives W_out itself; ``to_relative_humidity`` the
+    first W on the path at which the relative humidity reaches the target
+    (steam much hotter than the air warms it as it humidifies: its
+    relative humidity then rises to a peak and falls again); an
+    ``effectiveness`` ε gives W_out = W_in + ε (W* - W_in), W* where the
+    path meets saturation. The water taken up is m (W_out - W_in);
+    sensible_heat = F m (h(t_out, W_in) - h_in) and latent_heat = F m
+    (h_out - h(t_out, W_in)), F = 1 (SI) or 60 (inch-pound).
+
+    Refused, every value NaN: a target below the entering air's (a
+    humidifier cannot dry air), above saturation, past the first
+    saturation on the path (fog), or never reached on it; an effectiveness
+    outside 0 to 1, or for steam; steam above 200 °C (392 °F) or below its
+    boiling point at the air's pressure; an entering wet bulb below
+    freezing for ``adiabatic``; air that cannot exist; a flow below 0.
+
+    {references}
+
+    Examples
+    --------
+    >>> r = humitrax.humidify(dry_bulb=20.0, relative_humidity=20.0, flow=1.0, steam=100.0,
+    ...                       to_relative_humidity=50.0, pressure=101.325)
+    >>> round(r["leaving.dry_bulb"], 2), round(r["process.water"], 6), r["process.heat"]
+    (20.66, 0.004685, 0.0)
+    >>> r = humitrax.humidify(dry_bulb=30.0, relative_humidity=20.0, flow=1.0, adiabatic=True,
+    ...                       effectiveness=[0.5, 0.9], pressure=101.325)
+    >>> r["leaving.dry_bulb"].round(2), r["entering.wet_bulb"].round(2)
+    (array([22.81, 17.12]), array([15.67, 15.67]))
+    """
     given = locals()
     if not isinstance(adiabatic, bool):
         raise TypeError(f"adiabatic must be True or False, not {type(adiabatic).__name__}")
@@ -252,5 +634,6 @@ def humidify(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=
 
 
 for _function in (mix, heat, cool, coil, humidify):
-    _function.__doc__ = _function.__doc__.replace("{shared}", _SHARED_DOC.strip("\n").lstrip())
+    for _name, _part in _DOC_PARTS.items():
+        _function.__doc__ = _function.__doc__.replace("{" + _name + "}", _part.strip("\n").lstrip())
     _function.__module__ = "humitrax"

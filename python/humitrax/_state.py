@@ -101,50 +101,73 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
 
     Give the dry bulb, exactly one of ``pressure`` and ``altitude``, and
     exactly one condition: ``wet_bulb``, ``dew_point``, ``relative_humidity``
-    (in percent) or ``humidity_ratio``. Each is a number or an array-like of
-    numbers; together they broadcast by NumPy's rules, and every result has
-    the broadcast shape.
+    or ``humidity_ratio``. Each is a number or an array-like of numbers;
+    together they broadcast by NumPy's rules, and every result has the
+    broadcast shape.
 
     Parameters
     ----------
     dry_bulb : float or array_like
-        Dry-bulb temperature, °C (si) or °F (ip).
+        Dry-bulb temperature, -100 to 200 °C (-148 to 392 °F). [°C or °F]
     pressure : float or array_like, optional
-        Barometric pressure, kPa or psia.
+        Barometric pressure, above 0. [kPa or psia]
     altitude : float or array_like, optional
-        Altitude, m or ft; the pressure is computed from it by the model's
-        relation.
-    wet_bulb, dew_point : float or array_like, optional
-        Wet-bulb or dew-point temperature, °C or °F.
+        Altitude above sea level, -5000 to 11000 m (-16404 to 36089 ft);
+        the pressure is computed from it by the model's relation (see
+        Notes). [m or ft]
+    wet_bulb : float or array_like, optional
+        Thermodynamic wet-bulb temperature, in the dry bulb's range and at
+        most the dry bulb. [°C or °F]
+    dew_point : float or array_like, optional
+        Dew-point temperature, in the dry bulb's range and at most the dry
+        bulb. [°C or °F]
     relative_humidity : float or array_like, optional
-        Relative humidity in percent, 0 to 100.
+        Relative humidity, 0 to 100. [%]
     humidity_ratio : float or array_like, optional
-        Humidity ratio, kg/kg or lb/lb.
-    units : {"si", "ip"}
-        SI (°C, kPa, m, kJ/kg, m³/kg) or inch-pound (°F, psia, ft, Btu/lb,
-        ft³/lb).
-    model : {"calculator", "ashrae2017"}
-        The calculator's relations, its engine called as ``humitrax-cli
-        batch`` calls it, or those of the ASHRAE Handbook—Fundamentals 2017,
-        chapter 1 (saturation over ice below the triple point, the standard
-        atmosphere for an altitude).
+        Humidity ratio, mass of water vapour per unit mass of dry air, from
+        0 to the saturation humidity ratio at the dry bulb and pressure.
+        [kg/kg or lb/lb]
+    units : {"si", "ip"}, default "si"
+        The unit system of every argument and result: SI or inch-pound.
+    model : {"calculator", "ashrae2017"}, default "calculator"
+        The relations: the calculator's own, its engine called as
+        ``humitrax-cli batch`` calls it, or those of the ASHRAE
+        Handbook—Fundamentals 2017, chapter 1 [1]_ (see Notes).
     threads : int, optional
         Threads to compute on, 1 to 256 (default: one per core), taking
         blocks of up to 65536 states in turn. The results do not depend on
-        it. The interpreter's lock is released while they work; Ctrl-C stops
-        them after the blocks under way (KeyboardInterrupt).
+        it. The interpreter's lock is released while they work; Ctrl-C
+        stops them after the blocks under way (KeyboardInterrupt).
 
     Returns
     -------
     dict
-        One float64 array per property, with NaN where a state has no value,
-        keyed in this order: ``dry_bulb``, ``pressure``, ``wet_bulb``,
-        ``dew_point``, ``relative_humidity`` (%), ``humidity_ratio``,
-        ``enthalpy``, ``specific_volume``, ``grains`` (gr/lb, "ip" only),
-        ``vapour_pressure``, ``saturation_vapour_pressure`` (at the dry
-        bulb), ``saturation_humidity_ratio``, ``degree_of_saturation``,
-        ``specific_humidity``, ``density`` (of the moist air); then
-        ``status``, an array of str (object dtype): ``""`` for a whole
+        One float64 array of the broadcast shape per property, NaN where a
+        state has no value, in this order:
+
+        - ``dry_bulb`` : dry-bulb temperature [°C or °F]
+        - ``pressure`` : barometric pressure [kPa or psia]
+        - ``wet_bulb`` : thermodynamic wet-bulb temperature [°C or °F]
+        - ``dew_point`` : dew-point temperature (the frost point below
+          freezing under ``"ashrae2017"``) [°C or °F]
+        - ``relative_humidity`` : relative humidity [%]
+        - ``humidity_ratio`` : W [kg/kg or lb/lb]
+        - ``enthalpy`` : specific enthalpy per unit mass of dry air, 0 for
+          dry air at 0 °C (0 °F) [kJ/kg or Btu/lb]
+        - ``specific_volume`` : per unit mass of dry air [m³/kg or ft³/lb]
+        - ``grains`` : moisture content, ``units="ip"`` only [gr/lb]
+        - ``vapour_pressure`` : partial pressure of the water vapour
+          [kPa or psia]
+        - ``saturation_vapour_pressure`` : at the dry bulb [kPa or psia]
+        - ``saturation_humidity_ratio`` : at the dry bulb and pressure
+          [kg/kg or lb/lb]
+        - ``degree_of_saturation`` : W over the saturation humidity ratio
+          [1]
+        - ``specific_humidity`` : mass of water vapour per unit mass of
+          moist air [kg/kg or lb/lb]
+        - ``density`` : of the moist air [kg/m³ or lb/ft³]
+
+        then ``status``, an array of str (object dtype): ``""`` for a whole
         state, else its failures as ``"column: reason"`` joined by ``"; "``,
         the texts of ``humitrax-cli batch`` (``"relative_humidity: above 100
         %"``, ``"dew_point: undefined for dry air (humidity ratio 0)"``).
@@ -152,21 +175,6 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
         another input is missing) and the given condition are the inputs
         themselves. When every input is a scalar, each value is a float and
         the status a str.
-
-    Notes
-    -----
-    Values are those of the C++ state layer bit for bit, the numbers
-    ``humitrax-cli batch`` writes. Air that cannot exist is refused whole
-    (a pressure at or below 0, a relative humidity outside 0 to 100 %, a
-    wet bulb or dew point above the dry bulb, a humidity ratio below 0 or
-    above saturation): only the given values stand. An altitude whose
-    pressure cannot be formed gives ``"pressure: <reason>"``, and a NaN (or
-    None in an array) or infinite input ``"dry_bulb: not a number"`` (or
-    ``"not a finite number"``; batch, reading text, names the line instead:
-    ``"line 5: dry_bulb is not a finite number"``); neither gives any
-    property beyond the given values there are. A masked cell of a masked
-    array (``numpy.ma``) is a missing value, whatever the data under the
-    mask: ``"dry_bulb: missing"``, and no other property.
 
     Raises
     ------
@@ -176,15 +184,138 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
         ``threads`` out of range; a number beyond the range of a float
         (``10**400``).
     TypeError
-        Data that is not numeric (text, booleans, None, complex numbers).
+        Data that is not numeric (text, booleans, None, complex numbers);
+        ``units`` or ``model`` not a str; ``threads`` not a whole number.
+
+    See Also
+    --------
+    frame : The same for the rows of a pandas DataFrame.
+    humitrax.engine : The calculator's engine, one function at a time.
+
+    Notes
+    -----
+    Values are those of the C++ state layer bit for bit, the numbers
+    ``humitrax-cli batch`` writes. Below, t is the dry bulb, p the
+    pressure, W the humidity ratio, pw the partial pressure of the water
+    vapour, pws(t) the saturation pressure at t and Ws(t) = ε pws(t)/(p -
+    pws(t)) the saturation humidity ratio. Where one form is shown it is
+    the SI one (°C, kPa); the inch-pound one has the same shape.
+
+    Under ``model="calculator"``, the calculator's engine (its functions
+    are ``humitrax.engine``), with ε = 0.62198:
+
+    - pws: the Hyland-Wexler formulations [2]_, over ice at and below 0 °C
+      (32 °F), over liquid water above.
+    - W = ε pw/(p - pw); from a relative humidity pw = φ pws(t), from a dew
+      point pw = pws(td), from a wet bulb t* the wet-bulb relation for
+      water on the wick, used at every temperature: W = ((2501 - 2.381 t*)
+      Ws(t*) - (t - t*))/(2501 + 1.805 t - 4.186 t*).
+    - Relative humidity φ = μ/(1 - (1 - μ) pws(t)/p), μ = W/Ws(t) the
+      degree of saturation. None for a dry bulb below 0 °C when the dew
+      point or humidity ratio is given, below -60 °C when the wet bulb is,
+      and in inch-pound units below 32 °F whatever is given; the status
+      says so (``"not defined below 0 °C by the calculator's
+      relations"``).
+    - Dew point: one correlation in α = ln pw at every humidity, its form
+      for dew points at or above freezing: td = 6.54 + 14.526 α + 0.7389 α²
+      + 0.09486 α³ + 0.4569 pw^0.1984 (pw in kPa), so that below freezing
+      it is no frost point.
+    - Wet bulb: the wet-bulb relation solved for t* by a secant iteration
+      from t and t - 10, to 1e-9 in W.
+    - h = 1.006 t + W (2501 + 1.805 t) kJ/kg; 0.240 t + W (1061 + 0.444 t)
+      Btu/lb.
+    - v = R (t + 273.15)(1 + 1.6078 W)/(28.9645 p), R = 8.31441 kJ/(kmol·K).
+    - Altitude: a polynomial of the sixth degree in feet fitted to the
+      standard atmosphere (``humitrax.engine.interp``); in SI the metres
+      × 3.2808 are feet and the psia ÷ 14.697 × 101.325 are kPa: 101.3219
+      kPa at sea level.
+
+    Under ``model="ashrae2017"``, the 2017 Handbook's chapter 1 [1]_, with
+    ε = 0.621945:
+
+    - pws: the Hyland-Wexler formulations as eqs. (5) and (6) give them,
+      over ice below the triple point (0.01 °C, 32.018 °F), over liquid
+      water at and above it.
+    - W = ε pw/(p - pw) (section "Perfect Gas Relationships for Dry and
+      Moist Air"); from a relative humidity pw = φ pws(t), from a dew point
+      pw = pws(td), from a wet bulb eq. (33) (water on the wick) for t* at
+      or above 0 °C (32 °F) and eq. (35) (ice) below.
+    - Relative humidity φ = pw/pws(t).
+    - Dew point: the temperature whose pws is pw (eqs. (5) and (6)
+      inverted, the frost point below the triple point), to 1e-9 degree.
+    - Wet bulb: eqs. (33) and (35) solved for t* by a bracketed iteration
+      (Brent's method) between the dew point and the dry bulb, to 1e-9
+      degree.
+    - h = 1.006 t + W (2501 + 1.86 t) kJ/kg; 0.240 t + W (1061 + 0.444 t)
+      Btu/lb.
+    - v = 0.287042 (t + 273.15)(1 + 1.607858 W)/p m³/kg; 0.370486 (t +
+      459.67)(1 + 1.607858 W)/p ft³/lb.
+    - Altitude: the standard atmosphere, eq. (3): p = 101.325 (1 -
+      2.25577e-5 Z)^5.2559 kPa, 14.696 (1 - 6.8754e-6 Z)^5.2559 psia.
+
+    Under both: pw = p W/(ε + W); degree of saturation μ = W/Ws(t);
+    specific humidity W/(1 + W); density (1 + W)/v; grains 7000 W.
+
+    Every value returned is one air can have; any other is NaN, with its
+    reason in the status.
+
+    - Air that cannot exist is refused whole: a pressure at or below 0; a
+      dry bulb, wet bulb or dew point outside -100 to 200 °C (-148 to
+      392 °F); a relative humidity outside 0 to 100 %; a wet bulb or dew
+      point above the dry bulb; a humidity ratio below 0 or above
+      saturation; a condition whose humidity ratio comes out below 0. Only
+      the given values stand, and the status names the refused one
+      (``"wet_bulb: above the dry bulb"``).
+    - A computed value that no air can have is NaN on its own: a
+      temperature outside the range, a relative humidity outside 0 to
+      100 %, a degree of saturation outside 0 to 1, a humidity ratio below
+      0, a vapour pressure not below the pressure, a volume or density not
+      above 0.
+    - A wet bulb or dew point that comes out above the dry bulb (the
+      calculator's dew-point correlation overshoots by up to 0.031 K near
+      saturation) is the dry bulb.
+    - Above the boiling point at the pressure no air saturates: the
+      saturation humidity ratio and the degree of saturation are NaN
+      (``"no saturation: ..."``), and any humidity ratio is air.
+
+    An altitude whose pressure cannot be formed gives ``"pressure:
+    <reason>"``, and a NaN (or None in an array) or infinite input
+    ``"dry_bulb: not a number"`` (or ``"not a finite number"``; batch,
+    reading text, names the line instead: ``"line 5: dry_bulb is not a
+    finite number"``); neither gives any property beyond the given values
+    there are. A masked cell of a masked array (``numpy.ma``) is a missing
+    value, whatever the data under the mask: ``"dry_bulb: missing"``, and
+    no other property.
+
+    References
+    ----------
+    .. [1] ASHRAE, 2017. *ASHRAE Handbook—Fundamentals*, chapter 1,
+       Psychrometrics: sections "U.S. Standard Atmosphere", "Thermodynamic
+       Properties of Water at Saturation", "Perfect Gas Relationships for
+       Dry and Moist Air", "Thermodynamic Wet-Bulb and Dew-Point
+       Temperature". Atlanta: ASHRAE.
+    .. [2] Hyland, R. W. and Wexler, A., 1983. Formulations for the
+       thermodynamic properties of the saturated phases of H2O from 173.15
+       K to 473.15 K. *ASHRAE Transactions* 89(2A), 500-519.
 
     Examples
     --------
     >>> s = humitrax.state(25.0, pressure=101.325, relative_humidity=50.0)
-    >>> round(s["wet_bulb"], 3), s["status"]
-    (17.875, '')
-    >>> humitrax.state([20.0, 30.0], altitude=1500.0, dew_point=10.0)["enthalpy"].shape
-    (2,)
+    >>> round(s["wet_bulb"], 3), round(s["humidity_ratio"], 6), s["status"]
+    (17.875, 0.009882, '')
+
+    Arrays broadcast; a state that cannot exist is NaN with its reason:
+
+    >>> s = humitrax.state([20.0, 30.0], altitude=1500.0, dew_point=[10.0, 35.0])
+    >>> s["enthalpy"].round(2), list(s["status"])
+    (array([43.38,   nan]), ['', 'dew_point: above the dry bulb'])
+
+    Inch-pound units and the 2017 Handbook's relations:
+
+    >>> s = humitrax.state(77.0, pressure=14.696, wet_bulb=64.0, units="ip",
+    ...                    model="ashrae2017")
+    >>> round(s["relative_humidity"], 1), round(s["grains"], 1)
+    (49.3, 68.2)
     """
     units = _choice("units", units, UNITS)
     model = _choice("model", model, MODELS)
