@@ -26,7 +26,7 @@ constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& statusText)
 {
     StatusText status(statusText);
-    const GivenBasis basis{given.units, given.model, given.altitude, given.condition};
+    const GivenBasis basis{given.units, given.model, given.altitude, given.condition, "model=\"ashrae2017\""};
     const auto read = [&](GivenValue which, std::string_view column) -> std::optional<double> {
         const double* values = given.value;
         const bool* missing = given.valueMissing;

@@ -17,19 +17,16 @@ double StateVarOf(const StateInput& input) noexcept
 }
 
 /// The relative humidity's reason when the calculator's relations give none
-/// for this dry bulb: below 0 °C or 0 °F, or with a wet bulb given below
-/// −60 °C or 32 °F. Empty when the dry bulb is above that limit.
+/// for this dry bulb: in SI below 0 °C, or below −60 °C with a wet bulb
+/// given; in inch-pound units below 32 °F whatever is given. Empty when the
+/// dry bulb is above that limit.
 std::string_view BelowRelativeHumidityLimit(Units units, Condition condition, double T) noexcept
 {
-    const bool wetBulb = condition == Condition::WetBulb;
-    if (units == Units::SI) {
-        if (wetBulb)
-            return T < -60.0 ? "not defined below -60 °C by the calculator's relations" : "";
-        return T < 0.0 ? "not defined below 0 °C by the calculator's relations" : "";
-    }
-    if (wetBulb)
+    if (units == Units::InchPound)
         return T < 32.0 ? "not defined below 32 °F by the calculator's relations" : "";
-    return T < 0.0 ? "not defined below 0 °F by the calculator's relations" : "";
+    if (condition == Condition::WetBulb)
+        return T < -60.0 ? "not defined below -60 °C by the calculator's relations" : "";
+    return T < 0.0 ? "not defined below 0 °C by the calculator's relations" : "";
 }
 
 constexpr std::string_view kDryAir = "undefined for dry air (humidity ratio 0)";

@@ -67,7 +67,7 @@ bool FinishGivenState(const GivenBasis& basis, std::optional<double> dryBulb, co
     }
     state = ComputeState({basis.units, *dryBulb, pressure.value, basis.condition, *value, basis.model});
     ForEachFailure(state, basis.units, kAllProperties, [&](Property property, std::string_view reason) {
-        status.Add(PropertyColumn(property), reason, ModelHint(reason, basis.model));
+        status.Add(PropertyColumn(property), reason, ModelHint(reason, basis.model, basis.askedModel));
     });
     return true;
 }

@@ -82,10 +82,10 @@ std::string_view PropertyUnit(Property property, Units units) noexcept
     return "";
 }
 
-std::string_view ModelHint(std::string_view reason, Model model) noexcept
+std::string ModelHint(std::string_view reason, Model model, std::string_view asked)
 {
     if (model == Model::Calculator && reason.ends_with("by the calculator's relations"))
-        return " (--model ashrae2017 computes it)";
+        return " (" + std::string(asked) + " computes it)";
     return {};
 }
 

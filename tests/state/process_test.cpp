@@ -317,11 +317,15 @@ INSTANTIATE_TEST_SUITE_P(
         kModels, kUnits),
     RunName<RefusalParam>);
 
-// The calculator's relative humidity stops at 0 °C, and just below says so.
+// The calculator's relative humidity stops at 0 °C (32 °F, whatever is given),
+// and just below says so.
 TEST(CalculatorState, RelativeHumidityBelowFreezingSaysWhy)
 {
-    const StateResult s = ComputeState({Units::SI, -0.5, 101.325, Condition::DewPoint, -10.0, Model::Calculator});
-    EXPECT_EQ(s[Property::RelativeHumidity].reason, "not defined below 0 °C by the calculator's relations");
+    const StateResult si = ComputeState({Units::SI, -0.5, 101.325, Condition::DewPoint, -10.0, Model::Calculator});
+    EXPECT_EQ(si[Property::RelativeHumidity].reason, "not defined below 0 °C by the calculator's relations");
+    const StateResult ip =
+        ComputeState({Units::InchPound, 20.0, 14.696, Condition::DewPoint, 10.0, Model::Calculator});
+    EXPECT_EQ(ip[Property::RelativeHumidity].reason, "not defined below 32 °F by the calculator's relations");
 }
 
 // ---------------------------------------------------------------------------

@@ -4,7 +4,7 @@
 // Hyland-Wexler saturation pressure over ice and over water (eqs. 5, 6), the
 // humidity ratio and its inverse, relative humidity, degree of saturation, the
 // dew point by inverting the saturation pressure, the wet bulb by eqs. 33 and
-// 35 solved for t*, enthalpy (eq. 32), specific volume (eq. 28) and the
+// 35 solved for t*, enthalpy (eq. 30), specific volume (eq. 26) and the
 // standard atmosphere (eq. 3).
 //
 // Conventions shared by every function:

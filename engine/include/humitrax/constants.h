@@ -48,7 +48,7 @@ inline constexpr EnthalpyCoefficients kEnthalpyInchPound{0.24, 1061.0, 0.444};
 namespace ashrae2017 {
 /// Of water vapour to dry air (eq. 20); both unit systems.
 inline constexpr double kMolarMassRatio = 0.621945;
-/// Eq. 32.
+/// Eq. 30.
 inline constexpr EnthalpyCoefficients kEnthalpySI{1.006, 2501.0, 1.86};
 inline constexpr EnthalpyCoefficients kEnthalpyInchPound{0.240, 1061.0, 0.444};
 } // namespace ashrae2017

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace humitrax {
@@ -101,8 +102,9 @@ constexpr bool HasProperty(Property property, Units units) noexcept
 
 /// What a status adds to a reason the other model would not have: under the
 /// calculator's model, " (--model ashrae2017 computes it)" after a reason
-/// ending "by the calculator's relations"; else nothing.
-std::string_view ModelHint(std::string_view reason, Model model) noexcept;
+/// ending "by the calculator's relations", the 2017 model named as
+/// `asked` names it (the Python module: model="ashrae2017"); else nothing.
+std::string ModelHint(std::string_view reason, Model model, std::string_view asked = "--model ashrae2017");
 
 /// A failure cause as words: "no convergence", "invalid logarithm" ...
 std::string_view CausePhrase(FailureCause cause) noexcept;
