@@ -3,11 +3,12 @@
 // as a str, or None when empty; an engine failure is raised as
 // humitrax.PropertyFailure, whose cause is the word CauseName gives. A bool
 // argument is a TypeError, as everywhere in the module.
-#include "humitrax/psychrometrics.h"
+#include "humitrax/functions.h"
 
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <initializer_list>
@@ -105,37 +106,6 @@ Answer ToPython(const PropertyResult& result)
     case PropertyResult::Kind::Empty: break;
     }
     return std::nullopt;
-}
-
-using TemperatureFunction = PropertyResult (*)(const double&);
-using TemperatureUnitsFunction = PropertyResult (*)(const double&, const std::int16_t&);
-using StateFunction = PropertyResult (*)(const double&, const double&, const std::int16_t&,
-                                         const double&);
-using StateUnitsFunction = PropertyResult (*)(const double&, const double&, const std::int16_t&,
-                                              const double&, const std::int16_t&);
-
-template <TemperatureFunction function>
-Answer CallTemperature(Real T)
-{
-    return ToPython(function(T.value));
-}
-
-template <TemperatureUnitsFunction function>
-Answer CallTemperatureUnits(Real T, Whole UnitsSI)
-{
-    return ToPython(function(T.value, UnitsSI.value));
-}
-
-template <StateFunction function>
-Answer CallState(Real T, Real p, Whole Situation, Real StateVar)
-{
-    return ToPython(function(T.value, p.value, Situation.value, StateVar.value));
-}
-
-template <StateUnitsFunction function>
-Answer CallStateUnits(Real T, Real p, Whole Situation, Real StateVar, Whole UnitsSI)
-{
-    return ToPython(function(T.value, p.value, Situation.value, StateVar.value, UnitsSI.value));
 }
 
 /// A docstring from its sections, a blank line between them.
@@ -805,15 +775,101 @@ std::string StateDoc(const StatePage& page, bool si, std::string_view companion)
                 seeAlso, page.notes, docs::kNoLimits, docs::kReferences, page.examples});
 }
 
-/// Defines a function and its SI companion, each with its docstring.
-template <StateUnitsFunction function, StateFunction si>
-void DefinePair(py::module_& engine, const char* name, const char* siName, const StatePage& page,
-                const StatePage& siPage)
+/// The page of a function of a state, by its name; null for the others.
+const StatePage* StatePageOf(std::string_view name)
 {
-    engine.def(name, &CallStateUnits<function>, py::arg("T"), py::arg("p"), py::arg("Situation"),
-               py::arg("StateVar"), py::arg("UnitsSI"), StateDoc(page, false, siName).c_str());
-    engine.def(siName, &CallState<si>, py::arg("T"), py::arg("p"), py::arg("Situation"),
-               py::arg("StateVar"), StateDoc(siPage, true, name).c_str());
+    struct Named {
+        std::string_view name;
+        const StatePage* page;
+    };
+    static constexpr std::array<Named, 12> kPages{{
+        {"HumidRatio", &docs::kHumidRatioPage},
+        {"HumidRatioSI", &docs::kHumidRatioSIPage},
+        {"Humidity", &docs::kHumidityPage},
+        {"HumiditySI", &docs::kHumiditySIPage},
+        {"DewPoint", &docs::kDewPointPage},
+        {"DewPointSI", &docs::kDewPointSIPage},
+        {"WetBulb", &docs::kWetBulbPage},
+        {"WetBulbSI", &docs::kWetBulbSIPage},
+        {"Volume", &docs::kVolumePage},
+        {"VolumeSI", &docs::kVolumeSIPage},
+        {"Enthalpy", &docs::kEnthalpyPage},
+        {"EnthalpySI", &docs::kEnthalpySIPage},
+    }};
+    for (const Named& named : kPages) {
+        if (named.name == name)
+            return named.page;
+    }
+    return nullptr;
+}
+
+/// The name of the other form of a function of a state: its SI companion, or
+/// the function with the unit flag whose companion it is.
+std::string_view OtherForm(const EngineFunction& function)
+{
+    if (!function.siCompanion.empty())
+        return function.siCompanion;
+    for (const EngineFunction& candidate : kEngineFunctions) {
+        if (candidate.siCompanion == function.name)
+            return candidate.name;
+    }
+    return {};
+}
+
+/// The docstring of an engine function.
+std::string DocOf(const EngineFunction& function)
+{
+    if (const StatePage* page = StatePageOf(function.name))
+        return StateDoc(*page, function.signature == Signature::State, OtherForm(function));
+    if (function.name == "interp")
+        return std::string(docs::kInterp);
+    if (function.name == "SatPressure")
+        return Doc({docs::kSatPressure, docs::kSatPressureNotes, docs::kReferences, docs::kSatPressureExamples});
+    if (function.name == "SatPressureSI")
+        return Doc({docs::kSatPressureSI, docs::kSatPressureNotes, docs::kReferences, docs::kSatPressureSIExamples});
+    return Doc({docs::kGrains, docs::kNoLimits, docs::kReferences, docs::kGrainsExamples});
+}
+
+/// Defines one engine function, by its signature, with its docstring.
+void Define(py::module_& engine, const EngineFunction& function)
+{
+    const char* name = function.name.data(); // every name is a literal
+    const std::string doc = DocOf(function);
+    switch (function.signature) {
+    case Signature::Altitude:
+        engine.def(
+            name, [call = function.altitude](Real X) { return call(X.value); }, py::arg("X"), doc.c_str());
+        return;
+    case Signature::Temperature:
+        engine.def(
+            name, [call = function.temperature](Real T) { return ToPython(call(T.value)); }, py::arg("T"),
+            doc.c_str());
+        return;
+    case Signature::TemperatureUnits:
+        engine.def(
+            name,
+            [call = function.temperatureUnits](Real T, Whole UnitsSI) {
+                return ToPython(call(T.value, UnitsSI.value));
+            },
+            py::arg("T"), py::arg("UnitsSI"), doc.c_str());
+        return;
+    case Signature::State:
+        engine.def(
+            name,
+            [call = function.state](Real T, Real p, Whole Situation, Real StateVar) {
+                return ToPython(call(T.value, p.value, Situation.value, StateVar.value));
+            },
+            py::arg("T"), py::arg("p"), py::arg("Situation"), py::arg("StateVar"), doc.c_str());
+        return;
+    case Signature::StateUnits:
+        engine.def(
+            name,
+            [call = function.stateUnits](Real T, Real p, Whole Situation, Real StateVar, Whole UnitsSI) {
+                return ToPython(call(T.value, p.value, Situation.value, StateVar.value, UnitsSI.value));
+            },
+            py::arg("T"), py::arg("p"), py::arg("Situation"), py::arg("StateVar"), py::arg("UnitsSI"), doc.c_str());
+        return;
+    }
 }
 
 } // namespace
@@ -828,28 +884,8 @@ void DefineEngine(py::module_& engine)
     py::register_local_exception_translator(&TranslateFailure);
     numpyBoolType = py::object(py::module_::import("numpy").attr("bool_")).release().ptr();
 
-    engine.def(
-        "interp", [](Real X) { return interp(X.value); }, py::arg("X"), std::string(docs::kInterp).c_str());
-    engine.def("SatPressure", &CallTemperatureUnits<&SatPressure>, py::arg("T"), py::arg("UnitsSI"),
-               Doc({docs::kSatPressure, docs::kSatPressureNotes, docs::kReferences, docs::kSatPressureExamples})
-                   .c_str());
-    engine.def("SatPressureSI", &CallTemperature<&SatPressureSI>, py::arg("T"),
-               Doc({docs::kSatPressureSI, docs::kSatPressureNotes, docs::kReferences,
-                    docs::kSatPressureSIExamples})
-                   .c_str());
-    DefinePair<&HumidRatio, &HumidRatioSI>(engine, "HumidRatio", "HumidRatioSI", docs::kHumidRatioPage,
-                                           docs::kHumidRatioSIPage);
-    DefinePair<&Humidity, &HumiditySI>(engine, "Humidity", "HumiditySI", docs::kHumidityPage,
-                                       docs::kHumiditySIPage);
-    DefinePair<&DewPoint, &DewPointSI>(engine, "DewPoint", "DewPointSI", docs::kDewPointPage,
-                                       docs::kDewPointSIPage);
-    DefinePair<&WetBulb, &WetBulbSI>(engine, "WetBulb", "WetBulbSI", docs::kWetBulbPage, docs::kWetBulbSIPage);
-    DefinePair<&Volume, &VolumeSI>(engine, "Volume", "VolumeSI", docs::kVolumePage, docs::kVolumeSIPage);
-    engine.def("Grains", &CallState<&Grains>, py::arg("T"), py::arg("p"), py::arg("Situation"),
-               py::arg("StateVar"),
-               Doc({docs::kGrains, docs::kNoLimits, docs::kReferences, docs::kGrainsExamples}).c_str());
-    DefinePair<&Enthalpy, &EnthalpySI>(engine, "Enthalpy", "EnthalpySI", docs::kEnthalpyPage,
-                                       docs::kEnthalpySIPage);
+    for (const EngineFunction& function : kEngineFunctions)
+        Define(engine, function);
 }
 
 } // namespace humitrax::python
