@@ -1,23 +1,16 @@
 // The chart command: a psychrometric chart at one pressure, with marked
 // states and the states of a CSV table, written as SVG, PNG or PDF.
+// Built only with the chart's library (Qt's painting): without it the
+// program has no chart command.
 #include "commands.h"
 #include "kit/echo.h"
-
-#include "table/reader.h"
-#include "kit/state_text.h"
 #include "kit/numbers.h"
 #include "kit/options.h"
 #include "kit/output.h"
+#include "kit/state_text.h"
+#include "table/reader.h"
 #include "table/state_table.h"
 
-#include <cstdio>
-#include <optional>
-#include <span>
-#include <string>
-#include <string_view>
-#include <vector>
-
-#ifdef HUMITRAX_HAVE_CHART
 #include "chart_file.h"
 #include "chart_model.h"
 #include "chart_painter.h"
@@ -43,9 +36,14 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <unistd.h>
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
-#endif
+#include <vector>
 
 namespace humitrax::cli {
 namespace {
@@ -106,16 +104,6 @@ constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model calcu
 } // namespace
 
 std::string_view ChartHelp() { return kHelpText; }
-
-#ifndef HUMITRAX_HAVE_CHART
-
-int RunChart(std::span<const std::string_view>)
-{
-    std::fputs("humitrax-cli: chart is not available in this build\n", stderr);
-    return kExitUsage;
-}
-
-#else
 
 namespace {
 
@@ -650,6 +638,5 @@ int RunChart(std::span<const std::string_view> args)
     return kExitFailure;
 }
 
-#endif
 
 } // namespace humitrax::cli

@@ -5,7 +5,6 @@
 
 #include "kit/echo.h"
 
-#include <array>
 #include <cstdio>
 #include <exception>
 #include <initializer_list>
@@ -44,16 +43,19 @@ struct Command {
     std::string_view (*help)();
 };
 
-/// Every command, in the order --help shows them.
-constexpr std::array<Command, 7> kCommands{{
+/// Every command, in the order --help shows them; the chart only in a build
+/// with the chart's library.
+constexpr Command kCommands[] = {
     {"call", &humitrax::cli::RunCall, &humitrax::cli::CallHelp},
     {"calc", &humitrax::cli::RunCalc, &humitrax::cli::CalcHelp},
     {"state", &humitrax::cli::RunState, &humitrax::cli::StateHelp},
     {"batch", &humitrax::cli::RunBatch, &humitrax::cli::BatchHelp},
     {"process", &humitrax::cli::RunProcess, &humitrax::cli::ProcessHelp},
     {"comfort", &humitrax::cli::RunComfort, &humitrax::cli::ComfortHelp},
+#ifdef HUMITRAX_HAVE_CHART
     {"chart", &humitrax::cli::RunChart, &humitrax::cli::ChartHelp},
-}};
+#endif
+};
 
 int RunCommand(std::span<const std::string_view> args)
 {
