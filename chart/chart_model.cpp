@@ -30,7 +30,6 @@ constexpr int kEdgeSamples = 64;
 // The limit of the comfort zone's predicted mean vote.
 constexpr double kComfortVote = 0.5;
 constexpr double kPascalsPerKilopascal = 1000.0;
-constexpr double kPascalsPerPsi = 6894.757293168361; // 0.45359237 kg × 9.80665 m/s² per (0.0254 m)²
 
 // How far above the saturation humidity ratio a point of another curve may
 // lie and still count as on it (rounding where a wet-bulb line meets it).

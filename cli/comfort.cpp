@@ -9,6 +9,7 @@
 #include "kit/output.h"
 
 #include "humitrax/comfort.h"
+#include "humitrax/constants.h"
 #include "humitrax/state.h"
 
 #include <array>
@@ -37,9 +38,8 @@ constexpr std::string_view kHelp = R"(  comfort STATE --met M --clo C [--units s
 )";
 
 constexpr double kDefaultAirSpeed = 0.1;             // m/s
-constexpr double kMetresPerSecondPerFpm = 0.00508;   // 0.3048 m / 60 s
+constexpr double kMetresPerSecondPerFpm = 0.00508; // a foot a minute
 constexpr double kPascalsPerKilopascal = 1000.0;
-constexpr double kPascalsPerPsi = 6894.757293168361; // 0.45359237 kg × 9.80665 m/s² per (0.0254 m)²
 
 struct ComfortOptions {
     AirOptions air;

@@ -21,7 +21,6 @@ struct ClosedFormConstants {
 
 constexpr double kMolarMassDryAir = 28.9645;
 constexpr double kVapourVolumeFactor = 1.6078;
-constexpr int kGrainsPerPound = 7000;
 
 constexpr ClosedFormConstants kClosedInchPound{459.67, 1545.32, 144.0, calculator::kEnthalpyInchPound.dryAir,
                                                calculator::kEnthalpyInchPound.latent,

@@ -2,6 +2,7 @@
 #include "cells.h"
 
 #include "humitrax/ashrae2017.h"
+#include "humitrax/constants.h"
 #include "humitrax/psychrometrics.h"
 
 #include <cmath>
@@ -12,7 +13,6 @@ namespace {
 constexpr double kFeetPerMetre = 3.2808;
 constexpr double kStandardPsia = 14.697; // psia of the standard atmosphere
 constexpr double kStandardKpa = 101.325; // kPa of the standard atmosphere
-constexpr double kMetresPerFoot = 0.3048;
 
 /// The altitudes the standard atmosphere's relation is accurate for: the
 /// Handbook gives it from −5000 m to 11 000 m (the top of the troposphere).

@@ -10,7 +10,6 @@ namespace humitrax::detail {
 namespace {
 
 constexpr double kPercent = 100.0;
-constexpr double kGrainsPerPound = 7000.0;
 constexpr std::string_view kDryAir = "undefined for dry air (humidity ratio 0)";
 
 bool IsSI(const StateInput& input) noexcept { return input.units == Units::SI; }
@@ -100,7 +99,7 @@ void Ashrae2017State::Properties(StateResult& result) const noexcept
     result[Property::SpecificVolume] =
         FromRatio(ratio, [&] { return ashrae2017::Volume(t, W, p, si); });
     if (!si)
-        result[Property::Grains] = FromRatio(ratio, [&] { return W * kGrainsPerPound; });
+        result[Property::Grains] = FromRatio(ratio, [&] { return W * static_cast<double>(kGrainsPerPound); });
     result[Property::SaturationVapourPressure] = m_saturationPressure;
     result[Property::SaturationHumidityRatio] = m_saturationRatio;
 }

@@ -4,6 +4,7 @@
 #include "humitrax/process.h"
 
 #include "humitrax/checked.h"
+#include "humitrax/constants.h"
 #include "humitrax/relations.h"
 
 #include <array>
@@ -24,9 +25,7 @@ constexpr double kSaturationRounding = 1e-12;
 /// still be the entering air's own.
 constexpr double kTargetRounding = 1e-12;
 
-/// Exact conversions: the international pound and foot.
-constexpr double kKilogramsPerPound = 0.45359237;
-constexpr double kCubicMetresPerCubicFoot = 0.3048 * 0.3048 * 0.3048;
+constexpr double kCubicMetresPerCubicFoot = kMetresPerFoot * kMetresPerFoot * kMetresPerFoot;
 constexpr double kSecondsPerMinute = 60.0;
 constexpr double kSecondsPerHour = 3600.0;
 

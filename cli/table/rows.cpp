@@ -4,6 +4,8 @@
 #include "kit/echo.h"
 #include "kit/numbers.h"
 
+#include "humitrax/constants.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -179,8 +181,6 @@ struct KnownUnit {
 constexpr UnitConversion kSame{};
 constexpr UnitConversion Times(double factor) { return {0.0, factor, 1.0, 0.0, false}; }
 constexpr UnitConversion Over(double divisor) { return {0.0, 1.0, divisor, 0.0, false}; }
-/// kPa in one psi: 0.45359237 kg × 9.80665 m/s² over (0.0254 m)², in kPa.
-constexpr double kKilopascalsPerPsi = 6.894757293168361;
 
 constexpr UnitConversion kFahrenheitToCelsius{-32.0, 1.0, 1.8, 0.0, false};
 constexpr UnitConversion kCelsiusToFahrenheit{0.0, 1.8, 1.0, 32.0, false};
@@ -203,15 +203,15 @@ constexpr std::array<KnownUnit, 7> kPressureUnits{{
     {"inhg", Times(3.386389), Times(0.491154)},
 }};
 constexpr std::array<KnownUnit, 2> kAltitudeUnits{{
-    {"m", kSame, Over(0.3048)},
-    {"ft", Times(0.3048), kSame},
+    {"m", kSame, Over(kMetresPerFoot)},
+    {"ft", Times(kMetresPerFoot), kSame},
 }};
 constexpr std::array<KnownUnit, 1> kPercentUnits{{{"%", kSame, kSame}}};
 constexpr std::array<KnownUnit, 4> kRatioUnits{{
     {"kg/kg", kSame, kSame},
     {"lb/lb", kSame, kSame},
     {"g/kg", Over(1000.0), Over(1000.0)},
-    {"gr/lb", Over(7000.0), Over(7000.0)},
+    {"gr/lb", Over(kGrainsPerPound), Over(kGrainsPerPound)},
 }};
 
 std::span<const KnownUnit> UnitsOf(std::string_view column) noexcept

@@ -27,6 +27,15 @@ constexpr const TemperatureRange& TemperatureRangeOf(bool si) noexcept
     return si ? kTemperatureRangeSI : kTemperatureRangeInchPound;
 }
 
+/// Exact conversions between the unit systems: the international foot and
+/// pound, the psi (a pound-force, 0.45359237 kg × 9.80665 m/s², per square
+/// inch of 0.0254 m), and the grain (1/7000 lb).
+inline constexpr double kMetresPerFoot = 0.3048;
+inline constexpr double kKilogramsPerPound = 0.45359237;
+inline constexpr double kPascalsPerPsi = 6894.757293168361;
+inline constexpr double kKilopascalsPerPsi = 6.894757293168361;
+inline constexpr int kGrainsPerPound = 7000;
+
 /// Specific enthalpy per unit mass of dry air, h = dryAir·t + W·(latent +
 /// vapour·t): kJ/kg from 0 °C, or Btu/lb from 0 °F. The vapour term, latent +
 /// vapour·t, is the enthalpy of the water vapour (and of steam) at t.
