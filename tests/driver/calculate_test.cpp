@@ -103,8 +103,9 @@ TEST_P(PressTest, EndsAsExpected)
 {
     const PressRow& row = GetParam();
     const CalculationOutcome outcome = Calculate(row.request, kPoint);
-    const std::array<std::string_view, 4> texts{"", messages::kEmptyEntry, messages::kOutOfRange,
-                                                messages::kCheckValues};
+    // The messages as the user reads them, letter for letter.
+    const std::array<std::string_view, 4> texts{"", "Check your values", "Out of range values.",
+                                                "Check your values."};
     EXPECT_EQ(outcome.succeeded, row.expected == Ends::WithReport) << outcome.text;
     if (row.expected == Ends::WithReport)
         EXPECT_EQ(ReportLines(outcome.text).size(), 10u) << outcome.text;

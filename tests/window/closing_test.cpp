@@ -72,7 +72,7 @@ void ClosingTest::closeRequest()
         QCOMPARE(QApplication::exec(), 0);
     }
 
-    QCOMPARE(toolkit.questions, QStringList{QString::fromLatin1(kQuitQuestion)});
+    QCOMPARE(toolkit.questions, QStringList{QStringLiteral("Are you sure to quit?")});
     QCOMPARE(toolkit.owners.last(), &window);
     QCOMPARE(window.isVisible(), open);
     QCOMPARE(State(window), before);
