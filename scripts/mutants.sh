@@ -21,9 +21,9 @@ engine.wet_bulb_second_start | engine/wet_bulb.cpp | kSecondStartBelow = 10.0 | 
 engine.dew_point_exponent | engine/dew_point.cpp | kVapourExponent = 0.1984 | kVapourExponent = 0.1985
 engine.saturated_excess | engine/relative_humidity.cpp | kSaturatedExcess = 1e-12 | kSaturatedExcess = 1e-9
 engine.lowest_dry_bulb | engine/relative_humidity.cpp | kLowestDryBulbSI = -60.0 | kLowestDryBulbSI = -61.0
-engine.enthalpy_constant | engine/volume_enthalpy.cpp | 2501.0, 1.805} | 2501.0, 1.806}
-engine.grains | engine/volume_enthalpy.cpp | kGrainsPerPound = 7000 | kGrainsPerPound = 7001
-engine.zero_over_zero | engine/checked.h | Fail(std::isnan(a.v) ? FailureCause::InvalidOperation : FailureCause::DivisionByZero) | Fail(a.v == 0.0 ? FailureCause::InvalidOperation : FailureCause::DivisionByZero)
+engine.enthalpy_constant | engine/include/humitrax/constants.h | kEnthalpySI{1.006, 2501.0, 1.805} | kEnthalpySI{1.006, 2501.0, 1.806}
+engine.grains | engine/include/humitrax/constants.h | kGrainsPerPound = 7000 | kGrainsPerPound = 7001
+engine.zero_over_zero | engine/num.h | Fail(std::isnan(a.v) ? FailureCause::InvalidOperation : FailureCause::DivisionByZero) | Fail(a.v == 0.0 ? FailureCause::InvalidOperation : FailureCause::DivisionByZero)
 engine.altitude_polynomial | engine/saturation.cpp | kAltitude1 = -0.000531684897035687 | kAltitude1 = -0.000531684897035688
 engine.ashrae_water_constant | engine/ashrae2017_system.h | -5.8002206e3 | -5.8002207e3
 engine.ashrae_dew_point_nodes | engine/ashrae2017_solvers.cpp | kWaterSteps = 20; | kWaterSteps = 19;
@@ -38,32 +38,41 @@ driver.relative_humidity_places | driver/driver.cpp | w[Property::RelativeHumidi
 driver.significant_digits | driver/number_text.cpp | kSignificantDigits = 15 | kSignificantDigits = 14
 driver.half_even_tie | driver/number_text.cpp | whole = error > 0.0 ? below + 1.0 : below; | whole = error > 0.0 ? below : below + 1.0;
 driver.multibyte_separator | driver/number_text.cpp | text.remove_prefix(separator.size()); | text.remove_prefix(1);
-state.relative_humidity_limit | state/state.cpp | if (input.value > 100.0) | if (input.value > 100.5)
-state.above_dry_bulb | state/state.cpp | if (input.value > input.dryBulb) | if (input.value >= input.dryBulb)
+state.relative_humidity_limit | state/rules.cpp | if (input.value > kPercent) | if (input.value > kPercent + 0.5)
+state.above_dry_bulb | state/rules.cpp | if (input.value > input.dryBulb) | if (input.value >= input.dryBulb)
 state.feet_per_metre | state/altitude.cpp | kFeetPerMetre = 3.2808 | kFeetPerMetre = 3.28084
 state.below_freezing_reason | state/calculator_model.cpp | return T < 0.0 ? "not defined below 0 °C | return T < -1.0 ? "not defined below 0 °C
-state.vapour_pressure_ratio | state/state.cpp | kCalculatorMolarMassRatio = 0.62198 | kCalculatorMolarMassRatio = 0.621945
-state.process_pound | state/process.cpp | kKilogramsPerPound = 0.45359237 | kKilogramsPerPound = 0.4535924
+state.vapour_pressure_ratio | state/state.cpp | Checked(calculator::kMolarMassRatio + W) | Checked(ashrae2017::kMolarMassRatio + W)
+state.process_pound | engine/include/humitrax/constants.h | kKilogramsPerPound = 0.45359237 | kKilogramsPerPound = 0.4535924
 window.font_pixels | window/psychrometric.cpp | kFontPixels = 13 | kFontPixels = 12
 window.white_face | window/psychrometric.cpp | if (element == PE_PanelButtonCommand && !pressed) | if (element == PE_PanelButtonCommand && pressed)
 window.key_filter_point | window/psychrometric.cpp | KeyAscii == '.' | KeyAscii == ','
 window.list_arrow_width | window/psychrometric.cpp | kArrowWidth = 16 | kArrowWidth = 40
-cli.exit_output | cli/commands.h | kExitOutput = 3 | kExitOutput = 1
-cli.echo_limit | cli/call_lines.cpp | kEchoLimit = 80 | kEchoLimit = 81
-cli.empty_line | cli/call_lines.cpp | answers += "error empty line\n"; | return;
-cli.csv_quote_opens_field | cli/csv.cpp | if (c == '"' && state == ScanState::FieldStart) | if (c == '"' && state != ScanState::FieldStart)
-cli.unchecked_write | cli/output.cpp | return Note(std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && | return Note(std::fwrite(bytes.data(), 1, bytes.size(), stdout) >= 0 &&
-cli.option_twice | cli/options.cpp | if (earlier.spec == spec && !spec->repeatable) | if (earlier.spec == spec && spec->repeatable)
-cli.json_backslash_escape | cli/csv.cpp | if (byte >= 0x20 && c != '"' && c != '\\') | if (byte >= 0x20 && c != '"')
-cli.json_tab_escape | cli/csv.cpp | case '\t': *out++ = 't'; break; | case '\t': *out++ = 'T'; break;
-cli.number_fixed_scientific_tie | cli/csv.cpp | if (fixedLength > ScientificLength(count)) { | if (fixedLength >= ScientificLength(count)) {
+cli.exit_output | cli/kit/output.h | kExitOutput = 3 | kExitOutput = 1
+cli.echo_limit | cli/kit/echo.h | kEchoLimit = 60 | kEchoLimit = 61
+cli.empty_line | cli/kit/call_lines.cpp | answers += "error empty line\n"; | return;
+cli.csv_quote_opens_field | cli/table/csv.cpp | if (c == '"' && state == ScanState::FieldStart) | if (c == '"' && state != ScanState::FieldStart)
+cli.unchecked_write | cli/kit/output.cpp | return Note(std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && | return Note(std::fwrite(bytes.data(), 1, bytes.size(), stdout) >= 0 &&
+cli.option_twice | cli/kit/options.cpp | if (earlier.spec == spec && !spec->repeatable) | if (earlier.spec == spec && spec->repeatable)
+cli.json_backslash_escape | cli/table/csv.cpp | if (byte >= 0x20 && c != '"' && c != '\\') | if (byte >= 0x20 && c != '"')
+cli.json_tab_escape | cli/table/csv.cpp | case '\t': *out++ = 't'; break; | case '\t': *out++ = 'T'; break;
+cli.number_fixed_scientific_tie | cli/table/csv.cpp | if (fixedLength > ScientificLength(count)) { | if (fixedLength >= ScientificLength(count)) {
 chart.samples | chart/chart_model.cpp | kSamples = 600 | kSamples = 599
 chart.most_curves | chart/chart_model.cpp | kMostCurvesPerFamily = 40 | kMostCurvesPerFamily = 4
 chart.tick_intervals | chart/chart_layout.cpp | kTemperatureIntervals = 14 | kTemperatureIntervals = 7
 chart.link_hops | chart/chart_file.cpp | hop < kMostLinks | hop > kMostLinks
 chart.model_in_title | chart/chart_layout.cpp | ", ASHRAE 2017 relations" | ", ASHRAE 2013 relations"
 state.humidify_target_reached | state/process.cpp | if (excess(in.W) >= 0.0) | if (excess(in.W) > 0.0)
-state.cubic_foot | state/process.cpp | kCubicMetresPerCubicFoot = 0.3048 * 0.3048 * 0.3048 | kCubicMetresPerCubicFoot = 0.3048 * 0.3048 * 0.305
+state.cubic_foot | state/process.cpp | kMetresPerFoot * kMetresPerFoot * kMetresPerFoot | kMetresPerFoot * kMetresPerFoot * 0.305
+state.dew_point_at_most_dry_bulb | state/rules.cpp | if (cell.present && cell.value > input.dryBulb) | if (cell.present && cell.value > input.dryBulb + 1.0)
+state.range_lowest | state/rules.cpp | if (t < range.lowest) | if (t < range.lowest - 1.0)
+state.no_saturation_above_boiling | state/rules.cpp | return !saturationPressure.present || saturationPressure.value < input.pressure; | return true;
+state.altitude_top | state/altitude.cpp | kHighestMetres = 11000.0 | kHighestMetres = 12000.0
+state.humidifier_meets_target | state/process.cpp | return atOrAbove ? over : under; | return over;
+state.steam_below_boiling | state/process.cpp | if (!boiling || t < *boiling) | if (!boiling)
+state.loads_overflow | state/process.cpp | result.sensible = Checked(F * (m * (atEnteringRatio - in.h))); | result.sensible = F * (m * (atEnteringRatio - in.h));
+state.altitude_failure_named | state/given.cpp | status.Add(PropertyColumn(Property::Pressure), pressure.reason); | (void)pressure;
+comfort.metabolic_rate_above_0 | engine/comfort.cpp | in.metabolicRate > 0.0 | in.metabolicRate >= 0.0
 LIST
 )
 
