@@ -14,6 +14,7 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <atomic>
 #include <cctype>
@@ -52,18 +53,25 @@ std::string Lower(std::string_view text)
     return lower;
 }
 
-// The layout of the page, with `note` in the title before its last part, the
-// unit system ("Psychrometric chart at 101.325 kPa, states at 97.2 to 99.8
-// kPa, SI units"), shortened with an ellipsis where the page is too narrow.
-// A title shortened already has no room for it.
+// The layout of the page, with `note` in the title before the unit system
+// ("Psychrometric chart at 101.325 kPa, states at 97.2 to 99.8 kPa, SI
+// units, ASHRAE 2017 relations"), shortened with an ellipsis where the page
+// is too narrow. A title shortened already has no room for it.
 ChartLayout LayOut(const ChartContent& content, const QSizeF& page, const QString& note)
 {
     ChartLayout layout = LayOutChart(content, page);
-    const qsizetype last = layout.title.lastIndexOf(QStringLiteral(", "));
-    if (note.isEmpty() || last < 0 || !layout.title.endsWith(QStringLiteral(" units")))
+    qsizetype system = layout.title.lastIndexOf(QStringLiteral(", SI units"));
+    if (system < 0)
+        system = layout.title.lastIndexOf(QStringLiteral(", inch-pound units"));
+    if (note.isEmpty() || system < 0)
         return layout;
-    const QString title = layout.title.left(last) + QStringLiteral(", ") + note + layout.title.mid(last);
+    const QString title = layout.title.left(system) + QStringLiteral(", ") + note + layout.title.mid(system);
     const double room = page.width() - 2.0 * std::max(6.0, 12.0 * layout.unit);
+    // Too wide: a smaller font first, down to 9 pixels, then an ellipsis.
+    const double width = QFontMetricsF(layout.titleFont).horizontalAdvance(title);
+    if (width > room)
+        layout.titleFont.setPixelSize(
+            static_cast<int>(std::max(9.0, std::floor(layout.titleFont.pixelSize() * room / width))));
     layout.title = QFontMetricsF(layout.titleFont).elidedText(title, Qt::ElideRight, room);
     return layout;
 }

@@ -112,9 +112,13 @@ QString TitleOf(const ChartSettings& settings)
         pressure.chop(1);
     pressure += QStringLiteral(" ") + units.pressure;
     QString system = settings.si() ? QStringLiteral("SI units") : QStringLiteral("inch-pound units");
-    // The calculator's relations are the default and go unnamed.
-    if (settings.model == Model::Ashrae2017)
+    if (settings.model == Model::Ashrae2017) {
         system += QStringLiteral(", ASHRAE 2017 relations");
+        if (settings.saturation == Saturation::Water)
+            system += QStringLiteral(" over water");
+    } else {
+        system += QStringLiteral(", calculator's relations");
+    }
     if (settings.altitude) {
         return QStringLiteral("Psychrometric chart at %1 %2 altitude (%3), %4")
             .arg(QString::number(*settings.altitude, 'g', 10), units.altitude, pressure, system);

@@ -52,7 +52,7 @@ std::optional<double> Tried(Call&& call)
 // The chart's model in its units at its pressure.
 Relations RelationsOf(const ChartSettings& settings)
 {
-    return {settings.units, settings.model, settings.pressure};
+    return {settings.units, settings.model, settings.pressure, settings.saturation};
 }
 
 // The curves' relations under the chart's model, in its units.
@@ -285,9 +285,8 @@ namespace {
 std::variant<StateResult, std::string> ComputedState(const AirState& state,
                                                      const ChartSettings& settings)
 {
-    const StateResult result = ComputeState({settings.units,
-                                             state.dryBulb, settings.pressure,
-                                             state.condition, state.value, settings.model});
+    const StateResult result = ComputeState({settings.units, state.dryBulb, settings.pressure, state.condition,
+                                             state.value, settings.model, settings.saturation});
     if (!result.refusal.empty())
         return std::string(PropertyColumn(result.refused)) + " " + std::string(result.refusal);
     const Cell& ratio = result[humitrax::Property::HumidityRatio];

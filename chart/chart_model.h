@@ -26,6 +26,8 @@ struct ChartSettings {
     Units units = Units::SI;
     /// The relations every curve and state is computed by.
     Model model = Model::Calculator;
+    /// What the 2017 model takes saturation over below the triple point.
+    Saturation saturation = Saturation::IceBelowFreezing;
     /// Barometric pressure of every curve, kPa (SI) or psia (inch-pound).
     double pressure = 101.325;
     /// The altitude the pressure came from, m (SI) or ft (inch-pound), if any.

@@ -25,7 +25,7 @@
 namespace humitrax::cli {
 namespace {
 
-constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model calculator|ashrae2017] [--input csv|epw]
+constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water] [--input csv|epw]
         [--given COLUMN] [--pressure-unit UNIT] [--format csv|json] [--jobs N]
         [--max-record-bytes N] [FILE]
       Every property for each row of a CSV file (standard input when FILE is
@@ -56,8 +56,8 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model calculato
       (°C; or relative humidity with --given relative_humidity) and
       pressure (Pa) are read. A missing-value code (99.9, 999, 999999)
       leaves the row without properties ("dry_bulb: missing"). SI only.
-      --model ashrae2017 computes by the relations of the ASHRAE
-      Handbook—Fundamentals 2017, chapter 1, instead of the calculator's.
+      By the 2017 Handbook's relations, or with --model calculator the
+      calculator's (see "Relations" below).
       Output: the passed-through columns, then dry_bulb, pressure, wet_bulb,
       dew_point, relative_humidity, humidity_ratio, enthalpy,
       specific_volume, grains (ip only), vapour_pressure (kPa, psia),
@@ -92,9 +92,10 @@ constexpr unsigned kMaxJobs = 256;
 constexpr std::size_t kDefaultMaxRecordBytes = std::size_t{1} << 20;
 constexpr std::size_t kLargestMaxRecordBytes = std::size_t{1} << 30;
 
-constexpr std::array<OptionSpec, 8> kBatchOptions{{
+constexpr std::array<OptionSpec, 9> kBatchOptions{{
     {"--units"},
     {"--model"},
+    {"--saturation"},
     {"--format"},
     {"--jobs"},
     {"--max-record-bytes"},
@@ -142,6 +143,10 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOpt
         return kSay.Usage(message);
     rules.units = *units;
     rules.model = *model;
+    const std::optional<Saturation> saturation = ReadSaturation(given, *model, message);
+    if (!saturation)
+        return kSay.Usage(message);
+    rules.saturation = *saturation;
     rules.pressureUnit = given.Value("--pressure-unit");
     options.input = *input;
     static constexpr std::array<Format, 2> kFormats{Format::Csv, Format::Json};

@@ -48,7 +48,7 @@
 namespace humitrax::cli {
 namespace {
 
-constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model calculator|ashrae2017] [--pressure P | --altitude A]
+constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water] [--pressure P | --altitude A]
         [--point DRYBULB,KIND=VALUE ...]
         [--states FILE.csv|FILE.epw] [--input csv|epw] [--given COLUMN]
         [--pressure-unit UNIT] [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]]
@@ -83,9 +83,9 @@ constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model calcu
       by its corners in order, each DRYBULB,KIND=VALUE as for --point,
       separated by ';': an edge between corners of the same condition and
       value follows that curve, any other is straight; NAME names it in the
-      legend (else zone 1, zone 2 ...); repeat it for more. --model
-      ashrae2017 draws every curve and state by the 2017 Handbook's relations
-      (named in the title). The file type follows the extension; the file
+      legend (else zone 1, zone 2 ...); repeat it for more. Every
+      curve and state is drawn by the model's relations (see "Relations"
+      below), named in the title. The file type follows the extension; the file
       is written whole or not at all, through a temporary file beside it
       (beside the file a symbolic link names). A directory, pipe or device
       is not written over.
@@ -108,7 +108,7 @@ std::string_view ChartHelp() { return kHelpText; }
 namespace {
 
 constexpr std::string_view kUsage =
-    "humitrax-cli chart [--units si|ip] [--model calculator|ashrae2017] [--pressure P | --altitude A]\n"
+    "humitrax-cli chart [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water] [--pressure P | --altitude A]\n"
     "                   [--point DRYBULB,KIND=VALUE ...]\n"
     "                   [--states FILE [--input csv|epw] [--given COLUMN] [--pressure-unit UNIT]]\n"
     "                   [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]] [--zone [NAME:]CORNERS ...]\n"
@@ -280,9 +280,10 @@ std::optional<std::pair<int, int>> ParseSize(std::string_view text, std::string&
     return std::pair{*width, *height};
 }
 
-constexpr std::array<OptionSpec, 16> kChartOptions{{
+constexpr std::array<OptionSpec, 17> kChartOptions{{
     {"--units"},
     {"--model"},
+    {"--saturation"},
     {"--process", true, {}, true},
     {"--comfort"},
     {"--zone", true, {}, true},
@@ -389,6 +390,7 @@ std::variant<chart::ChartSettings, std::string> SettingsFrom(const ChartOptions&
     const AirOptions& air = options.air;
     chart::ChartSettings settings = chart::DefaultSettings(air.units);
     settings.model = air.model;
+    settings.saturation = air.saturation;
     const bool si = air.units == Units::SI;
     const std::string pressureUnit(PropertyUnit(Property::Pressure, air.units));
     const std::string temperatureUnit(PropertyUnit(Property::DryBulb, air.units));
@@ -471,6 +473,7 @@ bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::
     reading.kind = options.statesKind;
     reading.rules.units = options.air.units;
     reading.rules.model = content.settings.model;
+    reading.rules.saturation = content.settings.saturation;
     reading.rules.given = options.given;
     reading.rules.pressureUnit = options.pressureUnit;
     reading.rules.defaultPressure = content.settings.pressure;

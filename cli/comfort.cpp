@@ -22,7 +22,7 @@ namespace humitrax::cli {
 namespace {
 
 constexpr std::string_view kHelp = R"(  comfort STATE --met M --clo C [--units si|ip] (--pressure P | --altitude A)
-        [--air-speed V] [--radiant T] [--model calculator|ashrae2017] [--format table|csv|json]
+        [--air-speed V] [--radiant T] [--model ashrae2017|calculator] [--saturation ice|water] [--format table|csv|json]
       Thermal comfort by ISO 7730: the predicted mean vote (PMV, -3 cold to
       +3 hot) and the predicted percentage dissatisfied (PPD) of people in air
       of the STATE (as for process: 22,rh=60, 24,wb=17 ...), whose water
@@ -52,12 +52,13 @@ struct ComfortOptions {
 
 constexpr Messages kSay{"comfort"};
 
-constexpr std::array<OptionSpec, 9> kComfortOptions{{
+constexpr std::array<OptionSpec, 10> kComfortOptions{{
     kAirOptionSpecs[0],
     kAirOptionSpecs[1],
     kAirOptionSpecs[2],
     kAirOptionSpecs[3],
     kAirOptionSpecs[4],
+    kAirOptionSpecs[5],
     {"--met"},
     {"--clo"},
     {"--air-speed"},
@@ -111,7 +112,8 @@ int RunComfort(std::span<const std::string_view> args)
         return kSay.Fail("pressure: " + std::string(pressure.reason));
     const AirState& given = *options.state;
     const StateResult state = ComputeState(
-        {units, given.dryBulb, pressure.value, given.condition, given.value, options.air.model});
+        {units, given.dryBulb, pressure.value, given.condition, given.value, options.air.model,
+         options.air.saturation});
     if (!state.refusal.empty()) {
         return kSay.Fail("the air cannot exist: " + std::string(PropertyColumn(state.refused)) + " " +
                       std::string(state.refusal));
@@ -158,7 +160,7 @@ int RunComfort(std::span<const std::string_view> args)
     switch (options.air.format) {
     case Format::Table:
         out = "Thermal comfort by ISO 7730 (PMV/PPD), ";
-        out.append(ModelName(options.air.model)).append(" model\n");
+        out.append(ModelWords(options.air.model, options.air.saturation)).append("\n");
         for (const Row& row : rows) {
             out.append("  ");
             AppendPadded(out, row.label, 28);
@@ -181,7 +183,7 @@ int RunComfort(std::span<const std::string_view> args)
         out.append(applicable ? "true\n" : "false\n");
         break;
     case Format::Json:
-        out = "{";
+        out = "{" + ModelMembers(options.air.model, options.air.saturation) + ",";
         for (const Row& row : rows) {
             AppendJsonString(out, row.key);
             out.push_back(':');

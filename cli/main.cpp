@@ -25,6 +25,20 @@ Commands:
 )";
 
 constexpr std::string_view kHelpEnd = R"(
+Relations, for state, batch, process, comfort and chart:
+  --model ashrae2017  those of the ASHRAE Handbook—Fundamentals 2017,
+                      chapter 1 (the default): right below freezing, for
+                      weather data and any work today
+  --model calculator  the calculator window's own, to the bit, as calc and
+                      call compute them
+  --saturation ice    the 2017 relations take saturation over ice below
+                      0.01 °C (the default), as the Handbook does
+  --saturation water  over supercooled water at every temperature, as
+                      meteorological data (TMY3, NSRDB, most station
+                      records) give the dew point and relative humidity;
+                      it applies to the relative humidity, the dew point,
+                      the wet bulb and the saturation properties
+
 Exit status, the same for every command:
   0  all well
   1  the calculation failed, or some rows failed (each row's status says why)

@@ -23,7 +23,7 @@ namespace humitrax::cli {
 namespace {
 
 constexpr std::string_view kHelp = R"(  process mix|heat|cool|coil|humidify STATE [STATE] --flow FLOW [--flow FLOW] ...
-        [--units si|ip] (--pressure P | --altitude A) [--model calculator|ashrae2017]
+        [--units si|ip] (--pressure P | --altitude A) [--model ashrae2017|calculator] [--saturation ice|water]
         [--format table|csv|json]
       An air-conditioning process: the entering and leaving air with every
       property, the dry-air flows and the loads. A STATE is a dry bulb and one
@@ -112,12 +112,13 @@ bool Takes(Kind kind, std::string_view option)
 }
 
 /// Every option a process may take; Takes says which each kind takes.
-constexpr std::array<OptionSpec, 13> kProcessOptions{{
+constexpr std::array<OptionSpec, 14> kProcessOptions{{
     kAirOptionSpecs[0],
     kAirOptionSpecs[1],
     kAirOptionSpecs[2],
     kAirOptionSpecs[3],
     kAirOptionSpecs[4],
+    kAirOptionSpecs[5],
     {"--flow", true, {}, true},
     {"--to"},
     {"--adp"},
@@ -336,7 +337,7 @@ std::string Table(const ProcessOptions& options, const ProcessResult& result, co
     constexpr std::size_t kValueWidth = 14;
     std::string out = TitleOf(options);
     out.append(units == Units::SI ? ", SI units, " : ", inch-pound units, ");
-    out.append(ModelName(options.air.model)).append(" model\n");
+    out.append(ModelWords(options.air.model, options.air.saturation)).append("\n");
     out.append("  Pressure ").append(ReadableNumber(pressure.value)).append(" ");
     out.append(PropertyUnit(Property::Pressure, units));
     if (options.air.altitude) {
@@ -420,9 +421,7 @@ std::string Json(const ProcessOptions& options, const ProcessResult& result, con
     std::string out = "{\"process\":";
     AppendJsonString(out, options.kindName);
     out.append(",\"units\":").append(units == Units::SI ? "\"si\"" : "\"ip\"");
-    out.append(",\"model\":");
-    AppendJsonString(out, ModelName(options.air.model));
-    out.push_back(',');
+    out.append(",").append(ModelMembers(options.air.model, options.air.saturation)).push_back(',');
     AppendJsonMember(out, "pressure", pressure.value);
     // Each part is an object whose dry-air flow comes first; the walk gives
     // the flow after the part's properties, so these wait for it.
@@ -475,7 +474,7 @@ int RunProcess(std::span<const std::string_view> args)
     const Cell pressure = PressureOf(options.air);
     if (!pressure.present)
         return say.Fail("pressure: " + std::string(pressure.reason));
-    const ProcessResult result = Compute(options, {units, options.air.model, pressure.value});
+    const ProcessResult result = Compute(options, {units, options.air.model, pressure.value, options.air.saturation});
     if (result.refused())
         return say.Fail(ProcessRefusal(options.kind, result, units));
     const std::string status = ProcessFailures(options.kind, result, units);

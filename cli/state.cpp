@@ -21,16 +21,16 @@
 namespace humitrax::cli {
 namespace {
 
-constexpr std::string_view kHelp = R"(  state [--units si|ip] [--model calculator|ashrae2017] --dry-bulb T
+constexpr std::string_view kHelp = R"(  state [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water] --dry-bulb T
         (--pressure P | --altitude A)
         (--wet-bulb V | --dew-point V | --relative-humidity V | --humidity-ratio V)
         [--format table|csv|json] [--precision engineering|full]
       One state of moist air, every property, computed in the unit system
       chosen: si (°C, kPa, m, kg/kg, kJ/kg, m³/kg, kg/m³; the default) or ip
       (°F, psia, ft, lb/lb, Btu/lb, ft³/lb, lb/ft³, and grains per pound),
-      by the calculator's relations or, with --model ashrae2017, those of the
-      ASHRAE Handbook—Fundamentals 2017, chapter 1. Relative humidity in
-      percent. An altitude gives the pressure of the standard atmosphere.
+      by the relations of the ASHRAE Handbook—Fundamentals 2017, chapter 1,
+      or, with --model calculator, the calculator window's own (see
+      "Relations" below). Relative humidity in percent. An altitude gives the pressure of the standard atmosphere.
       Beside the given values: wet bulb, dew point, relative humidity,
       humidity ratio, enthalpy, specific volume, grains (ip), vapour
       pressure, saturation vapour pressure (at the dry bulb), saturation
@@ -74,12 +74,13 @@ std::string OptionColumn(std::string_view option)
 
 constexpr Messages kSay{"state"};
 
-constexpr std::array<OptionSpec, 11> kStateOptions{{
+constexpr std::array<OptionSpec, 12> kStateOptions{{
     kAirOptionSpecs[0],
     kAirOptionSpecs[1],
     kAirOptionSpecs[2],
     kAirOptionSpecs[3],
     kAirOptionSpecs[4],
+    kAirOptionSpecs[5],
     {"--precision"},
     {"--dry-bulb"},
     {"--wet-bulb", true, "condition"},
@@ -170,7 +171,8 @@ std::string Table(const StateOptions& options, const StateResult& state, const C
     const Units units = options.air.units;
     constexpr std::size_t kLabelWidth = 28;
     constexpr std::size_t kValueWidth = 24;
-    std::string out = units == Units::SI ? "Moist air, SI units\n" : "Moist air, inch-pound units\n";
+    std::string out = units == Units::SI ? "Moist air, SI units, " : "Moist air, inch-pound units, ";
+    out.append(ModelWords(options.air.model, options.air.saturation)).push_back('\n');
     const Property given = ConditionProperty(*options.condition);
     const auto row = [&](std::string_view label, const Cell& cell, std::string_view unit,
                          bool isGiven, const auto& text) {
@@ -227,7 +229,8 @@ int RunState(std::span<const std::string_view> args)
         return *status;
     const Units units = options.air.units;
 
-    const GivenBasis basis{units, options.air.model, options.air.altitude.has_value(), *options.condition};
+    const GivenBasis basis{units, options.air.model, options.air.altitude.has_value(), *options.condition,
+                           options.air.saturation};
     StateResult state;
     std::string status;
     StatusText statusText(status);
@@ -257,7 +260,7 @@ int RunState(std::span<const std::string_view> args)
         break;
     }
     case Format::Json:
-        out = "{";
+        out = "{" + ModelMembers(options.air.model, options.air.saturation) + ",";
         AppendJsonCells(out, state, units, status);
         out.append("}\n");
         break;

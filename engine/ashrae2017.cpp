@@ -22,11 +22,11 @@ double InRange(const System& s, double t)
     return t;
 }
 
-double SaturationSlope(const System& s, double t)
+double SaturationSlope(const System& s, double t, Saturation over)
 {
     const Num T = Num(t) + s.offset;
     const Num T2 = T * T;
-    if (t < s.triplePoint) {
+    if (OverIce(s, t, over)) {
         const Num a = Num(-s.c1) / T2 + s.c3 + Num(2.0 * s.c4) * T + Num(3.0 * s.c5) * T2;
         return (a + Num(4.0 * s.c6) * (T2 * T) + Num(s.c7) / T).v;
     }
@@ -49,13 +49,13 @@ Num WetBulbEquation(const WetBulbForm& f, Num t, Num tStar, Num WsStar)
 
 using detail::Num;
 
-double SatPressure(double t, bool si)
+double SatPressure(double t, bool si, Saturation over)
 {
     const detail::System& s = detail::SystemOf(si);
     const Num T = Num(detail::InRange(s, t)) + s.offset;
     const Num T2 = T * T;
     Num lnP = 0.0;
-    if (t < s.triplePoint) {
+    if (detail::OverIce(s, t, over)) {
         lnP = Num(s.c1) / T + s.c2 + s.c3 * T + s.c4 * T2 + s.c5 * (T2 * T) + s.c6 * (T2 * T2) +
               s.c7 * detail::Log(T);
     } else {
@@ -74,34 +74,34 @@ double VapourPressureFromHumidityRatio(double W, double p, bool /*si*/)
     return ((Num(p) * W) / (detail::kMolarMassRatio + Num(W))).v;
 }
 
-double SatHumidityRatio(double t, double p, bool si)
+double SatHumidityRatio(double t, double p, bool si, Saturation over)
 {
-    return HumidityRatioFromVapourPressure(SatPressure(t, si), p, si);
+    return HumidityRatioFromVapourPressure(SatPressure(t, si, over), p, si);
 }
 
-double HumidityRatioFromRelativeHumidity(double t, double p, double phi, bool si)
+double HumidityRatioFromRelativeHumidity(double t, double p, double phi, bool si, Saturation over)
 {
-    const Num pw = Num(phi) * SatPressure(t, si);
+    const Num pw = Num(phi) * SatPressure(t, si, over);
     return HumidityRatioFromVapourPressure(pw.v, p, si);
 }
 
-double RelativeHumidityFromHumidityRatio(double t, double p, double W, bool si)
+double RelativeHumidityFromHumidityRatio(double t, double p, double W, bool si, Saturation over)
 {
     const Num pw = VapourPressureFromHumidityRatio(W, p, si);
-    return (pw / SatPressure(t, si)).v;
+    return (pw / SatPressure(t, si, over)).v;
 }
 
-double DegreeOfSaturation(double t, double p, double W, bool si)
+double DegreeOfSaturation(double t, double p, double W, bool si, Saturation over)
 {
-    return (Num(W) / SatHumidityRatio(t, p, si)).v;
+    return (Num(W) / SatHumidityRatio(t, p, si, over)).v;
 }
 
-double HumidityRatioFromWetBulb(double t, double twb, double p, bool si)
+double HumidityRatioFromWetBulb(double t, double twb, double p, bool si, Saturation over)
 {
     const detail::System& s = detail::SystemOf(si);
     (void)detail::InRange(s, t);
-    const Num WsStar = SatHumidityRatio(twb, p, si);
-    const detail::WetBulbForm& form = twb >= s.freezing ? s.water : s.ice;
+    const Num WsStar = SatHumidityRatio(twb, p, si, over);
+    const detail::WetBulbForm& form = twb >= s.freezing || over == Saturation::Water ? s.water : s.ice;
     return detail::WetBulbEquation(form, t, twb, WsStar).v;
 }
 

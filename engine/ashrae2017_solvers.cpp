@@ -51,7 +51,7 @@ struct SaturationNodes {
     double highestP = 0.0;
 };
 
-SaturationNodes MakeNodes(const System& s, bool si)
+SaturationNodes MakeNodes(const System& s, bool si, Saturation over)
 {
     SaturationNodes nodes;
     const double step = (s.freezing - s.lowest) / SaturationNodes::kIceSteps;
@@ -62,27 +62,31 @@ SaturationNodes MakeNodes(const System& s, bool si)
     for (int k = 1; k <= SaturationNodes::kWaterSteps; ++k)
         nodes.t[static_cast<std::size_t>(i++)] = s.freezing + k * step;
     for (std::size_t j = 0; j < nodes.t.size(); ++j)
-        nodes.lnP[j] = std::log(SatPressure(nodes.t[j], si));
-    nodes.lowestP = SatPressure(s.lowest, si);
-    nodes.highestP = SatPressure(s.highest, si);
+        nodes.lnP[j] = std::log(SatPressure(nodes.t[j], si, over));
+    nodes.lowestP = SatPressure(s.lowest, si, over);
+    nodes.highestP = SatPressure(s.highest, si, over);
     return nodes;
 }
 
-const SaturationNodes& NodesOf(bool si)
+const SaturationNodes& NodesOf(bool si, Saturation over)
 {
-    static const SaturationNodes kSINodes = MakeNodes(kSI, true);
-    static const SaturationNodes kInchPoundNodes = MakeNodes(kInchPound, false);
+    static const SaturationNodes kSINodes = MakeNodes(kSI, true, Saturation::IceBelowFreezing);
+    static const SaturationNodes kInchPoundNodes = MakeNodes(kInchPound, false, Saturation::IceBelowFreezing);
+    static const SaturationNodes kSIWaterNodes = MakeNodes(kSI, true, Saturation::Water);
+    static const SaturationNodes kInchPoundWaterNodes = MakeNodes(kInchPound, false, Saturation::Water);
+    if (over == Saturation::Water)
+        return si ? kSIWaterNodes : kInchPoundWaterNodes;
     return si ? kSINodes : kInchPoundNodes;
 }
 
 /// The dew point of pw, pw known to lie in the range's pressures, lnPw its log.
-double InvertSaturation(const System& s, bool si, double pw, double lnPw)
+double InvertSaturation(const System& s, bool si, double pw, double lnPw, Saturation over)
 {
     // SatPressure(lo) <= pw <= SatPressure(hi) throughout. ln(pws) is close to
     // linear in 1/T, so the start is the chord between the nodes around pw in
     // (1/T, ln pws), and each Newton step is taken in 1/T; a step that leaves
     // the bracket is replaced by halving it.
-    const SaturationNodes& nodes = NodesOf(si);
+    const SaturationNodes& nodes = NodesOf(si, over);
     const auto above = std::upper_bound(nodes.lnP.begin() + 1, nodes.lnP.end() - 1, lnPw);
     const auto j = static_cast<std::size_t>(above - nodes.lnP.begin());
     double lo = nodes.t[j - 1];
@@ -94,12 +98,12 @@ double InvertSaturation(const System& s, bool si, double pw, double lnPw)
     if (!(t >= lo && t <= hi))
         t = lo + 0.5 * (hi - lo);
     for (int step = 0; step < kMaxDewPointSteps; ++step) {
-        const double pws = SatPressure(t, si);
+        const double pws = SatPressure(t, si, over);
         if (pws == pw)
             return t;
         (pws < pw ? lo : hi) = t;
         const Num T = Num(t) + s.offset;
-        const Num inverse = 1.0 / T + Log(Num(pws) / pw) / (Pow(T, 2.0) * SaturationSlope(s, t));
+        const Num inverse = 1.0 / T + Log(Num(pws) / pw) / (Pow(T, 2.0) * SaturationSlope(s, t, over));
         double next = (1.0 / inverse - s.offset).v;
         // Near the root the step is what is left of the error (its own error
         // goes with its square); rounding may put it a hair outside the bracket.
@@ -190,20 +194,20 @@ double Brent(F f, double a, double fa, double b, double fb, int& evaluations)
 
 using detail::Num;
 
-double DewPoint(double pw, bool si)
+double DewPoint(double pw, bool si, Saturation over)
 {
     const detail::System& s = detail::SystemOf(si);
     // Not positive: InvalidLogarithm; NaN: InvalidOperation.
     const double lnPw = humitrax::detail::Log(pw).v;
-    const detail::SaturationNodes& nodes = detail::NodesOf(si);
+    const detail::SaturationNodes& nodes = detail::NodesOf(si, over);
     if (!(pw >= nodes.lowestP && pw <= nodes.highestP))
         humitrax::detail::Fail(FailureCause::TypeMismatch);
-    return detail::InvertSaturation(s, si, pw, lnPw);
+    return detail::InvertSaturation(s, si, pw, lnPw, over);
 }
 
 double WetBulb(double t, double W, double p, bool si) { return WetBulb(t, W, p, si, std::nullopt); }
 
-double WetBulb(double t, double W, double p, bool si, std::optional<double> dewPoint)
+double WetBulb(double t, double W, double p, bool si, std::optional<double> dewPoint, Saturation over)
 {
     using humitrax::detail::Checked;
     using humitrax::detail::Fail;
@@ -211,7 +215,7 @@ double WetBulb(double t, double W, double p, bool si, std::optional<double> dewP
     (void)Checked(W);
     if (!(Checked(p) > 0.0))
         Fail(FailureCause::InvalidOperation);
-    const double pwsDryBulb = SatPressure(t, si);
+    const double pwsDryBulb = SatPressure(t, si, over);
     if (W < 0.0)
         Fail(FailureCause::NoConvergence); // no such air
     if (pwsDryBulb < p) {
@@ -226,7 +230,7 @@ double WetBulb(double t, double W, double p, bool si, std::optional<double> dewP
     int evaluations = 0;
     auto miss = [&](double twb) {
         ++evaluations;
-        return (Num(HumidityRatioFromWetBulb(t, twb, p, si)) - W).v;
+        return (Num(HumidityRatioFromWetBulb(t, twb, p, si, over)) - W).v;
     };
 
     // The upper end: the dry bulb, or just below the boiling point at p.
@@ -243,8 +247,8 @@ double WetBulb(double t, double W, double p, bool si, std::optional<double> dewP
             const double target = (Num(p) * (1.0 - below)).v;
             if (target <= pw)
                 continue;
-            hi = DewPoint(target, si);
-            if (SatPressure(hi, si) >= p)
+            hi = DewPoint(target, si, over);
+            if (SatPressure(hi, si, over) >= p)
                 continue;
             fHi = miss(hi);
             found = fHi > 0.0;
@@ -261,8 +265,8 @@ double WetBulb(double t, double W, double p, bool si, std::optional<double> dewP
         lo = *dewPoint;
         if (lo >= t)
             return t;
-    } else if (pw >= SatPressure(s.lowest, si)) {
-        lo = DewPoint(pw, si);
+    } else if (pw >= SatPressure(s.lowest, si, over)) {
+        lo = DewPoint(pw, si, over);
         if (lo >= t)
             return t; // saturated: the dew point, to its last bits, is the dry bulb
     }

@@ -81,8 +81,15 @@ inline const System& SystemOf(bool si) { return si ? kSI : kInchPound; }
 /// t itself, or TypeMismatch when it lies outside the saturation range or is NaN.
 double InRange(const System& s, double t);
 
-/// d ln(pws)/dT at t (per degree), from the branch SatPressure takes at t:
-/// the slope that guides the dew-point iteration.
-double SaturationSlope(const System& s, double t);
+/// d ln(pws)/dT at t (per degree), from the branch SatPressure takes at t
+/// (over ice or water as `over` says): the slope that guides the dew-point
+/// iteration.
+double SaturationSlope(const System& s, double t, Saturation over);
+
+/// Whether SatPressure takes the formula over ice at t.
+inline bool OverIce(const System& s, double t, Saturation over)
+{
+    return t < s.triplePoint && over == Saturation::IceBelowFreezing;
+}
 
 } // namespace humitrax::ashrae2017::detail

@@ -8,6 +8,8 @@
 #include <exception>
 #include <iterator>
 #include <limits>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 #include <thread>
 
@@ -26,7 +28,8 @@ constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& statusText)
 {
     StatusText status(statusText);
-    const GivenBasis basis{given.units, given.model, given.altitude, given.condition, "model=\"ashrae2017\""};
+    const GivenBasis basis{given.units,     given.model,      given.altitude,
+                           given.condition, given.saturation, "model=\"ashrae2017\""};
     const auto read = [&](GivenValue which, std::string_view column) -> std::optional<double> {
         const double* values = given.value;
         const bool* missing = given.valueMissing;
@@ -63,6 +66,17 @@ void ComputeRows(const GivenColumns& given, const PropertyColumns& out, std::siz
         if (!status.empty())
             statuses.push_back({row, status});
     }
+}
+
+Saturation SaturationOf(std::string_view name, Model model)
+{
+    const std::optional<Saturation> saturation = SaturationFromName(name);
+    if (!saturation)
+        throw std::invalid_argument("saturation must be 'ice' or 'water', not '" + std::string(name) + "'");
+    if (*saturation == Saturation::Water && model != Model::Ashrae2017)
+        throw std::invalid_argument("saturation='water' is for the 2017 relations (model='ashrae2017'); the "
+                                    "calculator's take saturation over ice below 0 °C");
+    return *saturation;
 }
 
 Blocks SplitRows(std::size_t rows, unsigned threads)

@@ -21,7 +21,8 @@ namespace humitrax::python {
 /// The given values of `rows` states, one array of `rows` doubles each.
 struct GivenColumns {
     Units units = Units::SI;
-    Model model = Model::Calculator;
+    Model model = Model::Ashrae2017;
+    Saturation saturation = Saturation::IceBelowFreezing;
     Condition condition = Condition::RelativeHumidity;
     bool altitude = false; ///< `pressure` holds altitudes (m or ft)
     const double* dryBulb = nullptr;
@@ -34,6 +35,10 @@ struct GivenColumns {
     const bool* valueMissing = nullptr;
     std::size_t rows = 0;
 };
+
+/// The saturation a name names ("ice" or "water"), for the model: "water" is
+/// for the 2017 relations alone. Throws std::invalid_argument otherwise.
+Saturation SaturationOf(std::string_view name, Model model);
 
 /// One array of `rows` doubles per property, in the order of kAllProperties;
 /// nullptr for a property that is not wanted. A property without a value is

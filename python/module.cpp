@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <stdexcept>
 #include <string_view>
 #include <tuple>
 #include <vector>
@@ -70,8 +71,8 @@ const bool* MissingOf(const std::optional<MissingArray>& missing, std::size_t ro
 /// (columns, rows, texts): one array per property of the unit system, the
 /// failing rows and their status texts. `missing`: the flags of the missing
 /// values of the three given arrays, each None for none.
-py::tuple Compute(std::string_view units, std::string_view model, std::string_view condition,
-                  bool altitude, const InputArray& dryBulb, const InputArray& pressure,
+py::tuple Compute(std::string_view units, std::string_view model, std::string_view saturation,
+                  std::string_view condition, bool altitude, const InputArray& dryBulb, const InputArray& pressure,
                   const InputArray& value,
                   const std::tuple<std::optional<MissingArray>, std::optional<MissingArray>,
                                    std::optional<MissingArray>>& missing,
@@ -84,6 +85,11 @@ py::tuple Compute(std::string_view units, std::string_view model, std::string_vi
         throw py::value_error("model must be 'calculator' or 'ashrae2017', not '" +
                               std::string(model) + "'");
     given.model = *modelValue;
+    try {
+        given.saturation = SaturationOf(saturation, given.model);
+    } catch (const std::invalid_argument& error) {
+        throw py::value_error(error.what());
+    }
     const std::optional<Condition> conditionValue = ConditionFromColumn(condition);
     if (!conditionValue)
         throw py::value_error("no condition '" + std::string(condition) + "'");
@@ -140,7 +146,7 @@ PYBIND11_MODULE(_humitrax, module)
                                            std::string(ModelName(humitrax::Model::Ashrae2017)));
     module.def("columns", &Columns, py::arg("units"),
                "The property columns of a unit system ('si' or 'ip'), in order.");
-    module.def("compute", &Compute, py::arg("units"), py::arg("model"), py::arg("condition"),
+    module.def("compute", &Compute, py::arg("units"), py::arg("model"), py::arg("saturation"), py::arg("condition"),
                py::arg("altitude"), py::arg("dry_bulb"), py::arg("pressure"), py::arg("value"),
                py::arg("missing"), py::arg("threads"),
                "The states of one-dimensional float64 arrays of equal length: (columns, rows, "

@@ -97,7 +97,8 @@ FlowUnit FlowUnitOf(const Given& given, const std::string& key)
 struct Setup {
     Kind kind = Kind::Mix;
     Units units = Units::SI;
-    Model model = Model::Calculator;
+    Model model = Model::Ashrae2017;
+    Saturation saturation = Saturation::IceBelowFreezing;
     bool altitude = false;
     Condition condition = Condition::RelativeHumidity;
     FlowUnit flowUnit = FlowUnit::KilogramsPerSecond;
@@ -115,6 +116,8 @@ Setup SetupOf(Kind kind, Units units, Model model, bool altitude, const Given& g
     setup.kind = kind;
     setup.units = units;
     setup.model = model;
+    const auto saturation = given.choices.find("saturation");
+    setup.saturation = SaturationOf(saturation == given.choices.end() ? "ice" : saturation->second, model);
     setup.altitude = altitude;
     setup.condition = ConditionOf(given, "condition");
     setup.flowUnit = FlowUnitOf(given, "flow_unit");
@@ -163,7 +166,7 @@ std::optional<ProcessResult> ComputeRow(const Setup& setup, const Given& given, 
     } else {
         pressure.value = given.At("pressure", row);
     }
-    const ProcessBasis basis{setup.units, setup.model, pressure.value};
+    const ProcessBasis basis{setup.units, setup.model, pressure.value, setup.saturation};
     const AirState entering{given.At("dry_bulb", row), setup.condition, given.At("value", row)};
     const Flow flow{given.At("flow", row), setup.flowUnit};
     ProcessResult result;

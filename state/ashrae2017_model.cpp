@@ -31,18 +31,20 @@ Ashrae2017State::Ashrae2017State(const StateInput& input) noexcept : m_input(inp
     const double& t = input.dryBulb;
     const double& p = input.pressure;
     const bool si = IsSI(input);
-    m_saturationPressure = Attempt([&] { return ashrae2017::SatPressure(t, si); });
+    m_saturationPressure = Attempt([&] { return ashrae2017::SatPressure(t, si, input.saturation); });
     const double& pws = m_saturationPressure.value;
     m_saturationRatio = FromRatio(m_saturationPressure, [&] {
         return ashrae2017::HumidityRatioFromVapourPressure(pws, p, si);
     });
     switch (input.condition) {
     case Condition::WetBulb:
-        m_ratio = Attempt([&] { return ashrae2017::HumidityRatioFromWetBulb(t, input.value, p, si); });
+        m_ratio = Attempt(
+            [&] { return ashrae2017::HumidityRatioFromWetBulb(t, input.value, p, si, input.saturation); });
         break;
     case Condition::DewPoint:
         m_ratio = Attempt([&] {
-            return ashrae2017::HumidityRatioFromVapourPressure(ashrae2017::SatPressure(input.value, si), p, si);
+            return ashrae2017::HumidityRatioFromVapourPressure(ashrae2017::SatPressure(input.value, si, input.saturation),
+                                                               p, si);
         });
         break;
     case Condition::RelativeHumidity:
@@ -80,11 +82,11 @@ void Ashrae2017State::Properties(StateResult& result) const noexcept
     }
     if (input.condition != Condition::DewPoint) {
         Cell& dew = result[Property::DewPoint];
-        dew = FromRatio(vapour, [&] { return ashrae2017::DewPoint(vapour.value, si); });
+        dew = FromRatio(vapour, [&] { return ashrae2017::DewPoint(vapour.value, si, input.saturation); });
         if (!dew.present && dew.reason == CausePhrase(FailureCause::InvalidLogarithm))
             dew.reason = kDryAir;
         else if (!dew.present && dew.reason == CausePhrase(FailureCause::TypeMismatch) && vapour.present &&
-                 vapour.value < ashrae2017::SatPressure(TemperatureRangeOf(si).lowest, si))
+                 vapour.value < ashrae2017::SatPressure(TemperatureRangeOf(si).lowest, si, input.saturation))
             dew.reason = BelowRange(input.units);
     }
     if (input.condition != Condition::WetBulb) {
@@ -93,7 +95,7 @@ void Ashrae2017State::Properties(StateResult& result) const noexcept
         const std::optional<double> dewPoint =
             dew.present ? std::optional<double>(dew.value) : std::nullopt;
         result[Property::WetBulb] =
-            FromRatio(ratio, [&] { return ashrae2017::WetBulb(t, W, p, si, dewPoint); });
+            FromRatio(ratio, [&] { return ashrae2017::WetBulb(t, W, p, si, dewPoint, input.saturation); });
     }
     result[Property::Enthalpy] = FromRatio(ratio, [&] { return ashrae2017::Enthalpy(t, W, si); });
     result[Property::SpecificVolume] =

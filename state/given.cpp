@@ -65,7 +65,8 @@ bool FinishGivenState(const GivenBasis& basis, std::optional<double> dryBulb, co
         state[ConditionProperty(basis.condition)] = Given(value);
         return false;
     }
-    state = ComputeState({basis.units, *dryBulb, pressure.value, basis.condition, *value, basis.model});
+    state = ComputeState(
+        {basis.units, *dryBulb, pressure.value, basis.condition, *value, basis.model, basis.saturation});
     ForEachFailure(state, basis.units, kAllProperties, [&](Property property, std::string_view reason) {
         status.Add(PropertyColumn(property), reason, ModelHint(reason, basis.model, basis.askedModel));
     });

@@ -8,6 +8,20 @@ std::string_view ModelName(Model model) noexcept
     return model == Model::Ashrae2017 ? "ashrae2017" : "calculator";
 }
 
+std::string_view SaturationName(Saturation saturation) noexcept
+{
+    return saturation == Saturation::Water ? "water" : "ice";
+}
+
+std::optional<Saturation> SaturationFromName(std::string_view name) noexcept
+{
+    for (Saturation saturation : {Saturation::IceBelowFreezing, Saturation::Water}) {
+        if (name == SaturationName(saturation))
+            return saturation;
+    }
+    return std::nullopt;
+}
+
 std::optional<Model> ModelFromName(std::string_view name) noexcept
 {
     for (Model model : {Model::Calculator, Model::Ashrae2017}) {

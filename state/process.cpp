@@ -100,12 +100,13 @@ struct Refusal {
 
 Relations RelationsOf(const ProcessBasis& basis) noexcept
 {
-    return {basis.units, basis.model, basis.pressure};
+    return {basis.units, basis.model, basis.pressure, basis.saturation};
 }
 
 StateInput Given(const Relations& relations, const AirState& state) noexcept
 {
-    return {relations.units(), state.dryBulb, relations.pressure(), state.condition, state.value, relations.model()};
+    return {relations.units(), state.dryBulb,    relations.pressure(),   state.condition,
+            state.value,       relations.model(), relations.saturation()};
 }
 
 StateInput At(const Relations& relations, double t, double W) noexcept

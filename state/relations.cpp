@@ -28,8 +28,9 @@ const EnthalpyCoefficients& EnthalpyOf(Units units, Model model) noexcept
 
 } // namespace
 
-Relations::Relations(Units units, Model model, double pressure) noexcept
-    : m_units(units), m_model(model), m_pressure(pressure), m_enthalpy(EnthalpyOf(units, model))
+Relations::Relations(Units units, Model model, double pressure, Saturation saturation) noexcept
+    : m_units(units), m_model(model), m_pressure(pressure), m_saturation(saturation),
+      m_enthalpy(EnthalpyOf(units, model))
 {
 }
 
@@ -37,7 +38,7 @@ double Relations::SaturationPressure(double t) const
 {
     if (m_model == Model::Calculator)
         return SatPressure(t, si() ? 1 : 0).AsNumber();
-    return ashrae2017::SatPressure(t, si());
+    return ashrae2017::SatPressure(t, si(), m_saturation);
 }
 
 bool Relations::Saturates(double t) const { return SaturationPressure(t) < m_pressure; }
@@ -48,7 +49,7 @@ double Relations::SaturationRatio(double t) const
         return std::numeric_limits<double>::infinity();
     if (m_model == Model::Calculator)
         return RatioAtRelativeHumidity(t, 1.0);
-    return ashrae2017::SatHumidityRatio(t, m_pressure, si());
+    return ashrae2017::SatHumidityRatio(t, m_pressure, si(), m_saturation);
 }
 
 std::optional<double> Relations::BoilingPoint() const
@@ -72,14 +73,14 @@ double Relations::RatioAtRelativeHumidity(double t, double fraction) const
 {
     if (m_model == Model::Calculator)
         return HumidRatio(t, m_pressure, kRelativeHumidityGiven, fraction, si() ? 1 : 0).AsNumber();
-    return ashrae2017::HumidityRatioFromRelativeHumidity(t, m_pressure, fraction, si());
+    return ashrae2017::HumidityRatioFromRelativeHumidity(t, m_pressure, fraction, si(), m_saturation);
 }
 
 double Relations::RatioAtWetBulb(double t, double wetBulb) const
 {
     if (m_model == Model::Calculator)
         return HumidRatio(t, m_pressure, kWetBulbGiven, wetBulb, si() ? 1 : 0).AsNumber();
-    return ashrae2017::HumidityRatioFromWetBulb(t, wetBulb, m_pressure, si());
+    return ashrae2017::HumidityRatioFromWetBulb(t, wetBulb, m_pressure, si(), m_saturation);
 }
 
 double Relations::RatioAtVapourPressure(double pw) const
@@ -92,7 +93,7 @@ double Relations::RatioAtVapourPressure(double pw) const
 double Relations::RelativeHumidity(double t, double W) const
 {
     if (m_model == Model::Ashrae2017)
-        return ashrae2017::RelativeHumidityFromHumidityRatio(t, m_pressure, W, si());
+        return ashrae2017::RelativeHumidityFromHumidityRatio(t, m_pressure, W, si(), m_saturation);
     const double pws = SaturationPressure(t);
     if (!(pws < m_pressure)) {
         // No saturated air to take the degree of saturation against: pw/pws.

@@ -140,11 +140,29 @@ std::optional<Model> ReadModel(const Options& options, std::string& message)
 {
     const std::optional<std::string_view> text = options.Value("--model");
     if (!text)
-        return Model::Calculator;
+        return Model::Ashrae2017;
     const std::optional<Model> model = ModelFromName(*text);
     if (!model)
         message = "--model is calculator or ashrae2017, not " + Quoted(*text);
     return model;
+}
+
+std::optional<Saturation> ReadSaturation(const Options& options, Model model, std::string& message)
+{
+    const std::optional<std::string_view> text = options.Value("--saturation");
+    if (!text)
+        return Saturation::IceBelowFreezing;
+    const std::optional<Saturation> saturation = SaturationFromName(*text);
+    if (!saturation) {
+        message = "--saturation is ice or water, not " + Quoted(*text);
+        return std::nullopt;
+    }
+    if (*saturation == Saturation::Water && model != Model::Ashrae2017) {
+        message = "--saturation water is for the 2017 relations; the calculator's take saturation over ice "
+                  "below 0 °C";
+        return std::nullopt;
+    }
+    return saturation;
 }
 
 bool ReadGiven(const Options& options, std::optional<Condition>& given, std::string& message)
@@ -211,6 +229,10 @@ bool ReadAirOptions(const Options& given, AirOptions& options, std::string& mess
     if (!model)
         return false;
     options.model = *model;
+    const std::optional<Saturation> saturation = ReadSaturation(given, *model, message);
+    if (!saturation)
+        return false;
+    options.saturation = *saturation;
     static constexpr std::array<Format, 3> kFormats{Format::Table, Format::Csv, Format::Json};
     const std::optional<Format> format = ReadFormat(given, Format::Table, kFormats, message);
     if (!format)

@@ -82,8 +82,12 @@ std::optional<Format> ReadFormat(const Options& options, Format fallback, std::s
 
 /// `--units si|ip`; SI when not given.
 std::optional<Units> ReadUnits(const Options& options, std::string& message);
-/// `--model calculator|ashrae2017`; the calculator's when not given.
+/// `--model ashrae2017|calculator`; the 2017 relations when not given.
 std::optional<Model> ReadModel(const Options& options, std::string& message);
+/// `--saturation ice|water`: what the 2017 model takes saturation over below
+/// the triple point; ice when not given. Water with another model is a
+/// usage error.
+std::optional<Saturation> ReadSaturation(const Options& options, Model model, std::string& message);
 /// `--given wet_bulb|dew_point|relative_humidity|humidity_ratio`: the
 /// condition in `given` when the option is given; false for another value.
 bool ReadGiven(const Options& options, std::optional<Condition>& given, std::string& message);
@@ -100,16 +104,18 @@ std::optional<std::size_t> ReadChoice(std::string_view name, std::string_view te
 /// the format, and the pressure or the altitude.
 struct AirOptions {
     Units units = Units::SI;
-    Model model = Model::Calculator;
+    Model model = Model::Ashrae2017;
+    Saturation saturation = Saturation::IceBelowFreezing;
     Format format = Format::Table;
     std::optional<double> pressure;
     std::optional<double> altitude;
 };
 
 /// The specs of AirOptions, for a command's own list of specs.
-inline constexpr std::array<OptionSpec, 5> kAirOptionSpecs{{
+inline constexpr std::array<OptionSpec, 6> kAirOptionSpecs{{
     {"--units"},
     {"--model"},
+    {"--saturation"},
     {"--format"},
     {"--pressure", true, "pressure"},
     {"--altitude", true, "pressure"},
@@ -118,8 +124,8 @@ inline constexpr std::array<OptionSpec, 5> kAirOptionSpecs{{
 /// Whether `name` is one of kAirOptionSpecs.
 bool IsAirOption(std::string_view name) noexcept;
 
-/// Reads the shared options (--units si, --model calculator and --format
-/// table by default); one of --pressure and --altitude is needed when
+/// Reads the shared options (--units si, --model ashrae2017, --saturation
+/// ice and --format table by default); one of --pressure and --altitude is needed when
 /// `pressureNeeded`. False with the reason in `message`.
 bool ReadAirOptions(const Options& given, AirOptions& options, std::string& message, bool pressureNeeded = true);
 

@@ -27,6 +27,23 @@ std::string_view PropertyLabel(Property property) noexcept
     return "";
 }
 
+std::string ModelWords(Model model, Saturation saturation)
+{
+    std::string words(ModelName(model));
+    words.append(" model");
+    if (model == Model::Ashrae2017 && saturation == Saturation::Water)
+        words.append(", saturation over water");
+    return words;
+}
+
+std::string ModelMembers(Model model, Saturation saturation)
+{
+    std::string members = "\"model\":\"" + std::string(ModelName(model)) + "\"";
+    if (model == Model::Ashrae2017)
+        members.append(",\"saturation\":\"").append(SaturationName(saturation)).append("\"");
+    return members;
+}
+
 std::string ReadableNumber(double value)
 {
     constexpr int kDigits = 6;

@@ -14,6 +14,14 @@ namespace humitrax::cli {
 /// A property's name for a table: "Dry bulb temperature" ...
 std::string_view PropertyLabel(Property property) noexcept;
 
+/// The relations for reading: "ashrae2017 model", "ashrae2017 model,
+/// saturation over water", "calculator model".
+std::string ModelWords(Model model, Saturation saturation);
+
+/// The relations as JSON members: "\"model\":\"ashrae2017\",\"saturation\":\"ice\""
+/// (the saturation for the 2017 model only), no comma around them.
+std::string ModelMembers(Model model, Saturation saturation);
+
 /// A number for reading: six significant digits ("25.4871", "0.00987654").
 std::string ReadableNumber(double value);
 

@@ -479,6 +479,7 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
     BatchLayout layout;
     layout.units = rules.units;
     layout.model = rules.model;
+    layout.saturation = rules.saturation;
     layout.format = rules.format;
     layout.separator = rules.separator;
     layout.columnCount = header.size();
@@ -537,6 +538,7 @@ std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& 
     BatchLayout layout;
     layout.units = rules.units;
     layout.model = rules.model;
+    layout.saturation = rules.saturation;
     layout.format = rules.format;
     layout.columnCount = static_cast<std::size_t>(-1); // rows may end in further fields
     layout.fewestFields = kDataFields;
@@ -630,7 +632,7 @@ bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t 
 
     SourceTexts& sources = scratch.sources;
     sources = {};
-    const GivenBasis basis{layout.units, layout.model, layout.altitude, layout.given};
+    const GivenBasis basis{layout.units, layout.model, layout.altitude, layout.given, layout.saturation};
     const auto read = [&](GivenValue which, std::string_view column) -> std::optional<double> {
         switch (which) {
         case GivenValue::DryBulb:

@@ -48,7 +48,8 @@ struct InputColumn {
 /// What the header row says, and how the output is written.
 struct BatchLayout {
     Units units = Units::SI;
-    Model model = Model::Calculator;
+    Model model = Model::Ashrae2017;
+    Saturation saturation = Saturation::IceBelowFreezing;
     Format format = Format::Csv;
     char separator = ',';
     InputColumn dryBulb;
@@ -79,7 +80,8 @@ struct BatchLayout {
 /// How a header is read.
 struct HeaderRules {
     Units units = Units::SI;
-    Model model = Model::Calculator;
+    Model model = Model::Ashrae2017;
+    Saturation saturation = Saturation::IceBelowFreezing;
     Format format = Format::Csv;
     char separator = ',';
     /// The condition to read (--given); needed when the header names several.

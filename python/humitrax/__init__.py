@@ -67,7 +67,7 @@ Examples
 >>> import humitrax
 >>> s = humitrax.state(25.0, pressure=101.325, relative_humidity=50.0)
 >>> round(s["dew_point"], 2), round(s["enthalpy"], 2), s["status"]
-(13.89, 50.31, '')
+(13.86, 50.32, '')
 
 Below freezing, the 2017 relations give the frost point:
 

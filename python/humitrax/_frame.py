@@ -29,8 +29,8 @@ def _column(df, name, argument):
 
 def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
           wet_bulb="wet_bulb", dew_point="dew_point", relative_humidity="relative_humidity",
-          humidity_ratio="humidity_ratio", given=None, units="si", model="calculator",
-          threads=None):
+          humidity_ratio="humidity_ratio", given=None, units="si", model="ashrae2017",
+          saturation="ice", threads=None):
     """The properties of each row of a pandas DataFrame, added to a copy of it.
 
     The keyword arguments name the frame's columns. It needs the dry bulb,
@@ -72,10 +72,11 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
         or the column name given for it.
     units : {"si", "ip"}, default "si"
         The unit system of the columns read and written: SI or inch-pound.
-    model : {"calculator", "ashrae2017"}, default "calculator"
-        The relations: the calculator's own, or those of the ASHRAE
-        Handbook—Fundamentals 2017, chapter 1 [1]_ (see
-        ``humitrax.state``).
+    model : {"ashrae2017", "calculator"}, default "ashrae2017"
+        The relations, as for ``humitrax.state``.
+    saturation : {"ice", "water"}, default "ice"
+        What the 2017 relations take saturation over below the triple
+        point, as for ``humitrax.state``.
     threads : int, optional
         Threads to compute on, 1 to 256 (default: one per core). The
         results do not depend on it.
@@ -134,8 +135,8 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     ...                             "pressure": [97.8, 97.6], "relative_humidity": [88, 41]})
     >>> humitrax.frame(weather, threads=1)[["time", "wet_bulb", "dew_point"]]
         time   wet_bulb  dew_point
-    0  06:00  15.910764  15.223344
-    1  12:00  19.743866  14.900346
+    0  06:00  15.913563  15.196413
+    1  12:00  19.761878  14.872775
 
     A row that cannot be computed holds NaN and says why:
 
@@ -143,7 +144,7 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     ...                          "dew_point": [12.0, 25.0]})
     >>> out = humitrax.frame(rows, threads=1)
     >>> out["enthalpy"].round(2).tolist(), out["status"].tolist()
-    ([43.09, nan], ['', 'dew_point: above the dry bulb'])
+    ([43.1, nan], ['', 'dew_point: above the dry bulb'])
     """
     import pandas as pd
 
@@ -185,7 +186,8 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
         place[0]: _column(df, place[1], place[0]),
         condition: _column(df, names[condition], condition),
     }
-    result = state(inputs.pop("dry_bulb"), **inputs, units=units, model=model, threads=threads)
+    result = state(inputs.pop("dry_bulb"), **inputs, units=units, model=model, saturation=saturation,
+                   threads=threads)
     # Only the given columns are read: a column named like a computed property
     # holds that property, as batch --given writes it.
     given_columns = {dry_bulb, place[1], names[condition]}

@@ -36,7 +36,7 @@ to rounding; ``heat`` and ``water`` are what the apparatus adds to the air.
 import numpy as np
 
 from . import _humitrax
-from ._state import CONDITIONS, MODELS, UNITS, _choice, _broadcast, _listed, _result
+from ._state import CONDITIONS, MODELS, SATURATIONS, UNITS, _choice, _broadcast, _listed, _result
 
 FLOW_UNITS = ("kg/s", "lb/min", "m3/s", "m3/h", "cfm")
 
@@ -76,10 +76,13 @@ _DOC_PARTS = {
         SI: temperatures [°C], pressures [kPa], altitudes [m], flows of dry
         air and water [kg/s], heat [kW]. Inch-pound: [°F], [psia], [ft],
         [lb/min], [Btu/h].
-    model : {"calculator", "ashrae2017"}, default "calculator"
-        The property relations of every state and of the balances: the
-        calculator's own, or those of the ASHRAE Handbook—Fundamentals
-        2017, chapter 1 (see ``humitrax.state``).
+    model : {"ashrae2017", "calculator"}, default "ashrae2017"
+        The property relations of every state and of the balances: those
+        of the ASHRAE Handbook—Fundamentals 2017, chapter 1, or the
+        calculator's own (see ``humitrax.state``).
+    saturation : {"ice", "water"}, default "ice"
+        What the 2017 relations take saturation over below the triple
+        point (see ``humitrax.state``).
 """,
     "states": """
         - ``"<part>.<property>"``: every property of each state, as the
@@ -164,10 +167,11 @@ def _required(argument, value):
     return value
 
 
-def _run(kind, numbers, choices, pressure, altitude, units, model):
+def _run(kind, numbers, choices, pressure, altitude, units, model, saturation):
     """numbers: [(key, argument, value)]; the process of every broadcast row."""
     units = _choice("units", units, UNITS)
     model = _choice("model", model, MODELS)
+    choices["saturation"] = _choice("saturation", saturation, SATURATIONS)
     if (pressure is None) == (altitude is None):
         raise ValueError("give pressure or altitude, exactly one of them")
     place = ("pressure", pressure) if pressure is not None else ("altitude", altitude)
@@ -195,7 +199,8 @@ def mix(*, a_dry_bulb=None, a_wet_bulb=None, a_dew_point=None, a_relative_humidi
         a_humidity_ratio=None, a_flow=None, a_flow_unit="kg/s",
         b_dry_bulb=None, b_wet_bulb=None, b_dew_point=None, b_relative_humidity=None,
         b_humidity_ratio=None, b_flow=None, b_flow_unit="kg/s",
-        pressure=None, altitude=None, units="si", model="calculator"):
+        pressure=None, altitude=None, units="si", model="ashrae2017",
+         saturation="ice"):
     """Two streams of air mixed adiabatically (``humitrax-cli process mix``).
 
     The mixed air's humidity ratio and enthalpy are the means of the
@@ -267,26 +272,27 @@ def mix(*, a_dry_bulb=None, a_wet_bulb=None, a_dew_point=None, a_relative_humidi
     ...                  b_dry_bulb=24.0, b_relative_humidity=50.0, b_flow=3.0,
     ...                  b_flow_unit="m3/s", pressure=101.325)
     >>> r["mixed.dry_bulb"].round(2), r["mixed.humidity_ratio"].round(5)
-    (array([25.34, 26.45]), array([0.01086, 0.0104 ]))
+    (array([25.34, 26.46]), array([0.01086, 0.01039]))
     >>> r["mixed.dry_air_flow"].round(4), list(r["status"])
-    (array([4.5112, 4.5112]), ['', ''])
+    (array([4.5113, 4.5113]), ['', ''])
     """
     given = locals()
     choices = {}
     numbers = _stream("a_", "", given, choices) + _stream("b_", "second_", given, choices)
-    return _run("mix", numbers, choices, pressure, altitude, units, model)
+    return _run("mix", numbers, choices, pressure, altitude, units, model, saturation)
 
 
 def _sensible(kind, given):
     choices = {}
     numbers = _stream("", "", given, choices) + [("to", "to", _required("to", given["to"]))]
     return _run(kind, numbers, choices, given["pressure"], given["altitude"], given["units"],
-                given["model"])
+                given["model"], given["saturation"])
 
 
 def heat(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None,
          humidity_ratio=None, flow=None, flow_unit="kg/s", to=None,
-         pressure=None, altitude=None, units="si", model="calculator"):
+         pressure=None, altitude=None, units="si", model="ashrae2017",
+         saturation="ice"):
     """Sensible heating to the leaving dry bulb ``to`` (``humitrax-cli process heat``).
 
     The air is heated at a constant humidity ratio.
@@ -334,14 +340,15 @@ def heat(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
     >>> r = humitrax.heat(dry_bulb=5.0, relative_humidity=80.0, flow=2.0, flow_unit="m3/s",
     ...                   to=35.0, altitude=400.0)
     >>> round(r["process.heat"], 2), round(r["leaving.relative_humidity"], 1)
-    (73.09, 12.4)
+    (73.12, 12.4)
     """
     return _sensible("heat", locals())
 
 
 def cool(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None,
          humidity_ratio=None, flow=None, flow_unit="kg/s", to=None,
-         pressure=None, altitude=None, units="si", model="calculator"):
+         pressure=None, altitude=None, units="si", model="ashrae2017",
+         saturation="ice"):
     """Sensible cooling to the leaving dry bulb ``to`` (``humitrax-cli process cool``).
 
     The air is cooled at a constant humidity ratio, so not below its dew
@@ -391,7 +398,7 @@ def cool(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
     >>> r = humitrax.cool(dry_bulb=95.0, relative_humidity=30.0, flow=2000.0, flow_unit="cfm",
     ...                   to=75.0, pressure=14.696, units="ip")
     >>> round(r["process.heat"]), round(r["process.tons"], 2), round(r["leaving.relative_humidity"], 1)
-    (-41294, -3.44, 56.9)
+    (-41296, -3.44, 56.9)
     >>> r = humitrax.cool(dry_bulb=30.0, dew_point=15.0, flow=1.0, to=12.0, pressure=101.325)
     >>> print(r["status"])  # doctest: +ELLIPSIS
     refused (leaving air): the leaving dry bulb lies below the entering dew point: ...
@@ -403,7 +410,8 @@ def coil(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
          humidity_ratio=None, flow=None, flow_unit="kg/s", adp=None, bypass=None,
          leaving_dry_bulb=None, leaving_wet_bulb=None, leaving_dew_point=None,
          leaving_relative_humidity=None, leaving_humidity_ratio=None,
-         pressure=None, altitude=None, units="si", model="calculator"):
+         pressure=None, altitude=None, units="si", model="ashrae2017",
+         saturation="ice"):
     """A cooling and dehumidifying coil (``humitrax-cli process coil``).
 
     Give either ``adp`` and ``bypass`` (the apparatus dew point and the
@@ -492,7 +500,7 @@ def coil(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
     >>> r = humitrax.coil(dry_bulb=28.0, wet_bulb=21.0, flow=2.0, adp=[10.0, 20.0], bypass=0.1,
     ...                   pressure=101.325)
     >>> r["leaving.dry_bulb"].round(2), r["process.heat"].round(2), r["process.water"].round(5)
-    (array([11.81,   nan]), array([-56.05,    nan]), array([-0.00918,      nan]))
+    (array([11.82,   nan]), array([-56.,  nan]), array([-0.00915,      nan]))
     >>> r["status"][1]
     'refused: the apparatus dew point lies above the entering dew point: the coil would not dehumidify'
 
@@ -518,13 +526,14 @@ def coil(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
         choices["coil_mode"] = "adp"
         numbers += [("adp", "adp", _required("adp", adp)),
                     ("bypass", "bypass", _required("bypass", bypass))]
-    return _run("coil", numbers, choices, pressure, altitude, units, model)
+    return _run("coil", numbers, choices, pressure, altitude, units, model, saturation)
 
 
 def humidify(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None,
              humidity_ratio=None, flow=None, flow_unit="kg/s", steam=None, adiabatic=False,
              to_relative_humidity=None, to_humidity_ratio=None, effectiveness=None,
-             pressure=None, altitude=None, units="si", model="calculator"):
+             pressure=None, altitude=None, units="si", model="ashrae2017",
+         saturation="ice"):
     """Humidifying by steam or by evaporating water (``humitrax-cli process humidify``).
 
     Give either ``steam`` (the steam's temperature) or ``adiabatic=True``
@@ -608,11 +617,11 @@ def humidify(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=
     >>> r = humitrax.humidify(dry_bulb=20.0, relative_humidity=20.0, flow=1.0, steam=100.0,
     ...                       to_relative_humidity=50.0, pressure=101.325)
     >>> round(r["leaving.dry_bulb"], 2), round(r["process.water"], 6), r["process.heat"]
-    (20.66, 0.004685, 0.0)
+    (20.68, 0.004695, 0.0)
     >>> r = humitrax.humidify(dry_bulb=30.0, relative_humidity=20.0, flow=1.0, adiabatic=True,
     ...                       effectiveness=[0.5, 0.9], pressure=101.325)
     >>> r["leaving.dry_bulb"].round(2), r["entering.wet_bulb"].round(2)
-    (array([22.81, 17.12]), array([15.67, 15.67]))
+    (array([22.81, 17.12]), array([15.7, 15.7]))
     """
     given = locals()
     if not isinstance(adiabatic, bool):
@@ -630,7 +639,7 @@ def humidify(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=
     if not adiabatic:
         numbers.append(("steam", "steam", steam))
     numbers.append(("target", targets[0], given[targets[0]]))
-    return _run("humidify", numbers, choices, pressure, altitude, units, model)
+    return _run("humidify", numbers, choices, pressure, altitude, units, model, saturation)
 
 
 for _function in (mix, heat, cool, coil, humidify):

@@ -8,6 +8,7 @@ from . import _humitrax
 
 UNITS = ("si", "ip")
 MODELS = tuple(_humitrax.MODELS)
+SATURATIONS = ("ice", "water")
 CONDITIONS = ("wet_bulb", "dew_point", "relative_humidity", "humidity_ratio")
 MAX_THREADS = 256
 
@@ -95,8 +96,8 @@ def _with_missing(argument, values):
 
 
 def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=None,
-          relative_humidity=None, humidity_ratio=None, units="si", model="calculator",
-          threads=None):
+          relative_humidity=None, humidity_ratio=None, units="si", model="ashrae2017",
+          saturation="ice", threads=None):
     """Every property of states of moist air, computed in C++ over NumPy arrays.
 
     Give the dry bulb, exactly one of ``pressure`` and ``altitude``, and
@@ -129,10 +130,17 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
         [kg/kg or lb/lb]
     units : {"si", "ip"}, default "si"
         The unit system of every argument and result: SI or inch-pound.
-    model : {"calculator", "ashrae2017"}, default "calculator"
-        The relations: the calculator's own, its engine called as
-        ``humitrax-cli batch`` calls it, or those of the ASHRAE
-        Handbook—Fundamentals 2017, chapter 1 [1]_ (see Notes).
+    model : {"ashrae2017", "calculator"}, default "ashrae2017"
+        The relations: those of the ASHRAE Handbook—Fundamentals 2017,
+        chapter 1 [1]_, or the calculator's own, its engine called as the
+        calculator window calls it (see Notes).
+    saturation : {"ice", "water"}, default "ice"
+        What the 2017 relations take saturation over below the triple
+        point: ice, as the Handbook does, or supercooled water, as
+        meteorological data (TMY3, NSRDB, most station records) report the
+        dew point and relative humidity below 0 °C. It applies to the
+        relative humidity, the dew point, the wet bulb and the saturation
+        properties; "water" is for ``model="ashrae2017"`` only.
     threads : int, optional
         Threads to compute on, 1 to 256 (default: one per core), taking
         blocks of up to 65536 states in turn. The results do not depend on
@@ -302,7 +310,7 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
     --------
     >>> s = humitrax.state(25.0, pressure=101.325, relative_humidity=50.0)
     >>> round(s["wet_bulb"], 3), round(s["humidity_ratio"], 6), s["status"]
-    (17.875, 0.009882, '')
+    (17.889, 0.009881, '')
 
     Arrays broadcast; a state that cannot exist is NaN with its reason:
 
@@ -319,6 +327,7 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
     """
     units = _choice("units", units, UNITS)
     model = _choice("model", model, MODELS)
+    saturation = _choice("saturation", saturation, SATURATIONS)
     threads = _threads(threads)
     if pressure is None and altitude is None:
         raise ValueError("give pressure or altitude; neither was given")
@@ -336,7 +345,8 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
     given = [("dry_bulb", dry_bulb), place, conditions[0]]
     shape, rows = _broadcast(given)
 
-    columns, failing, texts = _humitrax.compute(units, model, conditions[0][0], place[0] == "altitude",
+    columns, failing, texts = _humitrax.compute(units, model, saturation, conditions[0][0],
+                                                place[0] == "altitude",
                                                 *(array for array, _ in rows),
                                                 tuple(missing for _, missing in rows), threads)
     return _result(_humitrax.columns(units), columns, failing, texts, shape)

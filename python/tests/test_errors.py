@@ -16,6 +16,7 @@ STATE = dict(pressure=101.325, relative_humidity=50)
     (25, dict(STATE, units="metric"), ValueError, "units must be 'si' or 'ip', not 'metric'"),
     (25, dict(STATE, units=1), TypeError, "units must be 'si' or 'ip', not int"),
     (25, dict(STATE, model="coolprop"), ValueError, "model must be 'calculator' or 'ashrae2017', not 'coolprop'"),
+    (25, dict(STATE, model="calculator", saturation="water"), ValueError, "saturation='water' is for the 2017"),
     ([20, 25, 30], dict(pressure=[100, 101], relative_humidity=50), ValueError,
      r"do not broadcast together: dry_bulb \(3,\), pressure \(2,\), relative_humidity \(\)"),
     ("25", STATE, TypeError, "dry_bulb must be numeric, not str"),
@@ -31,7 +32,7 @@ STATE = dict(pressure=101.325, relative_humidity=50)
     (25, dict(pressure=101.325, relative_humidity=[50, 10**400]), ValueError,
      "relative_humidity has a number beyond the range"),
 ], ids=["no_pressure", "pressure_and_altitude", "no_condition", "two_conditions", "unknown_units",
-        "units_not_text", "unknown_model", "shapes_do_not_broadcast", "text_dry_bulb",
+        "units_not_text", "unknown_model", "water_for_the_calculator", "shapes_do_not_broadcast", "text_dry_bulb",
         "boolean", "boolean_among_numbers_in_a_list", "boolean_in_an_object_array", "ragged", "zero_threads", "fractional_threads", "int_beyond_float_dry_bulb",
         "int_beyond_float_altitude", "int_beyond_float_in_a_condition_list"])
 def test_bad_arguments_raise_naming_the_argument(dry_bulb, arguments, error, message):

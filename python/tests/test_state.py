@@ -2,6 +2,7 @@
 
 import csv
 import io
+import json
 import math
 import subprocess
 
@@ -181,3 +182,15 @@ def test_results_do_not_depend_on_the_thread_count():
         other = humitrax.state(dry, **arguments, threads=threads)
         assert all(bits(one[name]) == bits(other[name]) for name in SI_COLUMNS)
         assert list(one["status"]) == list(other["status"])
+
+
+@pytest.mark.parametrize("saturation", ["ice", "water"])
+def test_saturation_is_the_commands(cli, saturation):
+    """Below freezing the two saturations differ, and each is humitrax-cli state's, bit for bit."""
+    args = ["state", "--dry-bulb", "-12", "--pressure", "90", "--relative-humidity", "85",
+            "--saturation", saturation, "--format", "json"]
+    done = subprocess.run([cli, *args], capture_output=True, text=True, check=True)
+    expected = json.loads(done.stdout)
+    result = humitrax.state(-12.0, pressure=90.0, relative_humidity=85.0, saturation=saturation)
+    assert expected["saturation"] == saturation
+    assert all(result[name] == expected[name] for name in SI_COLUMNS)

@@ -192,7 +192,9 @@ const SaysRow kBlocks[] = {
      "\n" + kLongNote + ",25,101.325,", "", kHeader + "\"" + kLongNote + "\",25,101.325,50\n-,26,101.325,50\n"},
     // Past kHandOverBytes the reader's buffer itself goes on, records after it kept.
     {"record_handed_on_in_the_readers_buffer",
-     {"batch", "--jobs", "2", "--max-record-bytes", std::to_string(8 * cli::kBlockBytes), "-"}, 0,
+     {"batch", "--model", "calculator", "--jobs", "2", "--max-record-bytes", std::to_string(8 * cli::kBlockBytes),
+      "-"},
+     0,
      "\n" + kHugeNote + ",25,101.325,17.874858840028644,", "",
      kHeader + "a,25,101.325,50\n" + kHugeNote + ",25,101.325,50\n\"b\",26,101.325,50\n"},
 };

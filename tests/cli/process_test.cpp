@@ -23,6 +23,12 @@ std::vector<std::string> Si(std::vector<std::string> args)
     return args;
 }
 
+std::vector<std::string> With(std::vector<std::string> front, const std::vector<std::string>& back)
+{
+    front.insert(front.end(), back.begin(), back.end());
+    return front;
+}
+
 /// The csv output as (part, quantity) → value; an empty value is NaN.
 std::map<std::pair<std::string, std::string>, double> CsvValues(const std::string& text)
 {
@@ -95,8 +101,10 @@ INSTANTIATE_TEST_SUITE_P(
 const std::vector<std::string> kCoil = {"coil", "28,wb=21", "--flow", "2kg/s", "--adp", "10", "--bypass", "0.1"};
 
 const SaysRow kSays[] = {
-    {"table_reads_cooling_as_removed", Si(kCoil), 0, "Heat removed                56.0537", ""},
-    {"table_condensate", Si(kCoil), 0, "Condensate                  0.00918487    kg/s", ""},
+    {"table_reads_cooling_as_removed", Si(With(kCoil, {"--model", "calculator"})), 0,
+     "Heat removed                56.0537", ""},
+    {"table_condensate", Si(With(kCoil, {"--model", "calculator"})), 0,
+     "Condensate                  0.00918487    kg/s", ""},
     {"json_loads", Si({"coil", "28,wb=21", "--flow", "2kg/s", "--adp", "10", "--bypass", "0.1", "--format", "json"}), 0,
      "\"apparatus_dew_point\":10,\"bypass_factor\":0.1},\"status\":null}\n", ""},
     {"help_example", {"process", "--help"}, 0, "humitrax-cli process humidify ", ""},

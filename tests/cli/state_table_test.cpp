@@ -23,6 +23,8 @@ std::optional<StateTable> Read(const std::string& text, std::string& message,
     std::rewind(file.get());
     StateTableOptions options;
     options.rules.defaultPressure = 90.0;
+    options.rules.model = Model::Calculator; // the engine's humidity ratios
+
     options.rules.given = given;
     return ReadStateTable(fileno(file.get()), options, message);
 }

@@ -186,3 +186,58 @@ TEST(RandomStates, HoldOnlyAirThatCanExist)
 
 } // namespace
 } // namespace humitrax
+
+namespace humitrax {
+namespace {
+
+// Saturation over water at every temperature, the meteorological way: against
+// eq. 6 of the Handbook evaluated here from its published coefficients (Pa).
+double OverWaterKilopascals(double celsius)
+{
+    const double T = celsius + 273.15;
+    return std::exp(-5.8002206e3 / T + 1.3914993 - 4.8640239e-2 * T + 4.1764768e-5 * T * T -
+                    1.4452093e-8 * T * T * T + 6.5459673 * std::log(T)) /
+           1000.0;
+}
+
+double OverIceKilopascals(double celsius)
+{
+    const double T = celsius + 273.15;
+    return std::exp(-5.6745359e3 / T + 6.3925247 - 9.677843e-3 * T + 6.2215701e-7 * T * T +
+                    2.0747825e-9 * T * T * T - 9.484024e-13 * T * T * T * T + 4.1635019 * std::log(T)) /
+           1000.0;
+}
+
+struct SaturationRow {
+    const char* name;
+    Saturation saturation;
+    double dryBulb;
+    double (*expected)(double);
+};
+
+class SaturationOver : public ::testing::TestWithParam<SaturationRow> {};
+
+TEST_P(SaturationOver, GivesTheHandbooksRelation)
+{
+    const SaturationRow& row = GetParam();
+    StateInput in{Units::SI, row.dryBulb, 101.325, Condition::RelativeHumidity, 100.0, Model::Ashrae2017};
+    in.saturation = row.saturation;
+    const StateResult s = ComputeState(in);
+    ASSERT_TRUE(s.refusal.empty()) << s.refusal;
+    const double pws = row.expected(row.dryBulb);
+    EXPECT_NEAR(s[Property::SaturationVapourPressure].value, pws, 1e-12 * pws);
+    EXPECT_NEAR(s[Property::VapourPressure].value, pws, 1e-12 * pws);
+    EXPECT_NEAR(s[Property::DewPoint].value, row.dryBulb, 1e-9); // saturated: the dew point is the dry bulb
+    EXPECT_NEAR(s[Property::WetBulb].value, row.dryBulb, 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    State, SaturationOver,
+    ::testing::Values(SaturationRow{"water_at_minus_10", Saturation::Water, -10.0, &OverWaterKilopascals},
+                      SaturationRow{"water_at_minus_40", Saturation::Water, -40.0, &OverWaterKilopascals},
+                      SaturationRow{"ice_at_minus_10", Saturation::IceBelowFreezing, -10.0, &OverIceKilopascals},
+                      SaturationRow{"water_above_freezing_alike", Saturation::Water, 20.0, &OverWaterKilopascals}),
+    [](const ::testing::TestParamInfo<SaturationRow>& row) { return std::string(row.param.name); });
+
+} // namespace
+} // namespace humitrax

@@ -24,16 +24,25 @@
 //   power through the C library's pow.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "property_result.h"
 
 namespace humitrax::ashrae2017 {
 
+/// What saturation is taken over below the triple point: ice, as the
+/// Handbook takes it (the default), or supercooled liquid water, as
+/// meteorological data (TMY3, NSRDB, most station records) report the dew
+/// point and relative humidity below 0 °C. Over water, eq. 6 serves at every
+/// temperature of the range, and the wet bulb is eq. 33 throughout.
+enum class Saturation : std::uint8_t { IceBelowFreezing, Water };
+
 /// Saturation pressure of water vapour at t, kPa or psia: over ice below the
 /// triple point (0.01 °C, 32.018 °F), over liquid water at and above it
-/// (Hyland-Wexler, eqs. 5 and 6). Throws TypeMismatch for t out of range.
-double SatPressure(double t, bool si);
+/// (Hyland-Wexler, eqs. 5 and 6), or over water throughout when `over` says
+/// so. Throws TypeMismatch for t out of range.
+double SatPressure(double t, bool si, Saturation over = Saturation::IceBelowFreezing);
 
 /// Humidity ratio of moist air whose water vapour has the partial pressure pw
 /// at the total pressure p: W = 0.621945 pw/(p − pw), kg/kg or lb/lb (the
@@ -50,19 +59,21 @@ double VapourPressureFromHumidityRatio(double W, double p, bool si);
 /// Humidity ratio of saturated air, Ws(t, p). Negative when SatPressure(t)
 /// exceeds p (no saturated air exists there); DivisionByZero when it equals p;
 /// TypeMismatch for t out of range.
-double SatHumidityRatio(double t, double p, bool si);
+double SatHumidityRatio(double t, double p, bool si, Saturation over = Saturation::IceBelowFreezing);
 
 /// Humidity ratio from the relative humidity phi (a fraction, not tested):
 /// pw = phi·SatPressure(t), then W from pw. TypeMismatch for t out of range.
-double HumidityRatioFromRelativeHumidity(double t, double p, double phi, bool si);
+double HumidityRatioFromRelativeHumidity(double t, double p, double phi, bool si,
+                                         Saturation over = Saturation::IceBelowFreezing);
 
 /// Relative humidity, a fraction: pw/SatPressure(t), pw from W and p. Not
 /// limited to 0…1. TypeMismatch for t out of range.
-double RelativeHumidityFromHumidityRatio(double t, double p, double W, bool si);
+double RelativeHumidityFromHumidityRatio(double t, double p, double W, bool si,
+                                         Saturation over = Saturation::IceBelowFreezing);
 
 /// Degree of saturation W/Ws(t, p). TypeMismatch for t out of range;
 /// DivisionByZero for Ws = 0 (never inside the range at a finite pressure).
-double DegreeOfSaturation(double t, double p, double W, bool si);
+double DegreeOfSaturation(double t, double p, double W, bool si, Saturation over = Saturation::IceBelowFreezing);
 
 /// Dew point, °C or °F, of water vapour at partial pressure pw: the
 /// temperature whose SatPressure equals pw (a frost point below the triple
@@ -71,13 +82,14 @@ double DegreeOfSaturation(double t, double p, double W, bool si);
 /// InvalidOperation); pw outside SatPressure(−100 °C)…SatPressure(200 °C)
 /// throws TypeMismatch. A pw that falls in the tiny step of SatPressure at the
 /// triple point gives the triple point.
-double DewPoint(double pw, bool si);
+double DewPoint(double pw, bool si, Saturation over = Saturation::IceBelowFreezing);
 
 /// Humidity ratio of air at dry bulb t and pressure p whose thermodynamic wet
 /// bulb is twb: eq. 33 (water on the wick) for twb at or above 0 °C (32 °F),
 /// eq. 35 (ice) below, with Ws* = SatHumidityRatio(twb, p). TypeMismatch when t
 /// or twb is out of range. No test that twb ≤ t.
-double HumidityRatioFromWetBulb(double t, double twb, double p, bool si);
+double HumidityRatioFromWetBulb(double t, double twb, double p, bool si,
+                                Saturation over = Saturation::IceBelowFreezing);
 
 /// Thermodynamic wet bulb, °C or °F, of air at dry bulb t with humidity ratio W
 /// at pressure p: the root of HumidityRatioFromWetBulb(t, twb, p) = W, by
@@ -93,6 +105,8 @@ double HumidityRatioFromWetBulb(double t, double twb, double p, bool si);
 /// below the dew point, where it is sought next). The two equations disagree
 /// at 0 °C, so near there some states have a root on each side; either is
 /// returned.
+/// Over water (Saturation::Water) the saturation is taken over water and eq.
+/// 33 serves at every wet bulb.
 /// Throws TypeMismatch for t out of range or for a wet bulb below the range;
 /// InvalidOperation for p ≤ 0 or a NaN W or p; NoConvergence for air that
 /// does not exist (W < 0, or W above Ws(t, p) by more than 1e-12 of it) or
@@ -101,7 +115,8 @@ double WetBulb(double t, double W, double p, bool si);
 /// WetBulb with the air's dew point already known (DewPoint of its vapour
 /// pressure), which then brackets the root from below without being found
 /// again. The same answer as WetBulb.
-double WetBulb(double t, double W, double p, bool si, std::optional<double> dewPoint);
+double WetBulb(double t, double W, double p, bool si, std::optional<double> dewPoint,
+               Saturation over = Saturation::IceBelowFreezing);
 
 /// Specific enthalpy of moist air per unit mass of dry air: 1.006 t +
 /// W (2501 + 1.86 t) kJ/kg (0 at 0 °C, dry air), or 0.240 t + W (1061 +

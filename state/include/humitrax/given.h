@@ -38,6 +38,7 @@ struct GivenBasis {
     Model model = Model::Calculator;
     bool altitude = false; ///< the second given value is an altitude, not a pressure
     Condition condition = Condition::RelativeHumidity;
+    Saturation saturation = Saturation::IceBelowFreezing; ///< the 2017 model's
     /// How a status names the 2017 model where it computes what the
     /// calculator's does not (ModelHint).
     std::string_view askedModel = "--model ashrae2017";

@@ -52,6 +52,7 @@ struct ProcessBasis {
     Units units = Units::SI;
     Model model = Model::Calculator;
     double pressure = 0.0; ///< kPa or psia
+    Saturation saturation = Saturation::IceBelowFreezing; ///< the 2017 model's
 };
 
 /// The unit a flow is given in. The first two are dry-air mass flows, the

@@ -20,11 +20,14 @@ namespace humitrax {
 /// per unit mass of dry air kJ/kg or Btu/lb, relative humidity a fraction.
 class Relations {
 public:
-    Relations(Units units, Model model, double pressure) noexcept;
+    Relations(Units units, Model model, double pressure,
+              Saturation saturation = Saturation::IceBelowFreezing) noexcept;
 
     [[nodiscard]] Units units() const noexcept { return m_units; }
     [[nodiscard]] Model model() const noexcept { return m_model; }
     [[nodiscard]] double pressure() const noexcept { return m_pressure; }
+    /// What the 2017 model takes saturation over below the triple point.
+    [[nodiscard]] Saturation saturation() const noexcept { return m_saturation; }
     [[nodiscard]] bool si() const noexcept { return m_units == Units::SI; }
     /// The temperatures the saturation pressure covers.
     [[nodiscard]] const TemperatureRange& range() const noexcept { return TemperatureRangeOf(si()); }
@@ -75,6 +78,7 @@ private:
     Units m_units;
     Model m_model;
     double m_pressure;
+    Saturation m_saturation;
     EnthalpyCoefficients m_enthalpy;
 };
 

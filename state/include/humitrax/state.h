@@ -7,6 +7,7 @@
 // the libraries built on them. Toolkit-free, standard C++ only.
 #pragma once
 
+#include "humitrax/ashrae2017.h"
 #include "humitrax/property_result.h"
 
 #include <array>
@@ -28,6 +29,16 @@ enum class Units : std::uint8_t { SI, InchPound };
 /// pressure, the wet-bulb equation over ice below freezing, the standard
 /// atmosphere's altitude relation).
 enum class Model : std::uint8_t { Calculator, Ashrae2017 };
+
+/// What the 2017 model takes saturation over below the triple point: ice (the
+/// Handbook's way, the default) or water (the meteorological convention).
+/// The calculator's relations take it over ice below 0 °C, always.
+using Saturation = ashrae2017::Saturation;
+
+/// "ice" or "water".
+std::string_view SaturationName(Saturation saturation) noexcept;
+/// The saturation a name names, if any.
+std::optional<Saturation> SaturationFromName(std::string_view name) noexcept;
 
 /// "calculator" or "ashrae2017".
 std::string_view ModelName(Model model) noexcept;
@@ -160,6 +171,7 @@ struct StateInput {
     Condition condition = Condition::RelativeHumidity;
     double value = 0.0;
     Model model = Model::Calculator;
+    Saturation saturation = Saturation::IceBelowFreezing; ///< the 2017 model's
 };
 
 /// Every property of a state. Each cell is computed on its own: a failing
