@@ -1,13 +1,8 @@
 #include "process_json.h"
 
+#include "humitrax/process_file.h"
 #include "humitrax/process_report.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QJsonValue>
-#include <QString>
 
 #include <algorithm>
 #include <cmath>
@@ -20,105 +15,41 @@ namespace {
 // States closer than this in dry bulb and in humidity ratio are one state.
 constexpr double kSameState = 1e-9;
 
-constexpr std::string_view kNotProcess = "not the JSON of humitrax-cli process --format json: ";
-
-
-QString Key(std::string_view key) { return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())); }
-
-std::optional<double> NumberIn(const QJsonObject& object, std::string_view key)
+ProcessState StateOf(const ProcessFilePart& part)
 {
-    const QJsonValue value = object.value(Key(key));
-    if (!value.isDouble() || !std::isfinite(value.toDouble()))
-        return std::nullopt;
-    return value.toDouble();
-}
-
-std::variant<ProcessState, std::string> StateIn(const QJsonObject& root, std::string_view role)
-{
-    const std::string name(role);
-    const QJsonValue value = root.value(Key(role));
-    if (!value.isObject())
-        return std::string(kNotProcess) + "it has no \"" + name + "\" state";
-    const QJsonObject state = value.toObject();
-    using enum humitrax::Property;
-    const std::optional<double> dryBulb = NumberIn(state, PropertyColumn(DryBulb));
-    const std::optional<double> ratio = NumberIn(state, PropertyColumn(HumidityRatio));
-    if (!dryBulb || !ratio)
-        return "its \"" + name + "\" state has no dry_bulb or humidity_ratio number";
-    if (*ratio < 0.0)
-        return "its \"" + name + "\" state has a negative humidity ratio";
-    ProcessState result;
-    result.role = name;
-    result.properties.at = {*dryBulb, *ratio};
-    result.properties.relativeHumidity = NumberIn(state, PropertyColumn(RelativeHumidity));
-    result.properties.wetBulb = NumberIn(state, PropertyColumn(WetBulb));
-    result.properties.dewPoint = NumberIn(state, PropertyColumn(DewPoint));
-    result.properties.enthalpy = NumberIn(state, PropertyColumn(Enthalpy));
-    result.properties.volume = NumberIn(state, PropertyColumn(SpecificVolume));
-    return result;
-}
-
-/// What a bare JSON value is: "null", "number" ...
-std::string KindOf(const QJsonValue& value)
-{
-    switch (value.type()) {
-    case QJsonValue::Null: return "null";
-    case QJsonValue::Bool: return value.toBool() ? "true" : "false";
-    case QJsonValue::Double: return "a number";
-    case QJsonValue::String: return "a string";
-    default: return "a value";
-    }
+    ProcessState state;
+    state.role = part.key;
+    state.properties.at = {part.dryBulb, part.humidityRatio};
+    state.properties.relativeHumidity = part.relativeHumidity;
+    state.properties.wetBulb = part.wetBulb;
+    state.properties.dewPoint = part.dewPoint;
+    state.properties.enthalpy = part.enthalpy;
+    state.properties.volume = part.specificVolume;
+    return state;
 }
 
 } // namespace
 
 std::variant<ChartProcess, std::string> ReadProcessJson(const QByteArray& json, const ChartSettings& settings)
 {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError) {
-        // Qt reads only an object or an array at the top; a bare value such
-        // as null is still JSON, just not a process.
-        QJsonParseError inArray{};
-        const QJsonDocument wrapped = QJsonDocument::fromJson("[" + json + "]", &inArray);
-        if (inArray.error == QJsonParseError::NoError && wrapped.array().size() == 1)
-            return "not a process file: it holds only " + KindOf(wrapped.array().at(0)) +
-                   ", where humitrax-cli process --format json writes one JSON object";
-        return "not JSON: " + error.errorString().toStdString() + " at byte " + std::to_string(error.offset);
-    }
-    if (!document.isObject())
-        return std::string(kNotProcess) + "it is not an object";
-    const QJsonObject root = document.object();
-    ChartProcess process;
-    process.kind = root.value(QStringLiteral("process")).toString().toStdString();
-    const std::optional<ProcessKind> kind = ProcessKindFromName(process.kind);
-    if (!kind)
-        return std::string(kNotProcess) + "its \"process\" is not mix, heat, cool, coil or humidify";
-    const std::span<const ProcessPartName> roles = ProcessParts(*kind);
-    const QString units = root.value(QStringLiteral("units")).toString();
-    if (units != QStringLiteral("si") && units != QStringLiteral("ip"))
-        return std::string(kNotProcess) + "its \"units\" are not si or ip";
-    if ((units == QStringLiteral("si")) != settings.si()) {
+    std::string message;
+    const std::optional<ProcessFile> file =
+        ReadProcessFile(std::string_view(json.constData(), static_cast<std::size_t>(json.size())), message);
+    if (!file)
+        return message;
+    if (file->units != settings.units) {
         return settings.si() ? "its states are in inch-pound units and the chart in SI (--units ip draws them)"
-                           : "its states are in SI units and the chart in inch-pound (--units si draws them)";
+                             : "its states are in SI units and the chart in inch-pound (--units si draws them)";
     }
-    const std::optional<Model> model = ModelFromName(root.value(QStringLiteral("model")).toString().toStdString());
-    if (!model)
-        return std::string(kNotProcess) + "its \"model\" is not calculator or ashrae2017";
-    process.model = *model;
-    const std::optional<double> pressure = NumberIn(root, "pressure");
-    if (!pressure || !(*pressure > 0.0))
-        return std::string(kNotProcess) + "it has no pressure above 0";
-    process.pressure = *pressure;
-    for (std::size_t i = 0; i < roles.size(); ++i) {
-        auto state = StateIn(root, roles[i].key);
-        if (auto* reason = std::get_if<std::string>(&state))
-            return std::move(*reason);
-        (i + 1 < roles.size() ? process.entering.emplace_back() : process.leaving) =
-            std::move(std::get<ProcessState>(state));
-    }
-    if (*kind == ProcessKind::Coil)
-        process.apparatusDewPoint = NumberIn(root.value(Key(kLoadsKey)).toObject(), kApparatusDewPointKey);
+    ChartProcess process;
+    process.kind = std::string(ProcessKindName(file->kind));
+    process.model = file->model;
+    process.saturation = file->saturation;
+    process.pressure = file->pressure;
+    for (std::size_t i = 0; i + 1 < file->parts.size(); ++i)
+        process.entering.push_back(StateOf(file->parts[i]));
+    process.leaving = StateOf(file->parts.back());
+    process.apparatusDewPoint = file->apparatusDewPoint;
     return process;
 }
 
@@ -175,6 +106,7 @@ std::vector<std::string> AddProcesses(ChartContent& content, const std::vector<C
             continue;
         ChartSettings basis = content.settings;
         basis.model = process.model;
+        basis.saturation = process.saturation;
         basis.pressure = process.pressure;
         const std::string name = "apparatus dew point" + suffix;
         auto described = DescribeState({*process.apparatusDewPoint, Condition::RelativeHumidity, 100.0}, basis);

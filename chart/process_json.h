@@ -25,7 +25,8 @@ struct ProcessState {
 /// One process as its JSON gives it.
 struct ChartProcess {
     std::string kind;                    ///< "mix", "heat", "cool", "coil" or "humidify"
-    Model model = Model::Calculator;
+    Model model = Model::Ashrae2017;
+    Saturation saturation = Saturation::IceBelowFreezing;
     double pressure = 0.0;               ///< of every state, kPa or psia
     std::vector<ProcessState> entering;  ///< both streams of a mix
     ProcessState leaving;

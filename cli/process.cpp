@@ -10,9 +10,14 @@
 #include "kit/output.h"
 
 #include "humitrax/process.h"
+#include "humitrax/process_file.h"
 #include "humitrax/process_report.h"
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -31,7 +36,11 @@ constexpr std::string_view kHelp = R"(  process mix|heat|cool|coil|humidify STAT
       12,dp=10 (dew point) or 20,w=0.008 (humidity ratio), in the units
       chosen. A FLOW is a dry-air mass flow (2.5kg/s, 150lb/min) or a volume
       flow of the air at its own state (1.2m3/s, 4000m3/h, 3000cfm), given
-      after its state. Every state has the process's pressure.
+      after its state. Every state has the process's pressure. A STATE may
+      also be a part of a process's JSON (--format json), FILE.json:PART
+      (mix.json:mixed): its dry bulb and humidity ratio enter, with its
+      dry-air flow where no --flow follows it and the file's pressure where
+      the command gives none, so that processes chain.
         mix STATE --flow FLOW STATE --flow FLOW
             Two streams mixed adiabatically.
         heat STATE --flow FLOW --to T
@@ -59,6 +68,8 @@ constexpr std::string_view kHelp = R"(  process mix|heat|cool|coil|humidify STAT
         humitrax-cli process cool 95,rh=30 --flow 2000cfm --to 75 --units ip --pressure 14.696
         humitrax-cli process coil 28,wb=21 --flow 2kg/s --adp 10 --bypass 0.1 --units si --pressure 101.325
         humitrax-cli process coil 30,rh=50 --flow 1.2m3/s --leaving 14,rh=92 --units si --pressure 101.325
+        humitrax-cli process mix 32,wb=24 --flow 1kg/s 24,rh=50 --flow 3m3/s --pressure 101.325 --format json > mix.json
+        humitrax-cli process coil mix.json:mixed --adp 10 --bypass 0.1
         humitrax-cli process humidify 22,rh=20 --flow 1kg/s --steam 100 --to rh=50 --units si --pressure 101.325
         humitrax-cli process humidify 95,rh=20 --flow 5000cfm --adiabatic --effectiveness 0.8 --units ip --altitude 3000
 
@@ -72,6 +83,7 @@ struct ProcessOptions {
     std::string_view kindName;
     std::vector<AirState> states;
     std::vector<Flow> flows;
+    std::vector<std::size_t> flowOwners;       ///< the state each flow follows
     std::optional<double> toDryBulb;           ///< heat, cool
     std::optional<HumidifyTarget> target;      ///< humidify
     double targetValue = 0.0;
@@ -80,7 +92,90 @@ struct ProcessOptions {
     std::optional<double> bypassFactor;        ///< coil
     std::optional<double> steamTemperature;    ///< humidify
     bool adiabatic = false;                    ///< humidify
+    /// Of a state taken from a process file ("mix.json:mixed"), in the order
+    /// of `states`: its dry-air flow, where no --flow follows it, and the
+    /// file's pressure, where the command names none.
+    std::vector<std::optional<Flow>> fileFlows;
+    std::optional<double> filePressure;
 };
+
+/// The most bytes of a process file: its JSON is a few kilobytes.
+constexpr std::size_t kMostProcessFileBytes = std::size_t{1} << 20;
+
+/// "FILE.json:PART": a part of a process file.
+struct PartReference {
+    std::string_view path;
+    std::string_view part;
+};
+
+std::optional<PartReference> PartReferenceIn(std::string_view text)
+{
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string_view::npos || !text.substr(0, colon).ends_with(".json") || colon + 1 == text.size())
+        return std::nullopt;
+    return PartReference{text.substr(0, colon), text.substr(colon + 1)};
+}
+
+/// The state and flow of a part of a process file, given where a state is
+/// ("mix.json:mixed"); false with the reason in `message`.
+bool ReadFileState(const PartReference& reference, ProcessOptions& options, std::string& message)
+{
+    const std::string path(reference.path);
+    std::ifstream in(path, std::ios::binary);
+    std::string json(kMostProcessFileBytes + 1, '\0');
+    in.read(json.data(), static_cast<std::streamsize>(json.size()));
+    if (in.bad() || (!in && !in.eof())) {
+        message = "cannot read the process file " + Quoted(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    json.resize(static_cast<std::size_t>(in.gcount()));
+    if (json.size() > kMostProcessFileBytes) {
+        message = "the process file " + Quoted(path) + " is larger than a process's JSON can be";
+        return false;
+    }
+    const std::optional<ProcessFile> file = ReadProcessFile(json, message);
+    if (!file) {
+        message = "the process file " + Quoted(path) + ": " + message;
+        return false;
+    }
+    const ProcessFilePart* part = FindPart(*file, reference.part);
+    if (part == nullptr) {
+        std::string parts;
+        for (const ProcessFilePart& each : file->parts)
+            parts.append(parts.empty() ? "" : ", ").append(each.key);
+        message = Quoted(path) + " has no part " + Quoted(reference.part) + "; its parts are " + parts;
+        return false;
+    }
+    if (file->units != options.air.units) {
+        message = Quoted(path) + " is in " + (file->units == Units::SI ? "SI" : "inch-pound") +
+                  " units; give --units " + (file->units == Units::SI ? "si" : "ip");
+        return false;
+    }
+    options.states.push_back({part->dryBulb, Condition::HumidityRatio, part->humidityRatio});
+    options.fileFlows.push_back(part->dryAirFlow ? std::optional<Flow>(Flow{*part->dryAirFlow,
+                                                                           *FlowUnitFromName(MassFlowUnit(file->units))})
+                                                 : std::nullopt);
+    if (!options.filePressure)
+        options.filePressure = file->pressure;
+    return true;
+}
+
+/// Gives each state taken from a file that no --flow followed its file's flow.
+void TakeFileFlows(ProcessOptions& options)
+{
+    if (options.flows.size() >= options.states.size())
+        return;
+    std::vector<Flow> flows;
+    std::size_t given = 0;
+    for (std::size_t i = 0; i < options.states.size(); ++i) {
+        if (given < options.flows.size() && options.flowOwners[given] == i)
+            flows.push_back(options.flows[given++]);
+        else if (options.fileFlows[i])
+            flows.push_back(*options.fileFlows[i]);
+    }
+    if (flows.size() == options.states.size())
+        options.flows = std::move(flows);
+}
 
 /// The messages of a process: "process" until its kind is known, then
 /// "process heat" and so on.
@@ -138,6 +233,7 @@ bool ReadProcessOption(std::string_view name, std::string_view value, ProcessOpt
         if (!flow)
             return false;
         options.flows.push_back(*flow);
+        options.flowOwners.push_back(options.states.empty() ? 0 : options.states.size() - 1);
         return true;
     }
     if (!Takes(options.kind, name)) {
@@ -230,25 +326,41 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, ProcessO
     options.kind = *kind;
     options.kindName = ProcessKindName(*kind);
     std::string message;
-    if (!ReadAirOptions(given, options.air, message))
+    if (!ReadAirOptions(given, options.air, message, false))
         return Usage(options.kindName, message);
     bool kindSeen = false;
+    const auto hasFlow = [&](std::size_t state) {
+        return options.fileFlows[state] ||
+               std::find(options.flowOwners.begin(), options.flowOwners.end(), state) != options.flowOwners.end();
+    };
     for (const Options::Item& item : given.items()) {
         if (item.name.empty()) {
             if (!kindSeen) { // the process's own name
                 kindSeen = true;
                 continue;
             }
+            if (options.kind == Kind::Mix && !options.states.empty() && !hasFlow(options.states.size() - 1))
+                return Usage(options.kindName, "give each state's --flow after it");
+            if (const std::optional<PartReference> reference = PartReferenceIn(item.value)) {
+                if (!ReadFileState(*reference, options, message))
+                    return Usage(options.kindName, message);
+                continue;
+            }
             const std::optional<AirState> state = ParseAirState(item.value, message);
             if (!state)
                 return Usage(options.kindName, message);
-            if (options.kind == Kind::Mix && options.states.size() != options.flows.size())
-                return Usage(options.kindName, "give each state's --flow after it");
             options.states.push_back(*state);
+            options.fileFlows.emplace_back();
         } else if (!IsAirOption(item.name)) {
             if (!ReadProcessOption(item.name, item.value, options, message))
                 return Usage(options.kindName, message);
         }
+    }
+    TakeFileFlows(options);
+    if (!options.air.pressure && !options.air.altitude) {
+        if (!options.filePressure)
+            return Usage(options.kindName, "--pressure or --altitude is needed");
+        options.air.pressure = options.filePressure; // the process file's
     }
     if (!CheckComplete(options, message))
         return Usage(options.kindName, message);

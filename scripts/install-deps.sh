@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev
-    libfmt-dev
+    libfmt-dev nlohmann-json3-dev
     qt6-base-dev qt6-svg-dev libgl-dev
     python3-dev python3-pybind11 python3-numpy python3-pandas python3-dask python3-distributed
     python3-pytest

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -131,6 +132,43 @@ const SaysRow kSays[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Process, Says, ::testing::ValuesIn(kSays), RowName);
+
+} // namespace
+} // namespace humitrax::testing
+
+namespace humitrax::testing {
+namespace {
+
+// ---------------------------------------------------------------------------
+// Processes chain: a part of one process's JSON enters the next with its dry
+// bulb and humidity ratio to the bit, its dry-air flow where no --flow is
+// given, and the file's pressure where the command names none.
+
+std::string FieldOf(const std::string& json, const std::string& part, const std::string& key)
+{
+    const std::size_t at = json.find("\"" + key + "\":", json.find("\"" + part + "\":{"));
+    const std::size_t start = at + key.size() + 3;
+    return json.substr(start, json.find_first_of(",}", start) - start);
+}
+
+TEST(ProcessChain, TakesThePartsStateFlowAndPressure)
+{
+    const std::string path = ::testing::TempDir() + "humitrax-chain-mix.json";
+    const CliRun mix = RunCli({"process", "mix", "32,wb=24", "--flow", "1kg/s", "24,rh=50", "--flow", "3m3/s",
+                               "--pressure", "90", "--format", "json"});
+    ASSERT_EQ(mix.exitCode, 0) << mix.err;
+    std::ofstream(path) << mix.out;
+    const CliRun coil = RunCli({"process", "coil", path + ":mixed", "--adp", "10", "--bypass", "0.1", "--format", "json"});
+    ASSERT_EQ(coil.exitCode, 0) << coil.err;
+    for (const char* key : {"dry_bulb", "humidity_ratio", "dry_air_flow"})
+        EXPECT_EQ(FieldOf(coil.out, "entering", key), FieldOf(mix.out, "mixed", key)) << key;
+    EXPECT_NE(coil.out.find("\"pressure\":90,"), std::string::npos) << coil.out;
+
+    const CliRun unknown = RunCli({"process", "heat", path + ":leaving", "--to", "30"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.err.find("has no part 'leaving'; its parts are first, second, mixed"), std::string::npos)
+        << unknown.err;
+}
 
 } // namespace
 } // namespace humitrax::testing
