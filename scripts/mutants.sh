@@ -15,7 +15,7 @@ build="$root/build/mutants"
 filter="${1:-}"
 
 faults=$(cat <<'LIST'
-engine.molar_mass_ratio | engine/units.h | kMolarMassRatio = 0.62198 | kMolarMassRatio = 0.62199
+engine.molar_mass_ratio | engine/include/humitrax/constants.h | kMolarMassRatio = 0.62198; | kMolarMassRatio = 0.62199;
 engine.wet_bulb_tolerance | engine/wet_bulb.cpp | kTolerance = 1e-9 | kTolerance = 1e-7
 engine.wet_bulb_second_start | engine/wet_bulb.cpp | kSecondStartBelow = 10.0 | kSecondStartBelow = 5.0
 engine.dew_point_exponent | engine/dew_point.cpp | kVapourExponent = 0.1984 | kVapourExponent = 0.1985
