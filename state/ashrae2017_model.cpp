@@ -58,6 +58,10 @@ Ashrae2017State::Ashrae2017State(const StateInput& input) noexcept : m_input(inp
         m_ratio = Value(input.value);
         break;
     }
+    // Dry air whose humidity ratio the rounding of its relation put a hair
+    // below 0 is dry air.
+    if (m_ratio.present && m_ratio.value < 0.0 && m_ratio.value >= -kNegligibleRatio)
+        m_ratio.value = 0.0;
 }
 
 void Ashrae2017State::Properties(StateResult& result) const noexcept

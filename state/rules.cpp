@@ -89,6 +89,27 @@ std::string_view AboveRange(Units units) noexcept
                               : "above 392 °F, the highest temperature the relations cover";
 }
 
+std::string_view ValueRefusal(Property property, double value, Units units, double pressure) noexcept
+{
+    switch (property) {
+    case Property::DryBulb:
+    case Property::WetBulb:
+    case Property::DewPoint: return TemperatureRefusal(units, value);
+    case Property::RelativeHumidity:
+        if (value < 0.0)
+            return kBelow0Percent;
+        return value > kPercent ? kAbove100Percent : std::string_view();
+    case Property::HumidityRatio: return value < 0.0 ? kBelow0 : std::string_view();
+    case Property::VapourPressure:
+        if (value < 0.0)
+            return kBelow0;
+        return value >= pressure ? kNotBelowPressure : std::string_view();
+    case Property::SpecificVolume: return value > 0.0 ? std::string_view() : kNotAbove0;
+    default: break;
+    }
+    return std::isnan(value) ? kNotANumber : std::string_view();
+}
+
 Refusal GivenRefusal(const StateInput& input) noexcept
 {
     if (!(input.pressure > 0.0))
@@ -126,7 +147,7 @@ Refusal RatioRefusal(const StateInput& input, const Cell& saturationPressure, co
     if (input.condition == Condition::HumidityRatio) {
         if (Saturates(input, saturationPressure) && saturationRatio.present && input.value > saturationRatio.value)
             return {given, kAboveSaturation};
-    } else if (ratio.present && ratio.value < 0.0) {
+    } else if (ratio.present && ratio.value < -kNegligibleRatio) {
         return {given, kNegativeRatio};
     }
     return {};
@@ -150,7 +171,7 @@ void KeepPossibleValues(const StateInput& input, StateResult& result) noexcept
     for (Property ratio : {Property::HumidityRatio, Property::SpecificHumidity, Property::Grains}) {
         Cell& cell = result[ratio];
         if (cell.present && cell.value < 0.0)
-            cell = Failed(kBelow0);
+            cell = cell.value >= -kNegligibleRatio && ratio == Property::HumidityRatio ? Value(0.0) : Failed(kBelow0);
     }
     Cell& vapour = result[Property::VapourPressure];
     KeepWithin(vapour, 0.0, input.pressure, kBelow0, kNotBelowPressure);

@@ -9,11 +9,22 @@
 
 namespace humitrax::detail {
 
+/// How far below 0 a humidity ratio computed for dry air may come out by
+/// rounding (the wet-bulb relation subtracts terms of some tens) and still be
+/// dry air: it is then 0.
+inline constexpr double kNegligibleRatio = 1e-15;
+
 /// A given value no air can have, and why.
 struct Refusal {
     Property property = Property::DryBulb;
     std::string_view reason; ///< empty: none
 };
+
+/// Why a single given value of `property` no air has (a temperature outside
+/// the range, a relative humidity outside 0…100 %, a humidity ratio below 0,
+/// a vapour pressure not below the pressure, a volume not above 0), or
+/// nothing.
+std::string_view ValueRefusal(Property property, double value, Units units, double pressure) noexcept;
 
 /// The given values refused before any relation is used: a pressure at or
 /// below 0; a dry bulb, wet bulb or dew point outside the temperatures the
