@@ -1,5 +1,6 @@
 // The compiled part of the Python package humitrax: the states of NumPy
 // arrays computed with the interpreter's lock released, the column names,
+// the processes (process_functions.cpp), comfort (comfort_functions.cpp)
 // and the engine's functions (engine_functions.cpp). The package's Python
 // files check the arguments and shape the results; this module trusts
 // nothing it is given all the same.
@@ -23,6 +24,7 @@ namespace humitrax::python {
 
 void DefineEngine(py::module_& engine);
 void DefineProcess(py::module_& module);
+void DefineComfort(py::module_& module);
 
 namespace {
 
@@ -149,6 +151,7 @@ PYBIND11_MODULE(_humitrax, module)
                "arrays, None or a bool array as long, true for a missing value. threads 0: one "
                "per core.");
     DefineProcess(module);
+    DefineComfort(module);
     py::module_ engine = module.def_submodule("engine", "The property engine's functions.");
     DefineEngine(engine);
 }

@@ -12,6 +12,7 @@ state : Every property of one state, or of NumPy arrays of states.
 frame : The same for the rows of a pandas DataFrame, added to a copy of it.
 mix, heat, cool, coil, humidify : The air-conditioning processes of
     ``humitrax-cli process`` over arrays.
+comfort : Thermal comfort by ISO 7730 (PMV and PPD) over arrays.
 engine : The property engine's sixteen functions, one to one.
 PropertyFailure : The exception the engine's functions raise.
 
@@ -77,10 +78,12 @@ Below freezing, the 2017 relations give the frost point:
 """
 
 from . import engine
+from ._comfort import comfort
 from ._failure import PropertyFailure
 from ._frame import frame
 from ._humitrax import __version__
 from ._process import coil, cool, heat, humidify, mix
 from ._state import state
 
-__all__ = ["state", "frame", "mix", "heat", "cool", "coil", "humidify", "engine", "PropertyFailure"]
+__all__ = ["state", "frame", "mix", "heat", "cool", "coil", "humidify", "comfort", "engine",
+           "PropertyFailure"]
