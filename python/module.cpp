@@ -7,6 +7,8 @@
 #include "columns.h"
 #include "signals.h"
 
+#include "humitrax/constants.h"
+
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -138,6 +140,10 @@ PYBIND11_MODULE(_humitrax, module)
     using namespace humitrax::python;
     module.doc() = "The compiled part of humitrax; use the package's functions instead.";
     module.attr("__version__") = HUMITRAX_VERSION_TEXT;
+    // The exact conversions between the unit systems, for the frame's column units.
+    module.attr("METRES_PER_FOOT") = humitrax::kMetresPerFoot;
+    module.attr("KILOPASCALS_PER_PSI") = humitrax::kKilopascalsPerPsi;
+    module.attr("GRAINS_PER_POUND") = humitrax::kGrainsPerPound;
     module.attr("MODELS") = py::make_tuple(std::string(ModelName(humitrax::Model::Calculator)),
                                            std::string(ModelName(humitrax::Model::Ashrae2017)));
     module.def("columns", &Columns, py::arg("units"),
