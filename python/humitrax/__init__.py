@@ -10,6 +10,8 @@ See Also
 --------
 state : Every property of one state, or of NumPy arrays of states.
 frame : The same for the rows of a pandas DataFrame, added to a copy of it.
+read_epw, read_tmy3 : EnergyPlus and TMY3 weather files as frames that
+    frame takes as they are.
 mix, heat, cool, coil, humidify : The air-conditioning processes of
     ``humitrax-cli process`` over arrays.
 comfort : Thermal comfort by ISO 7730 (PMV and PPD) over arrays.
@@ -84,6 +86,7 @@ from ._frame import frame
 from ._humitrax import __version__
 from ._process import coil, cool, heat, humidify, mix
 from ._state import state
+from ._weather import read_epw, read_tmy3
 
-__all__ = ["state", "frame", "mix", "heat", "cool", "coil", "humidify", "comfort", "engine",
-           "PropertyFailure"]
+__all__ = ["state", "frame", "read_epw", "read_tmy3", "mix", "heat", "cool", "coil", "humidify",
+           "comfort", "engine", "PropertyFailure"]
