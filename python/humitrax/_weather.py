@@ -351,7 +351,7 @@ def read_tmy3(path):
           ``dew_point [C]``, ``relative_humidity [%]``, ``pressure
           [mbar]``, ``global_horizontal_radiation [W/m^2]``,
           ``wind_speed [m/s]``, ``total_sky_cover [tenths]``,
-          ``aerosol_optical_depth`` (a unit "unitless" or "code" is left
+          ``aerosol_optical_depth`` (a unit "unitless" or a code is left
           out) ... (see Notes)
         - its source flag as ``<quantity>_source`` (str) and its
           uncertainty as ``<quantity>_uncertainty`` (``[%]`` for the
@@ -471,9 +471,10 @@ def read_tmy3(path):
     for i, (column, field) in enumerate(zip(names, header)):
         if i in (positions["date"], positions["time"]):
             continue
-        label, kind = _tmy3_label(column)
-        if label in columns:
-            label = f"{label} ({i + 1})"  # a header that names a quantity twice: the column's number
+        name, unit, kind = _tmy3_name(column)
+        if any(label.split(" [")[0] == name for label in columns):
+            name = f"{name}_{i + 1}"  # a header that names a quantity twice: the column's number
+        label = f"{name} [{unit}]" if unit else name
         if kind is str:
             columns[label] = np.array([text.strip() for text in texts[i]], dtype=object)
         else:
@@ -482,19 +483,16 @@ def read_tmy3(path):
     return _frame(columns, index, attrs)
 
 
-def _tmy3_label(column):
-    """A TMY3 column's name here, and str for a source flag (else float)."""
-    unit = column.unit if column.unit is not None and column.unit.lower() not in _NO_UNIT else None
-    for suffix, ending in (("_source", "_source"), ("_uncert", "_uncertainty")):
+def _tmy3_name(column):
+    """A TMY3 column's name here, its unit (None for none) and str for a
+    source flag (else float)."""
+    words = (column.unit or "").lower()
+    unit = None if words in _NO_UNIT or words.endswith(" code") else column.unit
+    for suffix, ending, kind in (("_source", "_source", str), ("_uncert", "_uncertainty", float)):
         if column.name.endswith(suffix):
             stem = column.name[:-len(suffix)]
-            name = _TMY3_NAMES.get(stem, stem) + ending
-            if suffix == "_source":
-                return name, str
-            break
-    else:
-        name = _TMY3_NAMES.get(column.name, column.name)
-    return (f"{name} [{unit}]" if unit else name), float
+            return _TMY3_NAMES.get(stem, stem) + ending, unit, kind
+    return _TMY3_NAMES.get(column.name, column.name), unit, float
 
 
 read_epw.__module__ = "humitrax"

@@ -195,6 +195,16 @@ def test_epw_that_cannot_be_read(tmp_path, lines, message):
 TMY3_START = ['1,"A",XX,-5.0,40.0,-75.0,10', "Date (MM/DD/YYYY),Time (HH:MM),Dry-bulb (C),Dry-bulb source"]
 
 
+def test_tmy3_columns_beyond_the_manuals_keep_their_words(tmp_path):
+    path = tmp_path / "x.csv"
+    path.write_text("\n".join([TMY3_START[0], "Time (HH:MM),Date (MM/DD/YYYY),Dry-bulb (C),Dry-bulb (C),Snow Depth (cm),"
+                                "PresWth (METAR code)", "24:00,12/31/1999,1.0,2.0,,71"]))
+    weather = humitrax.read_tmy3(path)
+    assert list(weather.columns[5:]) == ["dry_bulb [C]", "dry_bulb_4 [C]", "snow_depth [cm]", "present_weather"]
+    assert weather.iloc[0, 5:].tolist()[:2] == [1.0, 2.0] and math.isnan(weather["snow_depth [cm]"].iloc[0])
+    assert weather.index[0] == pd.Timestamp("2000-01-01 00:00").tz_localize(datetime.timezone(datetime.timedelta(hours=-5)))
+
+
 @pytest.mark.parametrize("lines, message", [
     (['1,"A",XX,-5.0,40.0'] + TMY3_START[1:], "line 1: the station line has 5 fields, not 7"),
     ([TMY3_START[0], "Day,Time (HH:MM),Dry-bulb (C)"], "line 2: the header has no Date column"),
