@@ -8,9 +8,7 @@
 #include "kit/readable.h"
 #include "kit/output.h"
 
-#include "humitrax/comfort.h"
-#include "humitrax/constants.h"
-#include "humitrax/state.h"
+#include "humitrax/air_comfort.h"
 
 #include <array>
 #include <cmath>
@@ -36,10 +34,6 @@ constexpr std::string_view kHelp = R"(  comfort STATE --met M --clo C [--units s
         humitrax-cli comfort 22,rh=60 --met 1.2 --clo 0.5 --units si --pressure 101.325
 
 )";
-
-constexpr double kDefaultAirSpeed = 0.1;             // m/s
-constexpr double kMetresPerSecondPerFpm = 0.00508; // a foot a minute
-constexpr double kPascalsPerKilopascal = 1000.0;
 
 struct ComfortOptions {
     AirOptions air;
@@ -94,8 +88,6 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, ComfortO
     return std::nullopt;
 }
 
-double Celsius(double value, Units units) { return units == Units::SI ? value : (value - 32.0) / 1.8; }
-
 } // namespace
 
 std::string_view ComfortHelp() { return kHelp; }
@@ -106,66 +98,27 @@ int RunComfort(std::span<const std::string_view> args)
     if (const std::optional<int> status = ParseOptions(args, options))
         return *status;
     const Units units = options.air.units;
-    const bool si = units == Units::SI;
     const Cell pressure = PressureOf(options.air);
     if (!pressure.present)
         return kSay.Fail("pressure: " + std::string(pressure.reason));
     const AirState& given = *options.state;
-    const StateResult state = ComputeState(
+    const AirComfort comfort = ComfortOfAir(
         {units, given.dryBulb, pressure.value, given.condition, given.value, options.air.model,
-         options.air.saturation});
-    if (!state.refusal.empty()) {
-        return kSay.Fail("the air cannot exist: " + std::string(PropertyColumn(state.refused)) + " " +
-                      std::string(state.refusal));
-    }
-    const Cell& vapour = state[Property::VapourPressure];
-    if (!vapour.present)
-        return kSay.Fail("vapour_pressure: " + std::string(vapour.reason));
-
-    comfort::ComfortInput input{};
-    input.airTemperature = Celsius(given.dryBulb, units);
-    input.meanRadiantTemperature = Celsius(options.radiant.value_or(given.dryBulb), units);
-    input.airSpeed = options.airSpeed ? *options.airSpeed * (si ? 1.0 : kMetresPerSecondPerFpm) : kDefaultAirSpeed;
-    input.vapourPressure = vapour.value * (si ? kPascalsPerKilopascal : kPascalsPerPsi);
-    input.metabolicRate = *options.met;
-    input.clothing = *options.clo;
-    if (const std::optional<comfort::InputProblem> problem = comfort::InputRefusal(input))
-        return kSay.Fail(std::string(problem->rule) + ", not " + ReadableNumber(input.*(problem->input)));
-    comfort::PmvPpd result{};
-    try {
-        result = comfort::Pmv(input);
-    } catch (const PropertyFailure& failure) {
-        return kSay.Fail("PMV: " + std::string(CausePhrase(failure.cause())));
-    }
-    const bool applicable = comfort::InApplicableRange(input);
-
-    struct Row {
-        std::string_view key;
-        std::string_view label;
-        double value;
-        std::string_view unit;
-    };
-    const std::array<Row, 8> rows{{
-        {"air_temperature", "Air temperature", input.airTemperature, "°C"},
-        {"mean_radiant_temperature", "Mean radiant temperature", input.meanRadiantTemperature, "°C"},
-        {"air_speed", "Relative air speed", input.airSpeed, "m/s"},
-        {"vapour_pressure", "Water vapour pressure", input.vapourPressure, "Pa"},
-        {"metabolic_rate", "Metabolic rate", input.metabolicRate, "met"},
-        {"clothing", "Clothing", input.clothing, "clo"},
-        {"pmv", "PMV", result.pmv, ""},
-        {"ppd", "PPD", result.ppd, "%"},
-    }};
-    constexpr std::string_view kApplicableKey = "in_applicable_range";
+         options.air.saturation},
+        {*options.met, *options.clo, options.airSpeed, options.radiant});
+    if (!comfort.failure.empty())
+        return kSay.Fail(comfort.failure);
+    const bool applicable = comfort.applicable;
     std::string out;
     switch (options.air.format) {
     case Format::Table:
         out = "Thermal comfort by ISO 7730 (PMV/PPD), ";
         out.append(ModelWords(options.air.model, options.air.saturation)).append("\n");
-        for (const Row& row : rows) {
+        for (std::size_t i = 0; i < kComfortValues.size(); ++i) {
             out.append("  ");
-            AppendPadded(out, row.label, 28);
-            AppendPadded(out, ReadableNumber(row.value), 12);
-            out.append(row.unit).push_back('\n');
+            AppendPadded(out, kComfortValues[i].label, 28);
+            AppendPadded(out, ReadableNumber(comfort.values[i]), 12);
+            out.append(kComfortValues[i].unit).push_back('\n');
         }
         out.append("  ");
         AppendPadded(out, "In ISO 7730's ranges", 28);
@@ -173,24 +126,24 @@ int RunComfort(std::span<const std::string_view> args)
         out = WithoutTrailingBlanks(out);
         break;
     case Format::Csv:
-        for (const Row& row : rows)
-            out.append(row.key).push_back(',');
-        out.append(kApplicableKey).push_back('\n');
-        for (const Row& row : rows) {
-            AppendNumber(out, row.value);
+        for (const ComfortValue& value : kComfortValues)
+            out.append(value.key).push_back(',');
+        out.append(kApplicableRangeKey).push_back('\n');
+        for (double value : comfort.values) {
+            AppendNumber(out, value);
             out.push_back(',');
         }
         out.append(applicable ? "true\n" : "false\n");
         break;
     case Format::Json:
         out = "{" + ModelMembers(options.air.model, options.air.saturation) + ",";
-        for (const Row& row : rows) {
-            AppendJsonString(out, row.key);
+        for (std::size_t i = 0; i < kComfortValues.size(); ++i) {
+            AppendJsonString(out, kComfortValues[i].key);
             out.push_back(':');
-            AppendNumber(out, row.value);
+            AppendNumber(out, comfort.values[i]);
             out.push_back(',');
         }
-        AppendJsonString(out, kApplicableKey);
+        AppendJsonString(out, kApplicableRangeKey);
         out.append(applicable ? ":true}\n" : ":false}\n");
         break;
     }

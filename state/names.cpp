@@ -1,6 +1,9 @@
 // The names and units of properties, conditions and models.
 #include "humitrax/state.h"
 
+#include <array>
+#include <charconv>
+
 namespace humitrax {
 
 std::string_view ModelName(Model model) noexcept
@@ -119,6 +122,17 @@ std::string_view CausePhrase(FailureCause cause) noexcept
     case FailureCause::NoConvergence: return "no convergence";
     }
     return CauseName(cause);
+}
+
+std::string ReadableNumber(double value)
+{
+    constexpr int kDigits = 6;
+    std::array<char, 32> buffer{};
+    auto [ptr, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                   std::chars_format::general, kDigits);
+    (void)ec; // 32 characters hold six digits of every double
+    std::string text(buffer.data(), ptr);
+    return text == "-0" ? "0" : text;
 }
 
 } // namespace humitrax

@@ -44,17 +44,6 @@ std::string ModelMembers(Model model, Saturation saturation)
     return members;
 }
 
-std::string ReadableNumber(double value)
-{
-    constexpr int kDigits = 6;
-    std::array<char, 32> buffer{};
-    auto [ptr, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                   std::chars_format::general, kDigits);
-    (void)ec; // 32 characters hold six digits of every double
-    std::string text(buffer.data(), ptr);
-    return text == "-0" ? "0" : text;
-}
-
 std::string WithoutTrailingBlanks(std::string_view text)
 {
     std::string out;

@@ -22,9 +22,6 @@ std::string ModelWords(Model model, Saturation saturation);
 /// (the saturation for the 2017 model only), no comma around them.
 std::string ModelMembers(Model model, Saturation saturation);
 
-/// A number for reading: six significant digits ("25.4871", "0.00987654").
-std::string ReadableNumber(double value);
-
 /// The text without the blanks that padding leaves at the ends of its lines.
 std::string WithoutTrailingBlanks(std::string_view text);
 

@@ -10,8 +10,11 @@ See Also
 --------
 state : Every property of one state, or of NumPy arrays of states.
 frame : The same for the rows of a pandas DataFrame, added to a copy of it.
+read_epw, read_tmy3 : EnergyPlus and TMY3 weather files as frames that
+    frame takes as they are.
 mix, heat, cool, coil, humidify : The air-conditioning processes of
     ``humitrax-cli process`` over arrays.
+comfort : Thermal comfort by ISO 7730 (PMV and PPD) over arrays.
 engine : The property engine's sixteen functions, one to one.
 PropertyFailure : The exception the engine's functions raise.
 
@@ -36,16 +39,16 @@ relative humidity      [%]          [%]
 
 Enthalpy and specific volume are per unit mass of dry air.
 
-The relations follow ``model=``. ``"calculator"`` (the default) is the
-calculator's own: the engine's functions as the calculator window calls
-them, with the Hyland-Wexler saturation pressure [2]_. ``"ashrae2017"`` is
-that of the ASHRAE Handbook—Fundamentals 2017, chapter 1 [1]_. The two
-differ most below freezing. The 2017 relations take the saturation
-pressure over ice below the triple point, the dew point as the frost
-point and the wet bulb over ice. The calculator's relations give no
-relative humidity below 0 °C or 32 °F (with the wet bulb given in SI,
-below -60 °C), and take the dew point from one correlation at every
-humidity. Each function's Notes list its relations.
+The relations follow ``model=``. ``"ashrae2017"`` (the default) is that
+of the ASHRAE Handbook—Fundamentals 2017, chapter 1 [1]_: it takes the
+saturation pressure over ice below the triple point, the dew point as the
+frost point and the wet bulb over ice, or over supercooled water at every
+temperature with ``saturation="water"``, the convention of meteorological
+files (TMY3, most station data). ``"calculator"`` is the calculator's own:
+the engine's functions as the calculator window calls them, with the
+Hyland-Wexler saturation pressure [2]_, to the bit; it gives no relative
+humidity below 0 °C or 32 °F and takes the dew point from one correlation
+at every humidity. The two differ most below freezing. Each function's Notes list its relations.
 
 Air that cannot exist, or a value the relations cannot form, is no
 exception, so that one bad row does not stop an array: the result holds
@@ -77,10 +80,13 @@ Below freezing, the 2017 relations give the frost point:
 """
 
 from . import engine
+from ._comfort import comfort
 from ._failure import PropertyFailure
 from ._frame import frame
 from ._humitrax import __version__
 from ._process import coil, cool, heat, humidify, mix
 from ._state import state
+from ._weather import read_epw, read_tmy3
 
-__all__ = ["state", "frame", "mix", "heat", "cool", "coil", "humidify", "engine", "PropertyFailure"]
+__all__ = ["state", "frame", "read_epw", "read_tmy3", "mix", "heat", "cool", "coil", "humidify",
+           "comfort", "engine", "PropertyFailure"]

@@ -2,24 +2,29 @@
 
 import numpy as np
 
-from ._state import CONDITIONS, _listed, as_numbers, state
+from . import _names
+from ._state import CONDITIONS, UNITS, _choice, _listed, as_numbers, state
+
+# The given values by role: the dry bulb, the pressure or altitude, the conditions.
+_ROLES = ("dry_bulb", "pressure", "altitude") + CONDITIONS
+_ROLE_WORDS = {"dry_bulb": "dry bulb", "pressure": "pressure", "altitude": "altitude",
+               "wet_bulb": "wet bulb", "dew_point": "dew point", "relative_humidity": "relative humidity",
+               "humidity_ratio": "humidity ratio"}
 
 
-def _column(df, name, argument):
-    """A column of `df` as float64 values, NaN where missing; masked where
-    a nullable column has NA."""
+def _column(df, position, label, argument):
+    """The column at `position` as float64 values, NaN where missing; masked
+    where a nullable column has NA."""
     import pandas as pd
 
-    values = df[name]
-    if isinstance(values, pd.DataFrame):
-        raise ValueError(f"the frame has more than one column {name!r} ({argument})")
+    values = df.iloc[:, position]
     dtype = values.dtype
     if dtype == object:
         # Python numbers, as humitrax.state takes them.
-        return as_numbers(f"column {name!r} ({argument})", values.to_numpy())
+        return as_numbers(f"column {label!r} ({argument})", values.to_numpy())
     if not pd.api.types.is_numeric_dtype(dtype) or pd.api.types.is_bool_dtype(dtype) or \
             pd.api.types.is_complex_dtype(dtype):
-        raise TypeError(f"column {name!r} ({argument}) must be numeric, not of dtype {dtype}")
+        raise TypeError(f"column {label!r} ({argument}) must be numeric, not of dtype {dtype}")
     numbers = values.to_numpy(dtype=np.float64, na_value=np.nan)
     if isinstance(values.array, (pd.arrays.IntegerArray, pd.arrays.FloatingArray)):
         # A nullable column is a masked array: its NA cells are missing values.
@@ -27,18 +32,122 @@ def _column(df, name, argument):
     return numbers
 
 
+def _name_argument(argument, value):
+    if not isinstance(value, str):
+        raise TypeError(f"{argument} must be a column name (str), not {type(value).__name__}")
+    return _names.read_name(value).name
+
+
+class _Header:
+    """The frame's columns sorted by what they hold, by the header rules."""
+
+    def __init__(self, df, wanted):
+        self.labels = list(df.columns)
+        self.names = [_names.read_name(label) for label in self.labels]
+        self.found = {}  # role: position
+        for role, name in wanted.items():
+            positions = [i for i, column in enumerate(self.names) if column.name == name]
+            if len(positions) > 1:
+                first, second = (self.labels[i] for i in positions[:2])
+                raise ValueError(f"the frame has two {_ROLE_WORDS[role]} columns, {first!r} and {second!r}; "
+                                 f"give exactly one")
+            for i, column in enumerate(self.names):
+                if column.unclosed == name:
+                    raise ValueError(f"the column {self.labels[i]!r} opens a unit bracket and never closes it")
+            if positions:
+                taken = [other for other, at in self.found.items() if at == positions[0]]
+                if taken:
+                    raise ValueError(f"the column {self.labels[positions[0]]!r} is named for both "
+                                     f"{taken[0]} and {role}")
+                self.found[role] = positions[0]
+        if any(column.name == "status" for column in self.names):
+            raise ValueError("the frame has a column 'status', the name of the output's status; rename it")
+
+    def label(self, role):
+        return self.labels[self.found[role]]
+
+    def conversion(self, role, units, fallback_unit=None):
+        """The conversion of the role's column to the unit system's own: by
+        the unit its name gives, or `fallback_unit`."""
+        column = self.names[self.found[role]]
+        unit = column.unit if column.unit is not None else fallback_unit
+        if unit is None:
+            return _names.Conversion(identity=True)
+        converted = _names.conversion(role, unit, units)
+        if converted is None:
+            where = f"the column {self.label(role)!r}" if column.unit is not None else "pressure_unit"
+            raise ValueError(f"{where} gives the unit {unit!r}, which is not one of {_names.unit_list(role)}")
+        return converted
+
+
+def _condition(header, wanted, given, attrs):
+    """The condition to read: the only one the frame has, or the one `given`
+    (or, for several, the frame's attrs["given"]) names."""
+    present = [condition for condition in CONDITIONS if condition in header.found]
+    from_attrs = given is None and len(present) > 1 and isinstance(attrs.get("given"), str)
+    if from_attrs:
+        given = attrs["given"]
+    if given is not None:
+        if not isinstance(given, str):
+            raise TypeError(f"given must be a str, not {type(given).__name__}")
+        name = _names.read_name(given).name
+        chosen = [condition for condition in CONDITIONS if name in (condition, wanted[condition])]
+        if not chosen:
+            raise ValueError(f"given must be {_listed(CONDITIONS)} or its column name, not {given!r}")
+        condition = chosen[0]
+        if condition not in present:
+            source = "the frame's attrs['given']" if from_attrs else f"given={given!r}"
+            raise ValueError(f"{source}, but the frame has no column {wanted[condition]!r}")
+        return condition
+    if not present:
+        raise ValueError(f"the frame has no condition column: {_listed([wanted[c] for c in CONDITIONS])}")
+    if len(present) > 1:
+        raise ValueError(f"the frame has several condition columns "
+                         f"({_listed([header.label(c) for c in present], 'and')}); say which with given=")
+    return present[0]
+
+
+def _with_computed(df, header, given_roles, result, units_converted):
+    """A copy of `df` with the computed properties: a given column stays as it
+    is, unless it bears its property's own name and its values were
+    converted; any other column named like a property (by the header rules)
+    is replaced, in its place, by the computed one under the property's name;
+    the rest follow the frame's columns."""
+    given_positions = {header.found[role] for role in given_roles if not units_converted.get(role)}
+    computed = [name for name in result if name != "status"]
+    replaced = {}  # property: the position of the first column it replaces
+    drop = []
+    for i, column in enumerate(header.names):
+        if i in given_positions or column.name not in computed:
+            continue
+        replaced.setdefault(column.name, i)
+        drop.append(i)
+    keep = [i not in drop for i in range(len(header.labels))]
+    out = df.loc[:, keep].copy() if drop else df.copy()
+    for inserted, (name, position) in enumerate(sorted(replaced.items(), key=lambda item: item[1])):
+        out.insert(position - sum(1 for i in drop if i < position) + inserted, name, result[name])
+    kept_labels = {header.labels[i] for i in given_positions}
+    for name in computed:
+        if name not in replaced and name not in kept_labels:
+            out[name] = result[name]
+    out["status"] = result["status"]
+    return out
+
+
 def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
           wet_bulb="wet_bulb", dew_point="dew_point", relative_humidity="relative_humidity",
-          humidity_ratio="humidity_ratio", given=None, units="si", model="ashrae2017",
-          saturation="ice", threads=None):
+          humidity_ratio="humidity_ratio", given=None, pressure_unit=None, units="si",
+          model="ashrae2017", saturation="ice", threads=None):
     """The properties of each row of a pandas DataFrame, added to a copy of it.
 
-    The keyword arguments name the frame's columns. It needs the dry bulb,
-    exactly one of the pressure and altitude columns, and a condition
-    column: wet bulb, dew point, relative humidity or humidity ratio. When
-    it has several condition columns, ``given`` says which one is the
-    condition. Each row is one state, computed as ``humitrax.state``
-    computes it.
+    The frame needs a dry-bulb column, exactly one of a pressure and an
+    altitude column, and a condition column: wet bulb, dew point, relative
+    humidity or humidity ratio. When it has several condition columns,
+    ``given`` says which one is the condition. Columns are found by the
+    header rules of ``humitrax-cli batch`` (see Notes): "Dry Bulb [°F]",
+    "dry-bulb (C)" and "DRY_BULB" are all the dry bulb, and a unit in the
+    name converts the column's values. Each row is one state, computed as
+    ``humitrax.state`` computes it.
 
     Parameters
     ----------
@@ -47,31 +156,39 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
         integer dtypes, nullable ones (Int64, Float64) included, or dtype
         object holding Python numbers.
     dry_bulb : str, default "dry_bulb"
-        The column of the dry-bulb temperature, -100 to 200 °C (-148 to
-        392 °F). [°C or °F]
+        The name of the dry-bulb column, -100 to 200 °C (-148 to 392 °F).
+        [°C or °F, or the unit its name gives]
     pressure : str, default "pressure"
-        The column of the barometric pressure, above 0. [kPa or psia]
+        The name of the barometric pressure column, above 0. [kPa or psia,
+        or the unit its name or ``pressure_unit`` gives]
     altitude : str, default "altitude"
-        The column of the altitude above sea level, -5000 to 11000 m
-        (-16404 to 36089 ft); used when the frame has no pressure column.
-        [m or ft]
+        The name of the altitude column, -5000 to 11000 m (-16404 to 36089
+        ft); used when the frame has no pressure column. [m or ft, or the
+        unit its name gives]
     wet_bulb : str, default "wet_bulb"
-        The column of the thermodynamic wet-bulb temperature, at most the
-        dry bulb. [°C or °F]
+        The name of the thermodynamic wet-bulb column, at most the dry
+        bulb. [°C or °F, or the unit its name gives]
     dew_point : str, default "dew_point"
-        The column of the dew-point temperature, at most the dry bulb.
-        [°C or °F]
+        The name of the dew-point column, at most the dry bulb. [°C or °F,
+        or the unit its name gives]
     relative_humidity : str, default "relative_humidity"
-        The column of the relative humidity, 0 to 100. [%]
+        The name of the relative humidity column, 0 to 100. [%]
     humidity_ratio : str, default "humidity_ratio"
-        The column of the humidity ratio, from 0 to saturation.
-        [kg/kg or lb/lb]
+        The name of the humidity ratio column, from 0 to saturation.
+        [kg/kg or lb/lb, or the unit its name gives]
     given : str, optional
         The condition, when ``df`` has more than one condition column: one
         of "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio",
-        or the column name given for it.
+        or the column name given for it. Without it, a frame with several
+        takes the one its ``attrs["given"]`` names, as ``read_epw`` and
+        ``read_tmy3`` set it.
+    pressure_unit : str, optional
+        The unit of a pressure column whose name gives none, as batch's
+        ``--pressure-unit``: "kPa", "hPa", "Pa", "mbar", "bar", "psia" or
+        "inHg" (any case).
     units : {"si", "ip"}, default "si"
-        The unit system of the columns read and written: SI or inch-pound.
+        The unit system of the properties written, and of the columns read
+        whose names give no unit: SI or inch-pound.
     model : {"ashrae2017", "calculator"}, default "ashrae2017"
         The relations, as for ``humitrax.state``.
     saturation : {"ice", "water"}, default "ice"
@@ -84,35 +201,69 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     Returns
     -------
     pandas.DataFrame
-        A copy of ``df``, same index: its own columns first, in their
-        order, then the other computed properties (the columns of
-        ``humitrax.state``, in its order and units: ``wet_bulb`` [°C or
-        °F], ``enthalpy`` [kJ/kg or Btu/lb] ...), NaN where a row has no
-        value, and ``status`` (str: ``""`` for a whole row, else why its
-        values are NaN). Only the given columns (dry bulb, pressure or
-        altitude, condition) are read and left as they are; any other
-        column named like a computed property (``wet_bulb`` when the
-        relative humidity is given, ``enthalpy``) holds the computed
-        values, as ``humitrax-cli batch --given`` writes them.
+        A copy of ``df``, same index and ``attrs``: its own columns first,
+        in their order, then the other computed properties (the columns of
+        ``humitrax.state``, in its order and the unit system's units:
+        ``wet_bulb`` [°C or °F], ``enthalpy`` [kJ/kg or Btu/lb] ...), NaN
+        where a row has no value, and ``status`` (str: ``""`` for a whole
+        row, else why its values are NaN). The given columns (dry bulb,
+        pressure or altitude, condition) are left as they are, in their
+        own units, except one named exactly like its property whose values
+        were converted (``pressure`` with ``pressure_unit="hPa"``), which
+        then holds them in the unit system's unit. Any other column named
+        like a computed property (``wet_bulb`` when the relative humidity
+        is given, ``Enthalpy [Btu/lb]``) is replaced in its place by the
+        computed values under the property's name, as ``humitrax-cli batch
+        --given`` writes them: every column named exactly like a property
+        holds that property in the unit system's unit.
 
     Raises
     ------
     ValueError
         A missing dry-bulb column; neither or both of pressure and
-        altitude; no condition column, or several and no ``given``; a
-        ``status`` column in ``df``; anything ``humitrax.state`` refuses.
+        altitude; no condition column, or several and no ``given``; two
+        columns named alike (``dry_bulb`` and ``Dry Bulb [°F]``); a unit
+        that does not fit its column; ``pressure_unit`` with an altitude
+        column; a ``status`` column in ``df``; anything ``humitrax.state``
+        refuses.
     TypeError
-        ``df`` not a DataFrame, or a used column that is not numeric:
-        booleans, complex numbers, text (a column of dtype object may hold
-        numbers, taken as ``humitrax.state`` takes them).
+        ``df`` not a DataFrame; a column name or ``pressure_unit`` not a
+        str; a used column that is not numeric: booleans, complex numbers,
+        text (a column of dtype object may hold numbers, taken as
+        ``humitrax.state`` takes them).
 
     See Also
     --------
     state : The relations, the status texts and the rule that every value
         is one air can have.
+    read_epw, read_tmy3 : Weather files as frames this function takes as
+        they are.
 
     Notes
     -----
+    The header rules are batch's. Names are compared without regard to
+    case (ASCII letters) and surrounding blanks, and blanks, underscores
+    and hyphens between words are alike: the keyword arguments and the
+    frame's column names are both read so. A unit after the name, in
+    brackets or in parentheses, converts the column's values to the unit
+    system's own:
+
+    =======================  ==========================================
+    column                   units
+    =======================  ==========================================
+    temperatures             C, °C, degC, F, °F, degF
+    pressure                 kPa, hPa, mbar, Pa, bar, psia, inHg
+    altitude                 m, ft
+    relative humidity        %
+    humidity ratio           kg/kg, lb/lb, g/kg, gr/lb
+    =======================  ==========================================
+
+    A value in its system's own unit is taken as it is; any other is
+    converted as batch converts it, ((x + a) × b ÷ c) + d, so that the
+    same numbers give the same results bit for bit (°F to °C: (x - 32) ÷
+    1.8; Pa to kPa: x ÷ 1000; psia to kPa: x × 6.894757293168361; inHg
+    to kPa: x × 3.386389; to psia: x × 0.491154; ft to m: x × 0.3048).
+
     Values are those of ``humitrax.state`` bit for bit, and so those of
     ``humitrax-cli batch``. A row that cannot be computed stops no other:
     it holds NaN for the values it cannot have, and its status says why.
@@ -145,57 +296,54 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     >>> out = humitrax.frame(rows, threads=1)
     >>> out["enthalpy"].round(2).tolist(), out["status"].tolist()
     ([43.1, nan], ['', 'dew_point: above the dry bulb'])
+
+    Units in the names, and a pressure column in hPa:
+
+    >>> log = pandas.DataFrame({"Dry-bulb (°F)": [77.0], "Station Pressure": [1013.25],
+    ...                         "RH [%]": [50.0]})
+    >>> out = humitrax.frame(log, pressure="station pressure", relative_humidity="rh",
+    ...                      pressure_unit="hPa", threads=1)
+    >>> out.round(4).iloc[0, :6].tolist()
+    [77.0, 1013.25, 50.0, 25.0, 101.325, 17.8893]
     """
     import pandas as pd
 
     if not isinstance(df, pd.DataFrame):
         raise TypeError(f"df must be a pandas DataFrame, not {type(df).__name__}")
-    columns = df.columns
-    if dry_bulb not in columns:
+    units = _choice("units", units, UNITS)
+    arguments = dict(zip(_ROLES, (dry_bulb, pressure, altitude, wet_bulb, dew_point, relative_humidity,
+                                  humidity_ratio)))
+    wanted = {role: _name_argument(role, value) for role, value in arguments.items()}
+    if pressure_unit is not None:
+        if not isinstance(pressure_unit, str):
+            raise TypeError(f"pressure_unit must be a str, not {type(pressure_unit).__name__}")
+        if _names.conversion("pressure", pressure_unit, units) is None:
+            raise ValueError(f"pressure_unit gives the unit {pressure_unit!r}, which is not one of "
+                             f"{_names.unit_list('pressure')}")
+    header = _Header(df, wanted)
+    if "dry_bulb" not in header.found:
         raise ValueError(f"the frame has no dry bulb column {dry_bulb!r} (dry_bulb=)")
-    if "status" in columns:
-        raise ValueError("the frame has a column 'status', the name of the output's status; rename it")
-    if pressure in columns and altitude in columns:
-        raise ValueError(f"the frame has a pressure column {pressure!r} and an altitude column "
-                         f"{altitude!r}; give exactly one of them")
-    if pressure not in columns and altitude not in columns:
+    if "pressure" in header.found and "altitude" in header.found:
+        raise ValueError(f"the frame has a pressure column {header.label('pressure')!r} and an altitude column "
+                         f"{header.label('altitude')!r}; give exactly one of them")
+    if "pressure" not in header.found and "altitude" not in header.found:
         raise ValueError(f"the frame has neither a pressure column {pressure!r} nor an altitude "
                          f"column {altitude!r}")
-    place = ("pressure", pressure) if pressure in columns else ("altitude", altitude)
+    place = "pressure" if "pressure" in header.found else "altitude"
+    if pressure_unit is not None and place == "altitude":
+        raise ValueError(f"pressure_unit is for a pressure column, and the frame has an altitude column "
+                         f"{header.label('altitude')!r}")
+    condition = _condition(header, wanted, given, df.attrs)
 
-    names = dict(zip(CONDITIONS, (wet_bulb, dew_point, relative_humidity, humidity_ratio)))
-    present = [condition for condition in CONDITIONS if names[condition] in columns]
-    if given is not None:
-        chosen = [condition for condition in CONDITIONS if given in (condition, names[condition])]
-        if not chosen:
-            raise ValueError(f"given must be {_listed(CONDITIONS)} or its column name, not {given!r}")
-        condition = chosen[0]
-        if condition not in present:
-            raise ValueError(f"given={given!r}, but the frame has no column {names[condition]!r}")
-    elif not present:
-        raise ValueError("the frame has no condition column: "
-                         f"{_listed([names[condition] for condition in CONDITIONS])}")
-    elif len(present) > 1:
-        raise ValueError(f"the frame has several condition columns "
-                         f"({_listed([names[c] for c in present], 'and')}); say which with given=")
-    else:
-        condition = present[0]
-
-    inputs = {
-        "dry_bulb": _column(df, dry_bulb, "dry_bulb"),
-        place[0]: _column(df, place[1], place[0]),
-        condition: _column(df, names[condition], condition),
-    }
+    roles = ("dry_bulb", place, condition)
+    conversions = {role: header.conversion(role, units, pressure_unit if role == "pressure" else None)
+                   for role in roles}
+    inputs = {role: conversions[role].apply(_column(df, header.found[role], header.label(role), role))
+              for role in roles}
     result = state(inputs.pop("dry_bulb"), **inputs, units=units, model=model, saturation=saturation,
                    threads=threads)
-    # Only the given columns are read: a column named like a computed property
-    # holds that property, as batch --given writes it.
-    given_columns = {dry_bulb, place[1], names[condition]}
-    out = df.copy()
-    for name, values in result.items():
-        if name not in given_columns:
-            out[name] = values
-    return out
+    converted = {role: not conversions[role].identity and header.label(role) == role for role in roles}
+    return _with_computed(df, header, roles, result, converted)
 
 
 frame.__module__ = "humitrax"

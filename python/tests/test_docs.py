@@ -1,6 +1,7 @@
 """The documentation: every public name has a docstring with its shared parts filled in, and its examples hold."""
 
 import doctest
+import pathlib
 import re
 
 import pandas
@@ -17,7 +18,9 @@ def test_every_public_name_has_a_docstring():
             re.search(r"\{[a-z_]+\}", name.__doc__)] == []
 
 
-def test_the_docstring_examples_hold():
+def test_the_docstring_examples_hold(monkeypatch):
+    # The weather readers' examples read the tests' files.
+    monkeypatch.chdir(pathlib.Path(__file__).parent / "data")
     runner = doctest.DocTestRunner()
     finder = doctest.DocTestFinder(recurse=False)
     for documented in DOCUMENTED:

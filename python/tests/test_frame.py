@@ -1,5 +1,9 @@
 """humitrax.frame: the properties added to a copy of a pandas DataFrame."""
 
+import csv
+import io
+import subprocess
+
 import numpy as np
 import pandas as pd
 import pytest
@@ -77,3 +81,98 @@ def test_bad_frames_name_the_problem(columns, arguments, error, message):
 def test_frame_needs_a_data_frame():
     with pytest.raises(TypeError, match="df must be a pandas DataFrame, not dict"):
         humitrax.frame(BASE)
+
+
+# The header rules: the same table read by batch and by frame gives the same numbers and statuses.
+# (name, header, rows, units, model, batch's options and frame's arguments for them)
+UNIT_TABLES = [
+    ("fahrenheit and hectopascals in si", ["Dry Bulb [°F]", "pressure [hPa]", "RELATIVE_HUMIDITY"],
+     [[77.0, 1013.25, 50.0], [14.0, 990.0, 80.0], [95.0, 1005.5, 101.0]], "si", "calculator", [], {}),
+    ("celsius and kilopascals in ip", ["dry_bulb [C]", "Pressure [kPa]", "dew point [degC]"],
+     [[25.0, 101.325, 12.5], [-8.0, 84.0, -12.0], [30.0, 95.0, 31.0]], "ip", "ashrae2017", [], {}),
+    ("feet and grams per kilogram", ["dry_bulb", "altitude [ft]", "humidity_ratio [g/kg]"],
+     [[21.0, 5280.0, 7.5], [3.0, -300.0, 2.0], [35.0, 12000.0, 40.0]], "si", "ashrae2017", [], {}),
+    ("inches of mercury and grains in ip", ["dry bulb", "pressure [inHg]", "humidity ratio [gr/lb]"],
+     [[80.0, 29.92, 70.0], [20.0, 24.5, 8.0]], "ip", "calculator", [], {}),
+    ("wet bulb in fahrenheit and pascals", ["Dry_Bulb [degF]", "Pressure [Pa]", "wet_bulb [°F]"],
+     [[86.0, 101325.0, 70.0], [23.0, 80000.0, 21.5]], "si", "ashrae2017", [], {}),
+    ("pressure unit of a bare column", ["dry_bulb", "pressure", "relative_humidity"],
+     [[22.0, 1013.0, 45.0], [-5.0, 850.0, 90.0]], "si", "ashrae2017", ["--pressure-unit", "mbar"],
+     {"pressure_unit": "mbar"}),
+]
+
+
+@pytest.mark.parametrize("header, rows, units, model, options, arguments", [case[1:] for case in UNIT_TABLES],
+                         ids=[case[0] for case in UNIT_TABLES])
+def test_units_in_the_names_give_batchs_numbers(cli, tmp_path, header, rows, units, model, options, arguments):
+    path = tmp_path / "table.csv"
+    path.write_text("\n".join([",".join(header)] + [",".join(map(repr, row)) for row in rows]) + "\n", "utf-8")
+    done = subprocess.run([cli, "batch", "--units", units, "--model", model, "--jobs", "1", *options, str(path)],
+                          capture_output=True, text=True, check=False)
+    assert done.returncode in (0, 1), done.stderr
+    expected = list(csv.DictReader(io.StringIO(done.stdout)))
+    out = humitrax.frame(pd.read_csv(path, float_precision="round_trip"), units=units, model=model, **arguments)
+    for name in expected[0]:
+        got = out[name].tolist()
+        if name == "status":
+            assert got == [row[name].replace("--model ashrae2017", 'model="ashrae2017"') for row in expected]
+        else:
+            assert [float(x).hex() for x in got] == [float(row[name] or "nan").hex() for row in expected], name
+
+
+# Parentheses and hyphens name what brackets and underscores do.
+@pytest.mark.parametrize("header", [
+    ["Dry-bulb (°F)", "Pressure (mbar)", "Dew-point (F)"],
+    ["DRY-BULB [°F]", "pressure (MBAR)", "dew - point [f]"],
+    [" dry bulb\t(degF) ", "Pressure[mbar]", "dew_point (°F)"],
+], ids=["tmy3_style", "mixed_case", "blanks_and_tabs"])
+def test_parentheses_and_hyphens_read_as_brackets_and_underscores(header):
+    values = {"dry": [68.0, 23.0], "pressure": [1013.2, 870.0], "dew": [50.0, 10.0]}
+    bracketed = pd.DataFrame(dict(zip(["dry_bulb [°F]", "pressure [mbar]", "dew_point [°F]"], values.values())))
+    expected = humitrax.frame(bracketed, model="ashrae2017")
+    out = humitrax.frame(pd.DataFrame(dict(zip(header, values.values()))), model="ashrae2017")
+    pd.testing.assert_frame_equal(out.iloc[:, 3:], expected.iloc[:, 3:])
+
+
+def test_columns_named_like_properties_hold_them_in_the_unit_systems_units():
+    df = pd.DataFrame({"Enthalpy [Btu/lb]": [1.0], "Dry Bulb [°F]": [77.0], "pressure": [1013.25],
+                       "rh": [50.0], "wet-bulb": [0.0]})
+    df.attrs["site"] = "roof"
+    out = humitrax.frame(df, relative_humidity="RH", given="rh", pressure_unit="hPa", model="calculator")
+    expected = humitrax.state(25.0, pressure=101.325, relative_humidity=50.0, model="calculator")
+    assert list(out.columns[:5]) == ["enthalpy", "Dry Bulb [°F]", "pressure", "rh", "wet_bulb"]
+    assert out["Dry Bulb [°F]"].tolist() == [77.0] and out["rh"].tolist() == [50.0]
+    assert all(out[name].tolist() == [expected[name]] for name in ["enthalpy", "pressure", "wet_bulb", "dry_bulb"])
+    assert out.attrs == {"site": "roof"}
+
+
+def test_attrs_given_chooses_among_several_conditions_and_given_overrides_it():
+    df = pd.DataFrame({"dry_bulb": [20.0], "pressure": [101.325], "dew_point": [5.0], "relative_humidity": [90.0]})
+    df.attrs["given"] = "relative_humidity"
+    assert humitrax.frame(df, model="calculator")["dew_point"][0] == \
+        humitrax.state(20.0, pressure=101.325, relative_humidity=90.0, model="calculator")["dew_point"]
+    assert humitrax.frame(df, given="dew_point", model="calculator")["relative_humidity"][0] == \
+        humitrax.state(20.0, pressure=101.325, dew_point=5.0, model="calculator")["relative_humidity"]
+    df.attrs["given"] = "wet_bulb"
+    with pytest.raises(ValueError, match=r"the frame's attrs\['given'\], but the frame has no column 'wet_bulb'"):
+        humitrax.frame(df, model="calculator")
+
+
+@pytest.mark.parametrize("columns, arguments, error, message", [
+    ({**BASE, "Dry Bulb [F]": [68.0]}, {}, ValueError, "two dry bulb columns, 'dry_bulb' and 'Dry Bulb \\[F\\]'"),
+    ({**BASE, "dry_bulb": None, "dry_bulb [kPa]": [20.0]}, {}, ValueError,
+     "the column 'dry_bulb \\[kPa\\]' gives the unit 'kPa', which is not one of C, °C, F or °F"),
+    ({**BASE, "dry_bulb": None, "dry_bulb (C": [20.0]}, {}, ValueError, "opens a unit bracket and never closes it"),
+    ({**BASE, "pressure": None, "altitude": [0.0]}, {"pressure_unit": "hPa"}, ValueError,
+     "pressure_unit is for a pressure column, and the frame has an altitude column 'altitude'"),
+    (BASE, {"pressure_unit": "psig"}, ValueError, "pressure_unit gives the unit 'psig', which is not one of kPa"),
+    (BASE, {"pressure_unit": 1000}, TypeError, "pressure_unit must be a str, not int"),
+    (BASE, {"dry_bulb": 0}, TypeError, "dry_bulb must be a column name \\(str\\), not int"),
+    ({**BASE, "Status": [""]}, {}, ValueError, "column 'status'"),
+    ({**BASE, "T": [1.0]}, {"dry_bulb": "t", "wet_bulb": "T"}, ValueError, "'T' is named for both dry_bulb and wet_bulb"),
+], ids=["two_dry_bulbs", "unit_that_does_not_fit", "unclosed_parenthesis", "pressure_unit_with_altitude",
+        "unknown_pressure_unit", "pressure_unit_not_text", "column_name_not_text", "status_in_any_case",
+        "one_column_for_two"])
+def test_header_rules_refuse_what_batch_refuses(columns, arguments, error, message):
+    with pytest.raises(error, match=message):
+        humitrax.frame(pd.DataFrame({k: v for k, v in columns.items() if v is not None}), **arguments)

@@ -7,7 +7,7 @@ import sys
 import pytest
 
 # Run in a child interpreter: a profile function records whether the compiled
-# call (compute or process) returned or raised, and a thread sends SIGINT once
+# call (compute, process or comfort) returned or raised, and a thread sends SIGINT once
 # the call has begun (the main thread has left the profile function that saw
 # it start). Each call has work enough for a second or more, so the signal
 # arrives long before its end. A call that ignored it would return normally,
@@ -28,8 +28,10 @@ calls = {
                                                   "relative_humidity": 40.0})),
     "heat": lambda: humitrax.heat(dry_bulb=dry_bulb[: rows // 2], relative_humidity=50.0, flow=1.0,
                                   to=50.0, pressure=101.325),
+    "comfort": lambda: humitrax.comfort(dry_bulb[: rows // 4], pressure=101.325, relative_humidity=50.0,
+                                        met=1.2, clo=0.5, threads=2),
 }
-compiled = (_humitrax.compute, _humitrax.process)
+compiled = (_humitrax.compute, _humitrax.process, _humitrax.comfort)
 begun = threading.Event()
 ends = []
 
@@ -59,7 +61,7 @@ print(*ends)
 """
 
 
-@pytest.mark.parametrize("call", ["state", "state_one_thread", "frame", "heat"])
+@pytest.mark.parametrize("call", ["state", "state_one_thread", "frame", "heat", "comfort"])
 def test_sigint_during_a_call_raises_keyboard_interrupt_from_it(call, tmp_path):
     done = subprocess.run([sys.executable, "-c", CHILD, call], capture_output=True, text=True,
                           cwd=tmp_path, env=os.environ, timeout=240)

@@ -120,6 +120,10 @@ std::string ModelHint(std::string_view reason, Model model, std::string_view ask
 /// A failure cause as words: "no convergence", "invalid logarithm" ...
 std::string_view CausePhrase(FailureCause cause) noexcept;
 
+/// A number in a message: six significant digits ("25.4871", "0.00987654",
+/// "1e+06"), never "-0".
+std::string ReadableNumber(double value);
+
 /// One value, or why it could not be formed. `reason` has static storage: an
 /// engine error text ("out of range") or a phrase.
 struct Cell {
