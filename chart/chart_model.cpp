@@ -285,10 +285,10 @@ namespace {
 std::variant<StateResult, std::string> ComputedState(const AirState& state,
                                                      const ChartSettings& settings)
 {
-    const StateResult result = ComputeState({settings.units, state.dryBulb, settings.pressure, state.condition,
-                                             state.value, settings.model, settings.saturation});
+    const StateResult result =
+        ComputeStateFromPair({settings.units, settings.model, settings.saturation, settings.pressure, state});
     if (!result.refusal.empty())
-        return std::string(PropertyColumn(result.refused)) + " " + std::string(result.refusal);
+        return RefusalWords(result);
     const Cell& ratio = result[humitrax::Property::HumidityRatio];
     if (!ratio.present)
         return "its humidity ratio cannot be computed (" + std::string(ratio.reason) + ")";
@@ -308,7 +308,8 @@ std::variant<DataPoint, std::string> LocateState(const AirState& state, const Ch
     auto computed = ComputedState(state, settings);
     if (auto* reason = std::get_if<std::string>(&computed))
         return std::move(*reason);
-    return DataPoint{state.dryBulb, std::get<StateResult>(computed)[humitrax::Property::HumidityRatio].value};
+    const StateResult& result = std::get<StateResult>(computed);
+    return DataPoint{result[humitrax::Property::DryBulb].value, result[humitrax::Property::HumidityRatio].value};
 }
 
 std::variant<StateProperties, std::string> DescribeState(const AirState& state,
@@ -320,7 +321,7 @@ std::variant<StateProperties, std::string> DescribeState(const AirState& state,
     const StateResult& result = std::get<StateResult>(computed);
     using enum humitrax::Property;
     StateProperties properties;
-    properties.at = {state.dryBulb, result[HumidityRatio].value};
+    properties.at = {result[DryBulb].value, result[HumidityRatio].value};
     properties.relativeHumidity = CellValue(result, RelativeHumidity);
     properties.wetBulb = CellValue(result, WetBulb);
     properties.dewPoint = CellValue(result, DewPoint);
@@ -527,12 +528,14 @@ std::variant<std::vector<DataPoint>, std::string> ZoneOutline(const std::vector<
         const AirState& from = corners[i];
         const AirState& to = corners[(i + 1) % corners.size()];
         outline.push_back(placed[i]);
-        if (from.condition != to.condition || from.value != to.value ||
-            from.dryBulb == to.dryBulb)
+        // An edge along one property's line (the second's, the first
+        // changing) is drawn as that line.
+        if (from.first != to.first || from.second != to.second || from.secondValue != to.secondValue ||
+            from.firstValue == to.firstValue)
             continue;
         for (int k = 1; k < kEdgeSamples; ++k) {
             AirState along = from;
-            along.dryBulb = from.dryBulb + (to.dryBulb - from.dryBulb) * k / kEdgeSamples;
+            along.firstValue = from.firstValue + (to.firstValue - from.firstValue) * k / kEdgeSamples;
             // A point the engine cannot place leaves the edge straight there.
             const auto located = LocateState(along, settings);
             if (const auto* point = std::get_if<DataPoint>(&located))

@@ -5,6 +5,7 @@
 // Dry bulb runs across (°C or °F), humidity ratio up (kg/kg or lb/lb).
 #pragma once
 
+#include "humitrax/pair.h"
 #include "humitrax/state.h"
 
 #include <cstdint>

@@ -109,7 +109,7 @@ std::vector<std::string> AddProcesses(ChartContent& content, const std::vector<C
         basis.saturation = process.saturation;
         basis.pressure = process.pressure;
         const std::string name = "apparatus dew point" + suffix;
-        auto described = DescribeState({*process.apparatusDewPoint, Condition::RelativeHumidity, 100.0}, basis);
+        auto described = DescribeState(DryBulbState(*process.apparatusDewPoint, Condition::RelativeHumidity, 100.0), basis);
         if (const auto* reason = std::get_if<std::string>(&described)) {
             notes.push_back("'" + name + "' cannot be placed and is left out: " + *reason);
             continue;

@@ -49,7 +49,7 @@ namespace humitrax::cli {
 namespace {
 
 constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water] [--pressure P | --altitude A]
-        [--point DRYBULB,KIND=VALUE ...]
+        [--point STATE ...]
         [--states FILE.csv|FILE.epw] [--input csv|epw] [--given COLUMN]
         [--pressure-unit UNIT] [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]]
         [--zone [NAME:]CORNER;CORNER;CORNER... ...]
@@ -60,9 +60,10 @@ constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model ashra
       specific volume (every 0.02 m³/kg or 0.5 ft³/lb), all computed by the
       engine at the chart's pressure. Defaults: si, 101.325 kPa (14.696 psia
       for ip), -10:50 °C (14:122 °F), humidity ratio 0 to 0.030, 1200x800.
-      --point marks a state and labels it with its properties; KIND is wb
-      (wet bulb), dp (dew point), rh (relative humidity, %) or w (humidity
-      ratio); repeat it for more states. --states plots every row of a table
+      --point marks a state and labels it with its properties; a STATE is a
+      dry bulb and one condition, 25,rh=50 (or wb=, dp=, w=), or any two of
+      db, wb, dp, rh, w, h, v and pw as for process (h=50,rh=60); repeat it
+      for more states. --states plots every row of a table
       read as batch reads it ("-" for standard input): a CSV with the same
       header rules (names, units in brackets, ';'), or an EnergyPlus weather
       file (--input epw, or a name ending in .epw). Each row is placed at its
@@ -80,9 +81,10 @@ constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model ashra
       the comfort zone of ISO 7730 (PMV from -0.5 to 0.5, the mean radiant
       temperature the dry bulb) for a metabolic rate in met, a clothing in clo
       and an air speed v in m/s (0.1 when not given). --zone shades a region
-      by its corners in order, each DRYBULB,KIND=VALUE as for --point,
-      separated by ';': an edge between corners of the same condition and
-      value follows that curve, any other is straight; NAME names it in the
+      by its corners in order, each a STATE as for --point, separated by
+      ';': an edge between corners that differ in their first value only
+      follows the curve of the second (20,rh=30;26,rh=30), any other is
+      straight; NAME names it in the
       legend (else zone 1, zone 2 ...); repeat it for more. Every
       curve and state is drawn by the model's relations (see "Relations"
       below), named in the title. The file type follows the extension; the file
@@ -109,7 +111,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "humitrax-cli chart [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water] [--pressure P | --altitude A]\n"
-    "                   [--point DRYBULB,KIND=VALUE ...]\n"
+    "                   [--point STATE ...]\n"
     "                   [--states FILE [--input csv|epw] [--given COLUMN] [--pressure-unit UNIT]]\n"
     "                   [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]] [--zone [NAME:]CORNERS ...]\n"
     "                   [--range TMIN:TMAX] [--max-ratio W] [--size WxH]\n"
@@ -159,13 +161,6 @@ struct ChartOptions {
 int Error(const std::string& message, int status = kExitUsage) { return kSay.Fail(message, status); }
 
 void Warn(const std::string& message) { kSay.Warn(message); }
-
-// "25,rh=50": the dry bulb, then the condition.
-std::optional<AirState> ParsePoint(std::string_view text)
-{
-    std::string message; // each option says what it takes instead
-    return ParseAirState(text, message);
-}
 
 // --process, --comfort or --zone into `overlays`; the usage error, if any.
 std::optional<std::string> ReadOverlay(const std::string& name, const std::string& value, Overlays& overlays)
@@ -222,10 +217,10 @@ std::optional<std::string> ReadOverlay(const std::string& name, const std::strin
     while (!rest.empty()) {
         const std::string_view corner = rest.substr(0, rest.find(';'));
         rest = corner.size() < rest.size() ? rest.substr(corner.size() + 1) : std::string_view();
-        const std::optional<AirState> state = ParsePoint(corner);
+        std::string message;
+        const std::optional<AirState> state = ParseAirState(corner, message);
         if (!state)
-            return "--zone takes [NAME:]CORNER;CORNER;... with each corner DRYBULB,KIND=VALUE as for --point, not " +
-                   Quoted(corner) + " in " + Quoted(value);
+            return "--zone " + Quoted(value) + ": " + message;
         zone.corners.push_back(*state);
     }
     if (zone.corners.size() < 3 || zone.name.empty())
@@ -344,10 +339,9 @@ std::variant<ChartOptions, int> ParseOptions(std::span<const std::string_view> a
         }
     }
     for (const std::string_view value : given.Values("--point")) {
-        const std::optional<AirState> state = ParsePoint(value);
+        const std::optional<AirState> state = ParseAirState(value, message);
         if (!state)
-            return kSay.Usage("--point takes DRYBULB,KIND=VALUE with KIND wb, dp, rh or w (for example "
-                              "25,rh=50), not " + Quoted(value));
+            return kSay.Usage("--point: " + message);
         options.points.push_back({std::string(value), *state});
     }
     if (const std::optional<std::string_view> range = given.Value("--range")) {

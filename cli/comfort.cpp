@@ -23,7 +23,7 @@ constexpr std::string_view kHelp = R"(  comfort STATE --met M --clo C [--units s
         [--air-speed V] [--radiant T] [--model ashrae2017|calculator] [--saturation ice|water] [--format table|csv|json]
       Thermal comfort by ISO 7730: the predicted mean vote (PMV, -3 cold to
       +3 hot) and the predicted percentage dissatisfied (PPD) of people in air
-      of the STATE (as for process: 22,rh=60, 24,wb=17 ...), whose water
+      of the STATE (as for process: 22,rh=60, 24,wb=17, h=45,rh=50 ...), whose water
       vapour pressure the state gives. --met is the metabolic rate in met,
       --clo the clothing in clo, --air-speed the air speed relative to the
       body (m/s, or ft/min with ip; default 0.1 m/s), --radiant the mean
@@ -101,11 +101,9 @@ int RunComfort(std::span<const std::string_view> args)
     const Cell pressure = PressureOf(options.air);
     if (!pressure.present)
         return kSay.Fail("pressure: " + std::string(pressure.reason));
-    const AirState& given = *options.state;
-    const AirComfort comfort = ComfortOfAir(
-        {units, given.dryBulb, pressure.value, given.condition, given.value, options.air.model,
-         options.air.saturation},
-        {*options.met, *options.clo, options.airSpeed, options.radiant});
+    const AirComfort comfort =
+        ComfortOfAir({units, options.air.model, options.air.saturation, pressure.value, *options.state},
+                     {*options.met, *options.clo, options.airSpeed, options.radiant});
     if (!comfort.failure.empty())
         return kSay.Fail(comfort.failure);
     const bool applicable = comfort.applicable;

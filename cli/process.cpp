@@ -34,7 +34,9 @@ constexpr std::string_view kHelp = R"(  process mix|heat|cool|coil|humidify STAT
       property, the dry-air flows and the loads. A STATE is a dry bulb and one
       condition: 25,rh=50 (relative humidity, %), 33,wb=24 (wet bulb),
       12,dp=10 (dew point) or 20,w=0.008 (humidity ratio), in the units
-      chosen. A FLOW is a dry-air mass flow (2.5kg/s, 150lb/min) or a volume
+      chosen; or any two of db (dry bulb), wb, dp, rh, w, h (enthalpy), v
+      (specific volume) and pw (vapour pressure) as KEY=V,KEY=V: h=50,rh=60,
+      dp=10,rh=80, wb=18,rh=60. A FLOW is a dry-air mass flow (2.5kg/s, 150lb/min) or a volume
       flow of the air at its own state (1.2m3/s, 4000m3/h, 3000cfm), given
       after its state. Every state has the process's pressure. A STATE may
       also be a part of a process's JSON (--format json), FILE.json:PART
@@ -67,6 +69,7 @@ constexpr std::string_view kHelp = R"(  process mix|heat|cool|coil|humidify STAT
         humitrax-cli process heat 5,rh=80 --flow 2m3/s --to 35 --units si --altitude 400
         humitrax-cli process cool 95,rh=30 --flow 2000cfm --to 75 --units ip --pressure 14.696
         humitrax-cli process coil 28,wb=21 --flow 2kg/s --adp 10 --bypass 0.1 --units si --pressure 101.325
+        humitrax-cli process heat h=20,rh=90 --flow 1kg/s --to 22 --units si --pressure 101.325
         humitrax-cli process coil 30,rh=50 --flow 1.2m3/s --leaving 14,rh=92 --units si --pressure 101.325
         humitrax-cli process mix 32,wb=24 --flow 1kg/s 24,rh=50 --flow 3m3/s --pressure 101.325 --format json > mix.json
         humitrax-cli process coil mix.json:mixed --adp 10 --bypass 0.1
@@ -151,7 +154,7 @@ bool ReadFileState(const PartReference& reference, ProcessOptions& options, std:
                   " units; give --units " + (file->units == Units::SI ? "si" : "ip");
         return false;
     }
-    options.states.push_back({part->dryBulb, Condition::HumidityRatio, part->humidityRatio});
+    options.states.push_back(DryBulbState(part->dryBulb, Condition::HumidityRatio, part->humidityRatio));
     options.fileFlows.push_back(part->dryAirFlow ? std::optional<Flow>(Flow{*part->dryAirFlow,
                                                                            *FlowUnitFromName(MassFlowUnit(file->units))})
                                                  : std::nullopt);

@@ -89,8 +89,8 @@ AirComfort ComputeRow(const Setup& setup, std::size_t row)
     const auto optional = [&](Given given) {
         return setup.given[given].values != nullptr ? std::optional<double>(at[given]) : std::nullopt;
     };
-    return ComfortOfAir({setup.units, at[kDryBulb], pressure.value, setup.condition, at[kCondition], setup.model,
-                         setup.saturation},
+    return ComfortOfAir({setup.units, setup.model, setup.saturation, pressure.value,
+                         DryBulbState(at[kDryBulb], setup.condition, at[kCondition])},
                         {at[kMet], at[kClo], optional(kAirSpeed), optional(kRadiant)});
 }
 

@@ -167,13 +167,14 @@ std::optional<ProcessResult> ComputeRow(const Setup& setup, const Given& given, 
         pressure.value = given.At("pressure", row);
     }
     const ProcessBasis basis{setup.units, setup.model, pressure.value, setup.saturation};
-    const AirState entering{given.At("dry_bulb", row), setup.condition, given.At("value", row)};
+    const AirState entering = DryBulbState(given.At("dry_bulb", row), setup.condition, given.At("value", row));
     const Flow flow{given.At("flow", row), setup.flowUnit};
     ProcessResult result;
     switch (setup.kind) {
     case Kind::Mix:
         result = Mix({basis, entering, flow,
-                      {given.At("second_dry_bulb", row), setup.secondCondition, given.At("second_value", row)},
+                      DryBulbState(given.At("second_dry_bulb", row), setup.secondCondition,
+                                   given.At("second_value", row)),
                       {given.At("second_flow", row), setup.secondFlowUnit}});
         break;
     case Kind::Heat: result = Heat({basis, entering, flow, given.At("to", row)}); break;
@@ -181,8 +182,8 @@ std::optional<ProcessResult> ComputeRow(const Setup& setup, const Given& given, 
     case Kind::Coil:
         if (setup.coilMode == CoilMode::LeavingState) {
             result = Coil({basis, entering, flow, CoilMode::LeavingState,
-                           {given.At("leaving_dry_bulb", row), setup.leavingCondition,
-                            given.At("leaving_value", row)}});
+                           DryBulbState(given.At("leaving_dry_bulb", row), setup.leavingCondition,
+                                        given.At("leaving_value", row))});
         } else {
             result = Coil({basis, entering, flow, CoilMode::ApparatusDewPoint, {}, given.At("adp", row),
                            given.At("bypass", row)});

@@ -15,13 +15,12 @@ double Celsius(double value, Units units) { return units == Units::SI ? value : 
 
 } // namespace
 
-AirComfort ComfortOfAir(const StateInput& air, const ComfortGiven& person)
+AirComfort ComfortOfAir(const PairInput& air, const ComfortGiven& person)
 {
     AirComfort out;
-    const StateResult state = ComputeState(air);
+    const StateResult state = ComputeStateFromPair(air);
     if (!state.refusal.empty()) {
-        out.failure = "the air cannot exist: " + std::string(PropertyColumn(state.refused)) + " " +
-                      std::string(state.refusal);
+        out.failure = "the air cannot exist: " + RefusalWords(state);
         return out;
     }
     const Cell& vapour = state[Property::VapourPressure];
@@ -31,8 +30,9 @@ AirComfort ComfortOfAir(const StateInput& air, const ComfortGiven& person)
     }
     const bool si = air.units == Units::SI;
     comfort::ComfortInput input{};
-    input.airTemperature = Celsius(air.dryBulb, air.units);
-    input.meanRadiantTemperature = Celsius(person.radiant.value_or(air.dryBulb), air.units);
+    const double dryBulb = state[Property::DryBulb].value;
+    input.airTemperature = Celsius(dryBulb, air.units);
+    input.meanRadiantTemperature = Celsius(person.radiant.value_or(dryBulb), air.units);
     input.airSpeed = person.airSpeed ? *person.airSpeed * (si ? 1.0 : kMetresPerSecondPerFpm) : kDefaultAirSpeed;
     input.vapourPressure = vapour.value * (si ? kPascalsPerKilopascal : kPascalsPerPsi);
     input.metabolicRate = person.metabolicRate;

@@ -67,8 +67,8 @@ bool FinishGivenState(const GivenBasis& basis, std::optional<double> dryBulb, co
     }
     state = ComputeState(
         {basis.units, *dryBulb, pressure.value, basis.condition, *value, basis.model, basis.saturation});
-    ForEachFailure(state, basis.units, kAllProperties, [&](Property property, std::string_view reason) {
-        status.Add(PropertyColumn(property), reason, ModelHint(reason, basis.model, basis.askedModel));
+    ForEachFailure(state, basis.units, kAllProperties, [&](std::string_view column, std::string_view reason) {
+        status.Add(column, reason, ModelHint(reason, basis.model, basis.askedModel));
     });
     return true;
 }

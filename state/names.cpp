@@ -135,4 +135,28 @@ std::string ReadableNumber(double value)
     return text == "-0" ? "0" : text;
 }
 
+
+std::string_view RefusedColumns(const StateResult& state) noexcept
+{
+    if (!state.refusedWith)
+        return PropertyColumn(state.refused);
+    using Pairs = std::array<std::array<std::string, kPropertyCount>, kPropertyCount>;
+    static const Pairs kPairs = [] {
+        Pairs pairs;
+        for (Property first : kAllProperties) {
+            for (Property second : kAllProperties) {
+                pairs[static_cast<std::size_t>(first)][static_cast<std::size_t>(second)] =
+                    std::string(PropertyColumn(first)) + " and " + std::string(PropertyColumn(second));
+            }
+        }
+        return pairs;
+    }();
+    return kPairs[static_cast<std::size_t>(state.refused)][static_cast<std::size_t>(*state.refusedWith)];
+}
+
+std::string RefusalWords(const StateResult& state)
+{
+    return std::string(RefusedColumns(state)).append(" ").append(state.refusal);
+}
+
 } // namespace humitrax

@@ -33,46 +33,21 @@ constexpr int kMostPolishes = 12;
 /// and be saturated air: the rounding of the relations it was found by.
 constexpr double kSaturatedRounding = 1e-12;
 
-/// Why a pair has no state, by kind.
-enum class PairReason : std::uint8_t { SameProperty, NotGivable, SameMoisture, Shallow, NoState };
-constexpr std::size_t kPairReasons = 5;
-
-std::size_t IndexOf(Property property) noexcept { return static_cast<std::size_t>(property); }
-
-/// The refusal of a pair, in words naming both: built once, kept for the life
-/// of the program (a state's refusal has static storage).
-std::string_view PairRefusal(Property a, Property b, PairReason why)
-{
-    using Texts = std::array<std::array<std::array<std::string, kPairReasons>, kPropertyCount>, kPropertyCount>;
-    static const Texts kTexts = [] {
-        Texts texts;
-        for (Property first : kAllProperties) {
-            for (Property second : kAllProperties) {
-                const std::string x(PropertyColumn(first));
-                const std::string y(PropertyColumn(second));
-                auto& row = texts[IndexOf(first)][IndexOf(second)];
-                row[static_cast<std::size_t>(PairReason::SameProperty)] = "is given twice";
-                row[static_cast<std::size_t>(PairReason::NotGivable)] =
-                    "cannot be given: a state is given by two of dry_bulb, wet_bulb, dew_point, relative_humidity, "
-                    "humidity_ratio, enthalpy, specific_volume and vapour_pressure";
-                row[static_cast<std::size_t>(PairReason::SameMoisture)] =
-                    x + " and " + y + " fix the same moisture; give a temperature, the enthalpy or the volume as well";
-                row[static_cast<std::size_t>(PairReason::Shallow)] =
-                    x + " and " + y + " cross too shallowly: a line of constant wet bulb is nearly one of constant "
+// Refusals of a pair, after the names of the values refused.
+constexpr std::string_view kGivenTwice = "is given twice";
+constexpr std::string_view kNotGivable = "cannot be given: a state is given by two of dry_bulb, wet_bulb, dew_point, "
+                                         "relative_humidity, humidity_ratio, enthalpy, specific_volume and "
+                                         "vapour_pressure";
+constexpr std::string_view kSameMoisture = "fix the same moisture; give a temperature, the enthalpy or the volume "
+                                           "as well";
+constexpr std::string_view kShallow = "cross too shallowly: a line of constant wet bulb is nearly one of constant "
                                       "enthalpy, and the state where they cross is not worth its digits; give "
                                       "another pair";
-                row[static_cast<std::size_t>(PairReason::NoState)] =
-                    "no air within the relations' range has this " + x + " and " + y;
-            }
-        }
-        return texts;
-    }();
-    return kTexts[IndexOf(a)][IndexOf(b)][static_cast<std::size_t>(why)];
-}
+constexpr std::string_view kNoState = "fit no air within the relations' range";
 
 /// A pair that has no state, on its way to the refusal.
 struct Refused {
-    PairReason why;
+    std::string_view why;
 };
 
 /// Whether a property fixes the moisture alone: dew point, humidity ratio,
@@ -165,10 +140,10 @@ public:
     /// PropertyFailure.
     std::pair<double, double> Solve()
     {
-        Property a = m_in.first;
-        double x = m_in.firstValue;
-        Property b = m_in.second;
-        double y = m_in.secondValue;
+        Property a = m_in.given.first;
+        double x = m_in.given.firstValue;
+        Property b = m_in.given.second;
+        double y = m_in.given.secondValue;
         // The dry bulb first, then a property that fixes the moisture.
         if (b == Property::DryBulb || (FixesMoisture(b) && a != Property::DryBulb)) {
             std::swap(a, b);
@@ -178,14 +153,14 @@ public:
             return {x, DryAirToRounding(RatioAt(b, y, x))};
         if (FixesMoisture(a)) {
             if (FixesMoisture(b))
-                throw Refused{PairReason::SameMoisture};
+                throw Refused{kSameMoisture};
             const double W = RatioOf(a, x);
             return {DryBulbAt(b, y, W), W};
         }
         // Neither fixes the temperature nor the moisture: along the line of
         // one, the temperature where the other holds.
         if ((a == Property::WetBulb && b == Property::Enthalpy) || (a == Property::Enthalpy && b == Property::WetBulb))
-            throw Refused{PairReason::Shallow};
+            throw Refused{kShallow};
         // The wet bulb is the residual (it is found by a solver); of the rest,
         // the relative humidity gives the line, then the enthalpy.
         if (b == Property::RelativeHumidity || (a == Property::WetBulb) ||
@@ -210,7 +185,7 @@ private:
         case Property::VapourPressure: return m_relations.RatioAtVapourPressure(value);
         default: break;
         }
-        throw Refused{PairReason::NoState};
+        throw Refused{kNoState};
     }
 
     /// The argument at which a function linear in it takes `value`, from its
@@ -247,7 +222,7 @@ private:
                                                 SaturatedToRounding(m_relations, t, W), m_in.model, m_in.saturation});
         const Cell& cell = state[Property::WetBulb];
         if (!state.refusal.empty() || !cell.present)
-            throw Refused{PairReason::NoState};
+            throw Refused{kNoState};
         return cell.value;
     }
 
@@ -262,7 +237,7 @@ private:
         // model's own dew point of the air, which is its cell.
         const double start = m_relations.RatioAtVapourPressure(m_relations.SaturationPressure(value));
         if (!(start >= 0.0))
-            throw Refused{PairReason::NoState};
+            throw Refused{kNoState};
         return Polish([&](double W) { return DewPointOf(W) - value; }, start, start * 1e-7 + 1e-12);
     }
 
@@ -276,7 +251,7 @@ private:
             // Dry air's relative humidity is 0 at every dry bulb, and only
             // dry air's is.
             if (W == 0.0 || value == 0.0)
-                throw Refused{W == 0.0 && value == 0.0 ? PairReason::SameMoisture : PairReason::NoState};
+                throw Refused{W == 0.0 && value == 0.0 ? kSameMoisture : kNoState};
             return Found(RootOver(
                 [&](double t) -> std::optional<double> {
                     try {
@@ -305,7 +280,7 @@ private:
         }
         default: break;
         }
-        throw Refused{PairReason::NoState};
+        throw Refused{kNoState};
     }
 
     /// Along the line of `line` (relative humidity, enthalpy or volume), the
@@ -352,14 +327,14 @@ private:
                 [&](double trial) {
                     const std::optional<double> W = ratioAt(trial);
                     if (!W || *W < -detail::kNegligibleRatio)
-                        throw Refused{PairReason::NoState};
+                        throw Refused{kNoState};
                     return WetBulbOf(trial, DryAirToRounding(*W)) - otherValue;
                 },
                 t, 1e-6);
         }
         const std::optional<double> W = ratioAt(t);
         if (!W || *W < -detail::kNegligibleRatio)
-            throw Refused{PairReason::NoState};
+            throw Refused{kNoState};
         return {t, DryAirToRounding(*W)};
     }
 
@@ -372,7 +347,7 @@ private:
     static double Found(const std::optional<double>& root)
     {
         if (!root)
-            throw Refused{PairReason::NoState};
+            throw Refused{kNoState};
         return *root;
     }
 
@@ -396,7 +371,7 @@ private:
         double x0 = start;
         const std::optional<double> atStart = tried(x0);
         if (!atStart)
-            throw Refused{PairReason::NoState};
+            throw Refused{kNoState};
         double f0 = *atStart;
         if (f0 == 0.0)
             return x0;
@@ -433,51 +408,50 @@ private:
 StateResult ComputeStateFromPair(const PairInput& input) noexcept
 {
     StateResult result;
-    const auto refuse = [&](Property property, std::string_view why) {
+    const auto refuse = [&](Property property, std::string_view why, std::optional<Property> with = {}) {
         result.refused = property;
+        result.refusedWith = with;
         result.refusal = why;
         return result;
     };
-    const Property a = input.first;
-    const Property b = input.second;
-    result[a] = detail::Value(input.firstValue);
-    result[b] = detail::Value(input.secondValue);
+    const Property a = input.given.first;
+    const Property b = input.given.second;
+    result[a] = detail::Value(input.given.firstValue);
+    result[b] = detail::Value(input.given.secondValue);
     if (!IsGivable(a))
-        return refuse(a, PairRefusal(a, b, PairReason::NotGivable));
+        return refuse(a, kNotGivable);
     if (!IsGivable(b))
-        return refuse(b, PairRefusal(a, b, PairReason::NotGivable));
+        return refuse(b, kNotGivable);
     if (a == b)
-        return refuse(b, PairRefusal(a, b, PairReason::SameProperty));
-    if (!(input.pressure > 0.0)) {
-        result[Property::Pressure] = detail::Value(input.pressure);
-        return refuse(Property::Pressure, "at or below 0");
-    }
-    for (const auto& [property, value] : {std::pair{a, input.firstValue}, std::pair{b, input.secondValue}}) {
-        if (const std::string_view why = detail::ValueRefusal(property, value, input.units, input.pressure);
-            !why.empty())
-            return refuse(property, why);
-    }
+        return refuse(b, kGivenTwice);
     // The dry bulb with a condition is the state as it always was given.
     for (const auto& [t, other, value] :
-         {std::tuple{a, b, input.secondValue}, std::tuple{b, a, input.firstValue}}) {
+         {std::tuple{a, b, input.given.secondValue}, std::tuple{b, a, input.given.firstValue}}) {
         if (t != Property::DryBulb)
             continue;
         for (Condition condition : kConditions) {
             if (ConditionProperty(condition) == other) {
-                const double dryBulb = a == Property::DryBulb ? input.firstValue : input.secondValue;
+                const double dryBulb = a == Property::DryBulb ? input.given.firstValue : input.given.secondValue;
                 return ComputeState(
                     {input.units, dryBulb, input.pressure, condition, value, input.model, input.saturation});
             }
         }
+    }
+    result[Property::Pressure] = detail::Value(input.pressure);
+    for (const auto& [property, value] : {std::pair{Property::Pressure, input.pressure},
+                                          std::pair{a, input.given.firstValue}, std::pair{b, input.given.secondValue}}) {
+        if (const std::string_view why = detail::ValueRefusal(property, value, input.units, input.pressure);
+            !why.empty())
+            return refuse(property, why);
     }
     double t = 0.0;
     double W = 0.0;
     try {
         std::tie(t, W) = PairSolver(input).Solve();
     } catch (const Refused& refused) {
-        return refuse(b, PairRefusal(a, b, refused.why));
+        return refuse(a, refused.why, b);
     } catch (...) {
-        return refuse(b, PairRefusal(a, b, PairReason::NoState));
+        return refuse(a, kNoState, b);
     }
     // Saturated air a hair above saturation by rounding is saturated air.
     W = SaturatedToRounding(Relations(input.units, input.model, input.pressure, input.saturation), t, W);
@@ -485,16 +459,17 @@ StateResult ComputeStateFromPair(const PairInput& input) noexcept
     if (!result.refusal.empty()) {
         // Found, but no air (above saturation, below 0, out of the range).
         StateResult none;
-        none[a] = detail::Value(input.firstValue);
-        none[b] = detail::Value(input.secondValue);
+        none[a] = detail::Value(input.given.firstValue);
+        none[b] = detail::Value(input.given.secondValue);
         none[Property::Pressure] = detail::Value(input.pressure);
-        none.refused = b;
-        none.refusal = PairRefusal(a, b, PairReason::NoState);
+        none.refused = a;
+        none.refusedWith = b;
+        none.refusal = kNoState;
         return none;
     }
     // The given values stand as given.
-    result[a] = detail::Value(input.firstValue);
-    result[b] = detail::Value(input.secondValue);
+    result[a] = detail::Value(input.given.firstValue);
+    result[b] = detail::Value(input.given.secondValue);
     return result;
 }
 

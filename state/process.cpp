@@ -5,6 +5,7 @@
 
 #include "humitrax/checked.h"
 #include "humitrax/constants.h"
+#include "humitrax/pair.h"
 #include "humitrax/relations.h"
 
 #include <array>
@@ -103,15 +104,17 @@ Relations RelationsOf(const ProcessBasis& basis) noexcept
     return {basis.units, basis.model, basis.pressure, basis.saturation};
 }
 
-StateInput Given(const Relations& relations, const AirState& state) noexcept
+/// A given state of the process, by the one solver of two given properties.
+StateResult Given(const Relations& relations, const AirState& state) noexcept
 {
-    return {relations.units(), state.dryBulb,    relations.pressure(),   state.condition,
-            state.value,       relations.model(), relations.saturation()};
+    return ComputeStateFromPair(
+        {relations.units(), relations.model(), relations.saturation(), relations.pressure(), state});
 }
 
 StateInput At(const Relations& relations, double t, double W) noexcept
 {
-    return Given(relations, {t, Condition::HumidityRatio, W});
+    return {relations.units(), t, relations.pressure(), Condition::HumidityRatio, W, relations.model(),
+            relations.saturation()};
 }
 
 /// The temperature at or below `upper` at which air with humidity ratio W
@@ -174,7 +177,7 @@ struct Stream {
 template <class Input>
 Stream Enter(const Relations& relations, const Input& input, ProcessResult& result)
 {
-    result.entering = ComputeState(Given(relations, input.entering));
+    result.entering = Given(relations, input.entering);
     const Point in = PointOf(result.entering, ProcessPart::Entering);
     return {in, StreamFlow(input.flow, input.basis.units, result.entering, ProcessPart::Entering)};
 }
@@ -420,8 +423,8 @@ ProcessResult Mix(const MixInput& input) noexcept
     return Run([&](ProcessResult& result) {
         const Relations relations = RelationsOf(input.basis);
         const Units units = input.basis.units;
-        result.entering = ComputeState(Given(relations, input.first));
-        result.second = ComputeState(Given(relations, input.second));
+        result.entering = Given(relations, input.first);
+        result.second = Given(relations, input.second);
         const Point a = PointOf(result.entering, ProcessPart::Entering);
         const Point b = PointOf(result.second, ProcessPart::Second);
         const double ma = StreamFlow(input.firstFlow, units, result.entering, ProcessPart::Entering);
@@ -466,7 +469,7 @@ ProcessResult Coil(const CoilInput& input) noexcept
             result.apparatusDewPoint = adp;
             result.bypassFactor = bf;
         } else {
-            result.leaving = ComputeState(Given(relations, input.leaving));
+            result.leaving = Given(relations, input.leaving);
             const Point out = PointOf(result.leaving, ProcessPart::Leaving);
             if (out.W > in.W)
                 throw Refusal{kCoilAddsWater, ProcessPart::Leaving};

@@ -91,10 +91,10 @@ std::string ProcessFailures(ProcessKind kind, const ProcessResult& result, Units
 {
     std::string status;
     for (const NamedState& part : ProcessStates(kind, result)) {
-        ForEachFailure(*part.state, units, kAllProperties, [&](Property property, std::string_view reason) {
+        ForEachFailure(*part.state, units, kAllProperties, [&](std::string_view column, std::string_view reason) {
             if (!status.empty())
                 status.append("; ");
-            status.append(part.key).append(": ").append(PropertyColumn(property)).append(": ").append(reason);
+            status.append(part.key).append(": ").append(column).append(": ").append(reason);
         });
     }
     return status;
@@ -116,8 +116,8 @@ std::string ProcessRefusal(ProcessKind kind, const ProcessResult& result, Units 
     text.append(": ").append(result.refusal);
     if (part && (result.refusal == kMissingProperty || !part->state->refusal.empty())) {
         std::string details;
-        ForEachFailure(*part->state, units, kAllProperties, [&](Property property, std::string_view reason) {
-            details.append(details.empty() ? " (" : "; ").append(PropertyColumn(property)).append(" ").append(reason);
+        ForEachFailure(*part->state, units, kAllProperties, [&](std::string_view column, std::string_view reason) {
+            details.append(details.empty() ? " (" : "; ").append(column).append(" ").append(reason);
         });
         if (!details.empty())
             text.append(details).append(")");

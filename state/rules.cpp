@@ -91,7 +91,10 @@ std::string_view AboveRange(Units units) noexcept
 
 std::string_view ValueRefusal(Property property, double value, Units units, double pressure) noexcept
 {
+    if (std::isnan(value))
+        return kNotANumber;
     switch (property) {
+    case Property::Pressure: return value > 0.0 ? std::string_view() : kPressureNotAbove0;
     case Property::DryBulb:
     case Property::WetBulb:
     case Property::DewPoint: return TemperatureRefusal(units, value);
@@ -107,7 +110,7 @@ std::string_view ValueRefusal(Property property, double value, Units units, doub
     case Property::SpecificVolume: return value > 0.0 ? std::string_view() : kNotAbove0;
     default: break;
     }
-    return std::isnan(value) ? kNotANumber : std::string_view();
+    return {};
 }
 
 Refusal GivenRefusal(const StateInput& input) noexcept

@@ -22,8 +22,8 @@ struct Refusal {
 
 /// Why a single given value of `property` no air has (a temperature outside
 /// the range, a relative humidity outside 0…100 %, a humidity ratio below 0,
-/// a vapour pressure not below the pressure, a volume not above 0), or
-/// nothing.
+/// a vapour pressure not below the pressure, a volume or pressure not above
+/// 0, a NaN), or nothing.
 std::string_view ValueRefusal(Property property, double value, Units units, double pressure) noexcept;
 
 /// The given values refused before any relation is used: a pressure at or

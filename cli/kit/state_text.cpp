@@ -4,6 +4,7 @@
 #include "kit/numbers.h"
 #include "kit/options.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -11,16 +12,25 @@
 namespace humitrax::cli {
 namespace {
 
-struct ConditionKey {
+/// The keys of the state text, one per property a state may be given by.
+struct StateKey {
     std::string_view key;
-    Condition condition;
+    Property property;
 };
-constexpr std::array<ConditionKey, 4> kConditionKeys{{
-    {"rh", Condition::RelativeHumidity},
-    {"wb", Condition::WetBulb},
-    {"dp", Condition::DewPoint},
-    {"w", Condition::HumidityRatio},
+constexpr std::array<StateKey, 8> kStateKeys{{
+    {"db", Property::DryBulb},
+    {"wb", Property::WetBulb},
+    {"dp", Property::DewPoint},
+    {"rh", Property::RelativeHumidity},
+    {"w", Property::HumidityRatio},
+    {"h", Property::Enthalpy},
+    {"v", Property::SpecificVolume},
+    {"pw", Property::VapourPressure},
 }};
+static_assert(kStateKeys.size() == kGivableProperties.size());
+
+constexpr std::string_view kStateForm = "DRY_BULB,KEY=V or KEY=V,KEY=V (25,rh=50, h=50,rh=60; keys db, wb, dp, "
+                                        "rh, w, h, v, pw)";
 
 std::string_view Trimmed(std::string_view text) noexcept
 {
@@ -36,34 +46,48 @@ std::string_view Trimmed(std::string_view text) noexcept
 std::optional<AirState> ParseAirState(std::string_view text, std::string& message)
 {
     const std::size_t comma = text.find(',');
-    const std::size_t equals = text.find('=', comma == std::string_view::npos ? 0 : comma);
-    if (comma == std::string_view::npos || equals == std::string_view::npos) {
-        message = "the state " + Quoted(text) + " is not DRY_BULB,rh=V (or wb=, dp=, w=)";
-        return std::nullopt;
-    }
-    const std::string_view key = Trimmed(text.substr(comma + 1, equals - comma - 1));
-    AirState state;
-    bool known = false;
-    for (const ConditionKey& condition : kConditionKeys) {
-        if (key == condition.key) {
-            state.condition = condition.condition;
-            known = true;
-        }
-    }
-    if (!known) {
-        message = "the state " + Quoted(text) + " names " + Quoted(key) + "; give rh, wb, dp or w";
+    if (comma == std::string_view::npos || text.find(',', comma + 1) != std::string_view::npos) {
+        message = "the state " + Quoted(text) + " is not " + std::string(kStateForm);
         return std::nullopt;
     }
     const std::string context = "the state " + Quoted(text);
-    const std::optional<double> dryBulb = ReadFiniteNumber(context, Trimmed(text.substr(0, comma)), message);
-    if (!dryBulb)
+    // One KEY=V, or a bare number, the dry bulb, where `bare` allows it.
+    const auto read = [&](std::string_view part, bool bare) -> std::optional<std::pair<Property, double>> {
+        part = Trimmed(part);
+        const std::size_t equals = part.find('=');
+        Property property = Property::DryBulb;
+        if (equals == std::string_view::npos) {
+            if (!bare) {
+                message = context + " is not " + std::string(kStateForm);
+                return std::nullopt;
+            }
+        } else {
+            const std::string_view key = Trimmed(part.substr(0, equals));
+            const auto* found = std::find_if(kStateKeys.begin(), kStateKeys.end(),
+                                             [&](const StateKey& known) { return known.key == key; });
+            if (found == kStateKeys.end()) {
+                message = context + " names " + Quoted(key) + "; give db, wb, dp, rh, w, h, v or pw";
+                return std::nullopt;
+            }
+            property = found->property;
+            part = Trimmed(part.substr(equals + 1));
+        }
+        const std::optional<double> value = ReadFiniteNumber(context, part, message);
+        if (!value)
+            return std::nullopt;
+        return std::pair{property, *value};
+    };
+    const auto first = read(text.substr(0, comma), true);
+    if (!first)
         return std::nullopt;
-    const std::optional<double> value = ReadFiniteNumber(context, Trimmed(text.substr(equals + 1)), message);
-    if (!value)
+    const auto second = read(text.substr(comma + 1), false);
+    if (!second)
         return std::nullopt;
-    state.dryBulb = *dryBulb;
-    state.value = *value;
-    return state;
+    if (first->first == second->first) {
+        message = context + " gives " + std::string(PropertyColumn(first->first)) + " twice";
+        return std::nullopt;
+    }
+    return AirState{first->first, first->second, second->first, second->second};
 }
 
 std::optional<Flow> ParseFlow(std::string_view text, std::string& message)

@@ -3,6 +3,7 @@
 // read once here for process, comfort and the chart's points and zones.
 #pragma once
 
+#include "humitrax/pair.h"
 #include "humitrax/process.h"
 #include "humitrax/state.h"
 
@@ -12,10 +13,10 @@
 
 namespace humitrax::cli {
 
-/// "T,rh=V", "T,wb=V", "T,dp=V" or "T,w=V": a dry bulb and one condition
-/// (relative humidity in percent), numbers in the command's units, blanks
-/// around them allowed. Nothing for any other text, with the reason in
-/// `message`.
+/// Two of a state's properties, "KEY=V,KEY=V", the keys db (dry bulb), wb,
+/// dp, rh (percent), w, h, v and pw (vapour pressure); a bare first number is
+/// the dry bulb ("25,rh=50"). Numbers in the command's units, blanks around
+/// them allowed. Nothing for any other text, with the reason in `message`.
 std::optional<AirState> ParseAirState(std::string_view text, std::string& message);
 
 /// A number and a flow unit, "2.5kg/s", "3000cfm", "1.2m3/s", "4000m3/h",

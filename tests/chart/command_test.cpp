@@ -175,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorRow{"MaxRatioTooSmallToLabel", {"--max-ratio", "7.5e-6"}, "chart.svg", 2, "too small"},
         ErrorRow{"PointNoAirHas", {"--point", "25,rh=50", "--point", "25,dp=300"}, "chart.png", 1,
                  "point '25,dp=300': dew_point above the dry bulb"},
-        ErrorRow{"PointUnknownKind", {"--point", "25,xx=5"}, "chart.svg", 2, "KIND wb, dp, rh or w"},
+        ErrorRow{"PointUnknownKey", {"--point", "25,xx=5"}, "chart.svg", 2, "names 'xx'; give db, wb, dp, rh, w, h, v or pw"},
         ErrorRow{"PressureZero", {"--pressure", "0"}, "chart.svg", 2, "pressure must be above 0"},
         ErrorRow{"AltitudeBeyondAtmosphere", {"--altitude", "1e9"}, "chart.svg", 2, "altitude"},
         ErrorRow{"SizeTooSmall", {"--size", "10x10"}, "chart.png", 2, "--size 10x10: each side is from 400 to 8000 pixels"},

@@ -119,14 +119,14 @@ class LocateStateTest : public ::testing::TestWithParam<StateRow> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Si, LocateStateTest,
-    ::testing::Values(StateRow{"Saturated", {25.0, Condition::RelativeHumidity, 100.0}, ""},
-                      StateRow{"DryAir", {25.0, Condition::HumidityRatio, 0.0}, ""},
-                      StateRow{"AboveSaturation", {25.0, Condition::HumidityRatio, 0.03},
+    ::testing::Values(StateRow{"Saturated", {Property::DryBulb, 25.0, Property::RelativeHumidity, 100.0}, ""},
+                      StateRow{"DryAir", {Property::DryBulb, 25.0, Property::HumidityRatio, 0.0}, ""},
+                      StateRow{"AboveSaturation", {Property::DryBulb, 25.0, Property::HumidityRatio, 0.03},
                                "humidity_ratio above saturation"},
-                      StateRow{"NegativeRatio", {25.0, Condition::HumidityRatio, -0.001}, "humidity_ratio below 0"},
-                      StateRow{"DewPointAboveTheDryBulb", {25.0, Condition::DewPoint, 30.0},
+                      StateRow{"NegativeRatio", {Property::DryBulb, 25.0, Property::HumidityRatio, -0.001}, "humidity_ratio below 0"},
+                      StateRow{"DewPointAboveTheDryBulb", {Property::DryBulb, 25.0, Property::DewPoint, 30.0},
                                "dew_point above the dry bulb"},
-                      StateRow{"DryBulbOutOfRange", {250.0, Condition::HumidityRatio, 0.01},
+                      StateRow{"DryBulbOutOfRange", {Property::DryBulb, 250.0, Property::HumidityRatio, 0.01},
                                "dry_bulb above 200 °C, the highest temperature the relations cover"}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 

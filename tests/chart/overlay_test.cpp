@@ -89,16 +89,16 @@ class UserZoneTest : public ::testing::TestWithParam<ZoneRow> {};
 INSTANTIATE_TEST_SUITE_P(
     Zones, UserZoneTest,
     ::testing::Values(ZoneRow{"RelativeHumidityBand", true,
-                              {{20.0, Condition::RelativeHumidity, 30.0},
-                               {26.0, Condition::RelativeHumidity, 30.0},
-                               {26.0, Condition::RelativeHumidity, 60.0},
-                               {20.0, Condition::RelativeHumidity, 60.0}},
+                              {{Property::DryBulb, 20.0, Property::RelativeHumidity, 30.0},
+                               {Property::DryBulb, 26.0, Property::RelativeHumidity, 30.0},
+                               {Property::DryBulb, 26.0, Property::RelativeHumidity, 60.0},
+                               {Property::DryBulb, 20.0, Property::RelativeHumidity, 60.0}},
                               Property::RelativeHumidity, {30.0, 60.0}, 1e-9},
                       // The edge back from the dew-point corner is straight.
                       ZoneRow{"InchPoundWetBulbEdge", false,
-                              {{75.0, Condition::WetBulb, 60.0},
-                               {95.0, Condition::WetBulb, 60.0},
-                               {95.0, Condition::DewPoint, 40.0}},
+                              {{Property::DryBulb, 75.0, Property::WetBulb, 60.0},
+                               {Property::DryBulb, 95.0, Property::WetBulb, 60.0},
+                               {Property::DryBulb, 95.0, Property::DewPoint, 40.0}},
                               Property::WetBulb, {60.0}, 1e-4}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
@@ -113,7 +113,7 @@ TEST_P(UserZoneTest, CurvedEdgesLieOnTheirCurve)
     int between = 0;
     for (const DataPoint& point : std::get<std::vector<DataPoint>>(outline)) {
         const bool corner = std::any_of(row.corners.begin(), row.corners.end(),
-                                        [&](const AirState& c) { return c.dryBulb == point.t; });
+                                        [&](const AirState& c) { return c.firstValue == point.t; });
         if (corner)
             continue;
         const double value = PropertyAt(settings, point, row.along).value;
@@ -187,7 +187,7 @@ TEST(Processes, ChainShareTheirStatesAndKeepTheirLabelsClear)
         supply{18.0, 0.00811};
     ChartContent content = ContentFor(DefaultSettings(Units::SI));
     content.marked.push_back({"5,rh=50", std::get<StateProperties>(DescribeState(
-                                             {5.0, Condition::RelativeHumidity, 50.0}, content.settings))});
+                                             {Property::DryBulb, 5.0, Property::RelativeHumidity, 50.0}, content.settings))});
     const std::vector<std::string> notes = AddProcesses(
         content, {Read(ProcessJson("mix", {{"first", outdoor}, {"second", room}, {"mixed", mixed}})),
                   Read(ProcessJson("coil", {{"entering", mixed}, {"leaving", coiled}},

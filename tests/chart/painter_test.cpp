@@ -56,14 +56,14 @@ class LabelsTest : public ::testing::TestWithParam<LabelRow> {};
 INSTANTIATE_TEST_SUITE_P(
     Pages, LabelsTest,
     ::testing::Values(LabelRow{"SiEachCondition", true, QSize(1200, 800),
-                               {{25.0, Condition::RelativeHumidity, 50.0},
-                                {32.0, Condition::WetBulb, 22.0},
-                                {10.0, Condition::DewPoint, 5.0},
-                                {40.0, Condition::HumidityRatio, 0.015},
-                                {-5.0, Condition::RelativeHumidity, 60.0}}},
+                               {{Property::DryBulb, 25.0, Property::RelativeHumidity, 50.0},
+                                {Property::DryBulb, 32.0, Property::WetBulb, 22.0},
+                                {Property::DryBulb, 10.0, Property::DewPoint, 5.0},
+                                {Property::DryBulb, 40.0, Property::HumidityRatio, 0.015},
+                                {Property::DryBulb, -5.0, Property::RelativeHumidity, 60.0}}},
                       LabelRow{"InchPoundTwoStates", false, QSize(1200, 800),
-                               {{77.0, Condition::RelativeHumidity, 50.0}, {90.0, Condition::WetBulb, 70.0}}},
-                      LabelRow{"SmallPage", true, QSize(600, 400), {{20.0, Condition::RelativeHumidity, 40.0}}}),
+                               {{Property::DryBulb, 77.0, Property::RelativeHumidity, 50.0}, {Property::DryBulb, 90.0, Property::WetBulb, 70.0}}},
+                      LabelRow{"SmallPage", true, QSize(600, 400), {{Property::DryBulb, 20.0, Property::RelativeHumidity, 40.0}}}),
     [](const auto& rowInfo) { return rowInfo.param.name; });
 
 // Read off the pixels: the dark saturation line passes through the state
@@ -78,11 +78,12 @@ TEST_P(LabelsTest, LinesAndMarkersWhereTheyBelongLabelsClear)
         const auto described = DescribeState(state, settings);
         ASSERT_TRUE(std::holds_alternative<StateProperties>(described)) << std::get<std::string>(described);
         content.marked.push_back({"state", std::get<StateProperties>(described)});
-        const double w = ComputeState({settings.units, state.dryBulb, settings.pressure,
-                                       state.condition, state.value, settings.model})[Property::HumidityRatio]
+        const double w = ComputeState({settings.units, state.firstValue, settings.pressure,
+                                       *ConditionFromColumn(PropertyColumn(state.second)), state.secondValue,
+                                       settings.model})[Property::HumidityRatio]
                              .value;
-        EXPECT_EQ(content.marked.back().properties.at.t, state.dryBulb);
-        EXPECT_NEAR(content.marked.back().properties.at.w, w, 1e-12) << state.dryBulb;
+        EXPECT_EQ(content.marked.back().properties.at.t, state.firstValue);
+        EXPECT_NEAR(content.marked.back().properties.at.w, w, 1e-12) << state.firstValue;
     }
     const ChartLayout layout = LayOutChart(content, QSizeF(row.page));
     QImage image(row.page, QImage::Format_ARGB32_Premultiplied);

@@ -127,7 +127,7 @@ const SaysRow kSays[] = {
      "unknown option '--adp' for process heat"},
     {"flows_not_after_their_states", Si({"mix", "20,rh=50", "30,rh=40", "--flow", "1kg/s", "--flow", "1kg/s"}), 2,
      "", "--flow after it"},
-    {"unknown_condition", Si({"heat", "20,x=3", "--flow", "1kg/s", "--to", "30"}), 2, "", "give rh, wb, dp or w"},
+    {"unknown_condition", Si({"heat", "20,x=3", "--flow", "1kg/s", "--to", "30"}), 2, "", "give db, wb, dp, rh, w, h, v or pw"},
     {"unknown_process", {"process", "freeze"}, 2, "", "unknown process 'freeze'"},
 };
 

@@ -70,8 +70,8 @@ void ExpectEveryPairGivesItBack(const StateInput& in)
                              (moisture(a) || moisture(b));
             if (engineOwn || taken || dry)
                 continue;
-            const StateResult back = ComputeStateFromPair({in.units, in.model, in.saturation, in.pressure, a,
-                                                           origin[a].value, b, origin[b].value});
+            const StateResult back = ComputeStateFromPair({in.units, in.model, in.saturation, in.pressure,
+                                                           {a, origin[a].value, b, origin[b].value}});
             SCOPED_TRACE(std::string(PropertyColumn(a)) + " with " + std::string(PropertyColumn(b)) + ", " +
                          std::string(ModelName(in.model)) + (in.units == Units::SI ? " SI" : " IP") +
                          ", t " + std::to_string(in.dryBulb) + ", p " + std::to_string(in.pressure) + ", rh " +
@@ -163,9 +163,9 @@ TEST_P(PairRefused, SaysWhy)
     const RefusedRow& row = GetParam();
     for (Model model : {Model::Calculator, Model::Ashrae2017}) {
         const StateResult s = ComputeStateFromPair(
-            {Units::SI, model, Saturation::IceBelowFreezing, 101.325, row.first, row.firstValue, row.second,
-             row.secondValue});
-        EXPECT_EQ(s.refusal, row.refusal) << ModelName(model);
+            {Units::SI, model, Saturation::IceBelowFreezing, 101.325,
+             {row.first, row.firstValue, row.second, row.secondValue}});
+        EXPECT_EQ(RefusalWords(s), row.refusal) << ModelName(model);
     }
 }
 
@@ -183,17 +183,19 @@ INSTANTIATE_TEST_SUITE_P(
                    "wet_bulb and enthalpy cross too shallowly: a line of constant wet bulb is nearly one of "
                    "constant enthalpy, and the state where they cross is not worth its digits; give another pair"},
         RefusedRow{"relative_humidity_with_an_enthalpy_no_air_reaches", Property::RelativeHumidity, 60.0,
-                   Property::Enthalpy, -500.0, "no air within the relations' range has this relative_humidity and enthalpy"},
+                   Property::Enthalpy, -500.0, "relative_humidity and enthalpy fit no air within the relations' range"},
         RefusedRow{"dry_air_by_its_relative_humidity_and_humidity_ratio", Property::RelativeHumidity, 0.0,
                    Property::HumidityRatio, 0.0,
                    "relative_humidity and humidity_ratio fix the same moisture; give a temperature, the enthalpy or "
                    "the volume as well"},
-        RefusedRow{"the_same_property_twice", Property::Enthalpy, 40.0, Property::Enthalpy, 50.0, "is given twice"},
+        RefusedRow{"the_same_property_twice", Property::Enthalpy, 40.0, Property::Enthalpy, 50.0, "enthalpy is given twice"},
         RefusedRow{"a_property_no_state_is_given_by", Property::Density, 1.2, Property::DryBulb, 20.0,
-                   "cannot be given: a state is given by two of dry_bulb, wet_bulb, dew_point, relative_humidity, "
+                   "density cannot be given: a state is given by two of dry_bulb, wet_bulb, dew_point, relative_humidity, "
                    "humidity_ratio, enthalpy, specific_volume and vapour_pressure"},
+        RefusedRow{"a_relative_humidity_that_is_not_a_number", Property::Enthalpy, 40.0,
+                   Property::RelativeHumidity, std::nan(""), "relative_humidity not a number"},
         RefusedRow{"a_relative_humidity_above_100", Property::Enthalpy, 40.0, Property::RelativeHumidity, 101.0,
-                   "above 100 %"}),
+                   "relative_humidity above 100 %"}),
     [](const ::testing::TestParamInfo<RefusedRow>& row) { return std::string(row.param.name); });
 
 } // namespace

@@ -30,7 +30,7 @@ struct Run {
     [[nodiscard]] AirState Air(double celsius, Condition condition, double value) const
     {
         const bool temperature = condition == Condition::WetBulb || condition == Condition::DewPoint;
-        return {T(celsius), condition, temperature ? T(value) : value};
+        return DryBulbState(T(celsius), condition, temperature ? T(value) : value);
     }
     [[nodiscard]] AirState Rh(double celsius, double percent) const
     {
@@ -163,8 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
                 const AirState entering = u.Air(30, Condition::WetBulb, 22);
                 const ProcessResult made = Coil(
                     {u.Basis(), entering, KgPerSecond(1.0), CoilMode::ApparatusDewPoint, {}, u.T(11), 0.2});
-                const AirState leaving{made.leaving[Property::DryBulb].value, Condition::HumidityRatio,
-                                       W(made.leaving)};
+                const AirState leaving =
+                    DryBulbState(made.leaving[Property::DryBulb].value, Condition::HumidityRatio, W(made.leaving));
                 const ProcessResult r = Coil({u.Basis(), entering, KgPerSecond(1.0), CoilMode::LeavingState, leaving});
                 EXPECT_NEAR(r.apparatusDewPoint, u.T(11), 1e-6);
                 EXPECT_NEAR(r.bypassFactor, 0.2, 1e-8);

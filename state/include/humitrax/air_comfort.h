@@ -5,6 +5,7 @@
 #pragma once
 
 #include "humitrax/comfort.h"
+#include "humitrax/pair.h"
 #include "humitrax/state.h"
 
 #include <array>
@@ -55,8 +56,7 @@ struct AirComfort {
     std::string failure;
 };
 
-/// The comfort of people in air of the state `air` (its condition given
-/// directly, as ComputeState takes it).
-AirComfort ComfortOfAir(const StateInput& air, const ComfortGiven& person);
+/// The comfort of people in air of the state `air`.
+AirComfort ComfortOfAir(const PairInput& air, const ComfortGiven& person);
 
 } // namespace humitrax

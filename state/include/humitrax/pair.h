@@ -59,17 +59,29 @@ constexpr bool IsGivable(Property property) noexcept
     return false;
 }
 
-/// Two properties of a state and their values, in the units of the call
-/// (relative humidity in percent), at a pressure.
+/// A state given where its pressure, model and units are known (a process's,
+/// a chart's): two of its properties, in the units of the call (relative
+/// humidity in percent); the state texts "25,rh=50" and "h=50,rh=60".
+struct AirState {
+    Property first = Property::DryBulb;
+    double firstValue = 0.0;
+    Property second = Property::RelativeHumidity;
+    double secondValue = 0.0;
+};
+
+/// The state of a dry bulb and one condition.
+inline AirState DryBulbState(double dryBulb, Condition condition, double value) noexcept
+{
+    return {Property::DryBulb, dryBulb, ConditionProperty(condition), value};
+}
+
+/// Two properties of a state and their values, at a pressure.
 struct PairInput {
     Units units = Units::SI;
     Model model = Model::Ashrae2017;
     Saturation saturation = Saturation::IceBelowFreezing;
     double pressure = 0.0;
-    Property first = Property::DryBulb;
-    double firstValue = 0.0;
-    Property second = Property::RelativeHumidity;
-    double secondValue = 0.0;
+    AirState given;
 };
 
 /// Every property of the state the two values give (see above). Never

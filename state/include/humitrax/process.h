@@ -38,6 +38,7 @@
 //   throw; any thread may call them.
 #pragma once
 
+#include "humitrax/pair.h"
 #include "humitrax/state.h"
 
 #include <cstdint>

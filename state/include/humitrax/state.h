@@ -157,15 +157,6 @@ std::span<const Property> CalculatorOrder(Condition condition) noexcept;
 PropertyResult EngineProperty(Property property, Units units, const double& T, const double& p,
                               Condition condition, const double& StateVar);
 
-/// A state given where its pressure, model and units are known (a process's,
-/// a chart's): the dry bulb and one condition, relative humidity in percent;
-/// the state text "25,rh=50".
-struct AirState {
-    double dryBulb = 0.0;
-    Condition condition = Condition::RelativeHumidity;
-    double value = 0.0;
-};
-
 /// The given values of a state, in the units of the call; relative humidity
 /// in percent.
 struct StateInput {
@@ -185,7 +176,10 @@ struct StateInput {
 struct StateResult {
     std::array<Cell, kPropertyCount> cells{};
     Property refused = Property::DryBulb; ///< the given value that is refused
-    std::string_view refusal;             ///< empty unless the state is refused
+    /// The other given value, when the two together are refused (a pair that
+    /// fixes one quantity only, or no air).
+    std::optional<Property> refusedWith;
+    std::string_view refusal; ///< empty unless the state is refused
 
     [[nodiscard]] const Cell& operator[](Property property) const noexcept
     {
@@ -226,20 +220,29 @@ StateResult ComputeState(const StateInput& input) noexcept;
 /// same size.
 void ComputeStates(std::span<const StateInput> inputs, std::span<StateResult> results) noexcept;
 
-/// Calls `fail(property, reason)` for each of `properties` that has no value
-/// in the state and exists in the unit system (only the refused one when the
-/// state is refused), in the order of `properties`.
+/// The columns of a refused state's refused values: "relative_humidity", or
+/// for two refused together "dew_point and humidity_ratio". Static storage.
+std::string_view RefusedColumns(const StateResult& state) noexcept;
+
+/// The refusal of a state in words: "relative_humidity above 100 %",
+/// "dew_point and humidity_ratio fix the same moisture; ...".
+std::string RefusalWords(const StateResult& state);
+
+/// Calls `fail(column, reason)` for each of `properties` that has no value in
+/// the state and exists in the unit system, `column` its PropertyColumn; when
+/// the state is refused, only once, for its refused values (RefusedColumns).
+/// In the order of `properties`.
 template <typename Fail>
 void ForEachFailure(const StateResult& state, Units units, std::span<const Property> properties,
                     Fail&& fail)
 {
     if (!state.refusal.empty()) {
-        fail(state.refused, state.refusal);
+        fail(RefusedColumns(state), state.refusal);
         return;
     }
     for (Property property : properties) {
         if (HasProperty(property, units) && !state[property].present)
-            fail(property, state[property].reason);
+            fail(PropertyColumn(property), state[property].reason);
     }
 }
 
