@@ -66,7 +66,7 @@ bool FinishGivenState(const GivenBasis& basis, std::optional<double> dryBulb, co
         return false;
     }
     state = ComputeState({basis.units, *dryBulb, pressure.value, basis.condition, *value, basis.model});
-    ForEachFailure(state, basis.units, kAllProperties, [&](Property property, std::string_view reason) {
+    ForEachFailure(state, basis.units, basis.noted, [&](Property property, std::string_view reason) {
         status.Add(PropertyColumn(property), reason, ModelHint(reason, basis.model, basis.askedModel));
     });
     return true;
