@@ -144,8 +144,7 @@ struct Overlays {
 struct ChartOptions {
     Overlays overlays;
     AirOptions air; ///< a pressure or altitude may be given; standard sea level when not
-    std::optional<humitrax::Condition> given;
-    std::optional<std::string_view> pressureUnit;
+    HeaderRules statesRules; ///< how the --states table's header is read
     InputKind statesKind = InputKind::Csv;
     std::vector<PointOption> points;
     std::optional<std::string> states;
@@ -280,7 +279,7 @@ std::optional<std::pair<int, int>> ParseSize(std::string_view text, std::string&
     return std::pair{*width, *height};
 }
 
-constexpr std::array<OptionSpec, 16> kChartOptions{{
+constexpr std::array<OptionSpec, 18> kChartOptions{{
     {"--units"},
     {"--model"},
     {"--process", true, {}, true},
@@ -293,6 +292,8 @@ constexpr std::array<OptionSpec, 16> kChartOptions{{
     {"--input"},
     {"--given"},
     {"--pressure-unit"},
+    {"--column", true, {}, true},
+    {"--skip-lines"},
     {"--range"},
     {"--max-ratio"},
     {"--size"},
@@ -302,9 +303,8 @@ constexpr std::array<OptionSpec, 16> kChartOptions{{
 // The options of --states; false with the message for a value that cannot be used.
 bool ReadStatesOptions(const Options& given, ChartOptions& options, std::string& message)
 {
-    if (!ReadGiven(given, options.given, message))
+    if (!ReadHeaderOptions(given, options.statesRules, message))
         return false;
-    options.pressureUnit = given.Value("--pressure-unit");
     if (const std::optional<std::string_view> states = given.Value("--states")) {
         options.states = std::string(*states);
         const std::optional<InputKind> kind = ReadInputKind(given, *states, message);
@@ -469,10 +469,9 @@ bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::
     }
     StateTableOptions reading;
     reading.kind = options.statesKind;
+    reading.rules = options.statesRules;
     reading.rules.units = options.air.units;
     reading.rules.model = content.settings.model;
-    reading.rules.given = options.given;
-    reading.rules.pressureUnit = options.pressureUnit;
     reading.rules.defaultPressure = content.settings.pressure;
     std::string message;
     const std::optional<StateTable> table = ReadStateTable(input, reading, message);
@@ -491,6 +490,8 @@ bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::
         Warn(std::to_string(table->failed) + " of " + std::to_string(table->rows) + " rows of " + Quoted(path) +
              " left out: a number is missing or bad, or the state cannot be placed");
     }
+    for (const PlausibilityWarning& warning : table->warnings)
+        Warn(warning.text);
     std::size_t outside = 0;
     std::vector<double> pressures;
     for (const TablePoint& row : table->points) {
