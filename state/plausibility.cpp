@@ -85,23 +85,6 @@ Rule RuleOf(Property column, Units units) noexcept
     return Rule{-kInf, kInf, false, {}, {}};
 }
 
-void Count(Plausibility::Tally& tally, const Rule& rule, double value) noexcept
-{
-    ++tally.values;
-    tally.nonzero += value > 0.0 ? 1U : 0U;
-    const bool odd = rule.inside ? (value >= rule.low && value <= rule.high)
-                                 : (value < rule.low || value > rule.high);
-    if (!odd)
-        return;
-    ++tally.odd;
-    for (std::size_t i = 0; i < rule.guesses.size(); ++i) {
-        if (value >= rule.guesses[i].low && value <= rule.guesses[i].high) {
-            ++tally.fits[i];
-            return;
-        }
-    }
-}
-
 void MergeTally(Plausibility::Tally& into, const Plausibility::Tally& from) noexcept
 {
     into.values += from.values;
@@ -152,16 +135,30 @@ void Warn(Property column, const Plausibility::Tally& tally, Units units,
 
 } // namespace
 
-void Plausibility::Add(Property column, double value) noexcept
+/// The columns of the tallies, in their order.
+constexpr std::array<Property, 4> kTallied{Property::DryBulb, Property::Pressure, Property::RelativeHumidity,
+                                           Property::HumidityRatio};
+
+Plausibility::Plausibility(Units units) noexcept : m_units(units)
 {
-    if (!std::isfinite(value))
-        return;
-    switch (column) {
-    case Property::DryBulb: Count(m_dryBulb, RuleOf(column, m_units), value); break;
-    case Property::Pressure: Count(m_pressure, RuleOf(column, m_units), value); break;
-    case Property::RelativeHumidity: Count(m_relativeHumidity, RuleOf(column, m_units), value); break;
-    case Property::HumidityRatio: Count(m_humidityRatio, RuleOf(column, m_units), value); break;
-    default: break;
+    for (std::size_t i = 0; i < kTallied.size(); ++i) {
+        const Rule rule = RuleOf(kTallied[i], units);
+        // Plausible within [low, high] is odd outside it; a rule of odd values
+        // inside its range keeps it.
+        m_bands[i] = {rule.low, rule.high, rule.inside};
+    }
+}
+
+void Plausibility::AddOdd(std::size_t index, double value) noexcept
+{
+    Tally& tally = m_tallies[index];
+    ++tally.odd;
+    const Rule rule = RuleOf(kTallied[index], m_units);
+    for (std::size_t i = 0; i < rule.guesses.size(); ++i) {
+        if (value >= rule.guesses[i].low && value <= rule.guesses[i].high) {
+            ++tally.fits[i];
+            return;
+        }
     }
 }
 
@@ -173,19 +170,15 @@ void Plausibility::Add(Property column, std::span<const double> values) noexcept
 
 void Plausibility::Merge(const Plausibility& other) noexcept
 {
-    MergeTally(m_dryBulb, other.m_dryBulb);
-    MergeTally(m_pressure, other.m_pressure);
-    MergeTally(m_relativeHumidity, other.m_relativeHumidity);
-    MergeTally(m_humidityRatio, other.m_humidityRatio);
+    for (std::size_t i = 0; i < m_tallies.size(); ++i)
+        MergeTally(m_tallies[i], other.m_tallies[i]);
 }
 
 std::vector<PlausibilityWarning> Plausibility::Warnings() const
 {
     std::vector<PlausibilityWarning> warnings;
-    Warn(Property::DryBulb, m_dryBulb, m_units, warnings);
-    Warn(Property::Pressure, m_pressure, m_units, warnings);
-    Warn(Property::RelativeHumidity, m_relativeHumidity, m_units, warnings);
-    Warn(Property::HumidityRatio, m_humidityRatio, m_units, warnings);
+    for (std::size_t i = 0; i < kTallied.size(); ++i)
+        Warn(kTallied[i], m_tallies[i], m_units, warnings);
     return warnings;
 }
 

@@ -22,6 +22,8 @@
 #include "humitrax/state.h"
 
 #include <array>
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -85,8 +87,8 @@ struct PlausibilityWarning {
 class Plausibility {
 public:
     /// Values in SI units.
-    Plausibility() noexcept = default;
-    explicit Plausibility(Units units) noexcept : m_units(units) {}
+    Plausibility() noexcept : Plausibility(Units::SI) {}
+    explicit Plausibility(Units units) noexcept;
 
     [[nodiscard]] Units units() const noexcept { return m_units; }
 
@@ -94,7 +96,18 @@ public:
     /// RelativeHumidity in percent, HumidityRatio), in the unit system's own
     /// unit, as the state takes it. Other columns, and values that are not
     /// finite, are passed over.
-    void Add(Property column, double value) noexcept;
+    void Add(Property column, double value) noexcept
+    {
+        const std::size_t index = TallyIndex(column);
+        if (index == kNoTally || !std::isfinite(value))
+            return;
+        Tally& tally = m_tallies[index];
+        ++tally.values;
+        tally.nonzero += value > 0.0 ? 1U : 0U;
+        const Band& band = m_bands[index];
+        if ((value >= band.low && value <= band.high) == band.inside)
+            AddOdd(index, value);
+    }
     /// Add for each value.
     void Add(Property column, std::span<const double> values) noexcept;
     /// Takes in the tallies of another check of the same unit system.
@@ -112,16 +125,36 @@ public:
     struct Tally {
         std::uint64_t values = 0; ///< values added
         std::uint64_t odd = 0;    ///< values outside the plausible range
-        std::uint64_t nonzero = 0; ///< relative humidity: values above 0
+        std::uint64_t nonzero = 0; ///< values above 0 (a relative humidity of dry air is no fraction)
         std::array<std::uint64_t, kGuesses> fits{}; ///< odd values each guess explains
+    };
+    /// The range of a column's values: plausible within [low, high], or,
+    /// `inside`, odd there.
+    struct Band {
+        double low = 0.0;
+        double high = 0.0;
+        bool inside = false;
     };
 
 private:
-    Units m_units = Units::SI;
-    Tally m_dryBulb;
-    Tally m_pressure;
-    Tally m_relativeHumidity;
-    Tally m_humidityRatio;
+    static constexpr std::size_t kColumns = 4; ///< dry bulb, pressure, relative humidity, humidity ratio
+    static constexpr std::size_t kNoTally = kColumns;
+
+    static constexpr std::size_t TallyIndex(Property column) noexcept
+    {
+        switch (column) {
+        case Property::DryBulb: return 0;
+        case Property::Pressure: return 1;
+        case Property::RelativeHumidity: return 2;
+        case Property::HumidityRatio: return 3;
+        default: return kNoTally;
+        }
+    }
+    void AddOdd(std::size_t index, double value) noexcept;
+
+    Units m_units;
+    std::array<Band, kColumns> m_bands{};
+    std::array<Tally, kColumns> m_tallies{};
 };
 
 } // namespace humitrax
