@@ -11,21 +11,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <span>
 #include <unordered_map>
 #include <unordered_set>
 
 namespace humitrax::cli {
-
-std::string_view Trim(std::string_view text) noexcept
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 namespace {
 
@@ -119,13 +111,19 @@ std::optional<double> ReadNumber(const CsvRecord& record, const InputColumn& col
     return converted;
 }
 
+/// A cell's number: the text read where the value is the one read, else
+/// the shortest text that reads back, or `precision` significant digits.
+template <bool kSignificant>
 char* WriteCell(char* out, const Cell& cell, std::string_view shortest, int precision) noexcept
 {
     if (!shortest.empty()) {
         std::memcpy(out, shortest.data(), shortest.size());
         return out + shortest.size();
     }
-    return precision == 0 ? WriteNumber(out, cell.value) : WriteSignificant(out, cell.value, precision);
+    if constexpr (kSignificant)
+        return WriteSignificant(out, cell.value, precision);
+    else
+        return WriteNumber(out, cell.value);
 }
 
 char* Copy(char* out, std::string_view text) noexcept
@@ -141,25 +139,17 @@ std::size_t CellsBound(std::string_view status) noexcept
     return kPropertyCount * kPerCell + 16 + kMaxJsonExpansion * status.size() + 4;
 }
 
-/// What the cells of a row are written by.
-struct CellRules {
-    Units units = Units::SI;
-    const WrittenProperties* written = &kEveryProperty;
-    int precision = 0;
-};
-
-CellRules RulesOf(const BatchLayout& layout) noexcept { return {layout.units, &layout.written, layout.precision}; }
-
-char* WriteCsvCells(char* out, const StateResult& state, const CellRules& rules, std::string_view status,
-                    const SourceTexts& sources) noexcept
+/// The cells of every property at full precision, the default output: a loop
+/// over kAllProperties the compiler unrolls.
+char* WriteEveryCsvCell(char* out, const StateResult& state, Units units, std::string_view status,
+                        const SourceTexts& sources) noexcept
 {
     for (Property property : kAllProperties) {
-        const auto index = static_cast<std::size_t>(property);
-        if (!HasProperty(property, rules.units) || !(*rules.written)[index])
+        if (!HasProperty(property, units))
             continue;
         const Cell& cell = state[property];
         if (cell.present)
-            out = WriteCell(out, cell, sources[index], rules.precision);
+            out = WriteCell<false>(out, cell, sources[static_cast<std::size_t>(property)], 0);
         *out++ = ',';
     }
     out = WriteCsvField(out, status);
@@ -167,19 +157,18 @@ char* WriteCsvCells(char* out, const StateResult& state, const CellRules& rules,
     return out;
 }
 
-char* WriteJsonCells(char* out, const StateResult& state, const CellRules& rules, std::string_view status,
-                     const SourceTexts& sources) noexcept
+char* WriteEveryJsonCell(char* out, const StateResult& state, Units units, std::string_view status,
+                         const SourceTexts& sources) noexcept
 {
     for (Property property : kAllProperties) {
-        const auto index = static_cast<std::size_t>(property);
-        if (!HasProperty(property, rules.units) || !(*rules.written)[index])
+        if (!HasProperty(property, units))
             continue;
         *out++ = '"';
         out = Copy(out, PropertyColumn(property));
         out = Copy(out, "\":");
         const Cell& cell = state[property];
         if (cell.present)
-            out = WriteCell(out, cell, sources[index], rules.precision);
+            out = WriteCell<false>(out, cell, sources[static_cast<std::size_t>(property)], 0);
         else
             out = Copy(out, "null");
         *out++ = ',';
@@ -188,6 +177,73 @@ char* WriteJsonCells(char* out, const StateResult& state, const CellRules& rules
     if (status.empty())
         return Copy(out, "null");
     return WriteJsonString(out, status);
+}
+
+/// The cells of the properties --columns chose, at --precision.
+template <bool kSignificant>
+char* WriteChosenCsvCells(char* out, const StateResult& state, const BatchLayout& layout, std::string_view status,
+                          const SourceTexts& sources) noexcept
+{
+    for (Property property : layout.written) {
+        if (!HasProperty(property, layout.units))
+            continue;
+        const Cell& cell = state[property];
+        if (cell.present)
+            out = WriteCell<kSignificant>(out, cell, sources[static_cast<std::size_t>(property)], layout.precision);
+        *out++ = ',';
+    }
+    out = WriteCsvField(out, status);
+    *out++ = '\n';
+    return out;
+}
+
+template <bool kSignificant>
+char* WriteChosenJsonCells(char* out, const StateResult& state, const BatchLayout& layout, std::string_view status,
+                           const SourceTexts& sources) noexcept
+{
+    for (Property property : layout.written) {
+        if (!HasProperty(property, layout.units))
+            continue;
+        *out++ = '"';
+        out = Copy(out, PropertyColumn(property));
+        out = Copy(out, "\":");
+        const Cell& cell = state[property];
+        if (cell.present)
+            out = WriteCell<kSignificant>(out, cell, sources[static_cast<std::size_t>(property)], layout.precision);
+        else
+            out = Copy(out, "null");
+        *out++ = ',';
+    }
+    out = Copy(out, "\"status\":");
+    if (status.empty())
+        return Copy(out, "null");
+    return WriteJsonString(out, status);
+}
+
+/// Whether a layout writes the default output: every property, each number
+/// the shortest text.
+bool WritesEvery(const BatchLayout& layout) noexcept
+{
+    return layout.precision == 0 && layout.written.size() == kAllProperties.size();
+}
+
+/// The cells of a row as the layout writes them.
+char* WriteCsvCells(char* out, const StateResult& state, const BatchLayout& layout, std::string_view status,
+                    const SourceTexts& sources) noexcept
+{
+    if (WritesEvery(layout))
+        return WriteEveryCsvCell(out, state, layout.units, status, sources);
+    return layout.precision == 0 ? WriteChosenCsvCells<false>(out, state, layout, status, sources)
+                                 : WriteChosenCsvCells<true>(out, state, layout, status, sources);
+}
+
+char* WriteJsonCells(char* out, const StateResult& state, const BatchLayout& layout, std::string_view status,
+                     const SourceTexts& sources) noexcept
+{
+    if (WritesEvery(layout))
+        return WriteEveryJsonCell(out, state, layout.units, status, sources);
+    return layout.precision == 0 ? WriteChosenJsonCells<false>(out, state, layout, status, sources)
+                                 : WriteChosenJsonCells<true>(out, state, layout, status, sources);
 }
 
 std::string Lower(std::string_view text)
@@ -769,8 +825,8 @@ std::string OutputHeader(const BatchLayout& layout)
         AppendCsvField(out, name);
         out.push_back(',');
     }
-    for (Property property : kAllProperties) {
-        if (HasProperty(property, layout.units) && layout.written[static_cast<std::size_t>(property)])
+    for (Property property : layout.written) {
+        if (HasProperty(property, layout.units))
             out.append(PropertyColumn(property)).push_back(',');
     }
     out.append(kStatusColumn).push_back('\n');
@@ -782,16 +838,13 @@ void SetOutputColumns(BatchLayout& layout, const HeaderRules& rules)
     layout.precision = rules.precision;
     if (rules.columns.empty())
         return;
-    layout.written.fill(false);
-    for (Property property : rules.columns)
-        layout.written[static_cast<std::size_t>(property)] = true;
-    for (Property given : {Property::DryBulb, Property::Pressure, ConditionProperty(layout.given)})
-        layout.written[static_cast<std::size_t>(given)] = true;
-    layout.noted.clear();
-    for (Property property : kAllProperties) {
-        if (layout.written[static_cast<std::size_t>(property)])
-            layout.noted.push_back(property);
-    }
+    const auto chosen = [&](Property property) {
+        return property == Property::DryBulb || property == Property::Pressure ||
+               property == ConditionProperty(layout.given) ||
+               std::find(rules.columns.begin(), rules.columns.end(), property) != rules.columns.end();
+    };
+    layout.written.clear();
+    std::copy_if(kAllProperties.begin(), kAllProperties.end(), std::back_inserter(layout.written), chosen);
 }
 
 void AppendCsvCells(std::string& out, const StateResult& state, Units units,
@@ -799,7 +852,7 @@ void AppendCsvCells(std::string& out, const StateResult& state, Units units,
 {
     const std::size_t size = out.size();
     out.resize(size + CellsBound(status));
-    char* end = WriteCsvCells(out.data() + size, state, CellRules{units}, status, sources);
+    char* end = WriteEveryCsvCell(out.data() + size, state, units, status, sources);
     out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
@@ -808,7 +861,7 @@ void AppendJsonCells(std::string& out, const StateResult& state, Units units,
 {
     const std::size_t size = out.size();
     out.resize(size + CellsBound(status));
-    char* end = WriteJsonCells(out.data() + size, state, CellRules{units}, status, sources);
+    char* end = WriteEveryJsonCell(out.data() + size, state, units, status, sources);
     out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
@@ -819,8 +872,7 @@ void AppendFailedRow(const BatchLayout& layout, std::string_view status, std::st
     if (layout.format == Format::Csv) {
         out.append(layout.passThroughColumns.size(), ',');
         out.resize(out.size() + CellsBound(status));
-        char* end = WriteCsvCells(out.data() + size + layout.passThroughColumns.size(), nothing, RulesOf(layout),
-                                  status, {});
+        char* end = WriteCsvCells(out.data() + size + layout.passThroughColumns.size(), nothing, layout, status, {});
         out.resize(static_cast<std::size_t>(end - out.data()));
         return;
     }
@@ -829,7 +881,7 @@ void AppendFailedRow(const BatchLayout& layout, std::string_view status, std::st
         out.append(key).append("null,");
     const std::size_t cells = out.size();
     out.resize(cells + CellsBound(status));
-    char* end = WriteJsonCells(out.data() + cells, nothing, RulesOf(layout), status, {});
+    char* end = WriteJsonCells(out.data() + cells, nothing, layout, status, {});
     out.resize(static_cast<std::size_t>(end - out.data()));
     out.append("}\n");
 }
@@ -859,7 +911,7 @@ bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t 
     SourceTexts& sources = scratch.sources;
     sources = {};
     GivenBasis basis{layout.units, layout.model, layout.altitude, layout.given};
-    basis.noted = layout.noted;
+    basis.noted = layout.written;
     Plausibility& plausibility = scratch.plausibility;
     const auto read = [&](GivenValue which, std::string_view column) -> std::optional<double> {
         std::optional<double> value;
@@ -934,7 +986,7 @@ std::size_t WriteRow(const BatchLayout& layout, const CsvRecord& record, const S
                 write = WriteCsvField(write, record.fields[column]);
             *write++ = ',';
         }
-        write = WriteCsvCells(write, state, RulesOf(layout), scratch.status, scratch.sources);
+        write = WriteCsvCells(write, state, layout, scratch.status, scratch.sources);
     } else {
         *write++ = '{';
         for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
@@ -946,7 +998,7 @@ std::size_t WriteRow(const BatchLayout& layout, const CsvRecord& record, const S
                 write = Copy(write, "null");
             *write++ = ',';
         }
-        write = WriteJsonCells(write, state, RulesOf(layout), scratch.status, scratch.sources);
+        write = WriteJsonCells(write, state, layout, scratch.status, scratch.sources);
         write = Copy(write, "}\n");
     }
     return static_cast<std::size_t>(write - out.data());

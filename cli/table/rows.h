@@ -27,8 +27,16 @@
 namespace humitrax::cli {
 
 
-/// Text without its surrounding spaces and tabs.
-std::string_view Trim(std::string_view text) noexcept;
+/// Text without its surrounding spaces and tabs. (Inlined always: reading a
+/// row's numbers calls it for each.)
+[[gnu::always_inline]] inline std::string_view Trim(std::string_view text) noexcept
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
 
 /// A linear change of unit: ((value + before) × factor ÷ divisor) + after.
 struct UnitConversion {
@@ -53,15 +61,6 @@ struct InputColumn {
     std::optional<std::size_t> sourceFlag;
 };
 
-/// Which properties a row writes: every one the unit system has, unless
-/// --columns chose some.
-using WrittenProperties = std::array<bool, kPropertyCount>;
-inline constexpr WrittenProperties kEveryProperty = [] {
-    WrittenProperties every{};
-    every.fill(true);
-    return every;
-}();
-
 /// What the header row says, and how the output is written.
 struct BatchLayout {
     Units units = Units::SI;
@@ -70,9 +69,10 @@ struct BatchLayout {
     char separator = ',';
     /// Numbers may take a decimal comma ("25,5"), as a ';' file's do.
     bool decimalComma = false;
-    WrittenProperties written = kEveryProperty;
-    /// The properties whose failures a row's status names: those written.
-    std::vector<Property> noted{kAllProperties.begin(), kAllProperties.end()};
+    /// The properties a row writes, in column order, of those the unit
+    /// system has (every one unless --columns chose some); a row's status
+    /// names the failures of these.
+    std::vector<Property> written{kAllProperties.begin(), kAllProperties.end()};
     /// Significant digits of the computed numbers; 0 for the shortest text
     /// that reads back as the same double.
     int precision = 0;
