@@ -287,9 +287,9 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOpt
     return std::nullopt;
 }
 
-/// How a CSV header converts values of a warning's probable unit: ' ("pressure
-/// [hPa]" in the header, or --pressure-unit hPa, converts them)'; empty for a
-/// unit the header cannot name.
+/// How a CSV header converts values of a warning's probable unit: ' (a unit in
+/// the header, as in "pressure [hPa]", or --pressure-unit hPa, converts them)';
+/// empty for a unit the header cannot name.
 std::string HeaderHint(const PlausibilityWarning& warning)
 {
     const std::string_view column = PropertyColumn(warning.column);
@@ -298,8 +298,8 @@ std::string HeaderHint(const PlausibilityWarning& warning)
         return {};
     std::string hint = " (a unit in the header, as in \"" + std::string(column) + " [" + std::string(unit) + "]\"";
     if (warning.column == Property::Pressure)
-        hint += ", or --pressure-unit " + std::string(unit) + ",";
-    return hint + " converts them)";
+        hint += ", or --pressure-unit " + std::string(unit);
+    return hint + ", converts them)";
 }
 
 /// Standard output through the commands' checked writes, with the rows'
