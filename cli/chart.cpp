@@ -50,8 +50,9 @@ namespace {
 
 constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model calculator|ashrae2017] [--pressure P | --altitude A]
         [--point DRYBULB,KIND=VALUE ...]
-        [--states FILE.csv|FILE.epw] [--input csv|epw] [--given COLUMN]
-        [--pressure-unit UNIT] [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]]
+        [--states FILE.csv|FILE.epw] [--input csv|epw|tmy3] [--given COLUMN]
+        [--pressure-unit UNIT] [--column ROLE=HEADER ...] [--skip-lines N]
+        [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]]
         [--zone [NAME:]CORNER;CORNER;CORNER... ...]
         [--range TMIN:TMAX] [--max-ratio W] [--size WxH] -o FILE.svg|FILE.png|FILE.pdf
       A psychrometric chart: dry bulb across, humidity ratio up, with the
@@ -64,14 +65,18 @@ constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model calcu
       (wet bulb), dp (dew point), rh (relative humidity, %) or w (humidity
       ratio); repeat it for more states. --states plots every row of a table
       read as batch reads it ("-" for standard input): a CSV with the same
-      header rules (names, units in brackets, ';'), or an EnergyPlus weather
-      file (--input epw, or a name ending in .epw). Each row is placed at its
-      own pressure (the chart's when the table has neither pressure nor
-      altitude); where the header names several conditions (batch's own
-      output), the humidity ratio places it unless --given names another.
-      The title says the pressures of the states drawn. Rows that cannot be
-      placed are left out and counted on standard error, and so are states
-      outside the drawn range. --process draws the states of a process as
+      header rules (names, units in brackets or parentheses, --column
+      ROLE=HEADER, --skip-lines N, ';' and decimal commas), an EnergyPlus
+      weather file (--input epw, or a name ending in .epw) or a TMY3 file
+      (--input tmy3, or a file whose first two lines are one's). Each row is
+      placed at its own pressure (the chart's when the table has neither
+      pressure nor altitude); where the header names several conditions
+      (batch's own output), the humidity ratio places it unless --given
+      names another. The title says the pressures of the states drawn. Rows
+      that cannot be placed are left out and counted on standard error, and
+      so are states outside the drawn range; values that look like a slip
+      of unit are warned of as batch warns of them. --process draws the
+      states of a process as
       `humitrax-cli process ... --format json` writes them (in the chart's
       units), each labelled with its role (first, second, mixed, entering,
       leaving), joined by arrows in the process's order, and a coil's
@@ -110,7 +115,8 @@ namespace {
 constexpr std::string_view kUsage =
     "humitrax-cli chart [--units si|ip] [--model calculator|ashrae2017] [--pressure P | --altitude A]\n"
     "                   [--point DRYBULB,KIND=VALUE ...]\n"
-    "                   [--states FILE [--input csv|epw] [--given COLUMN] [--pressure-unit UNIT]]\n"
+    "                   [--states FILE [--input csv|epw|tmy3] [--given COLUMN] [--pressure-unit UNIT]\n"
+    "                    [--column ROLE=HEADER ...] [--skip-lines N]]\n"
     "                   [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]] [--zone [NAME:]CORNERS ...]\n"
     "                   [--range TMIN:TMAX] [--max-ratio W] [--size WxH]\n"
     "                   -o FILE.svg|FILE.png|FILE.pdf\n";
