@@ -687,9 +687,9 @@ std::optional<HeaderColumns> SortColumns(const std::vector<std::string_view>& he
     return columns;
 }
 
-/// "; it reads 'a', 'b'" and why a column with a role's name in it does not
-/// hold that role ("'Dry-bulb (K)' is dry_bulb only with a unit of C, °C, F
-/// or °F"), for the message on a missing column of `role` (empty: any).
+/// "; it reads 'a', 'b'" and why a column with a name of the slot in it does
+/// not hold it ("'Dry-bulb (K)' is dry_bulb only with a unit of C, °C, F or
+/// °F"), for the message on a missing column of `role`.
 std::string WhatTheHeaderReads(const std::vector<std::string_view>& header, const HeaderColumns& columns,
                                Slot role, Units units)
 {
