@@ -105,8 +105,9 @@ constexpr std::string_view kHelp = R"help(  batch [--units si|ip] [--model calcu
       precision. --columns NAME,... writes only those properties (and
       dry_bulb, pressure and the given condition, always), in this order, and
       status speaks only of them. --precision N (1 to 17) writes each
-      computed number to N significant digits instead of the shortest text
-      that reads back as the same double; the values read keep their text.
+      computed property to N significant digits instead of the shortest
+      text that reads back as the same double; dry_bulb, pressure and the
+      given condition are written as without it.
       A cell that cannot be computed, or whose value no air can
       have (a dew point below -100 °C), stays empty and status says why
       ("relative_humidity: out of range", "line 12: pressure is not a

@@ -179,6 +179,26 @@ char* WriteEveryJsonCell(char* out, const StateResult& state, Units units, std::
     return WriteJsonString(out, status);
 }
 
+/// Whether a property is one of the given values, which --precision leaves
+/// at the shortest text: the dry bulb, the pressure, the condition.
+bool IsGiven(Property property, const BatchLayout& layout) noexcept
+{
+    return property == Property::DryBulb || property == Property::Pressure ||
+           property == ConditionProperty(layout.given);
+}
+
+/// A cell of the chosen columns: a given value as the default output writes
+/// it, a computed one at the layout's precision.
+template <bool kSignificant>
+char* WriteChosenCell(char* out, Property property, const Cell& cell, const BatchLayout& layout,
+                      const SourceTexts& sources) noexcept
+{
+    const std::string_view source = sources[static_cast<std::size_t>(property)];
+    if (kSignificant && IsGiven(property, layout))
+        return WriteCell<false>(out, cell, source, 0);
+    return WriteCell<kSignificant>(out, cell, source, layout.precision);
+}
+
 /// The cells of the properties --columns chose, at --precision.
 template <bool kSignificant>
 char* WriteChosenCsvCells(char* out, const StateResult& state, const BatchLayout& layout, std::string_view status,
@@ -189,7 +209,7 @@ char* WriteChosenCsvCells(char* out, const StateResult& state, const BatchLayout
             continue;
         const Cell& cell = state[property];
         if (cell.present)
-            out = WriteCell<kSignificant>(out, cell, sources[static_cast<std::size_t>(property)], layout.precision);
+            out = WriteChosenCell<kSignificant>(out, property, cell, layout, sources);
         *out++ = ',';
     }
     out = WriteCsvField(out, status);
@@ -209,7 +229,7 @@ char* WriteChosenJsonCells(char* out, const StateResult& state, const BatchLayou
         out = Copy(out, "\":");
         const Cell& cell = state[property];
         if (cell.present)
-            out = WriteCell<kSignificant>(out, cell, sources[static_cast<std::size_t>(property)], layout.precision);
+            out = WriteChosenCell<kSignificant>(out, property, cell, layout, sources);
         else
             out = Copy(out, "null");
         *out++ = ',';

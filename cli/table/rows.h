@@ -73,8 +73,9 @@ struct BatchLayout {
     /// system has (every one unless --columns chose some); a row's status
     /// names the failures of these.
     std::vector<Property> written{kAllProperties.begin(), kAllProperties.end()};
-    /// Significant digits of the computed numbers; 0 for the shortest text
-    /// that reads back as the same double.
+    /// Significant digits of the computed properties; 0 for the shortest
+    /// text that reads back as the same double. The given values (dry bulb,
+    /// pressure, condition) are always written at the shortest.
     int precision = 0;
     InputColumn dryBulb;
     std::optional<InputColumn> pressure; ///< the pressure or the altitude; none: defaultPressure
@@ -133,8 +134,8 @@ struct HeaderRules {
     /// The properties written (--columns); empty for every one. The given
     /// values are written whatever it holds.
     std::vector<Property> columns;
-    /// Significant digits of the computed numbers (--precision); 0 for the
-    /// shortest text.
+    /// Significant digits of the computed properties (--precision); 0 for
+    /// the shortest text.
     int precision = 0;
 };
 

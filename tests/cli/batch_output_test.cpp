@@ -24,8 +24,8 @@ const std::string kRh = "site,dry_bulb,pressure,relative_humidity\nroof,25,101.3
 const std::string kAltitude = "dry_bulb,altitude,relative_humidity\n25,1000,50\n";
 
 // The header and first row of a lean output: the given values always, the
-// columns chosen in the usual order, status last; numbers to N digits, the
-// values read as they were.
+// columns chosen in the usual order, status last; computed numbers to N
+// digits, the given values as without --precision.
 const SaysRow kLean[] = {
     {"ColumnsInTheUsualOrder", Batch({"--columns", "enthalpy,wet_bulb"}), 0,
      "site,dry_bulb,pressure,wet_bulb,relative_humidity,enthalpy,status\nroof,25,101.325,17.874858840028644,50,"
@@ -33,8 +33,11 @@ const SaysRow kLean[] = {
      "", kRh},
     {"PrecisionOfTheComputedNumbers", Batch({"--columns", "wet_bulb,humidity_ratio", "--precision", "3"}), 0,
      "roof,25,101.325,17.9,50,0.00988,\n", "", kRh},
-    {"PrecisionOfThePressureOfAnAltitude", Batch({"--columns", "wet_bulb", "--precision", "4"}), 0,
-     "dry_bulb,pressure,wet_bulb,relative_humidity,status\n25,89.86,17.59,50,\n", "", kAltitude},
+    // The given values as without --precision: converted, or computed from an altitude.
+    {"GivenValuesAtTheShortestText", Batch({"--columns", "wet_bulb", "--precision", "4"}), 0,
+     "dry_bulb,pressure,wet_bulb,relative_humidity,status\n25,89.86265084468238,17.59,50,\n", "", kAltitude},
+    {"ConvertedGivenValuesAtTheShortestText", Batch({"--columns", "wet_bulb", "--precision", "3"}), 0,
+     "\n25.27777777777778,98.765,18,50,\n", "", "dry_bulb [F],pressure [hPa],relative_humidity\n77.5,987.65,50\n"},
     {"PrecisionOfEveryColumn", Batch({"--precision", "2"}), 0, "roof,25,101.325,18,14,50,0.0099,50,0.86,1.6,3.2,0.02,0.49,",
      "", kRh},
     {"JsonKeysOfTheColumns", Batch({"--columns", "dew_point", "--format", "json"}), 0,
