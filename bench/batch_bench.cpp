@@ -1,7 +1,8 @@
 // Rows per second of the batch command's path on relative-humidity rows: the
 // engine calls of one row alone, the same through the state computation, and
-// the whole block work (parse the CSV, compute, write CSV or JSON lines). The
-// difference between the first and the last is what reading and writing add.
+// the whole block work (parse the CSV, compute, write CSV or JSON lines, every
+// property or the lean output of --columns). The difference between the first
+// and the last is what reading and writing add.
 #include "table/rows.h"
 #include "table/csv.h"
 #include "humitrax/psychrometrics.h"
@@ -121,8 +122,12 @@ void BM_ComputeState(benchmark::State& state)
     SetLabel(state);
 }
 
+/// What a block's rows write: every property, or the lean output of
+/// --columns wet_bulb,dew_point,enthalpy (with --precision 6).
+enum class Output : std::uint8_t { Every, Lean };
+
 /// A block of CSV rows read, computed and written, as one batch worker does.
-void BlockBench(benchmark::State& state, Format format)
+void BlockBench(benchmark::State& state, Format format, Output written = Output::Every)
 {
     const Units units = UnitsOf(state);
     const std::vector<Row> rows = MakeRows(units);
@@ -133,11 +138,16 @@ void BlockBench(benchmark::State& state, Format format)
     humitrax::cli::HeaderRules rules;
     rules.units = units;
     rules.format = format;
-    const std::optional<BatchLayout> layout = humitrax::cli::MakeBatchLayout(header, rules, message);
+    if (written == Output::Lean) {
+        rules.columns = {humitrax::Property::WetBulb, humitrax::Property::DewPoint, humitrax::Property::Enthalpy};
+        rules.precision = state.range(1) == 0 ? 0 : static_cast<int>(state.range(1));
+    }
+    std::optional<BatchLayout> layout = humitrax::cli::MakeBatchLayout(header, rules, message);
     if (!layout) {
         state.SkipWithError(message.c_str());
         return;
     }
+    humitrax::cli::SetOutputColumns(*layout, rules);
     std::string input;
     std::string output;
     std::size_t failed = 0;
@@ -224,6 +234,8 @@ void BM_ReadWriteShare(benchmark::State& state)
 
 void BM_ParseComputeFormatCsv(benchmark::State& state) { BlockBench(state, Format::Csv); }
 void BM_ParseComputeFormatJson(benchmark::State& state) { BlockBench(state, Format::Json); }
+/// --columns wet_bulb,dew_point,enthalpy; second argument the --precision (0: shortest).
+void BM_ParseComputeFormatCsvLean(benchmark::State& state) { BlockBench(state, Format::Csv, Output::Lean); }
 
 } // namespace
 
@@ -232,6 +244,7 @@ BENCHMARK(BM_EngineCalls)->Arg(0)->Arg(1);
 BENCHMARK(BM_ComputeState)->Args({0, 0})->Args({1, 0})->Args({0, 1})->Args({1, 1});
 BENCHMARK(BM_ParseComputeFormatCsv)->Arg(0)->Arg(1);
 BENCHMARK(BM_ParseComputeFormatJson)->Arg(0)->Arg(1);
+BENCHMARK(BM_ParseComputeFormatCsvLean)->Args({0, 0})->Args({0, 6})->Args({1, 0});
 BENCHMARK(BM_ReadWriteShare)->Arg(0)->Arg(1);
 
 BENCHMARK_MAIN();

@@ -10,6 +10,8 @@
 #include "kit/options.h"
 #include "kit/output.h"
 
+#include "humitrax/plausibility.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -20,29 +22,39 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 namespace humitrax::cli {
 namespace {
 
-constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water] [--input csv|epw]
-        [--given COLUMN] [--pressure-unit UNIT] [--format csv|json] [--jobs N]
-        [--max-record-bytes N] [FILE]
+constexpr std::string_view kHelp = R"help(  batch [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water]
+        [--input csv|epw|tmy3] [--given COLUMN] [--pressure-unit UNIT] [--column ROLE=HEADER ...]
+        [--skip-lines N] [--keep NAME,...] [--columns NAME,...] [--precision N]
+        [--format csv|json] [--jobs N] [--max-record-bytes N] [FILE]
       Every property for each row of a CSV file (standard input when FILE is
       missing or "-"). The header names the columns: dry_bulb, pressure or
       altitude, and one of wet_bulb, dew_point, relative_humidity (percent) or
       humidity_ratio, in the units of --units (default si: °C, kPa, m; ip:
       °F, psia, ft). Names match whatever their case and surrounding blanks,
-      a blank or an underscore between words alike ("Dry Bulb"); a UTF-8
-      byte-order mark is skipped. A unit in brackets after a name is
-      converted to the unit system's own: temperatures [C], [°C], [F], [°F];
-      pressure [kPa], [hPa], [Pa], [mbar], [bar], [psia], [inHg]; altitude
-      [m], [ft]; relative_humidity [%]; humidity_ratio [kg/kg], [lb/lb],
-      [g/kg], [gr/lb] ("pressure [hPa]"). --pressure-unit UNIT gives the
-      unit of a pressure column that names none. A header line with no comma
-      and at least one semicolon makes ';' the separator; numbers still take
-      a decimal point, and the output still uses commas. Other columns pass
-      through unchanged, in front.
+      a blank, an underscore or a hyphen between words alike ("Dry Bulb",
+      "Dry-bulb"); a UTF-8 byte-order mark is skipped. A unit in brackets
+      after a name is converted to the unit system's own: temperatures [C],
+      [°C], [F], [°F]; pressure [kPa], [hPa], [Pa], [mbar], [bar], [psia],
+      [inHg]; altitude [m], [ft]; relative_humidity [%]; humidity_ratio
+      [kg/kg], [lb/lb], [g/kg], [gr/lb] ("pressure [hPa]"); so is one of
+      these in parentheses ("Dry-bulb (C)", "Pressure (mbar)"). A name read
+      only by the hyphen or the parentheses yields to one that names the same
+      value as above, and is then passed through. --column ROLE=HEADER (again
+      for more) reads the column of that header name as ROLE: dry_bulb,
+      pressure, altitude, wet_bulb, dew_point, relative_humidity or
+      humidity_ratio (--column dry_bulb="Temp (C)"); its unit applies.
+      --pressure-unit UNIT gives the unit of a pressure column that names
+      none. --skip-lines N skips N lines before the header. A header line
+      with no comma and at least one semicolon makes ';' the separator; then
+      a number may take a decimal comma ("25,5" is 25.5), and the output still
+      uses commas and points. Other columns pass through unchanged, in front.
+      A header without a needed column is refused, its names listed.
       --given COLUMN picks the condition where the header names several, as
       batch's own output does: the other columns named like output columns
       (the other conditions, enthalpy, status ...) are then left out, and the
@@ -51,11 +63,37 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model ashrae201
       --input epw (the default for a name ending in .epw) reads an
       EnergyPlus weather file: its eight header lines, LOCATION to DATA
       PERIODS, are skipped; a data line of fewer than 35 fields is a failed
-      row. Year,
-      month, day, hour and minute pass through; dry bulb (°C), dew point
-      (°C; or relative humidity with --given relative_humidity) and
+      row. Year, month, day, hour and minute pass through; dry bulb (°C), dew
+      point (°C; or relative humidity with --given relative_humidity) and
       pressure (Pa) are read. A missing-value code (99.9, 999, 999999)
       leaves the row without properties ("dry_bulb: missing"). SI only.
+      --input tmy3 (the default for a file whose first line is a station's,
+      USAF,Name,State,TZ,latitude,longitude,elevation, and whose second is a
+      header "Date (MM/DD/YYYY),Time (HH:MM),...") reads NREL's Typical
+      Meteorological Year 3: date and time pass through; "Dry-bulb (C)",
+      "Dew-point (C)" (or "RHum (%)" with --given relative_humidity) and
+      "Pressure (mbar)" are read, in either unit system. A value of -9900,
+      or one whose source flag is "?", is missing ("dry_bulb: missing").
+      --keep NAME,... passes fields of an EnergyPlus weather or TMY3 file
+      through beside the time, by their names: for EPW data_source_flags,
+      dry_bulb, dew_point, relative_humidity, pressure,
+      extraterrestrial_horizontal_radiation,
+      extraterrestrial_direct_normal_radiation, horizontal_infrared_radiation,
+      global_horizontal_radiation, direct_normal_radiation,
+      diffuse_horizontal_radiation, global_horizontal_illuminance,
+      direct_normal_illuminance, diffuse_horizontal_illuminance,
+      zenith_luminance, wind_direction, wind_speed, total_sky_cover,
+      opaque_sky_cover, visibility, ceiling_height,
+      present_weather_observation, present_weather_codes,
+      precipitable_water, aerosol_optical_depth, snow_depth,
+      days_since_last_snowfall, albedo, liquid_precipitation_depth,
+      liquid_precipitation_quantity; for TMY3 the same names for its values
+      (without data_source_flags, horizontal_infrared_radiation, snow_depth,
+      days_since_last_snowfall; with present_weather), each measured one's
+      NAME_source and NAME_uncertainty, and liquid_precipitation_source and
+      _uncertainty. A name an output column bears gets "file_" in front
+      (--keep relative_humidity writes file_relative_humidity), its text as
+      the file has it.
       By the 2017 Handbook's relations, or with --model calculator the
       calculator's (see "Relations" below).
       Output: the passed-through columns, then dry_bulb, pressure, wet_bulb,
@@ -64,7 +102,13 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model ashrae201
       saturation_vapour_pressure (kPa, psia), saturation_humidity_ratio,
       degree_of_saturation (W/Ws), specific_humidity (kg/kg, lb/lb), density
       (of the moist air, kg/m³, lb/ft³) and status, numbers at full
-      precision. A cell that cannot be computed, or whose value no air can
+      precision. --columns NAME,... writes only those properties (and
+      dry_bulb, pressure and the given condition, always), in this order, and
+      status speaks only of them. --precision N (1 to 17) writes each
+      computed property to N significant digits instead of the shortest
+      text that reads back as the same double; dry_bulb, pressure and the
+      given condition are written as without it.
+      A cell that cannot be computed, or whose value no air can
       have (a dew point below -100 °C), stays empty and status says why
       ("relative_humidity: out of range", "line 12: pressure is not a
       number"); air that cannot exist is refused whole. Lines that are empty or hold only spaces and tabs are
@@ -78,21 +122,31 @@ constexpr std::string_view kHelp = R"(  batch [--units si|ip] [--model ashrae201
       Memory peaks at about twice the longest record: read, and written. Rows are
       written as soon as the input pauses, so a program can feed rows
       through a pipe and read each answer.
+      After the output, a warning on standard error for each column whose
+      values look like a slip of unit, with the rows it concerns (results
+      and exit status unchanged): a pressure outside 30 to 120 kPa (4.4 to
+      17.4 psia), naming the unit it probably is (hPa or mbar, Pa, psia,
+      kPa, inHg, bar); relative humidities all within 0 to 1 (fractions?);
+      a humidity ratio above 0.1 (g/kg?); a dry bulb above 60 °C (140 °F;
+      °F or kelvins?). Weather never comes near these.
       Exit status: 0 every row computed, 1 some rows failed, 2 the command
       line or the input could not be read, 3 the output could not be written.
       Examples:
         humitrax-cli batch --units ip weather.csv > states.csv
         humitrax-cli batch --given relative_humidity states.csv > again.csv
         humitrax-cli batch --model ashrae2017 Basel.epw > basel.csv
+        humitrax-cli batch --model ashrae2017 --keep wind_speed 690150TYA.CSV
+        humitrax-cli batch --column dry_bulb="Temp (C)" --column relative_humidity=RH \
+            --pressure-unit hPa --columns wet_bulb,dew_point --precision 4 log.csv
 
-)";
+)help";
 
 constexpr unsigned kMaxJobs = 256;
 /// A record is read whole, so its length bounds the memory a row may take.
 constexpr std::size_t kDefaultMaxRecordBytes = std::size_t{1} << 20;
 constexpr std::size_t kLargestMaxRecordBytes = std::size_t{1} << 30;
 
-constexpr std::array<OptionSpec, 9> kBatchOptions{{
+constexpr std::array<OptionSpec, 14> kBatchOptions{{
     {"--units"},
     {"--model"},
     {"--saturation"},
@@ -102,6 +156,11 @@ constexpr std::array<OptionSpec, 9> kBatchOptions{{
     {"--input"},
     {"--given"},
     {"--pressure-unit"},
+    {"--column", true, {}, true},
+    {"--skip-lines"},
+    {"--keep"},
+    {"--columns"},
+    {"--precision"},
 }};
 
 constexpr Messages kSay{"batch"};
@@ -124,6 +183,65 @@ std::optional<std::size_t> ParseCount(std::string_view text, std::size_t largest
     return value;
 }
 
+/// The items of a comma-separated list; false, with the message, for an empty one.
+bool ListItems(std::string_view option, std::string_view text, std::vector<std::string_view>& items,
+               std::string& message)
+{
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string_view item = text.substr(start, comma - start);
+        if (item.empty()) {
+            message = std::string(option) + " takes names separated by commas, not " + Quoted(text);
+            return false;
+        }
+        items.push_back(item);
+        if (comma == text.size())
+            return true;
+        start = comma + 1;
+    }
+}
+
+/// --keep, --columns and --precision.
+bool ReadOutputOptions(const Options& given, HeaderRules& rules, std::string& message)
+{
+    if (const std::optional<std::string_view> keep = given.Value("--keep")) {
+        if (!ListItems("--keep", *keep, rules.keep, message))
+            return false;
+    }
+    if (const std::optional<std::string_view> columns = given.Value("--columns")) {
+        std::vector<std::string_view> names;
+        if (!ListItems("--columns", *columns, names, message))
+            return false;
+        for (std::string_view name : names) {
+            const auto property = std::find_if(kAllProperties.begin(), kAllProperties.end(), [&](Property p) {
+                return HasProperty(p, rules.units) && PropertyColumn(p) == name;
+            });
+            if (property == kAllProperties.end()) {
+                std::string list;
+                for (Property p : kAllProperties) {
+                    if (HasProperty(p, rules.units))
+                        list += (list.empty() ? "" : ", ") + std::string(PropertyColumn(p));
+                }
+                message = "--columns: " + Quoted(name) + " is not an output column" +
+                          (name == "grains" ? " in SI units" : "") + "; they are " + list;
+                return false;
+            }
+            rules.columns.push_back(*property);
+        }
+    }
+    if (const std::optional<std::string_view> precision = given.Value("--precision")) {
+        const std::optional<std::size_t> digits =
+            ParseCount(*precision, static_cast<std::size_t>(kMaxSignificantDigits));
+        if (!digits) {
+            message = "--precision is a whole number of significant digits from 1 to " +
+                      std::to_string(kMaxSignificantDigits) + ", not " + Quoted(*precision);
+            return false;
+        }
+        rules.precision = static_cast<int>(*digits);
+    }
+    return true;
+}
+
 /// The options, or the exit status of a usage error or of --help.
 std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOptions& options)
 {
@@ -139,7 +257,7 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOpt
     const std::optional<Units> units = ReadUnits(given, message);
     const std::optional<Model> model = units ? ReadModel(given, message) : std::nullopt;
     const std::optional<InputKind> input = model ? ReadInputKind(given, options.file, message) : std::nullopt;
-    if (!input || !ReadGiven(given, rules.given, message))
+    if (!input || !ReadHeaderOptions(given, rules, message))
         return kSay.Usage(message);
     rules.units = *units;
     rules.model = *model;
@@ -147,8 +265,9 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOpt
     if (!saturation)
         return kSay.Usage(message);
     rules.saturation = *saturation;
-    rules.pressureUnit = given.Value("--pressure-unit");
     options.input = *input;
+    if (!ReadOutputOptions(given, rules, message))
+        return kSay.Usage(message);
     static constexpr std::array<Format, 2> kFormats{Format::Csv, Format::Json};
     if (const std::optional<Format> format = ReadFormat(given, Format::Csv, kFormats, message)) {
         rules.format = *format;
@@ -174,13 +293,31 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, BatchOpt
     return std::nullopt;
 }
 
+/// How a CSV header converts values of a warning's probable unit: ' (a unit in
+/// the header, as in "pressure [hPa]", or --pressure-unit hPa, converts them)';
+/// empty for a unit the header cannot name.
+std::string HeaderHint(const PlausibilityWarning& warning)
+{
+    const std::string_view column = PropertyColumn(warning.column);
+    const std::string_view unit = warning.probableUnit == "°F" ? std::string_view("F") : warning.probableUnit;
+    if (unit.empty() || !ColumnUnit(column, unit, Units::SI))
+        return {};
+    std::string hint = " (a unit in the header, as in \"" + std::string(column) + " [" + std::string(unit) + "]\"";
+    if (warning.column == Property::Pressure)
+        hint += ", or --pressure-unit " + std::string(unit);
+    return hint + ", converts them)";
+}
+
 /// Standard output through the commands' checked writes, with the rows'
 /// progress and whether any row failed.
 class RowWriter final : public BlockSink {
 public:
+    explicit RowWriter(Units units) : m_plausibility(units) {}
+
     bool Take(const std::string& rows, const BlockCounts& counts) override
     {
         m_anyFailure = m_anyFailure || counts.failedRows > 0;
+        m_plausibility.Merge(counts.plausibility);
         m_progress.Add(counts.rows);
         return Note(WriteOut(rows));
     }
@@ -191,6 +328,7 @@ public:
     bool Close() { return Note(CloseOut()); }
     void Finish() { m_progress.Finish(); }
     [[nodiscard]] bool anyFailure() const noexcept { return m_anyFailure; }
+    [[nodiscard]] const Plausibility& plausibility() const noexcept { return m_plausibility; }
 
 private:
     bool Note(bool ok)
@@ -200,6 +338,7 @@ private:
     }
 
     Progress m_progress;
+    Plausibility m_plausibility;
     bool m_failed = false;
     bool m_anyFailure = false;
 };
@@ -211,12 +350,13 @@ int Stream(int input, const BatchOptions& options)
     std::string message;
     const std::optional<TableStart> start = ReadTableStart(reader, options.input, options.rules, message);
     if (!start) {
-        if (options.input == InputKind::Csv && message.starts_with("the header"))
+        if ((options.input == InputKind::Csv || options.input == InputKind::CsvOrTmy3) &&
+            message.starts_with("the header"))
             message += " (needed: dry_bulb, pressure or altitude, and one of wet_bulb, dew_point, "
                        "relative_humidity, humidity_ratio)";
         return kSay.Usage(message);
     }
-    RowWriter writer;
+    RowWriter writer(start->layout.units);
     if (!writer.Write(OutputHeader(start->layout)))
         return OutputFailed();
     BlockSource source(reader, start->nextLine);
@@ -228,6 +368,8 @@ int Stream(int input, const BatchOptions& options)
     }
     if (!writer.Close())
         return OutputFailed();
+    for (const PlausibilityWarning& warning : writer.plausibility().Warnings())
+        kSay.Warn(warning.text + (start->kind == InputKind::Csv ? HeaderHint(warning) : std::string()));
     return writer.anyFailure() ? kExitFailure : kExitOk;
 }
 

@@ -50,8 +50,9 @@ namespace {
 
 constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water] [--pressure P | --altitude A]
         [--point STATE ...]
-        [--states FILE.csv|FILE.epw] [--input csv|epw] [--given COLUMN]
-        [--pressure-unit UNIT] [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]]
+        [--states FILE.csv|FILE.epw] [--input csv|epw|tmy3] [--given COLUMN]
+        [--pressure-unit UNIT] [--column ROLE=HEADER ...] [--skip-lines N]
+        [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]]
         [--zone [NAME:]CORNER;CORNER;CORNER... ...]
         [--range TMIN:TMAX] [--max-ratio W] [--size WxH] -o FILE.svg|FILE.png|FILE.pdf
       A psychrometric chart: dry bulb across, humidity ratio up, with the
@@ -65,14 +66,18 @@ constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model ashra
       db, wb, dp, rh, w, h, v and pw as for process (h=50,rh=60); repeat it
       for more states. --states plots every row of a table
       read as batch reads it ("-" for standard input): a CSV with the same
-      header rules (names, units in brackets, ';'), or an EnergyPlus weather
-      file (--input epw, or a name ending in .epw). Each row is placed at its
-      own pressure (the chart's when the table has neither pressure nor
-      altitude); where the header names several conditions (batch's own
-      output), the humidity ratio places it unless --given names another.
-      The title says the pressures of the states drawn. Rows that cannot be
-      placed are left out and counted on standard error, and so are states
-      outside the drawn range. --process draws the states of a process as
+      header rules (names, units in brackets or parentheses, --column
+      ROLE=HEADER, --skip-lines N, ';' and decimal commas), an EnergyPlus
+      weather file (--input epw, or a name ending in .epw) or a TMY3 file
+      (--input tmy3, or a file whose first two lines are one's). Each row is
+      placed at its own pressure (the chart's when the table has neither
+      pressure nor altitude); where the header names several conditions
+      (batch's own output), the humidity ratio places it unless --given
+      names another. The title says the pressures of the states drawn. Rows
+      that cannot be placed are left out and counted on standard error, and
+      so are states outside the drawn range; values that look like a slip
+      of unit are warned of as batch warns of them. --process draws the
+      states of a process as
       `humitrax-cli process ... --format json` writes them (in the chart's
       units), each labelled with its role (first, second, mixed, entering,
       leaving), joined by arrows in the process's order, and a coil's
@@ -112,7 +117,8 @@ namespace {
 constexpr std::string_view kUsage =
     "humitrax-cli chart [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water] [--pressure P | --altitude A]\n"
     "                   [--point STATE ...]\n"
-    "                   [--states FILE [--input csv|epw] [--given COLUMN] [--pressure-unit UNIT]]\n"
+    "                   [--states FILE [--input csv|epw|tmy3] [--given COLUMN] [--pressure-unit UNIT]\n"
+    "                    [--column ROLE=HEADER ...] [--skip-lines N]]\n"
     "                   [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]] [--zone [NAME:]CORNERS ...]\n"
     "                   [--range TMIN:TMAX] [--max-ratio W] [--size WxH]\n"
     "                   -o FILE.svg|FILE.png|FILE.pdf\n";
@@ -146,8 +152,7 @@ struct Overlays {
 struct ChartOptions {
     Overlays overlays;
     AirOptions air; ///< a pressure or altitude may be given; standard sea level when not
-    std::optional<humitrax::Condition> given;
-    std::optional<std::string_view> pressureUnit;
+    HeaderRules statesRules; ///< how the --states table's header is read
     InputKind statesKind = InputKind::Csv;
     std::vector<PointOption> points;
     std::optional<std::string> states;
@@ -275,7 +280,7 @@ std::optional<std::pair<int, int>> ParseSize(std::string_view text, std::string&
     return std::pair{*width, *height};
 }
 
-constexpr std::array<OptionSpec, 17> kChartOptions{{
+constexpr std::array<OptionSpec, 19> kChartOptions{{
     {"--units"},
     {"--model"},
     {"--saturation"},
@@ -289,6 +294,8 @@ constexpr std::array<OptionSpec, 17> kChartOptions{{
     {"--input"},
     {"--given"},
     {"--pressure-unit"},
+    {"--column", true, {}, true},
+    {"--skip-lines"},
     {"--range"},
     {"--max-ratio"},
     {"--size"},
@@ -298,9 +305,8 @@ constexpr std::array<OptionSpec, 17> kChartOptions{{
 // The options of --states; false with the message for a value that cannot be used.
 bool ReadStatesOptions(const Options& given, ChartOptions& options, std::string& message)
 {
-    if (!ReadGiven(given, options.given, message))
+    if (!ReadHeaderOptions(given, options.statesRules, message))
         return false;
-    options.pressureUnit = given.Value("--pressure-unit");
     if (const std::optional<std::string_view> states = given.Value("--states")) {
         options.states = std::string(*states);
         const std::optional<InputKind> kind = ReadInputKind(given, *states, message);
@@ -465,11 +471,10 @@ bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::
     }
     StateTableOptions reading;
     reading.kind = options.statesKind;
+    reading.rules = options.statesRules;
     reading.rules.units = options.air.units;
     reading.rules.model = content.settings.model;
     reading.rules.saturation = content.settings.saturation;
-    reading.rules.given = options.given;
-    reading.rules.pressureUnit = options.pressureUnit;
     reading.rules.defaultPressure = content.settings.pressure;
     std::string message;
     const std::optional<StateTable> table = ReadStateTable(input, reading, message);
@@ -488,6 +493,8 @@ bool ReadStates(const ChartOptions& options, chart::ChartContent& content, std::
         Warn(std::to_string(table->failed) + " of " + std::to_string(table->rows) + " rows of " + Quoted(path) +
              " left out: a number is missing or bad, or the state cannot be placed");
     }
+    for (const PlausibilityWarning& warning : table->warnings)
+        Warn(warning.text);
     std::size_t outside = 0;
     std::vector<double> pressures;
     for (const TablePoint& row : table->points) {

@@ -8,6 +8,7 @@
 #include "kit/output.h"
 
 #include "humitrax/given.h"
+#include "humitrax/plausibility.h"
 #include "humitrax/state.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace humitrax::cli {
 namespace {
@@ -49,7 +51,11 @@ constexpr std::string_view kHelp = R"(  state [--units si|ip] [--model ashrae201
       or would lie outside these, is reported with the reason and the exit
       status is 1. Air that cannot exist (a relative humidity of 120 %, a
       dew point above the dry bulb, an altitude outside -5000 to 11000 m) is
-      refused.
+      refused. A given value that looks like a slip of unit is warned of on
+      standard error, the state computed as given: a pressure outside 30 to
+      120 kPa (4.4 to 17.4 psia; in hPa?), a relative humidity within 0 to 1
+      (a fraction?), a humidity ratio above 0.1 (g/kg?), a dry bulb above 60
+      °C (140 °F; °F?).
       Example:
         humitrax-cli state --units si --dry-bulb 25 --pressure 101.325 --relative-humidity 50
 
@@ -218,6 +224,31 @@ std::string Table(const StateOptions& options, const StateResult& state, const C
     return out;
 }
 
+/// The warnings the given values call for, as for one row of a table.
+std::vector<PlausibilityWarning> Warnings(const StateOptions& options)
+{
+    Plausibility check(options.air.units);
+    check.Add(Property::DryBulb, *options.dryBulb);
+    if (options.air.pressure)
+        check.Add(Property::Pressure, *options.air.pressure);
+    check.Add(ConditionProperty(*options.condition), options.value);
+    return check.Warnings();
+}
+
+/// " (--pressure takes kPa)": the unit the option takes, where the warning
+/// names another.
+std::string OptionHint(const PlausibilityWarning& warning, Units units)
+{
+    if (warning.probableUnit.empty() || warning.column == Property::RelativeHumidity)
+        return {};
+    std::string option = "--" + std::string(PropertyColumn(warning.column));
+    std::replace(option.begin(), option.end(), '_', '-');
+    std::string hint = " (" + option + " takes " + std::string(PropertyUnit(warning.column, units));
+    if (warning.probableUnit == "°F" && units == Units::SI)
+        hint += "; --units ip takes °F";
+    return hint + ")";
+}
+
 } // namespace
 
 std::string_view StateHelp() { return kHelp; }
@@ -265,12 +296,12 @@ int RunState(std::span<const std::string_view> args)
         out.append("}\n");
         break;
     }
-    if (!WriteOut(out))
+    if (!WriteOut(out) || !FlushOut())
         return OutputFailed();
-    if (!status.empty()) {
-        return kSay.Fail(status);
-    }
-    return kExitOk;
+    const int exit = status.empty() ? kExitOk : kSay.Fail(status);
+    for (const PlausibilityWarning& warning : Warnings(options))
+        kSay.Warn(warning.text + OptionHint(warning, units));
+    return exit;
 }
 
 } // namespace humitrax::cli

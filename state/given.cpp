@@ -67,7 +67,7 @@ bool FinishGivenState(const GivenBasis& basis, std::optional<double> dryBulb, co
     }
     state = ComputeState(
         {basis.units, *dryBulb, pressure.value, basis.condition, *value, basis.model, basis.saturation});
-    ForEachFailure(state, basis.units, kAllProperties, [&](std::string_view column, std::string_view reason) {
+    ForEachFailure(state, basis.units, basis.noted, [&](std::string_view column, std::string_view reason) {
         status.Add(column, reason, ModelHint(reason, basis.model, basis.askedModel));
     });
     return true;

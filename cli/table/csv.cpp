@@ -442,6 +442,11 @@ char* WriteNumber(char* out, double value) noexcept
     return out + 1 + count;
 }
 
+char* WriteSignificant(char* out, double value, int digits) noexcept
+{
+    return std::to_chars(out, out + kMaxNumberLength, value, std::chars_format::general, digits).ptr;
+}
+
 bool ReadPlainDecimal(std::string_view text, PlainDecimal& decimal) noexcept
 {
     const char* const digits = text.data();

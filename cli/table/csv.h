@@ -121,6 +121,17 @@ std::size_t JsonStringLength(std::string_view text) noexcept;
 /// as std::to_chars writes it; a valid JSON number for every finite value.
 char* WriteNumber(char* out, double value) noexcept;
 
+/// The most significant digits WriteSignificant writes: 17 tell every double
+/// apart.
+inline constexpr int kMaxSignificantDigits = 17;
+
+/// `value` rounded to `digits` significant digits (1 to 17), as printf's
+/// "%.*g" writes it: fixed unless the exponent is below -4 or at least
+/// `digits`, trailing zeros dropped ("0.00988", "1.2e-05", "1.23e+03"); a
+/// valid JSON number for every finite value. At most kMaxNumberLength
+/// characters.
+char* WriteSignificant(char* out, double value, int digits) noexcept;
+
 /// A number read from a plain decimal, with its shortest text.
 struct PlainDecimal {
     double value = 0.0;

@@ -28,7 +28,9 @@ void Compute(const BatchLayout& layout, std::size_t maxRecordBytes, Block& block
         AppendFailedRow(layout,
                         SkippedStatus(block.input.firstLine, *block.input.skipped, maxRecordBytes),
                         block.output);
-        block.counts = {.rows = 1, .failedRows = 1};
+        block.counts = BlockCounts{};
+        block.counts.rows = 1;
+        block.counts.failedRows = 1;
         return;
     }
     block.counts = ProcessBlock(layout, block.input.data(), block.input.size(), block.input.firstLine,

@@ -1,10 +1,12 @@
 #include "table/reader.h"
 
+#include "table/weather.h"
 #include "kit/echo.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -71,9 +73,51 @@ bool SkipByteOrderMark(RecordReader& reader)
     return reader.error() == 0;
 }
 
+/// Reads the header record at the front of the pending bytes, which may go on
+/// past its first line inside quotes, into `text` and `header`.
+bool ReadHeaderRecord(RecordReader& reader, char separator, std::string& text, CsvRecord& header,
+                      std::string& message)
+{
+    RecordsScan scan;
+    for (bool atEnd = false;;) {
+        scan = ScanRecords(reader.Pending(), reader.maxRecordBytes(), atEnd, separator);
+        if (scan.length > 0 || scan.tooLong)
+            break;
+        if (!reader.ReadMore()) {
+            if (reader.error() != 0) {
+                message = ReadFailure(reader);
+                return false;
+            }
+            atEnd = true;
+        }
+    }
+    if (scan.length == 0) {
+        message = "the header is longer than " + std::to_string(reader.maxRecordBytes()) +
+                  " bytes, the limit of --max-record-bytes";
+        return false;
+    }
+    text.assign(reader.Pending().substr(0, scan.length));
+    const char* next = ParseCsvRecord(text.data(), text.data() + text.size(), header, separator);
+    reader.Drop(static_cast<std::size_t>(next - text.data()));
+    return true;
+}
+
 std::optional<TableStart> ReadCsvStart(RecordReader& reader, HeaderRules rules, std::string& message)
 {
     TableStart start;
+    for (std::size_t line = 1; line <= rules.skipLines; ++line) {
+        const std::optional<std::size_t> lineEnd =
+            LineEnd(reader, 0, "line " + std::to_string(line) + ", skipped by --skip-lines,", message);
+        if (!lineEnd)
+            return std::nullopt;
+        if (*lineEnd == reader.Pending().size()) {
+            message = "the input ends within the " + std::to_string(rules.skipLines) +
+                      " lines --skip-lines skips, before its header";
+            return std::nullopt;
+        }
+        reader.Drop(*lineEnd + 1);
+        ++start.nextLine;
+    }
     // Blank lines before the header are skipped like blank rows.
     std::optional<std::size_t> lineEnd;
     for (;;) {
@@ -92,35 +136,68 @@ std::optional<TableStart> ReadCsvStart(RecordReader& reader, HeaderRules rules, 
     }
     rules.separator = DetectSeparator(reader.Pending().substr(0, *lineEnd));
     reader.SetSeparator(rules.separator);
-    // The header record may go on past its first line inside quotes.
-    RecordsScan scan;
-    for (bool atEnd = false;;) {
-        scan = ScanRecords(reader.Pending(), reader.maxRecordBytes(), atEnd, rules.separator);
-        if (scan.length > 0 || scan.tooLong)
-            break;
-        if (!reader.ReadMore()) {
-            if (reader.error() != 0) {
-                message = ReadFailure(reader);
-                return std::nullopt;
-            }
-            atEnd = true;
-        }
-    }
-    if (scan.length == 0) {
-        message = "the header is longer than " + std::to_string(reader.maxRecordBytes()) +
-                  " bytes, the limit of --max-record-bytes";
-        return std::nullopt;
-    }
-    std::string text(reader.Pending().substr(0, scan.length));
+    std::string text;
     CsvRecord header;
-    const char* next = ParseCsvRecord(text.data(), text.data() + text.size(), header, rules.separator);
-    reader.Drop(static_cast<std::size_t>(next - text.data()));
+    if (!ReadHeaderRecord(reader, rules.separator, text, header, message))
+        return std::nullopt;
     start.nextLine += header.lineFeeds;
     std::optional<BatchLayout> layout = MakeBatchLayout(header.fields, rules, message);
     if (!layout)
         return std::nullopt;
     start.layout = std::move(*layout);
     return start;
+}
+
+std::optional<TableStart> ReadTmy3Start(RecordReader& reader, const HeaderRules& rules, std::string& message)
+{
+    const std::optional<std::size_t> lineEnd = LineEnd(reader, 0, "line 1 of the TMY3 file", message);
+    if (!lineEnd)
+        return std::nullopt;
+    std::string_view station = reader.Pending().substr(0, *lineEnd);
+    if (station.ends_with('\r'))
+        station.remove_suffix(1);
+    if (!IsTmy3StationLine(station)) {
+        message = reader.Pending().empty()
+                      ? "the input is empty; a TMY3 file starts with its station's line"
+                      : "this is no TMY3 file: its first line, " + Quoted(station) +
+                            ", is not a station's (USAF,Name,State,TZ,latitude,longitude,elevation)";
+        return std::nullopt;
+    }
+    if (*lineEnd == reader.Pending().size()) {
+        message = "the TMY3 file ends after its station's line, before its header";
+        return std::nullopt;
+    }
+    reader.Drop(*lineEnd + 1);
+    std::string text;
+    CsvRecord header;
+    if (!ReadHeaderRecord(reader, ',', text, header, message))
+        return std::nullopt;
+    std::optional<BatchLayout> layout = MakeTmy3Layout(header.fields, rules, message);
+    if (!layout)
+        return std::nullopt;
+    TableStart start;
+    start.layout = std::move(*layout);
+    start.nextLine = 2 + header.lineFeeds;
+    return start;
+}
+
+/// Whether the first two lines are a TMY3 file's: a station's line, then a
+/// header of date, time ... A second line is waited for only after a first
+/// that could be a station's, never after a CSV header.
+std::optional<bool> LooksLikeTmy3(RecordReader& reader, std::string& message)
+{
+    const std::optional<std::size_t> first = LineEnd(reader, 0, "the header", message);
+    if (!first)
+        return std::nullopt;
+    std::string_view line = reader.Pending().substr(0, *first);
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    if (*first == reader.Pending().size() || !IsTmy3StationLine(line))
+        return false;
+    const std::optional<std::size_t> second = LineEnd(reader, *first + 1, "line 2", message);
+    if (!second)
+        return std::nullopt;
+    return IsTmy3HeaderLine(reader.Pending().substr(*first + 1, *second - *first - 1));
 }
 
 std::optional<TableStart> ReadEpwStart(RecordReader& reader, const HeaderRules& rules, std::string& message)
@@ -403,11 +480,12 @@ std::optional<InputKind> ReadInputKind(const Options& options, std::string_view 
                                        std::string& message)
 {
     if (const std::optional<std::string_view> text = options.Value("--input")) {
-        static constexpr std::array<std::string_view, 2> kKinds{"csv", "epw"};
+        static constexpr std::array<std::string_view, 3> kKinds{"csv", "epw", "tmy3"};
+        static constexpr std::array<InputKind, 3> kInputs{InputKind::Csv, InputKind::Epw, InputKind::Tmy3};
         const std::optional<std::size_t> choice = ReadChoice("--input", *text, kKinds, message);
         if (!choice)
             return std::nullopt;
-        return *choice == 0 ? InputKind::Csv : InputKind::Epw;
+        return kInputs[*choice];
     }
     constexpr std::string_view kExtension = ".epw";
     if (path.size() > kExtension.size()) {
@@ -418,7 +496,7 @@ std::optional<InputKind> ReadInputKind(const Options& options, std::string_view 
         if (epw)
             return InputKind::Epw;
     }
-    return InputKind::Csv;
+    return InputKind::CsvOrTmy3;
 }
 
 std::optional<TableStart> ReadTableStart(RecordReader& reader, InputKind kind, HeaderRules rules,
@@ -428,8 +506,79 @@ std::optional<TableStart> ReadTableStart(RecordReader& reader, InputKind kind, H
         message = ReadFailure(reader);
         return std::nullopt;
     }
-    return kind == InputKind::Epw ? ReadEpwStart(reader, rules, message)
-                                  : ReadCsvStart(reader, rules, message);
+    const bool detected = kind == InputKind::CsvOrTmy3;
+    if (detected) {
+        const std::optional<bool> tmy3 = LooksLikeTmy3(reader, message);
+        if (!tmy3)
+            return std::nullopt;
+        kind = *tmy3 ? InputKind::Tmy3 : InputKind::Csv;
+    }
+    if (kind != InputKind::Csv) {
+        const std::string_view file = kind == InputKind::Epw ? "an EnergyPlus weather file" : "a TMY3 file";
+        const std::string_view asCsv = detected ? " (--input csv reads it as one)" : "";
+        if (rules.skipLines > 0) {
+            message = "--skip-lines is for CSV tables, and this is " + std::string(file) + std::string(asCsv);
+            return std::nullopt;
+        }
+        if (!rules.mappings.empty()) {
+            message = "--column is for CSV tables, and this is " + std::string(file) + std::string(asCsv);
+            return std::nullopt;
+        }
+    } else if (!rules.keep.empty()) {
+        message = "--keep is for EnergyPlus weather and TMY3 files; a CSV table passes its other columns "
+                  "through as they are";
+        return std::nullopt;
+    }
+    std::optional<TableStart> start = kind == InputKind::Epw    ? ReadEpwStart(reader, rules, message)
+                                      : kind == InputKind::Tmy3 ? ReadTmy3Start(reader, rules, message)
+                                                                : ReadCsvStart(reader, rules, message);
+    if (start) {
+        start->kind = kind;
+        SetOutputColumns(start->layout, rules);
+    }
+    return start;
+}
+
+bool ReadHeaderOptions(const Options& options, HeaderRules& rules, std::string& message)
+{
+    if (!ReadGiven(options, rules.given, message))
+        return false;
+    rules.pressureUnit = options.Value("--pressure-unit");
+    for (std::string_view text : options.Values("--column")) {
+        const std::size_t equals = text.find('=');
+        const std::string_view role = text.substr(0, std::min(equals, text.size()));
+        const std::span<const std::string_view> roles = ColumnRoles();
+        if (equals == std::string_view::npos || std::find(roles.begin(), roles.end(), role) == roles.end()) {
+            std::string list;
+            for (std::string_view known : roles)
+                list += (list.empty() ? "" : ", ") + std::string(known);
+            message = "--column takes ROLE=HEADER, ROLE one of " + list + ", not " + Quoted(text);
+            return false;
+        }
+        const std::string_view header = text.substr(equals + 1);
+        if (Trim(header).empty()) {
+            message = "--column " + std::string(role) + "= needs the header name of a column";
+            return false;
+        }
+        for (const ColumnMapping& earlier : rules.mappings) {
+            if (earlier.role == role) {
+                message = "--column gives " + std::string(role) + " twice";
+                return false;
+            }
+        }
+        rules.mappings.push_back({role, header});
+    }
+    if (const std::optional<std::string_view> lines = options.Value("--skip-lines")) {
+        std::size_t count = 0;
+        const auto [ptr, ec] = std::from_chars(lines->data(), lines->data() + lines->size(), count);
+        if (ec != std::errc() || ptr != lines->data() + lines->size() || count > kMaxSkipLines) {
+            message = "--skip-lines is a whole number from 0 to " + std::to_string(kMaxSkipLines) + ", not " +
+                      Quoted(*lines);
+            return false;
+        }
+        rules.skipLines = count;
+    }
+    return true;
 }
 
 bool BlockSource::Fill(InputBlock& block, const IdleHandler& idle)

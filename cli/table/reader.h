@@ -127,24 +127,37 @@ private:
     int m_error = 0;
 };
 
-/// What a table holds: CSV with a header row, or an EnergyPlus weather file.
-enum class InputKind : std::uint8_t { Csv, Epw };
+/// What a table holds: CSV with a header row, an EnergyPlus weather file, a
+/// TMY3 file, or CSV unless its first two lines are a TMY3 file's.
+enum class InputKind : std::uint8_t { Csv, Epw, Tmy3, CsvOrTmy3 };
 
-/// `--input csv|epw`; without it, epw for a file name ending in ".epw" (in
-/// any case), else csv.
+/// `--input csv|epw|tmy3`; without it, epw for a file name ending in ".epw"
+/// (in any case), else csv or tmy3 as the first two lines say.
 std::optional<InputKind> ReadInputKind(const Options& options, std::string_view path,
                                        std::string& message);
+
+/// The options of how a table's header is read, shared by batch and chart
+/// --states: --given, --pressure-unit, --column ROLE=HEADER (repeatable) and
+/// --skip-lines N, into `rules`. False, with the usage message, for a value
+/// that cannot be used.
+bool ReadHeaderOptions(const Options& options, HeaderRules& rules, std::string& message);
+
+/// The most lines --skip-lines skips.
+inline constexpr std::size_t kMaxSkipLines = 1'000'000'000;
 
 /// The start of a table, read: what its rows are.
 struct TableStart {
     BatchLayout layout;
+    InputKind kind = InputKind::Csv; ///< what the table turned out to be
     std::size_t nextLine = 1; ///< the line the first row starts on
 };
 
-/// Reads the start of the table (a byte-order mark and blank lines before a
-/// header row are skipped; the separator is found from the header line) and
-/// makes its layout by `rules` (whose separator is set here). Nothing when
-/// the table cannot be read, with the reason in `message`.
+/// Reads the start of the table (a byte-order mark, `rules.skipLines` lines
+/// and blank lines before a header row are skipped; the separator is found
+/// from the header line; a TMY3 file's station line is passed over) and makes
+/// its layout by `rules` (whose separator is set here), with the columns and
+/// precision it writes. Nothing when the table cannot be read, or the rules
+/// do not apply to its kind, with the reason in `message`.
 std::optional<TableStart> ReadTableStart(RecordReader& reader, InputKind kind, HeaderRules rules,
                                          std::string& message);
 

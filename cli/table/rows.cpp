@@ -11,27 +11,20 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <span>
 #include <unordered_map>
 #include <unordered_set>
 
 namespace humitrax::cli {
+
 namespace {
 
 constexpr std::string_view kStatusColumn = "status";
 constexpr std::string_view kPressureColumn = "pressure";
 constexpr std::string_view kAltitudeColumn = "altitude";
 constexpr std::string_view kConditionList = "wet_bulb, dew_point, relative_humidity, humidity_ratio";
-
-std::string_view Trim(std::string_view text) noexcept
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 void AppendJsonKey(std::string& out, std::string_view name)
 {
@@ -56,45 +49,61 @@ void AddInput(StatusText& status, std::size_t line, std::string_view column, std
 /// Reads the number in a column of the record, converted to the unit
 /// system's unit; a missing, empty, unreadable or "not measured" one is noted
 /// in the status. A plain decimal taken as it is leaves its shortest text in
-/// `decimal`, and `shortest` pointing at it.
-std::optional<double> ReadNumber(const CsvRecord& record, const InputColumn& column,
-                                 std::string_view name, std::size_t line, StatusText& status,
-                                 PlainDecimal& decimal, std::string_view& shortest)
+/// `value.decimal`, and `shortest` pointing at it. With `decimalComma` a
+/// number may take a comma for its point ("25,5"), never both.
+std::optional<double> ReadNumber(const CsvRecord& record, const InputColumn& column, std::string_view name,
+                                 std::size_t line, StatusText& status, bool decimalComma, ValueScratch& value,
+                                 std::string_view& shortest)
 {
     if (column.index >= record.fields.size()) {
         AddInput(status, line, name, "is missing");
         return std::nullopt;
     }
-    const std::string_view text = Trim(record.fields[column.index]);
+    if (column.sourceFlag && *column.sourceFlag < record.fields.size() &&
+        Trim(record.fields[*column.sourceFlag]) == "?") {
+        status.Add(name, "missing");
+        return std::nullopt;
+    }
+    std::string_view text = Trim(record.fields[column.index]);
     if (text.empty()) {
         AddInput(status, line, name, "is empty");
         return std::nullopt;
     }
-    std::optional<double> value;
+    if (decimalComma) {
+        const std::size_t comma = text.find(',');
+        if (comma != std::string_view::npos && text.find(',', comma + 1) == std::string_view::npos &&
+            text.find('.') == std::string_view::npos) {
+            value.pointed.assign(text);
+            value.pointed[comma] = '.';
+            text = value.pointed;
+        }
+    }
+    std::optional<double> number;
     std::string_view decimalText;
+    PlainDecimal& decimal = value.decimal;
     if (ReadPlainDecimal(text, decimal)) {
-        value = decimal.value;
+        number = decimal.value;
         decimalText = decimal.shortest;
     } else {
-        value = ParseDouble(text);
-        if (!value) {
+        number = ParseDouble(text);
+        if (!number) {
             AddInput(status, line, name, "is not a number");
             return std::nullopt;
         }
-        if (!std::isfinite(*value)) {
+        if (!std::isfinite(*number)) {
             AddInput(status, line, name, "is not a finite number");
             return std::nullopt;
         }
     }
-    if (column.missingCode && *value == *column.missingCode) {
+    if (column.missingCode && *number == *column.missingCode) {
         status.Add(name, "missing");
         return std::nullopt;
     }
     if (column.unit.identity) {
         shortest = decimalText;
-        return value;
+        return number;
     }
-    const double converted = column.unit.Apply(*value);
+    const double converted = column.unit.Apply(*number);
     if (!std::isfinite(converted)) {
         AddInput(status, line, name, "is too large for the unit system's unit");
         return std::nullopt;
@@ -102,12 +111,19 @@ std::optional<double> ReadNumber(const CsvRecord& record, const InputColumn& col
     return converted;
 }
 
-char* WriteCell(char* out, const Cell& cell, std::string_view shortest) noexcept
+/// A cell's number: the text read where the value is the one read, else
+/// the shortest text that reads back, or `precision` significant digits.
+template <bool kSignificant>
+char* WriteCell(char* out, const Cell& cell, std::string_view shortest, int precision) noexcept
 {
-    if (shortest.empty())
+    if (!shortest.empty()) {
+        std::memcpy(out, shortest.data(), shortest.size());
+        return out + shortest.size();
+    }
+    if constexpr (kSignificant)
+        return WriteSignificant(out, cell.value, precision);
+    else
         return WriteNumber(out, cell.value);
-    std::memcpy(out, shortest.data(), shortest.size());
-    return out + shortest.size();
 }
 
 char* Copy(char* out, std::string_view text) noexcept
@@ -123,15 +139,17 @@ std::size_t CellsBound(std::string_view status) noexcept
     return kPropertyCount * kPerCell + 16 + kMaxJsonExpansion * status.size() + 4;
 }
 
-char* WriteCsvCells(char* out, const StateResult& state, Units units, std::string_view status,
-                    const SourceTexts& sources) noexcept
+/// The cells of every property at full precision, the default output: a loop
+/// over kAllProperties the compiler unrolls.
+char* WriteEveryCsvCell(char* out, const StateResult& state, Units units, std::string_view status,
+                        const SourceTexts& sources) noexcept
 {
     for (Property property : kAllProperties) {
         if (!HasProperty(property, units))
             continue;
         const Cell& cell = state[property];
         if (cell.present)
-            out = WriteCell(out, cell, sources[static_cast<std::size_t>(property)]);
+            out = WriteCell<false>(out, cell, sources[static_cast<std::size_t>(property)], 0);
         *out++ = ',';
     }
     out = WriteCsvField(out, status);
@@ -139,8 +157,8 @@ char* WriteCsvCells(char* out, const StateResult& state, Units units, std::strin
     return out;
 }
 
-char* WriteJsonCells(char* out, const StateResult& state, Units units, std::string_view status,
-                     const SourceTexts& sources) noexcept
+char* WriteEveryJsonCell(char* out, const StateResult& state, Units units, std::string_view status,
+                         const SourceTexts& sources) noexcept
 {
     for (Property property : kAllProperties) {
         if (!HasProperty(property, units))
@@ -150,7 +168,7 @@ char* WriteJsonCells(char* out, const StateResult& state, Units units, std::stri
         out = Copy(out, "\":");
         const Cell& cell = state[property];
         if (cell.present)
-            out = WriteCell(out, cell, sources[static_cast<std::size_t>(property)]);
+            out = WriteCell<false>(out, cell, sources[static_cast<std::size_t>(property)], 0);
         else
             out = Copy(out, "null");
         *out++ = ',';
@@ -159,6 +177,93 @@ char* WriteJsonCells(char* out, const StateResult& state, Units units, std::stri
     if (status.empty())
         return Copy(out, "null");
     return WriteJsonString(out, status);
+}
+
+/// Whether a property is one of the given values, which --precision leaves
+/// at the shortest text: the dry bulb, the pressure, the condition.
+bool IsGiven(Property property, const BatchLayout& layout) noexcept
+{
+    return property == Property::DryBulb || property == Property::Pressure ||
+           property == ConditionProperty(layout.given);
+}
+
+/// A cell of the chosen columns: a given value as the default output writes
+/// it, a computed one at the layout's precision.
+template <bool kSignificant>
+char* WriteChosenCell(char* out, Property property, const Cell& cell, const BatchLayout& layout,
+                      const SourceTexts& sources) noexcept
+{
+    const std::string_view source = sources[static_cast<std::size_t>(property)];
+    if (kSignificant && IsGiven(property, layout))
+        return WriteCell<false>(out, cell, source, 0);
+    return WriteCell<kSignificant>(out, cell, source, layout.precision);
+}
+
+/// The cells of the properties --columns chose, at --precision.
+template <bool kSignificant>
+char* WriteChosenCsvCells(char* out, const StateResult& state, const BatchLayout& layout, std::string_view status,
+                          const SourceTexts& sources) noexcept
+{
+    for (Property property : layout.written) {
+        if (!HasProperty(property, layout.units))
+            continue;
+        const Cell& cell = state[property];
+        if (cell.present)
+            out = WriteChosenCell<kSignificant>(out, property, cell, layout, sources);
+        *out++ = ',';
+    }
+    out = WriteCsvField(out, status);
+    *out++ = '\n';
+    return out;
+}
+
+template <bool kSignificant>
+char* WriteChosenJsonCells(char* out, const StateResult& state, const BatchLayout& layout, std::string_view status,
+                           const SourceTexts& sources) noexcept
+{
+    for (Property property : layout.written) {
+        if (!HasProperty(property, layout.units))
+            continue;
+        *out++ = '"';
+        out = Copy(out, PropertyColumn(property));
+        out = Copy(out, "\":");
+        const Cell& cell = state[property];
+        if (cell.present)
+            out = WriteChosenCell<kSignificant>(out, property, cell, layout, sources);
+        else
+            out = Copy(out, "null");
+        *out++ = ',';
+    }
+    out = Copy(out, "\"status\":");
+    if (status.empty())
+        return Copy(out, "null");
+    return WriteJsonString(out, status);
+}
+
+/// Whether a layout writes the default output: every property, each number
+/// the shortest text.
+bool WritesEvery(const BatchLayout& layout) noexcept
+{
+    return layout.precision == 0 && layout.written.size() == kAllProperties.size();
+}
+
+/// The cells of a row as the layout writes them.
+char* WriteCsvCells(char* out, const StateResult& state, const BatchLayout& layout, std::string_view status,
+                    const SourceTexts& sources) noexcept
+{
+    if (WritesEvery(layout))
+        return WriteEveryCsvCell(out, state, layout.units, status, sources);
+    return layout.precision == 0 ? WriteChosenCsvCells<false>(out, state, layout, status, sources)
+                                 : WriteChosenCsvCells<true>(out, state, layout, status, sources);
+}
+
+char* WriteJsonCells(char* out, const StateResult& state, const BatchLayout& layout, std::string_view status,
+                     const SourceTexts& sources) noexcept
+{
+    if (WritesEvery(layout))
+        return WriteEveryJsonCell(out, state, layout.units, status, sources);
+    return layout.precision == 0 ? WriteChosenJsonCells<false>(out, state, layout, status, sources)
+                                 : WriteChosenJsonCells<true>(out, state, layout, status, sources);
 }
 
 std::string Lower(std::string_view text)
@@ -280,36 +385,6 @@ std::optional<InputColumn> ReadColumn(std::size_t index, const ColumnName& colum
     return input;
 }
 
-/// The JSON member names of the passed-through columns: the names as valid
-/// UTF-8; a name met before takes the first suffix "_2", "_3"... that no
-/// column bears and no key took.
-void SetJsonKeys(BatchLayout& layout)
-{
-    std::unordered_set<std::string> taken;
-    for (const std::string& name : layout.passThroughNames)
-        taken.insert(ValidUtf8(name));
-    for (Property property : kAllProperties)
-        taken.emplace(PropertyColumn(property));
-    taken.emplace(kStatusColumn);
-    std::unordered_set<std::string> used;
-    std::unordered_map<std::string, std::size_t> nextSuffix;
-    for (const std::string& name : layout.passThroughNames) {
-        std::string key = ValidUtf8(name);
-        if (!used.insert(key).second) {
-            std::size_t& suffix = nextSuffix.try_emplace(key, 2).first->second;
-            std::string candidate;
-            do {
-                candidate = key + "_" + std::to_string(suffix++);
-            } while (taken.count(candidate) != 0 || used.count(candidate) != 0);
-            key = std::move(candidate);
-            used.insert(key);
-        }
-        std::string member;
-        AppendJsonKey(member, key);
-        layout.jsonKeys.push_back(std::move(member));
-    }
-}
-
 /// A condition column of the header.
 struct NamedCondition {
     std::size_t index;
@@ -347,6 +422,25 @@ std::optional<NamedCondition> ChooseCondition(const std::vector<NamedCondition>&
     return named.front();
 }
 
+/// A name lower-cased (ASCII), blanks and underscores between words as one
+/// underscore, and hyphens too when `hyphens`.
+std::string NormalName(std::string_view name, bool hyphens)
+{
+    std::string normal;
+    bool gap = false;
+    for (char c : name) {
+        if (c == ' ' || c == '\t' || c == '_' || (hyphens && c == '-')) {
+            gap = true;
+            continue;
+        }
+        if (gap)
+            normal.push_back('_');
+        gap = false;
+        normal.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    }
+    return normal;
+}
+
 } // namespace
 
 ColumnName ReadColumnName(std::string_view header)
@@ -363,17 +457,13 @@ ColumnName ReadColumnName(std::string_view header)
                open != std::string_view::npos && name.find(']', open) == std::string_view::npos) {
         column.beforeUnclosedBracket = ReadColumnName(name.substr(0, open)).name;
     }
-    // Blanks and underscores between words become one underscore.
-    bool gap = false;
-    for (char c : name) {
-        if (c == ' ' || c == '\t' || c == '_') {
-            gap = true;
-            continue;
+    column.name = NormalName(name, false);
+    column.looseName = NormalName(name, true);
+    if (!column.hasUnit && name.size() > 1 && name.back() == ')') {
+        if (const std::size_t open = name.rfind('('); open != std::string_view::npos && open > 0) {
+            column.parenthesised.emplace(NormalName(Trim(name.substr(0, open)), true),
+                                         std::string(Trim(name.substr(open + 1, name.size() - open - 2))));
         }
-        if (gap)
-            column.name.push_back('_');
-        gap = false;
-        column.name.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
     }
     return column;
 }
@@ -391,69 +481,267 @@ std::optional<UnitConversion> ColumnUnit(std::string_view column, std::string_vi
 
 namespace {
 
+/// The place a column's name gives it.
+enum class Slot : std::uint8_t { None, DryBulb, Second, Condition, Output };
+
+Slot SlotOf(std::string_view name, Units units) noexcept
+{
+    if (name == PropertyColumn(Property::DryBulb))
+        return Slot::DryBulb;
+    if (name == kPressureColumn || name == kAltitudeColumn)
+        return Slot::Second;
+    if (ConditionFromColumn(name))
+        return Slot::Condition;
+    return IsOutputName(name, units) ? Slot::Output : Slot::None;
+}
+
+/// Whether a column in the slot is read (the dry bulb, the pressure or
+/// altitude, a condition) rather than written.
+bool IsReadSlot(Slot slot) noexcept
+{
+    return slot == Slot::DryBulb || slot == Slot::Second || slot == Slot::Condition;
+}
+
 /// The columns of a header, sorted by what they hold.
 struct HeaderColumns {
+    /// Each column's name as it is read: a role's name and its unit, or the
+    /// name as written.
     std::vector<ColumnName> names;
     std::optional<std::size_t> dryBulb;
     std::optional<std::size_t> pressure; ///< or the altitude
     bool altitude = false;
     std::vector<NamedCondition> conditions;
     std::vector<std::size_t> passThrough;
+    /// Columns whose name before a parenthesis is a role's but whose text in
+    /// it is none of its units ("Dry-bulb (K)"), passed through.
+    std::vector<std::size_t> nearMisses;
 };
+
+bool SameText(std::string_view a, std::string_view b) noexcept
+{
+    a = Trim(a);
+    b = Trim(b);
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+               return lower(x) == lower(y);
+           });
+}
+
+/// The role each --column gives, by column; nothing, with the message, for
+/// a name the header lacks or holds twice, or a column given two roles.
+std::optional<std::vector<std::string_view>> MappedRoles(const std::vector<std::string_view>& header,
+                                                         const HeaderRules& rules, std::string& message)
+{
+    std::vector<std::string_view> roles(header.size());
+    for (const ColumnMapping& mapping : rules.mappings) {
+        std::optional<std::size_t> found;
+        for (std::size_t column = 0; column < header.size(); ++column) {
+            if (!SameText(header[column], mapping.header))
+                continue;
+            if (found) {
+                message = "--column " + std::string(mapping.role) + "=" + Quoted(Trim(mapping.header)) +
+                          ": the header has two such columns, " + std::to_string(*found + 1) + " and " +
+                          std::to_string(column + 1);
+                return std::nullopt;
+            }
+            found = column;
+        }
+        if (!found) {
+            message = "--column " + std::string(mapping.role) + "=" + Quoted(Trim(mapping.header)) +
+                      ": the header has no such column; it reads " + HeaderNames(header);
+            return std::nullopt;
+        }
+        if (!roles[*found].empty()) {
+            message = "--column gives " + Quoted(Trim(header[*found])) + " two roles, " +
+                      std::string(roles[*found]) + " and " + std::string(mapping.role);
+            return std::nullopt;
+        }
+        roles[*found] = mapping.role;
+    }
+    return roles;
+}
+
+/// A column's name as it is read, and whether it is read strictly (by the
+/// rules of old, or given by --column) rather than by the looser ones.
+struct ReadName {
+    ColumnName name;
+    Slot slot = Slot::None;
+    bool strict = true;
+};
+
+ReadName ReadHeaderName(std::string_view header, std::string_view mappedRole, Units units)
+{
+    ReadName read;
+    ColumnName column = ReadColumnName(header);
+    if (!mappedRole.empty()) {
+        // The role's name, and the unit of the header: in brackets, or in
+        // parentheses when it is one of the role's.
+        if (!column.hasUnit && column.parenthesised && ColumnUnit(mappedRole, column.parenthesised->second, units)) {
+            column.unit = column.parenthesised->second;
+            column.hasUnit = true;
+        }
+        column.name = std::string(mappedRole);
+        read.slot = SlotOf(mappedRole, units);
+    } else if (const Slot slot = SlotOf(column.name, units); slot != Slot::None) {
+        read.slot = slot;
+    } else if (column.parenthesised && IsReadSlot(SlotOf(column.parenthesised->first, units)) &&
+               ColumnUnit(column.parenthesised->first, column.parenthesised->second, units)) {
+        read.slot = SlotOf(column.parenthesised->first, units);
+        read.strict = false;
+        column.name = column.parenthesised->first;
+        column.unit = column.parenthesised->second;
+        column.hasUnit = true;
+    } else if (const Slot loose = SlotOf(column.looseName, units); IsReadSlot(loose)) {
+        read.slot = loose;
+        read.strict = false;
+        column.name = column.looseName;
+    }
+    read.name = std::move(column);
+    return read;
+}
+
+/// The column that holds a slot: the one read strictly, else the one read
+/// loosely; the others read loosely are passed through. Nothing, with the
+/// message, when two hold it alike.
+std::optional<std::optional<std::size_t>> OneOf(const std::vector<std::size_t>& strict,
+                                                const std::vector<std::size_t>& loose,
+                                                const std::vector<std::string_view>& header,
+                                                std::string_view what, std::vector<std::size_t>& passThrough,
+                                                std::string& message)
+{
+    const std::vector<std::size_t>& holders = strict.empty() ? loose : strict;
+    if (holders.size() > 1) {
+        const std::string both = Quoted(Trim(header[holders[0]])) + " and " + Quoted(Trim(header[holders[1]]));
+        message = what == kPressureColumn
+                      ? "the header names " + both + "; give exactly one of pressure and altitude"
+                      : "the header names " + std::string(what) + " twice, " + both;
+        return std::nullopt;
+    }
+    if (!strict.empty())
+        passThrough.insert(passThrough.end(), loose.begin(), loose.end());
+    return holders.empty() ? std::nullopt : std::optional(holders.front());
+}
 
 /// Sorts the header's columns; nothing for a column named twice or one named
 /// like an output column where that is refused.
 std::optional<HeaderColumns> SortColumns(const std::vector<std::string_view>& header,
                                          const HeaderRules& rules, std::string& message)
 {
+    const std::optional<std::vector<std::string_view>> roles = MappedRoles(header, rules, message);
+    if (!roles)
+        return std::nullopt;
     HeaderColumns columns;
+    // Each slot's columns read strictly [0] and loosely [1].
+    std::array<std::vector<std::size_t>, 2> dryBulb;
+    std::array<std::vector<std::size_t>, 2> second;
+    std::array<std::vector<std::size_t>, 2> conditions;
+    std::vector<std::size_t> passThrough;
     for (std::size_t column = 0; column < header.size(); ++column) {
-        columns.names.push_back(ReadColumnName(header[column]));
-        const std::string& name = columns.names.back().name;
-        if (const std::optional<std::string>& before = columns.names.back().beforeUnclosedBracket;
-            before && (*before == PropertyColumn(Property::DryBulb) || *before == kPressureColumn ||
-                       *before == kAltitudeColumn || ConditionFromColumn(*before))) {
+        ReadName read = ReadHeaderName(header[column], (*roles)[column], rules.units);
+        if (const std::optional<std::string>& before = read.name.beforeUnclosedBracket;
+            (*roles)[column].empty() && before && IsReadSlot(SlotOf(*before, rules.units))) {
             message = "the column " + Quoted(Trim(header[column])) + " opens a unit bracket and never closes it (" +
                       Quoted(std::string(Trim(header[column])) + "]") + " would)";
             return std::nullopt;
         }
-        if (name == PropertyColumn(Property::DryBulb)) {
-            if (columns.dryBulb) {
-                message = "the header names dry_bulb twice";
-                return std::nullopt;
-            }
-            columns.dryBulb = column;
-        } else if (name == kPressureColumn || name == kAltitudeColumn) {
-            if (columns.pressure) {
-                message = "the header names " + Quoted(Trim(header[*columns.pressure])) + " and " +
-                          Quoted(Trim(header[column])) + "; give exactly one of pressure and altitude";
-                return std::nullopt;
-            }
-            columns.pressure = column;
-            columns.altitude = name == kAltitudeColumn;
-        } else if (const std::optional<Condition> given = ConditionFromColumn(name)) {
-            for (const NamedCondition& earlier : columns.conditions) {
-                if (earlier.condition == *given) {
-                    message = "the header names " + Echo(name) + " twice";
-                    return std::nullopt;
-                }
-            }
-            columns.conditions.push_back({column, *given});
-        } else if (IsOutputName(name, rules.units)) {
+        const std::size_t strictness = read.strict ? 0 : 1;
+        switch (read.slot) {
+        case Slot::DryBulb: dryBulb[strictness].push_back(column); break;
+        case Slot::Second: second[strictness].push_back(column); break;
+        case Slot::Condition: conditions[strictness].push_back(column); break;
+        case Slot::Output:
             if (!rules.given && !rules.plotOnly) {
                 message = "the input column " + Quoted(Trim(header[column])) +
                           " has the name of an output column; rename it, or give --given to read "
                           "batch's own output again";
                 return std::nullopt;
             }
-        } else if (!rules.plotOnly) {
-            columns.passThrough.push_back(column);
+            break;
+        case Slot::None:
+            passThrough.push_back(column);
+            if (read.name.parenthesised && IsReadSlot(SlotOf(read.name.parenthesised->first, rules.units)))
+                columns.nearMisses.push_back(column);
+            break;
         }
+        columns.names.push_back(std::move(read.name));
+    }
+    const std::optional<std::optional<std::size_t>> dry =
+        OneOf(dryBulb[0], dryBulb[1], header, "dry_bulb", passThrough, message);
+    if (!dry)
+        return std::nullopt;
+    columns.dryBulb = *dry;
+    const std::optional<std::optional<std::size_t>> pressure =
+        OneOf(second[0], second[1], header, kPressureColumn, passThrough, message);
+    if (!pressure)
+        return std::nullopt;
+    columns.pressure = *pressure;
+    columns.altitude = columns.pressure && columns.names[**pressure].name == kAltitudeColumn;
+    // The conditions read strictly, else those read loosely; with --given, a
+    // loose one it names when no strict one does.
+    std::vector<std::size_t> named = conditions[0].empty() ? conditions[1] : conditions[0];
+    for (std::size_t column : conditions[0].empty() ? std::vector<std::size_t>{} : conditions[1]) {
+        if (rules.given && ConditionFromColumn(columns.names[column].name) == rules.given &&
+            std::none_of(named.begin(), named.end(), [&](std::size_t other) {
+                return ConditionFromColumn(columns.names[other].name) == rules.given;
+            }))
+            named.push_back(column);
+        else
+            passThrough.push_back(column);
+    }
+    std::sort(named.begin(), named.end());
+    for (std::size_t column : named) {
+        const Condition condition = *ConditionFromColumn(columns.names[column].name);
+        for (const NamedCondition& earlier : columns.conditions) {
+            if (earlier.condition == condition) {
+                message = "the header names " + Echo(columns.names[column].name) + " twice, " +
+                          Quoted(Trim(header[earlier.index])) + " and " + Quoted(Trim(header[column]));
+                return std::nullopt;
+            }
+        }
+        columns.conditions.push_back({column, condition});
+    }
+    if (!rules.plotOnly) {
+        std::sort(passThrough.begin(), passThrough.end());
+        columns.passThrough = std::move(passThrough);
     }
     return columns;
 }
 
+/// "; it reads 'a', 'b'" and why a column with a name of the slot in it does
+/// not hold it ("'Dry-bulb (K)' is dry_bulb only with a unit of C, °C, F or
+/// °F"), for the message on a missing column of `role`.
+std::string WhatTheHeaderReads(const std::vector<std::string_view>& header, const HeaderColumns& columns,
+                               Slot role, Units units)
+{
+    std::string text = "; it reads " + HeaderNames(header);
+    for (std::size_t column : columns.nearMisses) {
+        const std::string& name = columns.names[column].parenthesised->first;
+        if (SlotOf(name, units) != role)
+            continue;
+        text += "; " + Quoted(Trim(header[column])) + " is " + name + " only with a unit of " + UnitList(name);
+    }
+    return text;
+}
+
 } // namespace
+
+std::span<const std::string_view> ColumnRoles() noexcept
+{
+    static constexpr std::array<std::string_view, 7> kRoles{
+        "dry_bulb", "pressure", "altitude", "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio"};
+    return kRoles;
+}
+
+std::string HeaderNames(const std::vector<std::string_view>& header)
+{
+    constexpr std::size_t kShown = 40;
+    std::string names;
+    for (std::size_t i = 0; i < header.size() && i < kShown; ++i)
+        names += (i == 0 ? "" : ", ") + Quoted(Trim(header[i]));
+    if (header.size() > kShown)
+        names += " and " + std::to_string(header.size() - kShown) + " more";
+    return names;
+}
 
 std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& header,
                                            const HeaderRules& rules, std::string& message)
@@ -462,17 +750,25 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
     if (!columns)
         return std::nullopt;
     if (!columns->dryBulb) {
-        message = "the header has no dry_bulb column";
+        message = "the header has no dry_bulb column" + WhatTheHeaderReads(header, *columns, Slot::DryBulb, rules.units) +
+                  "; --column dry_bulb=NAME takes a column of another name";
         return std::nullopt;
     }
     if (!columns->pressure && !rules.plotOnly) {
-        message = "the header has neither a pressure nor an altitude column";
+        message = "the header has neither a pressure nor an altitude column" +
+                  WhatTheHeaderReads(header, *columns, Slot::Second, rules.units) +
+                  "; --column pressure=NAME or --column altitude=NAME takes a column of another name";
         return std::nullopt;
     }
     const std::optional<NamedCondition> condition =
         ChooseCondition(columns->conditions, header, rules, message);
-    if (!condition)
+    if (!condition) {
+        if (columns->conditions.empty() || rules.given)
+            message += WhatTheHeaderReads(header, *columns, Slot::Condition, rules.units);
+        if (columns->conditions.empty())
+            message += "; --column relative_humidity=NAME (or another condition) takes a column of another name";
         return std::nullopt;
+    }
     const auto read = [&](std::size_t index, std::optional<std::string_view> fallbackUnit) {
         return ReadColumn(index, columns->names[index], header[index], rules.units, fallbackUnit, message);
     };
@@ -482,6 +778,7 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
     layout.saturation = rules.saturation;
     layout.format = rules.format;
     layout.separator = rules.separator;
+    layout.decimalComma = rules.separator == ';';
     layout.columnCount = header.size();
     layout.given = condition->condition;
     const std::optional<InputColumn> dryBulb = read(*columns->dryBulb, std::nullopt);
@@ -513,49 +810,31 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
     return layout;
 }
 
-std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& message)
+void SetJsonKeys(BatchLayout& layout)
 {
-    // Data fields of an EnergyPlus weather file, from 0.
-    constexpr std::array<std::string_view, 5> kTimeNames{"year", "month", "day", "hour", "minute"};
-    constexpr std::size_t kDryBulb = 6;
-    constexpr std::size_t kDewPoint = 7;
-    constexpr std::size_t kRelativeHumidity = 8;
-    constexpr std::size_t kPressure = 9;
-    constexpr std::size_t kDataFields = 35;
-    if (rules.units != Units::SI) {
-        message = "an EnergyPlus weather file is in SI units; --units ip cannot read it";
-        return std::nullopt;
-    }
-    if (rules.pressureUnit) {
-        message = "an EnergyPlus weather file gives its pressure in Pa; --pressure-unit does not apply";
-        return std::nullopt;
-    }
-    const Condition given = rules.given.value_or(Condition::DewPoint);
-    if (given != Condition::DewPoint && given != Condition::RelativeHumidity) {
-        message = "an EnergyPlus weather file gives dew_point and relative_humidity; --given is one of those";
-        return std::nullopt;
-    }
-    BatchLayout layout;
-    layout.units = rules.units;
-    layout.model = rules.model;
-    layout.saturation = rules.saturation;
-    layout.format = rules.format;
-    layout.columnCount = static_cast<std::size_t>(-1); // rows may end in further fields
-    layout.fewestFields = kDataFields;
-    layout.dryBulb = {kDryBulb, {}, 99.9};
-    layout.pressure = InputColumn{kPressure, Over(1000.0), 999999.0};
-    layout.given = given;
-    layout.condition = given == Condition::DewPoint ? InputColumn{kDewPoint, {}, 99.9}
-                                                    : InputColumn{kRelativeHumidity, {}, 999.0};
-    if (!rules.plotOnly) {
-        for (std::size_t i = 0; i < kTimeNames.size(); ++i) {
-            layout.passThroughColumns.push_back(i);
-            layout.passThroughNames.emplace_back(kTimeNames[i]);
-            layout.passThroughLabels.emplace_back(kTimeNames[i]);
+    std::unordered_set<std::string> taken;
+    for (const std::string& name : layout.passThroughNames)
+        taken.insert(ValidUtf8(name));
+    for (Property property : kAllProperties)
+        taken.emplace(PropertyColumn(property));
+    taken.emplace(kStatusColumn);
+    std::unordered_set<std::string> used;
+    std::unordered_map<std::string, std::size_t> nextSuffix;
+    for (const std::string& name : layout.passThroughNames) {
+        std::string key = ValidUtf8(name);
+        if (!used.insert(key).second) {
+            std::size_t& suffix = nextSuffix.try_emplace(key, 2).first->second;
+            std::string candidate;
+            do {
+                candidate = key + "_" + std::to_string(suffix++);
+            } while (taken.count(candidate) != 0 || used.count(candidate) != 0);
+            key = std::move(candidate);
+            used.insert(key);
         }
+        std::string member;
+        AppendJsonKey(member, key);
+        layout.jsonKeys.push_back(std::move(member));
     }
-    SetJsonKeys(layout);
-    return layout;
 }
 
 std::string OutputHeader(const BatchLayout& layout)
@@ -567,7 +846,7 @@ std::string OutputHeader(const BatchLayout& layout)
         AppendCsvField(out, name);
         out.push_back(',');
     }
-    for (Property property : kAllProperties) {
+    for (Property property : layout.written) {
         if (HasProperty(property, layout.units))
             out.append(PropertyColumn(property)).push_back(',');
     }
@@ -575,12 +854,26 @@ std::string OutputHeader(const BatchLayout& layout)
     return out;
 }
 
+void SetOutputColumns(BatchLayout& layout, const HeaderRules& rules)
+{
+    layout.precision = rules.precision;
+    if (rules.columns.empty())
+        return;
+    const auto chosen = [&](Property property) {
+        return property == Property::DryBulb || property == Property::Pressure ||
+               property == ConditionProperty(layout.given) ||
+               std::find(rules.columns.begin(), rules.columns.end(), property) != rules.columns.end();
+    };
+    layout.written.clear();
+    std::copy_if(kAllProperties.begin(), kAllProperties.end(), std::back_inserter(layout.written), chosen);
+}
+
 void AppendCsvCells(std::string& out, const StateResult& state, Units units,
                     std::string_view status, const SourceTexts& sources)
 {
     const std::size_t size = out.size();
     out.resize(size + CellsBound(status));
-    char* end = WriteCsvCells(out.data() + size, state, units, status, sources);
+    char* end = WriteEveryCsvCell(out.data() + size, state, units, status, sources);
     out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
@@ -589,22 +882,28 @@ void AppendJsonCells(std::string& out, const StateResult& state, Units units,
 {
     const std::size_t size = out.size();
     out.resize(size + CellsBound(status));
-    char* end = WriteJsonCells(out.data() + size, state, units, status, sources);
+    char* end = WriteEveryJsonCell(out.data() + size, state, units, status, sources);
     out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 void AppendFailedRow(const BatchLayout& layout, std::string_view status, std::string& out)
 {
     const StateResult nothing{};
+    const std::size_t size = out.size();
     if (layout.format == Format::Csv) {
         out.append(layout.passThroughColumns.size(), ',');
-        AppendCsvCells(out, nothing, layout.units, status);
+        out.resize(out.size() + CellsBound(status));
+        char* end = WriteCsvCells(out.data() + size + layout.passThroughColumns.size(), nothing, layout, status, {});
+        out.resize(static_cast<std::size_t>(end - out.data()));
         return;
     }
     out.push_back('{');
     for (const std::string& key : layout.jsonKeys)
         out.append(key).append("null,");
-    AppendJsonCells(out, nothing, layout.units, status);
+    const std::size_t cells = out.size();
+    out.resize(cells + CellsBound(status));
+    char* end = WriteJsonCells(out.data() + cells, nothing, layout, status, {});
+    out.resize(static_cast<std::size_t>(end - out.data()));
     out.append("}\n");
 }
 
@@ -632,23 +931,36 @@ bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t 
 
     SourceTexts& sources = scratch.sources;
     sources = {};
-    const GivenBasis basis{layout.units, layout.model, layout.altitude, layout.given, layout.saturation};
+    GivenBasis basis{layout.units, layout.model, layout.altitude, layout.given, layout.saturation};
+    basis.noted = layout.written;
+    Plausibility& plausibility = scratch.plausibility;
     const auto read = [&](GivenValue which, std::string_view column) -> std::optional<double> {
+        std::optional<double> value;
         switch (which) {
         case GivenValue::DryBulb:
-            return ReadNumber(record, layout.dryBulb, column, line, status, scratch.decimals[0],
-                              sources[static_cast<std::size_t>(Property::DryBulb)]);
+            value = ReadNumber(record, layout.dryBulb, column, line, status, layout.decimalComma, scratch.values[0],
+                               sources[static_cast<std::size_t>(Property::DryBulb)]);
+            if (value)
+                plausibility.Add(Property::DryBulb, *value);
+            return value;
         case GivenValue::Second: {
             if (!layout.pressure)
                 return layout.defaultPressure;
             std::string_view altitudeText;
-            return ReadNumber(record, *layout.pressure, column, line, status, scratch.decimals[1],
-                              layout.altitude ? altitudeText : sources[static_cast<std::size_t>(Property::Pressure)]);
+            value = ReadNumber(record, *layout.pressure, column, line, status, layout.decimalComma, scratch.values[1],
+                               layout.altitude ? altitudeText : sources[static_cast<std::size_t>(Property::Pressure)]);
+            if (value && !layout.altitude)
+                plausibility.Add(Property::Pressure, *value);
+            return value;
         }
         case GivenValue::Condition: break;
         }
-        return ReadNumber(record, layout.condition, column, line, status, scratch.decimals[2],
-                          sources[static_cast<std::size_t>(ConditionProperty(layout.given))]);
+        const Property given = ConditionProperty(layout.given);
+        value = ReadNumber(record, layout.condition, column, line, status, layout.decimalComma, scratch.values[2],
+                           sources[static_cast<std::size_t>(given)]);
+        if (value)
+            plausibility.Add(given, *value);
+        return value;
     };
     return ComputeGivenState(basis, read, status, state);
 }
@@ -695,7 +1007,7 @@ std::size_t WriteRow(const BatchLayout& layout, const CsvRecord& record, const S
                 write = WriteCsvField(write, record.fields[column]);
             *write++ = ',';
         }
-        write = WriteCsvCells(write, state, layout.units, scratch.status, scratch.sources);
+        write = WriteCsvCells(write, state, layout, scratch.status, scratch.sources);
     } else {
         *write++ = '{';
         for (std::size_t i = 0; i < layout.passThroughColumns.size(); ++i) {
@@ -707,7 +1019,7 @@ std::size_t WriteRow(const BatchLayout& layout, const CsvRecord& record, const S
                 write = Copy(write, "null");
             *write++ = ',';
         }
-        write = WriteJsonCells(write, state, layout.units, scratch.status, scratch.sources);
+        write = WriteJsonCells(write, state, layout, scratch.status, scratch.sources);
         write = Copy(write, "}\n");
     }
     return static_cast<std::size_t>(write - out.data());
@@ -721,6 +1033,7 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
     BlockCounts counts;
     CsvRecord record;
     RowScratch scratch;
+    scratch.plausibility = Plausibility(layout.units);
     StateResult state;
     // The rows are written into `out` beyond `used`, and it is cut to what was
     // written at the end. A CSV row of relative-humidity input comes out about
@@ -750,6 +1063,7 @@ BlockCounts ProcessBlock(const BatchLayout& layout, char* data, std::size_t size
             ++counts.failedRows;
     });
     out.resize(used);
+    counts.plausibility = scratch.plausibility;
     return counts;
 }
 

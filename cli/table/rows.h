@@ -11,9 +11,12 @@
 #include "kit/options.h"
 
 #include "humitrax/given.h"
+#include "humitrax/plausibility.h"
 #include "humitrax/state.h"
 
 #include <array>
+#include <span>
+#include <utility>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -23,6 +26,17 @@
 
 namespace humitrax::cli {
 
+
+/// Text without its surrounding spaces and tabs. (Inlined always: reading a
+/// row's numbers calls it for each.)
+[[gnu::always_inline]] inline std::string_view Trim(std::string_view text) noexcept
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
 
 /// A linear change of unit: ((value + before) × factor ÷ divisor) + after.
 struct UnitConversion {
@@ -43,6 +57,8 @@ struct InputColumn {
     std::size_t index = 0;
     UnitConversion unit;                 ///< to the unit system's own unit
     std::optional<double> missingCode;   ///< a value that means "not measured"
+    /// The column of its source flag, whose "?" means "not measured" (TMY3).
+    std::optional<std::size_t> sourceFlag;
 };
 
 /// What the header row says, and how the output is written.
@@ -52,6 +68,16 @@ struct BatchLayout {
     Saturation saturation = Saturation::IceBelowFreezing;
     Format format = Format::Csv;
     char separator = ',';
+    /// Numbers may take a decimal comma ("25,5"), as a ';' file's do.
+    bool decimalComma = false;
+    /// The properties a row writes, in column order, of those the unit
+    /// system has (every one unless --columns chose some); a row's status
+    /// names the failures of these.
+    std::vector<Property> written{kAllProperties.begin(), kAllProperties.end()};
+    /// Significant digits of the computed properties; 0 for the shortest
+    /// text that reads back as the same double. The given values (dry bulb,
+    /// pressure, condition) are always written at the shortest.
+    int precision = 0;
     InputColumn dryBulb;
     std::optional<InputColumn> pressure; ///< the pressure or the altitude; none: defaultPressure
     bool altitude = false;               ///< pressure holds an altitude
@@ -77,6 +103,12 @@ struct BatchLayout {
     std::vector<std::string> jsonKeys;
 };
 
+/// A header name given a role by --column ROLE=HEADER.
+struct ColumnMapping {
+    std::string_view role;   ///< dry_bulb, pressure, altitude or a condition's column
+    std::string_view header; ///< compared without regard to case and surrounding blanks
+};
+
 /// How a header is read.
 struct HeaderRules {
     Units units = Units::SI;
@@ -94,27 +126,48 @@ struct HeaderRules {
     /// neither pressure nor altitude is at `defaultPressure`.
     bool plotOnly = false;
     double defaultPressure = 0.0;
+    /// Header names mapped to roles (--column).
+    std::vector<ColumnMapping> mappings;
+    /// Lines skipped before a CSV table's header (--skip-lines).
+    std::size_t skipLines = 0;
+    /// Fields of a weather file passed through beside the results (--keep),
+    /// by their documented names.
+    std::vector<std::string_view> keep;
+    /// The properties written (--columns); empty for every one. The given
+    /// values are written whatever it holds.
+    std::vector<Property> columns;
+    /// Significant digits of the computed properties (--precision); 0 for
+    /// the shortest text.
+    int precision = 0;
 };
+
+/// The roles --column may give a header name, and the names of the four
+/// conditions among them: "dry_bulb, pressure, altitude, wet_bulb, ...".
+std::span<const std::string_view> ColumnRoles() noexcept;
+
+/// The header's names quoted for a message: "'a', 'b', 'c'", the first 40
+/// of them, then "and 31 more".
+std::string HeaderNames(const std::vector<std::string_view>& header);
 
 /// Reads the header's fields. Names are compared without regard to case
 /// and surrounding blanks, a blank and an underscore between words alike
 /// ("Dry Bulb" is dry_bulb); a unit in brackets after the name ("pressure
 /// [hPa]", "dry_bulb [°F]") converts the column's values to the unit
-/// system's own. Needs dry_bulb, exactly one of pressure and altitude and one
-/// of wet_bulb, dew_point, relative_humidity and humidity_ratio (several with
-/// `given`); every other column is passed through. A column named like an
-/// output column is refused, unless `given` is set: then it is left out, and
-/// the output's own column holds the value computed afresh (so batch reads
-/// its own output). On a bad header, nothing, with the reason in `message`.
+/// system's own. Looser still, a hyphen between words is a blank
+/// ("Dry-bulb") and a unit of the column in parentheses is one in brackets
+/// ("Pressure (mbar)"); a name so read yields to one read strictly for the
+/// same place (the dry bulb, the pressure or altitude, the condition), and is
+/// then passed through, as a column named like an output column only by the
+/// looser rules always is. `rules.mappings` give names of any form a role,
+/// as if read strictly. Needs dry_bulb, exactly one of pressure and altitude
+/// and one of wet_bulb, dew_point, relative_humidity and humidity_ratio
+/// (several with `given`); every other column is passed through. A column
+/// named like an output column is refused, unless `given` is set: then it is
+/// left out, and the output's own column holds the value computed afresh (so
+/// batch reads its own output). On a bad header, nothing, with the reason in
+/// `message`; a column that is missing is named with the header's names.
 std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& header,
                                            const HeaderRules& rules, std::string& message);
-
-/// The fixed columns of an EnergyPlus weather file's data rows: year, month,
-/// day, hour and minute passed through, dry bulb (°C), dew point (°C),
-/// relative humidity (%) and pressure (Pa) read, with their missing-value
-/// codes. SI only; the given condition is the dew point unless `rules.given`
-/// is the relative humidity.
-std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& message);
 
 /// The value and its unit of a header name: "Dry Bulb [°C]" gives "dry_bulb"
 /// and "°C"; names are lower-cased (ASCII) and trimmed.
@@ -125,6 +178,12 @@ struct ColumnName {
     /// A '[' with no ']' after it: the name before it ("dry_bulb" of
     /// "dry_bulb [C"), which `name` does not take apart.
     std::optional<std::string> beforeUnclosedBracket;
+    /// The name with a hyphen between words read as a blank: "dry_bulb" of
+    /// "Dry-bulb [C]" (its unit is `unit`).
+    std::string looseName;
+    /// Text in parentheses at the end, a unit if it is one of the column's:
+    /// "dry_bulb" and "C" of "Dry-bulb (C)" (hyphens read as blanks).
+    std::optional<std::pair<std::string, std::string>> parenthesised;
 };
 ColumnName ReadColumnName(std::string_view header);
 
@@ -135,6 +194,15 @@ std::optional<UnitConversion> ColumnUnit(std::string_view column, std::string_vi
 
 /// The output's header line (CSV), or nothing (JSON lines).
 std::string OutputHeader(const BatchLayout& layout);
+
+/// Sets what a layout writes by the rules: the properties chosen (the given
+/// values always among them) and the precision.
+void SetOutputColumns(BatchLayout& layout, const HeaderRules& rules);
+
+/// Sets the JSON keys of the passed-through columns: their names as valid
+/// UTF-8, a name met before taking the first suffix "_2", "_3"... that no
+/// column bears.
+void SetJsonKeys(BatchLayout& layout);
 
 /// The shortest texts of the given values, by property, where reading them
 /// gave those texts already; empty for the others, which are converted.
@@ -152,16 +220,25 @@ void AppendJsonCells(std::string& out, const StateResult& state, Units units,
 /// A row whose record could not be read: every cell empty (null), and `status`.
 void AppendFailedRow(const BatchLayout& layout, std::string_view status, std::string& out);
 
+/// What reading one given value needs, kept between rows.
+struct ValueScratch {
+    PlainDecimal decimal;
+    std::string pointed; ///< a number with a decimal comma, its comma a point
+};
+
 /// What reading a row needs beside its record, kept between rows.
 struct RowScratch {
     std::string status;   ///< failures joined by "; ", empty when none
     SourceTexts sources{};
-    std::array<PlainDecimal, 3> decimals;
+    std::array<ValueScratch, 3> values; ///< the dry bulb, the pressure or altitude, the condition
+    /// The given values read, tallied (the pressure only where the table gives one).
+    Plausibility plausibility;
 };
 
 /// Reads the given values of a record on line `line` and computes its state
-/// (when every given value could be read), noting each failure in
-/// `scratch.status`. False when the state was not computed: `state` then
+/// (when every given value could be read), noting each failure of a value
+/// read or of a property written in `scratch.status`, and tallying the values
+/// read in `scratch.plausibility`. False when the state was not computed: `state` then
 /// holds the given values that could be read.
 bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t line,
                 RowScratch& scratch, StateResult& state);
@@ -169,6 +246,7 @@ bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t 
 struct BlockCounts {
     std::size_t rows = 0;       ///< rows written (blank lines are skipped)
     std::size_t failedRows = 0; ///< rows with a non-empty status
+    Plausibility plausibility;  ///< the given values of the rows
 };
 
 /// Computes the complete records in `data` (changed in place by the parser),

@@ -17,6 +17,7 @@ std::optional<StateTable> ReadStateTable(int fd, StateTableOptions options, std:
     InputBlock block;
     CsvRecord record;
     RowScratch scratch;
+    scratch.plausibility = Plausibility(layout.units);
     StateResult state;
     const IdleHandler keepReading = [] { return true; };
     while (source.Fill(block, keepReading)) {
@@ -39,6 +40,7 @@ std::optional<StateTable> ReadStateTable(int fd, StateTableOptions options, std:
                           }
                       });
     }
+    table.warnings = scratch.plausibility.Warnings();
     if (reader.error() != 0) {
         message = "cannot read it to its end: " + std::string(std::strerror(reader.error()));
         return std::nullopt;

@@ -10,6 +10,8 @@
 #include "table/reader.h"
 #include "table/rows.h"
 
+#include "humitrax/plausibility.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -29,6 +31,8 @@ struct StateTable {
     std::vector<TablePoint> points; ///< every row that could be placed, in input order
     std::size_t rows = 0;           ///< data rows read (blank lines not counted)
     std::size_t failed = 0;         ///< rows that could not be placed
+    /// The values read that look like a slip of unit (Plausibility).
+    std::vector<PlausibilityWarning> warnings;
 };
 
 /// How a table is read. `rules.defaultPressure` is the pressure of a table

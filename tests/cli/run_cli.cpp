@@ -1,5 +1,6 @@
 #include "run_cli.h"
 
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -177,6 +178,44 @@ TEST_P(Says, ExitStatusAndOutput)
         EXPECT_NE(run.out.find(row.out), std::string::npos) << run.out;
     }
     EXPECT_NE(run.err.find(row.err), std::string::npos) << run.err;
+}
+
+std::vector<Row> CsvRows(const std::string& text)
+{
+    std::vector<std::vector<std::string>> records(1);
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+            field += text[i++];
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (quoted || (c != ',' && c != '\n')) {
+            field += c;
+        } else {
+            records.back().push_back(field);
+            field.clear();
+            if (c == '\n')
+                records.emplace_back();
+        }
+    }
+    std::vector<Row> rows;
+    for (std::size_t r = 1; r + 1 < records.size(); ++r) {
+        EXPECT_EQ(records[r].size(), records[0].size()) << "row " << r << " is shifted";
+        Row& row = rows.emplace_back();
+        for (std::size_t c = 0; c < records[r].size() && c < records[0].size(); ++c)
+            row[records[0][c]] = records[r][c];
+    }
+    return rows;
+}
+
+double Number(const std::string& text)
+{
+    double value = 0.0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    EXPECT_TRUE(ec == std::errc() && ptr == text.data() + text.size()) << "'" << text << "'";
+    return value;
 }
 
 std::vector<std::string> Lines(const std::string& text)

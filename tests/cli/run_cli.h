@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,6 +58,14 @@ private:
 
 /// Splits text into its lines (without their line feeds).
 std::vector<std::string> Lines(const std::string& text);
+
+/// A row of a CSV text: column name → cell.
+using Row = std::map<std::string, std::string>;
+/// The records of an RFC 4180 text after its header, as column name → cell;
+/// a record of another length than the header's fails the test.
+std::vector<Row> CsvRows(const std::string& text);
+/// The number a cell holds; text that is not one fails the test.
+double Number(const std::string& text);
 
 /// A run in the C locale and what it must say: its exit status, a fragment of
 /// its standard output (empty: nothing may be written there) and of its

@@ -18,47 +18,6 @@
 namespace humitrax::testing {
 namespace {
 
-using Row = std::map<std::string, std::string>;
-
-/// The records of an RFC 4180 text after its header, as column name → cell.
-std::vector<Row> CsvRows(const std::string& text)
-{
-    std::vector<std::vector<std::string>> records(1);
-    std::string field;
-    bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-            field += text[i++];
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (quoted || (c != ',' && c != '\n')) {
-            field += c;
-        } else {
-            records.back().push_back(field);
-            field.clear();
-            if (c == '\n')
-                records.emplace_back();
-        }
-    }
-    std::vector<Row> rows;
-    for (std::size_t r = 1; r + 1 < records.size(); ++r) {
-        EXPECT_EQ(records[r].size(), records[0].size()) << "row " << r << " is shifted";
-        Row& row = rows.emplace_back();
-        for (std::size_t c = 0; c < records[r].size() && c < records[0].size(); ++c)
-            row[records[0][c]] = records[r][c];
-    }
-    return rows;
-}
-
-double Number(const std::string& text)
-{
-    double value = 0.0;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    EXPECT_TRUE(ec == std::errc() && ptr == text.data() + text.size()) << "'" << text << "'";
-    return value;
-}
-
 std::string Shortest(double value)
 {
     char buffer[32];

@@ -9,23 +9,28 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace humitrax::cli {
 namespace {
 
-/// The table read from a file holding `text`.
+/// The table read from a file holding `text`, as chart --states reads it
+/// (a CSV table, or a TMY3 file by its first two lines).
 std::optional<StateTable> Read(const std::string& text, std::string& message,
-                               std::optional<Condition> given = std::nullopt)
+                               std::optional<Condition> given = std::nullopt,
+                               const std::vector<ColumnMapping>& mappings = {})
 {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
     std::fwrite(text.data(), 1, text.size(), file.get());
     std::fflush(file.get());
     std::rewind(file.get());
     StateTableOptions options;
+    options.kind = InputKind::CsvOrTmy3;
     options.rules.defaultPressure = 90.0;
     options.rules.model = Model::Calculator; // the engine's humidity ratios
 
     options.rules.given = given;
+    options.rules.mappings = mappings;
     return ReadStateTable(fileno(file.get()), options, message);
 }
 
@@ -83,6 +88,37 @@ INSTANTIATE_TEST_SUITE_P(
         TableRow{"ByTheGivenCondition", "dry_bulb,pressure,relative_humidity,humidity_ratio\n25,101.325,50,0.001\n",
                  Condition::RelativeHumidity, 1, 1, 101.325, kHalf}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// A logger's file as it comes: its names mapped, decimal commas, hPa
+// without a unit (placed as given, and warned of).
+TEST(StateTable, MappedNamesDecimalCommasAndAWarning)
+{
+    std::string message;
+    const std::optional<StateTable> table =
+        Read("Zeit;Temp (C);Luftdruck;rF\n12:00;25;1013,25;50\n13:00;26,5;1012;45,5\n", message, std::nullopt,
+             {{"pressure", "luftdruck"}, {"relative_humidity", "RF"}, {"dry_bulb", "Temp (C)"}});
+    ASSERT_TRUE(table) << message;
+    ASSERT_EQ(table->points.size(), 2U);
+    EXPECT_EQ(table->points[1].dryBulb, 26.5);
+    EXPECT_EQ(table->points[0].pressure, 1013.25);
+    ASSERT_EQ(table->warnings.size(), 1U);
+    EXPECT_EQ(table->warnings[0].probableUnit, "hPa");
+}
+
+TEST(StateTable, Tmy3ByItsFirstTwoLines)
+{
+    const std::string station = "725650,\"DENVER INTL AP\",CO,-7.0,39.833,-104.650,1650\n";
+    const std::string header = "Date (MM/DD/YYYY),Time (HH:MM),Dry-bulb (C),Dry-bulb source,Dry-bulb uncert (code),"
+                               "Dew-point (C),Dew-point source,Dew-point uncert (code),Pressure (mbar)\n";
+    std::string message;
+    const std::optional<StateTable> table =
+        Read(station + header + "01/01/1999,01:00,-5,A,7,-9,A,7,850\n01/01/1999,02:00,-9900,?,0,-9,A,7,850\n", message);
+    ASSERT_TRUE(table) << message;
+    EXPECT_EQ(table->rows, 2U);
+    ASSERT_EQ(table->points.size(), 1U);
+    EXPECT_EQ(table->points[0].pressure, 85.0);
+    EXPECT_TRUE(table->warnings.empty());
+}
 
 TEST(StateTable, SeveralConditionsWithoutHumidityRatioNeedGiven)
 {

@@ -57,7 +57,7 @@ if [[ -z $installed ]]; then
         [[ $soname == libhumitrax_$name.so.1 ]] || fail "libhumitrax_$name.so has SONAME '$soname'"
     done
     # Public headers only; the build's own targets stay out of the interface.
-    for header in psychrometrics.h property_result.h checked.h constants.h state.h given.h relations.h; do
+    for header in psychrometrics.h property_result.h checked.h constants.h state.h given.h plausibility.h relations.h; do
         [[ -f $prefix/include/humitrax/$header ]] || fail "include/humitrax/$header is missing"
     done
     for private in num.h units.h ashrae2017_system.h cells.h rules.h; do

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,9 @@ struct GivenBasis {
     /// How a status names the 2017 model where it computes what the
     /// calculator's does not (ModelHint).
     std::string_view askedModel = "--model ashrae2017";
+    /// The properties whose failures the status names (those a table
+    /// writes); a refusal is named whatever they are.
+    std::span<const Property> noted = kAllProperties;
 };
 
 /// The given values of a row, in the order they are read.
