@@ -8,6 +8,7 @@
 #include "kit/output.h"
 
 #include "humitrax/given.h"
+#include "humitrax/pair.h"
 #include "humitrax/plausibility.h"
 #include "humitrax/state.h"
 
@@ -23,17 +24,24 @@
 namespace humitrax::cli {
 namespace {
 
-constexpr std::string_view kHelp = R"(  state [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water] --dry-bulb T
-        (--pressure P | --altitude A)
-        (--wet-bulb V | --dew-point V | --relative-humidity V | --humidity-ratio V)
+constexpr std::string_view kHelp = R"(  state [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water]
+        (--pressure P | --altitude A) TWO OF [--dry-bulb T] [--wet-bulb V]
+        [--dew-point V] [--relative-humidity V] [--humidity-ratio V]
+        [--enthalpy V] [--specific-volume V] [--vapour-pressure V]
         [--format table|csv|json] [--precision engineering|full]
       One state of moist air, every property, computed in the unit system
       chosen: si (°C, kPa, m, kg/kg, kJ/kg, m³/kg, kg/m³; the default) or ip
       (°F, psia, ft, lb/lb, Btu/lb, ft³/lb, lb/ft³, and grains per pound),
       by the relations of the ASHRAE Handbook—Fundamentals 2017, chapter 1,
       or, with --model calculator, the calculator window's own (see
-      "Relations" below). Relative humidity in percent. An altitude gives the pressure of the standard atmosphere.
-      Beside the given values: wet bulb, dew point, relative humidity,
+      "Relations" below). Relative humidity in percent. An altitude gives the
+      pressure of the standard atmosphere. The state is given by two of its
+      properties: the dry bulb and a wet bulb, dew point, relative humidity
+      or humidity ratio as a rule, or any two (an enthalpy and a humidity
+      ratio, a wet bulb and a relative humidity ...). Two that fix the same
+      moisture (dew point, humidity ratio, vapour pressure) are refused, and
+      so are the wet bulb with the enthalpy, whose lines cross too shallowly
+      for the state to be worth its digits. Beside the given values: wet bulb, dew point, relative humidity,
       humidity ratio, enthalpy, specific volume, grains (ip), vapour
       pressure, saturation vapour pressure (at the dry bulb), saturation
       humidity ratio, degree of saturation (W/Ws), specific humidity
@@ -56,31 +64,24 @@ constexpr std::string_view kHelp = R"(  state [--units si|ip] [--model ashrae201
       120 kPa (4.4 to 17.4 psia; in hPa?), a relative humidity within 0 to 1
       (a fraction?), a humidity ratio above 0.1 (g/kg?), a dry bulb above 60
       °C (140 °F; °F?).
-      Example:
+      Examples:
         humitrax-cli state --units si --dry-bulb 25 --pressure 101.325 --relative-humidity 50
+        humitrax-cli state --enthalpy 50 --humidity-ratio 0.008 --pressure 101.325
 
 )";
 
 struct StateOptions {
     AirOptions air;
-    std::optional<double> dryBulb;
-    std::optional<Condition> condition;
-    double value = 0.0;
+    /// The two given properties and their values, in the order of
+    /// kGivableProperties.
+    std::array<Property, 2> given{Property::DryBulb, Property::RelativeHumidity};
+    std::array<double, 2> values{};
     bool fullPrecision = false;
 };
 
-/// "--dew-point" → "dew_point".
-std::string OptionColumn(std::string_view option)
-{
-    std::string column(option.substr(2));
-    for (char& c : column)
-        c = c == '-' ? '_' : c;
-    return column;
-}
-
 constexpr Messages kSay{"state"};
 
-constexpr std::array<OptionSpec, 12> kStateOptions{{
+constexpr std::array<OptionSpec, 15> kStateOptions{{
     kAirOptionSpecs[0],
     kAirOptionSpecs[1],
     kAirOptionSpecs[2],
@@ -89,11 +90,24 @@ constexpr std::array<OptionSpec, 12> kStateOptions{{
     kAirOptionSpecs[5],
     {"--precision"},
     {"--dry-bulb"},
-    {"--wet-bulb", true, "condition"},
-    {"--dew-point", true, "condition"},
-    {"--relative-humidity", true, "condition"},
-    {"--humidity-ratio", true, "condition"},
+    {"--wet-bulb"},
+    {"--dew-point"},
+    {"--relative-humidity"},
+    {"--humidity-ratio"},
+    {"--enthalpy"},
+    {"--specific-volume"},
+    {"--vapour-pressure"},
 }};
+constexpr std::string_view kGivableOptions = "--dry-bulb, --wet-bulb, --dew-point, --relative-humidity, "
+                                             "--humidity-ratio, --enthalpy, --specific-volume and --vapour-pressure";
+
+/// "dew_point" → "--dew-point".
+std::string ColumnOption(std::string_view column)
+{
+    std::string option = "--" + std::string(column);
+    std::replace(option.begin(), option.end(), '_', '-');
+    return option;
+}
 
 /// The options, or the exit status of a usage error or of --help.
 std::optional<int> ParseOptions(std::span<const std::string_view> args, StateOptions& options)
@@ -113,19 +127,32 @@ std::optional<int> ParseOptions(std::span<const std::string_view> args, StateOpt
             return kSay.Usage(message);
         options.fullPrecision = *choice == 1;
     }
-    const std::optional<std::string_view> dryBulb = given.Value("--dry-bulb");
-    if (!dryBulb)
-        return kSay.Usage("--dry-bulb is needed");
-    if (!(options.dryBulb = ReadFiniteNumber("--dry-bulb", *dryBulb, message)))
-        return kSay.Usage(message);
-    const std::optional<std::string_view> condition = given.Chosen("condition");
-    if (!condition)
-        return kSay.Usage("one of --wet-bulb, --dew-point, --relative-humidity, --humidity-ratio is needed");
-    const std::optional<double> value = ReadFiniteNumber(*condition, *given.Value(*condition), message);
-    if (!value)
-        return kSay.Usage(message);
-    options.condition = ConditionFromColumn(OptionColumn(*condition));
-    options.value = *value;
+    std::vector<std::string> named;
+    for (Property property : kGivableProperties) {
+        const std::string option = ColumnOption(PropertyColumn(property));
+        const std::optional<std::string_view> text = given.Value(option);
+        if (!text)
+            continue;
+        const std::optional<double> value = ReadFiniteNumber(option, *text, message);
+        if (!value)
+            return kSay.Usage(message);
+        if (named.size() < 2) {
+            options.given[named.size()] = property;
+            options.values[named.size()] = *value;
+        }
+        named.push_back(option);
+    }
+    if (named.size() > 2) {
+        std::string list;
+        for (std::size_t i = 0; i < named.size(); ++i)
+            list.append(i == 0 ? "" : i + 1 == named.size() ? " and " : ", ").append(named[i]);
+        return kSay.Usage("a state is given by two of its properties, not " + std::to_string(named.size()) +
+                          " (" + list + ")");
+    }
+    if (named.size() < 2)
+        return kSay.Usage("two of " + std::string(kGivableOptions) + " are needed" +
+                          (named.empty() ? std::string() : ", and only " + named.front() + " is given") +
+                          " (--dry-bulb 25 --relative-humidity 50)");
     return std::nullopt;
 }
 
@@ -179,7 +206,6 @@ std::string Table(const StateOptions& options, const StateResult& state, const C
     constexpr std::size_t kValueWidth = 24;
     std::string out = units == Units::SI ? "Moist air, SI units, " : "Moist air, inch-pound units, ";
     out.append(ModelWords(options.air.model, options.air.saturation)).push_back('\n');
-    const Property given = ConditionProperty(*options.condition);
     const auto row = [&](std::string_view label, const Cell& cell, std::string_view unit,
                          bool isGiven, const auto& text) {
         out.append("  ");
@@ -219,7 +245,7 @@ std::string Table(const StateOptions& options, const StateResult& state, const C
             continue;
         }
         row(PropertyLabel(property), state[property], PropertyUnit(property, units),
-            property == given || property == Property::DryBulb, text);
+            property == options.given[0] || property == options.given[1], text);
     }
     return out;
 }
@@ -228,10 +254,10 @@ std::string Table(const StateOptions& options, const StateResult& state, const C
 std::vector<PlausibilityWarning> Warnings(const StateOptions& options)
 {
     Plausibility check(options.air.units);
-    check.Add(Property::DryBulb, *options.dryBulb);
+    check.Add(options.given[0], options.values[0]);
     if (options.air.pressure)
         check.Add(Property::Pressure, *options.air.pressure);
-    check.Add(ConditionProperty(*options.condition), options.value);
+    check.Add(options.given[1], options.values[1]);
     return check.Warnings();
 }
 
@@ -241,9 +267,7 @@ std::string OptionHint(const PlausibilityWarning& warning, Units units)
 {
     if (warning.probableUnit.empty() || warning.column == Property::RelativeHumidity)
         return {};
-    std::string option = "--" + std::string(PropertyColumn(warning.column));
-    std::replace(option.begin(), option.end(), '_', '-');
-    std::string hint = " (" + option + " takes " + std::string(PropertyUnit(warning.column, units));
+    std::string hint = " (" + ColumnOption(PropertyColumn(warning.column)) + " takes " + std::string(PropertyUnit(warning.column, units));
     if (warning.probableUnit == "°F" && units == Units::SI)
         hint += "; --units ip takes °F";
     return hint + ")";
@@ -260,8 +284,8 @@ int RunState(std::span<const std::string_view> args)
         return *status;
     const Units units = options.air.units;
 
-    const GivenBasis basis{units, options.air.model, options.air.altitude.has_value(), *options.condition,
-                           options.air.saturation};
+    const GivenBasis basis{units,          options.air.model, options.air.altitude.has_value(), options.given[0],
+                           options.given[1], options.air.saturation};
     StateResult state;
     std::string status;
     StatusText statusText(status);
@@ -269,11 +293,11 @@ int RunState(std::span<const std::string_view> args)
         basis,
         [&](GivenValue which, std::string_view) -> std::optional<double> {
             switch (which) {
-            case GivenValue::DryBulb: return options.dryBulb;
-            case GivenValue::Second: return options.air.altitude ? options.air.altitude : options.air.pressure;
-            case GivenValue::Condition: break;
+            case GivenValue::First: return options.values[0];
+            case GivenValue::Place: return options.air.altitude ? options.air.altitude : options.air.pressure;
+            case GivenValue::Second: break;
             }
-            return options.value;
+            return options.values[1];
         },
         statusText, state);
     const Cell& pressure = state[Property::Pressure];

@@ -28,15 +28,20 @@ constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& statusText)
 {
     StatusText status(statusText);
-    const GivenBasis basis{given.units,     given.model,      given.altitude,
-                           given.condition, given.saturation, "model=\"ashrae2017\""};
+    const GivenBasis basis{given.units,
+                           given.model,
+                           given.altitude,
+                           Property::DryBulb,
+                           ConditionProperty(given.condition),
+                           given.saturation,
+                           "model=\"ashrae2017\""};
     const auto read = [&](GivenValue which, std::string_view column) -> std::optional<double> {
         const double* values = given.value;
         const bool* missing = given.valueMissing;
-        if (which == GivenValue::DryBulb) {
+        if (which == GivenValue::First) {
             values = given.dryBulb;
             missing = given.dryBulbMissing;
-        } else if (which == GivenValue::Second) {
+        } else if (which == GivenValue::Place) {
             values = given.pressure;
             missing = given.pressureMissing;
         }

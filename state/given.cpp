@@ -1,6 +1,8 @@
 // A row's state from its given values, and its status.
 #include "humitrax/given.h"
 
+#include "humitrax/pair.h"
+
 #include <cmath>
 
 namespace humitrax {
@@ -30,7 +32,7 @@ std::string& StatusText::Next()
     return m_text;
 }
 
-std::string_view SecondColumn(const GivenBasis& basis) noexcept
+std::string_view PlaceColumn(const GivenBasis& basis) noexcept
 {
     return basis.altitude ? "altitude" : PropertyColumn(Property::Pressure);
 }
@@ -55,18 +57,22 @@ Cell GivenPressure(const GivenBasis& basis, std::optional<double> value, StatusT
     return pressure;
 }
 
-bool FinishGivenState(const GivenBasis& basis, std::optional<double> dryBulb, const Cell& pressure,
-                      std::optional<double> value, StatusText& status, StateResult& state)
+bool FinishGivenState(const GivenBasis& basis, std::optional<double> first, const Cell& pressure,
+                      std::optional<double> second, StatusText& status, StateResult& state)
 {
-    if (!dryBulb || !pressure.present || !value) {
+    if (!first || !pressure.present || !second) {
         state = StateResult{};
-        state[Property::DryBulb] = Given(dryBulb);
+        state[basis.first] = Given(first);
         state[Property::Pressure] = pressure;
-        state[ConditionProperty(basis.condition)] = Given(value);
+        state[basis.second] = Given(second);
         return false;
     }
-    state = ComputeState(
-        {basis.units, *dryBulb, pressure.value, basis.condition, *value, basis.model, basis.saturation});
+    state = ComputeStateFromPair(
+        {basis.units, basis.model, basis.saturation, pressure.value, {basis.first, *first, basis.second, *second}});
+    if (state.refusedWith) { // a pair refused: its words name both
+        status.Next().append(RefusalWords(state));
+        return true;
+    }
     ForEachFailure(state, basis.units, basis.noted, [&](std::string_view column, std::string_view reason) {
         status.Add(column, reason, ModelHint(reason, basis.model, basis.askedModel));
     });

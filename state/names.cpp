@@ -76,6 +76,15 @@ std::optional<Condition> ConditionFromColumn(std::string_view column) noexcept
     return std::nullopt;
 }
 
+std::optional<Property> PropertyFromColumn(std::string_view column) noexcept
+{
+    for (Property property : kAllProperties) {
+        if (column == PropertyColumn(property))
+            return property;
+    }
+    return std::nullopt;
+}
+
 std::string_view PropertyUnit(Property property, Units units) noexcept
 {
     const bool si = units == Units::SI;

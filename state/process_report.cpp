@@ -94,7 +94,8 @@ std::string ProcessFailures(ProcessKind kind, const ProcessResult& result, Units
         ForEachFailure(*part.state, units, kAllProperties, [&](std::string_view column, std::string_view reason) {
             if (!status.empty())
                 status.append("; ");
-            status.append(part.key).append(": ").append(column).append(": ").append(reason);
+            status.append(part.key).append(": ").append(column).append(part.state->refusedWith ? " " : ": ");
+            status.append(reason);
         });
     }
     return status;

@@ -3,6 +3,7 @@
 #include "kit/echo.h"
 #include "kit/numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
@@ -165,17 +166,35 @@ std::optional<Saturation> ReadSaturation(const Options& options, Model model, st
     return saturation;
 }
 
-bool ReadGiven(const Options& options, std::optional<Condition>& given, std::string& message)
+bool ReadGiven(const Options& options, std::vector<Property>& given, std::string& message)
 {
     const std::optional<std::string_view> text = options.Value("--given");
     if (!text)
         return true;
-    static constexpr std::array<std::string_view, kConditions.size()> kNames{
-        "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio"};
-    const std::optional<std::size_t> choice = ReadChoice("--given", *text, kNames, message);
-    if (!choice)
+    const auto fail = [&] {
+        message = "--given takes a condition (wet_bulb, dew_point, relative_humidity or humidity_ratio; or "
+                  "enthalpy, specific_volume or vapour_pressure), read with the dry bulb, or two of dry_bulb, "
+                  "wet_bulb, dew_point, relative_humidity, humidity_ratio, enthalpy, specific_volume and "
+                  "vapour_pressure (enthalpy,humidity_ratio), not " + Quoted(*text);
         return false;
-    given = ConditionFromColumn(kNames[*choice]);
+    };
+    const std::size_t comma = text->find(',');
+    given.clear();
+    for (std::string_view name : {text->substr(0, comma), comma == std::string_view::npos
+                                                                ? std::string_view()
+                                                                : text->substr(comma + 1)}) {
+        if (name.empty() && comma == std::string_view::npos)
+            break;
+        const std::optional<Property> found = PropertyFromColumn(name);
+        if (!found || !IsGivable(*found) || std::find(given.begin(), given.end(), *found) != given.end())
+            return fail();
+        given.push_back(*found);
+    }
+    if (given.size() == 1 && given.front() == Property::DryBulb)
+        return fail();
+    // In the order of kGivableProperties, as a state reads them.
+    std::sort(given.begin(), given.end(),
+              [](Property a, Property b) { return GivableIndex(a) < GivableIndex(b); });
     return true;
 }
 

@@ -5,6 +5,7 @@
 // arguments. The same rules and the same messages for every command.
 #pragma once
 
+#include "humitrax/pair.h"
 #include "humitrax/state.h"
 
 #include <array>
@@ -88,9 +89,12 @@ std::optional<Model> ReadModel(const Options& options, std::string& message);
 /// the triple point; ice when not given. Water with another model is a
 /// usage error.
 std::optional<Saturation> ReadSaturation(const Options& options, Model model, std::string& message);
-/// `--given wet_bulb|dew_point|relative_humidity|humidity_ratio`: the
-/// condition in `given` when the option is given; false for another value.
-bool ReadGiven(const Options& options, std::optional<Condition>& given, std::string& message);
+/// `--given NAME` or `--given NAME,NAME`: a condition read with the dry bulb
+/// (wet_bulb, dew_point, relative_humidity, humidity_ratio, or enthalpy,
+/// specific_volume, vapour_pressure), or two properties a state is given by,
+/// into `given` in the order of kGivableProperties when the option is given;
+/// false for another value.
+bool ReadGiven(const Options& options, std::vector<Property>& given, std::string& message);
 /// A finite number for an option (or any name): "--x: 'abc' is not a
 /// number", "--x: 'inf' is not a finite number".
 std::optional<double> ReadFiniteNumber(std::string_view name, std::string_view text,

@@ -25,6 +25,29 @@ constexpr std::string_view kStatusColumn = "status";
 constexpr std::string_view kPressureColumn = "pressure";
 constexpr std::string_view kAltitudeColumn = "altitude";
 constexpr std::string_view kConditionList = "wet_bulb, dew_point, relative_humidity, humidity_ratio";
+constexpr std::string_view kGivableList = "dry_bulb, wet_bulb, dew_point, relative_humidity, humidity_ratio, "
+                                          "enthalpy, specific_volume, vapour_pressure";
+
+/// The properties a column may give a state by beside the four conditions,
+/// read only by their names as written (a looser match is passed through).
+bool IsOtherGiven(std::string_view name) noexcept
+{
+    return name == PropertyColumn(Property::Enthalpy) || name == PropertyColumn(Property::SpecificVolume) ||
+           name == PropertyColumn(Property::VapourPressure);
+}
+
+/// The property a given column's name names (not the dry bulb's).
+std::optional<Property> GivenProperty(std::string_view name) noexcept
+{
+    if (const std::optional<Condition> condition = ConditionFromColumn(name))
+        return ConditionProperty(*condition);
+    return IsOtherGiven(name) ? PropertyFromColumn(name) : std::nullopt;
+}
+
+bool Wants(const HeaderRules& rules, Property property) noexcept
+{
+    return std::find(rules.given.begin(), rules.given.end(), property) != rules.given.end();
+}
 
 void AppendJsonKey(std::string& out, std::string_view name)
 {
@@ -183,8 +206,7 @@ char* WriteEveryJsonCell(char* out, const StateResult& state, Units units, std::
 /// at the shortest text: the dry bulb, the pressure, the condition.
 bool IsGiven(Property property, const BatchLayout& layout) noexcept
 {
-    return property == Property::DryBulb || property == Property::Pressure ||
-           property == ConditionProperty(layout.given);
+    return property == Property::Pressure || property == layout.given[0] || property == layout.given[1];
 }
 
 /// A cell of the chosen columns: a given value as the default output writes
@@ -385,41 +407,76 @@ std::optional<InputColumn> ReadColumn(std::size_t index, const ColumnName& colum
     return input;
 }
 
-/// A condition column of the header.
-struct NamedCondition {
+/// A given column of the header: the dry bulb, a condition, or an enthalpy,
+/// volume or vapour pressure.
+struct NamedGiven {
     std::size_t index;
-    Condition condition;
+    Property property;
 };
 
-/// The condition to read among those the header names.
-std::optional<NamedCondition> ChooseCondition(const std::vector<NamedCondition>& named,
-                                              const std::vector<std::string_view>& header,
-                                              const HeaderRules& rules, std::string& message)
+/// The two given columns to read among those the header names (`dryBulb`,
+/// if any, and `named`, in column order), in the order of
+/// kGivableProperties.
+std::optional<std::array<NamedGiven, 2>> ChooseGiven(std::optional<std::size_t> dryBulb,
+                                                     std::vector<NamedGiven> named,
+                                                     const std::vector<std::string_view>& header,
+                                                     const HeaderRules& rules, std::string& message)
 {
-    if (named.empty()) {
-        message = "the header has none of " + std::string(kConditionList);
-        return std::nullopt;
-    }
-    const std::optional<Condition> wanted =
-        rules.given ? rules.given
-                    : (named.size() > 1 && rules.plotOnly ? std::optional(Condition::HumidityRatio)
-                                                          : std::nullopt);
-    if (wanted) {
-        for (const NamedCondition& candidate : named) {
-            if (candidate.condition == *wanted)
+    // A table that is only plotted places a dry bulb by its conditions where
+    // it has any (its enthalpy and the like are batch's output, passed over).
+    const auto other = [](const NamedGiven& n) { return IsOtherGiven(PropertyColumn(n.property)); };
+    if (rules.plotOnly && rules.given.empty() && dryBulb && !std::all_of(named.begin(), named.end(), other))
+        std::erase_if(named, other);
+    const auto ordered = [](NamedGiven a, NamedGiven b) {
+        return GivableIndex(a.property) < GivableIndex(b.property) ? std::array{a, b} : std::array{b, a};
+    };
+    const auto find = [&](Property property) -> std::optional<NamedGiven> {
+        if (property == Property::DryBulb)
+            return dryBulb ? std::optional(NamedGiven{*dryBulb, property}) : std::nullopt;
+        for (const NamedGiven& candidate : named) {
+            if (candidate.property == property)
                 return candidate;
         }
-        message = "the header has no " + std::string(PropertyColumn(ConditionProperty(*wanted))) +
-                  " column" + (rules.given ? ", which --given names" : "; choose a condition with --given");
+        return std::nullopt;
+    };
+    const auto missing = [&](Property property) {
+        message = "the header has no " + std::string(PropertyColumn(property)) + " column, which --given names";
+        return std::nullopt;
+    };
+    if (rules.given.size() == 2) {
+        const std::optional<NamedGiven> first = find(rules.given[0]);
+        if (!first)
+            return missing(rules.given[0]);
+        const std::optional<NamedGiven> second = find(rules.given[1]);
+        if (!second)
+            return missing(rules.given[1]);
+        return ordered(*first, *second);
+    }
+    const std::optional<Property> wanted =
+        rules.given.size() == 1 ? std::optional(rules.given.front())
+        : named.size() > 1 && rules.plotOnly && dryBulb ? std::optional(Property::HumidityRatio)
+                                                         : std::nullopt;
+    if (!dryBulb) // MakeBatchLayout has said why a header without one has no pair
+        return ordered(named.at(0), named.at(1));
+    if (wanted) {
+        if (const std::optional<NamedGiven> condition = find(*wanted))
+            return ordered({*dryBulb, Property::DryBulb}, *condition);
+        message = "the header has no " + std::string(PropertyColumn(*wanted)) + " column" +
+                  (rules.given.empty() ? "; choose a condition with --given" : ", which --given names");
+        return std::nullopt;
+    }
+    if (named.empty()) {
+        message = "the header has none of " + std::string(kConditionList);
         return std::nullopt;
     }
     if (named.size() > 1) {
         message = "the header names " + Quoted(Trim(header[named[0].index])) + " and " +
                   Quoted(Trim(header[named[1].index])) + "; give exactly one of " +
-                  std::string(kConditionList) + ", or choose one with --given";
+                  std::string(kConditionList) + " beside the dry bulb, or choose with --given (one, or two of " +
+                  std::string(kGivableList) + ")";
         return std::nullopt;
     }
-    return named.front();
+    return ordered({*dryBulb, Property::DryBulb}, named.front());
 }
 
 /// A name lower-cased (ASCII), blanks and underscores between words as one
@@ -510,7 +567,7 @@ struct HeaderColumns {
     std::optional<std::size_t> dryBulb;
     std::optional<std::size_t> pressure; ///< or the altitude
     bool altitude = false;
-    std::vector<NamedCondition> conditions;
+    std::vector<NamedGiven> given; ///< but the dry bulb
     std::vector<std::size_t> passThrough;
     /// Columns whose name before a parenthesis is a role's but whose text in
     /// it is none of its units ("Dry-bulb (K)"), passed through.
@@ -581,9 +638,12 @@ ReadName ReadHeaderName(std::string_view header, std::string_view mappedRole, Un
             column.hasUnit = true;
         }
         column.name = std::string(mappedRole);
-        read.slot = SlotOf(mappedRole, units);
+        read.slot = IsOtherGiven(mappedRole) ? Slot::Condition : SlotOf(mappedRole, units);
     } else if (const Slot slot = SlotOf(column.name, units); slot != Slot::None) {
         read.slot = slot;
+        // An enthalpy, volume or vapour pressure may be given, by its name.
+        if (slot == Slot::Output && IsOtherGiven(column.name) && !column.hasUnit)
+            read.slot = Slot::Condition;
     } else if (column.parenthesised && IsReadSlot(SlotOf(column.parenthesised->first, units)) &&
                ColumnUnit(column.parenthesised->first, column.parenthesised->second, units)) {
         read.slot = SlotOf(column.parenthesised->first, units);
@@ -650,7 +710,7 @@ std::optional<HeaderColumns> SortColumns(const std::vector<std::string_view>& he
         case Slot::Second: second[strictness].push_back(column); break;
         case Slot::Condition: conditions[strictness].push_back(column); break;
         case Slot::Output:
-            if (!rules.given && !rules.plotOnly) {
+            if (rules.given.empty() && !rules.plotOnly) {
                 message = "the input column " + Quoted(Trim(header[column])) +
                           " has the name of an output column; rename it, or give --given to read "
                           "batch's own output again";
@@ -678,11 +738,11 @@ std::optional<HeaderColumns> SortColumns(const std::vector<std::string_view>& he
     columns.altitude = columns.pressure && columns.names[**pressure].name == kAltitudeColumn;
     // The conditions read strictly, else those read loosely; with --given, a
     // loose one it names when no strict one does.
+    const auto propertyOf = [&](std::size_t column) { return *GivenProperty(columns.names[column].name); };
     std::vector<std::size_t> named = conditions[0].empty() ? conditions[1] : conditions[0];
     for (std::size_t column : conditions[0].empty() ? std::vector<std::size_t>{} : conditions[1]) {
-        if (rules.given && ConditionFromColumn(columns.names[column].name) == rules.given &&
-            std::none_of(named.begin(), named.end(), [&](std::size_t other) {
-                return ConditionFromColumn(columns.names[other].name) == rules.given;
+        if (Wants(rules, propertyOf(column)) && std::none_of(named.begin(), named.end(), [&](std::size_t other) {
+                return propertyOf(other) == propertyOf(column);
             }))
             named.push_back(column);
         else
@@ -690,15 +750,15 @@ std::optional<HeaderColumns> SortColumns(const std::vector<std::string_view>& he
     }
     std::sort(named.begin(), named.end());
     for (std::size_t column : named) {
-        const Condition condition = *ConditionFromColumn(columns.names[column].name);
-        for (const NamedCondition& earlier : columns.conditions) {
-            if (earlier.condition == condition) {
+        const Property property = propertyOf(column);
+        for (const NamedGiven& earlier : columns.given) {
+            if (earlier.property == property) {
                 message = "the header names " + Echo(columns.names[column].name) + " twice, " +
                           Quoted(Trim(header[earlier.index])) + " and " + Quoted(Trim(header[column]));
                 return std::nullopt;
             }
         }
-        columns.conditions.push_back({column, condition});
+        columns.given.push_back({column, property});
     }
     if (!rules.plotOnly) {
         std::sort(passThrough.begin(), passThrough.end());
@@ -749,9 +809,16 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
     const std::optional<HeaderColumns> columns = SortColumns(header, rules, message);
     if (!columns)
         return std::nullopt;
-    if (!columns->dryBulb) {
-        message = "the header has no dry_bulb column" + WhatTheHeaderReads(header, *columns, Slot::DryBulb, rules.units) +
-                  "; --column dry_bulb=NAME takes a column of another name";
+    // Without a dry bulb, two other properties give the state.
+    const bool pairWithout = rules.given.size() == 2 ? !Wants(rules, Property::DryBulb)
+                                                     : rules.given.empty() && columns->given.size() == 2;
+    if (!columns->dryBulb && !pairWithout) {
+        message = "the header has no dry_bulb column";
+        if (rules.given.empty() && columns->given.size() > 2)
+            message += ", and names " + std::to_string(columns->given.size()) +
+                       " other properties a state is given by; choose two with --given A,B";
+        message += WhatTheHeaderReads(header, *columns, Slot::DryBulb, rules.units) +
+                   "; --column dry_bulb=NAME takes a column of another name";
         return std::nullopt;
     }
     if (!columns->pressure && !rules.plotOnly) {
@@ -760,12 +827,12 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
                   "; --column pressure=NAME or --column altitude=NAME takes a column of another name";
         return std::nullopt;
     }
-    const std::optional<NamedCondition> condition =
-        ChooseCondition(columns->conditions, header, rules, message);
-    if (!condition) {
-        if (columns->conditions.empty() || rules.given)
+    const std::optional<std::array<NamedGiven, 2>> chosen =
+        ChooseGiven(columns->dryBulb, columns->given, header, rules, message);
+    if (!chosen) {
+        if (columns->given.empty() || !rules.given.empty())
             message += WhatTheHeaderReads(header, *columns, Slot::Condition, rules.units);
-        if (columns->conditions.empty())
+        if (columns->given.empty())
             message += "; --column relative_humidity=NAME (or another condition) takes a column of another name";
         return std::nullopt;
     }
@@ -780,13 +847,13 @@ std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& 
     layout.separator = rules.separator;
     layout.decimalComma = rules.separator == ';';
     layout.columnCount = header.size();
-    layout.given = condition->condition;
-    const std::optional<InputColumn> dryBulb = read(*columns->dryBulb, std::nullopt);
-    const std::optional<InputColumn> given = dryBulb ? read(condition->index, std::nullopt) : std::nullopt;
-    if (!given)
+    const std::optional<InputColumn> first = read((*chosen)[0].index, std::nullopt);
+    const std::optional<InputColumn> second = first ? read((*chosen)[1].index, std::nullopt) : std::nullopt;
+    if (!second)
         return std::nullopt;
-    layout.dryBulb = *dryBulb;
-    layout.condition = *given;
+    layout.given = {(*chosen)[0].property, (*chosen)[1].property};
+    layout.first = *first;
+    layout.second = *second;
     layout.altitude = columns->altitude;
     if (columns->pressure) {
         if (layout.altitude && rules.pressureUnit) {
@@ -860,8 +927,7 @@ void SetOutputColumns(BatchLayout& layout, const HeaderRules& rules)
     if (rules.columns.empty())
         return;
     const auto chosen = [&](Property property) {
-        return property == Property::DryBulb || property == Property::Pressure ||
-               property == ConditionProperty(layout.given) ||
+        return property == Property::DryBulb || IsGiven(property, layout) ||
                std::find(rules.columns.begin(), rules.columns.end(), property) != rules.columns.end();
     };
     layout.written.clear();
@@ -931,19 +997,20 @@ bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t 
 
     SourceTexts& sources = scratch.sources;
     sources = {};
-    GivenBasis basis{layout.units, layout.model, layout.altitude, layout.given, layout.saturation};
+    GivenBasis basis{layout.units,    layout.model,    layout.altitude,
+                     layout.given[0], layout.given[1], layout.saturation};
     basis.noted = layout.written;
     Plausibility& plausibility = scratch.plausibility;
     const auto read = [&](GivenValue which, std::string_view column) -> std::optional<double> {
         std::optional<double> value;
         switch (which) {
-        case GivenValue::DryBulb:
-            value = ReadNumber(record, layout.dryBulb, column, line, status, layout.decimalComma, scratch.values[0],
-                               sources[static_cast<std::size_t>(Property::DryBulb)]);
+        case GivenValue::First:
+            value = ReadNumber(record, layout.first, column, line, status, layout.decimalComma, scratch.values[0],
+                               sources[static_cast<std::size_t>(layout.given[0])]);
             if (value)
-                plausibility.Add(Property::DryBulb, *value);
+                plausibility.Add(layout.given[0], *value);
             return value;
-        case GivenValue::Second: {
+        case GivenValue::Place: {
             if (!layout.pressure)
                 return layout.defaultPressure;
             std::string_view altitudeText;
@@ -953,13 +1020,12 @@ bool ComputeRow(const BatchLayout& layout, const CsvRecord& record, std::size_t 
                 plausibility.Add(Property::Pressure, *value);
             return value;
         }
-        case GivenValue::Condition: break;
+        case GivenValue::Second: break;
         }
-        const Property given = ConditionProperty(layout.given);
-        value = ReadNumber(record, layout.condition, column, line, status, layout.decimalComma, scratch.values[2],
-                           sources[static_cast<std::size_t>(given)]);
+        value = ReadNumber(record, layout.second, column, line, status, layout.decimalComma, scratch.values[2],
+                           sources[static_cast<std::size_t>(layout.given[1])]);
         if (value)
-            plausibility.Add(given, *value);
+            plausibility.Add(layout.given[1], *value);
         return value;
     };
     return ComputeGivenState(basis, read, status, state);

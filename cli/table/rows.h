@@ -11,6 +11,7 @@
 #include "kit/options.h"
 
 #include "humitrax/given.h"
+#include "humitrax/pair.h"
 #include "humitrax/plausibility.h"
 #include "humitrax/state.h"
 
@@ -78,12 +79,14 @@ struct BatchLayout {
     /// text that reads back as the same double. The given values (dry bulb,
     /// pressure, condition) are always written at the shortest.
     int precision = 0;
-    InputColumn dryBulb;
+    /// The two given properties (the dry bulb and a condition, or any two
+    /// of kGivableProperties) and their columns.
+    std::array<Property, 2> given{Property::DryBulb, Property::RelativeHumidity};
+    InputColumn first;
+    InputColumn second;
     std::optional<InputColumn> pressure; ///< the pressure or the altitude; none: defaultPressure
     bool altitude = false;               ///< pressure holds an altitude
     double defaultPressure = 0.0;
-    InputColumn condition;
-    Condition given = Condition::RelativeHumidity;
     std::size_t columnCount = 0;                  ///< fields of the header
     /// Fields a row must have, else it is a failed row and nothing is read
     /// from it: the 35 of a weather file's data line (0 for a CSV table).
@@ -116,8 +119,10 @@ struct HeaderRules {
     Saturation saturation = Saturation::IceBelowFreezing;
     Format format = Format::Csv;
     char separator = ',';
-    /// The condition to read (--given); needed when the header names several.
-    std::optional<Condition> given;
+    /// The given values to read (--given): one condition, read with the dry
+    /// bulb, or two of kGivableProperties in their order; needed when the
+    /// header names several.
+    std::vector<Property> given;
     /// The unit of a pressure column whose name gives none (--pressure-unit).
     std::optional<std::string_view> pressureUnit;
     /// For a table that is only plotted: nothing is passed through, columns

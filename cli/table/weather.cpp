@@ -245,8 +245,8 @@ std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& 
         message = "an EnergyPlus weather file gives its pressure in Pa; --pressure-unit does not apply";
         return std::nullopt;
     }
-    const Condition given = rules.given.value_or(Condition::DewPoint);
-    if (given != Condition::DewPoint && given != Condition::RelativeHumidity) {
+    const Property given = rules.given.empty() ? Property::DewPoint : rules.given.front();
+    if (rules.given.size() > 1 || (given != Property::DewPoint && given != Property::RelativeHumidity)) {
         message = "an EnergyPlus weather file gives dew_point and relative_humidity; --given is one of those";
         return std::nullopt;
     }
@@ -257,11 +257,11 @@ std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& 
     layout.format = rules.format;
     layout.columnCount = static_cast<std::size_t>(-1); // rows may end in further fields
     layout.fewestFields = kDataFields;
-    layout.dryBulb = {kDryBulb, {}, 99.9, {}};
+    layout.first = {kDryBulb, {}, 99.9, {}};
     layout.pressure = InputColumn{kPressure, To("pressure", "Pa", rules.units), 999999.0, {}};
-    layout.given = given;
-    layout.condition = given == Condition::DewPoint ? InputColumn{kDewPoint, {}, 99.9, {}}
-                                                    : InputColumn{kRelativeHumidity, {}, 999.0, {}};
+    layout.given = {Property::DryBulb, given};
+    layout.second = given == Property::DewPoint ? InputColumn{kDewPoint, {}, 99.9, {}}
+                                                : InputColumn{kRelativeHumidity, {}, 999.0, {}};
     if (!rules.plotOnly) {
         const std::span<const std::string_view> names = EpwFieldNames();
         std::vector<NamedField> fields;
@@ -309,8 +309,8 @@ std::optional<BatchLayout> MakeTmy3Layout(const std::vector<std::string_view>& h
         message = "a TMY3 file gives its pressure in mbar; --pressure-unit does not apply";
         return std::nullopt;
     }
-    const Condition given = rules.given.value_or(Condition::DewPoint);
-    if (given != Condition::DewPoint && given != Condition::RelativeHumidity) {
+    const Property given = rules.given.empty() ? Property::DewPoint : rules.given.front();
+    if (rules.given.size() > 1 || (given != Property::DewPoint && given != Property::RelativeHumidity)) {
         message = "a TMY3 file gives dew_point and relative_humidity; --given is one of those";
         return std::nullopt;
     }
@@ -335,7 +335,7 @@ std::optional<BatchLayout> MakeTmy3Layout(const std::vector<std::string_view>& h
         dryBulb ? column("pressure", "Pressure (mbar)", "pressure", "mbar") : std::nullopt;
     const std::optional<InputColumn> condition =
         !pressure                         ? std::nullopt
-        : given == Condition::DewPoint ? column("dew_point", "Dew-point (C)", "dew_point", "C")
+        : given == Property::DewPoint ? column("dew_point", "Dew-point (C)", "dew_point", "C")
                                           : column("relative_humidity", "RHum (%)", "relative_humidity", "%");
     if (!condition)
         return std::nullopt;
@@ -345,10 +345,10 @@ std::optional<BatchLayout> MakeTmy3Layout(const std::vector<std::string_view>& h
     layout.saturation = rules.saturation;
     layout.format = rules.format;
     layout.columnCount = header.size();
-    layout.dryBulb = *dryBulb;
+    layout.first = *dryBulb;
     layout.pressure = *pressure;
-    layout.given = given;
-    layout.condition = *condition;
+    layout.given = {Property::DryBulb, given};
+    layout.second = *condition;
     if (!rules.plotOnly) {
         for (std::string_view name : {std::string_view("date"), std::string_view("time")}) {
             const auto field = std::find_if(read.fields.begin(), read.fields.end(),

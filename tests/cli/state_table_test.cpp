@@ -29,7 +29,8 @@ std::optional<StateTable> Read(const std::string& text, std::string& message,
     options.rules.defaultPressure = 90.0;
     options.rules.model = Model::Calculator; // the engine's humidity ratios
 
-    options.rules.given = given;
+    if (given)
+        options.rules.given = {ConditionProperty(*given)};
     options.rules.mappings = mappings;
     return ReadStateTable(fileno(file.get()), options, message);
 }

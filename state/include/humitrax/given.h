@@ -1,6 +1,7 @@
 // File: given.h
-// A state from the values a table gives for it — a dry bulb, the pressure or
-// an altitude, and one condition — with its status in words. Batch, the state
+// A state from the values a table gives for it — two of its properties (the
+// dry bulb and one condition, or any two a state may be given by) and the
+// pressure or an altitude — with its status in words. Batch, the state
 // command and the Python module compute each row through ComputeGivenState,
 // so that for the same values they hold and say the same. Toolkit-free,
 // standard C++ only.
@@ -37,8 +38,10 @@ private:
 struct GivenBasis {
     Units units = Units::SI;
     Model model = Model::Calculator;
-    bool altitude = false; ///< the second given value is an altitude, not a pressure
-    Condition condition = Condition::RelativeHumidity;
+    bool altitude = false; ///< the place is an altitude, not a pressure
+    /// The two given properties, read in this order (kGivableProperties).
+    Property first = Property::DryBulb;
+    Property second = Property::RelativeHumidity;
     Saturation saturation = Saturation::IceBelowFreezing; ///< the 2017 model's
     /// How a status names the 2017 model where it computes what the
     /// calculator's does not (ModelHint).
@@ -48,28 +51,30 @@ struct GivenBasis {
     std::span<const Property> noted = kAllProperties;
 };
 
-/// The given values of a row, in the order they are read.
-enum class GivenValue : std::uint8_t { DryBulb, Second, Condition };
+/// The given values of a row, in the order they are read: the first given
+/// property, the pressure or altitude, the second.
+enum class GivenValue : std::uint8_t { First, Place, Second };
 
-/// The column of a basis's second value: "altitude" or "pressure".
-std::string_view SecondColumn(const GivenBasis& basis) noexcept;
+/// The column of a basis's place: "altitude" or "pressure".
+std::string_view PlaceColumn(const GivenBasis& basis) noexcept;
 
 namespace detail {
 /// The value when it is a finite number; else nothing, the status noting
 /// "column: not a number" or "column: not a finite number".
 std::optional<double> FiniteGiven(std::optional<double> value, std::string_view column, StatusText& status);
-/// The pressure of the basis's second value: the value itself, or the
+/// The pressure of the basis's place: the value itself, or the
 /// model's pressure at an altitude, its failure noted under "pressure".
 Cell GivenPressure(const GivenBasis& basis, std::optional<double> value, StatusText& status);
 /// The state when every value is there (each failing cell noted, with the
 /// model's hint), else the values that are there in their cells.
-bool FinishGivenState(const GivenBasis& basis, std::optional<double> dryBulb, const Cell& pressure,
-                      std::optional<double> value, StatusText& status, StateResult& state);
+bool FinishGivenState(const GivenBasis& basis, std::optional<double> first, const Cell& pressure,
+                      std::optional<double> second, StatusText& status, StateResult& state);
 } // namespace detail
 
 /// Computes one row's state from its given values, read in this order by
-/// `read(which, column)`: the dry bulb ("dry_bulb"), the pressure or altitude
-/// (SecondColumn), the condition's value ("relative_humidity" ...). `read`
+/// `read(which, column)`: the first given property ("dry_bulb"), the
+/// pressure or altitude (PlaceColumn), the second ("relative_humidity" ...),
+/// by the one solver of two properties (ComputeStateFromPair). `read`
 /// gives std::optional<double>: the value, or nothing when it has none, having
 /// said why in the status. A value that is not finite is noted; an
 /// altitude's pressure is computed as soon as it is read (whatever the other
@@ -80,16 +85,16 @@ bool FinishGivenState(const GivenBasis& basis, std::optional<double> dryBulb, co
 template <typename Read>
 bool ComputeGivenState(const GivenBasis& basis, Read&& read, StatusText& status, StateResult& state)
 {
-    const std::string_view dryBulbColumn = PropertyColumn(Property::DryBulb);
-    const std::optional<double> dryBulb =
-        detail::FiniteGiven(read(GivenValue::DryBulb, dryBulbColumn), dryBulbColumn, status);
-    const std::string_view secondColumn = SecondColumn(basis);
+    const std::string_view firstColumn = PropertyColumn(basis.first);
+    const std::optional<double> first =
+        detail::FiniteGiven(read(GivenValue::First, firstColumn), firstColumn, status);
+    const std::string_view placeColumn = PlaceColumn(basis);
     const Cell pressure = detail::GivenPressure(
-        basis, detail::FiniteGiven(read(GivenValue::Second, secondColumn), secondColumn, status), status);
-    const std::string_view conditionColumn = PropertyColumn(ConditionProperty(basis.condition));
-    const std::optional<double> value =
-        detail::FiniteGiven(read(GivenValue::Condition, conditionColumn), conditionColumn, status);
-    return detail::FinishGivenState(basis, dryBulb, pressure, value, status, state);
+        basis, detail::FiniteGiven(read(GivenValue::Place, placeColumn), placeColumn, status), status);
+    const std::string_view secondColumn = PropertyColumn(basis.second);
+    const std::optional<double> second =
+        detail::FiniteGiven(read(GivenValue::Second, secondColumn), secondColumn, status);
+    return detail::FinishGivenState(basis, first, pressure, second, status, state);
 }
 
 } // namespace humitrax

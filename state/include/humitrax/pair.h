@@ -40,6 +40,7 @@
 #include "humitrax/state.h"
 
 #include <array>
+#include <cstddef>
 
 namespace humitrax {
 
@@ -49,15 +50,18 @@ inline constexpr std::array<Property, 8> kGivableProperties{
     Property::HumidityRatio, Property::Enthalpy, Property::SpecificVolume, Property::VapourPressure,
 };
 
-/// Whether a state may be given by the property.
-constexpr bool IsGivable(Property property) noexcept
+/// A property's place in kGivableProperties, the order in which a state
+/// reads two (its size for a property that cannot be given).
+constexpr std::size_t GivableIndex(Property property) noexcept
 {
-    for (Property givable : kGivableProperties) {
-        if (givable == property)
-            return true;
-    }
-    return false;
+    std::size_t index = 0;
+    while (index < kGivableProperties.size() && kGivableProperties[index] != property)
+        ++index;
+    return index;
 }
+
+/// Whether a state may be given by the property.
+constexpr bool IsGivable(Property property) noexcept { return GivableIndex(property) < kGivableProperties.size(); }
 
 /// A state given where its pressure, model and units are known (a process's,
 /// a chart's): two of its properties, in the units of the call (relative

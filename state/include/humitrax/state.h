@@ -99,6 +99,8 @@ inline constexpr std::array<Property, kPropertyCount> kAllProperties{
 std::string_view PropertyColumn(Property property) noexcept;
 /// The property a condition gives (Condition::DewPoint gives Property::DewPoint).
 Property ConditionProperty(Condition condition) noexcept;
+/// The property a column name names ("dew_point"), or nothing.
+std::optional<Property> PropertyFromColumn(std::string_view column) noexcept;
 /// The condition a column names, if it names one ("wet_bulb" ...).
 std::optional<Condition> ConditionFromColumn(std::string_view column) noexcept;
 /// The unit of a property in a unit system ("°C", "kPa", "%", "gr/lb" ...).
