@@ -29,14 +29,17 @@ namespace humitrax::cli {
 namespace {
 
 constexpr std::string_view kHelp = R"help(  batch [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water]
-        [--input csv|epw|tmy3] [--given COLUMN] [--pressure-unit UNIT] [--column ROLE=HEADER ...]
+        [--input csv|epw|tmy3] [--given COLUMN[,COLUMN]] [--pressure-unit UNIT] [--column ROLE=HEADER ...]
         [--skip-lines N] [--keep NAME,...] [--columns NAME,...] [--precision N]
         [--format csv|json] [--jobs N] [--max-record-bytes N] [FILE]
       Every property for each row of a CSV file (standard input when FILE is
       missing or "-"). The header names the columns: dry_bulb, pressure or
       altitude, and one of wet_bulb, dew_point, relative_humidity (percent) or
       humidity_ratio, in the units of --units (default si: °C, kPa, m; ip:
-      °F, psia, ft). Names match whatever their case and surrounding blanks,
+      °F, psia, ft). A state may be given by any two of its properties
+      instead: two of dry_bulb, wet_bulb, dew_point, relative_humidity,
+      humidity_ratio, enthalpy, specific_volume and vapour_pressure, with the
+      pressure or altitude (enthalpy,humidity_ratio,pressure). Names match whatever their case and surrounding blanks,
       a blank, an underscore or a hyphen between words alike ("Dry Bulb",
       "Dry-bulb"); a UTF-8 byte-order mark is skipped. A unit in brackets
       after a name is converted to the unit system's own: temperatures [C],
@@ -47,8 +50,9 @@ constexpr std::string_view kHelp = R"help(  batch [--units si|ip] [--model ashra
       only by the hyphen or the parentheses yields to one that names the same
       value as above, and is then passed through. --column ROLE=HEADER (again
       for more) reads the column of that header name as ROLE: dry_bulb,
-      pressure, altitude, wet_bulb, dew_point, relative_humidity or
-      humidity_ratio (--column dry_bulb="Temp (C)"); its unit applies.
+      pressure, altitude, wet_bulb, dew_point, relative_humidity,
+      humidity_ratio, enthalpy, specific_volume or vapour_pressure (--column
+      dry_bulb="Temp (C)"); its unit applies.
       --pressure-unit UNIT gives the unit of a pressure column that names
       none. --skip-lines N skips N lines before the header. A header line
       with no comma and at least one semicolon makes ';' the separator; then
@@ -56,7 +60,8 @@ constexpr std::string_view kHelp = R"help(  batch [--units si|ip] [--model ashra
       uses commas and points. Other columns pass through unchanged, in front.
       A header without a needed column is refused, its names listed.
       --given COLUMN picks the condition where the header names several, as
-      batch's own output does: the other columns named like output columns
+      batch's own output does, and --given A,B two properties
+      (--given enthalpy,humidity_ratio): the other columns named like output columns
       (the other conditions, enthalpy, status ...) are then left out, and the
       output holds them computed afresh, so batch reads its own output and
       writes the same numbers again. Without --given such a column is refused.

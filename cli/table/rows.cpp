@@ -787,8 +787,9 @@ std::string WhatTheHeaderReads(const std::vector<std::string_view>& header, cons
 
 std::span<const std::string_view> ColumnRoles() noexcept
 {
-    static constexpr std::array<std::string_view, 7> kRoles{
-        "dry_bulb", "pressure", "altitude", "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio"};
+    static constexpr std::array<std::string_view, 10> kRoles{
+        "dry_bulb",       "pressure", "altitude",        "wet_bulb",        "dew_point", "relative_humidity",
+        "humidity_ratio", "enthalpy", "specific_volume", "vapour_pressure"};
     return kRoles;
 }
 

@@ -146,8 +146,8 @@ struct HeaderRules {
     int precision = 0;
 };
 
-/// The roles --column may give a header name, and the names of the four
-/// conditions among them: "dry_bulb, pressure, altitude, wet_bulb, ...".
+/// The roles --column may give a header name: the place (pressure, altitude)
+/// and the properties a state may be given by.
 std::span<const std::string_view> ColumnRoles() noexcept;
 
 /// The header's names quoted for a message: "'a', 'b', 'c'", the first 40
