@@ -68,9 +68,11 @@ state.dew_point_at_most_dry_bulb | state/rules.cpp | if (cell.present && cell.va
 state.range_lowest | state/rules.cpp | if (t < range.lowest) | if (t < range.lowest - 1.0)
 state.no_saturation_above_boiling | state/rules.cpp | return !saturationPressure.present || saturationPressure.value < input.pressure; | return true;
 state.altitude_top | state/altitude.cpp | kHighestMetres = 11000.0 | kHighestMetres = 12000.0
-state.humidifier_meets_target | state/process.cpp | return atOrAbove ? over : under; | return over;
+state.humidifier_meets_target | state/process.cpp | return atOrAbove ? over : under; | return below;
 state.steam_below_boiling | state/process.cpp | if (!boiling || t < *boiling) | if (!boiling)
-state.loads_overflow | state/process.cpp | result.sensible = Checked(F * (m * (atEnteringRatio - in.h))); | result.sensible = F * (m * (atEnteringRatio - in.h));
+state.pair_wet_bulb_polish | state/pair.cpp | return Polish([&](double t) { return WetBulbOf(t, W) - value; }, start, 1e-6); | return start;
+state.pair_same_moisture | state/pair.cpp | if (FixesMoisture(b)) | if (false)
+state.pair_given_order | state/given.cpp | {basis.first, *first, basis.second, *second} | {basis.first, *second, basis.second, *first}
 state.altitude_failure_named | state/given.cpp | status.Add(PropertyColumn(Property::Pressure), pressure.reason); | (void)pressure;
 comfort.metabolic_rate_above_0 | engine/comfort.cpp | in.metabolicRate > 0.0 | in.metabolicRate >= 0.0
 LIST
