@@ -1,13 +1,12 @@
 // The compiled part of the Python package humitrax: the states of NumPy
-// arrays computed with the interpreter's lock released, the column names,
-// the processes (process_functions.cpp), comfort (comfort_functions.cpp)
-// and the engine's functions (engine_functions.cpp). The package's Python
-// files check the arguments and shape the results; this module trusts
-// nothing it is given all the same.
+// arrays computed with the interpreter's lock released, the property
+// columns, the processes (process_functions.cpp), comfort
+// (comfort_functions.cpp), the header rules of a table's columns
+// (name_functions.cpp) and the engine's functions (engine_functions.cpp).
+// The package's Python files check the arguments and shape the results; this
+// module trusts nothing it is given all the same.
 #include "columns.h"
 #include "signals.h"
-
-#include "humitrax/constants.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -28,6 +27,7 @@ namespace humitrax::python {
 void DefineEngine(py::module_& engine);
 void DefineProcess(py::module_& module);
 void DefineComfort(py::module_& module);
+void DefineNames(py::module_& module);
 
 namespace {
 
@@ -146,10 +146,6 @@ PYBIND11_MODULE(_humitrax, module)
     using namespace humitrax::python;
     module.doc() = "The compiled part of humitrax; use the package's functions instead.";
     module.attr("__version__") = HUMITRAX_VERSION_TEXT;
-    // The exact conversions between the unit systems, for the frame's column units.
-    module.attr("METRES_PER_FOOT") = humitrax::kMetresPerFoot;
-    module.attr("KILOPASCALS_PER_PSI") = humitrax::kKilopascalsPerPsi;
-    module.attr("GRAINS_PER_POUND") = humitrax::kGrainsPerPound;
     module.attr("MODELS") = py::make_tuple(std::string(ModelName(humitrax::Model::Calculator)),
                                            std::string(ModelName(humitrax::Model::Ashrae2017)));
     module.def("columns", &Columns, py::arg("units"),
@@ -164,6 +160,7 @@ PYBIND11_MODULE(_humitrax, module)
                "per core.");
     DefineProcess(module);
     DefineComfort(module);
+    DefineNames(module);
     py::module_ engine = module.def_submodule("engine", "The property engine's functions.");
     DefineEngine(engine);
 }
