@@ -314,6 +314,14 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
         text (a column of dtype object may hold numbers, taken as
         ``humitrax.state`` takes them).
 
+    Warns
+    -----
+    PlausibilityWarning
+        Once per call, when the given columns' values, in the unit
+        system's units, look like a slip of unit: batch's text for each
+        such column, as ``humitrax-cli batch`` prints it for the same
+        table (without its hint on the header's units).
+
     See Also
     --------
     state : The relations, the status texts and the rule that every value
