@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 namespace humitrax::python {
 namespace {
@@ -24,8 +25,9 @@ constexpr std::size_t kMaxBlockRows = 64 * 1024;
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
 /// One row's state; its failures in `status` (cleared first), in batch's
-/// words and order.
-StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& statusText)
+/// words and order. The given values read are tallied in `plausibility`.
+StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& statusText,
+                       Plausibility& plausibility)
 {
     StatusText status(statusText);
     const GivenBasis basis{given.units,
@@ -38,17 +40,22 @@ StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& 
     const auto read = [&](GivenValue which, std::string_view column) -> std::optional<double> {
         const double* values = given.value;
         const bool* missing = given.valueMissing;
+        std::optional<Property> tallied = ConditionProperty(given.condition);
         if (which == GivenValue::First) {
             values = given.dryBulb;
             missing = given.dryBulbMissing;
+            tallied = Property::DryBulb;
         } else if (which == GivenValue::Place) {
             values = given.pressure;
             missing = given.pressureMissing;
+            tallied = given.altitude ? std::nullopt : std::optional(Property::Pressure);
         }
         if (missing != nullptr && missing[row]) {
             status.Add(column, "missing");
             return std::nullopt;
         }
+        if (tallied)
+            plausibility.Add(*tallied, values[row]);
         return values[row];
     };
     StateResult state;
@@ -59,11 +66,11 @@ StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& 
 } // namespace
 
 void ComputeRows(const GivenColumns& given, const PropertyColumns& out, std::size_t begin,
-                 std::size_t end, std::vector<RowStatus>& statuses)
+                 std::size_t end, std::vector<RowStatus>& statuses, Plausibility& plausibility)
 {
     std::string status;
     for (std::size_t row = begin; row < end; ++row) {
-        const StateResult state = ComputeRow(given, row, status);
+        const StateResult state = ComputeRow(given, row, status, plausibility);
         for (std::size_t i = 0; i < kPropertyCount; ++i) {
             if (out[i] != nullptr)
                 out[i][row] = state.cells[i].present ? state.cells[i].value : kNoValue;
@@ -137,23 +144,32 @@ bool ForEachBlock(const Blocks& blocks,
     return !interrupted;
 }
 
-std::optional<std::vector<RowStatus>> ComputeColumns(const GivenColumns& given,
-                                                     const PropertyColumns& out, unsigned threads,
-                                                     const KeepGoing& keepGoing)
+std::vector<std::string> WarningTexts(const Plausibility& plausibility)
+{
+    std::vector<std::string> texts;
+    for (PlausibilityWarning& warning : plausibility.Warnings())
+        texts.push_back(std::move(warning.text));
+    return texts;
+}
+
+std::optional<ComputedRows> ComputeColumns(const GivenColumns& given, const PropertyColumns& out,
+                                           unsigned threads, const KeepGoing& keepGoing)
 {
     const Blocks blocks = SplitRows(given.rows, threads);
     std::vector<std::vector<RowStatus>> parts(blocks.count);
+    std::vector<Plausibility> tallies(blocks.count, Plausibility(given.units));
     const auto work = [&](std::size_t block, std::size_t begin, std::size_t end) {
-        ComputeRows(given, out, begin, end, parts[block]);
+        ComputeRows(given, out, begin, end, parts[block], tallies[block]);
     };
     if (!ForEachBlock(blocks, work, keepGoing))
         return std::nullopt;
-    std::vector<RowStatus> statuses;
-    for (std::vector<RowStatus>& part : parts) {
-        statuses.insert(statuses.end(), std::make_move_iterator(part.begin()),
-                        std::make_move_iterator(part.end()));
+    ComputedRows computed{{}, Plausibility(given.units)};
+    for (std::size_t block = 0; block < blocks.count; ++block) {
+        computed.statuses.insert(computed.statuses.end(), std::make_move_iterator(parts[block].begin()),
+                                 std::make_move_iterator(parts[block].end()));
+        computed.plausibility.Merge(tallies[block]);
     }
-    return statuses;
+    return computed;
 }
 
 } // namespace humitrax::python

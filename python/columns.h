@@ -4,9 +4,12 @@
 // and the failures of a row into its status text, the words of the batch
 // command. The rows are split into contiguous blocks that the threads take in
 // turn; every row is computed alone, so the results do not depend on the
-// split. Standard C++ only: the module's Python side lives in module.cpp.
+// split. The given values are tallied for the plausibility warnings as batch
+// tallies its rows'. Standard C++ only: the module's Python side lives in
+// module.cpp.
 #pragma once
 
+#include "humitrax/plausibility.h"
 #include "humitrax/state.h"
 
 #include <array>
@@ -53,7 +56,9 @@ struct RowStatus {
 };
 
 /// Computes rows `begin` to `end` (excluded) and appends the status of each
-/// one that is not whole to `statuses`, in row order. A row's status names
+/// one that is not whole to `statuses`, in row order, and tallies each given
+/// value that is not missing in `plausibility` (the pressure only where one
+/// is given, not an altitude), as batch tallies the values it reads. A row's status names
 /// its failures as humitrax-cli batch does, in its order: a given value that
 /// is missing ("dry_bulb: missing") or not finite ("dry_bulb: not a number",
 /// where batch names the line of a cell it cannot read), a failed altitude
@@ -63,7 +68,7 @@ struct RowStatus {
 /// among them. A property beyond batch's columns (vapour pressure, density
 /// ...) fails only with one of them; should one fail alone, it is named.
 void ComputeRows(const GivenColumns& given, const PropertyColumns& out, std::size_t begin,
-                 std::size_t end, std::vector<RowStatus>& statuses);
+                 std::size_t end, std::vector<RowStatus>& statuses, Plausibility& plausibility);
 
 /// Asked by the calling thread after each block it computes: whether to go
 /// on. The module checks the interpreter's signals there, Ctrl-C among them.
@@ -93,12 +98,21 @@ bool ForEachBlock(const Blocks& blocks,
                   const std::function<void(std::size_t, std::size_t, std::size_t)>& work,
                   const KeepGoing& keepGoing);
 
+/// The texts of the warnings the tallies call for, one per column, as batch
+/// and the state command print them.
+std::vector<std::string> WarningTexts(const Plausibility& plausibility);
+
+/// What ComputeColumns gives besides the properties.
+struct ComputedRows {
+    std::vector<RowStatus> statuses; ///< in row order
+    Plausibility plausibility;       ///< the given values of every row
+};
+
 /// Computes every row on `threads` threads (0: one per core), in the blocks
-/// of SplitRows. The statuses in row order; nothing when keepGoing said no.
-/// Rethrows the first failure of a thread (memory) after every thread has
-/// ended.
-std::optional<std::vector<RowStatus>> ComputeColumns(const GivenColumns& given,
-                                                     const PropertyColumns& out, unsigned threads,
-                                                     const KeepGoing& keepGoing);
+/// of SplitRows, each block tallied apart and the tallies merged. Nothing
+/// when keepGoing said no. Rethrows the first failure of a thread (memory)
+/// after every thread has ended.
+std::optional<ComputedRows> ComputeColumns(const GivenColumns& given, const PropertyColumns& out,
+                                           unsigned threads, const KeepGoing& keepGoing);
 
 } // namespace humitrax::python

@@ -3,7 +3,8 @@
 // interpreter's lock released, as humitrax-cli comfort computes them: the
 // state's vapour pressure from the state layer, the engine's Pmv, and the
 // inputs converted to SI the same way. A row that cannot be computed has no
-// values and the command's failure text as its status.
+// values and the command's failure text as its status. The state's given
+// values are tallied for the plausibility warnings as humitrax.state's are.
 #include "columns.h"
 #include "signals.h"
 
@@ -58,17 +59,24 @@ struct Setup {
 };
 
 /// One row, as humitrax-cli comfort computes it; its failure names a given
-/// value that is missing or not finite first.
-AirComfort ComputeRow(const Setup& setup, std::size_t row)
+/// value that is missing or not finite first. The state's given values that
+/// are not missing are tallied in `plausibility` (the pressure only where one
+/// is given, not an altitude).
+AirComfort ComputeRow(const Setup& setup, std::size_t row, Plausibility& plausibility)
 {
     AirComfort out;
     std::array<double, kGivenCount> at{};
+    const std::array<std::optional<Property>, kGivenCount> tallied{
+        Property::DryBulb, setup.altitude ? std::nullopt : std::optional(Property::Pressure),
+        ConditionProperty(setup.condition)};
     for (std::size_t i = 0; i < kGivenCount; ++i) {
         const GivenArray& array = setup.given[i];
         if (array.values == nullptr)
             continue;
         const bool missing = array.missing != nullptr && array.missing[row];
         at[i] = array.values[row];
+        if (tallied[i] && !missing)
+            plausibility.Add(*tallied[i], at[i]);
         if (missing || !std::isfinite(at[i])) {
             out.failure.append(out.failure.empty() ? "" : "; ").append(array.argument).append(": ");
             out.failure.append(missing ? "missing" : std::isnan(at[i]) ? "not a number" : "not a finite number");
@@ -94,9 +102,10 @@ AirComfort ComputeRow(const Setup& setup, std::size_t row)
                         {at[kMet], at[kClo], optional(kAirSpeed), optional(kRadiant)});
 }
 
-/// (names, columns, applicable, rows, texts): the value names, one float64
-/// array per name, the bool array of the in-range flags, the rows with a
-/// status and their status texts.
+/// (names, columns, applicable, rows, texts, warnings): the value names, one
+/// float64 array per name, the bool array of the in-range flags, the rows
+/// with a status and their status texts, and the texts of the plausibility
+/// warnings the state's given values call for.
 py::tuple Comfort(std::string_view unitsName, std::string_view modelName, std::string_view saturationName,
                   std::string_view conditionName,
                   bool altitude,
@@ -154,9 +163,10 @@ py::tuple Comfort(std::string_view unitsName, std::string_view modelName, std::s
 
     const Blocks blocks = SplitRows(rows, threads);
     std::vector<std::vector<std::pair<std::size_t, std::string>>> parts(blocks.count);
+    std::vector<Plausibility> tallies(blocks.count, Plausibility(setup.units));
     const auto work = [&](std::size_t block, std::size_t begin, std::size_t end) {
         for (std::size_t row = begin; row < end; ++row) {
-            AirComfort comfort = ComputeRow(setup, row);
+            AirComfort comfort = ComputeRow(setup, row, tallies[block]);
             const bool whole = comfort.failure.empty();
             for (std::size_t i = 0; i < out.size(); ++i)
                 out[i][row] = whole ? comfort.values[i] : kNoValue;
@@ -175,6 +185,9 @@ py::tuple Comfort(std::string_view unitsName, std::string_view modelName, std::s
     std::vector<std::pair<std::size_t, std::string>> statuses;
     for (auto& part : parts)
         statuses.insert(statuses.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+    Plausibility plausibility(setup.units);
+    for (const Plausibility& tally : tallies)
+        plausibility.Merge(tally);
 
     py::array_t<std::int64_t> failing(static_cast<py::ssize_t>(statuses.size()));
     std::int64_t* index = failing.mutable_data();
@@ -183,7 +196,7 @@ py::tuple Comfort(std::string_view unitsName, std::string_view modelName, std::s
         index[i] = static_cast<std::int64_t>(statuses[i].first);
         texts[i] = py::str(statuses[i].second);
     }
-    return py::make_tuple(names, columns, applicable, failing, texts);
+    return py::make_tuple(names, columns, applicable, failing, texts, WarningTexts(plausibility));
 }
 
 } // namespace
@@ -195,7 +208,7 @@ void DefineComfort(py::module_& module)
                "PMV and PPD per row: arrays as (argument, float64 array of rows, None or a bool array true "
                "for a missing value) for the dry bulb, pressure (or altitude), condition, met, clo, air "
                "speed and radiant temperature, the array None for the last two when not given. threads "
-               "0: one per core. Returns (names, columns, in_applicable_range, rows, texts).");
+               "0: one per core. Returns (names, columns, in_applicable_range, rows, texts, warnings).");
 }
 
 } // namespace humitrax::python

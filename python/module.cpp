@@ -1,13 +1,12 @@
 // The compiled part of the Python package humitrax: the states of NumPy
-// arrays computed with the interpreter's lock released, the column names,
-// the processes (process_functions.cpp), comfort (comfort_functions.cpp)
-// and the engine's functions (engine_functions.cpp). The package's Python
-// files check the arguments and shape the results; this module trusts
-// nothing it is given all the same.
+// arrays computed with the interpreter's lock released, the property
+// columns, the processes (process_functions.cpp), comfort
+// (comfort_functions.cpp), the header rules of a table's columns
+// (name_functions.cpp) and the engine's functions (engine_functions.cpp).
+// The package's Python files check the arguments and shape the results; this
+// module trusts nothing it is given all the same.
 #include "columns.h"
 #include "signals.h"
-
-#include "humitrax/constants.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -28,6 +27,7 @@ namespace humitrax::python {
 void DefineEngine(py::module_& engine);
 void DefineProcess(py::module_& module);
 void DefineComfort(py::module_& module);
+void DefineNames(py::module_& module);
 
 namespace {
 
@@ -72,9 +72,10 @@ const bool* MissingOf(const std::optional<MissingArray>& missing, std::size_t ro
     return missing ? RowsOf(*missing, rows, name) : nullptr;
 }
 
-/// (columns, rows, texts): one array per property of the unit system, the
-/// failing rows and their status texts. `missing`: the flags of the missing
-/// values of the three given arrays, each None for none.
+/// (columns, rows, texts, warnings): one array per property of the unit
+/// system, the failing rows and their status texts, and the texts of the
+/// plausibility warnings the given values call for. `missing`: the flags of
+/// the missing values of the three given arrays, each None for none.
 py::tuple Compute(std::string_view units, std::string_view model, std::string_view saturation,
                   std::string_view condition, bool altitude, const InputArray& dryBulb, const InputArray& pressure,
                   const InputArray& value,
@@ -119,14 +120,14 @@ py::tuple Compute(std::string_view units, std::string_view model, std::string_vi
         columns.append(column);
     }
 
-    std::optional<std::vector<RowStatus>> computed;
+    std::optional<ComputedRows> computed;
     {
         const py::gil_scoped_release released;
         computed = ComputeColumns(given, out, threads, &NoSignalRaised);
     }
     if (!computed)
         throw py::error_already_set(); // KeyboardInterrupt
-    const std::vector<RowStatus>& statuses = *computed;
+    const std::vector<RowStatus>& statuses = computed->statuses;
 
     py::array_t<std::int64_t> rows(static_cast<py::ssize_t>(statuses.size()));
     std::int64_t* row = rows.mutable_data();
@@ -135,7 +136,7 @@ py::tuple Compute(std::string_view units, std::string_view model, std::string_vi
         row[i] = static_cast<std::int64_t>(statuses[i].row);
         texts[i] = py::str(statuses[i].text);
     }
-    return py::make_tuple(columns, rows, texts);
+    return py::make_tuple(columns, rows, texts, WarningTexts(computed->plausibility));
 }
 
 } // namespace
@@ -146,10 +147,6 @@ PYBIND11_MODULE(_humitrax, module)
     using namespace humitrax::python;
     module.doc() = "The compiled part of humitrax; use the package's functions instead.";
     module.attr("__version__") = HUMITRAX_VERSION_TEXT;
-    // The exact conversions between the unit systems, for the frame's column units.
-    module.attr("METRES_PER_FOOT") = humitrax::kMetresPerFoot;
-    module.attr("KILOPASCALS_PER_PSI") = humitrax::kKilopascalsPerPsi;
-    module.attr("GRAINS_PER_POUND") = humitrax::kGrainsPerPound;
     module.attr("MODELS") = py::make_tuple(std::string(ModelName(humitrax::Model::Calculator)),
                                            std::string(ModelName(humitrax::Model::Ashrae2017)));
     module.def("columns", &Columns, py::arg("units"),
@@ -158,12 +155,14 @@ PYBIND11_MODULE(_humitrax, module)
                py::arg("altitude"), py::arg("dry_bulb"), py::arg("pressure"), py::arg("value"),
                py::arg("missing"), py::arg("threads"),
                "The states of one-dimensional float64 arrays of equal length: (columns, rows, "
-               "texts), one array per property of columns(units), then the indices of the rows "
-               "that are not whole and their status texts. missing: for each of the three "
+               "texts, warnings), one array per property of columns(units), then the indices of the "
+               "rows that are not whole and their status texts, and the plausibility warnings' texts, "
+               "one per column. missing: for each of the three "
                "arrays, None or a bool array as long, true for a missing value. threads 0: one "
                "per core.");
     DefineProcess(module);
     DefineComfort(module);
+    DefineNames(module);
     py::module_ engine = module.def_submodule("engine", "The property engine's functions.");
     DefineEngine(engine);
 }

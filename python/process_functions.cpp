@@ -2,10 +2,13 @@
 // equal-length float64 arrays, computed with the interpreter's lock released.
 // Each row's values are named as humitrax-cli process names them in its csv,
 // "part.quantity" ("leaving.dry_bulb", "process.heat"); a refused row has no
-// values and its refusal as its status, the words the command writes.
+// values and its refusal as its status, the words the command writes. The
+// given states' values are tallied for the plausibility warnings as
+// humitrax.state's are.
 #include "columns.h"
 #include "signals.h"
 
+#include "humitrax/plausibility.h"
 #include "humitrax/process.h"
 #include "humitrax/process_report.h"
 
@@ -140,6 +143,60 @@ Setup SetupOf(Kind kind, Units units, Model model, bool altitude, const Given& g
     return setup;
 }
 
+/// A given state of a process whose values are tallied for the plausibility
+/// warnings: the keys of its dry bulb and of its condition's value.
+struct TalliedState {
+    std::string dryBulb;
+    std::string value;
+    Condition condition;
+};
+
+/// The given states of the process: the entering one (with the pressure),
+/// and the second stream of a mix or the leaving state of a coil.
+std::vector<TalliedState> TalliedStates(const Setup& setup)
+{
+    std::vector<TalliedState> states{{"dry_bulb", "value", setup.condition}};
+    if (setup.kind == Kind::Mix)
+        states.push_back({"second_dry_bulb", "second_value", setup.secondCondition});
+    if (setup.kind == Kind::Coil && setup.coilMode == CoilMode::LeavingState)
+        states.push_back({"leaving_dry_bulb", "leaving_value", setup.leavingCondition});
+    return states;
+}
+
+/// Tallies a row's given states, each in its own check; a missing value is
+/// NaN, which no check counts.
+void Tally(const Setup& setup, const Given& given, const std::vector<TalliedState>& states, std::size_t row,
+           std::vector<Plausibility>& tallies)
+{
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        tallies[i].Add(Property::DryBulb, given.At(states[i].dryBulb, row));
+        if (i == 0 && !setup.altitude)
+            tallies[i].Add(Property::Pressure, given.At("pressure", row));
+        tallies[i].Add(ConditionProperty(states[i].condition), given.At(states[i].value, row));
+    }
+}
+
+/// The warnings' texts, each naming the argument of its values where that is
+/// not the column's own name ("b_dry_bulb: ..." of the second stream).
+std::vector<std::string> StateWarnings(const Given& given, const std::vector<TalliedState>& states,
+                                       const std::vector<Plausibility>& tallies)
+{
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        for (PlausibilityWarning& warning : tallies[i].Warnings()) {
+            const std::string& key = warning.column == Property::DryBulb   ? states[i].dryBulb
+                                     : warning.column == Property::Pressure ? std::string("pressure")
+                                                                            : states[i].value;
+            const std::string_view column = PropertyColumn(warning.column);
+            const std::string& argument = given.arrays.at(key).argument;
+            if (argument != column && std::string_view(warning.text).starts_with(column))
+                warning.text.replace(0, column.size(), argument);
+            texts.push_back(std::move(warning.text));
+        }
+    }
+    return texts;
+}
+
 /// One row's process; refused or failing before it, `status` says why.
 std::optional<ProcessResult> ComputeRow(const Setup& setup, const Given& given, std::size_t row,
                                         std::string& status)
@@ -203,8 +260,9 @@ std::optional<ProcessResult> ComputeRow(const Setup& setup, const Given& given, 
     return result;
 }
 
-/// (names, columns, rows, texts): the value names, one array per name, the
-/// rows with a status and their status texts.
+/// (names, columns, rows, texts, warnings): the value names, one array per
+/// name, the rows with a status and their status texts, and the texts of the
+/// plausibility warnings the given states call for.
 py::tuple Process(std::string_view kindName, std::string_view unitsName, std::string_view modelName,
                   bool altitude, const std::map<std::string, std::string>& choices,
                   const std::vector<std::tuple<std::string, std::string, InputArray, std::optional<MissingArray>>>& arrays,
@@ -249,9 +307,13 @@ py::tuple Process(std::string_view kindName, std::string_view unitsName, std::st
     // One thread, in blocks: Ctrl-C stops it between two.
     const Blocks blocks = SplitRows(rows, 1);
     std::vector<std::vector<std::pair<std::size_t, std::string>>> parts(blocks.count);
+    const std::vector<TalliedState> states = TalliedStates(setup);
+    std::vector<std::vector<Plausibility>> tallies(blocks.count,
+                                                   std::vector<Plausibility>(states.size(), Plausibility(units)));
     const auto work = [&](std::size_t block, std::size_t begin, std::size_t end) {
         std::string status;
         for (std::size_t row = begin; row < end; ++row) {
+            Tally(setup, given, states, row, tallies[block]);
             const std::optional<ProcessResult> result = ComputeRow(setup, given, row, status);
             std::size_t j = 0;
             if (result) {
@@ -284,6 +346,11 @@ py::tuple Process(std::string_view kindName, std::string_view unitsName, std::st
     std::vector<std::pair<std::size_t, std::string>> statuses;
     for (auto& part : parts)
         statuses.insert(statuses.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+    std::vector<Plausibility> plausibility(states.size(), Plausibility(units));
+    for (const std::vector<Plausibility>& block : tallies) {
+        for (std::size_t i = 0; i < states.size(); ++i)
+            plausibility[i].Merge(block[i]);
+    }
 
     py::array_t<std::int64_t> failing(static_cast<py::ssize_t>(statuses.size()));
     std::int64_t* index = failing.mutable_data();
@@ -292,7 +359,7 @@ py::tuple Process(std::string_view kindName, std::string_view unitsName, std::st
         index[i] = static_cast<std::int64_t>(statuses[i].first);
         texts[i] = py::str(statuses[i].second);
     }
-    return py::make_tuple(names, columns, failing, texts);
+    return py::make_tuple(names, columns, failing, texts, StateWarnings(given, states, plausibility));
 }
 
 } // namespace
@@ -304,7 +371,7 @@ void DefineProcess(py::module_& module)
                "One process per row: kind 'mix', 'heat', 'cool', 'coil' or 'humidify'; choices "
                "(condition, flow units, coil mode, humidifier, target) by key; arrays as (key, "
                "argument, float64 array of rows, None or a bool array true for a missing value). "
-               "Returns (names, columns, rows, texts).");
+               "Returns (names, columns, rows, texts, warnings).");
 }
 
 } // namespace humitrax::python

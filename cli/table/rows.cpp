@@ -24,6 +24,16 @@ namespace {
 constexpr std::string_view kStatusColumn = "status";
 constexpr std::string_view kPressureColumn = "pressure";
 constexpr std::string_view kAltitudeColumn = "altitude";
+/// The roles a header's names give columns, each its own name read strictly
+/// and loosely, and its own units.
+constexpr std::array<std::string_view, 7> kRoleNames{
+    "dry_bulb", "pressure", "altitude", "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio"};
+constexpr std::array<ColumnRole, kRoleNames.size()> kReadRoles = [] {
+    std::array<ColumnRole, kRoleNames.size()> roles{};
+    for (std::size_t i = 0; i < roles.size(); ++i)
+        roles[i] = {kRoleNames[i], kRoleNames[i], kRoleNames[i]};
+    return roles;
+}();
 constexpr std::string_view kConditionList = "wet_bulb, dew_point, relative_humidity, humidity_ratio";
 constexpr std::string_view kGivableList = "dry_bulb, wet_bulb, dew_point, relative_humidity, humidity_ratio, "
                                           "enthalpy, specific_volume, vapour_pressure";
@@ -288,91 +298,6 @@ char* WriteJsonCells(char* out, const StateResult& state, const BatchLayout& lay
                                  : WriteChosenJsonCells<true>(out, state, layout, status, sources);
 }
 
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
-
-/// A unit a column may be given in, as a conversion to SI and to inch-pound.
-struct KnownUnit {
-    std::string_view name; ///< lower case
-    UnitConversion si;
-    UnitConversion ip;
-};
-
-constexpr UnitConversion kSame{};
-constexpr UnitConversion Times(double factor) { return {0.0, factor, 1.0, 0.0, false}; }
-constexpr UnitConversion Over(double divisor) { return {0.0, 1.0, divisor, 0.0, false}; }
-
-constexpr UnitConversion kFahrenheitToCelsius{-32.0, 1.0, 1.8, 0.0, false};
-constexpr UnitConversion kCelsiusToFahrenheit{0.0, 1.8, 1.0, 32.0, false};
-
-constexpr std::array<KnownUnit, 6> kTemperatureUnits{{
-    {"c", kSame, kCelsiusToFahrenheit},
-    {"\xC2\xB0" "c", kSame, kCelsiusToFahrenheit},
-    {"degc", kSame, kCelsiusToFahrenheit},
-    {"f", kFahrenheitToCelsius, kSame},
-    {"\xC2\xB0" "f", kFahrenheitToCelsius, kSame},
-    {"degf", kFahrenheitToCelsius, kSame},
-}};
-constexpr std::array<KnownUnit, 7> kPressureUnits{{
-    {"kpa", kSame, Over(kKilopascalsPerPsi)},
-    {"hpa", Over(10.0), Over(10.0 * kKilopascalsPerPsi)},
-    {"mbar", Over(10.0), Over(10.0 * kKilopascalsPerPsi)},
-    {"pa", Over(1000.0), Over(1000.0 * kKilopascalsPerPsi)},
-    {"bar", Times(100.0), Times(100.0 / kKilopascalsPerPsi)},
-    {"psia", Times(kKilopascalsPerPsi), kSame},
-    {"inhg", Times(3.386389), Times(0.491154)},
-}};
-constexpr std::array<KnownUnit, 2> kAltitudeUnits{{
-    {"m", kSame, Over(kMetresPerFoot)},
-    {"ft", Times(kMetresPerFoot), kSame},
-}};
-constexpr std::array<KnownUnit, 1> kPercentUnits{{{"%", kSame, kSame}}};
-constexpr std::array<KnownUnit, 4> kRatioUnits{{
-    {"kg/kg", kSame, kSame},
-    {"lb/lb", kSame, kSame},
-    {"g/kg", Over(1000.0), Over(1000.0)},
-    {"gr/lb", Over(kGrainsPerPound), Over(kGrainsPerPound)},
-}};
-
-std::span<const KnownUnit> UnitsOf(std::string_view column) noexcept
-{
-    if (column == PropertyColumn(Property::DryBulb) || column == PropertyColumn(Property::WetBulb) ||
-        column == PropertyColumn(Property::DewPoint))
-        return kTemperatureUnits;
-    if (column == kPressureColumn)
-        return kPressureUnits;
-    if (column == kAltitudeColumn)
-        return kAltitudeUnits;
-    if (column == PropertyColumn(Property::RelativeHumidity))
-        return kPercentUnits;
-    if (column == PropertyColumn(Property::HumidityRatio))
-        return kRatioUnits;
-    return {};
-}
-
-/// "C, °C, F, °F" for the message on a unit that does not fit.
-std::string UnitList(std::string_view column)
-{
-    static constexpr std::string_view kTemperatures = "C, °C, F or °F";
-    static constexpr std::string_view kPressures = "kPa, hPa, Pa, mbar, bar, psia or inHg";
-    if (column == kPressureColumn)
-        return std::string(kPressures);
-    if (column == kAltitudeColumn)
-        return "m or ft";
-    if (column == PropertyColumn(Property::RelativeHumidity))
-        return "%";
-    if (column == PropertyColumn(Property::HumidityRatio))
-        return "kg/kg, lb/lb, g/kg or gr/lb";
-    return std::string(kTemperatures);
-}
-
 /// Whether an output column bears the name.
 bool IsOutputName(std::string_view name, Units units) noexcept
 {
@@ -400,7 +325,7 @@ std::optional<InputColumn> ReadColumn(std::size_t index, const ColumnName& colum
     const std::optional<UnitConversion> conversion = ColumnUnit(column.name, unit, units);
     if (!conversion) {
         message = (column.hasUnit ? "the column " + Quoted(Trim(header)) : std::string("--pressure-unit")) +
-                  " gives the unit " + Quoted(unit) + ", which is not one of " + UnitList(column.name);
+                  " gives the unit " + Quoted(unit) + ", which is not one of " + std::string(ColumnUnits(column.name));
         return std::nullopt;
     }
     input.unit = *conversion;
@@ -478,65 +403,6 @@ std::optional<std::array<NamedGiven, 2>> ChooseGiven(std::optional<std::size_t> 
     }
     return ordered({*dryBulb, Property::DryBulb}, named.front());
 }
-
-/// A name lower-cased (ASCII), blanks and underscores between words as one
-/// underscore, and hyphens too when `hyphens`.
-std::string NormalName(std::string_view name, bool hyphens)
-{
-    std::string normal;
-    bool gap = false;
-    for (char c : name) {
-        if (c == ' ' || c == '\t' || c == '_' || (hyphens && c == '-')) {
-            gap = true;
-            continue;
-        }
-        if (gap)
-            normal.push_back('_');
-        gap = false;
-        normal.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
-    }
-    return normal;
-}
-
-} // namespace
-
-ColumnName ReadColumnName(std::string_view header)
-{
-    ColumnName column;
-    std::string_view name = Trim(header);
-    if (name.size() > 1 && name.back() == ']') {
-        if (const std::size_t open = name.rfind('['); open != std::string_view::npos) {
-            column.unit = std::string(Trim(name.substr(open + 1, name.size() - open - 2)));
-            column.hasUnit = true;
-            name = Trim(name.substr(0, open));
-        }
-    } else if (const std::size_t open = name.rfind('[');
-               open != std::string_view::npos && name.find(']', open) == std::string_view::npos) {
-        column.beforeUnclosedBracket = ReadColumnName(name.substr(0, open)).name;
-    }
-    column.name = NormalName(name, false);
-    column.looseName = NormalName(name, true);
-    if (!column.hasUnit && name.size() > 1 && name.back() == ')') {
-        if (const std::size_t open = name.rfind('('); open != std::string_view::npos && open > 0) {
-            column.parenthesised.emplace(NormalName(Trim(name.substr(0, open)), true),
-                                         std::string(Trim(name.substr(open + 1, name.size() - open - 2))));
-        }
-    }
-    return column;
-}
-
-std::optional<UnitConversion> ColumnUnit(std::string_view column, std::string_view unit, Units units)
-{
-    const std::string lower = Lower(Trim(unit));
-    for (const KnownUnit& known : UnitsOf(column)) {
-        if (known.name == lower)
-            return units == Units::SI ? known.si : known.ip;
-    }
-    return std::nullopt;
-}
-
-
-namespace {
 
 /// The place a column's name gives it.
 enum class Slot : std::uint8_t { None, DryBulb, Second, Condition, Output };
@@ -639,22 +505,17 @@ ReadName ReadHeaderName(std::string_view header, std::string_view mappedRole, Un
         }
         column.name = std::string(mappedRole);
         read.slot = IsOtherGiven(mappedRole) ? Slot::Condition : SlotOf(mappedRole, units);
-    } else if (const Slot slot = SlotOf(column.name, units); slot != Slot::None) {
-        read.slot = slot;
+    } else if (const std::optional<RoleReading> role = ReadRole(column, kReadRoles)) {
+        column.name = std::string(kReadRoles[role->role].name);
+        column.unit = role->unit;
+        column.hasUnit = role->hasUnit;
+        read.slot = SlotOf(column.name, units);
+        read.strict = role->strict;
+    } else {
+        read.slot = SlotOf(column.name, units); // an output column's, or none
         // An enthalpy, volume or vapour pressure may be given, by its name.
-        if (slot == Slot::Output && IsOtherGiven(column.name) && !column.hasUnit)
+        if (read.slot == Slot::Output && IsOtherGiven(column.name) && !column.hasUnit)
             read.slot = Slot::Condition;
-    } else if (column.parenthesised && IsReadSlot(SlotOf(column.parenthesised->first, units)) &&
-               ColumnUnit(column.parenthesised->first, column.parenthesised->second, units)) {
-        read.slot = SlotOf(column.parenthesised->first, units);
-        read.strict = false;
-        column.name = column.parenthesised->first;
-        column.unit = column.parenthesised->second;
-        column.hasUnit = true;
-    } else if (const Slot loose = SlotOf(column.looseName, units); IsReadSlot(loose)) {
-        read.slot = loose;
-        read.strict = false;
-        column.name = column.looseName;
     }
     read.name = std::move(column);
     return read;
@@ -778,7 +639,7 @@ std::string WhatTheHeaderReads(const std::vector<std::string_view>& header, cons
         const std::string& name = columns.names[column].parenthesised->first;
         if (SlotOf(name, units) != role)
             continue;
-        text += "; " + Quoted(Trim(header[column])) + " is " + name + " only with a unit of " + UnitList(name);
+        text += "; " + Quoted(Trim(header[column])) + " is " + name + " only with a unit of " + std::string(ColumnUnits(name));
     }
     return text;
 }

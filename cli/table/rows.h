@@ -10,6 +10,7 @@
 #include "table/csv.h"
 #include "kit/options.h"
 
+#include "humitrax/column_names.h"
 #include "humitrax/given.h"
 #include "humitrax/pair.h"
 #include "humitrax/plausibility.h"
@@ -32,26 +33,8 @@ namespace humitrax::cli {
 /// row's numbers calls it for each.)
 [[gnu::always_inline]] inline std::string_view Trim(std::string_view text) noexcept
 {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
+    return TrimBlanks(text);
 }
-
-/// A linear change of unit: ((value + before) × factor ÷ divisor) + after.
-struct UnitConversion {
-    double before = 0.0;
-    double factor = 1.0;
-    double divisor = 1.0;
-    double after = 0.0;
-    bool identity = true; ///< the value is taken as it is, bit for bit
-
-    [[nodiscard]] double Apply(double value) const noexcept
-    {
-        return identity ? value : (value + before) * factor / divisor + after;
-    }
-};
 
 /// A column the state is read from.
 struct InputColumn {
@@ -173,29 +156,6 @@ std::string HeaderNames(const std::vector<std::string_view>& header);
 /// `message`; a column that is missing is named with the header's names.
 std::optional<BatchLayout> MakeBatchLayout(const std::vector<std::string_view>& header,
                                            const HeaderRules& rules, std::string& message);
-
-/// The value and its unit of a header name: "Dry Bulb [°C]" gives "dry_bulb"
-/// and "°C"; names are lower-cased (ASCII) and trimmed.
-struct ColumnName {
-    std::string name;
-    std::string unit; ///< as written, trimmed; empty when none is given
-    bool hasUnit = false;
-    /// A '[' with no ']' after it: the name before it ("dry_bulb" of
-    /// "dry_bulb [C"), which `name` does not take apart.
-    std::optional<std::string> beforeUnclosedBracket;
-    /// The name with a hyphen between words read as a blank: "dry_bulb" of
-    /// "Dry-bulb [C]" (its unit is `unit`).
-    std::string looseName;
-    /// Text in parentheses at the end, a unit if it is one of the column's:
-    /// "dry_bulb" and "C" of "Dry-bulb (C)" (hyphens read as blanks).
-    std::optional<std::pair<std::string, std::string>> parenthesised;
-};
-ColumnName ReadColumnName(std::string_view header);
-
-/// The conversion of a unit to the unit system's own for a property column
-/// (dry bulb, pressure, wet bulb ...) or an altitude; nothing for a unit that
-/// does not fit the column.
-std::optional<UnitConversion> ColumnUnit(std::string_view column, std::string_view unit, Units units);
 
 /// The output's header line (CSV), or nothing (JSON lines).
 std::string OutputHeader(const BatchLayout& layout);

@@ -17,6 +17,8 @@ mix, heat, cool, coil, humidify : The air-conditioning processes of
 comfort : Thermal comfort by ISO 7730 (PMV and PPD) over arrays.
 engine : The property engine's sixteen functions, one to one.
 PropertyFailure : The exception the engine's functions raise.
+PlausibilityWarning : The warning about given values that look like a
+    slip of unit (a pressure in hPa, relative humidities as fractions).
 
 Notes
 -----
@@ -55,7 +57,10 @@ exception, so that one bad row does not stop an array: the result holds
 NaN there and its ``status`` says why (``"relative_humidity: above 100
 %"``). Every value given back is one that air can have. Only arguments a
 call cannot use at all (a missing condition, text for a number) raise
-ValueError or TypeError.
+ValueError or TypeError. Given values that air can have but weather never
+does (a pressure of 1013 kPa, dry bulbs of 80 °C) are computed as given,
+with one ``PlausibilityWarning`` per call that says which column looks
+like a slip of unit, as ``humitrax-cli batch`` says it.
 
 References
 ----------
@@ -84,9 +89,10 @@ from ._comfort import comfort
 from ._failure import PropertyFailure
 from ._frame import frame
 from ._humitrax import __version__
+from ._plausibility import PlausibilityWarning
 from ._process import coil, cool, heat, humidify, mix
 from ._state import state
 from ._weather import read_epw, read_tmy3
 
 __all__ = ["state", "frame", "read_epw", "read_tmy3", "mix", "heat", "cool", "coil", "humidify",
-           "comfort", "engine", "PropertyFailure"]
+           "comfort", "engine", "PropertyFailure", "PlausibilityWarning"]

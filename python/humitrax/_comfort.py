@@ -2,7 +2,7 @@
 
 import numpy as np
 
-from . import _humitrax
+from . import _humitrax, _plausibility
 from ._state import CONDITIONS, MODELS, SATURATIONS, UNITS, _broadcast, _choice, _listed, _threads
 
 
@@ -99,6 +99,12 @@ def comfort(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=
     TypeError
         A value that is not numeric (text, booleans, None, complex
         numbers); ``units`` or ``model`` not a str.
+
+    Warns
+    -----
+    PlausibilityWarning
+        Once per call, when the state's given values look like a slip of
+        unit, as for ``humitrax.state``; the values are computed as given.
 
     See Also
     --------
@@ -205,7 +211,7 @@ def comfort(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=
     arrays = [(argument, *flat.get(argument, (None, None)))
               for argument in [argument for argument, _ in given] + ["air_speed", "radiant"]]
     count = int(np.prod(shape, dtype=np.int64))
-    names, columns, applicable, failing, texts = _humitrax.comfort(
+    names, columns, applicable, failing, texts, warned = _humitrax.comfort(
         units, model, saturation, conditions[0][0], place[0] == "altitude", arrays, count, threads)
 
     status = np.full(count, "", dtype=object)
@@ -215,10 +221,11 @@ def comfort(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=
         result = {name: float(column[0]) for name, column in zip(names, columns)}
         result["in_applicable_range"] = bool(applicable[0])
         result["status"] = str(status[0])
-        return result
-    result = {name: column.reshape(shape) for name, column in zip(names, columns)}
-    result["in_applicable_range"] = applicable.reshape(shape)
-    result["status"] = status.reshape(shape)
+    else:
+        result = {name: column.reshape(shape) for name, column in zip(names, columns)}
+        result["in_applicable_range"] = applicable.reshape(shape)
+        result["status"] = status.reshape(shape)
+    _plausibility.warn(warned)
     return result
 
 

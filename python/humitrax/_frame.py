@@ -2,11 +2,14 @@
 
 import numpy as np
 
-from . import _names
+from . import _humitrax
 from ._state import CONDITIONS, UNITS, _choice, _listed, as_numbers, state
 
-# The given values by role: the dry bulb, the pressure or altitude, the conditions.
+# The given values by role: the dry bulb, the pressure or altitude, the
+# conditions; and the roles that hold one place, in which a name read
+# loosely yields to one read strictly, as in humitrax-cli batch.
 _ROLES = ("dry_bulb", "pressure", "altitude") + CONDITIONS
+_PLACES = (("dry_bulb",), ("pressure", "altitude"), CONDITIONS)
 _ROLE_WORDS = {"dry_bulb": "dry bulb", "pressure": "pressure", "altitude": "altitude",
                "wet_bulb": "wet bulb", "dew_point": "dew point", "relative_humidity": "relative humidity",
                "humidity_ratio": "humidity ratio"}
@@ -32,101 +35,180 @@ def _column(df, position, label, argument):
     return numbers
 
 
+def _loose(column):
+    """A name read loosely: hyphens as blanks, text in parentheses at the end left off."""
+    return column.parenthesised[0] if column.parenthesised is not None else column.loose_name
+
+
 def _name_argument(argument, value):
+    """A keyword's column name as the header rules read it, strictly and loosely."""
     if not isinstance(value, str):
         raise TypeError(f"{argument} must be a column name (str), not {type(value).__name__}")
-    return _names.read_name(value).name
+    column = _humitrax.read_column_name(value)
+    return column.name, _loose(column)
+
+
+def _converted(conversion, values):
+    """`values` in the unit system's unit: batch's own arithmetic, in C++; a
+    masked array keeps its mask."""
+    if conversion is None or conversion.identity:
+        return values
+    if np.ma.isMaskedArray(values):
+        return np.ma.masked_array(conversion.apply(np.ma.getdata(values)), mask=np.ma.getmaskarray(values))
+    return conversion.apply(values)
 
 
 class _Header:
-    """The frame's columns sorted by what they hold, by the header rules."""
+    """The frame's columns sorted by what they hold, by batch's header rules:
+    each name read by the state layer's rules, and in each place (the dry
+    bulb, the pressure or altitude, the condition) a name read loosely yields
+    to one read strictly; the yielding columns are the frame's own."""
 
     def __init__(self, df, wanted):
         self.labels = list(df.columns)
-        self.names = [_names.read_name(label) for label in self.labels]
+        self.names = [_humitrax.read_column_name(str(label)) for label in self.labels]
+        roles = list(wanted)
+        table = [(*wanted[role], role) for role in roles]
+        self.strict = {role: [] for role in roles}
+        self.loose = {role: [] for role in roles}
+        self.roles = {}  # position: the role its name gives
+        self.units = {}  # position: the unit its name gives, or None
+        self.near = {role: [] for role in roles}  # labels with a role's name and a unit none of its own
+        names = {name for pair in wanted.values() for name in pair}
+        for i, (label, column) in enumerate(zip(self.labels, self.names)):
+            if column.before_unclosed_bracket in names:
+                raise ValueError(f"the column {label!r} opens a unit bracket and never closes it "
+                                 f"({str(label).strip() + ']'!r} would)")
+            if column.name == "status":
+                raise ValueError("the frame has a column 'status', the name of the output's status; rename it")
+            reading = _humitrax.read_role(str(label), table)
+            if reading is None:
+                for role in roles:
+                    if column.parenthesised is not None and column.parenthesised[0] == wanted[role][1]:
+                        self.near[role].append(label)
+                continue
+            index, strict, self.units[i] = reading
+            role = roles[index]
+            for other, names_of_other in zip(roles, table):
+                if other != role and _humitrax.read_role(str(label), [names_of_other]) is not None:
+                    raise ValueError(f"the column {label!r} is named for both {role} and {other}")
+            (self.strict if strict else self.loose)[role].append(i)
+            self.roles[i] = role
         self.found = {}  # role: position
-        for role, name in wanted.items():
-            positions = [i for i, column in enumerate(self.names) if column.name == name]
+        for place in _PLACES[:2]:
+            holders = [(i, role) for role in place for i in self.strict[role]] or \
+                [(i, role) for role in place for i in self.loose[role]]
+            holders.sort()
+            if len(holders) > 1:
+                (first, role), (second, other) = holders[:2]
+                if role == other:
+                    raise ValueError(f"the frame has two {_ROLE_WORDS[role]} columns, {self.labels[first]!r} and "
+                                     f"{self.labels[second]!r}; give exactly one")
+                raise ValueError(f"the frame has a {_ROLE_WORDS[role]} column {self.labels[first]!r} and "
+                                 f"{'an' if other == 'altitude' else 'a'} {_ROLE_WORDS[other]} column "
+                                 f"{self.labels[second]!r}; give exactly one of them")
+            if holders:
+                self.found[holders[0][1]] = holders[0][0]
+
+    def conditions(self, given=None):
+        """The condition columns by condition: those read strictly, else
+        those read loosely; with `given`, also a loose one of it when no
+        strict one names it."""
+        strict = {c: self.strict[c] for c in CONDITIONS if self.strict[c]}
+        present = strict or {c: self.loose[c] for c in CONDITIONS if self.loose[c]}
+        if given is not None and given not in present and self.loose[given]:
+            present[given] = self.loose[given][:1]
+        for condition, positions in present.items():
             if len(positions) > 1:
                 first, second = (self.labels[i] for i in positions[:2])
-                raise ValueError(f"the frame has two {_ROLE_WORDS[role]} columns, {first!r} and {second!r}; "
-                                 f"give exactly one")
-            for i, column in enumerate(self.names):
-                if column.unclosed == name:
-                    raise ValueError(f"the column {self.labels[i]!r} opens a unit bracket and never closes it")
-            if positions:
-                taken = [other for other, at in self.found.items() if at == positions[0]]
-                if taken:
-                    raise ValueError(f"the column {self.labels[positions[0]]!r} is named for both "
-                                     f"{taken[0]} and {role}")
-                self.found[role] = positions[0]
-        if any(column.name == "status" for column in self.names):
-            raise ValueError("the frame has a column 'status', the name of the output's status; rename it")
+                raise ValueError(f"the frame has two {_ROLE_WORDS[condition]} columns, {first!r} and "
+                                 f"{second!r}; give exactly one")
+        return {condition: positions[0] for condition, positions in present.items()}
 
     def label(self, role):
         return self.labels[self.found[role]]
 
+    def near_misses(self, roles):
+        """"; 'Dry-bulb (K)' is dry_bulb only with a unit of C, °C, F or °F"
+        for the columns that name a missing role with another unit."""
+        return "".join(f"; {label!r} is {role} only with a unit of {_humitrax.column_units(role)}"
+                       for role in roles for label in self.near[role])
+
     def conversion(self, role, units, fallback_unit=None):
         """The conversion of the role's column to the unit system's own: by
-        the unit its name gives, or `fallback_unit`."""
-        column = self.names[self.found[role]]
-        unit = column.unit if column.unit is not None else fallback_unit
+        the unit its name gives, or `fallback_unit`; None for none."""
+        unit = self.units[self.found[role]]
         if unit is None:
-            return _names.Conversion(identity=True)
-        converted = _names.conversion(role, unit, units)
+            unit = fallback_unit
+        if unit is None:
+            return None
+        converted = _humitrax.column_unit(role, unit, units)
         if converted is None:
-            where = f"the column {self.label(role)!r}" if column.unit is not None else "pressure_unit"
-            raise ValueError(f"{where} gives the unit {unit!r}, which is not one of {_names.unit_list(role)}")
+            where = f"the column {self.label(role)!r}" if self.units[self.found[role]] is not None \
+                else "pressure_unit"
+            raise ValueError(f"{where} gives the unit {unit!r}, which is not one of "
+                             f"{_humitrax.column_units(role)}")
         return converted
 
 
 def _condition(header, wanted, given, attrs):
     """The condition to read: the only one the frame has, or the one `given`
     (or, for several, the frame's attrs["given"]) names."""
-    present = [condition for condition in CONDITIONS if condition in header.found]
+    present = header.conditions()
     from_attrs = given is None and len(present) > 1 and isinstance(attrs.get("given"), str)
     if from_attrs:
         given = attrs["given"]
     if given is not None:
         if not isinstance(given, str):
             raise TypeError(f"given must be a str, not {type(given).__name__}")
-        name = _names.read_name(given).name
-        chosen = [condition for condition in CONDITIONS if name in (condition, wanted[condition])]
+        names = set(_name_argument("given", given))
+        chosen = [condition for condition in CONDITIONS if names & {condition, *wanted[condition]}]
         if not chosen:
             raise ValueError(f"given must be {_listed(CONDITIONS)} or its column name, not {given!r}")
         condition = chosen[0]
+        present = header.conditions(condition)
         if condition not in present:
             source = "the frame's attrs['given']" if from_attrs else f"given={given!r}"
-            raise ValueError(f"{source}, but the frame has no column {wanted[condition]!r}")
+            raise ValueError(f"{source}, but the frame has no column {wanted[condition][0]!r}")
+        header.found[condition] = present[condition]
         return condition
     if not present:
-        raise ValueError(f"the frame has no condition column: {_listed([wanted[c] for c in CONDITIONS])}")
+        raise ValueError(f"the frame has no condition column: {_listed([wanted[c][0] for c in CONDITIONS])}"
+                         f"{header.near_misses(CONDITIONS)}")
     if len(present) > 1:
-        raise ValueError(f"the frame has several condition columns "
-                         f"({_listed([header.label(c) for c in present], 'and')}); say which with given=")
-    return present[0]
+        labels = [header.labels[present[c]] for c in CONDITIONS if c in present]
+        raise ValueError(f"the frame has several condition columns ({_listed(labels, 'and')}); "
+                         f"say which with given=")
+    condition = next(iter(present))
+    header.found[condition] = present[condition]
+    return condition
 
 
 def _with_computed(df, header, given_roles, result, units_converted):
     """A copy of `df` with the computed properties: a given column stays as it
     is, unless it bears its property's own name and its values were
-    converted; any other column named like a property (by the header rules)
-    is replaced, in its place, by the computed one under the property's name;
-    the rest follow the frame's columns."""
+    converted; any other column named like a property (read loosely: hyphens
+    as blanks, a unit in brackets or parentheses left off) is replaced, in
+    its place, by the computed one under the property's name, unless it
+    names a given value (a name read loosely that yielded to one read
+    strictly, passed through as batch passes it) or a given column kept as
+    it is bears that name; the rest follow the frame's columns."""
     given_positions = {header.found[role] for role in given_roles if not units_converted.get(role)}
+    kept_labels = {header.labels[i] for i in given_positions}
     computed = [name for name in result if name != "status"]
     replaced = {}  # property: the position of the first column it replaces
     drop = []
     for i, column in enumerate(header.names):
-        if i in given_positions or column.name not in computed:
+        name = _loose(column)
+        if i in given_positions or name not in computed or name in kept_labels or \
+                header.roles.get(i) in given_roles:
             continue
-        replaced.setdefault(column.name, i)
+        replaced.setdefault(name, i)
         drop.append(i)
     keep = [i not in drop for i in range(len(header.labels))]
     out = df.loc[:, keep].copy() if drop else df.copy()
     for inserted, (name, position) in enumerate(sorted(replaced.items(), key=lambda item: item[1])):
         out.insert(position - sum(1 for i in drop if i < position) + inserted, name, result[name])
-    kept_labels = {header.labels[i] for i in given_positions}
     for name in computed:
         if name not in replaced and name not in kept_labels:
             out[name] = result[name]
@@ -232,6 +314,14 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
         text (a column of dtype object may hold numbers, taken as
         ``humitrax.state`` takes them).
 
+    Warns
+    -----
+    PlausibilityWarning
+        Once per call, when the given columns' values, in the unit
+        system's units, look like a slip of unit: batch's text for each
+        such column, as ``humitrax-cli batch`` prints it for the same
+        table (without its hint on the header's units).
+
     See Also
     --------
     state : The relations, the status texts and the rule that every value
@@ -241,12 +331,20 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
 
     Notes
     -----
-    The header rules are batch's. Names are compared without regard to
-    case (ASCII letters) and surrounding blanks, and blanks, underscores
-    and hyphens between words are alike: the keyword arguments and the
-    frame's column names are both read so. A unit after the name, in
-    brackets or in parentheses, converts the column's values to the unit
-    system's own:
+    The header rules are batch's own, the state layer's in C++: the same
+    header finds the same columns. Names are compared without regard to
+    case (ASCII letters) and surrounding blanks, blanks and underscores
+    between words alike ("Dry Bulb" is dry_bulb), and a unit in brackets
+    after the name ("pressure [hPa]") converts the column's values to the
+    unit system's own. Looser still, a hyphen between words is a blank
+    ("Dry-bulb") and a unit of the column in parentheses is one in
+    brackets ("Pressure (mbar)"; "Dry-bulb (K)" names no column, K being
+    no unit of it). A name read only so yields to one read strictly for
+    the same place (the dry bulb, the pressure or altitude, the
+    condition): with ``dry_bulb`` and ``Dry-bulb (F)`` the first is the
+    dry bulb and the second passes through unchanged. The keyword
+    arguments are read by the same rules, so ``relative_humidity="rh"``
+    finds "RH [%]". The units:
 
     =======================  ==========================================
     column                   units
@@ -317,18 +415,16 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     if pressure_unit is not None:
         if not isinstance(pressure_unit, str):
             raise TypeError(f"pressure_unit must be a str, not {type(pressure_unit).__name__}")
-        if _names.conversion("pressure", pressure_unit, units) is None:
+        if _humitrax.column_unit("pressure", pressure_unit, units) is None:
             raise ValueError(f"pressure_unit gives the unit {pressure_unit!r}, which is not one of "
-                             f"{_names.unit_list('pressure')}")
+                             f"{_humitrax.column_units('pressure')}")
     header = _Header(df, wanted)
     if "dry_bulb" not in header.found:
-        raise ValueError(f"the frame has no dry bulb column {dry_bulb!r} (dry_bulb=)")
-    if "pressure" in header.found and "altitude" in header.found:
-        raise ValueError(f"the frame has a pressure column {header.label('pressure')!r} and an altitude column "
-                         f"{header.label('altitude')!r}; give exactly one of them")
+        raise ValueError(f"the frame has no dry bulb column {dry_bulb!r} (dry_bulb=)"
+                         f"{header.near_misses(['dry_bulb'])}")
     if "pressure" not in header.found and "altitude" not in header.found:
         raise ValueError(f"the frame has neither a pressure column {pressure!r} nor an altitude "
-                         f"column {altitude!r}")
+                         f"column {altitude!r}{header.near_misses(['pressure', 'altitude'])}")
     place = "pressure" if "pressure" in header.found else "altitude"
     if pressure_unit is not None and place == "altitude":
         raise ValueError(f"pressure_unit is for a pressure column, and the frame has an altitude column "
@@ -338,11 +434,12 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     roles = ("dry_bulb", place, condition)
     conversions = {role: header.conversion(role, units, pressure_unit if role == "pressure" else None)
                    for role in roles}
-    inputs = {role: conversions[role].apply(_column(df, header.found[role], header.label(role), role))
+    inputs = {role: _converted(conversions[role], _column(df, header.found[role], header.label(role), role))
               for role in roles}
     result = state(inputs.pop("dry_bulb"), **inputs, units=units, model=model, saturation=saturation,
                    threads=threads)
-    converted = {role: not conversions[role].identity and header.label(role) == role for role in roles}
+    converted = {role: conversions[role] is not None and not conversions[role].identity and
+                 header.label(role) == role for role in roles}
     return _with_computed(df, header, roles, result, converted)
 
 

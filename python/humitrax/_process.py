@@ -35,7 +35,7 @@ to rounding; ``heat`` and ``water`` are what the apparatus adds to the air.
 
 import numpy as np
 
-from . import _humitrax
+from . import _humitrax, _plausibility
 from ._state import CONDITIONS, MODELS, SATURATIONS, UNITS, _choice, _broadcast, _listed, _result
 
 FLOW_UNITS = ("kg/s", "lb/min", "m3/s", "m3/h", "cfm")
@@ -135,6 +135,13 @@ _DOC_PARTS = {
         A value that is not numeric (text, booleans, None, complex
         numbers); a choice that is not a str; an ``adiabatic`` that is not
         True or False.
+
+    Warns
+    -----
+    PlausibilityWarning
+        Once per call, when a given state's values look like a slip of
+        unit, as for ``humitrax.state``, each text naming its argument
+        (``"b_dry_bulb: ..."``); the values are computed as given.
 """,
     "references": """
     References
@@ -178,11 +185,13 @@ def _run(kind, numbers, choices, pressure, altitude, units, model, saturation):
     numbers = [("pressure", place[0], place[1])] + numbers
     shape, rows = _broadcast([(argument, value) for _, argument, value in numbers])
     count = int(np.prod(shape, dtype=np.int64))
-    names, columns, failing, texts = _humitrax.process(
+    names, columns, failing, texts, warned = _humitrax.process(
         kind, units, model, place[0] == "altitude", choices,
         [(key, argument, array, missing) for (key, argument, _), (array, missing) in zip(numbers, rows)],
         count)
-    return _result(names, columns, failing, texts, shape)
+    result = _result(names, columns, failing, texts, shape)
+    _plausibility.warn(warned)
+    return result
 
 
 def _stream(prefix, key, given, choices):

@@ -4,7 +4,7 @@ import operator
 
 import numpy as np
 
-from . import _humitrax
+from . import _humitrax, _plausibility
 
 UNITS = ("si", "ip")
 MODELS = tuple(_humitrax.MODELS)
@@ -195,6 +195,14 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
         Data that is not numeric (text, booleans, None, complex numbers);
         ``units`` or ``model`` not a str; ``threads`` not a whole number.
 
+    Warns
+    -----
+    PlausibilityWarning
+        Once per call, when given values look like a slip of unit (a
+        pressure in hPa, relative humidities as fractions); the message is
+        batch's text for each such column. The values are computed as
+        given.
+
     See Also
     --------
     frame : The same for the rows of a pandas DataFrame.
@@ -345,11 +353,13 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
     given = [("dry_bulb", dry_bulb), place, conditions[0]]
     shape, rows = _broadcast(given)
 
-    columns, failing, texts = _humitrax.compute(units, model, saturation, conditions[0][0],
-                                                place[0] == "altitude",
-                                                *(array for array, _ in rows),
-                                                tuple(missing for _, missing in rows), threads)
-    return _result(_humitrax.columns(units), columns, failing, texts, shape)
+    columns, failing, texts, warned = _humitrax.compute(units, model, saturation, conditions[0][0],
+                                                        place[0] == "altitude",
+                                                        *(array for array, _ in rows),
+                                                        tuple(missing for _, missing in rows), threads)
+    result = _result(_humitrax.columns(units), columns, failing, texts, shape)
+    _plausibility.warn(warned)
+    return result
 
 
 def _broadcast(given):

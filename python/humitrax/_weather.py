@@ -8,7 +8,7 @@ import re
 
 import numpy as np
 
-from . import _names
+from . import _humitrax
 
 _NUMBER = re.compile(r"[+-]?(?:\d+\.?\d*|\.\d+)(?:[eE][+-]?\d+)?")
 _WHOLE = re.compile(r"[+-]?\d+")
@@ -440,8 +440,8 @@ def read_tmy3(path):
              "longitude": _number(station[5], f"{where}, the longitude"),
              "elevation": _number(station[6], f"{where}, the elevation"), "given": "dew_point"}
 
-    names = [_names.read_name(field) for field in header]
-    positions = {column.name: i for i, column in reversed(list(enumerate(names)))}
+    names = [_tmy3_header_name(field) for field in header]
+    positions = {name: i for i, (name, _) in reversed(list(enumerate(names)))}
     for wanted in ("date", "time"):
         if wanted not in positions:
             raise ValueError(f"line {header_line}: the header has no {wanted.capitalize()} column")
@@ -483,16 +483,26 @@ def read_tmy3(path):
     return _frame(columns, index, attrs)
 
 
+def _tmy3_header_name(field):
+    """A TMY3 header field's name and unit (None for none), read loosely by
+    the header rules: "Dry-bulb (C)" is dry_bulb in C."""
+    column = _humitrax.read_column_name(field)
+    if column.parenthesised is not None:
+        return column.parenthesised
+    return column.loose_name, column.unit
+
+
 def _tmy3_name(column):
     """A TMY3 column's name here, its unit (None for none) and str for a
-    source flag (else float)."""
-    words = (column.unit or "").lower()
-    unit = None if words in _NO_UNIT or words.endswith(" code") else column.unit
+    source flag (else float), from its header name and unit."""
+    name, given_unit = column
+    words = (given_unit or "").lower()
+    unit = None if words in _NO_UNIT or words.endswith(" code") else given_unit
     for suffix, ending, kind in (("_source", "_source", str), ("_uncert", "_uncertainty", float)):
-        if column.name.endswith(suffix):
-            stem = column.name[:-len(suffix)]
+        if name.endswith(suffix):
+            stem = name[:-len(suffix)]
             return _TMY3_NAMES.get(stem, stem) + ending, unit, kind
-    return _TMY3_NAMES.get(column.name, column.name), unit, float
+    return _TMY3_NAMES.get(name, name), unit, float
 
 
 read_epw.__module__ = "humitrax"

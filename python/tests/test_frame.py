@@ -99,6 +99,10 @@ UNIT_TABLES = [
     ("pressure unit of a bare column", ["dry_bulb", "pressure", "relative_humidity"],
      [[22.0, 1013.0, 45.0], [-5.0, 850.0, 90.0]], "si", "ashrae2017", ["--pressure-unit", "mbar"],
      {"pressure_unit": "mbar"}),
+    ("units in parentheses in ip", ["Dry-bulb (C)", "Pressure (Pa)", "Humidity-ratio (g/kg)"],
+     [[25.0, 101325.0, 9.5], [-3.0, 84000.0, 1.0]], "ip", "ashrae2017", [], {}),
+    ("units in parentheses in si", ["dry bulb (°F)", "altitude (ft)", "Dew-point (degF)"],
+     [[77.0, 1500.0, 55.0], [20.0, -200.0, 8.0]], "si", "calculator", [], {}),
 ]
 
 
@@ -118,6 +122,55 @@ def test_units_in_the_names_give_batchs_numbers(cli, tmp_path, header, rows, uni
             assert got == [row[name].replace("--model ashrae2017", 'model="ashrae2017"') for row in expected]
         else:
             assert [float(x).hex() for x in got] == [float(row[name] or "nan").hex() for row in expected], name
+
+
+# (name, header, rows, units, the column passed through): a name read only by a
+# hyphen or parentheses yields to one read strictly for the same place (the
+# dry bulb, the pressure or altitude, the condition) and passes through.
+YIELDING = [
+    ("strict dry bulb over a parenthesised one", ["Dry-bulb (F)", "dry_bulb", "pressure", "relative_humidity"],
+     [[68.0, 20.0, 101.325, 50.0], [95.0, 35.0, 99.0, 30.0]], "si", "Dry-bulb (F)"),
+    ("strict dry bulb in brackets over a hyphenated one",
+     ["dry-bulb", "Dry Bulb [°F]", "pressure [hPa]", "Relative Humidity"],
+     [[20.0, 68.0, 1013.0, 50.0], [35.0, 95.0, 990.0, 30.0]], "si", "dry-bulb"),
+    ("strict pressure over a parenthesised altitude", ["dry_bulb", "Altitude (ft)", "pressure", "dew_point"],
+     [[77.0, 5280.0, 14.696, 50.0], [50.0, 0.0, 12.2, 40.0]], "ip", "Altitude (ft)"),
+    ("strict condition over a parenthesised one of its own",
+     ["dry_bulb", "pressure", "Relative-humidity (%)", "relative_humidity"],
+     [[25.0, 101.325, 99.0, 50.0], [30.0, 95.0, 1.0, 20.0]], "si", "Relative-humidity (%)"),
+    # frame replaces a column named like a property of another condition by
+    # the computed values, where batch passes it through beside its own.
+    ("strict condition over a hyphenated one of another", ["dry_bulb", "pressure", "Dew-point (C)", "wet_bulb"],
+     [[25.0, 101.325, 30.0, 18.0], [30.0, 95.0, 5.0, 20.0]], "si", None),
+]
+
+
+@pytest.mark.parametrize("header, rows, units, kept", [case[1:] for case in YIELDING],
+                         ids=[case[0] for case in YIELDING])
+def test_loose_names_yield_to_strict_ones_as_in_batch(cli, tmp_path, header, rows, units, kept):
+    path = tmp_path / "table.csv"
+    path.write_text("\n".join([",".join(header)] + [",".join(map(repr, row)) for row in rows]) + "\n", "utf-8")
+    done = subprocess.run([cli, "batch", "--units", units, "--jobs", "1", str(path)],
+                          capture_output=True, text=True, check=False)
+    assert done.returncode in (0, 1), done.stderr
+    expected = list(csv.DictReader(io.StringIO(done.stdout)))
+    df = pd.read_csv(path, float_precision="round_trip")
+    out = humitrax.frame(df, units=units)
+    computed = list(humitrax.state(20.0, altitude=0.0, dew_point=10.0, units=units))
+    assert set(computed) <= set(expected[0]) and set(computed) <= set(out.columns)
+    # The same numbers and statuses.
+    for name in computed:
+        got = out[name].tolist()
+        if name == "status":
+            assert got == [row[name] for row in expected]
+        else:
+            assert [float(x).hex() for x in got] == [float(row[name] or "nan").hex() for row in expected], name
+    # The loose name of the place read passes through unchanged, as batch passes it.
+    if kept is not None:
+        assert kept in expected[0] and [float(row[kept]) for row in expected] == df[kept].tolist()
+        assert out[kept].equals(df[kept])
+    else:
+        assert "Dew-point (C)" in expected[0] and "Dew-point (C)" not in out.columns
 
 
 # Parentheses and hyphens name what brackets and underscores do.
@@ -162,7 +215,14 @@ def test_attrs_given_chooses_among_several_conditions_and_given_overrides_it():
     ({**BASE, "Dry Bulb [F]": [68.0]}, {}, ValueError, "two dry bulb columns, 'dry_bulb' and 'Dry Bulb \\[F\\]'"),
     ({**BASE, "dry_bulb": None, "dry_bulb [kPa]": [20.0]}, {}, ValueError,
      "the column 'dry_bulb \\[kPa\\]' gives the unit 'kPa', which is not one of C, °C, F or °F"),
-    ({**BASE, "dry_bulb": None, "dry_bulb (C": [20.0]}, {}, ValueError, "opens a unit bracket and never closes it"),
+    ({**BASE, "dry_bulb": None, "dry_bulb [C": [20.0]}, {}, ValueError,
+     "the column 'dry_bulb \\[C' opens a unit bracket and never closes it \\('dry_bulb \\[C\\]' would\\)"),
+    ({**BASE, "dry_bulb": None, "dry_bulb (C": [20.0]}, {}, ValueError, "no dry bulb column 'dry_bulb'"),
+    ({**BASE, "dry_bulb": None, "Dry-bulb (K)": [20.0]}, {}, ValueError,
+     "no dry bulb column 'dry_bulb' \\(dry_bulb=\\); 'Dry-bulb \\(K\\)' is dry_bulb only with a unit of "
+     "C, °C, F or °F"),
+    ({**BASE, "dry_bulb": None, "Dry-bulb (C)": [20.0], "dry-bulb [F]": [68.0]}, {}, ValueError,
+     "two dry bulb columns, 'Dry-bulb \\(C\\)' and 'dry-bulb \\[F\\]'"),
     ({**BASE, "pressure": None, "altitude": [0.0]}, {"pressure_unit": "hPa"}, ValueError,
      "pressure_unit is for a pressure column, and the frame has an altitude column 'altitude'"),
     (BASE, {"pressure_unit": "psig"}, ValueError, "pressure_unit gives the unit 'psig', which is not one of kPa"),
@@ -170,7 +230,8 @@ def test_attrs_given_chooses_among_several_conditions_and_given_overrides_it():
     (BASE, {"dry_bulb": 0}, TypeError, "dry_bulb must be a column name \\(str\\), not int"),
     ({**BASE, "Status": [""]}, {}, ValueError, "column 'status'"),
     ({**BASE, "T": [1.0]}, {"dry_bulb": "t", "wet_bulb": "T"}, ValueError, "'T' is named for both dry_bulb and wet_bulb"),
-], ids=["two_dry_bulbs", "unit_that_does_not_fit", "unclosed_parenthesis", "pressure_unit_with_altitude",
+], ids=["two_dry_bulbs", "unit_that_does_not_fit", "unclosed_bracket", "unclosed_parenthesis_names_nothing",
+        "unit_in_parentheses_not_of_the_role", "two_loose_dry_bulbs_and_no_strict_one", "pressure_unit_with_altitude",
         "unknown_pressure_unit", "pressure_unit_not_text", "column_name_not_text", "status_in_any_case",
         "one_column_for_two"])
 def test_header_rules_refuse_what_batch_refuses(columns, arguments, error, message):
