@@ -4,6 +4,8 @@
 #include "humitrax/constants.h"
 
 #include <array>
+#include <charconv>
+#include <cmath>
 
 namespace humitrax {
 namespace {
@@ -37,11 +39,17 @@ struct KnownUnit {
     std::string_view name; ///< lower case
     UnitConversion si;
     UnitConversion ip;
+    /// Whether it converts to SI and to inch-pound: an enthalpy's zero
+    /// differs between the two (0 °C, 0 °F), so neither converts to the other.
+    bool toSI = true;
+    bool toIP = true;
 };
 
 constexpr UnitConversion kSame{};
 constexpr UnitConversion Times(double factor) { return {0.0, factor, 1.0, 0.0, false}; }
 constexpr UnitConversion Over(double divisor) { return {0.0, 1.0, divisor, 0.0, false}; }
+/// × 10^shift, exactly in decimal.
+constexpr UnitConversion Shift(int shift) { return {0.0, 1.0, 1.0, 0.0, false, shift}; }
 
 constexpr UnitConversion kFahrenheitToCelsius{-32.0, 1.0, 1.8, 0.0, false};
 constexpr UnitConversion kCelsiusToFahrenheit{0.0, 1.8, 1.0, 32.0, false};
@@ -56,10 +64,10 @@ constexpr std::array<KnownUnit, 6> kTemperatureUnits{{
 }};
 constexpr std::array<KnownUnit, 7> kPressureUnits{{
     {"kpa", kSame, Over(kKilopascalsPerPsi)},
-    {"hpa", Over(10.0), Over(10.0 * kKilopascalsPerPsi)},
-    {"mbar", Over(10.0), Over(10.0 * kKilopascalsPerPsi)},
-    {"pa", Over(1000.0), Over(1000.0 * kKilopascalsPerPsi)},
-    {"bar", Times(100.0), Times(100.0 / kKilopascalsPerPsi)},
+    {"hpa", Shift(-1), Over(10.0 * kKilopascalsPerPsi)},
+    {"mbar", Shift(-1), Over(10.0 * kKilopascalsPerPsi)},
+    {"pa", Shift(-3), Over(1000.0 * kKilopascalsPerPsi)},
+    {"bar", Shift(2), Times(100.0 / kKilopascalsPerPsi)},
     {"psia", Times(kKilopascalsPerPsi), kSame},
     {"inhg", Times(3.386389), Times(0.491154)},
 }};
@@ -71,8 +79,22 @@ constexpr std::array<KnownUnit, 1> kPercentUnits{{{"%", kSame, kSame}}};
 constexpr std::array<KnownUnit, 4> kRatioUnits{{
     {"kg/kg", kSame, kSame},
     {"lb/lb", kSame, kSame},
-    {"g/kg", Over(1000.0), Over(1000.0)},
+    {"g/kg", Shift(-3), Shift(-3)},
     {"gr/lb", Over(kGrainsPerPound), Over(kGrainsPerPound)},
+}};
+
+constexpr std::array<KnownUnit, 2> kEnthalpyUnits{{
+    {"kj/kg", kSame, kSame, true, false},
+    {"btu/lb", kSame, kSame, false, true},
+}};
+/// m³/kg in a ft³/lb.
+constexpr double kCubicMetresPerKilogramPerCubicFootPerPound =
+    kMetresPerFoot * kMetresPerFoot * kMetresPerFoot / kKilogramsPerPound;
+constexpr std::array<KnownUnit, 4> kVolumeUnits{{
+    {"m3/kg", kSame, Over(kCubicMetresPerKilogramPerCubicFootPerPound)},
+    {"m\xC2\xB3/kg", kSame, Over(kCubicMetresPerKilogramPerCubicFootPerPound)},
+    {"ft3/lb", Times(kCubicMetresPerKilogramPerCubicFootPerPound), kSame},
+    {"ft\xC2\xB3/lb", Times(kCubicMetresPerKilogramPerCubicFootPerPound), kSame},
 }};
 
 constexpr std::string_view kPressureColumn = "pressure";
@@ -83,7 +105,7 @@ std::span<const KnownUnit> UnitsOf(std::string_view column) noexcept
     if (column == PropertyColumn(Property::DryBulb) || column == PropertyColumn(Property::WetBulb) ||
         column == PropertyColumn(Property::DewPoint))
         return kTemperatureUnits;
-    if (column == kPressureColumn)
+    if (column == kPressureColumn || column == PropertyColumn(Property::VapourPressure))
         return kPressureUnits;
     if (column == kAltitudeColumn)
         return kAltitudeUnits;
@@ -91,6 +113,10 @@ std::span<const KnownUnit> UnitsOf(std::string_view column) noexcept
         return kPercentUnits;
     if (column == PropertyColumn(Property::HumidityRatio))
         return kRatioUnits;
+    if (column == PropertyColumn(Property::Enthalpy))
+        return kEnthalpyUnits;
+    if (column == PropertyColumn(Property::SpecificVolume))
+        return kVolumeUnits;
     return {};
 }
 
@@ -127,16 +153,43 @@ std::optional<UnitConversion> ColumnUnit(std::string_view column, std::string_vi
     for (char& c : lower)
         c = LowerAscii(c);
     for (const KnownUnit& known : UnitsOf(column)) {
-        if (known.name == lower)
+        if (known.name == lower && (units == Units::SI ? known.toSI : known.toIP))
             return units == Units::SI ? known.si : known.ip;
     }
     return std::nullopt;
 }
 
+double UnitConversion::ShiftDecimal(double value, int shift) noexcept
+{
+    if (!std::isfinite(value))
+        return value;
+    std::array<char, 40> text{};
+    const auto written = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::scientific);
+    // "d.ddde±x": the exponent moved by `shift`.
+    const std::string_view digits(text.data(), written.ptr);
+    const std::size_t e = digits.find('e');
+    int exponent = 0;
+    std::from_chars(digits.data() + e + (digits[e + 1] == '+' ? 2 : 1), digits.data() + digits.size(), exponent);
+    std::array<char, 48> moved{};
+    const std::string_view mantissa = digits.substr(0, e);
+    std::copy(mantissa.begin(), mantissa.end(), moved.begin());
+    char* end = moved.data() + mantissa.size();
+    *end++ = 'e';
+    end = std::to_chars(end, moved.data() + moved.size(), exponent + shift).ptr;
+    double result = value;
+    if (std::from_chars(moved.data(), end, result).ec == std::errc::result_out_of_range)
+        return std::copysign(shift > 0 ? HUGE_VAL : 0.0, value);
+    return result;
+}
+
 std::string_view ColumnUnits(std::string_view column) noexcept
 {
-    if (column == kPressureColumn)
+    if (column == kPressureColumn || column == PropertyColumn(Property::VapourPressure))
         return "kPa, hPa, Pa, mbar, bar, psia or inHg";
+    if (column == PropertyColumn(Property::Enthalpy))
+        return "kJ/kg with --units si or Btu/lb with --units ip";
+    if (column == PropertyColumn(Property::SpecificVolume))
+        return "m3/kg, m³/kg, ft3/lb or ft³/lb";
     if (column == kAltitudeColumn)
         return "m or ft";
     if (column == PropertyColumn(Property::RelativeHumidity))

@@ -514,7 +514,7 @@ ReadName ReadHeaderName(std::string_view header, std::string_view mappedRole, Un
     } else {
         read.slot = SlotOf(column.name, units); // an output column's, or none
         // An enthalpy, volume or vapour pressure may be given, by its name.
-        if (read.slot == Slot::Output && IsOtherGiven(column.name) && !column.hasUnit)
+        if (read.slot == Slot::Output && IsOtherGiven(column.name))
             read.slot = Slot::Condition;
     }
     read.name = std::move(column);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -89,7 +90,14 @@ const UnitCase kUnits[] = {
     {"PercentOnly", "relative_humidity", "%", kSI, 50.0, 50.0, true},
     {"KelvinsFitNoTemperature", "dry_bulb", "K", kSI, 300.0, std::nullopt, false},
     {"PressureUnitOnATemperature", "dry_bulb", "kPa", kSI, 1.0, std::nullopt, false},
-    {"NoUnitsForAComputedColumn", "enthalpy", "kJ/kg", kSI, 1.0, std::nullopt, false},
+    {"HectopascalsByTheDecimalPoint", "pressure", "hPa", kSI, 1013.2, 101.32, false},
+    {"GramsPerKilogramByTheDecimalPoint", "humidity_ratio", "g/kg", kSI, 8.3, 0.0083, false},
+    {"BarsBeyondTheLargestDouble", "vapour_pressure", "bar", kSI, 1e307, HUGE_VAL, false},
+    {"EnthalpyInItsSystemsUnit", "enthalpy", "kJ/kg", kSI, 50.0, 50.0, true},
+    {"EnthalpyConvertsToNoOtherSystem", "enthalpy", "kJ/kg", kIP, 50.0, std::nullopt, false},
+    {"CubicFeetPerPoundToSi", "specific_volume", "ft³/lb", kSI, 13.5, 13.5 * (0.3048 * 0.3048 * 0.3048 / 0.45359237),
+     false},
+    {"NoUnitsForAComputedColumn", "density", "kg/m3", kSI, 1.0, std::nullopt, false},
 };
 INSTANTIATE_TEST_SUITE_P(Convert, UnitConversions, ::testing::ValuesIn(kUnits),
                          [](const auto& row) { return std::string(row.param.name); });

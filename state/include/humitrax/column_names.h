@@ -37,18 +37,31 @@ constexpr std::string_view TrimBlanks(std::string_view text) noexcept
 
 /// A linear change of unit: ((value + before) × factor ÷ divisor) + after,
 /// in that order, so that every reader of the same text gets the same
-/// number bit for bit.
+/// number bit for bit. A change by a power of ten (hPa to kPa, g/kg to kg/kg)
+/// moves the decimal point instead: 1013.2 hPa is 101.32 kPa, the double
+/// nearest that decimal, where 1013.2 ÷ 10 would be 101.32000000000001.
 struct UnitConversion {
     double before = 0.0;
     double factor = 1.0;
     double divisor = 1.0;
     double after = 0.0;
     bool identity = true; ///< the value is taken as it is, bit for bit
+    /// Nonzero: the value is its shortest decimal text times 10^decimalShift,
+    /// and the members above are unused.
+    int decimalShift = 0;
 
     [[nodiscard]] double Apply(double value) const noexcept
     {
-        return identity ? value : (value + before) * factor / divisor + after;
+        if (identity)
+            return value;
+        if (decimalShift != 0)
+            return ShiftDecimal(value, decimalShift);
+        return (value + before) * factor / divisor + after;
     }
+
+    /// The double nearest value × 10^shift in decimal: the shortest text that
+    /// reads back as `value`, its exponent moved. Not finite: as it is.
+    static double ShiftDecimal(double value, int shift) noexcept;
 };
 
 /// The value and its unit of a header name: "Dry Bulb [°C]" gives "dry_bulb"
@@ -78,7 +91,8 @@ ColumnName ReadColumnName(std::string_view header);
 
 /// The conversion of a unit to the unit system's own for a column of given
 /// values ("dry_bulb", "wet_bulb", "dew_point", "pressure", "altitude",
-/// "relative_humidity", "humidity_ratio"), the unit compared without regard
+/// "relative_humidity", "humidity_ratio", "enthalpy", "specific_volume",
+/// "vapour_pressure"; an enthalpy only in the unit system's own unit), the unit compared without regard
 /// to case (ASCII) and surrounding blanks; nothing for a unit that does not
 /// fit the column, or for any other column.
 std::optional<UnitConversion> ColumnUnit(std::string_view column, std::string_view unit, Units units);
