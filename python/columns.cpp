@@ -33,18 +33,18 @@ StateResult ComputeRow(const GivenColumns& given, std::size_t row, std::string& 
     const GivenBasis basis{given.units,
                            given.model,
                            given.altitude,
-                           Property::DryBulb,
-                           ConditionProperty(given.condition),
+                           given.first,
+                           given.second,
                            given.saturation,
                            "model=\"ashrae2017\""};
     const auto read = [&](GivenValue which, std::string_view column) -> std::optional<double> {
-        const double* values = given.value;
-        const bool* missing = given.valueMissing;
-        std::optional<Property> tallied = ConditionProperty(given.condition);
+        const double* values = given.secondValues;
+        const bool* missing = given.secondMissing;
+        std::optional<Property> tallied = given.second;
         if (which == GivenValue::First) {
-            values = given.dryBulb;
-            missing = given.dryBulbMissing;
-            tallied = Property::DryBulb;
+            values = given.firstValues;
+            missing = given.firstMissing;
+            tallied = given.first;
         } else if (which == GivenValue::Place) {
             values = given.pressure;
             missing = given.pressureMissing;

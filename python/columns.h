@@ -26,16 +26,19 @@ struct GivenColumns {
     Units units = Units::SI;
     Model model = Model::Ashrae2017;
     Saturation saturation = Saturation::IceBelowFreezing;
-    Condition condition = Condition::RelativeHumidity;
+    /// The two given properties (the dry bulb and a condition, or any two a
+    /// state may be given by), in the order a state reads them.
+    Property first = Property::DryBulb;
+    Property second = Property::RelativeHumidity;
     bool altitude = false; ///< `pressure` holds altitudes (m or ft)
-    const double* dryBulb = nullptr;
+    const double* firstValues = nullptr;
     const double* pressure = nullptr;
-    const double* value = nullptr; ///< the condition; relative humidity in percent
+    const double* secondValues = nullptr; ///< relative humidity in percent
     /// For each array above, nullptr or a flag per row: a missing value (a
     /// masked cell), whatever the array holds there.
-    const bool* dryBulbMissing = nullptr;
+    const bool* firstMissing = nullptr;
     const bool* pressureMissing = nullptr;
-    const bool* valueMissing = nullptr;
+    const bool* secondMissing = nullptr;
     std::size_t rows = 0;
 };
 

@@ -8,6 +8,8 @@
 #include "columns.h"
 #include "signals.h"
 
+#include "humitrax/pair.h"
+
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -62,7 +64,7 @@ template <typename Array>
 auto RowsOf(const Array& array, std::size_t rows, const char* name)
 {
     if (array.ndim() != 1 || static_cast<std::size_t>(array.shape(0)) != rows)
-        throw py::value_error(std::string(name) + " must be one-dimensional, as long as dry_bulb");
+        throw py::value_error(std::string(name) + " must be one-dimensional, as long as the first");
     return array.data();
 }
 
@@ -77,8 +79,8 @@ const bool* MissingOf(const std::optional<MissingArray>& missing, std::size_t ro
 /// plausibility warnings the given values call for. `missing`: the flags of
 /// the missing values of the three given arrays, each None for none.
 py::tuple Compute(std::string_view units, std::string_view model, std::string_view saturation,
-                  std::string_view condition, bool altitude, const InputArray& dryBulb, const InputArray& pressure,
-                  const InputArray& value,
+                  std::string_view first, std::string_view second, bool altitude, const InputArray& firstValues,
+                  const InputArray& pressure, const InputArray& secondValues,
                   const std::tuple<std::optional<MissingArray>, std::optional<MissingArray>,
                                    std::optional<MissingArray>>& missing,
                   unsigned threads)
@@ -95,20 +97,22 @@ py::tuple Compute(std::string_view units, std::string_view model, std::string_vi
     } catch (const std::invalid_argument& error) {
         throw py::value_error(error.what());
     }
-    const std::optional<Condition> conditionValue = ConditionFromColumn(condition);
-    if (!conditionValue)
-        throw py::value_error("no condition '" + std::string(condition) + "'");
-    given.condition = *conditionValue;
+    for (const auto& [name, property] : {std::pair{first, &given.first}, std::pair{second, &given.second}}) {
+        const std::optional<Property> named = PropertyFromColumn(name);
+        if (!named || !IsGivable(*named))
+            throw py::value_error("a state is not given by '" + std::string(name) + "'");
+        *property = *named;
+    }
     given.altitude = altitude;
-    if (dryBulb.ndim() != 1)
-        throw py::value_error("dry_bulb must be one-dimensional");
-    given.rows = static_cast<std::size_t>(dryBulb.shape(0));
-    given.dryBulb = RowsOf(dryBulb, given.rows, "dry_bulb");
+    if (firstValues.ndim() != 1)
+        throw py::value_error("the first given values must be one-dimensional");
+    given.rows = static_cast<std::size_t>(firstValues.shape(0));
+    given.firstValues = RowsOf(firstValues, given.rows, "first");
     given.pressure = RowsOf(pressure, given.rows, "pressure");
-    given.value = RowsOf(value, given.rows, "value");
-    given.dryBulbMissing = MissingOf(std::get<0>(missing), given.rows, "dry_bulb's missing values");
+    given.secondValues = RowsOf(secondValues, given.rows, "second");
+    given.firstMissing = MissingOf(std::get<0>(missing), given.rows, "the first's missing values");
     given.pressureMissing = MissingOf(std::get<1>(missing), given.rows, "pressure's missing values");
-    given.valueMissing = MissingOf(std::get<2>(missing), given.rows, "value's missing values");
+    given.secondMissing = MissingOf(std::get<2>(missing), given.rows, "the second's missing values");
 
     py::list columns;
     PropertyColumns out{};
@@ -151,10 +155,12 @@ PYBIND11_MODULE(_humitrax, module)
                                            std::string(ModelName(humitrax::Model::Ashrae2017)));
     module.def("columns", &Columns, py::arg("units"),
                "The property columns of a unit system ('si' or 'ip'), in order.");
-    module.def("compute", &Compute, py::arg("units"), py::arg("model"), py::arg("saturation"), py::arg("condition"),
-               py::arg("altitude"), py::arg("dry_bulb"), py::arg("pressure"), py::arg("value"),
+    module.def("compute", &Compute, py::arg("units"), py::arg("model"), py::arg("saturation"), py::arg("first"),
+               py::arg("second"), py::arg("altitude"), py::arg("first_values"), py::arg("pressure"),
+               py::arg("second_values"),
                py::arg("missing"), py::arg("threads"),
-               "The states of one-dimensional float64 arrays of equal length: (columns, rows, "
+               "The states given by two properties (first, second: their column names) at a pressure or "
+               "altitude, of one-dimensional float64 arrays of equal length: (columns, rows, "
                "texts, warnings), one array per property of columns(units), then the indices of the "
                "rows that are not whole and their status texts, and the plausibility warnings' texts, "
                "one per column. missing: for each of the three "

@@ -80,12 +80,18 @@ struct Given {
     }
 };
 
-Condition ConditionOf(const Given& given, const std::string& key)
+/// The two properties a state is given by, under `key` + "given1" and "given2".
+std::array<Property, 2> PairOf(const Given& given, const std::string& key)
 {
-    const std::optional<Condition> condition = ConditionFromColumn(given.Choice(key));
-    if (!condition)
-        throw std::invalid_argument("no condition '" + given.Choice(key) + "'");
-    return *condition;
+    std::array<Property, 2> pair{};
+    for (std::size_t i = 0; i < pair.size(); ++i) {
+        const std::string& name = given.Choice(key + "given" + std::to_string(i + 1));
+        const std::optional<Property> property = PropertyFromColumn(name);
+        if (!property || !IsGivable(*property))
+            throw std::invalid_argument("a state is not given by '" + name + "'");
+        pair[i] = *property;
+    }
+    return pair;
 }
 
 FlowUnit FlowUnitOf(const Given& given, const std::string& key)
@@ -103,12 +109,12 @@ struct Setup {
     Model model = Model::Ashrae2017;
     Saturation saturation = Saturation::IceBelowFreezing;
     bool altitude = false;
-    Condition condition = Condition::RelativeHumidity;
+    std::array<Property, 2> entering{};
     FlowUnit flowUnit = FlowUnit::KilogramsPerSecond;
-    Condition secondCondition = Condition::RelativeHumidity; ///< mix
-    FlowUnit secondFlowUnit = FlowUnit::KilogramsPerSecond;  ///< mix
+    std::array<Property, 2> second{};                       ///< mix
+    FlowUnit secondFlowUnit = FlowUnit::KilogramsPerSecond; ///< mix
     CoilMode coilMode = CoilMode::ApparatusDewPoint;
-    Condition leavingCondition = Condition::RelativeHumidity; ///< coil by its leaving state
+    std::array<Property, 2> leaving{}; ///< coil by its leaving state
     Humidifier humidifier = Humidifier::Steam;
     HumidifyTarget target = HumidifyTarget::RelativeHumidity;
 };
@@ -122,16 +128,16 @@ Setup SetupOf(Kind kind, Units units, Model model, bool altitude, const Given& g
     const auto saturation = given.choices.find("saturation");
     setup.saturation = SaturationOf(saturation == given.choices.end() ? "ice" : saturation->second, model);
     setup.altitude = altitude;
-    setup.condition = ConditionOf(given, "condition");
+    setup.entering = PairOf(given, "");
     setup.flowUnit = FlowUnitOf(given, "flow_unit");
     if (kind == Kind::Mix) {
-        setup.secondCondition = ConditionOf(given, "second_condition");
+        setup.second = PairOf(given, "second_");
         setup.secondFlowUnit = FlowUnitOf(given, "second_flow_unit");
     }
     if (kind == Kind::Coil) {
         setup.coilMode = given.Choice("coil_mode") == "leaving" ? CoilMode::LeavingState : CoilMode::ApparatusDewPoint;
         if (setup.coilMode == CoilMode::LeavingState)
-            setup.leavingCondition = ConditionOf(given, "leaving_condition");
+            setup.leaving = PairOf(given, "leaving_");
     }
     if (kind == Kind::Humidify) {
         setup.humidifier = given.Choice("humidifier") == "adiabatic" ? Humidifier::Adiabatic : Humidifier::Steam;
@@ -144,23 +150,28 @@ Setup SetupOf(Kind kind, Units units, Model model, bool altitude, const Given& g
 }
 
 /// A given state of a process whose values are tallied for the plausibility
-/// warnings: the keys of its dry bulb and of its condition's value.
+/// warnings: the key prefix of its given values, and their properties.
 struct TalliedState {
-    std::string dryBulb;
-    std::string value;
-    Condition condition;
+    std::string key;
+    std::array<Property, 2> given;
 };
 
 /// The given states of the process: the entering one (with the pressure),
 /// and the second stream of a mix or the leaving state of a coil.
 std::vector<TalliedState> TalliedStates(const Setup& setup)
 {
-    std::vector<TalliedState> states{{"dry_bulb", "value", setup.condition}};
+    std::vector<TalliedState> states{{"", setup.entering}};
     if (setup.kind == Kind::Mix)
-        states.push_back({"second_dry_bulb", "second_value", setup.secondCondition});
+        states.push_back({"second_", setup.second});
     if (setup.kind == Kind::Coil && setup.coilMode == CoilMode::LeavingState)
-        states.push_back({"leaving_dry_bulb", "leaving_value", setup.leavingCondition});
+        states.push_back({"leaving_", setup.leaving});
     return states;
+}
+
+/// The state given under a key prefix in a row.
+AirState StateAt(const Given& given, const std::string& key, const std::array<Property, 2>& pair, std::size_t row)
+{
+    return {pair[0], given.At(key + "given1", row), pair[1], given.At(key + "given2", row)};
 }
 
 /// Tallies a row's given states, each in its own check; a missing value is
@@ -169,10 +180,11 @@ void Tally(const Setup& setup, const Given& given, const std::vector<TalliedStat
            std::vector<Plausibility>& tallies)
 {
     for (std::size_t i = 0; i < states.size(); ++i) {
-        tallies[i].Add(Property::DryBulb, given.At(states[i].dryBulb, row));
+        const AirState state = StateAt(given, states[i].key, states[i].given, row);
+        tallies[i].Add(state.first, state.firstValue);
         if (i == 0 && !setup.altitude)
             tallies[i].Add(Property::Pressure, given.At("pressure", row));
-        tallies[i].Add(ConditionProperty(states[i].condition), given.At(states[i].value, row));
+        tallies[i].Add(state.second, state.secondValue);
     }
 }
 
@@ -184,9 +196,9 @@ std::vector<std::string> StateWarnings(const Given& given, const std::vector<Tal
     std::vector<std::string> texts;
     for (std::size_t i = 0; i < states.size(); ++i) {
         for (PlausibilityWarning& warning : tallies[i].Warnings()) {
-            const std::string& key = warning.column == Property::DryBulb   ? states[i].dryBulb
-                                     : warning.column == Property::Pressure ? std::string("pressure")
-                                                                            : states[i].value;
+            const std::string key = warning.column == Property::Pressure   ? std::string("pressure")
+                                    : warning.column == states[i].given[0] ? states[i].key + "given1"
+                                                                           : states[i].key + "given2";
             const std::string_view column = PropertyColumn(warning.column);
             const std::string& argument = given.arrays.at(key).argument;
             if (argument != column && std::string_view(warning.text).starts_with(column))
@@ -224,14 +236,13 @@ std::optional<ProcessResult> ComputeRow(const Setup& setup, const Given& given, 
         pressure.value = given.At("pressure", row);
     }
     const ProcessBasis basis{setup.units, setup.model, pressure.value, setup.saturation};
-    const AirState entering = DryBulbState(given.At("dry_bulb", row), setup.condition, given.At("value", row));
+    const AirState entering = StateAt(given, "", setup.entering, row);
     const Flow flow{given.At("flow", row), setup.flowUnit};
     ProcessResult result;
     switch (setup.kind) {
     case Kind::Mix:
         result = Mix({basis, entering, flow,
-                      DryBulbState(given.At("second_dry_bulb", row), setup.secondCondition,
-                                   given.At("second_value", row)),
+                      StateAt(given, "second_", setup.second, row),
                       {given.At("second_flow", row), setup.secondFlowUnit}});
         break;
     case Kind::Heat: result = Heat({basis, entering, flow, given.At("to", row)}); break;
@@ -239,8 +250,7 @@ std::optional<ProcessResult> ComputeRow(const Setup& setup, const Given& given, 
     case Kind::Coil:
         if (setup.coilMode == CoilMode::LeavingState) {
             result = Coil({basis, entering, flow, CoilMode::LeavingState,
-                           DryBulbState(given.At("leaving_dry_bulb", row), setup.leavingCondition,
-                                        given.At("leaving_value", row))});
+                           StateAt(given, "leaving_", setup.leaving, row)});
         } else {
             result = Coil({basis, entering, flow, CoilMode::ApparatusDewPoint, {}, given.At("adp", row),
                            given.At("bypass", row)});

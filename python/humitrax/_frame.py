@@ -3,16 +3,19 @@
 import numpy as np
 
 from . import _humitrax
-from ._state import CONDITIONS, UNITS, _choice, _listed, as_numbers, state
+from ._state import CONDITIONS, GIVABLE, UNITS, _choice, _listed, as_numbers, state
 
 # The given values by role: the dry bulb, the pressure or altitude, the
-# conditions; and the roles that hold one place, in which a name read
-# loosely yields to one read strictly, as in humitrax-cli batch.
-_ROLES = ("dry_bulb", "pressure", "altitude") + CONDITIONS
+# conditions, and the other properties a state may be given by, read only by
+# their names as written (as batch reads them); and the roles that hold one
+# place, in which a name read loosely yields to one read strictly.
+_OTHERS = ("enthalpy", "specific_volume", "vapour_pressure")
+_ROLES = ("dry_bulb", "pressure", "altitude") + CONDITIONS + _OTHERS
 _PLACES = (("dry_bulb",), ("pressure", "altitude"), CONDITIONS)
 _ROLE_WORDS = {"dry_bulb": "dry bulb", "pressure": "pressure", "altitude": "altitude",
                "wet_bulb": "wet bulb", "dew_point": "dew point", "relative_humidity": "relative humidity",
-               "humidity_ratio": "humidity ratio"}
+               "humidity_ratio": "humidity ratio", "enthalpy": "enthalpy", "specific_volume": "specific volume",
+               "vapour_pressure": "vapour pressure"}
 
 
 def _column(df, position, label, argument):
@@ -89,6 +92,8 @@ class _Header:
                 continue
             index, strict, self.units[i] = reading
             role = roles[index]
+            if role in _OTHERS and not strict:
+                continue  # an output column's name, read loosely: passed through
             for other, names_of_other in zip(roles, table):
                 if other != role and _humitrax.read_role(str(label), [names_of_other]) is not None:
                     raise ValueError(f"the column {label!r} is named for both {role} and {other}")
@@ -110,14 +115,17 @@ class _Header:
             if holders:
                 self.found[holders[0][1]] = holders[0][0]
 
-    def conditions(self, given=None):
-        """The condition columns by condition: those read strictly, else
-        those read loosely; with `given`, also a loose one of it when no
-        strict one names it."""
+    def conditions(self, given=()):
+        """The given columns but the dry bulb's, by property: the conditions
+        read strictly, else those read loosely (with `given`, also a loose
+        one of those it names when no strict one does), and the enthalpy,
+        volume and vapour pressure."""
         strict = {c: self.strict[c] for c in CONDITIONS if self.strict[c]}
         present = strict or {c: self.loose[c] for c in CONDITIONS if self.loose[c]}
-        if given is not None and given not in present and self.loose[given]:
-            present[given] = self.loose[given][:1]
+        for name in given:
+            if name in CONDITIONS and name not in present and self.loose[name]:
+                present[name] = self.loose[name][:1]
+        present.update({other: self.strict[other] for other in _OTHERS if self.strict[other]})
         for condition, positions in present.items():
             if len(positions) > 1:
                 first, second = (self.labels[i] for i in positions[:2])
@@ -151,37 +159,71 @@ class _Header:
         return converted
 
 
-def _condition(header, wanted, given, attrs):
-    """The condition to read: the only one the frame has, or the one `given`
-    (or, for several, the frame's attrs["given"]) names."""
+def _given_names(given, wanted, source):
+    """The properties `given` names (a str, "a,b", or a sequence of two), each
+    a property's name or the column name given for it, in GIVABLE's order."""
+    if isinstance(given, str):
+        items = given.split(",") if "," in given else [given]
+    elif isinstance(given, (list, tuple)) and all(isinstance(item, str) for item in given):
+        items = list(given)
+    else:
+        raise TypeError(f"given must be a str or a pair of str, not {type(given).__name__}")
+    chosen = []
+    for item in items:
+        names = set(_name_argument("given", item.strip()))
+        found = [role for role in GIVABLE if names & {role, *wanted[role]}]
+        if not found or found[0] in chosen:
+            break
+        chosen.append(found[0])
+    else:
+        if len(chosen) == 2 or (len(chosen) == 1 and chosen[0] != "dry_bulb"):
+            return sorted(chosen, key=GIVABLE.index)
+    raise ValueError(f"{source} must be {_listed(CONDITIONS)} (or the enthalpy, specific volume or vapour "
+                     f"pressure), read with the dry bulb, or two of {_listed(GIVABLE, 'and')}, each the "
+                     f"property's name or its column's, not {given!r}")
+
+
+def _pair(header, wanted, given, attrs):
+    """The two given properties to read, in GIVABLE's order: the dry bulb and
+    the only condition the frame has, two properties when it has no dry
+    bulb, or those `given` (or, for several, the frame's attrs["given"])
+    names; their columns noted in `header.found`."""
+    dry = "dry_bulb" in header.found
     present = header.conditions()
-    from_attrs = given is None and len(present) > 1 and isinstance(attrs.get("given"), str)
+    ambiguous = len(present) > 1 if dry else len(present) != 2
+    from_attrs = given is None and ambiguous and isinstance(attrs.get("given"), str)
     if from_attrs:
         given = attrs["given"]
     if given is not None:
-        if not isinstance(given, str):
-            raise TypeError(f"given must be a str, not {type(given).__name__}")
-        names = set(_name_argument("given", given))
-        chosen = [condition for condition in CONDITIONS if names & {condition, *wanted[condition]}]
-        if not chosen:
-            raise ValueError(f"given must be {_listed(CONDITIONS)} or its column name, not {given!r}")
-        condition = chosen[0]
-        present = header.conditions(condition)
-        if condition not in present:
-            source = "the frame's attrs['given']" if from_attrs else f"given={given!r}"
-            raise ValueError(f"{source}, but the frame has no column {wanted[condition][0]!r}")
-        header.found[condition] = present[condition]
-        return condition
+        source = "the frame's attrs['given']" if from_attrs else "given"
+        names = _given_names(given, wanted, source)
+        pair = names if len(names) == 2 else ["dry_bulb", names[0]]
+        present = header.conditions(names)
+        for name in pair:
+            if name not in header.found and name not in present:
+                where = "the frame's attrs['given']" if from_attrs else f"given={given!r}"
+                raise ValueError(f"{where}, but the frame has no column {wanted[name][0]!r}")
+        for name in pair:
+            if name != "dry_bulb":
+                header.found[name] = present[name]
+        return pair
+    if not dry and len(present) != 2:
+        raise ValueError(f"the frame has no dry bulb column {wanted['dry_bulb'][0]!r} (dry_bulb=)"
+                         f"{header.near_misses(['dry_bulb'])}" +
+                         (f", nor two other properties a state is given by (it has "
+                          f"{_listed([header.labels[present[c]] for c in present], 'and')}; say which two with "
+                          f"given=)" if len(present) > 2 else ""))
     if not present:
         raise ValueError(f"the frame has no condition column: {_listed([wanted[c][0] for c in CONDITIONS])}"
                          f"{header.near_misses(CONDITIONS)}")
-    if len(present) > 1:
-        labels = [header.labels[present[c]] for c in CONDITIONS if c in present]
+    if dry and len(present) > 1:
+        labels = [header.labels[present[c]] for c in GIVABLE if c in present]
         raise ValueError(f"the frame has several condition columns ({_listed(labels, 'and')}); "
                          f"say which with given=")
-    condition = next(iter(present))
-    header.found[condition] = present[condition]
-    return condition
+    pair = sorted((["dry_bulb"] if dry else []) + list(present), key=GIVABLE.index)
+    for name in present:
+        header.found[name] = present[name]
+    return pair
 
 
 def _with_computed(df, header, given_roles, result, units_converted):
@@ -218,14 +260,16 @@ def _with_computed(df, header, given_roles, result, units_converted):
 
 def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
           wet_bulb="wet_bulb", dew_point="dew_point", relative_humidity="relative_humidity",
-          humidity_ratio="humidity_ratio", given=None, pressure_unit=None, units="si",
+          humidity_ratio="humidity_ratio", enthalpy="enthalpy", specific_volume="specific_volume",
+          vapour_pressure="vapour_pressure", given=None, pressure_unit=None, units="si",
           model="ashrae2017", saturation="ice", threads=None):
     """The properties of each row of a pandas DataFrame, added to a copy of it.
 
-    The frame needs a dry-bulb column, exactly one of a pressure and an
-    altitude column, and a condition column: wet bulb, dew point, relative
-    humidity or humidity ratio. When it has several condition columns,
-    ``given`` says which one is the condition. Columns are found by the
+    The frame needs exactly one of a pressure and an altitude column, and
+    two properties of the air: a dry-bulb column and a condition column (wet
+    bulb, dew point, relative humidity or humidity ratio), or, without a
+    dry bulb, two columns among those and the enthalpy, specific volume and
+    vapour pressure. When it has several, ``given`` says which. Columns are found by the
     header rules of ``humitrax-cli batch`` (see Notes): "Dry Bulb [°F]",
     "dry-bulb (C)" and "DRY_BULB" are all the dry bulb, and a unit in the
     name converts the column's values. Each row is one state, computed as
@@ -258,10 +302,18 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     humidity_ratio : str, default "humidity_ratio"
         The name of the humidity ratio column, from 0 to saturation.
         [kg/kg or lb/lb, or the unit its name gives]
-    given : str, optional
-        The condition, when ``df`` has more than one condition column: one
-        of "wet_bulb", "dew_point", "relative_humidity", "humidity_ratio",
-        or the column name given for it. Without it, a frame with several
+    enthalpy, specific_volume, vapour_pressure : str, optional
+        The names of the columns of these properties, by default their own
+        names; read only by the name as written (a looser match, such as
+        "Enthalpy (kJ/kg)", passes through). [kJ/kg or Btu/lb; m³/kg or
+        ft³/lb; kPa or psia; or the unit the name gives]
+    given : str or (str, str), optional
+        The condition read with the dry bulb, when ``df`` has more than one
+        condition column: one of "wet_bulb", "dew_point",
+        "relative_humidity", "humidity_ratio" (or "enthalpy",
+        "specific_volume", "vapour_pressure"), or the column name given for
+        it; or two properties, as a pair or "a,b" ("enthalpy,humidity_ratio"),
+        the dry bulb then computed afresh. Without it, a frame with several
         takes the one its ``attrs["given"]`` names, as ``read_epw`` and
         ``read_tmy3`` set it.
     pressure_unit : str, optional
@@ -410,7 +462,7 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
         raise TypeError(f"df must be a pandas DataFrame, not {type(df).__name__}")
     units = _choice("units", units, UNITS)
     arguments = dict(zip(_ROLES, (dry_bulb, pressure, altitude, wet_bulb, dew_point, relative_humidity,
-                                  humidity_ratio)))
+                                  humidity_ratio, enthalpy, specific_volume, vapour_pressure)))
     wanted = {role: _name_argument(role, value) for role, value in arguments.items()}
     if pressure_unit is not None:
         if not isinstance(pressure_unit, str):
@@ -419,9 +471,6 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
             raise ValueError(f"pressure_unit gives the unit {pressure_unit!r}, which is not one of "
                              f"{_humitrax.column_units('pressure')}")
     header = _Header(df, wanted)
-    if "dry_bulb" not in header.found:
-        raise ValueError(f"the frame has no dry bulb column {dry_bulb!r} (dry_bulb=)"
-                         f"{header.near_misses(['dry_bulb'])}")
     if "pressure" not in header.found and "altitude" not in header.found:
         raise ValueError(f"the frame has neither a pressure column {pressure!r} nor an altitude "
                          f"column {altitude!r}{header.near_misses(['pressure', 'altitude'])}")
@@ -429,15 +478,14 @@ def frame(df, *, dry_bulb="dry_bulb", pressure="pressure", altitude="altitude",
     if pressure_unit is not None and place == "altitude":
         raise ValueError(f"pressure_unit is for a pressure column, and the frame has an altitude column "
                          f"{header.label('altitude')!r}")
-    condition = _condition(header, wanted, given, df.attrs)
+    first, second = _pair(header, wanted, given, df.attrs)
 
-    roles = ("dry_bulb", place, condition)
+    roles = (first, place, second)
     conversions = {role: header.conversion(role, units, pressure_unit if role == "pressure" else None)
                    for role in roles}
     inputs = {role: _converted(conversions[role], _column(df, header.found[role], header.label(role), role))
               for role in roles}
-    result = state(inputs.pop("dry_bulb"), **inputs, units=units, model=model, saturation=saturation,
-                   threads=threads)
+    result = state(**inputs, units=units, model=model, saturation=saturation, threads=threads)
     converted = {role: conversions[role] is not None and not conversions[role].identity and
                  header.label(role) == role for role in roles}
     return _with_computed(df, header, roles, result, converted)

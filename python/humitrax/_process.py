@@ -4,7 +4,10 @@ Every function takes keyword arguments only. A state of air is its dry bulb
 and exactly one condition, named after a prefix: ``dry_bulb`` with one of
 ``wet_bulb``, ``dew_point``, ``relative_humidity`` [%] or ``humidity_ratio``
 (mix: ``a_dry_bulb``, ``a_wet_bulb`` ... and ``b_dry_bulb`` ...; coil:
-``leaving_dry_bulb``, ``leaving_relative_humidity`` ...). A flow is a number
+``leaving_dry_bulb``, ``leaving_relative_humidity`` ...); or any two of
+those and ``enthalpy``, ``specific_volume`` and ``vapour_pressure``
+(``enthalpy=50.0, relative_humidity=60.0``), solved as ``humitrax.state``
+solves them. A flow is a number
 and its unit: ``"kg/s"``, ``"lb/min"`` (dry-air mass flows), ``"m3/s"``,
 ``"m3/h"`` or ``"cfm"`` (volume flows of the air at its own state).
 
@@ -36,7 +39,7 @@ to rounding; ``heat`` and ``water`` are what the apparatus adds to the air.
 import numpy as np
 
 from . import _humitrax, _plausibility
-from ._state import CONDITIONS, MODELS, SATURATIONS, UNITS, _choice, _broadcast, _listed, _result
+from ._state import CONDITIONS, GIVABLE, MODELS, SATURATIONS, UNITS, _choice, _broadcast, _listed, _pair, _result
 
 FLOW_UNITS = ("kg/s", "lb/min", "m3/s", "m3/h", "cfm")
 
@@ -54,7 +57,12 @@ _DOC_PARTS = {
     humidity_ratio : float or array_like, optional
         Humidity ratio of the entering air, from 0 to saturation. Exactly
         one of ``wet_bulb``, ``dew_point``, ``relative_humidity`` and
-        ``humidity_ratio`` is given. [kg/kg or lb/lb]
+        ``humidity_ratio`` is given with the dry bulb. [kg/kg or lb/lb]
+    enthalpy, specific_volume, vapour_pressure : float or array_like, optional
+        The entering air's enthalpy [kJ/kg or Btu/lb], specific volume
+        [m³/kg or ft³/lb] or vapour pressure [kPa or psia]: with another
+        property, two give the entering air instead of the dry bulb and a
+        condition.
     flow : float or array_like
         The entering air's flow, at least 0, in ``flow_unit``.
     flow_unit : {"kg/s", "lb/min", "m3/s", "m3/h", "cfm"}, default "kg/s"
@@ -154,18 +162,20 @@ _DOC_PARTS = {
 
 
 def _air(prefix, given):
-    """[(key suffix, argument, value)] and the condition of the state `prefix`."""
-    dry_bulb = given[f"{prefix}dry_bulb"]
-    if dry_bulb is None:
+    """[(key suffix, argument, value)] of the state `prefix`'s two given
+    properties, and their names."""
+    values = {name: given[f"{prefix}{name}"] for name in GIVABLE}
+    if values["dry_bulb"] is None and sum(value is not None for value in values.values()) < 2:
         raise ValueError(f"give {prefix}dry_bulb")
-    conditions = [name for name in CONDITIONS if given[f"{prefix}{name}"] is not None]
-    if len(conditions) != 1:
+    try:
+        pair = _pair(values)
+    except ValueError:
         names = _listed([prefix + name for name in CONDITIONS])
-        got = "none" if not conditions else _listed([prefix + name for name in conditions], "and")
-        raise ValueError(f"give one of {names}, not {got}")
-    condition = conditions[0]
-    return [("dry_bulb", f"{prefix}dry_bulb", dry_bulb),
-            ("value", f"{prefix}{condition}", given[f"{prefix}{condition}"])], condition
+        got = [prefix + name for name, value in values.items() if value is not None and name != "dry_bulb"]
+        raise ValueError(f"give one of {names} with {prefix}dry_bulb, or two properties of the air, not "
+                         f"{'none' if not got else _listed(got, 'and')}") from None
+    return [(f"given{i + 1}", f"{prefix}{name}", value) for i, (name, value) in enumerate(pair)], \
+        [name for name, _ in pair]
 
 
 def _required(argument, value):
@@ -196,18 +206,20 @@ def _run(kind, numbers, choices, pressure, altitude, units, model, saturation):
 
 def _stream(prefix, key, given, choices):
     """The numbers and choices of one state with its flow."""
-    air, condition = _air(prefix, given)
+    air, names = _air(prefix, given)
     flow = _required(f"{prefix}flow", given[f"{prefix}flow"])
-    choices[f"{key}condition"] = condition
+    choices[f"{key}given1"], choices[f"{key}given2"] = names
     choices[f"{key}flow_unit"] = _choice(f"{prefix}flow_unit", given[f"{prefix}flow_unit"], FLOW_UNITS)
     return [(key + suffix, argument, value) for suffix, argument, value in air] + \
         [(f"{key}flow", f"{prefix}flow", flow)]
 
 
 def mix(*, a_dry_bulb=None, a_wet_bulb=None, a_dew_point=None, a_relative_humidity=None,
-        a_humidity_ratio=None, a_flow=None, a_flow_unit="kg/s",
+        a_humidity_ratio=None, a_enthalpy=None, a_specific_volume=None, a_vapour_pressure=None,
+        a_flow=None, a_flow_unit="kg/s",
         b_dry_bulb=None, b_wet_bulb=None, b_dew_point=None, b_relative_humidity=None,
-        b_humidity_ratio=None, b_flow=None, b_flow_unit="kg/s",
+        b_humidity_ratio=None, b_enthalpy=None, b_specific_volume=None, b_vapour_pressure=None,
+        b_flow=None, b_flow_unit="kg/s",
         pressure=None, altitude=None, units="si", model="ashrae2017",
          saturation="ice"):
     """Two streams of air mixed adiabatically (``humitrax-cli process mix``).
@@ -234,8 +246,13 @@ def mix(*, a_dry_bulb=None, a_wet_bulb=None, a_dew_point=None, a_relative_humidi
     a_flow_unit : {"kg/s", "lb/min", "m3/s", "m3/h", "cfm"}, default "kg/s"
         The unit of ``a_flow``: a mass flow of dry air, or a volume flow of
         the stream at its own state.
+    a_enthalpy, a_specific_volume, a_vapour_pressure : optional
+        With another ``a_`` property, two give the first stream instead of
+        its dry bulb and a condition, as for ``humitrax.state``.
     b_wet_bulb, b_dew_point, b_relative_humidity, b_humidity_ratio : optional
         Exactly one: the second stream's condition, as for the first.
+    b_enthalpy, b_specific_volume, b_vapour_pressure : optional
+        As for the first stream.
     b_flow : float or array_like
         The second stream's flow, at least 0, in ``b_flow_unit``.
     b_flow_unit : {"kg/s", "lb/min", "m3/s", "m3/h", "cfm"}, default "kg/s"
@@ -299,7 +316,7 @@ def _sensible(kind, given):
 
 
 def heat(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None,
-         humidity_ratio=None, flow=None, flow_unit="kg/s", to=None,
+         humidity_ratio=None, enthalpy=None, specific_volume=None, vapour_pressure=None, flow=None, flow_unit="kg/s", to=None,
          pressure=None, altitude=None, units="si", model="ashrae2017",
          saturation="ice"):
     """Sensible heating to the leaving dry bulb ``to`` (``humitrax-cli process heat``).
@@ -355,7 +372,7 @@ def heat(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
 
 
 def cool(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None,
-         humidity_ratio=None, flow=None, flow_unit="kg/s", to=None,
+         humidity_ratio=None, enthalpy=None, specific_volume=None, vapour_pressure=None, flow=None, flow_unit="kg/s", to=None,
          pressure=None, altitude=None, units="si", model="ashrae2017",
          saturation="ice"):
     """Sensible cooling to the leaving dry bulb ``to`` (``humitrax-cli process cool``).
@@ -416,9 +433,11 @@ def cool(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
 
 
 def coil(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None,
-         humidity_ratio=None, flow=None, flow_unit="kg/s", adp=None, bypass=None,
+         humidity_ratio=None, enthalpy=None, specific_volume=None, vapour_pressure=None,
+         flow=None, flow_unit="kg/s", adp=None, bypass=None,
          leaving_dry_bulb=None, leaving_wet_bulb=None, leaving_dew_point=None,
-         leaving_relative_humidity=None, leaving_humidity_ratio=None,
+         leaving_relative_humidity=None, leaving_humidity_ratio=None, leaving_enthalpy=None,
+         leaving_specific_volume=None, leaving_vapour_pressure=None,
          pressure=None, altitude=None, units="si", model="ashrae2017",
          saturation="ice"):
     """A cooling and dehumidifying coil (``humitrax-cli process coil``).
@@ -448,6 +467,9 @@ def coil(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
     leaving_humidity_ratio : float or array_like, optional
         The leaving humidity ratio, at most the entering one. [kg/kg or
         lb/lb]
+    leaving_enthalpy, leaving_specific_volume, leaving_vapour_pressure : optional
+        With another ``leaving_`` property, two give the leaving air
+        instead of its dry bulb and a condition.
     {basis}
 
     Returns
@@ -524,12 +546,12 @@ def coil(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
     given = locals()
     choices = {}
     numbers = _stream("", "", given, choices)
-    by_leaving = any(given[f"leaving_{name}"] is not None for name in ("dry_bulb",) + CONDITIONS)
+    by_leaving = any(given[f"leaving_{name}"] is not None for name in GIVABLE)
     if by_leaving and (adp is not None or bypass is not None):
         raise ValueError("give adp and bypass, or the leaving air (leaving_dry_bulb ...), not both")
     if by_leaving:
-        air, condition = _air("leaving_", given)
-        choices.update(coil_mode="leaving", leaving_condition=condition)
+        air, names = _air("leaving_", given)
+        choices.update(coil_mode="leaving", leaving_given1=names[0], leaving_given2=names[1])
         numbers += [("leaving_" + key, argument, value) for key, argument, value in air]
     else:
         choices["coil_mode"] = "adp"
@@ -539,7 +561,7 @@ def coil(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None
 
 
 def humidify(*, dry_bulb=None, wet_bulb=None, dew_point=None, relative_humidity=None,
-             humidity_ratio=None, flow=None, flow_unit="kg/s", steam=None, adiabatic=False,
+             humidity_ratio=None, enthalpy=None, specific_volume=None, vapour_pressure=None, flow=None, flow_unit="kg/s", steam=None, adiabatic=False,
              to_relative_humidity=None, to_humidity_ratio=None, effectiveness=None,
              pressure=None, altitude=None, units="si", model="ashrae2017",
          saturation="ice"):

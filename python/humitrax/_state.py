@@ -10,6 +10,8 @@ UNITS = ("si", "ip")
 MODELS = tuple(_humitrax.MODELS)
 SATURATIONS = ("ice", "water")
 CONDITIONS = ("wet_bulb", "dew_point", "relative_humidity", "humidity_ratio")
+# The properties a state may be given by, two at a time, in the order it reads them.
+GIVABLE = ("dry_bulb",) + CONDITIONS + ("enthalpy", "specific_volume", "vapour_pressure")
 MAX_THREADS = 256
 
 
@@ -95,20 +97,22 @@ def _with_missing(argument, values):
     return np.where(missing, np.nan, as_numbers(argument, data)), missing
 
 
-def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=None,
-          relative_humidity=None, humidity_ratio=None, units="si", model="ashrae2017",
-          saturation="ice", threads=None):
+def state(dry_bulb=None, *, pressure=None, altitude=None, wet_bulb=None, dew_point=None,
+          relative_humidity=None, humidity_ratio=None, enthalpy=None, specific_volume=None,
+          vapour_pressure=None, units="si", model="ashrae2017", saturation="ice", threads=None):
     """Every property of states of moist air, computed in C++ over NumPy arrays.
 
-    Give the dry bulb, exactly one of ``pressure`` and ``altitude``, and
-    exactly one condition: ``wet_bulb``, ``dew_point``, ``relative_humidity``
-    or ``humidity_ratio``. Each is a number or an array-like of numbers;
-    together they broadcast by NumPy's rules, and every result has the
-    broadcast shape.
+    Give exactly one of ``pressure`` and ``altitude``, and two properties of
+    the air: as a rule the dry bulb and one condition (``wet_bulb``,
+    ``dew_point``, ``relative_humidity`` or ``humidity_ratio``), or any two
+    of those and ``enthalpy``, ``specific_volume`` and ``vapour_pressure``
+    (``state(enthalpy=50.0, relative_humidity=60.0, pressure=101.325)``).
+    Each is a number or an array-like of numbers; together they broadcast by
+    NumPy's rules, and every result has the broadcast shape.
 
     Parameters
     ----------
-    dry_bulb : float or array_like
+    dry_bulb : float or array_like, optional
         Dry-bulb temperature, -100 to 200 °C (-148 to 392 °F). [°C or °F]
     pressure : float or array_like, optional
         Barometric pressure, above 0. [kPa or psia]
@@ -128,6 +132,14 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
         Humidity ratio, mass of water vapour per unit mass of dry air, from
         0 to the saturation humidity ratio at the dry bulb and pressure.
         [kg/kg or lb/lb]
+    enthalpy : float or array_like, optional
+        Specific enthalpy per unit mass of dry air, 0 for dry air at 0 °C
+        (0 °F). [kJ/kg or Btu/lb]
+    specific_volume : float or array_like, optional
+        Specific volume per unit mass of dry air, above 0. [m³/kg or ft³/lb]
+    vapour_pressure : float or array_like, optional
+        Partial pressure of the water vapour, 0 or more and below the
+        pressure. [kPa or psia]
     units : {"si", "ip"}, default "si"
         The unit system of every argument and result: SI or inch-pound.
     model : {"ashrae2017", "calculator"}, default "ashrae2017"
@@ -179,15 +191,15 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
         state, else its failures as ``"column: reason"`` joined by ``"; "``,
         the texts of ``humitrax-cli batch`` (``"relative_humidity: above 100
         %"``, ``"dew_point: undefined for dry air (humidity ratio 0)"``).
-        The dry bulb, the pressure (computed, for an altitude, even when
-        another input is missing) and the given condition are the inputs
-        themselves. When every input is a scalar, each value is a float and
+        The pressure (computed, for an altitude, even when another input is
+        missing) and the two given properties are the inputs themselves. When every input is a scalar, each value is a float and
         the status a str.
 
     Raises
     ------
     ValueError
-        Neither or both of pressure and altitude; no condition or several;
+        Neither or both of pressure and altitude; not two properties (a
+        dry bulb without a condition, three properties ...);
         an unknown ``units`` or ``model``; shapes that do not broadcast;
         ``threads`` out of range; a number beyond the range of a float
         (``10**400``).
@@ -272,6 +284,18 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
     Under both: pw = p W/(ε + W); degree of saturation μ = W/Ws(t);
     specific humidity W/(1 + W); density (1 + W)/v; grains 7000 W.
 
+    Two properties other than the dry bulb and a condition are solved for
+    the dry bulb and humidity ratio at which the model's own properties
+    take both values, by the state layer's one solver (closed-form for the
+    enthalpy with the humidity ratio, a bracketed root search otherwise),
+    as ``humitrax-cli state`` and ``batch`` solve them: a pair of a state's
+    properties gives that state back within 1e-9. Refused, with the reason
+    in the status: two that fix the same moisture (any two of
+    ``dew_point``, ``humidity_ratio`` and ``vapour_pressure``: ``"dew_point
+    and humidity_ratio fix the same moisture; ..."``); the wet bulb with the
+    enthalpy, whose lines cross too shallowly for the state to be worth its
+    digits; a pair no air within the range has.
+
     Every value returned is one air can have; any other is NaN, with its
     reason in the status.
 
@@ -342,24 +366,36 @@ def state(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=No
     if pressure is not None and altitude is not None:
         raise ValueError("give pressure or altitude, not both")
     place = ("pressure", pressure) if pressure is not None else ("altitude", altitude)
-    conditions = [(name, value) for name, value in
-                  zip(CONDITIONS, (wet_bulb, dew_point, relative_humidity, humidity_ratio))
-                  if value is not None]
-    if not conditions:
-        raise ValueError(f"give one condition: {_listed(CONDITIONS)}")
-    if len(conditions) > 1:
-        raise ValueError(f"give one condition, not {_listed([name for name, _ in conditions], 'and')}")
+    first, second = _pair(dict(zip(GIVABLE, (dry_bulb, wet_bulb, dew_point, relative_humidity, humidity_ratio,
+                                             enthalpy, specific_volume, vapour_pressure))))
 
-    given = [("dry_bulb", dry_bulb), place, conditions[0]]
+    given = [first, place, second]
     shape, rows = _broadcast(given)
 
-    columns, failing, texts, warned = _humitrax.compute(units, model, saturation, conditions[0][0],
+    columns, failing, texts, warned = _humitrax.compute(units, model, saturation, first[0], second[0],
                                                         place[0] == "altitude",
                                                         *(array for array, _ in rows),
                                                         tuple(missing for _, missing in rows), threads)
     result = _result(_humitrax.columns(units), columns, failing, texts, shape)
     _plausibility.warn(warned)
     return result
+
+
+def _pair(values):
+    """The two (name, value) pairs given among `values` (name: value or
+    None), in GIVABLE's order; ValueError unless there are two."""
+    given = [(name, value) for name, value in values.items() if value is not None]
+    if len(given) == 2:
+        return given
+    names = [name for name, _ in given]
+    if names == ["dry_bulb"]:
+        raise ValueError(f"give one condition: {_listed(CONDITIONS)} (or the enthalpy, specific volume "
+                         f"or vapour pressure)")
+    if "dry_bulb" in names and len(names) == 3 and all(name in CONDITIONS for name in names[1:]):
+        raise ValueError(f"give one condition, not {_listed(names[1:], 'and')}")
+    got = "none" if not names else _listed(names, "and")
+    raise ValueError(f"give two properties of the air, the dry bulb and one condition or any two of "
+                     f"{_listed(GIVABLE, 'and')}, not {got}")
 
 
 def _broadcast(given):

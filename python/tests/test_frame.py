@@ -70,9 +70,13 @@ BASE = {"dry_bulb": [20.0], "pressure": [100.0], "relative_humidity": [50.0]}
      "column 'relative_humidity' \\(relative_humidity\\) must be numeric, not of dtype complex128"),
     ({**BASE, "pressure": np.array([100.0, True], dtype=object), "dry_bulb": [20.0, 21.0],
       "relative_humidity": [50.0, 60.0]}, {}, TypeError, "column 'pressure' \\(pressure\\) must be numeric, not bool"),
+    ({"pressure": [100.0], "enthalpy": [50.0], "wet_bulb": [18.0], "relative_humidity": [50.0]}, {}, ValueError,
+     "no dry bulb column .*nor two other properties .*say which two with given="),
+    (BASE, {"given": "dry_bulb"}, ValueError, "given must be .* not 'dry_bulb'"),
 ], ids=["no_dry_bulb", "pressure_and_altitude", "no_pressure", "no_condition", "several_conditions",
         "unknown_given", "given_missing", "status_column", "text_column", "int_beyond_float",
-        "complex_column", "boolean_in_an_object_column"])
+        "complex_column", "boolean_in_an_object_column", "three_properties_without_a_dry_bulb",
+        "the_dry_bulb_alone_given"])
 def test_bad_frames_name_the_problem(columns, arguments, error, message):
     with pytest.raises(error, match=message):
         humitrax.frame(pd.DataFrame(columns), **arguments)
@@ -103,6 +107,16 @@ UNIT_TABLES = [
      [[25.0, 101325.0, 9.5], [-3.0, 84000.0, 1.0]], "ip", "ashrae2017", [], {}),
     ("units in parentheses in si", ["dry bulb (°F)", "altitude (ft)", "Dew-point (degF)"],
      [[77.0, 1500.0, 55.0], [20.0, -200.0, 8.0]], "si", "calculator", [], {}),
+    # A state by any two of its properties.
+    ("enthalpy and humidity ratio", ["enthalpy", "pressure", "humidity_ratio [g/kg]"],
+     [[50.0, 101.325, 8.0], [20.0, 90.0, 3.5], [50.0, 101.325, 200.0]], "si", "ashrae2017", [], {}),
+    ("wet bulb and relative humidity in ip", ["wet_bulb", "altitude", "relative_humidity"],
+     [[64.0, 5000.0, 60.0], [40.0, 0.0, 90.0]], "ip", "calculator", [], {}),
+    ("two chosen from batch's own output", ["dry_bulb", "pressure", "dew_point", "relative_humidity", "enthalpy"],
+     [[30.0, 101.325, 12.0, 40.0, 55.0], [10.0, 95.0, 2.0, 70.0, 20.0]], "si", "ashrae2017",
+     ["--given", "dew_point,enthalpy"], {"given": "dew_point,enthalpy"}),
+    ("the same moisture twice", ["dew_point", "pressure", "vapour_pressure [hPa]"],
+     [[10.0, 101.325, 12.3]], "si", "ashrae2017", [], {}),
 ]
 
 

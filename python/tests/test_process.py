@@ -40,6 +40,14 @@ CASES = [
      dict(dry_bulb=95, relative_humidity=20, flow=5000, flow_unit="cfm", adiabatic=True,
           effectiveness=0.8, altitude=3000, units="ip"),
      "humidify 95,rh=20 --flow 5000cfm --adiabatic --effectiveness 0.8 --units ip --altitude 3000"),
+    # States by any two of their properties.
+    ("mix by pairs", humitrax.mix,
+     dict(a_enthalpy=60, a_humidity_ratio=0.012, a_flow=1.0, b_wet_bulb=17, b_relative_humidity=50, b_flow=2.0,
+          model="calculator", **SI),
+     "mix h=60,w=0.012 --flow 1kg/s wb=17,rh=50 --flow 2kg/s --units si --pressure 101.325 --model calculator"),
+    ("coil leaving by its dew point and relative humidity", humitrax.coil,
+     dict(enthalpy=65, relative_humidity=50, flow=1, leaving_dew_point=12, leaving_relative_humidity=92, **SI),
+     "coil h=65,rh=50 --flow 1kg/s --leaving dp=12,rh=92 --units si --pressure 101.325"),
 ]
 
 

@@ -200,3 +200,42 @@ def test_saturation_is_the_commands(cli, saturation):
     result = humitrax.state(-12.0, pressure=90.0, relative_humidity=85.0, saturation=saturation)
     assert expected["saturation"] == saturation
     assert all(result[name] == expected[name] for name in SI_COLUMNS)
+
+
+PAIRS = [("humidity_ratio", "enthalpy"), ("wet_bulb", "relative_humidity"), ("dew_point", "relative_humidity"),
+         ("specific_volume", "vapour_pressure"), ("dry_bulb", "enthalpy"), ("dew_point", "humidity_ratio")]
+
+
+@pytest.mark.parametrize("model", ["calculator", "ashrae2017"])
+@pytest.mark.parametrize("units", ["si", "ip"])
+@pytest.mark.parametrize("pair", PAIRS, ids="+".join)
+def test_any_two_properties_give_batchs_state_and_the_state_back(cli, tmp_path, units, model, pair):
+    rng = np.random.default_rng([PAIRS.index(pair), ["si", "ip"].index(units)])
+    dry = rng.uniform(1, 45, 40)  # where the calculator's relations give every property
+    if units == "ip":
+        dry = dry * 1.8 + 32
+    place = 101.325 if units == "si" else 14.696
+    origin = humitrax.state(dry, pressure=place, relative_humidity=rng.uniform(5, 95, 40), units=units, model=model)
+    given = {name: origin[name] for name in pair}
+    result = humitrax.state(**given, pressure=place, units=units, model=model)
+    rows, _ = run_batch(cli, tmp_path, units, model, [pair[0], "pressure", pair[1]],
+                        [given[pair[0]], np.full(40, place), given[pair[1]]])
+    for name in (name for name in rows[0] if name != "status"):
+        assert bits(result[name]) == bits([float(row[name]) if row[name] else NAN for row in rows]), name
+    assert list(result["status"]) == [row["status"].replace("--model ashrae2017", 'model="ashrae2017"')
+                                      for row in rows]
+    if pair == ("dew_point", "humidity_ratio"):
+        assert all(status.startswith("dew_point and humidity_ratio fix the same moisture")
+                   for status in result["status"])
+        return
+    # A pair of the state's own properties gives it back (the calculator's dew point is its correlation's,
+    # and the wet bulb its secant's: the pair is solved on them).
+    assert (result["status"] == "").all()
+    np.testing.assert_allclose(result["dry_bulb"], origin["dry_bulb"], rtol=0, atol=1e-9)
+    for name in ("humidity_ratio", "enthalpy", "specific_volume", "relative_humidity"):
+        np.testing.assert_allclose(result[name], origin[name], rtol=1e-9, atol=1e-12)
+
+
+def test_a_pair_without_the_dry_bulb_by_keywords():
+    s = humitrax.state(enthalpy=50.0, relative_humidity=60.0, pressure=101.325)
+    assert round(s["dry_bulb"], 2) == 23.03 and s["status"] == ""
