@@ -356,6 +356,13 @@ def state(dry_bulb=None, *, pressure=None, altitude=None, wet_bulb=None, dew_poi
     ...                    model="ashrae2017")
     >>> round(s["relative_humidity"], 1), round(s["grains"], 1)
     (49.3, 68.2)
+
+    Any two properties, here a supply condition's enthalpy and humidity
+    ratio:
+
+    >>> s = humitrax.state(enthalpy=50.0, humidity_ratio=0.008, pressure=101.325)
+    >>> round(s["dry_bulb"], 3), round(s["relative_humidity"], 2), s["status"]
+    (29.379, 31.41, '')
     """
     units = _choice("units", units, UNITS)
     model = _choice("model", model, MODELS)
