@@ -128,7 +128,8 @@ std::optional<double> ReadNumber(const CsvRecord& record, const InputColumn& col
             return std::nullopt;
         }
     }
-    if (column.missingCode && *number == *column.missingCode) {
+    if (column.missingCode &&
+        (*number == *column.missingCode || (column.missingAtOrAbove && *number > *column.missingCode))) {
         status.Add(name, "missing");
         return std::nullopt;
     }

@@ -43,6 +43,9 @@ struct InputColumn {
     std::optional<double> missingCode;   ///< a value that means "not measured"
     /// The column of its source flag, whose "?" means "not measured" (TMY3).
     std::optional<std::size_t> sourceFlag;
+    /// Any value at or above the code means it too, as an EnergyPlus weather
+    /// file's codes do (a dry bulb of 99.9 or more).
+    bool missingAtOrAbove = false;
 };
 
 /// What the header row says, and how the output is written.

@@ -257,11 +257,12 @@ std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& 
     layout.format = rules.format;
     layout.columnCount = static_cast<std::size_t>(-1); // rows may end in further fields
     layout.fewestFields = kDataFields;
-    layout.first = {kDryBulb, {}, 99.9, {}};
-    layout.pressure = InputColumn{kPressure, To("pressure", "Pa", rules.units), 999999.0, {}};
+    // The data dictionary's missing codes: a value at or above one is missing.
+    layout.first = {kDryBulb, {}, 99.9, {}, true};
+    layout.pressure = InputColumn{kPressure, To("pressure", "Pa", rules.units), 999999.0, {}, true};
     layout.given = {Property::DryBulb, given};
-    layout.second = given == Property::DewPoint ? InputColumn{kDewPoint, {}, 99.9, {}}
-                                                : InputColumn{kRelativeHumidity, {}, 999.0, {}};
+    layout.second = given == Property::DewPoint ? InputColumn{kDewPoint, {}, 99.9, {}, true}
+                                                : InputColumn{kRelativeHumidity, {}, 999.0, {}, true};
     if (!rules.plotOnly) {
         const std::span<const std::string_view> names = EpwFieldNames();
         std::vector<NamedField> fields;
@@ -323,7 +324,7 @@ std::optional<BatchLayout> MakeTmy3Layout(const std::vector<std::string_view>& h
             message = "the TMY3 header has no " + Quoted(label) + " column; it reads " + HeaderNames(header);
             return std::nullopt;
         }
-        InputColumn input{field->index, To(role, unit, rules.units), kMissing, {}};
+        InputColumn input{field->index, To(role, unit, rules.units), kMissing, {}, false};
         const auto source = std::find_if(read.sources.begin(), read.sources.end(),
                                          [&](const NamedField& f) { return f.name == name; });
         if (source != read.sources.end())

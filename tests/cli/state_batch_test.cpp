@@ -414,8 +414,8 @@ const std::string kWeatherHeader =
     "COMMENTS 1,\"a, b\"\nCOMMENTS 2,\nDATA PERIODS,1,1,Data,Sunday, 1/ 1,12/31\n";
 
 /// Three days, hours 1 to 24, lines of 35 fields; day 2, hour 5 lacks its dry
-/// bulb and pressure, day 3, hour 24 its relative humidity; day 3, hour 12
-/// (line 68) stops after the pressure.
+/// bulb and pressure, day 3, hour 24 its relative humidity (a value above the
+/// code, missing too); day 3, hour 12 (line 68) stops after the pressure.
 std::string WeatherFile()
 {
     std::string text = kWeatherHeader;
@@ -424,7 +424,7 @@ std::string WeatherFile()
             const bool gap = day == 2 && hour == 5;
             text += "1995,1," + std::to_string(day) + "," + std::to_string(hour) + ",60,A7A7E8E8*0," +
                     (gap ? "99.9" : std::to_string(day * 5 + hour / 2)) + "," + std::to_string(day * 3) + "," +
-                    (day == 3 && hour == 24 ? "999" : "60") + "," + (gap ? "999999" : "97800");
+                    (day == 3 && hour == 24 ? "1000" : "60") + "," + (gap ? "999999" : "97800");
             text += day == 3 && hour == 12 ? "\n" : ",0,0,282,0,0,0,0,0,0,0,270,2.1,10,77777,9,999999999,0,0.1,0,88,0,0,0,0,0\n";
         }
     }
