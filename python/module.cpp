@@ -30,6 +30,7 @@ void DefineEngine(py::module_& engine);
 void DefineProcess(py::module_& module);
 void DefineComfort(py::module_& module);
 void DefineNames(py::module_& module);
+void DefineScalar(py::module_& module);
 
 namespace {
 
@@ -169,6 +170,7 @@ PYBIND11_MODULE(_humitrax, module)
     DefineProcess(module);
     DefineComfort(module);
     DefineNames(module);
+    DefineScalar(module);
     py::module_ engine = module.def_submodule("engine", "The property engine's functions.");
     DefineEngine(engine);
 }

@@ -16,6 +16,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <iterator>
@@ -372,10 +373,86 @@ py::tuple Process(std::string_view kindName, std::string_view unitsName, std::st
     return py::make_tuple(names, columns, failing, texts, StateWarnings(given, states, plausibility));
 }
 
+/// The value names of a kind of process in a unit system, "part.quantity",
+/// made once (under the interpreter's lock).
+const std::vector<py::str>& ValueNames(Kind kind, Units units)
+{
+    static std::array<std::vector<py::str>, kProcessKinds.size() * 2> names;
+    std::vector<py::str>& those = names[static_cast<std::size_t>(kind) * 2 + (units == Units::SI ? 0 : 1)];
+    if (those.empty()) {
+        ForEachProcessValue(kind, ProcessResult{}, units,
+                            [&](std::string_view part, std::string_view quantity, double, std::string_view) {
+                                those.emplace_back(std::string(part) + "." + std::string(quantity));
+                            });
+    }
+    return those;
+}
+
+/// (result, warnings) of one process given by plain numbers, as the array
+/// path gives them for scalars: the value names to floats, then "status";
+/// None when a value is no plain number (a float, or an int that is no bool
+/// and fits a double).
+py::object ProcessOne(std::string_view kindName, std::string_view unitsName, std::string_view modelName,
+                      bool altitude, const std::map<std::string, std::string>& choices,
+                      const std::vector<std::tuple<std::string, std::string, py::handle>>& numbers)
+{
+    std::vector<double> values(numbers.size());
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        PyObject* object = std::get<2>(numbers[i]).ptr();
+        if (PyFloat_Check(object)) {
+            values[i] = PyFloat_AS_DOUBLE(object);
+        } else if (PyLong_CheckExact(object)) {
+            values[i] = PyLong_AsDouble(object);
+            if (values[i] == -1.0 && PyErr_Occurred()) {
+                PyErr_Clear();
+                return py::none();
+            }
+        } else {
+            return py::none();
+        }
+    }
+    const Kind kind = KindFromName(kindName);
+    if (unitsName != "si" && unitsName != "ip")
+        return py::none();
+    const Units units = unitsName == "si" ? Units::SI : Units::InchPound;
+    const std::optional<Model> model = ModelFromName(modelName);
+    if (!model)
+        return py::none();
+    Given given;
+    given.choices = choices;
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        given.arrays[std::get<0>(numbers[i])] = {std::get<1>(numbers[i]), &values[i], nullptr};
+    Setup setup;
+    try {
+        setup = SetupOf(kind, units, *model, altitude, given);
+    } catch (const std::invalid_argument&) {
+        return py::none(); // the array path says what is wrong
+    }
+    const std::vector<TalliedState> states = TalliedStates(setup);
+    std::vector<Plausibility> tallies(states.size(), Plausibility(units));
+    Tally(setup, given, states, 0, tallies);
+    std::string status;
+    const std::optional<ProcessResult> result = ComputeRow(setup, given, 0, status);
+    py::dict out;
+    const std::vector<py::str>& names = ValueNames(kind, units);
+    std::size_t j = 0;
+    ForEachProcessValue(kind, result.value_or(ProcessResult{}), units,
+                        [&](std::string_view, std::string_view, double value, std::string_view) {
+                            out[names[j++]] = py::float_(result && std::isfinite(value) ? value : kNoValue);
+                        });
+    out["status"] = py::str(status);
+    const std::vector<std::string> warnings = StateWarnings(given, states, tallies);
+    return py::make_tuple(out, warnings.empty() ? py::object(py::none()) : py::cast(warnings));
+}
+
 } // namespace
 
 void DefineProcess(py::module_& module)
 {
+    module.def("process_one", &ProcessOne, py::arg("kind"), py::arg("units"), py::arg("model"), py::arg("altitude"),
+               py::arg("choices"), py::arg("numbers"),
+               "One process given by plain numbers (key, argument, value): (result, warnings) as process "
+               "gives them for scalars, or None for any other call.");
     module.def("process", &Process, py::arg("kind"), py::arg("units"), py::arg("model"), py::arg("altitude"),
                py::arg("choices"), py::arg("arrays"), py::arg("rows"),
                "One process per row: kind 'mix', 'heat', 'cool', 'coil' or 'humidify'; choices "

@@ -240,16 +240,48 @@ ProcessResult Run(Body&& body) noexcept
     return result;
 }
 
-/// Halves [below, atOrAbove] onto the root of f, where f(below) < 0 ≤
-/// f(atOrAbove) (the ends in either order), to the last bit; the pair of ends.
+/// Narrows [below, atOrAbove] onto the root of f, where f(below) < 0 ≤
+/// f(atOrAbove) (the ends in either order), to the last bit: a pair of
+/// neighbouring doubles between which f changes sign (where rounding makes f
+/// change sign more than once within a few ulps, any of them).
+/// Each step is a secant through the ends (its stale end's value halved when
+/// the same end moves twice, as in the Illinois method), a halving where the
+/// secant leaves the bracket or the bracket did not halve in two steps.
 template <typename Function>
 std::pair<double, double> Halve(Function&& f, double below, double atOrAbove)
 {
+    double fBelow = f(below);
+    double fAbove = f(atOrAbove);
+    int side = 0; // which end moved last: -1 below, +1 above
+    double older = std::numeric_limits<double>::infinity(); // the width two steps ago
+    double old = older;                                     // and one step ago
     for (int i = 0; i < kMostHalvings; ++i) {
         const double middle = below + (atOrAbove - below) / 2.0;
         if (middle == below || middle == atOrAbove)
             break;
-        (f(middle) < 0.0 ? below : atOrAbove) = middle;
+        const double width = std::fabs(atOrAbove - below);
+        double next = middle;
+        if (width <= older / 2.0 && std::isfinite(fBelow) && std::isfinite(fAbove) && fAbove != fBelow) {
+            const double secant = below - fBelow * (atOrAbove - below) / (fAbove - fBelow);
+            if ((secant - below) * (secant - atOrAbove) < 0.0)
+                next = secant;
+        }
+        older = old;
+        old = width;
+        const double value = f(next);
+        if (value < 0.0) {
+            below = next;
+            fBelow = value;
+            if (side == -1)
+                fAbove /= 2.0;
+            side = -1;
+        } else {
+            atOrAbove = next;
+            fAbove = value;
+            if (side == 1)
+                fBelow /= 2.0;
+            side = 1;
+        }
     }
     return {below, atOrAbove};
 }

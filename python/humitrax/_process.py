@@ -161,10 +161,19 @@ _DOC_PARTS = {
 }
 
 
+# The arguments of a state's properties by prefix, as (name, argument): made
+# once, as these are looked up on every call.
+_ARGUMENTS = {prefix: tuple((name, prefix + name) for name in GIVABLE) for prefix in ("", "a_", "b_", "leaving_")}
+
+
 def _air(prefix, given):
     """[(key suffix, argument, value)] of the state `prefix`'s two given
     properties, and their names."""
-    values = {name: given[f"{prefix}{name}"] for name in GIVABLE}
+    pair = [(name, argument, given[argument]) for name, argument in _ARGUMENTS[prefix]
+            if given[argument] is not None]
+    if len(pair) == 2:
+        return [("given1", pair[0][1], pair[0][2]), ("given2", pair[1][1], pair[1][2])], [pair[0][0], pair[1][0]]
+    values = {name: given[argument] for name, argument in _ARGUMENTS[prefix]}
     if values["dry_bulb"] is None and sum(value is not None for value in values.values()) < 2:
         raise ValueError(f"give {prefix}dry_bulb")
     try:
@@ -193,6 +202,13 @@ def _run(kind, numbers, choices, pressure, altitude, units, model, saturation):
         raise ValueError("give pressure or altitude, exactly one of them")
     place = ("pressure", pressure) if pressure is not None else ("altitude", altitude)
     numbers = [("pressure", place[0], place[1])] + numbers
+    # Plain numbers, one process at a time: in C++, without NumPy around it.
+    one = _humitrax.process_one(kind, units, model, place[0] == "altitude", choices, numbers)
+    if one is not None:
+        result, warned = one
+        if warned:
+            _plausibility.warn(warned)
+        return result
     shape, rows = _broadcast([(argument, value) for _, argument, value in numbers])
     count = int(np.prod(shape, dtype=np.int64))
     names, columns, failing, texts, warned = _humitrax.process(

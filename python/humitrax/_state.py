@@ -364,6 +364,15 @@ def state(dry_bulb=None, *, pressure=None, altitude=None, wet_bulb=None, dew_poi
     >>> round(s["dry_bulb"], 3), round(s["relative_humidity"], 2), s["status"]
     (29.379, 31.41, '')
     """
+    # Plain numbers, row by row: one state in C++, without NumPy around it.
+    one = _humitrax.state_one(dry_bulb, pressure, altitude, wet_bulb, dew_point, relative_humidity,
+                              humidity_ratio, enthalpy, specific_volume, vapour_pressure, units, model,
+                              saturation, threads)
+    if one is not None:
+        result, warned = one
+        if warned:
+            _plausibility.warn(warned)
+        return result
     units = _choice("units", units, UNITS)
     model = _choice("model", model, MODELS)
     saturation = _choice("saturation", saturation, SATURATIONS)

@@ -144,3 +144,15 @@ def test_a_masked_cell_is_a_missing_value(function, arguments, masked):
 def test_bad_argument_is_named(function, arguments, error, name):
     with pytest.raises(error, match=name):
         function(**arguments)
+
+
+@pytest.mark.parametrize("function, arguments", [case[1:3] for case in CASES], ids=[case[0] for case in CASES])
+def test_plain_numbers_give_a_one_element_arrays_process(function, arguments):
+    """Plain numbers take a path of their own (no NumPy): the values of a one-element array."""
+    one = function(**arguments)
+    numeric = {k: np.array([v]) if isinstance(v, (int, float)) and not isinstance(v, bool) else v
+               for k, v in arguments.items()}
+    array = function(**numeric)
+    assert list(one) == list(array)
+    assert not bits_differ([one[k] for k in one if k != "status"], [array[k][0] for k in array if k != "status"])
+    assert one["status"] == array["status"][0]

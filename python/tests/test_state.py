@@ -239,3 +239,32 @@ def test_any_two_properties_give_batchs_state_and_the_state_back(cli, tmp_path, 
 def test_a_pair_without_the_dry_bulb_by_keywords():
     s = humitrax.state(enthalpy=50.0, relative_humidity=60.0, pressure=101.325)
     assert round(s["dry_bulb"], 2) == 23.03 and s["status"] == ""
+
+
+# Plain numbers take a path of their own (no NumPy): the same values, status and warnings as a one-element array.
+ONE_STATE = [
+    ("ordinary", dict(dry_bulb=25.0, pressure=101.325, relative_humidity=50.0)),
+    ("ints ip calculator", dict(dry_bulb=77, altitude=5280, wet_bulb=64, units="ip", model="calculator")),
+    ("pair over water", dict(enthalpy=-2.0, vapour_pressure=0.3, pressure=90.0, saturation="water")),
+    ("refused", dict(dry_bulb=20.0, pressure=101.325, dew_point=25.0)),
+    ("not a number", dict(dry_bulb=NAN, pressure=101.325, humidity_ratio=0.01)),
+    ("beyond the atmosphere", dict(dry_bulb=20.0, altitude=1e200, relative_humidity=50.0)),
+    ("pressure in pascals", dict(dry_bulb=20.0, pressure=101325.0, relative_humidity=0.5)),
+    ("numpy scalars", dict(dry_bulb=np.float64(30.0), pressure=np.float64(95.0), dew_point=12.0, threads=2)),
+]
+
+
+@pytest.mark.parametrize("arguments", [row[1] for row in ONE_STATE], ids=[row[0] for row in ONE_STATE])
+def test_plain_numbers_give_a_one_element_arrays_state(arguments):
+    def call(**given):
+        with warnings.catch_warnings(record=True) as issued:
+            warnings.simplefilter("always")
+            return humitrax.state(**given), [str(w.message) for w in issued]
+    one, one_warnings = call(**arguments)
+    numeric = ("units", "model", "saturation", "threads")
+    array, array_warnings = call(**{k: v if k in numeric else np.array([v]) for k, v in arguments.items()})
+    assert list(one) == list(array)
+    assert all(isinstance(one[name], float) for name in one if name != "status")
+    assert [bits([one[name]]) for name in one if name != "status"] == \
+        [bits(array[name]) for name in array if name != "status"]
+    assert one["status"] == array["status"][0] and one_warnings == array_warnings
