@@ -5,6 +5,7 @@
 // inputs converted to SI the same way. A row that cannot be computed has no
 // values and the command's failure text as its status. The state's given
 // values are tallied for the plausibility warnings as humitrax.state's are.
+#include "arrays.h"
 #include "columns.h"
 #include "signals.h"
 
@@ -33,10 +34,6 @@ namespace py = pybind11;
 namespace humitrax::python {
 namespace {
 
-using InputArray = py::array_t<double, py::array::c_style>;
-using MissingArray = py::array_t<bool, py::array::c_style>;
-
-constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
 /// The values of a row, by their place in the arguments.
 enum Given : std::size_t { kDryBulb, kPressure, kCondition, kMet, kClo, kAirSpeed, kRadiant, kGivenCount };
@@ -162,7 +159,7 @@ py::tuple Comfort(std::string_view unitsName, std::string_view modelName, std::s
     bool* applicableOut = applicable.mutable_data();
 
     const Blocks blocks = SplitRows(rows, threads);
-    std::vector<std::vector<std::pair<std::size_t, std::string>>> parts(blocks.count);
+    std::vector<std::vector<RowStatus>> parts(blocks.count);
     std::vector<Plausibility> tallies(blocks.count, Plausibility(setup.units));
     const auto work = [&](std::size_t block, std::size_t begin, std::size_t end) {
         for (std::size_t row = begin; row < end; ++row) {
@@ -172,7 +169,7 @@ py::tuple Comfort(std::string_view unitsName, std::string_view modelName, std::s
                 out[i][row] = whole ? comfort.values[i] : kNoValue;
             applicableOut[row] = whole && comfort.applicable;
             if (!whole)
-                parts[block].emplace_back(row, std::move(comfort.failure));
+                parts[block].push_back({row, std::move(comfort.failure)});
         }
     };
     bool finished = false;
@@ -182,20 +179,12 @@ py::tuple Comfort(std::string_view unitsName, std::string_view modelName, std::s
     }
     if (!finished)
         throw py::error_already_set(); // KeyboardInterrupt
-    std::vector<std::pair<std::size_t, std::string>> statuses;
-    for (auto& part : parts)
-        statuses.insert(statuses.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+    const std::vector<RowStatus> statuses = Joined(parts);
     Plausibility plausibility(setup.units);
     for (const Plausibility& tally : tallies)
         plausibility.Merge(tally);
 
-    py::array_t<std::int64_t> failing(static_cast<py::ssize_t>(statuses.size()));
-    std::int64_t* index = failing.mutable_data();
-    py::list texts(statuses.size());
-    for (std::size_t i = 0; i < statuses.size(); ++i) {
-        index[i] = static_cast<std::int64_t>(statuses[i].first);
-        texts[i] = py::str(statuses[i].second);
-    }
+    const auto [failing, texts] = FailingRows(statuses);
     return py::make_tuple(names, columns, applicable, failing, texts, WarningTexts(plausibility));
 }
 

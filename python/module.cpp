@@ -5,6 +5,7 @@
 // (name_functions.cpp) and the engine's functions (engine_functions.cpp).
 // The package's Python files check the arguments and shape the results; this
 // module trusts nothing it is given all the same.
+#include "arrays.h"
 #include "columns.h"
 #include "signals.h"
 
@@ -34,8 +35,6 @@ void DefineScalar(py::module_& module);
 
 namespace {
 
-using InputArray = py::array_t<double, py::array::c_style>;
-using MissingArray = py::array_t<bool, py::array::c_style>;
 
 constexpr std::string_view kSI = "si";
 constexpr std::string_view kInchPound = "ip";
@@ -132,15 +131,7 @@ py::tuple Compute(std::string_view units, std::string_view model, std::string_vi
     }
     if (!computed)
         throw py::error_already_set(); // KeyboardInterrupt
-    const std::vector<RowStatus>& statuses = computed->statuses;
-
-    py::array_t<std::int64_t> rows(static_cast<py::ssize_t>(statuses.size()));
-    std::int64_t* row = rows.mutable_data();
-    py::list texts(statuses.size());
-    for (std::size_t i = 0; i < statuses.size(); ++i) {
-        row[i] = static_cast<std::int64_t>(statuses[i].row);
-        texts[i] = py::str(statuses[i].text);
-    }
+    const auto [rows, texts] = FailingRows(computed->statuses);
     return py::make_tuple(columns, rows, texts, WarningTexts(computed->plausibility));
 }
 

@@ -5,6 +5,7 @@
 // values and its refusal as its status, the words the command writes. The
 // given states' values are tallied for the plausibility warnings as
 // humitrax.state's are.
+#include "arrays.h"
 #include "columns.h"
 #include "signals.h"
 
@@ -34,10 +35,6 @@ namespace py = pybind11;
 namespace humitrax::python {
 namespace {
 
-using InputArray = py::array_t<double, py::array::c_style>;
-using MissingArray = py::array_t<bool, py::array::c_style>;
-
-constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
 using Kind = ProcessKind;
 
@@ -317,7 +314,7 @@ py::tuple Process(std::string_view kindName, std::string_view unitsName, std::st
 
     // One thread, in blocks: Ctrl-C stops it between two.
     const Blocks blocks = SplitRows(rows, 1);
-    std::vector<std::vector<std::pair<std::size_t, std::string>>> parts(blocks.count);
+    std::vector<std::vector<RowStatus>> parts(blocks.count);
     const std::vector<TalliedState> states = TalliedStates(setup);
     std::vector<std::vector<Plausibility>> tallies(blocks.count,
                                                    std::vector<Plausibility>(states.size(), Plausibility(units)));
@@ -337,7 +334,7 @@ py::tuple Process(std::string_view kindName, std::string_view unitsName, std::st
                     column[row] = kNoValue;
             }
             if (!status.empty())
-                parts[block].emplace_back(row, status);
+                parts[block].push_back({row, status});
         }
     };
     bool finished = false;
@@ -354,22 +351,14 @@ py::tuple Process(std::string_view kindName, std::string_view unitsName, std::st
         throw py::value_error(failure);
     if (!finished)
         throw py::error_already_set(); // KeyboardInterrupt
-    std::vector<std::pair<std::size_t, std::string>> statuses;
-    for (auto& part : parts)
-        statuses.insert(statuses.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+    const std::vector<RowStatus> statuses = Joined(parts);
     std::vector<Plausibility> plausibility(states.size(), Plausibility(units));
     for (const std::vector<Plausibility>& block : tallies) {
         for (std::size_t i = 0; i < states.size(); ++i)
             plausibility[i].Merge(block[i]);
     }
 
-    py::array_t<std::int64_t> failing(static_cast<py::ssize_t>(statuses.size()));
-    std::int64_t* index = failing.mutable_data();
-    py::list texts(statuses.size());
-    for (std::size_t i = 0; i < statuses.size(); ++i) {
-        index[i] = static_cast<std::int64_t>(statuses[i].first);
-        texts[i] = py::str(statuses[i].second);
-    }
+    const auto [failing, texts] = FailingRows(statuses);
     return py::make_tuple(names, columns, failing, texts, StateWarnings(given, states, plausibility));
 }
 

@@ -169,6 +169,26 @@ Tmy3Header ReadTmy3Header(const std::vector<std::string_view>& header)
     return read;
 }
 
+/// The condition a weather file's state is read by: its dew point, or its
+/// relative humidity with --given relative_humidity; nothing, with the
+/// message, for another --given, or a --pressure-unit (the file says its own,
+/// `pressureUnit`).
+std::optional<Property> WeatherCondition(const HeaderRules& rules, std::string_view file, std::string_view pressureUnit,
+                                         std::string& message)
+{
+    if (rules.pressureUnit) {
+        message = std::string(file) + " gives its pressure in " + std::string(pressureUnit) +
+                  "; --pressure-unit does not apply";
+        return std::nullopt;
+    }
+    const Property given = rules.given.empty() ? Property::DewPoint : rules.given.front();
+    if (rules.given.size() > 1 || (given != Property::DewPoint && given != Property::RelativeHumidity)) {
+        message = std::string(file) + " gives dew_point and relative_humidity; --given is one of those";
+        return std::nullopt;
+    }
+    return given;
+}
+
 } // namespace
 
 std::span<const std::string_view> EpwFieldNames() noexcept
@@ -241,15 +261,10 @@ std::optional<BatchLayout> MakeEpwLayout(const HeaderRules& rules, std::string& 
         message = "an EnergyPlus weather file is in SI units; --units ip cannot read it";
         return std::nullopt;
     }
-    if (rules.pressureUnit) {
-        message = "an EnergyPlus weather file gives its pressure in Pa; --pressure-unit does not apply";
+    const std::optional<Property> condition = WeatherCondition(rules, "an EnergyPlus weather file", "Pa", message);
+    if (!condition)
         return std::nullopt;
-    }
-    const Property given = rules.given.empty() ? Property::DewPoint : rules.given.front();
-    if (rules.given.size() > 1 || (given != Property::DewPoint && given != Property::RelativeHumidity)) {
-        message = "an EnergyPlus weather file gives dew_point and relative_humidity; --given is one of those";
-        return std::nullopt;
-    }
+    const Property given = *condition;
     BatchLayout layout;
     layout.units = rules.units;
     layout.model = rules.model;
@@ -306,15 +321,10 @@ std::optional<BatchLayout> MakeTmy3Layout(const std::vector<std::string_view>& h
                                           std::string& message)
 {
     constexpr double kMissing = -9900.0;
-    if (rules.pressureUnit) {
-        message = "a TMY3 file gives its pressure in mbar; --pressure-unit does not apply";
+    const std::optional<Property> chosen = WeatherCondition(rules, "a TMY3 file", "mbar", message);
+    if (!chosen)
         return std::nullopt;
-    }
-    const Property given = rules.given.empty() ? Property::DewPoint : rules.given.front();
-    if (rules.given.size() > 1 || (given != Property::DewPoint && given != Property::RelativeHumidity)) {
-        message = "a TMY3 file gives dew_point and relative_humidity; --given is one of those";
-        return std::nullopt;
-    }
+    const Property given = *chosen;
     const Tmy3Header read = ReadTmy3Header(header);
     const auto column = [&](std::string_view name, std::string_view label, std::string_view role,
                             std::string_view unit) -> std::optional<InputColumn> {
