@@ -21,9 +21,10 @@
 namespace humitrax::cli {
 
 /// Bytes read per block: large enough that the threads' hand-over costs
-/// nothing next to the work, small enough that memory stays a few megabytes
-/// per job.
-inline constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+/// nothing next to the work (a block is some 10,000 rows), small enough that
+/// memory stays a few megabytes per job (its output, some ten times its
+/// input, is held until written).
+inline constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
 
 /// A block at least this large (one long record, in practice) is handed on
 /// in the reader's own buffer rather than copied, so that the record is held
