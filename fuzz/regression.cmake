@@ -26,3 +26,6 @@ target_link_libraries(humitrax_fuzz_replay_call_lines PRIVATE humitrax::cli_kit)
 
 humitrax_fuzz_replay(csv ${HUMITRAX_FUZZ_DIR}/csv_fuzz.cpp)
 target_link_libraries(humitrax_fuzz_replay_csv PRIVATE humitrax::cli_table)
+
+humitrax_fuzz_replay(state ${HUMITRAX_FUZZ_DIR}/state_fuzz.cpp)
+target_link_libraries(humitrax_fuzz_replay_state PRIVATE humitrax::state)

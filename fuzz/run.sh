@@ -5,7 +5,7 @@
 #   fuzz/run.sh [SECONDS] [HARNESS...]
 #
 # SECONDS per harness (default 60, or $FUZZ_SECONDS); HARNESS one or more of
-# engine, driver, call_lines, csv (default all). Each harness starts from its
+# engine, driver, call_lines, csv, state (default all). Each harness starts from its
 # committed seeds in fuzz/corpus/<harness>/ and keeps what it finds in
 # build/fuzz/corpus/<harness>/, outside the repository. An input that breaks a
 # property, crashes, leaks, hangs (over 10 s) or trips a sanitizer stops its
@@ -21,7 +21,7 @@ if [[ $# -gt 0 && $1 =~ ^[0-9]+$ ]]; then
     shift
 fi
 harnesses=("$@")
-[[ ${#harnesses[@]} -gt 0 ]] || harnesses=(engine driver call_lines csv)
+[[ ${#harnesses[@]} -gt 0 ]] || harnesses=(engine driver call_lines csv state)
 
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
 cxx=${FUZZ_CXX:-$(command -v clang++-14 || command -v clang++ || true)}

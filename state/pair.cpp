@@ -453,10 +453,23 @@ StateResult ComputeStateFromPair(const PairInput& input) noexcept
     } catch (...) {
         return refuse(a, kNoState, b);
     }
+    // A given wet bulb or dew point a hair above the dry bulb found, by the
+    // rounding of saturated air's, is that dry bulb.
+    for (const auto& [property, value] : {std::pair{a, input.given.firstValue}, std::pair{b, input.given.secondValue}}) {
+        if ((property == Property::WetBulb || property == Property::DewPoint) && value > t &&
+            value - t <= kSaturatedRounding * std::max(1.0, std::fabs(t)))
+            t = value;
+    }
     // Saturated air a hair above saturation by rounding is saturated air.
     W = SaturatedToRounding(Relations(input.units, input.model, input.pressure, input.saturation), t, W);
     result = ComputeState({input.units, t, input.pressure, Condition::HumidityRatio, W, input.model, input.saturation});
-    if (!result.refusal.empty()) {
+    // A given wet bulb or dew point stands in the state: above the dry bulb
+    // found (a dew point above a given wet bulb, by a hair) it is no air.
+    const auto aboveDryBulb = [&](Property property, double value) {
+        return (property == Property::WetBulb || property == Property::DewPoint) && value > t;
+    };
+    if (!result.refusal.empty() || aboveDryBulb(a, input.given.firstValue) ||
+        aboveDryBulb(b, input.given.secondValue)) {
         // Found, but no air (above saturation, below 0, out of the range).
         StateResult none;
         none[a] = detail::Value(input.given.firstValue);

@@ -19,6 +19,7 @@ constexpr double kPercent = 100.0;
 constexpr double kRounding = 1e-9;
 
 constexpr std::string_view kNotANumber = "not a number";
+constexpr std::string_view kNotFinite = "not a finite number";
 constexpr std::string_view kPressureNotAbove0 = "at or below 0";
 constexpr std::string_view kBelow0Percent = "below 0 %";
 constexpr std::string_view kAbove100Percent = "above 100 %";
@@ -94,7 +95,10 @@ std::string_view ValueRefusal(Property property, double value, Units units, doub
     if (std::isnan(value))
         return kNotANumber;
     switch (property) {
-    case Property::Pressure: return value > 0.0 ? std::string_view() : kPressureNotAbove0;
+    case Property::Pressure:
+        if (!(value > 0.0))
+            return kPressureNotAbove0;
+        break;
     case Property::DryBulb:
     case Property::WetBulb:
     case Property::DewPoint: return TemperatureRefusal(units, value);
@@ -102,15 +106,24 @@ std::string_view ValueRefusal(Property property, double value, Units units, doub
         if (value < 0.0)
             return kBelow0Percent;
         return value > kPercent ? kAbove100Percent : std::string_view();
-    case Property::HumidityRatio: return value < 0.0 ? kBelow0 : std::string_view();
+    case Property::HumidityRatio:
+        if (value < 0.0)
+            return kBelow0;
+        break;
     case Property::VapourPressure:
         if (value < 0.0)
             return kBelow0;
-        return value >= pressure ? kNotBelowPressure : std::string_view();
-    case Property::SpecificVolume: return value > 0.0 ? std::string_view() : kNotAbove0;
+        if (value >= pressure)
+            return kNotBelowPressure;
+        break;
+    case Property::SpecificVolume:
+        if (!(value > 0.0))
+            return kNotAbove0;
+        break;
     default: break;
     }
-    return {};
+    // The rest have no end but infinity.
+    return std::isinf(value) ? kNotFinite : std::string_view();
 }
 
 Refusal GivenRefusal(const StateInput& input) noexcept
@@ -123,10 +136,9 @@ Refusal GivenRefusal(const StateInput& input) noexcept
     const auto refuse = [&](std::string_view why) { return Refusal{given, why}; };
     switch (input.condition) {
     case Condition::RelativeHumidity:
-        if (input.value < 0.0)
-            return refuse(kBelow0Percent);
-        if (input.value > kPercent)
-            return refuse(kAbove100Percent);
+    case Condition::HumidityRatio:
+        if (std::string_view why = ValueRefusal(given, input.value, input.units, input.pressure); !why.empty())
+            return refuse(why);
         break;
     case Condition::WetBulb:
     case Condition::DewPoint:
@@ -134,10 +146,6 @@ Refusal GivenRefusal(const StateInput& input) noexcept
             return refuse(kAboveDryBulb);
         if (std::string_view why = TemperatureRefusal(input.units, input.value); !why.empty())
             return refuse(why);
-        break;
-    case Condition::HumidityRatio:
-        if (input.value < 0.0)
-            return refuse(kBelow0);
         break;
     }
     return {};
