@@ -139,8 +139,9 @@ constexpr std::string_view kHelp = R"help(  batch [--units si|ip] [--model ashra
       Examples:
         humitrax-cli batch --units ip weather.csv > states.csv
         humitrax-cli batch --given relative_humidity states.csv > again.csv
-        humitrax-cli batch --model ashrae2017 Basel.epw > basel.csv
-        humitrax-cli batch --model ashrae2017 --keep wind_speed 690150TYA.CSV
+        humitrax-cli batch --saturation water Basel.epw > basel.csv
+        humitrax-cli batch --saturation water --keep wind_speed 690150TYA.CSV
+        humitrax-cli batch --model calculator weather.csv > as-the-calculator.csv
         humitrax-cli batch --column dry_bulb="Temp (C)" --column relative_humidity=RH \
             --pressure-unit hPa --columns wet_bulb,dew_point --precision 4 log.csv
 

@@ -50,7 +50,7 @@ namespace {
 
 constexpr std::string_view kHelpText = R"(  chart [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water] [--pressure P | --altitude A]
         [--point STATE ...]
-        [--states FILE.csv|FILE.epw] [--input csv|epw|tmy3] [--given COLUMN]
+        [--states FILE] [--input csv|epw|tmy3] [--given COLUMN[,COLUMN]]
         [--pressure-unit UNIT] [--column ROLE=HEADER ...] [--skip-lines N]
         [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]]
         [--zone [NAME:]CORNER;CORNER;CORNER... ...]
@@ -117,7 +117,7 @@ namespace {
 constexpr std::string_view kUsage =
     "humitrax-cli chart [--units si|ip] [--model ashrae2017|calculator] [--saturation ice|water] [--pressure P | --altitude A]\n"
     "                   [--point STATE ...]\n"
-    "                   [--states FILE [--input csv|epw|tmy3] [--given COLUMN] [--pressure-unit UNIT]\n"
+    "                   [--states FILE [--input csv|epw|tmy3] [--given COLUMN[,COLUMN]] [--pressure-unit UNIT]\n"
     "                    [--column ROLE=HEADER ...] [--skip-lines N]]\n"
     "                   [--process FILE.json ...] [--comfort met=M,clo=C[,v=V]] [--zone [NAME:]CORNERS ...]\n"
     "                   [--range TMIN:TMAX] [--max-ratio W] [--size WxH]\n"

@@ -36,7 +36,7 @@ namespace {
 
 
 /// The values of a row, by their place in the arguments.
-enum Given : std::size_t { kDryBulb, kPressure, kCondition, kMet, kClo, kAirSpeed, kRadiant, kGivenCount };
+enum Given : std::size_t { kFirst, kPressure, kSecond, kMet, kClo, kAirSpeed, kRadiant, kGivenCount };
 
 /// A given array and the argument it came from; values nullptr for air_speed
 /// and radiant when they are not given.
@@ -50,7 +50,7 @@ struct Setup {
     Units units = Units::SI;
     Model model = Model::Ashrae2017;
     Saturation saturation = Saturation::IceBelowFreezing;
-    Condition condition = Condition::RelativeHumidity;
+    std::array<Property, 2> state{Property::DryBulb, Property::RelativeHumidity}; ///< its two given properties
     bool altitude = false;
     std::array<GivenArray, kGivenCount> given;
 };
@@ -64,8 +64,7 @@ AirComfort ComputeRow(const Setup& setup, std::size_t row, Plausibility& plausib
     AirComfort out;
     std::array<double, kGivenCount> at{};
     const std::array<std::optional<Property>, kGivenCount> tallied{
-        Property::DryBulb, setup.altitude ? std::nullopt : std::optional(Property::Pressure),
-        ConditionProperty(setup.condition)};
+        setup.state[0], setup.altitude ? std::nullopt : std::optional(Property::Pressure), setup.state[1]};
     for (std::size_t i = 0; i < kGivenCount; ++i) {
         const GivenArray& array = setup.given[i];
         if (array.values == nullptr)
@@ -95,7 +94,7 @@ AirComfort ComputeRow(const Setup& setup, std::size_t row, Plausibility& plausib
         return setup.given[given].values != nullptr ? std::optional<double>(at[given]) : std::nullopt;
     };
     return ComfortOfAir({setup.units, setup.model, setup.saturation, pressure.value,
-                         DryBulbState(at[kDryBulb], setup.condition, at[kCondition])},
+                         {setup.state[0], at[kFirst], setup.state[1], at[kSecond]}},
                         {at[kMet], at[kClo], optional(kAirSpeed), optional(kRadiant)});
 }
 
@@ -104,8 +103,7 @@ AirComfort ComputeRow(const Setup& setup, std::size_t row, Plausibility& plausib
 /// with a status and their status texts, and the texts of the plausibility
 /// warnings the state's given values call for.
 py::tuple Comfort(std::string_view unitsName, std::string_view modelName, std::string_view saturationName,
-                  std::string_view conditionName,
-                  bool altitude,
+                  std::string_view first, std::string_view second, bool altitude,
                   const std::vector<std::tuple<std::string, std::optional<InputArray>, std::optional<MissingArray>>>& arrays,
                   std::size_t rows, unsigned threads)
 {
@@ -122,10 +120,12 @@ py::tuple Comfort(std::string_view unitsName, std::string_view modelName, std::s
     } catch (const std::invalid_argument& error) {
         throw py::value_error(error.what());
     }
-    const std::optional<Condition> condition = ConditionFromColumn(conditionName);
-    if (!condition)
-        throw py::value_error("no condition '" + std::string(conditionName) + "'");
-    setup.condition = *condition;
+    for (const auto& [name, property] : {std::pair{first, &setup.state[0]}, std::pair{second, &setup.state[1]}}) {
+        const std::optional<Property> named = PropertyFromColumn(name);
+        if (!named || !IsGivable(*named))
+            throw py::value_error("a state is not given by '" + std::string(name) + "'");
+        *property = *named;
+    }
     setup.altitude = altitude;
     if (arrays.size() != kGivenCount)
         throw py::value_error("comfort takes " + std::to_string(kGivenCount) + " arrays");
@@ -192,10 +192,11 @@ py::tuple Comfort(std::string_view unitsName, std::string_view modelName, std::s
 
 void DefineComfort(py::module_& module)
 {
-    module.def("comfort", &Comfort, py::arg("units"), py::arg("model"), py::arg("saturation"), py::arg("condition"), py::arg("altitude"),
-               py::arg("arrays"), py::arg("rows"), py::arg("threads"),
+    module.def("comfort", &Comfort, py::arg("units"), py::arg("model"), py::arg("saturation"), py::arg("first"),
+               py::arg("second"), py::arg("altitude"), py::arg("arrays"), py::arg("rows"), py::arg("threads"),
                "PMV and PPD per row: arrays as (argument, float64 array of rows, None or a bool array true "
-               "for a missing value) for the dry bulb, pressure (or altitude), condition, met, clo, air "
+               "for a missing value) for the state's first given property (first: its column name), the "
+               "pressure (or altitude), the second, met, clo, air "
                "speed and radiant temperature, the array None for the last two when not given. threads "
                "0: one per core. Returns (names, columns, in_applicable_range, rows, texts, warnings).");
 }

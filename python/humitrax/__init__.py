@@ -1,8 +1,8 @@
 """Psychrometric properties of moist air, over NumPy arrays and pandas frames.
 
-The Humitrax state layer in Python: every property of moist air from its dry
-bulb, its barometric pressure (or altitude) and one further condition, and
-the air-conditioning processes between states, computed in C++ on several
+The Humitrax state layer in Python: every property of moist air from its
+barometric pressure (or altitude) and two of its properties (the dry bulb and
+one condition, or any two), and the air-conditioning processes between states, computed in C++ on several
 threads. The numbers and status texts are those ``humitrax-cli batch`` and
 ``humitrax-cli process`` write, bit for bit.
 

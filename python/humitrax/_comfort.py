@@ -3,11 +3,12 @@
 import numpy as np
 
 from . import _humitrax, _plausibility
-from ._state import CONDITIONS, MODELS, SATURATIONS, UNITS, _broadcast, _choice, _listed, _threads
+from ._state import CONDITIONS, GIVABLE, MODELS, SATURATIONS, UNITS, _broadcast, _choice, _listed, _pair, _threads
 
 
-def comfort(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=None,
-            relative_humidity=None, humidity_ratio=None, met=None, clo=None, air_speed=None,
+def comfort(dry_bulb=None, *, pressure=None, altitude=None, wet_bulb=None, dew_point=None,
+            relative_humidity=None, humidity_ratio=None, enthalpy=None, specific_volume=None,
+            vapour_pressure=None, met=None, clo=None, air_speed=None,
             radiant=None, units="si", model="ashrae2017", saturation="ice", threads=None):
     """Thermal comfort by ISO 7730: the PMV and PPD of people in states of air.
 
@@ -15,14 +16,15 @@ def comfort(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=
     group on the scale from -3 cold to +3 hot) and the predicted
     percentage dissatisfied (PPD), as ``humitrax-cli comfort`` computes
     them, over NumPy arrays. The air is a state as for ``humitrax.state``:
-    the dry bulb, exactly one of ``pressure`` and ``altitude`` and exactly
-    one condition, whose water vapour pressure the model needs. Every
+    exactly one of ``pressure`` and ``altitude``, and the dry bulb and
+    exactly one condition or any two of its properties, whose dry bulb and
+    water vapour pressure the model needs. Every
     numeric argument is a number or an array-like; they broadcast together
     by NumPy's rules.
 
     Parameters
     ----------
-    dry_bulb : float or array_like
+    dry_bulb : float or array_like, optional
         Dry-bulb temperature of the air, -100 to 200 °C (-148 to 392 °F).
         [°C or °F]
     pressure : float or array_like, optional
@@ -38,7 +40,11 @@ def comfort(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=
     humidity_ratio : float or array_like, optional
         Humidity ratio, from 0 to saturation. Exactly one of ``wet_bulb``,
         ``dew_point``, ``relative_humidity`` and ``humidity_ratio`` is
-        given. [kg/kg or lb/lb]
+        given with the dry bulb. [kg/kg or lb/lb]
+    enthalpy, specific_volume, vapour_pressure : float or array_like, optional
+        The air's enthalpy [kJ/kg or Btu/lb], specific volume [m³/kg or
+        ft³/lb] or vapour pressure [kPa or psia]: with another property,
+        two give the state instead of the dry bulb and a condition.
     met : float or array_like
         Metabolic rate, above 0; 1 met is 58.15 W/m² of body surface
         (seated and quiet: 1.0, office work: 1.2). [met]
@@ -193,17 +199,18 @@ def comfort(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=
     if (pressure is None) == (altitude is None):
         raise ValueError("give pressure or altitude, exactly one of them")
     place = ("pressure", pressure) if pressure is not None else ("altitude", altitude)
-    conditions = [(name, value) for name, value in
-                  zip(CONDITIONS, (wet_bulb, dew_point, relative_humidity, humidity_ratio))
-                  if value is not None]
-    if len(conditions) != 1:
-        got = "none" if not conditions else _listed([name for name, _ in conditions], "and")
+    values = dict(zip(GIVABLE, (dry_bulb, wet_bulb, dew_point, relative_humidity, humidity_ratio, enthalpy,
+                                specific_volume, vapour_pressure)))
+    if values["dry_bulb"] is not None and sum(value is not None for value in values.values()) != 2:
+        conditions = [name for name in CONDITIONS if values[name] is not None]
+        got = "none" if not conditions else _listed(conditions, "and")
         raise ValueError(f"give one condition, {_listed(CONDITIONS)}, not {got}")
+    first, second = _pair(values)
     for argument, value in (("met", met), ("clo", clo)):
         if value is None:
             raise ValueError(f"give {argument}")
 
-    given = [("dry_bulb", dry_bulb), place, conditions[0], ("met", met), ("clo", clo)]
+    given = [first, place, second, ("met", met), ("clo", clo)]
     optional = [(argument, value) for argument, value in (("air_speed", air_speed), ("radiant", radiant))
                 if value is not None]
     shape, rows = _broadcast(given + optional)
@@ -212,7 +219,7 @@ def comfort(dry_bulb, *, pressure=None, altitude=None, wet_bulb=None, dew_point=
               for argument in [argument for argument, _ in given] + ["air_speed", "radiant"]]
     count = int(np.prod(shape, dtype=np.int64))
     names, columns, applicable, failing, texts, warned = _humitrax.comfort(
-        units, model, saturation, conditions[0][0], place[0] == "altitude", arrays, count, threads)
+        units, model, saturation, first[0], second[0], place[0] == "altitude", arrays, count, threads)
 
     status = np.full(count, "", dtype=object)
     if texts:

@@ -166,3 +166,12 @@ def test_arguments_that_cannot_be_used_raise(change, error, message):
     arguments = {**GOOD, **change}
     with pytest.raises(error, match=message):
         humitrax.comfort(arguments.pop("dry_bulb"), **{k: v for k, v in arguments.items() if v is not None})
+
+
+@pytest.mark.parametrize("model", ["calculator", "ashrae2017"])
+def test_a_state_by_two_other_properties_equals_cli(cli, model):
+    result = humitrax.comfort(enthalpy=45.0, relative_humidity=50.0, pressure=101.325, met=1.2, clo=0.5,
+                              air_speed=0.2, model=model)
+    expected, status = run_cli(cli, ["h=45.0,rh=50.0", "--met", "1.2", "--clo", "0.5", "--air-speed", "0.2",
+                                     "--pressure", "101.325", "--model", model, "--format", "json"])
+    assert_equals_cli(result, expected, status)

@@ -82,7 +82,7 @@ inline AirState DryBulbState(double dryBulb, Condition condition, double value) 
 /// Two properties of a state and their values, at a pressure.
 struct PairInput {
     Units units = Units::SI;
-    Model model = Model::Ashrae2017;
+    Model model = Model::Calculator; ///< as every struct of the library
     Saturation saturation = Saturation::IceBelowFreezing;
     double pressure = 0.0;
     AirState given;
