@@ -14,6 +14,8 @@
 namespace humitrax::chart {
 namespace {
 
+// Up to this many states from a table are drawn as opaque dots.
+constexpr std::size_t kFewDots = 100;
 // Above this many states from a table the chart shows their density in cells
 // instead of one translucent dot each.
 constexpr std::size_t kMostDots = 5000;
@@ -73,10 +75,13 @@ void PaintCloud(QPainter& painter, const std::vector<DataPoint>& cloud, const Ch
     const double unit = layout.unit;
     painter.setPen(Qt::NoPen);
     if (cloud.size() <= kMostDots) {
+        // A few states stand out whole; many overlap translucently, so that
+        // where they crowd shows.
+        const bool few = cloud.size() <= kFewDots;
         QColor dot = kCloudColor;
-        dot.setAlphaF(0.35f);
+        dot.setAlphaF(few ? 0.9f : 0.35f);
         painter.setBrush(dot);
-        const double radius = std::max(1.0, 1.8 * unit);
+        const double radius = few ? std::max(2.0, 3.0 * unit) : std::max(1.0, 1.8 * unit);
         for (const DataPoint& point : cloud)
             painter.drawEllipse(axes.ToDevice(point), radius, radius);
     } else {
