@@ -72,8 +72,16 @@ public:
     [[nodiscard]] Cell SaturationRatio() const noexcept;
     /// The humidity ratio the given condition makes.
     [[nodiscard]] Cell HumidityRatio() const noexcept;
-    /// Fills the cells of a state that is not refused.
+    /// Fills the cells of a state that is not refused: finishes the full
+    /// state, then Cells.
     void Properties(StateResult& result) noexcept;
+
+    /// The full state begun, and its arguments, for a caller that finishes
+    /// several together (FinishFullStates) before it asks for their Cells.
+    [[nodiscard]] FullState& Full() noexcept { return m_full; }
+    [[nodiscard]] StateArguments Arguments() const noexcept;
+    /// Fills the cells from the finished full state.
+    void Cells(StateResult& result) const noexcept;
 
 private:
     const StateInput& m_input;
