@@ -11,6 +11,7 @@
 namespace humitrax {
 namespace {
 
+using detail::SaturationPressureIn;
 using detail::StateCalculation;
 
 /// Saturated air: the relative humidity given, 1.
@@ -29,19 +30,47 @@ void Run(PropertyOutcome& outcome, PropertyResult (*step)(StateCalculation&), St
 
 } // namespace
 
-FullState BeginFullState(const double& T, const double& p, const std::int16_t& Situation,
+namespace {
+
+/// BeginFullState after its first step, the saturation pressure at the dry
+/// bulb, which `full` holds.
+void BeginWithSaturation(FullState& full, const double& T, const double& p, const std::int16_t& Situation,
                          const double& StateVar, const std::int16_t& UnitsSI) noexcept
 {
-    FullState full;
     const detail::UnitSystem& units = SystemOf(UnitsSI);
     StateCalculation state(units, T, p, Situation, StateVar, StateCalculation::Sharing::Many);
-    state.KeepIn(full.saturationPressure, false, full.humidityRatio, false);
+    state.KeepIn(full.saturationPressure, true, full.humidityRatio, false);
     state.Form();
     StateCalculation saturated(units, T, p, kSaturatedSituation, kSaturatedFraction,
                                StateCalculation::Sharing::Many);
     saturated.KeepIn(full.saturationPressure, true, full.saturationRatio, false);
     saturated.Form();
+}
+
+} // namespace
+
+FullState BeginFullState(const double& T, const double& p, const std::int16_t& Situation,
+                         const double& StateVar, const std::int16_t& UnitsSI) noexcept
+{
+    FullState full;
+    detail::CaptureInto(full.saturationPressure, [&] { return SaturationPressureIn(SystemOf(UnitsSI), T); });
+    BeginWithSaturation(full, T, p, Situation, StateVar, UnitsSI);
     return full;
+}
+
+void BeginFullStates(FullState* const* states, const StateArguments* arguments, std::size_t count) noexcept
+{
+    // The saturation pressures at the dry bulbs first, independent of each
+    // other, then the rest of each state.
+    for (std::size_t i = 0; i < count; ++i) {
+        const StateArguments& a = arguments[i];
+        *states[i] = FullState{};
+        detail::CaptureInto(states[i]->saturationPressure, [&] { return SaturationPressureIn(SystemOf(a.UnitsSI), a.T); });
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const StateArguments& a = arguments[i];
+        BeginWithSaturation(*states[i], a.T, a.p, a.Situation, a.StateVar, a.UnitsSI);
+    }
 }
 
 void FinishFullState(FullState& full, const double& T, const double& p, const std::int16_t& Situation,

@@ -113,6 +113,11 @@ CalculatorState::CalculatorState(const StateInput& input) noexcept
 {
 }
 
+CalculatorState::CalculatorState(const StateInput& input, Unbegun) noexcept
+    : m_input(input), m_stateVar(StateVarOf(input))
+{
+}
+
 Cell CalculatorState::SaturationPressure() const noexcept { return OutcomeCell(m_full.saturationPressure); }
 
 Cell CalculatorState::SaturationRatio() const noexcept { return OutcomeCell(m_full.saturationRatio); }

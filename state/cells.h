@@ -65,6 +65,10 @@ Cell Attempt(Call&& call) noexcept
 class CalculatorState {
 public:
     explicit CalculatorState(const StateInput& input) noexcept;
+    /// The state with its full state not yet begun: the caller begins it,
+    /// with others (BeginFullStates on Full() and Arguments()).
+    struct Unbegun {};
+    CalculatorState(const StateInput& input, Unbegun) noexcept;
 
     /// The saturation pressure at the dry bulb.
     [[nodiscard]] Cell SaturationPressure() const noexcept;

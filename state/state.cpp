@@ -107,7 +107,9 @@ void ComputeBlock(std::span<const StateInput> inputs, std::span<StateResult> res
     std::array<FullState*, kBlock> states{};
     std::array<StateArguments, kBlock> arguments{};
     std::array<std::size_t, kBlock> which{};
-    std::size_t waiting = 0;
+    // The given values refused, and the 2017 model's states, one by one; the
+    // calculator's full states begun together.
+    std::size_t begun = 0;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const StateInput& input = inputs[i];
         StateResult& result = results[i];
@@ -118,16 +120,27 @@ void ComputeBlock(std::span<const StateInput> inputs, std::span<StateResult> res
             Ashrae2017Properties(input, result);
             continue;
         }
-        detail::CalculatorState& engine = engines[waiting].emplace(input);
-        if (RatioRefused(input, engine, result))
+        detail::CalculatorState& engine = engines[begun].emplace(input, detail::CalculatorState::Unbegun{});
+        states[begun] = &engine.Full();
+        arguments[begun] = engine.Arguments();
+        which[begun] = i;
+        ++begun;
+    }
+    BeginFullStates(states.data(), arguments.data(), begun);
+    // Those whose humidity ratios are not refused finished together.
+    std::array<std::size_t, kBlock> finishing{};
+    std::size_t waiting = 0;
+    for (std::size_t k = 0; k < begun; ++k) {
+        if (RatioRefused(inputs[which[k]], *engines[k], results[which[k]]))
             continue;
-        states[waiting] = &engine.Full();
-        arguments[waiting] = engine.Arguments();
-        which[waiting] = i;
+        states[waiting] = states[k];
+        arguments[waiting] = arguments[k];
+        finishing[waiting] = k;
         ++waiting;
     }
     FinishFullStates(states.data(), arguments.data(), waiting);
-    for (std::size_t k = 0; k < waiting; ++k) {
+    for (std::size_t n = 0; n < waiting; ++n) {
+        const std::size_t k = finishing[n];
         StateResult& result = results[which[k]];
         engines[k]->Cells(result);
         Complete(inputs[which[k]], result);

@@ -151,23 +151,24 @@ std::string Mismatch(const PropertyOutcome& a, const PropertyOutcome& b)
 TEST(FullStatesSideBySide, GiveWhatEachStateAloneGives)
 {
     // Several hundred states at once, any mix of situations, units and
-    // failures: each wet bulb's secant runs beside others, every property as
-    // FinishFullState gives it alone.
+    // failures, begun and finished together: each wet bulb's secant runs
+    // beside others, every property as BeginFullState and FinishFullState
+    // give it alone.
     std::mt19937_64 random(20260709);
     for (std::size_t count : {std::size_t{1}, std::size_t{3}, std::size_t{4}, std::size_t{5}, std::size_t{997}}) {
         std::vector<StateArguments> arguments;
-        std::vector<FullState> together;
         std::vector<FullState> alone;
         for (std::size_t i = 0; i < count; ++i) {
             const StateArgs a = DrawState(random);
             arguments.push_back({a.T, a.p, a.situation, a.stateVar, a.units});
-            together.push_back(BeginFullState(a.T, a.p, a.situation, a.stateVar, a.units));
-            alone.push_back(together.back());
+            alone.push_back(BeginFullState(a.T, a.p, a.situation, a.stateVar, a.units));
             FinishFullState(alone.back(), a.T, a.p, a.situation, a.stateVar, a.units);
         }
+        std::vector<FullState> together(count);
         std::vector<FullState*> states;
         for (FullState& full : together)
             states.push_back(&full);
+        BeginFullStates(states.data(), arguments.data(), count);
         FinishFullStates(states.data(), arguments.data(), count);
         for (std::size_t i = 0; i < count; ++i) {
             const FullState& a = together[i];
@@ -175,7 +176,9 @@ TEST(FullStatesSideBySide, GiveWhatEachStateAloneGives)
             const std::string differences = Mismatch(a.wetBulb, b.wetBulb) + Mismatch(a.dewPoint, b.dewPoint) +
                                             Mismatch(a.relativeHumidity, b.relativeHumidity) +
                                             Mismatch(a.humidityRatio, b.humidityRatio) + Mismatch(a.enthalpy, b.enthalpy) +
-                                            Mismatch(a.volume, b.volume) + Mismatch(a.grains, b.grains);
+                                            Mismatch(a.volume, b.volume) + Mismatch(a.grains, b.grains) +
+                                            Mismatch(a.saturationPressure, b.saturationPressure) +
+                                            Mismatch(a.saturationRatio, b.saturationRatio);
             ASSERT_EQ(differences, "") << "state " << i << " of " << count;
         }
     }

@@ -72,6 +72,12 @@ struct StateArguments {
     std::int16_t UnitsSI;
 };
 
+/// BeginFullState for `count` states at once: *states[i] with arguments[i],
+/// each bit for bit what BeginFullState gives it; their saturation pressures
+/// at the dry bulb are formed first, one after another, so that they overlap.
+/// Never throws.
+void BeginFullStates(FullState* const* states, const StateArguments* arguments, std::size_t count) noexcept;
+
 /// FinishFullState for `count` states at once: states[i] with arguments[i],
 /// each bit for bit what FinishFullState gives it, every property in its own
 /// order of operations. The wet bulbs' secants run side by side, a pass of
