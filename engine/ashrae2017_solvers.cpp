@@ -186,7 +186,7 @@ double InvertBranch(const System& s, const InverseBranch& branch, double y)
     // ln(pws) rises with t: the root lies between the interval's nodes.
     double lo = node.t;
     double hi = nodes[j + 1].t;
-    if (!(t > lo && t < hi))
+    if (!(t >= lo && t <= hi))
         t = lo + 0.5 * (hi - lo);
     for (int step = 0; step < kMaxDewPointSteps; ++step) {
         const double miss = (LnSaturation(s, t, branch.ice) - y).v;

@@ -79,7 +79,7 @@ double DegreeOfSaturation(double t, double p, double W, bool si, Saturation over
 /// temperature whose SatPressure equals pw (a frost point below the triple
 /// point), found by Newton steps on ln SatPressure with its derivative in
 /// closed form, from a start interpolated in a table of the curve (within
-/// 3e-7 degree), so that one step ends the search; a step that would leave
+/// 1e-7 degree), so that one step ends the search; a step that would leave
 /// the table's bracket halves it instead, at most 100 steps. The answer lies
 /// within the rounding of ln SatPressure itself (1e-12 degree) of the root.
 /// pw ≤ 0 throws InvalidLogarithm (NaN InvalidOperation); pw outside
