@@ -7,9 +7,12 @@
 //   SatPressureSI on the same temperatures;
 // - one whole press of the driver, report included: at most 1.5 times the
 //   engine calls it makes.
-// The 2017 relations (ashrae2017.h) are timed on the same states, with no target.
+// The 2017 relations (ashrae2017.h) are timed on the same states, beside their
+// solvers as they were (ashrae2017_before.h): a whole state in at most half the
+// time before.
 // Every benchmark walks a few thousand varied, ordinary states, one call per
 // iteration, so that each time is the cost of one call.
+#include "ashrae2017_before.h"
 #include "humitrax/ashrae2017.h"
 #include "driver.h"
 #include "humitrax/full_state.h"
@@ -720,6 +723,35 @@ void Ashrae2017DewPoint(benchmark::State& state)
     Walk(state, [&](std::size_t i) { Keep(ashrae2017::DewPoint(states2017[i].pw, true)); });
 }
 
+// The same with the solvers as they were before (ashrae2017_before.h), for
+// the table's comparison in the same run.
+void Ashrae2017StateBefore(benchmark::State& state)
+{
+    const auto& states = TheInputs().states;
+    Walk(state, [&](std::size_t i) {
+        const State& s = states[i];
+        Keep(ashrae2017::SatPressure(s.T, true));
+        const double W = ashrae2017::HumidityRatioFromRelativeHumidity(s.T, s.p, s.rh, true);
+        Keep(bench::before::WetBulb(s.T, W, s.p, true));
+        Keep(bench::before::DewPoint(ashrae2017::VapourPressureFromHumidityRatio(W, s.p, true), true));
+        Keep(ashrae2017::Enthalpy(s.T, W, true));
+        Keep(ashrae2017::Volume(s.T, W, s.p, true));
+    });
+}
+void Ashrae2017WetBulbBefore(benchmark::State& state)
+{
+    const auto& states = TheInputs().states;
+    const auto& states2017 = TheStates2017();
+    Walk(state, [&](std::size_t i) {
+        Keep(bench::before::WetBulb(states[i].T, states2017[i].W, states[i].p, true));
+    });
+}
+void Ashrae2017DewPointBefore(benchmark::State& state)
+{
+    const auto& states2017 = TheStates2017();
+    Walk(state, [&](std::size_t i) { Keep(bench::before::DewPoint(states2017[i].pw, true)); });
+}
+
 // The driver's number conversions, on the values of the report.
 void DriverRound(benchmark::State& state)
 {
@@ -799,6 +831,9 @@ void RegisterAll()
     reg("ashrae2017/state", Ashrae2017State);
     reg("ashrae2017/WetBulb", Ashrae2017WetBulb);
     reg("ashrae2017/DewPoint", Ashrae2017DewPoint);
+    reg("ashrae2017_before/state", Ashrae2017StateBefore);
+    reg("ashrae2017_before/WetBulb", Ashrae2017WetBulbBefore);
+    reg("ashrae2017_before/DewPoint", Ashrae2017DewPointBefore);
 }
 
 // ---------------------------------------------------------------------------
@@ -843,6 +878,7 @@ private:
 
 constexpr double kClosedForm = 1.3;
 constexpr double kPress = 1.5;
+constexpr double kHalf = 0.5;
 
 void Header(const char* reference, const char* second)
 {
@@ -932,6 +968,20 @@ void PrintRatios(const CollectingReporter& r)
     for (const char* third : kThird) {
         const std::string name = std::string("press/") + third;
         Row(name, r.Time(name), r.Time(std::string("engine_calls_of_press/") + third), kPress, -1.0);
+    }
+
+    std::printf("\nThe 2017 relations (SI, from the relative humidity) against their solvers as they\n"
+                "were (bench/ashrae2017_before.h), on the same states in the same run. Target for a\n"
+                "whole state: at most half the time before.\n");
+    Header("before", "");
+    for (const char* what : {"state", "WetBulb", "DewPoint"}) {
+        const std::string name = std::string("ashrae2017/") + what;
+        const double time = r.Time(name);
+        const double before = r.Time(std::string("ashrae2017_before/") + what);
+        if (std::string(what) == "state")
+            Row(name, time, before, kHalf, -1.0);
+        else if (time >= 0.0 && before > 0.0)
+            std::printf("%-32s %8.1f %9.1f %6.2f\n", name.c_str(), time, before, time / before);
     }
 
     std::printf("\nCost of the engine's value tests (and its result type):\n");

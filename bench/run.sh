@@ -4,7 +4,13 @@
 #   - the engine and driver benchmarks, three repetitions each, medians, and
 #     the table of ratios against the targets;
 #   - humitrax-cli call on 100 000 lines (whole process, calls per second);
-#   - the batch benchmark, when it is there.
+#   - the batch benchmark, when it is there;
+#   - one state through the state layer for each model and given condition,
+#     and a span of states against the same states one by one (with its table
+#     against the aim);
+#   - the 2017 solvers' answers against those before and the exact roots.
+# The 2017 state against another commit's, both built here, is
+# bench/compare_state.sh (it builds that commit's libraries).
 # Extra arguments go to the engine benchmark (e.g. --benchmark_filter=WetBulb).
 # Each function runs next to its floor, so that a slow spell of the machine
 # tends to touch both; random interleaving of the repetitions was tried and
@@ -23,7 +29,7 @@ echo "== machine"
 machine
 
 cmake --preset bench >/dev/null
-targets=(humitrax_bench_engine humitrax-cli)
+targets=(humitrax_bench_engine humitrax-cli humitrax_bench_state humitrax_bench_span humitrax_bench_accuracy)
 [[ -f bench/batch_bench.cpp ]] && targets+=(humitrax_bench_batch)
 cmake --build --preset bench --target "${targets[@]}"
 
@@ -36,4 +42,10 @@ if [[ -x build/bench/bench/humitrax_bench_batch ]]; then
     echo "== batch"
     build/bench/bench/humitrax_bench_batch "${repeat[@]}"
 fi
+echo "== state"
+build/bench/bench/humitrax_bench_state "${repeat[@]}"
+echo "== span"
+build/bench/bench/humitrax_bench_span "${repeat[@]}"
+echo "== 2017 solvers' accuracy"
+build/bench/bench/humitrax_bench_accuracy
 echo "== load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -11,7 +11,6 @@ namespace detail {
 
 using humitrax::detail::Exp;
 using humitrax::detail::Fail;
-using humitrax::detail::Log;
 using humitrax::detail::Pow;
 
 double InRange(const System& s, double t)
@@ -22,29 +21,6 @@ double InRange(const System& s, double t)
     return t;
 }
 
-double SaturationSlope(const System& s, double t, Saturation over)
-{
-    const Num T = Num(t) + s.offset;
-    const Num T2 = T * T;
-    if (OverIce(s, t, over)) {
-        const Num a = Num(-s.c1) / T2 + s.c3 + Num(2.0 * s.c4) * T + Num(3.0 * s.c5) * T2;
-        return (a + Num(4.0 * s.c6) * (T2 * T) + Num(s.c7) / T).v;
-    }
-    const Num a = Num(-s.c8) / T2 + s.c10 + Num(2.0 * s.c11) * T + Num(3.0 * s.c12) * T2;
-    return (a + Num(s.c13) / T).v;
-}
-
-namespace {
-
-/// Eq. 33 or 35 with Ws* already known.
-Num WetBulbEquation(const WetBulbForm& f, Num t, Num tStar, Num WsStar)
-{
-    const Num numerator = (f.latent - f.wickWetBulb * tStar) * WsStar - f.dryAirHeat * (t - tStar);
-    const Num denominator = (f.latent + f.vapourDryBulb * t) - f.denominatorWetBulb * tStar;
-    return numerator / denominator;
-}
-
-} // namespace
 } // namespace detail
 
 using detail::Num;
@@ -52,21 +28,13 @@ using detail::Num;
 double SatPressure(double t, bool si, Saturation over)
 {
     const detail::System& s = detail::SystemOf(si);
-    const Num T = Num(detail::InRange(s, t)) + s.offset;
-    const Num T2 = T * T;
-    Num lnP = 0.0;
-    if (detail::OverIce(s, t, over)) {
-        lnP = Num(s.c1) / T + s.c2 + s.c3 * T + s.c4 * T2 + s.c5 * (T2 * T) + s.c6 * (T2 * T2) +
-              s.c7 * detail::Log(T);
-    } else {
-        lnP = Num(s.c8) / T + s.c9 + s.c10 * T + s.c11 * T2 + s.c12 * (T2 * T) + s.c13 * detail::Log(T);
-    }
+    const Num lnP = detail::LnSaturation(s, detail::InRange(s, t), detail::OverIce(s, t, over));
     return (detail::Exp(lnP) / s.pressureDivisor).v;
 }
 
 double HumidityRatioFromVapourPressure(double pw, double p, bool /*si*/)
 {
-    return ((detail::kMolarMassRatio * Num(pw)) / (Num(p) - pw)).v;
+    return detail::RatioFromVapourPressure(pw, p).v;
 }
 
 double VapourPressureFromHumidityRatio(double W, double p, bool /*si*/)

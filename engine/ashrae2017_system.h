@@ -81,15 +81,61 @@ inline const System& SystemOf(bool si) { return si ? kSI : kInchPound; }
 /// t itself, or TypeMismatch when it lies outside the saturation range or is NaN.
 double InRange(const System& s, double t);
 
-/// d ln(pws)/dT at t (per degree), from the branch SatPressure takes at t
-/// (over ice or water as `over` says): the slope that guides the dew-point
-/// iteration.
-double SaturationSlope(const System& s, double t, Saturation over);
-
 /// Whether SatPressure takes the formula over ice at t.
 inline bool OverIce(const System& s, double t, Saturation over)
 {
     return t < s.triplePoint && over == Saturation::IceBelowFreezing;
+}
+
+/// ln(pws) at t in the correlation's unit (Pa, psia), over ice or over water
+/// as `ice` says, t known to lie in the range: SatPressure is
+/// exp(LnSaturation)/pressureDivisor.
+inline Num LnSaturation(const System& s, double t, bool ice)
+{
+    using humitrax::detail::Log;
+    const Num T = Num(t) + s.offset;
+    const Num T2 = T * T;
+    if (ice)
+        return Num(s.c1) / T + s.c2 + s.c3 * T + s.c4 * T2 + s.c5 * (T2 * T) + s.c6 * (T2 * T2) + s.c7 * Log(T);
+    return Num(s.c8) / T + s.c9 + s.c10 * T + s.c11 * T2 + s.c12 * (T2 * T) + s.c13 * Log(T);
+}
+
+/// d ln(pws)/dt and d² ln(pws)/dt² at t (per degree), over ice or over water
+/// as `ice` says: the derivatives the solvers' steps take, closed-form.
+struct SaturationBend {
+    double slope;
+    double curvature;
+};
+
+inline SaturationBend SaturationDerivatives(const System& s, double t, bool ice)
+{
+    const double T = t + s.offset;
+    const double inverse = 1.0 / T;
+    const double inverse2 = inverse * inverse;
+    if (ice)
+        return {-s.c1 * inverse2 + s.c3 + 2.0 * s.c4 * T + 3.0 * s.c5 * (T * T) + 4.0 * s.c6 * (T * T * T) +
+                    s.c7 * inverse,
+                2.0 * s.c1 * (inverse2 * inverse) + 2.0 * s.c4 + 6.0 * s.c5 * T + 12.0 * s.c6 * (T * T) -
+                    s.c7 * inverse2};
+    return {-s.c8 * inverse2 + s.c10 + 2.0 * s.c11 * T + 3.0 * s.c12 * (T * T) + s.c13 * inverse,
+            2.0 * s.c8 * (inverse2 * inverse) + 2.0 * s.c11 + 6.0 * s.c12 * T - s.c13 * inverse2};
+}
+
+/// d ln(pws)/dt alone.
+inline double SaturationSlope(const System& s, double t, bool ice) { return SaturationDerivatives(s, t, ice).slope; }
+
+/// HumidityRatioFromVapourPressure: ε·pw/(p − pw).
+inline Num RatioFromVapourPressure(double pw, double p)
+{
+    return (kMolarMassRatio * Num(pw)) / (Num(p) - pw);
+}
+
+/// Eq. 33 or 35 with Ws* already known: W at the dry bulb t for the wet bulb t*.
+inline Num WetBulbEquation(const WetBulbForm& f, Num t, Num tStar, Num WsStar)
+{
+    const Num numerator = (f.latent - f.wickWetBulb * tStar) * WsStar - f.dryAirHeat * (t - tStar);
+    const Num denominator = (f.latent + f.vapourDryBulb * t) - f.denominatorWetBulb * tStar;
+    return numerator / denominator;
 }
 
 } // namespace humitrax::ashrae2017::detail

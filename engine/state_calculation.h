@@ -119,6 +119,37 @@ private:
     Kept m_ratio{&m_ownRatio, false};
 };
 
+/// WetBulb's secant one pass at a time, so that the passes of several states
+/// can run side by side and their library calls overlap (FinishFullStates).
+/// Each state's operations are those of WetBulbStep, in its order: WetBulbStep
+/// is Begin, then Pass with SaturationPressureIn(units, Trial()) until done.
+class WetBulbSecant {
+public:
+    /// Up to the first pass: true when the answer is known without one
+    /// (Result). Throws what WetBulbStep throws there.
+    bool Begin(StateCalculation& state);
+    /// The trial wet bulb whose saturation pressure the next pass takes.
+    [[nodiscard]] double Trial() const { return m_t2.v; }
+    /// One pass, `saturation` being SaturationPressureIn(units, Trial()):
+    /// true when the answer is found (Result). Throws what WetBulbStep throws
+    /// in that pass.
+    bool Pass(const PropertyResult& saturation);
+    [[nodiscard]] const PropertyResult& Result() const { return m_result; }
+
+private:
+    const UnitSystem* m_units = nullptr;
+    const double* m_T = nullptr;
+    const double* m_p = nullptr;
+    Num m_W = 0.0;
+    Num m_t1 = 0.0;
+    Num m_t2 = 0.0;
+    Num m_W1 = 0.0;
+    double m_bestMiss = 0.0;
+    double m_bestPoint = 0.0;
+    int m_pass = 0;
+    PropertyResult m_result;
+};
+
 // The property steps, one per public function, in the state's unit system.
 
 /// HumidRatio.

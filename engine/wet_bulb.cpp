@@ -19,56 +19,70 @@ constexpr double kLooseTolerance = 1e-6;
 
 } // namespace
 
-PropertyResult WetBulbStep(StateCalculation& state)
+bool WetBulbSecant::Begin(StateCalculation& state)
 {
-    const UnitSystem& units = state.units;
-    const double& T = state.T;
-    const double& p = state.p;
     switch (state.Situation) {
     case kWetBulbGiven:
-        return state.StateVar;
+        m_result = state.StateVar;
+        return true;
     case kDewPointGiven:
     case kRelativeHumidityGiven:
     case kHumidityRatioGiven:
         break;
     default:
-        return PropertyResult::Text(texts::kInvalidSituation);
+        m_result = PropertyResult::Text(texts::kInvalidSituation);
+        return true;
     }
-    const Num W = state.HumidityRatio();
-
-    // The humidity ratio the wet-bulb relation gives for a trial wet bulb,
-    // from the saturation pressure there.
-    auto relationAt = [&](Num trial, double pws) {
-        return Num(WetBulbRelation(units.wetBulb, T, trial.v, SaturationRatio(pws, p)));
-    };
-    auto ratioAt = [&](Num trial) { return relationAt(trial, SaturationPressureIn(units, trial.v).AsNumber()); };
-
-    Num t1 = T;
-    Num t2 = Num(T) - kSecondStartBelow;
+    m_units = &state.units;
+    m_T = &state.T;
+    m_p = &state.p;
+    m_W = state.HumidityRatio();
+    m_t1 = state.T;
+    m_t2 = Num(state.T) - kSecondStartBelow;
     // The first trial point is the dry bulb itself.
-    Num W1 = relationAt(t1, state.DryBulbSaturation());
-    double bestMiss = 0.0;
-    double bestPoint = 0.0;
-    for (int pass = 1; pass <= kMaxPasses; ++pass) {
-        const Num W2 = ratioAt(t2);
-        const Num miss = Abs(W - W2);
-        const Num slope = (W1 - W2) / (t1 - t2);
-        const Num tested = t2;
-        t1 = tested;
-        const Num intercept = W2 - t2 * slope; // the secant at t* = 0
-        t2 = (W - intercept) / slope;
-        // The secant returns the point it tested, not its newer estimate.
-        if (miss.v < kTolerance)
-            return tested.v;
-        if (pass == 1 || miss.v < bestMiss) {
-            bestMiss = miss.v;
-            bestPoint = tested.v;
-        }
-        W1 = W2; // the tested point is the next pass's t1
+    m_W1 = Num(WetBulbRelation(m_units->wetBulb, *m_T, m_t1.v, SaturationRatio(state.DryBulbSaturation(), *m_p)));
+    return false;
+}
+
+bool WetBulbSecant::Pass(const PropertyResult& saturation)
+{
+    // The humidity ratio the wet-bulb relation gives for the trial wet bulb,
+    // from the saturation pressure there.
+    const Num W2 = WetBulbRelation(m_units->wetBulb, *m_T, m_t2.v, SaturationRatio(saturation.AsNumber(), *m_p));
+    const Num miss = Abs(m_W - W2);
+    const Num slope = (m_W1 - W2) / (m_t1 - m_t2);
+    const Num tested = m_t2;
+    m_t1 = tested;
+    const Num intercept = W2 - m_t2 * slope; // the secant at t* = 0
+    m_t2 = (m_W - intercept) / slope;
+    ++m_pass;
+    // The secant returns the point it tested, not its newer estimate.
+    if (miss.v < kTolerance) {
+        m_result = tested.v;
+        return true;
     }
-    if (bestMiss < kLooseTolerance)
-        return bestPoint;
+    if (m_pass == 1 || miss.v < m_bestMiss) {
+        m_bestMiss = miss.v;
+        m_bestPoint = tested.v;
+    }
+    m_W1 = W2; // the tested point is the next pass's t1
+    if (m_pass < kMaxPasses)
+        return false;
+    if (m_bestMiss < kLooseTolerance) {
+        m_result = m_bestPoint;
+        return true;
+    }
     Fail(FailureCause::NoConvergence);
+}
+
+PropertyResult WetBulbStep(StateCalculation& state)
+{
+    WetBulbSecant secant;
+    if (!secant.Begin(state)) {
+        while (!secant.Pass(SaturationPressureIn(state.units, secant.Trial()))) {
+        }
+    }
+    return secant.Result();
 }
 
 } // namespace detail

@@ -94,12 +94,16 @@ void Ashrae2017State::Properties(StateResult& result) const noexcept
             dew.reason = BelowRange(input.units);
     }
     if (input.condition != Condition::WetBulb) {
-        // The dew point brackets the wet bulb from below: found once for both.
+        // The dew point brackets the wet bulb from below, and the saturation
+        // pressure at the dry bulb is its upper end's: each formed once.
         const Cell& dew = result[Property::DewPoint];
-        const std::optional<double> dewPoint =
-            dew.present ? std::optional<double>(dew.value) : std::nullopt;
+        ashrae2017::KnownValues known;
+        if (dew.present)
+            known.dewPoint = dew.value;
+        if (m_saturationPressure.present)
+            known.saturationPressure = m_saturationPressure.value;
         result[Property::WetBulb] =
-            FromRatio(ratio, [&] { return ashrae2017::WetBulb(t, W, p, si, dewPoint, input.saturation); });
+            FromRatio(ratio, [&] { return ashrae2017::WetBulb(t, W, p, si, known, input.saturation); });
     }
     result[Property::Enthalpy] = FromRatio(ratio, [&] { return ashrae2017::Enthalpy(t, W, si); });
     result[Property::SpecificVolume] =

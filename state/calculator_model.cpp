@@ -113,6 +113,11 @@ CalculatorState::CalculatorState(const StateInput& input) noexcept
 {
 }
 
+CalculatorState::CalculatorState(const StateInput& input, Unbegun) noexcept
+    : m_input(input), m_stateVar(StateVarOf(input))
+{
+}
+
 Cell CalculatorState::SaturationPressure() const noexcept { return OutcomeCell(m_full.saturationPressure); }
 
 Cell CalculatorState::SaturationRatio() const noexcept { return OutcomeCell(m_full.saturationRatio); }
@@ -121,9 +126,20 @@ Cell CalculatorState::HumidityRatio() const noexcept { return OutcomeCell(m_full
 
 void CalculatorState::Properties(StateResult& result) noexcept
 {
+    FinishFullState(m_full, m_input.dryBulb, m_input.pressure, static_cast<std::int16_t>(m_input.condition),
+                    m_stateVar, UnitsSIOf(m_input.units));
+    Cells(result);
+}
+
+StateArguments CalculatorState::Arguments() const noexcept
+{
+    return {m_input.dryBulb, m_input.pressure, static_cast<std::int16_t>(m_input.condition), m_stateVar,
+            UnitsSIOf(m_input.units)};
+}
+
+void CalculatorState::Cells(StateResult& result) const noexcept
+{
     const double& T = m_input.dryBulb;
-    FinishFullState(m_full, T, m_input.pressure, static_cast<std::int16_t>(m_input.condition), m_stateVar,
-                    UnitsSIOf(m_input.units));
     for (Property property : CalculatorOrder(m_input.condition)) {
         const double scale = property == Property::RelativeHumidity ? kPercent : 1.0;
         result[property] = OutcomeCell(OutcomeOf(m_full, property), scale);

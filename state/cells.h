@@ -65,6 +65,10 @@ Cell Attempt(Call&& call) noexcept
 class CalculatorState {
 public:
     explicit CalculatorState(const StateInput& input) noexcept;
+    /// The state with its full state not yet begun: the caller begins it,
+    /// with others (BeginFullStates on Full() and Arguments()).
+    struct Unbegun {};
+    CalculatorState(const StateInput& input, Unbegun) noexcept;
 
     /// The saturation pressure at the dry bulb.
     [[nodiscard]] Cell SaturationPressure() const noexcept;
@@ -72,8 +76,16 @@ public:
     [[nodiscard]] Cell SaturationRatio() const noexcept;
     /// The humidity ratio the given condition makes.
     [[nodiscard]] Cell HumidityRatio() const noexcept;
-    /// Fills the cells of a state that is not refused.
+    /// Fills the cells of a state that is not refused: finishes the full
+    /// state, then Cells.
     void Properties(StateResult& result) noexcept;
+
+    /// The full state begun, and its arguments, for a caller that finishes
+    /// several together (FinishFullStates) before it asks for their Cells.
+    [[nodiscard]] FullState& Full() noexcept { return m_full; }
+    [[nodiscard]] StateArguments Arguments() const noexcept;
+    /// Fills the cells from the finished full state.
+    void Cells(StateResult& result) const noexcept;
 
 private:
     const StateInput& m_input;

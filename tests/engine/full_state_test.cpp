@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <random>
+#include <vector>
 
 namespace humitrax::testing {
 namespace {
@@ -96,34 +97,89 @@ double Draw(std::mt19937_64& random, std::initializer_list<double> specials, dou
     return std::uniform_real_distribution<double>(lo, hi)(random);
 }
 
+/// Any state, special values now and then: an eighth of each argument drawn
+/// from the edges (NaN, the range's ends, freezing, zero and negative
+/// pressures), invalid situations included.
+StateArgs DrawState(std::mt19937_64& random)
+{
+    StateArgs a{};
+    a.units = static_cast<std::int16_t>(random() % 2);
+    const bool si = a.units != 0;
+    const double lowest = si ? -100.0 : -148.0, highest = si ? 200.0 : 392.0, freezing = si ? 0.0 : 32.0;
+    a.T = Draw(random, {lowest, highest, freezing, lowest + 10.0, kNaN}, lowest - 10.0, highest + 10.0);
+    if (random() % 2 == 0) // ordinary air, most of the time
+        a.T = std::uniform_real_distribution<double>(freezing - 10.0, freezing + 60.0)(random);
+    const double atmosphere = si ? 101.325 : 14.696;
+    a.p = Draw(random, {0.0, -atmosphere, 1e-300}, 0.05 * atmosphere, 1.5 * atmosphere);
+    a.situation = static_cast<std::int16_t>(random() % 6); // 0 and 5 invalid
+    switch (a.situation) {
+    case 1:
+    case 2:
+        a.stateVar = Draw(random, {a.T, freezing, lowest, a.T + 1.0}, a.T - 60.0, a.T + 2.0);
+        break;
+    case 3: a.stateVar = Draw(random, {0.0, 1.0, -0.1, 1.1}, 0.0, 1.0); break;
+    default: a.stateVar = Draw(random, {0.0, -0.62198, -0.01}, 0.0, 0.05); break;
+    }
+    return a;
+}
+
 TEST(FullStateSweep, GivesWhatTheSeparateCallsGive)
 {
     std::mt19937_64 random(20260708);
     int mismatches = 0;
     for (int i = 0; i < 200000 && mismatches < 10; ++i) {
-        StateArgs a{};
-        a.units = static_cast<std::int16_t>(random() % 2);
-        const bool si = a.units != 0;
-        const double lowest = si ? -100.0 : -148.0, highest = si ? 200.0 : 392.0, freezing = si ? 0.0 : 32.0;
-        a.T = Draw(random, {lowest, highest, freezing, lowest + 10.0, kNaN}, lowest - 10.0, highest + 10.0);
-        if (random() % 2 == 0) // ordinary air, most of the time
-            a.T = std::uniform_real_distribution<double>(freezing - 10.0, freezing + 60.0)(random);
-        const double atmosphere = si ? 101.325 : 14.696;
-        a.p = Draw(random, {0.0, -atmosphere, 1e-300}, 0.05 * atmosphere, 1.5 * atmosphere);
-        a.situation = static_cast<std::int16_t>(random() % 6); // 0 and 5 invalid
-        switch (a.situation) {
-        case 1:
-        case 2:
-            a.stateVar = Draw(random, {a.T, freezing, lowest, a.T + 1.0}, a.T - 60.0, a.T + 2.0);
-            break;
-        case 3: a.stateVar = Draw(random, {0.0, 1.0, -0.1, 1.1}, 0.0, 1.0); break;
-        default: a.stateVar = Draw(random, {0.0, -0.62198, -0.01}, 0.0, 0.05); break;
-        }
+        const StateArgs a = DrawState(random);
         const std::string differences = Differences(a);
         if (!differences.empty()) {
             ++mismatches;
             ADD_FAILURE() << "T " << a.T << " p " << a.p << " situation " << a.situation << " StateVar "
                           << a.stateVar << " units " << a.units << ":" << differences;
+        }
+    }
+}
+
+/// Empty when the two give the same outcome, to the bit; else both.
+std::string Mismatch(const PropertyOutcome& a, const PropertyOutcome& b)
+{
+    const bool same = a.failure == b.failure && a.result.kind() == b.result.kind() &&
+                      a.result.text() == b.result.text() &&
+                      (!a.result.isNumber() ||
+                       std::bit_cast<std::uint64_t>(a.result.AsNumber()) == std::bit_cast<std::uint64_t>(b.result.AsNumber()));
+    return same ? "" : " [" + ShowFull(a) + " against " + ShowFull(b) + "]";
+}
+
+TEST(FullStatesSideBySide, GiveWhatEachStateAloneGives)
+{
+    // Several hundred states at once, any mix of situations, units and
+    // failures, begun and finished together: each wet bulb's secant runs
+    // beside others, every property as BeginFullState and FinishFullState
+    // give it alone.
+    std::mt19937_64 random(20260709);
+    for (std::size_t count : {std::size_t{1}, std::size_t{3}, std::size_t{4}, std::size_t{5}, std::size_t{997}}) {
+        std::vector<StateArguments> arguments;
+        std::vector<FullState> alone;
+        for (std::size_t i = 0; i < count; ++i) {
+            const StateArgs a = DrawState(random);
+            arguments.push_back({a.T, a.p, a.situation, a.stateVar, a.units});
+            alone.push_back(BeginFullState(a.T, a.p, a.situation, a.stateVar, a.units));
+            FinishFullState(alone.back(), a.T, a.p, a.situation, a.stateVar, a.units);
+        }
+        std::vector<FullState> together(count);
+        std::vector<FullState*> states;
+        for (FullState& full : together)
+            states.push_back(&full);
+        BeginFullStates(states.data(), arguments.data(), count);
+        FinishFullStates(states.data(), arguments.data(), count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const FullState& a = together[i];
+            const FullState& b = alone[i];
+            const std::string differences = Mismatch(a.wetBulb, b.wetBulb) + Mismatch(a.dewPoint, b.dewPoint) +
+                                            Mismatch(a.relativeHumidity, b.relativeHumidity) +
+                                            Mismatch(a.humidityRatio, b.humidityRatio) + Mismatch(a.enthalpy, b.enthalpy) +
+                                            Mismatch(a.volume, b.volume) + Mismatch(a.grains, b.grains) +
+                                            Mismatch(a.saturationPressure, b.saturationPressure) +
+                                            Mismatch(a.saturationRatio, b.saturationRatio);
+            ASSERT_EQ(differences, "") << "state " << i << " of " << count;
         }
     }
 }

@@ -77,11 +77,15 @@ double DegreeOfSaturation(double t, double p, double W, bool si, Saturation over
 
 /// Dew point, °C or °F, of water vapour at partial pressure pw: the
 /// temperature whose SatPressure equals pw (a frost point below the triple
-/// point), found by a bracketed Newton iteration on SatPressure itself to
-/// 1e-9 degree, at most 100 steps. pw ≤ 0 throws InvalidLogarithm (NaN
-/// InvalidOperation); pw outside SatPressure(−100 °C)…SatPressure(200 °C)
-/// throws TypeMismatch. A pw that falls in the tiny step of SatPressure at the
-/// triple point gives the triple point.
+/// point), found by Newton steps on ln SatPressure with its derivative in
+/// closed form, from a start interpolated in a table of the curve (within
+/// 1e-7 degree), so that one step ends the search; a step that would leave
+/// the table's bracket halves it instead, at most 100 steps. The answer lies
+/// within the rounding of ln SatPressure itself (1e-12 degree) of the root.
+/// pw ≤ 0 throws InvalidLogarithm (NaN InvalidOperation); pw outside
+/// SatPressure(−100 °C)…SatPressure(200 °C) throws TypeMismatch. A pw that
+/// falls in the tiny step of SatPressure at the triple point gives the triple
+/// point.
 double DewPoint(double pw, bool si, Saturation over = Saturation::IceBelowFreezing);
 
 /// Humidity ratio of air at dry bulb t and pressure p whose thermodynamic wet
@@ -92,19 +96,26 @@ double HumidityRatioFromWetBulb(double t, double twb, double p, bool si,
                                 Saturation over = Saturation::IceBelowFreezing);
 
 /// Thermodynamic wet bulb, °C or °F, of air at dry bulb t with humidity ratio W
-/// at pressure p: the root of HumidityRatioFromWetBulb(t, twb, p) = W, by
-/// Brent's bracketed method between the dew point (or the lowest temperature
-/// of the range, for W = 0 and for a vapour pressure below SatPressure there)
-/// and the dry bulb, to 1e-9 degree, never more than 100 evaluations of the
-/// relation. Where the dry bulb lies above the boiling point at p (no air
-/// saturates there), the upper end is taken just below that boiling point.
+/// at pressure p: the root of HumidityRatioFromWetBulb(t, twb, p) = W between
+/// the dew point (or the lowest temperature of the range, for W = 0 and for a
+/// vapour pressure below SatPressure there) and the dry bulb, by Halley steps
+/// (the relation's first and second derivatives in closed form) from where
+/// the quintic through both ends, with their values and derivatives, crosses
+/// W: mostly one step. A step that would leave the bracket, or that does not
+/// halve the step before last, halves the bracket instead; never more than
+/// 100 evaluations of the relation. The answer lies within the rounding of
+/// the relation itself (1e-12 degree) of the root. Where the dry bulb lies
+/// above the boiling point at p (no air saturates there), the upper end is
+/// taken just below that boiling point.
 /// Returns t for saturated air: W within 1e-12 of Ws(t, p) (relative, either
 /// way), or not below the relation's value at twb = t (the inch-pound eq. 35
 /// gives up to 1e-4 less than Ws there, its factors not cancelling; below
 /// 0 °F it gives more, and the root for nearly saturated air lies a little
 /// below the dew point, where it is sought next). The two equations disagree
-/// at 0 °C, so near there some states have a root on each side; either is
-/// returned.
+/// at freezing, where eq. 35 mostly lies above eq. 33: some states then have
+/// a root on each side, and the lower one (ice on the wick) is returned.
+/// Where the relation steps up across W at freezing or at the triple point,
+/// there is no root, and the step's place is returned.
 /// Over water (Saturation::Water) the saturation is taken over water and eq.
 /// 33 serves at every wet bulb.
 /// Throws TypeMismatch for t out of range or for a wet bulb below the range;
@@ -116,6 +127,17 @@ double WetBulb(double t, double W, double p, bool si);
 /// pressure), which then brackets the root from below without being found
 /// again. The same answer as WetBulb.
 double WetBulb(double t, double W, double p, bool si, std::optional<double> dewPoint,
+               Saturation over = Saturation::IceBelowFreezing);
+
+/// What a caller of WetBulb may already have formed for the same air, each
+/// exactly as the function named forms it; nothing for what it has not.
+struct KnownValues {
+    std::optional<double> saturationPressure; ///< SatPressure(t, si, over), at the dry bulb
+    std::optional<double> dewPoint; ///< DewPoint(VapourPressureFromHumidityRatio(W, p, si), si, over)
+};
+/// WetBulb with the values in `known` taken rather than formed again. The same
+/// answer as WetBulb.
+double WetBulb(double t, double W, double p, bool si, const KnownValues& known,
                Saturation over = Saturation::IceBelowFreezing);
 
 /// Specific enthalpy of moist air per unit mass of dry air: 1.006 t +

@@ -12,6 +12,7 @@
 
 #include "property_result.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -61,5 +62,27 @@ FullState BeginFullState(const double& T, const double& p, const std::int16_t& S
                          const double& StateVar, const std::int16_t& UnitsSI) noexcept;
 void FinishFullState(FullState& state, const double& T, const double& p, const std::int16_t& Situation,
                      const double& StateVar, const std::int16_t& UnitsSI) noexcept;
+
+/// The arguments of one state, as the public functions take them.
+struct StateArguments {
+    double T;
+    double p;
+    std::int16_t Situation;
+    double StateVar;
+    std::int16_t UnitsSI;
+};
+
+/// BeginFullState for `count` states at once: *states[i] with arguments[i],
+/// each bit for bit what BeginFullState gives it; their saturation pressures
+/// at the dry bulb are formed first, one after another, so that they overlap.
+/// Never throws.
+void BeginFullStates(FullState* const* states, const StateArguments* arguments, std::size_t count) noexcept;
+
+/// FinishFullState for `count` states at once: states[i] with arguments[i],
+/// each bit for bit what FinishFullState gives it, every property in its own
+/// order of operations. The wet bulbs' secants run side by side, a pass of
+/// each in turn, so that the library calls of different states overlap in
+/// the processor rather than each waiting for the one before. Never throws.
+void FinishFullStates(FullState* const* states, const StateArguments* arguments, std::size_t count) noexcept;
 
 } // namespace humitrax

@@ -219,8 +219,18 @@ struct StateResult {
 StateResult ComputeState(const StateInput& input) noexcept;
 
 /// ComputeState for each input, results[i] for inputs[i]; the spans have the
-/// same size.
+/// same size (beyond the shorter, nothing is computed). Each result is bit for
+/// bit what ComputeState gives. The states are taken in blocks, and the
+/// calculator's states of a block are finished together: their wet bulbs'
+/// iterations run side by side, so that the library calls of different states
+/// overlap in the processor. On this thread.
 void ComputeStates(std::span<const StateInput> inputs, std::span<StateResult> results) noexcept;
+
+/// ComputeStates on `threads` threads, this one among them (0: one per core),
+/// each taking a contiguous part of at least 256 states; where a thread
+/// cannot be started, this one computes its part. The results do not depend
+/// on the number of threads.
+void ComputeStates(std::span<const StateInput> inputs, std::span<StateResult> results, unsigned threads) noexcept;
 
 /// The columns of a refused state's refused values: "relative_humidity", or
 /// for two refused together "dew_point and humidity_ratio". Static storage.
