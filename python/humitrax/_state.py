@@ -270,10 +270,13 @@ def state(dry_bulb=None, *, pressure=None, altitude=None, wet_bulb=None, dew_poi
       or above 0 °C (32 °F) and eq. (35) (ice) below.
     - Relative humidity φ = pw/pws(t).
     - Dew point: the temperature whose pws is pw (eqs. (5) and (6)
-      inverted, the frost point below the triple point), to 1e-9 degree.
-    - Wet bulb: eqs. (33) and (35) solved for t* by a bracketed iteration
-      (Brent's method) between the dew point and the dry bulb, to 1e-9
-      degree.
+      inverted, the frost point below the triple point), by a Newton step
+      from a table of the curve, to the rounding of the relation (1e-12
+      degree).
+    - Wet bulb: eqs. (33) and (35) solved for t* by Halley steps kept in
+      the bracket between the dew point and the dry bulb, to the rounding
+      of the relation (1e-12 degree); where each form has a root, one
+      either side of freezing, the lower one.
     - h = 1.006 t + W (2501 + 1.86 t) kJ/kg; 0.240 t + W (1061 + 0.444 t)
       Btu/lb.
     - v = 0.287042 (t + 273.15)(1 + 1.607858 W)/p m³/kg; 0.370486 (t +

@@ -116,8 +116,9 @@ double HumidityRatioFromWetBulb(double t, double twb, double p, bool si,
 /// a root on each side, and the lower one (ice on the wick) is returned.
 /// Where the relation steps up across W at freezing or at the triple point,
 /// there is no root, and the step's place is returned.
-/// Over water (Saturation::Water) the saturation is taken over water and eq.
-/// 33 serves at every wet bulb.
+/// Over ice below the triple point; the overload below takes Saturation::Water,
+/// where the saturation is taken over water and eq. 33 serves at every wet
+/// bulb.
 /// Throws TypeMismatch for t out of range or for a wet bulb below the range;
 /// InvalidOperation for p ≤ 0 or a NaN W or p; NoConvergence for air that
 /// does not exist (W < 0, or W above Ws(t, p) by more than 1e-12 of it) or
