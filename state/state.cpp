@@ -204,7 +204,7 @@ void ComputeStates(std::span<const StateInput> inputs, std::span<StateResult> re
         workers.reserve(parts - 1);
         for (; started < parts; ++started) {
             const auto [in, out] = part(started);
-            workers.emplace_back([in, out] { ComputeRange(in, out); });
+            workers.emplace_back([in = in, out = out] { ComputeRange(in, out); });
         }
     } catch (...) {
         // Fewer threads than asked for: the rest is computed here.
