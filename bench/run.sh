@@ -6,7 +6,8 @@
 #   - humitrax-cli call on 100 000 lines (whole process, calls per second);
 #   - the batch benchmark, when it is there;
 #   - one state through the state layer for each model and given condition,
-#     and a span of states against the same states one by one (with its table
+#     a state from two of its properties against one from the dry bulb and
+#     relative humidity, and a span of states against the same states one by one (with its table
 #     against the aim);
 #   - the 2017 solvers' answers against those before and the exact roots.
 # The 2017 state against another commit's, both built here, is
@@ -29,7 +30,8 @@ echo "== machine"
 machine
 
 cmake --preset bench >/dev/null
-targets=(humitrax_bench_engine humitrax-cli humitrax_bench_state humitrax_bench_span humitrax_bench_accuracy)
+targets=(humitrax_bench_engine humitrax-cli humitrax_bench_state humitrax_bench_pair humitrax_bench_span
+         humitrax_bench_accuracy)
 [[ -f bench/batch_bench.cpp ]] && targets+=(humitrax_bench_batch)
 cmake --build --preset bench --target "${targets[@]}"
 
@@ -44,6 +46,8 @@ if [[ -x build/bench/bench/humitrax_bench_batch ]]; then
 fi
 echo "== state"
 build/bench/bench/humitrax_bench_state "${repeat[@]}"
+echo "== a state from two properties"
+build/bench/bench/humitrax_bench_pair "${repeat[@]}"
 echo "== span"
 build/bench/bench/humitrax_bench_span "${repeat[@]}"
 echo "== 2017 solvers' accuracy"

@@ -27,6 +27,11 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 /// Passes of a bracketed search; each halves the bracket at least every
 /// other pass, so this is far beyond what any double bracket needs.
 constexpr int kMostPasses = 300;
+/// A residual this small (degrees, or relative to a relative humidity) is a
+/// root already: the rounding of the relations themselves.
+constexpr double kSettled = 1e-12;
+/// Successive points this close (relative) are the root to the last bits.
+constexpr double kSettledStep = 1e-14;
 /// Passes of a secant that polishes a root on the model's own solver.
 constexpr int kMostPolishes = 12;
 /// How far, relatively, the humidity ratio found may lie above saturation
@@ -60,30 +65,30 @@ bool FixesMoisture(Property property) noexcept
 
 /// The root of f over [lo, hi], f having no value (nullopt) on the far side
 /// of some temperature above the root: where it has one it is monotone, and
-/// lo has one. Modified regula falsi (Illinois), halving where an end has no
-/// value, to the last bits.
+/// lo has one. Modified regula falsi (Anderson–Björck), halving where an end
+/// has no value, until the points tried settle in the last bits. The ends' values
+/// are known: f(lo), and f(hi) or nothing where f has none.
 template <typename F>
-std::optional<double> RootOver(F&& f, double lo, double hi)
+std::optional<double> RootBetween(F&& f, double lo, double atLo, double hi, std::optional<double> atHi,
+                                  double settled = kSettledStep)
 {
-    const std::optional<double> atLo = f(lo);
-    if (!atLo)
-        return std::nullopt;
     // The ends' residuals, oriented so that the root's left holds the negative
     // ones; a missing value lies on the right.
-    const double sign = *atLo > 0.0 ? -1.0 : 1.0;
+    const double sign = atLo > 0.0 ? -1.0 : 1.0;
     const auto g = [&](double t) {
         const std::optional<double> value = f(t);
         return value ? sign * *value : kInfinity;
     };
     double a = lo;
-    double ga = sign * *atLo;
+    double ga = sign * atLo;
     double b = hi;
-    double gb = g(hi);
+    double gb = atHi ? sign * *atHi : kInfinity;
     if (ga == 0.0)
         return a;
     if (gb < 0.0)
         return std::nullopt; // no sign change: no root in the range
     int side = 0;
+    double last = kInfinity;
     for (int pass = 0; pass < kMostPasses; ++pass) {
         double m = std::isfinite(gb) ? (a * gb - b * ga) / (gb - ga) : a + (b - a) / 2.0;
         if (!(m > a && m < b))
@@ -91,19 +96,32 @@ std::optional<double> RootOver(F&& f, double lo, double hi)
         if (m == a || m == b)
             break;
         const double gm = g(m);
-        if (gm == 0.0)
+        // Settled: the points tried no longer move beyond the last bits, a
+        // sign change on either side (not the edge of where f has values).
+        if (gm == 0.0 || (std::isfinite(gm) && std::isfinite(gb) &&
+                          std::fabs(m - last) <= settled * std::max(1.0, std::fabs(m))))
             return m;
+        last = m;
+        // The end kept a second time has its value scaled down, as Anderson
+        // and Björck scale it (by half where their factor is not positive),
+        // so that the regula falsi does not creep from one side.
         if (gm < 0.0) {
+            if (side < 0) {
+                const double factor = 1.0 - gm / ga;
+                gb *= factor > 0.0 ? factor : 0.5;
+            }
             a = m;
             ga = gm;
-            if (side < 0)
-                gb /= 2.0;
             side = -1;
         } else {
+            if (side > 0 && std::isfinite(gb)) {
+                const double factor = 1.0 - gm / gb;
+                ga *= factor > 0.0 ? factor : 0.5;
+            } else if (side > 0) {
+                ga /= 2.0;
+            }
             b = m;
             gb = gm;
-            if (side > 0)
-                ga /= 2.0;
             side = 1;
         }
     }
@@ -112,6 +130,48 @@ std::optional<double> RootOver(F&& f, double lo, double hi)
     if (!std::isfinite(gb))
         return std::nullopt;
     return std::fabs(ga) <= std::fabs(gb) ? a : b;
+}
+
+/// The root of f over [lo, hi], by secant steps up from lo (f(lo) = atLo,
+/// the first step `step`) while f keeps its sign at lo, then as RootBetween
+/// finds it in the bracket a step closes: from so near a start the secant
+/// settles in a few passes where the regula falsi over the whole range would
+/// be held back by the curvature of the saturation pressure. The points tried
+/// settle within `settled` relative: the last bits, or looser where a polish
+/// on the model's own relation follows.
+template <typename F>
+std::optional<double> RootAboveFrom(F&& f, double lo, double atLo, double hi, double step,
+                                    double settled = kSettledStep)
+{
+    if (atLo == 0.0)
+        return lo;
+    double a = lo;
+    double atA = atLo;
+    double b = std::min(hi, lo + step);
+    for (int pass = 0; pass < kMostPasses && a < hi; ++pass) {
+        const std::optional<double> atB = f(b);
+        if (!atB || *atB == 0.0 || (*atB > 0.0) != (atLo > 0.0))
+            return RootBetween(f, a, atA, b, atB, settled);
+        // On to where the chord through the last two points meets 0: the
+        // secant, which settles in a few passes on a curve this smooth; where
+        // the chord does not lead on, twice the last step.
+        const double chord = (b - a) * *atB / (atA - *atB);
+        if (chord > 0.0 && chord <= settled * std::max(1.0, std::fabs(b)))
+            return b;
+        const double next = chord > 0.0 && std::isfinite(chord) ? b + chord : b + 2.0 * (b - a);
+        a = b;
+        atA = *atB;
+        b = std::min(hi, next);
+    }
+    return std::nullopt;
+}
+
+/// RootAboveFrom lo, where f has its value first taken.
+template <typename F>
+std::optional<double> RootAbove(F&& f, double lo, double hi, double step, double settled = kSettledStep)
+{
+    const std::optional<double> atLo = f(lo);
+    return atLo ? RootAboveFrom(f, lo, *atLo, hi, step, settled) : std::nullopt;
 }
 
 /// W itself, or the saturation humidity ratio at t where W lies above it by
@@ -215,15 +275,29 @@ private:
         return ashrae2017::DewPoint(VapourPressureOf(W), m_relations.si(), m_in.saturation);
     }
 
-    /// The model's wet bulb of air at (t, W): the state's own cell.
-    double WetBulbOf(double t, double W) const
+    /// The model's wet bulb of air at (t, W): the state's own cell, by the
+    /// function that forms it (at most the dry bulb, as the state holds it),
+    /// without the rest of the state. W a hair above saturation is saturated
+    /// air, unless the caller knows that it lies well below
+    /// (`nearSaturation` false).
+    double WetBulbOf(double t, double W, bool nearSaturation = true) const
     {
-        const StateResult state = ComputeState({m_in.units, t, m_in.pressure, Condition::HumidityRatio,
-                                                SaturatedToRounding(m_relations, t, W), m_in.model, m_in.saturation});
-        const Cell& cell = state[Property::WetBulb];
-        if (!state.refusal.empty() || !cell.present)
+        if (nearSaturation)
+            W = SaturatedToRounding(m_relations, t, W);
+        double wetBulb = 0.0;
+        try {
+            if (m_in.model == Model::Calculator) {
+                const PropertyResult result = WetBulb(t, m_in.pressure, kHumidityRatioGiven, W, m_relations.si() ? 1 : 0);
+                if (!result.isNumber())
+                    throw Refused{kNoState};
+                wetBulb = result.AsNumber();
+            } else {
+                wetBulb = ashrae2017::WetBulb(t, W, m_in.pressure, m_relations.si(), std::nullopt, m_in.saturation);
+            }
+        } catch (const PropertyFailure&) {
             throw Refused{kNoState};
-        return cell.value;
+        }
+        return std::min(wetBulb, t);
     }
 
     /// The humidity ratio a moisture property fixes.
@@ -238,7 +312,7 @@ private:
         const double start = m_relations.RatioAtVapourPressure(m_relations.SaturationPressure(value));
         if (!(start >= 0.0))
             throw Refused{kNoState};
-        return Polish([&](double W) { return DewPointOf(W) - value; }, start, start * 1e-7 + 1e-12);
+        return Polish([&](double W) { return DewPointOf(W) - value; }, start, start * 1e-7 + 1e-12, kSettled);
     }
 
     /// The dry bulb at which air of humidity ratio W has the property's value.
@@ -252,22 +326,33 @@ private:
             // dry air's is.
             if (W == 0.0 || value == 0.0)
                 throw Refused{W == 0.0 && value == 0.0 ? kSameMoisture : kNoState};
-            return Found(RootOver(
-                [&](double t) -> std::optional<double> {
-                    try {
-                        return m_relations.RelativeHumidity(t, W) * 100.0 - value;
-                    } catch (const PropertyFailure&) {
-                        return std::nullopt;
-                    }
-                },
-                Range().lowest, Range().highest));
+        {
+            const auto miss = [&](double t) -> std::optional<double> {
+                try {
+                    return m_relations.RelativeHumidity(t, W) * 100.0 - value;
+                } catch (const PropertyFailure&) {
+                    return std::nullopt;
+                }
+            };
+            // φ = pw/pws(t) (under the calculator's relations too, but for
+            // their rounding): the temperature whose saturation pressure is
+            // pw/φ, then the secant on the model's own relative humidity.
+            if (const std::optional<double> start = SaturationTemperature(VapourPressureOf(W) * 100.0 / value)) {
+                const double t = Polish([&](double trial) { return Found(miss(trial)); }, *start, 1e-6,
+                                        kSettled * value);
+                const std::optional<double> left = miss(t);
+                if (left && std::fabs(*left) <= kSettled * value)
+                    return t;
+            }
+            return Found(RootAbove(miss, Range().lowest, Range().highest, StepOf(1.0)));
+        }
         case Property::WetBulb: {
             // Saturated air (to rounding): the dry bulb is the wet bulb.
             if (W >= m_relations.RatioAtWetBulb(value, value) * (1.0 - kSaturatedRounding))
                 return value;
             // The wet-bulb relation's W falls as the dry bulb rises from the
             // wet bulb; then the model's own wet bulb, polished.
-            const double start = Found(RootOver(
+            const double start = Found(RootAbove(
                 [&](double t) -> std::optional<double> {
                     try {
                         return m_relations.RatioAtWetBulb(t, value) - W;
@@ -275,8 +360,8 @@ private:
                         return std::nullopt;
                     }
                 },
-                value, Range().highest));
-            return Polish([&](double t) { return WetBulbOf(t, W) - value; }, start, 1e-6);
+                value, Range().highest, StepOf(1.0), SettledBeforePolish()));
+            return Polish([&](double t) { return WetBulbOf(t, W) - value; }, start, 1e-6, kSettled);
         }
         default: break;
         }
@@ -300,42 +385,77 @@ private:
                 return std::nullopt;
             }
         };
-        const auto residual = [&](double t) -> std::optional<double> {
-            const std::optional<double> W = ratioAt(t);
-            if (!W)
-                return std::nullopt;
+        // How far from `other` the air at t on the line (humidity ratio W) is.
+        const auto residualWith = [&](double t, double W) -> std::optional<double> {
             try {
                 switch (other) {
-                case Property::WetBulb: return m_relations.RatioAtWetBulb(t, otherValue) - *W;
-                case Property::Enthalpy: return m_relations.Enthalpy(t, *W) - otherValue;
-                case Property::SpecificVolume: return m_relations.Volume(t, *W) - otherValue;
+                case Property::WetBulb: return m_relations.RatioAtWetBulb(t, otherValue) - W;
+                case Property::Enthalpy: return m_relations.Enthalpy(t, W) - otherValue;
+                case Property::SpecificVolume: return m_relations.Volume(t, W) - otherValue;
                 default: break;
                 }
             } catch (const PropertyFailure&) {
             }
             return std::nullopt;
         };
+        const auto residual = [&](double t) -> std::optional<double> {
+            const std::optional<double> W = ratioAt(t);
+            return W ? residualWith(t, *W) : std::nullopt;
+        };
         const double lo = other == Property::WetBulb ? std::max(otherValue, Range().lowest) : Range().lowest;
         double t = lo;
         // Saturated air (to rounding) has its wet bulb for its dry bulb.
-        const std::optional<double> atLo = other == Property::WetBulb ? residual(lo) : std::nullopt;
         const std::optional<double> lineAtLo = ratioAt(lo);
+        const std::optional<double> atLo =
+            other == Property::WetBulb && lineAtLo ? residualWith(lo, *lineAtLo) : std::nullopt;
         if (!atLo || !lineAtLo || std::fabs(*atLo) > kSaturatedRounding * std::fabs(*lineAtLo) + detail::kNegligibleRatio)
-            t = Found(RootOver(residual, lo, Range().highest));
+            t = Found(atLo ? RootAboveFrom(residual, lo, *atLo, Range().highest, StepOf(1.0), SettledBeforePolish())
+                           : RootAbove(residual, lo, Range().highest, StepOf(1.0)));
         if (other == Property::WetBulb) {
+            const bool wellBelowSaturation = line == Property::RelativeHumidity && lineValue < 99.9;
             t = Polish(
                 [&](double trial) {
                     const std::optional<double> W = ratioAt(trial);
                     if (!W || *W < -detail::kNegligibleRatio)
                         throw Refused{kNoState};
-                    return WetBulbOf(trial, DryAirToRounding(*W)) - otherValue;
+                    return WetBulbOf(trial, DryAirToRounding(*W), !wellBelowSaturation) - otherValue;
                 },
-                t, 1e-6);
+                t, 1e-6, kSettled);
         }
         const std::optional<double> W = ratioAt(t);
         if (!W || *W < -detail::kNegligibleRatio)
             throw Refused{kNoState};
         return {t, DryAirToRounding(*W)};
+    }
+
+    /// How near a root of the wet-bulb relation need settle before its polish
+    /// on the model's own wet bulb: the calculator's always needs polishing
+    /// (its solver stops a hair from the relation), so its search may stop
+    /// once its points move by 1e-5 (the root is then far closer than that,
+    /// and the polish takes as many steps from there); the 2017 wet bulb agrees with the relation's root to the last
+    /// bits, which then makes the polish's first point its last.
+    [[nodiscard]] double SettledBeforePolish() const noexcept
+    {
+        return m_in.model == Model::Calculator ? 1e-5 : kSettledStep;
+    }
+
+    /// `kelvins` in the unit system's degrees.
+    [[nodiscard]] double StepOf(double kelvins) const noexcept { return m_relations.si() ? kelvins : kelvins * 1.8; }
+
+    /// The temperature whose saturation pressure is pws, by the 2017
+    /// relations (the calculator's lie within a few hundredths of a degree),
+    /// or nothing beyond the range.
+    [[nodiscard]] std::optional<double> SaturationTemperature(double pws) const noexcept
+    {
+        if (!(pws > 0.0) || !std::isfinite(pws))
+            return std::nullopt;
+        try {
+            const double t = ashrae2017::DewPoint(
+                pws, m_relations.si(), m_in.model == Model::Ashrae2017 ? m_in.saturation : Saturation::IceBelowFreezing);
+            return Range().Contains(t) ? std::optional<double>(t) : std::nullopt;
+        } catch (...) {
+            return std::nullopt;
+        }
     }
 
     /// W itself, or 0 for dry air that rounding put a hair below 0.
@@ -353,11 +473,12 @@ private:
 
     /// The root of f near `start`, by the secant from start and start + step,
     /// to the last bits: where the model's own solver or correlation stands a
-    /// hair from the relation the start was found on.
+    /// hair from the relation the start was found on. A point whose residual
+    /// is within `tolerance` is the root.
     /// A trial where f has no value (the air would not exist there) ends the
     /// secant at the best point so far; the first step goes the other way.
     template <typename F>
-    static double Polish(F&& f, double start, double step)
+    static double Polish(F&& f, double start, double step, double tolerance = 0.0)
     {
         const auto tried = [&](double x) -> std::optional<double> {
             try {
@@ -373,7 +494,7 @@ private:
         if (!atStart)
             throw Refused{kNoState};
         double f0 = *atStart;
-        if (f0 == 0.0)
+        if (std::fabs(f0) <= tolerance)
             return x0;
         double x1 = start + step;
         std::optional<double> next = tried(x1);
@@ -386,11 +507,15 @@ private:
         double f1 = *next;
         for (int pass = 0; pass < kMostPolishes && f1 != 0.0 && f1 != f0; ++pass) {
             const double x2 = x1 - f1 * (x1 - x0) / (f1 - f0);
-            if (!std::isfinite(x2) || x2 == x1)
+            // A step within the last bits: there, a solver's stopping rule
+            // makes f a staircase that the secant would only walk along.
+            if (!std::isfinite(x2) || std::fabs(x2 - x1) <= kSettledStep * std::max(std::fabs(x1), std::fabs(step)))
                 break;
             const std::optional<double> f2 = tried(x2);
             if (!f2)
                 break;
+            if (std::fabs(*f2) <= tolerance)
+                return x2;
             x0 = x1;
             f0 = f1;
             x1 = x2;
