@@ -26,21 +26,20 @@ private slots:
 void ControlsTest::unitCaptions_data()
 {
     QTest::addColumn<QString>("list");
-    QTest::addColumn<QList<int>>("choices"); ///< -1: leave the list with Tab
+    QTest::addColumn<int>("choice"); ///< -1: leave the list with Tab
     QTest::addColumn<QString>("expected");
-    QTest::newRow("altitude gives m") << "barocond" << QList<int>{1} << "m";
-    QTest::newRow("dew point keeps degrees") << "thirdcond" << QList<int>{1} << "\u00B0C";
-    QTest::newRow("relative humidity gives %") << "thirdcond" << QList<int>{2} << "%";
-    QTest::newRow("humidity ratio gives -") << "thirdcond" << QList<int>{3} << "-";
+    QTest::newRow("altitude gives m") << "barocond" << 1 << "m";
+    QTest::newRow("relative humidity gives %") << "thirdcond" << 2 << "%";
+    QTest::newRow("humidity ratio gives -") << "thirdcond" << 3 << "-";
     // A caption out of step shows that leaving a list sets it again.
-    QTest::newRow("leaving barocond") << "barocond" << QList<int>{-1} << "kPa";
-    QTest::newRow("leaving thirdcond") << "thirdcond" << QList<int>{-1} << "\u00B0C";
+    QTest::newRow("leaving barocond") << "barocond" << -1 << "kPa";
+    QTest::newRow("leaving thirdcond") << "thirdcond" << -1 << "\u00B0C";
 }
 
 void ControlsTest::unitCaptions()
 {
     QFETCH(QString, list);
-    QFETCH(QList<int>, choices);
+    QFETCH(int, choice);
     QFETCH(QString, expected);
     RecordingToolkit toolkit;
     Psychrometric window(toolkit);
@@ -50,11 +49,9 @@ void ControlsTest::unitCaptions()
     auto& caption = Find<QLabel>(window, pressure ? "unit" : "Label1");
     auto& box = Find<QLineEdit>(window, pressure ? "second" : "Text1");
     QTest::keyClicks(&box, QStringLiteral("123.5"));
-    for (const int index : choices) {
-        if (index >= 0) {
-            Choose(control, index);
-            continue;
-        }
+    if (choice >= 0) {
+        Choose(control, choice);
+    } else {
         control.setFocus();
         caption.setText(QStringLiteral("?"));
         QTest::keyClick(&control, Qt::Key_Tab);
@@ -73,12 +70,10 @@ void ControlsTest::typedKeys_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("cursor"); ///< -1: at the end
     const QList<int> none;
-    QTest::newRow("DBT stops at 3 characters") << "DBT" << "25.5" << none << "25." << -1;
-    QTest::newRow("second stops at 7 characters") << "second" << "101.3251" << none << "101.325" << -1;
-    QTest::newRow("all the digits") << "second" << "0123456789" << none << "0123456" << -1;
-    QTest::newRow("minus refused") << "DBT" << "-5" << none << "5" << -1;
-    QTest::newRow("comma refused") << "Text1" << "1,5" << none << "15" << -1;
-    QTest::newRow("letter e refused") << "second" << "1e3" << none << "13" << -1;
+    // Between them every digit, and the point in each box.
+    QTest::newRow("DBT refuses minus, stops at 3") << "DBT" << "-25.5" << none << "25." << -1;
+    QTest::newRow("second refuses e, stops at 7") << "second" << "1e01.3251" << none << "101.325" << -1;
+    QTest::newRow("Text1 refuses comma, stops at 7") << "Text1" << "9,876.543" << none << "9876.54" << -1;
     // The editing keys work.
     QTest::newRow("backspace deletes") << "second" << "123" << QList<int>{Qt::Key_Backspace} << "12" << -1;
     QTest::newRow("a refused key moves nothing")
@@ -111,12 +106,10 @@ void ControlsTest::controlCharacters_data()
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("character");
     QTest::addColumn<QString>("expected");
-    // As X11 reports them: Ctrl+V comes with character 22. Escape is a refused
-    // control character; the editing shortcuts are commands and work, and the
-    // text they paste, even with Shift+Insert that types nothing, is not filtered.
-    QTest::newRow("escape refused") << int(Qt::Key_Escape) << int(Qt::NoModifier) << "\x1b" << "12";
+    // As X11 reports them: Ctrl+V comes with character 22. The editing
+    // shortcuts are commands, not refused characters, and the text they paste
+    // is not filtered.
     QTest::newRow("ctrl+v pastes") << int(Qt::Key_V) << int(Qt::ControlModifier) << "\x16" << "12-1,5e";
-    QTest::newRow("shift+insert pastes") << int(Qt::Key_Insert) << int(Qt::ShiftModifier) << "" << "12-1,5e";
     QTest::newRow("ctrl+a then ctrl+x cuts") << int(Qt::Key_X) << int(Qt::ControlModifier) << "\x18" << "";
 }
 
@@ -138,8 +131,6 @@ void ControlsTest::controlCharacters()
     QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), character);
     QApplication::sendEvent(&entry, &press);
     QCOMPARE(entry.text(), expected);
-    QVERIFY(toolkit.criticals.isEmpty());
-    QVERIFY(window.isVisible());
 }
 
 QTEST_MAIN(ControlsTest)
