@@ -11,6 +11,19 @@
 using namespace humitrax;
 using namespace humitrax::testing;
 
+namespace {
+
+/// A key press as the platform reports it, with the character it carries.
+struct Key {
+    int key = 0;
+    int modifiers = 0;
+    QString text;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Key>)
+
 class ControlsTest : public QObject {
     Q_OBJECT
 
@@ -19,8 +32,6 @@ private slots:
     void unitCaptions();
     void typedKeys_data();
     void typedKeys();
-    void controlCharacters_data();
-    void controlCharacters();
 };
 
 void ControlsTest::unitCaptions_data()
@@ -66,25 +77,32 @@ void ControlsTest::typedKeys_data()
 {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QList<int>>("keys"); ///< pressed after the typed text
+    QTest::addColumn<QList<Key>>("keys"); ///< pressed after the typed text
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("cursor"); ///< -1: at the end
-    const QList<int> none;
+    const QList<Key> none;
     // Between them every digit, and the point in each box.
     QTest::newRow("DBT refuses minus, stops at 3") << "DBT" << "-25.5" << none << "25." << -1;
     QTest::newRow("second refuses e, stops at 7") << "second" << "1e01.3251" << none << "101.325" << -1;
     QTest::newRow("Text1 refuses comma, stops at 7") << "Text1" << "9,876.543" << none << "9876.54" << -1;
     // The editing keys work.
-    QTest::newRow("backspace deletes") << "second" << "123" << QList<int>{Qt::Key_Backspace} << "12" << -1;
+    QTest::newRow("backspace deletes") << "second" << "123" << QList<Key>{{Qt::Key_Backspace, 0, "\b"}} << "12" << -1;
     QTest::newRow("a refused key moves nothing")
-        << "Text1" << "123" << QList<int>{Qt::Key_Left, Qt::Key_Minus} << "123" << 2;
+        << "Text1" << "123" << QList<Key>{{Qt::Key_Left, 0, ""}, {Qt::Key_Minus, 0, "-"}} << "123" << 2;
+    // As X11 reports them: Ctrl+V comes with character 22. The editing
+    // shortcuts are commands, not refused characters, and the text they paste
+    // ("-1,5e") is not filtered.
+    const int control = Qt::ControlModifier;
+    QTest::newRow("ctrl+v pastes") << "second" << "12" << QList<Key>{{Qt::Key_V, control, "\x16"}} << "12-1,5e" << -1;
+    QTest::newRow("ctrl+a then ctrl+x cuts")
+        << "second" << "12" << QList<Key>{{Qt::Key_A, control, "\x01"}, {Qt::Key_X, control, "\x18"}} << "" << -1;
 }
 
 void ControlsTest::typedKeys()
 {
     QFETCH(QString, box);
     QFETCH(QString, typed);
-    QFETCH(QList<int>, keys);
+    QFETCH(QList<Key>, keys);
     QFETCH(QString, expected);
     QFETCH(int, cursor);
     RecordingToolkit toolkit;
@@ -93,44 +111,14 @@ void ControlsTest::typedKeys()
     auto& entry = Find<QLineEdit>(window, qPrintable(box));
     entry.setFocus();
     QTest::keyClicks(&entry, typed);
-    for (const int key : keys)
-        QTest::keyClick(&entry, Qt::Key(key));
+    QGuiApplication::clipboard()->setText(QStringLiteral("-1,5e"));
+    for (const Key& key : keys) {
+        QKeyEvent press(QEvent::KeyPress, key.key, Qt::KeyboardModifiers(key.modifiers), key.text);
+        QApplication::sendEvent(&entry, &press);
+    }
     QCOMPARE(entry.text(), expected);
     QCOMPARE(entry.cursorPosition(), cursor < 0 ? static_cast<int>(expected.size()) : cursor);
     QVERIFY(toolkit.criticals.isEmpty()); // refused without a message
-}
-
-void ControlsTest::controlCharacters_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QString>("character");
-    QTest::addColumn<QString>("expected");
-    // As X11 reports them: Ctrl+V comes with character 22. The editing
-    // shortcuts are commands, not refused characters, and the text they paste
-    // is not filtered.
-    QTest::newRow("ctrl+v pastes") << int(Qt::Key_V) << int(Qt::ControlModifier) << "\x16" << "12-1,5e";
-    QTest::newRow("ctrl+a then ctrl+x cuts") << int(Qt::Key_X) << int(Qt::ControlModifier) << "\x18" << "";
-}
-
-void ControlsTest::controlCharacters()
-{
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(QString, character);
-    QFETCH(QString, expected);
-    RecordingToolkit toolkit;
-    Psychrometric window(toolkit);
-    QVERIFY(ShowActive(window));
-    auto& entry = Find<QLineEdit>(window, "second");
-    entry.setFocus();
-    QTest::keyClicks(&entry, QStringLiteral("12"));
-    QGuiApplication::clipboard()->setText(QStringLiteral("-1,5e"));
-    if (key == Qt::Key_X)
-        QTest::keyClick(&entry, Qt::Key_A, Qt::ControlModifier);
-    QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), character);
-    QApplication::sendEvent(&entry, &press);
-    QCOMPARE(entry.text(), expected);
 }
 
 QTEST_MAIN(ControlsTest)
