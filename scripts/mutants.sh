@@ -38,6 +38,7 @@ driver.relative_humidity_places | driver/driver.cpp | w[Property::RelativeHumidi
 driver.significant_digits | driver/number_text.cpp | kSignificantDigits = 15 | kSignificantDigits = 14
 driver.half_even_tie | driver/number_text.cpp | whole = error > 0.0 ? below + 1.0 : below; | whole = error > 0.0 ? below : below + 1.0;
 driver.multibyte_separator | driver/number_text.cpp | text.remove_prefix(separator.size()); | text.remove_prefix(1);
+driver.altitude_own_limit | driver/driver.cpp | if (second > kAltitudeLimit) | if (second > kPressureLimit)
 state.relative_humidity_limit | state/rules.cpp | if (input.value > kPercent) | if (input.value > kPercent + 0.5)
 state.above_dry_bulb | state/rules.cpp | if (input.value > input.dryBulb) | if (input.value >= input.dryBulb)
 state.feet_per_metre | state/altitude.cpp | kFeetPerMetre = 3.2808 | kFeetPerMetre = 3.28084
@@ -48,6 +49,7 @@ window.font_pixels | window/psychrometric.cpp | kFontPixels = 13 | kFontPixels =
 window.white_face | window/psychrometric.cpp | if (element == PE_PanelButtonCommand && !pressed) | if (element == PE_PanelButtonCommand && pressed)
 window.key_filter_point | window/psychrometric.cpp | KeyAscii == '.' | KeyAscii == ','
 window.list_arrow_width | window/psychrometric.cpp | kArrowWidth = 16 | kArrowWidth = 40
+window.paste_filtered | window/psychrometric.cpp | QKeySequence::Cut, QKeySequence::Paste, | QKeySequence::Cut,
 cli.exit_output | cli/kit/output.h | kExitOutput = 3 | kExitOutput = 1
 cli.echo_limit | cli/kit/echo.h | kEchoLimit = 60 | kEchoLimit = 61
 cli.empty_line | cli/kit/call_lines.cpp | answers += "error empty line\n"; | return;

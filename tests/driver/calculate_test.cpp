@@ -121,7 +121,6 @@ const PressRow kPressRows[] = {
     {"PressurePastLimit", Request("25", "108.1", "50"), Ends::OutOfRange},
     {"AltitudeAtLimit", Request("25", "5000", "50", kAltitude), Ends::WithReport},
     {"AltitudePastLimit", Request("25", "5001", "50", kAltitude), Ends::OutOfRange},
-    {"AltitudeLimitNotPressureLimit", Request("25", "108.1", "50", kAltitude), Ends::WithReport},
     {"RelativeHumidityAtLimit", Request("25", "101.325", "100"), Ends::WithReport},
     {"RelativeHumidityPastLimit", Request("25", "101.325", "100.1"), Ends::OutOfRange},
     // At 10 kPa a humidity ratio of 1 is about 6.2 kPa of vapour, below saturation at 40 °C.
@@ -129,7 +128,6 @@ const PressRow kPressRows[] = {
     {"HumidityRatioPastLimit", Request("40", "10", "1.1", kPressure, kHumidityRatio), Ends::OutOfRange},
     {"WetBulbEqualToDryBulb", Request("25", "101.325", "25", kPressure, kWetBulb), Ends::WithReport},
     {"WetBulbAboveDryBulb", Request("25", "101.325", "25.1", kPressure, kWetBulb), Ends::OutOfRange},
-    {"DewPointEqualToDryBulb", Request("25", "101.325", "25", kPressure, kDewPoint), Ends::WithReport},
     {"DewPointAboveDryBulb", Request("25", "101.325", "25.1", kPressure, kDewPoint), Ends::OutOfRange},
     // No lower limits in the driver.
     {"NegativeAltitudePasses", Request("25", "-500", "50", kAltitude), Ends::WithReport},
@@ -182,18 +180,14 @@ const LineRow kLineRows[] = {
     {"PressureRoundedToThreePlaces", Request("20", "101.32549", "50"), 3, "Barometric Pressure: 101.325 kPa"},
     // interp(0) is 14.6965450413525 psia; / 14.697 * 101.325 = 101.32186... kPa.
     {"AltitudeZeroIsNotStandardPressure", Request("20", "0", "50", kAltitude), 3, "Barometric Pressure: 101.322 kPa"},
-    // The standard atmosphere's fit in feet and psia (Handbook Table 1: 89.875 and 54.020 kPa).
+    // The standard atmosphere's fit in feet and psia (Handbook Table 1: 89.875 kPa).
     {"Altitude1000m", Request("20", "1000", "50", kAltitude), 3, "Barometric Pressure: 89.863 kPa"},
-    {"Altitude5000m", Request("20", "5000", "50", kAltitude), 3, "Barometric Pressure: 54.046 kPa"},
     {"AnyOtherBarocondIsAltitude", Request("20", "0", "50", -1), 3, "Barometric Pressure: 101.322 kPa"},
     // A given temperature exactly halfway goes to the even digit.
     {"DewPointAsGiven", Request("25", "101.325", "10.25", kPressure, kDewPoint), 5,
      "Dew Point Temperature: 10.2 \u00b0C"},
-    {"RelativeHumidityBackToPercent", Request("25", "101.325", "33.3"), 6, "Relative Humidity: 33.3 %"},
     // 25 °C, wet bulb 18 °C: 50.77 % (the engine's worked value 0.5077).
     {"RelativeHumidityToOnePlace", Request("25", "101.325", "18", kPressure, kWetBulb), 6, "Relative Humidity: 50.8 %"},
-    {"HumidityRatioToFourPlaces", Request("25", "101.325", "0.00512345", kPressure, kHumidityRatio), 7,
-     " Absolute Humidity: 0.0051 mass ratio"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, ReportLineTest, ::testing::ValuesIn(kLineRows), RowName<LineRow>);

@@ -1,11 +1,10 @@
-// The window as it opens: frame, controls and their texts, what fits where,
-// fonts, colours, stacking, tab order and the names a screen reader reads.
+// The window as it opens: what fits where, fonts, colours, stacking, tab
+// order and the names a screen reader reads.
 #include "window_test_support.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QFontInfo>
-#include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -20,69 +19,14 @@ class LayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void controls_data();
-    void controls();
-    void textsFitWithoutOverlap();
+    void controlsFitWithoutOverlap();
     void appearance();
     void tabOrder();
     void accessibleNames_data();
     void accessibleNames();
 };
 
-void LayoutTest::controls_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("text"); ///< a list's entries joined by "|"
-    const QString degrees = QStringLiteral("\u00B0C");
-    QTest::newRow("drytemp") << "QLabel" << "Dry bulb temperature:";
-    QTest::newRow("DBT") << "QLineEdit" << "";
-    QTest::newRow("barocond") << "QComboBox" << "Barometric pressure:|Altitude - above sea level:";
-    QTest::newRow("second") << "QLineEdit" << "";
-    QTest::newRow("tempunit") << "QLabel" << degrees;
-    QTest::newRow("unit") << "QLabel" << "kPa";
-    QTest::newRow("thirdcond") << "QComboBox"
-                               << "Wet bulb temperature:|Dew point temperature:|Relative humidity:|Humidity ratio:";
-    QTest::newRow("Text1") << "QLineEdit" << "";
-    QTest::newRow("calculate") << "QPushButton" << "&Calculate Psychrometric Properties";
-    QTest::newRow("Label1") << "QLabel" << degrees;
-    QTest::newRow("Label2") << "QLabel" << "Copyright \u00A9 Humitrax. All rights reserved.";
-    QTest::newRow("Label3") << "QLabel" << "support at www.humitrax.example";
-    QTest::newRow("Image1") << "QLabel" << "";
-}
-
-void LayoutTest::controls()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, text);
-    RecordingToolkit toolkit;
-    Psychrometric window(toolkit);
-    auto& control = Find<QWidget>(window, QTest::currentDataTag());
-    QCOMPARE(control.parentWidget(), &window);
-    QCOMPARE(QString::fromLatin1(control.metaObject()->className()), kind);
-    QVERIFY(control.isEnabled() && !control.isHidden());
-    // The font actually used, not just the one asked for (needs fonts-wine):
-    // 9.75 pt at 96 dpi.
-    const QFontInfo used(control.font());
-    QCOMPARE(used.family(), QStringLiteral("Tahoma"));
-    QCOMPARE(used.pixelSize(), 13);
-    QVERIFY(used.weight() == int(QFont::Normal) && !used.italic());
-    QVERIFY(!control.font().underline() && !control.font().strikeOut());
-    if (auto* label = qobject_cast<QLabel*>(&control))
-        QCOMPARE(label->text(), text);
-    else if (auto* box = qobject_cast<QLineEdit*>(&control))
-        QCOMPARE(box->text(), text);
-    else if (auto* button = qobject_cast<QPushButton*>(&control))
-        QCOMPARE(button->text(), text);
-    else if (auto* list = qobject_cast<QComboBox*>(&control)) {
-        QStringList entries;
-        for (int i = 0; i < list->count(); ++i)
-            entries << list->itemText(i);
-        QCOMPARE(entries.join(QLatin1Char('|')), text);
-        QVERIFY(!list->isEditable());
-    }
-}
-
-void LayoutTest::textsFitWithoutOverlap()
+void LayoutTest::controlsFitWithoutOverlap()
 {
     RecordingToolkit toolkit;
     Psychrometric window(toolkit);
@@ -92,7 +36,11 @@ void LayoutTest::textsFitWithoutOverlap()
     QCOMPARE(controls.size(), 13);
     for (QWidget* control : controls) {
         const QByteArray name = control->objectName().toLatin1();
-        QVERIFY2(window.rect().contains(control->geometry()), name.constData());
+        QVERIFY2(!control->isHidden() && window.rect().contains(control->geometry()), name.constData());
+        // The font actually used, not just the one asked for (needs fonts-wine):
+        // 9.75 pt at 96 dpi, which the texts' room below is measured in.
+        const QFontInfo used(control->font());
+        QVERIFY2(used.family() == QStringLiteral("Tahoma") && used.pixelSize() == 13, name.constData());
         // Only the picture lies under another control: the results area.
         for (QWidget* other : controls)
             QVERIFY2(other == control || !control->geometry().intersects(other->geometry())
@@ -117,7 +65,6 @@ void LayoutTest::appearance()
 {
     RecordingToolkit toolkit;
     Psychrometric window(toolkit);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Humitrax"));
     // It never resizes, offers only the close box and wears the icon in three sizes.
     QCOMPARE(window.minimumSize(), window.maximumSize());
     const Qt::WindowFlags flags = window.windowFlags();
@@ -126,14 +73,10 @@ void LayoutTest::appearance()
     const QList<QSize> iconSizes = window.windowIcon().availableSizes();
     for (const QSize size : {QSize(16, 16), QSize(32, 32), QSize(48, 48)})
         QVERIFY2(iconSizes.contains(size), qPrintable(QStringLiteral("no %1 px icon").arg(size.width())));
-    auto& support = Find<QLabel>(window, "Label3");
-    QCOMPARE(support.palette().color(QPalette::WindowText), QApplication::palette().color(QPalette::Highlight));
 
     // The default button's face as painted, beside the caption: white, not the
     // style's shade.
-    auto& calculate = Find<QPushButton>(window, "calculate");
-    QVERIFY(calculate.isDefault());
-    const QImage face = calculate.grab().toImage();
+    const QImage face = Find<QPushButton>(window, "calculate").grab().toImage();
     QCOMPARE(QColor(face.pixel(6, face.height() / 2)), QColor(0xFF, 0xFF, 0xFF));
 
     // The picture lies under the results area at its natural size, and an
@@ -173,12 +116,16 @@ void LayoutTest::accessibleNames_data()
     QTest::addColumn<int>("barocond");
     QTest::addColumn<int>("thirdcond");
     QTest::addColumn<QString>("spoken");
-    // Entry boxes by the caption or list beside them, lists by their own names, labels by their texts.
+    // Entry boxes by the caption or the list entry beside them, without its
+    // colon. Through the lower two, every list entry at the index the driver
+    // reads it by.
     QTest::newRow("DBT") << "DBT" << 0 << 0 << "Dry bulb temperature";
+    QTest::newRow("second with pressure") << "second" << 0 << 0 << "Barometric pressure";
     QTest::newRow("second with altitude") << "second" << 1 << 0 << "Altitude - above sea level";
+    QTest::newRow("Text1 with wet bulb") << "Text1" << 0 << 0 << "Wet bulb temperature";
+    QTest::newRow("Text1 with dew point") << "Text1" << 0 << 1 << "Dew point temperature";
+    QTest::newRow("Text1 with relative humidity") << "Text1" << 0 << 2 << "Relative humidity";
     QTest::newRow("Text1 with humidity ratio") << "Text1" << 0 << 3 << "Humidity ratio";
-    QTest::newRow("barocond") << "barocond" << 0 << 0 << "Pressure or altitude";
-    QTest::newRow("unit keeps its text") << "unit" << 1 << 0 << "m";
 }
 
 void LayoutTest::accessibleNames()
@@ -191,12 +138,8 @@ void LayoutTest::accessibleNames()
     Psychrometric window(toolkit);
     Find<QComboBox>(window, "barocond").setCurrentIndex(barocond);
     Find<QComboBox>(window, "thirdcond").setCurrentIndex(thirdcond);
-    QWidget& control = Find<QWidget>(window, qPrintable(name));
-    if (auto* list = qobject_cast<QComboBox*>(&control)) {
-        QCOMPARE(list->accessibleName(), spoken);
-        return;
-    }
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&control);
+    auto& box = Find<QLineEdit>(window, qPrintable(name));
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&box);
     QVERIFY(accessible != nullptr);
     QCOMPARE(accessible->text(QAccessible::Name), spoken);
 }
