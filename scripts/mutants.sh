@@ -72,8 +72,7 @@ state.no_saturation_above_boiling | state/rules.cpp | return !saturationPressure
 state.altitude_top | state/altitude.cpp | kHighestMetres = 11000.0 | kHighestMetres = 12000.0
 state.humidifier_meets_target | state/process.cpp | return atOrAbove ? over : under; | return below;
 state.steam_below_boiling | state/process.cpp | if (!boiling || t < *boiling) | if (!boiling)
-state.pair_wet_bulb_polish | state/pair.cpp | return Polish([&](double t) { return WetBulbOf(t, W) - value; }, start, 1e-6, kSettled); | return start;
-state.pair_line_below_saturation | state/pair.cpp | line == Property::RelativeHumidity && lineValue < 99.9 | line == Property::RelativeHumidity && lineValue <= 100.0
+state.pair_wet_bulb_polish | state/pair.cpp | return Polish([&](double t) { return WetBulbAt(t, W, true, ++trials) - value; }, start, 1e-6, kSettled); | return start;
 state.pair_same_moisture | state/pair.cpp | if (FixesMoisture(b)) | if (false)
 state.pair_given_order | state/given.cpp | {basis.first, *first, basis.second, *second} | {basis.first, *second, basis.second, *first}
 state.altitude_failure_named | state/given.cpp | status.Add(PropertyColumn(Property::Pressure), pressure.reason); | (void)pressure;

@@ -316,7 +316,7 @@ private:
     }
 
     /// The dry bulb at which air of humidity ratio W has the property's value.
-    double DryBulbAt(Property property, double value, double W) const
+    double DryBulbAt(Property property, double value, double W)
     {
         switch (property) {
         case Property::Enthalpy: return m_relations.DryBulb(value, W);
@@ -361,7 +361,8 @@ private:
                     }
                 },
                 value, Range().highest, StepOf(1.0), SettledBeforePolish()));
-            return Polish([&](double t) { return WetBulbOf(t, W) - value; }, start, 1e-6, kSettled);
+            int trials = 0;
+            return Polish([&](double t) { return WetBulbAt(t, W, true, ++trials) - value; }, start, 1e-6, kSettled);
         }
         default: break;
         }
@@ -371,7 +372,7 @@ private:
     /// Along the line of `line` (relative humidity, enthalpy or volume), the
     /// dry bulb where `other` holds (its relation first; a wet bulb then
     /// polished on the model's own), and the humidity ratio there.
-    std::pair<double, double> AlongLine(Property line, double lineValue, Property other, double otherValue) const
+    std::pair<double, double> AlongLine(Property line, double lineValue, Property other, double otherValue)
     {
         // Along a line of constant enthalpy or volume W runs smoothly through
         // 0 (the search may go past it); along one of constant relative
@@ -413,12 +414,13 @@ private:
                            : RootAbove(residual, lo, Range().highest, StepOf(1.0)));
         if (other == Property::WetBulb) {
             const bool wellBelowSaturation = line == Property::RelativeHumidity && lineValue < 99.9;
+            int trials = 0;
             t = Polish(
                 [&](double trial) {
                     const std::optional<double> W = ratioAt(trial);
                     if (!W || *W < -detail::kNegligibleRatio)
                         throw Refused{kNoState};
-                    return WetBulbOf(trial, DryAirToRounding(*W), !wellBelowSaturation) - otherValue;
+                    return WetBulbAt(trial, DryAirToRounding(*W), !wellBelowSaturation, ++trials) - otherValue;
                 },
                 t, 1e-6, kSettled);
         }
@@ -524,8 +526,45 @@ private:
         return std::fabs(f1) <= std::fabs(f0) ? x1 : x0;
     }
 
+    /// The model's wet bulb at (t, W) for the polish's trial `trial`: its
+    /// first two (the start and the slope's) by the wet bulb alone, later ones
+    /// (where the polish ends, as a rule on its third) from the whole state,
+    /// which is kept so that the answer need not compute it again.
+    double WetBulbAt(double t, double W, bool nearSaturation, int trial)
+    {
+        if (trial <= 2)
+            return WetBulbOf(t, W, nearSaturation);
+        W = SaturatedToRounding(m_relations, t, W);
+        StateResult state = ComputeState(
+            {m_in.units, t, m_in.pressure, Condition::HumidityRatio, W, m_in.model, m_in.saturation});
+        const Cell& wetBulb = state[Property::WetBulb];
+        if (!state.refusal.empty() || !wetBulb.present)
+            throw Refused{kNoState};
+        const double value = wetBulb.value;
+        m_kept = Kept{t, W, std::move(state)};
+        return value;
+    }
+
+    /// A state computed whole on the way, by its dry bulb and humidity ratio.
+    struct Kept {
+        double t;
+        double W;
+        StateResult state;
+    };
+
+public:
+    /// The state at (t, W) if the solver computed it on the way, or nothing.
+    std::optional<StateResult> KeptAt(double t, double W) && noexcept
+    {
+        if (m_kept && m_kept->t == t && m_kept->W == W)
+            return std::move(m_kept->state);
+        return std::nullopt;
+    }
+
+private:
     const PairInput& m_in;
     Relations m_relations;
+    std::optional<Kept> m_kept;
 };
 
 } // namespace
@@ -571,8 +610,9 @@ StateResult ComputeStateFromPair(const PairInput& input) noexcept
     }
     double t = 0.0;
     double W = 0.0;
+    PairSolver solver(input);
     try {
-        std::tie(t, W) = PairSolver(input).Solve();
+        std::tie(t, W) = solver.Solve();
     } catch (const Refused& refused) {
         return refuse(a, refused.why, b);
     } catch (...) {
@@ -587,7 +627,10 @@ StateResult ComputeStateFromPair(const PairInput& input) noexcept
     }
     // Saturated air a hair above saturation by rounding is saturated air.
     W = SaturatedToRounding(Relations(input.units, input.model, input.pressure, input.saturation), t, W);
-    result = ComputeState({input.units, t, input.pressure, Condition::HumidityRatio, W, input.model, input.saturation});
+    if (std::optional<StateResult> kept = std::move(solver).KeptAt(t, W))
+        result = std::move(*kept);
+    else
+        result = ComputeState({input.units, t, input.pressure, Condition::HumidityRatio, W, input.model, input.saturation});
     // A given wet bulb or dew point stands in the state: above the dry bulb
     // found (a dew point above a given wet bulb, by a hair) it is no air.
     const auto aboveDryBulb = [&](Property property, double value) {
