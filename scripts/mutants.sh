@@ -26,7 +26,7 @@ engine.grains | engine/include/humitrax/constants.h | kGrainsPerPound = 7000 | k
 engine.zero_over_zero | engine/num.h | Fail(std::isnan(a.v) ? FailureCause::InvalidOperation : FailureCause::DivisionByZero) | Fail(a.v == 0.0 ? FailureCause::InvalidOperation : FailureCause::DivisionByZero)
 engine.altitude_polynomial | engine/saturation.cpp | kAltitude1 = -0.000531684897035687 | kAltitude1 = -0.000531684897035688
 engine.ashrae_water_constant | engine/ashrae2017_system.h | -5.8002206e3 | -5.8002207e3
-engine.ashrae_dew_point_nodes | engine/ashrae2017_solvers.cpp | kWaterSteps = 20; | kWaterSteps = 19;
+engine.ashrae_dew_point_newton | engine/ashrae2017_solvers.cpp | double next = t - miss / SaturationSlope(s, t, branch.ice); | double next = t - 0.5 * miss / SaturationSlope(s, t, branch.ice);
 engine.comfort_ppd | engine/comfort.cpp | 0.2179 | 0.2180
 engine.comfort_metabolic_range | engine/comfort.cpp | within(input.metabolicRate, 0.8, 4.0) | within(input.metabolicRate, 0.8, 4.1)
 driver.dry_bulb_limit | driver/driver.cpp | kDryBulbLimit = 51.0 | kDryBulbLimit = 52.0
