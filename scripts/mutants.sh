@@ -39,7 +39,7 @@ driver.significant_digits | driver/number_text.cpp | kSignificantDigits = 15 | k
 driver.half_even_tie | driver/number_text.cpp | whole = error > 0.0 ? below + 1.0 : below; | whole = error > 0.0 ? below : below + 1.0;
 driver.multibyte_separator | driver/number_text.cpp | text.remove_prefix(separator.size()); | text.remove_prefix(1);
 driver.altitude_own_limit | driver/driver.cpp | if (second > kAltitudeLimit) | if (second > kPressureLimit)
-state.relative_humidity_limit | state/rules.cpp | if (input.value > kPercent) | if (input.value > kPercent + 0.5)
+state.relative_humidity_limit | state/rules.cpp | return value > kPercent ? kAbove100Percent | return value > kPercent + 0.5 ? kAbove100Percent
 state.above_dry_bulb | state/rules.cpp | if (input.value > input.dryBulb) | if (input.value >= input.dryBulb)
 state.feet_per_metre | state/altitude.cpp | kFeetPerMetre = 3.2808 | kFeetPerMetre = 3.28084
 state.below_freezing_reason | state/calculator_model.cpp | return T < 0.0 ? "not defined below 0 °C | return T < -1.0 ? "not defined below 0 °C
