@@ -7,8 +7,8 @@
 #   scripts/mutants.sh [PATTERN]     only the faults whose name holds PATTERN
 #
 # Each fault is "name | file | text | replacement": the first occurrence of the
-# text in the file is replaced. The tree is restored after each fault, and on
-# exit. Builds in build/mutants (Release).
+# text in the file is replaced (neither may hold a "|"). The tree is restored
+# after each fault, and on exit. Builds in build/mutants (Release).
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/mutants"
@@ -68,10 +68,10 @@ state.humidify_target_reached | state/process.cpp | if (excess(in.W) >= 0.0) | i
 state.cubic_foot | state/process.cpp | kMetresPerFoot * kMetresPerFoot * kMetresPerFoot | kMetresPerFoot * kMetresPerFoot * 0.305
 state.dew_point_at_most_dry_bulb | state/rules.cpp | if (cell.present && cell.value > input.dryBulb) | if (cell.present && cell.value > input.dryBulb + 1.0)
 state.range_lowest | state/rules.cpp | if (t < range.lowest) | if (t < range.lowest - 1.0)
-state.no_saturation_above_boiling | state/rules.cpp | return !saturationPressure.present || saturationPressure.value < input.pressure; | return true;
+state.no_saturation_above_boiling | state/rules.cpp | saturationPressure.value < input.pressure; | saturationPressure.value < input.pressure * 1e300;
 state.altitude_top | state/altitude.cpp | kHighestMetres = 11000.0 | kHighestMetres = 12000.0
 state.humidifier_meets_target | state/process.cpp | return atOrAbove ? over : under; | return below;
-state.steam_below_boiling | state/process.cpp | if (!boiling || t < *boiling) | if (!boiling)
+state.steam_below_boiling | state/process.cpp | t < *boiling) | t < *boiling - 1e300)
 state.pair_wet_bulb_polish | state/pair.cpp | return Polish([&](double t) { return WetBulbAt(t, W, true, ++trials) - value; }, start, 1e-6, kSettled); | return start;
 state.pair_same_moisture | state/pair.cpp | if (FixesMoisture(b)) | if (false)
 state.pair_given_order | state/given.cpp | {basis.first, *first, basis.second, *second} | {basis.first, *second, basis.second, *first}
