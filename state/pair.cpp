@@ -7,7 +7,6 @@
 #include "rules.h"
 
 #include "humitrax/checked.h"
-#include "humitrax/constants.h"
 #include "humitrax/psychrometrics.h"
 #include "humitrax/relations.h"
 
@@ -257,22 +256,12 @@ private:
         return CheckedDivide(Checked(value - at0), Checked(f(1.0) - at0));
     }
 
-    /// The model's vapour pressure of air with humidity ratio W: the state's
-    /// own cell.
-    double VapourPressureOf(double W) const
-    {
-        const double p = m_in.pressure;
-        if (m_in.model == Model::Calculator)
-            return CheckedDivide(Checked(p * W), Checked(calculator::kMolarMassRatio + W));
-        return ashrae2017::VapourPressureFromHumidityRatio(W, p, m_relations.si());
-    }
-
     /// The model's dew point of air with humidity ratio W: the state's own cell.
     double DewPointOf(double W) const
     {
         if (m_in.model == Model::Calculator)
             return DewPoint(0.0, m_in.pressure, kHumidityRatioGiven, W, m_relations.si() ? 1 : 0).AsNumber();
-        return ashrae2017::DewPoint(VapourPressureOf(W), m_relations.si(), m_in.saturation);
+        return ashrae2017::DewPoint(m_relations.VapourPressure(W), m_relations.si(), m_in.saturation);
     }
 
     /// The model's wet bulb of air at (t, W): the state's own cell, by the
@@ -337,7 +326,7 @@ private:
             // φ = pw/pws(t) (under the calculator's relations too, but for
             // their rounding): the temperature whose saturation pressure is
             // pw/φ, then the secant on the model's own relative humidity.
-            if (const std::optional<double> start = SaturationTemperature(VapourPressureOf(W) * 100.0 / value)) {
+            if (const std::optional<double> start = SaturationTemperature(m_relations.VapourPressure(W) * 100.0 / value)) {
                 const double t = Polish([&](double trial) { return Found(miss(trial)); }, *start, 1e-6,
                                         kSettled * value);
                 const std::optional<double> left = miss(t);

@@ -90,6 +90,13 @@ double Relations::RatioAtVapourPressure(double pw) const
     return ashrae2017::HumidityRatioFromVapourPressure(pw, m_pressure, si());
 }
 
+double Relations::VapourPressure(double W) const
+{
+    if (m_model == Model::Calculator)
+        return CheckedDivide(Checked(m_pressure * W), Checked(calculator::kMolarMassRatio + W));
+    return ashrae2017::VapourPressureFromHumidityRatio(W, m_pressure, si());
+}
+
 double Relations::RelativeHumidity(double t, double W) const
 {
     if (m_model == Model::Ashrae2017)
@@ -97,9 +104,7 @@ double Relations::RelativeHumidity(double t, double W) const
     const double pws = SaturationPressure(t);
     if (!(pws < m_pressure)) {
         // No saturated air to take the degree of saturation against: pw/pws.
-        const double pw =
-            CheckedDivide(Checked(m_pressure * W), Checked(calculator::kMolarMassRatio + W));
-        return CheckedDivide(pw, pws);
+        return CheckedDivide(VapourPressure(W), pws);
     }
     // The calculator's relation from the degree of saturation, at any dry bulb.
     const double mu = CheckedDivide(W, SaturationRatio(t));

@@ -3,7 +3,7 @@
 #include "cells.h"
 #include "rules.h"
 
-#include "humitrax/constants.h"
+#include "humitrax/relations.h"
 
 #include <algorithm>
 #include <array>
@@ -37,9 +37,8 @@ void FormedProperties(const StateInput& input, StateResult& result) noexcept
     const Cell& volume = result[Property::SpecificVolume];
     const double& W = ratio.value;
     if (input.model == Model::Calculator) {
-        result[Property::VapourPressure] = Formed({&ratio}, [&] {
-            return CheckedDivide(Checked(input.pressure * W), Checked(calculator::kMolarMassRatio + W));
-        });
+        result[Property::VapourPressure] =
+            Formed({&ratio}, [&] { return Relations(input.units, input.model, input.pressure).VapourPressure(W); });
     }
     result[Property::DegreeOfSaturation] =
         Formed({&ratio, &saturated}, [&] { return CheckedDivide(W, saturated.value); });

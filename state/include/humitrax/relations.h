@@ -54,6 +54,8 @@ public:
     [[nodiscard]] double RatioAtWetBulb(double t, double wetBulb) const;
     /// W of air whose water vapour has the partial pressure pw.
     [[nodiscard]] double RatioAtVapourPressure(double pw) const;
+    /// The partial pressure of the water vapour in air of humidity ratio W.
+    [[nodiscard]] double VapourPressure(double W) const;
     /// The relative humidity of air at t with humidity ratio W, a fraction, not
     /// limited to 0…1; pw/pws(t) above the boiling point.
     [[nodiscard]] double RelativeHumidity(double t, double W) const;
