@@ -13,6 +13,7 @@
 // Every benchmark walks a few thousand varied, ordinary states, one call per
 // iteration, so that each time is the cost of one call.
 #include "ashrae2017_before.h"
+#include "run_times.h"
 #include "humitrax/ashrae2017.h"
 #include "driver.h"
 #include "humitrax/full_state.h"
@@ -839,42 +840,6 @@ void RegisterAll()
 // ---------------------------------------------------------------------------
 // The ratio table
 
-/// Shows the runs as the console reporter does and keeps each benchmark's
-/// CPU time per call: the median over repetitions, or the single run.
-class CollectingReporter : public benchmark::ConsoleReporter {
-public:
-    explicit CollectingReporter(OutputOptions options) : ConsoleReporter(options) {}
-
-    void ReportRuns(const std::vector<Run>& reports) override
-    {
-        for (const Run& run : reports) {
-            if (run.error_occurred)
-                continue;
-            const std::string name = run.run_name.str();
-            if (run.run_type == Run::RT_Aggregate) {
-                if (run.aggregate_name == "median")
-                    m_medians[name] = run.GetAdjustedCPUTime();
-            } else {
-                m_single[name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(reports);
-    }
-
-    /// The time of a benchmark in ns, or a negative value when it did not run.
-    [[nodiscard]] double Time(const std::string& name) const
-    {
-        if (auto m = m_medians.find(name); m != m_medians.end())
-            return m->second;
-        if (auto s = m_single.find(name); s != m_single.end())
-            return s->second;
-        return -1.0;
-    }
-
-private:
-    std::map<std::string, double> m_medians;
-    std::map<std::string, double> m_single;
-};
 
 constexpr double kClosedForm = 1.3;
 constexpr double kPress = 1.5;
@@ -900,7 +865,7 @@ void Row(const std::string& name, double time, double reference, double limit, d
     std::printf("\n");
 }
 
-void PrintRatios(const CollectingReporter& r)
+void PrintRatios(const humitrax::bench::RunTimes& r)
 {
     std::printf("\nRatios: CPU time per call in ns, the median of the repetitions when repeated.\n");
     std::printf("\nClosed forms against their library calls (floor: the calls made independently;\n"
@@ -1015,7 +980,7 @@ int main(int argc, char** argv)
     }
     RegisterAll();
     // Colours only on a terminal, as the library's own reporter does.
-    CollectingReporter reporter(isatty(STDOUT_FILENO) != 0 ? benchmark::ConsoleReporter::OO_ColorTabular
+    humitrax::bench::RunTimes reporter(isatty(STDOUT_FILENO) != 0 ? benchmark::ConsoleReporter::OO_ColorTabular
                                                            : benchmark::ConsoleReporter::OO_Tabular);
     std::fflush(stdout);
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -8,6 +8,8 @@
 // index into kPairs, 0 being the reference. Time per state.
 #include "humitrax/pair.h"
 
+#include "run_times.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -15,7 +17,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
-#include <map>
 #include <random>
 #include <string>
 #include <utility>
@@ -88,50 +89,30 @@ void BM_Pair(benchmark::State& state)
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }
 
-/// Keeps each run's CPU time per state (the median of the repetitions, when
-/// repeated) for the table.
-class CollectingReporter : public benchmark::ConsoleReporter {
-public:
-    explicit CollectingReporter(OutputOptions options) : ConsoleReporter(options) {}
-
-    void ReportRuns(const std::vector<Run>& reports) override
-    {
-        for (const Run& run : reports) {
-            if (run.error_occurred)
-                continue;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && !m_times.contains(run.run_name.str())))
-                m_times[run.run_name.str()] = run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(reports);
-    }
-
-    void PrintTable() const
-    {
-        std::printf("\nA state from two of its properties against one from its dry bulb and relative humidity,\n"
-                    "CPU ns per state on the same states (SI, ordinary weather). Aim: at most %.0f times.\n\n",
-                    kAim);
-        std::printf("%-10s %-36s %9s %7s  %s\n", "model", "given", "ns", "ratio", "aim");
-        for (int model = 0; model < 2; ++model) {
-            const auto time = [&](std::size_t pair) {
-                const auto found = m_times.find("BM_Pair/" + std::to_string(model) + "/" + std::to_string(pair));
-                return found == m_times.end() ? std::nan("") : found->second;
-            };
-            const double reference = time(0);
-            for (std::size_t pair = 0; pair < kPairs.size(); ++pair) {
-                const std::string given = std::string(humitrax::PropertyColumn(kPairs[pair].first)) + ", " +
-                                          std::string(humitrax::PropertyColumn(kPairs[pair].second));
-                const double ratio = time(pair) / reference;
-                std::printf("%-10s %-36s %9.1f %7.2f  %s\n", model == 0 ? "calculator" : "ashrae2017",
-                            given.c_str(), time(pair), ratio,
-                            pair == 0 ? "(reference)" : ratio <= kAim ? "met" : "MISSED");
-            }
+/// The table of each pair's time against the reference's, after the runs.
+void PrintTable(const humitrax::bench::RunTimes& times)
+{
+    std::printf("\nA state from two of its properties against one from its dry bulb and relative humidity,\n"
+                "CPU ns per state on the same states (SI, ordinary weather). Aim: at most %.0f times.\n\n",
+                kAim);
+    std::printf("%-10s %-36s %9s %7s  %s\n", "model", "given", "ns", "ratio", "aim");
+    for (int model = 0; model < 2; ++model) {
+        const auto time = [&](std::size_t pair) {
+            const double ns = times.Time("BM_Pair/" + std::to_string(model) + "/" + std::to_string(pair));
+            return ns < 0.0 ? std::nan("") : ns;
+        };
+        const double reference = time(0);
+        for (std::size_t pair = 0; pair < kPairs.size(); ++pair) {
+            if (std::isnan(time(pair)))
+                continue; // not run (filtered out)
+            const std::string given = std::string(humitrax::PropertyColumn(kPairs[pair].first)) + ", " +
+                                      std::string(humitrax::PropertyColumn(kPairs[pair].second));
+            const double ratio = time(pair) / reference;
+            std::printf("%-10s %-36s %9.1f %7.2f  %s\n", model == 0 ? "calculator" : "ashrae2017", given.c_str(),
+                        time(pair), ratio, pair == 0 ? "(reference)" : ratio <= kAim ? "met" : "MISSED");
         }
     }
-
-private:
-    std::map<std::string, double> m_times;
-};
+}
 
 } // namespace
 
@@ -142,10 +123,10 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    CollectingReporter reporter(benchmark::ConsoleReporter::OO_Tabular);
+    humitrax::bench::RunTimes reporter(benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::cout.flush();
-    reporter.PrintTable();
+    PrintTable(reporter);
     benchmark::Shutdown();
     return 0;
 }
