@@ -326,7 +326,8 @@ private:
             // φ = pw/pws(t) (under the calculator's relations too, but for
             // their rounding): the temperature whose saturation pressure is
             // pw/φ, then the secant on the model's own relative humidity.
-            if (const std::optional<double> start = SaturationTemperature(m_relations.VapourPressure(W) * 100.0 / value)) {
+            const double pw = m_relations.VapourPressure(W);
+            if (const std::optional<double> start = SaturationTemperature(pw * 100.0 / value)) {
                 const double t = Polish([&](double trial) { return Found(miss(trial)); }, *start, 1e-6,
                                         kSettled * value);
                 const std::optional<double> left = miss(t);
@@ -423,8 +424,9 @@ private:
     /// on the model's own wet bulb: the calculator's always needs polishing
     /// (its solver stops a hair from the relation), so its search may stop
     /// once its points move by 1e-5 (the root is then far closer than that,
-    /// and the polish takes as many steps from there); the 2017 wet bulb agrees with the relation's root to the last
-    /// bits, which then makes the polish's first point its last.
+    /// and the polish takes as many steps from there); the 2017 wet bulb
+    /// agrees with the relation's root to the last bits, which then makes the
+    /// polish's first point its last.
     [[nodiscard]] double SettledBeforePolish() const noexcept
     {
         return m_in.model == Model::Calculator ? 1e-5 : kSettledStep;
