@@ -14,16 +14,16 @@
 #include "humitrax/full_state.h"
 #include "humitrax/state.h"
 
+#include "ordinary_states.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <iostream>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -35,49 +35,18 @@ using humitrax::StateInput;
 using humitrax::StateResult;
 using humitrax::Units;
 
-constexpr std::size_t kStates = 4096;
 /// As ComputeStates takes states.
 constexpr std::size_t kBlock = 64;
 constexpr double kAim = 0.75;
 
-/// A value as a user types it: two decimals.
-double Typed(double value) { return std::round(value * 100.0) / 100.0; }
-
-/// Ordinary weather (0 to 40 °C, 95 to 103 kPa, 5 to 100 %), given by its
-/// relative humidity, or by its wet bulb, dew point and relative humidity in
-/// turn (the 2017 model's values, to two decimals).
+/// Ordinary weather given by its relative humidity, or by its wet bulb, dew
+/// point and relative humidity in turn.
 std::vector<StateInput> MakeStates(Units units, Model model, bool mixed)
 {
-    std::mt19937_64 random(20260101);
-    std::uniform_real_distribution<double> dryBulb(0.0, 40.0);
-    std::uniform_real_distribution<double> pressure(95.0, 103.0);
-    std::uniform_real_distribution<double> humidity(5.0, 100.0);
     constexpr Condition kTurns[] = {Condition::WetBulb, Condition::DewPoint, Condition::RelativeHumidity};
-    std::vector<StateInput> states;
-    while (states.size() < kStates) {
-        StateInput in;
-        in.units = units;
-        in.dryBulb = Typed(dryBulb(random));
-        in.pressure = pressure(random);
-        if (units == Units::InchPound) {
-            in.dryBulb = Typed(in.dryBulb * 1.8 + 32.0);
-            in.pressure = in.pressure / 6.894757;
-        }
-        in.value = Typed(humidity(random));
-        in.model = Model::Ashrae2017;
-        const Condition condition = mixed ? kTurns[states.size() % 3] : Condition::RelativeHumidity;
-        if (condition != Condition::RelativeHumidity) {
-            const humitrax::Cell cell = humitrax::ComputeState(in)[humitrax::ConditionProperty(condition)];
-            if (!cell.present)
-                continue;
-            in.condition = condition;
-            in.value = std::min(Typed(cell.value), in.dryBulb);
-        }
-        in.model = model;
-        if (humitrax::ComputeState(in).refusal.empty())
-            states.push_back(in);
-    }
-    return states;
+    constexpr Condition kRelativeHumidity[] = {Condition::RelativeHumidity};
+    return mixed ? humitrax::bench::OrdinaryStates(units, model, kTurns)
+                 : humitrax::bench::OrdinaryStates(units, model, kRelativeHumidity);
 }
 
 /// Nanoseconds of the process's CPU time, every thread's.
@@ -202,7 +171,7 @@ public:
         std::printf("\nA span of %zu states against the same states one by one: CPU ns per state (every\n"
                     "thread's), the median of the repetitions when repeated. Aim for the calculator:\n"
                     "the span at most %.2f of one by one, per core.\n\n",
-                    kStates, kAim);
+                    humitrax::bench::kStates, kAim);
         std::printf("%-5s %-10s %-13s %7s %10s %9s %9s %6s  %s\n", "units", "model", "given", "threads",
                     "one by one", "span/core", "span wall", "ratio", "aim");
         for (const auto& [name, counters] : m_runs) {
