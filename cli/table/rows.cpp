@@ -166,6 +166,23 @@ char* Copy(char* out, std::string_view text) noexcept
     return out + text.size();
 }
 
+/// A CSV row's last field, the status, and its line feed.
+char* EndCsvRow(char* out, std::string_view status) noexcept
+{
+    out = WriteCsvField(out, status);
+    *out++ = '\n';
+    return out;
+}
+
+/// A JSON row's last member, the status (null when empty).
+char* EndJsonRow(char* out, std::string_view status) noexcept
+{
+    out = Copy(out, "\"status\":");
+    if (status.empty())
+        return Copy(out, "null");
+    return WriteJsonString(out, status);
+}
+
 /// Room enough for the cells of a state and its status, in either format.
 std::size_t CellsBound(std::string_view status) noexcept
 {
@@ -186,9 +203,7 @@ char* WriteEveryCsvCell(char* out, const StateResult& state, Units units, std::s
             out = WriteCell<false>(out, cell, sources[static_cast<std::size_t>(property)], 0);
         *out++ = ',';
     }
-    out = WriteCsvField(out, status);
-    *out++ = '\n';
-    return out;
+    return EndCsvRow(out, status);
 }
 
 char* WriteEveryJsonCell(char* out, const StateResult& state, Units units, std::string_view status,
@@ -207,10 +222,7 @@ char* WriteEveryJsonCell(char* out, const StateResult& state, Units units, std::
             out = Copy(out, "null");
         *out++ = ',';
     }
-    out = Copy(out, "\"status\":");
-    if (status.empty())
-        return Copy(out, "null");
-    return WriteJsonString(out, status);
+    return EndJsonRow(out, status);
 }
 
 /// Whether a property is one of the given values, which --precision leaves
@@ -245,9 +257,7 @@ char* WriteChosenCsvCells(char* out, const StateResult& state, const BatchLayout
             out = WriteChosenCell<kSignificant>(out, property, cell, layout, sources);
         *out++ = ',';
     }
-    out = WriteCsvField(out, status);
-    *out++ = '\n';
-    return out;
+    return EndCsvRow(out, status);
 }
 
 template <bool kSignificant>
@@ -267,10 +277,7 @@ char* WriteChosenJsonCells(char* out, const StateResult& state, const BatchLayou
             out = Copy(out, "null");
         *out++ = ',';
     }
-    out = Copy(out, "\"status\":");
-    if (status.empty())
-        return Copy(out, "null");
-    return WriteJsonString(out, status);
+    return EndJsonRow(out, status);
 }
 
 /// Whether a layout writes the default output: every property, each number
